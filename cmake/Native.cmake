@@ -1,0 +1,19 @@
+# The native build: the platform-neutral code over POSIX, its unit tests and fuzz targets, and
+# the packer.
+find_package(ZLIB REQUIRED)
+
+if(KESTREL_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+add_library(kestrel_neutral STATIC ${KESTREL_NEUTRAL_SOURCES} ${KESTREL_HOST_SOURCES})
+target_include_directories(kestrel_neutral PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(kestrel_neutral PUBLIC ZLIB::ZLIB)
+
+if(KESTREL_TESTS)
+    include(cmake/NativeTests.cmake)
+endif()
+if(KESTREL_FUZZ)
+    include(cmake/Fuzz.cmake)
+endif()

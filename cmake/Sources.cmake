@@ -1,0 +1,34 @@
+# The source lists of the three builds. The platform-neutral code is shared by all of them;
+# the builds differ only in which implementation of the platform classes they link.
+set(KESTREL_NEUTRAL_SOURCES
+    package/BoundedText.cpp
+    package/FileStream.cpp
+    package/WinFile.cpp
+    package/Paths.cpp
+    package/PayloadFormat.cpp
+    package/InstallerPayload.cpp
+    startup/CommandLineOptions.cpp
+    startup/ErrorList.cpp
+    startup/Installer.cpp
+    startup/Log.cpp
+    startup/ProcessState.cpp
+    startup/RelaunchCommand.cpp
+    config/DescriptionLoader.cpp
+    ui/ConsoleUI.cpp
+)
+
+set(KESTREL_HOST_SOURCES
+    package/host/WinFile.cpp
+    package/host/Platform.cpp
+)
+
+set(KESTREL_WINDOWS_SOURCES
+    package/win/WinFile.cpp
+    package/win/Platform.cpp
+    package/PayloadMarker.cpp
+    startup/AdminCheck.cpp
+    startup/EntryPoint.cpp
+    startup/WindowsInstaller.cpp
+    system/NamedEvent.cpp
+    ui/WindowUI.cpp
+)

@@ -1,0 +1,17 @@
+# The engine for Windows: a console-subsystem executable that needs only system DLLs.
+set(ZLIB_USE_STATIC_LIBS ON)
+find_package(ZLIB REQUIRED)
+
+add_library(kestrel_core STATIC ${KESTREL_NEUTRAL_SOURCES} ${KESTREL_WINDOWS_SOURCES})
+target_include_directories(kestrel_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_definitions(kestrel_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_link_libraries(kestrel_core PUBLIC ZLIB::ZLIB user32 gdi32 advapi32 shell32 ole32 uuid
+                                          comctl32 psapi)
+
+add_executable(kestrel startup/main.cpp)
+target_link_libraries(kestrel PRIVATE kestrel_core)
+target_link_options(kestrel PRIVATE -static -static-libgcc -static-libstdc++ -s)
+
+if(KESTREL_TESTS)
+    include(cmake/WindowsTests.cmake)
+endif()

@@ -1,0 +1,89 @@
+#include "package/Paths.h"
+
+#include "package/BoundedText.h"
+#include "package/Platform.h"
+
+#include <cstring>
+
+namespace {
+#ifdef _WIN32
+constexpr char kNativeSeparator = '\\';
+#else
+constexpr char kNativeSeparator = '/';
+#endif
+
+bool isNetworkPath(const char* path) {
+    return isPathSeparator(path[0]) && isPathSeparator(path[1]);
+}
+
+// Index of the first separator at which a directory may be created: past the drive root,
+// or past \\server\share for a network path, whose first two levels cannot be created.
+size_t firstCreatableSeparator(const char* path, size_t length) {
+    if (!isNetworkPath(path))
+        return 3;
+    int separatorsSeen = 0;
+    for (size_t i = 2; i < length; ++i) {
+        if (isPathSeparator(path[i]) && ++separatorsSeen == 2)
+            return i + 1;
+    }
+    return length;
+}
+} // namespace
+
+bool isPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+int ensureDirectory(const char* path) {
+    if (platform::createDirectory(path) == 0)
+        return 1;
+    return platform::lastErrorWasAlreadyExists() ? 1 : 0;
+}
+
+int makeDirectories(const char* path, int* created) {
+    *created = 0;
+    size_t length = std::strlen(path);
+    if (length <= 3)
+        return 0;
+    char copy[kPathBufferSize];
+    if (copyText(copy, sizeof copy, path) != 0)
+        return -1;
+    for (size_t i = firstCreatableSeparator(copy, length); i < length; ++i) {
+        if (!isPathSeparator(copy[i]))
+            continue;
+        copy[i] = '\0';
+        if (!platform::pathExists(copy)) {
+            if (!ensureDirectory(copy))
+                return -1;
+            ++*created;
+        }
+        copy[i] = kNativeSeparator;
+    }
+    return 0;
+}
+
+void collapseSeparators(char* path) {
+    size_t read = 0;
+    size_t write = 0;
+    if (isNetworkPath(path)) {
+        while (isPathSeparator(path[read + 2]))
+            ++read;
+        path[0] = path[read];
+        path[1] = path[read + 1];
+        read += 2;
+        write = 2;
+    }
+    for (; path[read] != '\0'; ++read) {
+        if (isPathSeparator(path[read]) && isPathSeparator(path[read + 1]))
+            continue;
+        path[write++] = path[read];
+    }
+    path[write] = '\0';
+}
+
+void debugOutput(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    boundedFormatV(text, sizeof text, format, args);
+    va_end(args);
+    platform::debugTrace(text);
+}

@@ -1,0 +1,19 @@
+// Path and directory helpers shared by the engine. Both '\' and '/' are separators.
+#pragma once
+
+#include "package/BoundedText.h"
+
+constexpr int kPathBufferSize = 256;
+
+bool isPathSeparator(char c);
+// 1 when the directory was created or already existed, else 0.
+int ensureDirectory(const char* path);
+// Creates every missing directory of the path; the last component only when the path ends
+// with a separator. Stores the number created. Returns 0, or -1 on failure or when the path
+// does not fit the 256-byte work buffer.
+int makeDirectories(const char* path, int* created);
+// Folds each run of separators to its last separator, in place. A leading pair stays a pair so
+// that a network path (\\server\share) keeps naming the network share.
+void collapseSeparators(char* path);
+// Formats (at most 511 characters) and hands the text to the debugger.
+void debugOutput(const char* format, ...) KESTREL_PRINTF(1, 2);

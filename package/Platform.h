@@ -1,0 +1,14 @@
+// The few file-system and debugger calls below the path helpers. The Windows build calls the
+// system; the native build maps them onto POSIX.
+#pragma once
+
+namespace platform {
+// 0 on success, -1 on failure (errno is set from the system error).
+int createDirectory(const char* path);
+int removeDirectory(const char* path);
+// Whether the last createDirectory failed because the directory already existed.
+bool lastErrorWasAlreadyExists();
+// 1 when the path names an existing file or directory.
+int pathExists(const char* path);
+void debugTrace(const char* text);
+} // namespace platform

@@ -1,0 +1,49 @@
+#include "package/Platform.h"
+
+#include <cerrno>
+#include <windows.h>
+
+namespace {
+DWORD lastDirectoryError = 0;
+
+int failWithSystemError() {
+    lastDirectoryError = GetLastError();
+    switch (lastDirectoryError) {
+    case ERROR_ALREADY_EXISTS:
+        errno = EEXIST;
+        break;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+        errno = ENOENT;
+        break;
+    case ERROR_ACCESS_DENIED:
+        errno = EACCES;
+        break;
+    case ERROR_DIR_NOT_EMPTY:
+        errno = ENOTEMPTY;
+        break;
+    default:
+        errno = EINVAL;
+        break;
+    }
+    return -1;
+}
+} // namespace
+
+namespace platform {
+int createDirectory(const char* path) {
+    lastDirectoryError = 0;
+    return CreateDirectoryA(path, nullptr) ? 0 : failWithSystemError();
+}
+
+int removeDirectory(const char* path) {
+    lastDirectoryError = 0;
+    return RemoveDirectoryA(path) ? 0 : failWithSystemError();
+}
+
+bool lastErrorWasAlreadyExists() { return lastDirectoryError == ERROR_ALREADY_EXISTS; }
+
+int pathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+void debugTrace(const char* text) { OutputDebugStringA(text); }
+} // namespace platform

@@ -1,0 +1,39 @@
+#!/bin/bash
+# Builds everything and runs every test: the native unit tests, then the Windows unit tests and
+# the engine's end-to-end tests under wine64 in a throw-away prefix.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh || exit 1
+bash scripts/build.sh || exit 1
+
+passed=0
+failed=0
+count_results() {
+    local log=$1
+    local line
+    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+    if [ -z "$line" ]; then
+        failed=$((failed + 1))
+        return
+    fi
+    local total bad
+    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.*, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+}
+
+echo "== native tests"
+ctest --test-dir build/native --output-on-failure 2>&1 | tee build/native-tests.log
+count_results build/native-tests.log
+
+echo "== Windows tests under wine64"
+. tests/wine/wine-env.sh
+wine_start
+ctest --test-dir build/win64 --output-on-failure 2>&1 | tee build/windows-tests.log
+count_results build/windows-tests.log
+wine_stop
+
+echo "test programs: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,124 @@
+#include "startup/CommandLineOptions.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+namespace {
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+const char* skipProgramName(const char* text) {
+    while (isBlank(*text))
+        ++text;
+    if (*text == '"') {
+        ++text;
+        while (*text != '\0' && *text != '"')
+            ++text;
+        if (*text == '"')
+            ++text;
+    } else {
+        while (*text != '\0' && !isBlank(*text))
+            ++text;
+    }
+    while (isBlank(*text))
+        ++text;
+    return text;
+}
+
+std::string withoutEscapes(const char* begin, size_t length) {
+    std::string value;
+    value.reserve(length);
+    for (size_t i = 0; i < length; ++i) {
+        if (begin[i] != CommandLineOptions::kEscape)
+            value.push_back(begin[i]);
+    }
+    return value;
+}
+} // namespace
+
+int CommandLineOptions::parse(const char* commandLine) {
+    if (commandLine == nullptr)
+        return kParsed;
+    const char* rest = skipProgramName(commandLine);
+    size_t n = std::strlen(rest);
+    size_t p = 0;
+    while (p < n) {
+        bool quoted = false;
+        if (rest[p] == '"') {
+            quoted = true;
+            ++p;
+        }
+        if (rest[p] != '-')
+            return kNoDash;
+        ++p;
+        if (rest[p] == '-')
+            ++p;
+        size_t nameStart = p;
+        while (p < n && rest[p] != ' ' && rest[p] != '=')
+            ++p;
+        std::string name(rest + nameStart, p - nameStart);
+        while (p < n && rest[p] == ' ')
+            ++p;
+        std::string value;
+        if (p < n && rest[p] == '=') {
+            while (p < n && (rest[p] == '=' || rest[p] == ' '))
+                ++p;
+            if (p < n && rest[p] == '"') {
+                quoted = true;
+                ++p;
+            }
+            size_t valueStart = p;
+            if (quoted) {
+                while (p < n && !(rest[p] == '"' && (p == valueStart || rest[p - 1] != kEscape)))
+                    ++p;
+                if (p >= n)
+                    return kUnclosedQuote;
+            } else {
+                while (p < n && rest[p] != ' ')
+                    ++p;
+            }
+            value = withoutEscapes(rest + valueStart, p - valueStart);
+            if (p < n)
+                ++p;
+        }
+        while (p < n && rest[p] == ' ')
+            ++p;
+        append(std::move(name), std::move(value));
+    }
+    return kParsed;
+}
+
+void CommandLineOptions::append(std::string name, std::string value) {
+    int needed = count() + 1;
+    if (needed > capacity_) {
+        capacity_ = (needed + kGrowStep - 1) / kGrowStep * kGrowStep;
+        pairs_.reserve(static_cast<size_t>(capacity_));
+    }
+    pairs_.push_back(std::unique_ptr<OptionPair>(new OptionPair{std::move(name), std::move(value)}));
+}
+
+const CommandLineOptions::OptionPair* CommandLineOptions::find(const char* name) const {
+    for (const auto& pair : pairs_) {
+        if (strcasecmp(pair->name.c_str(), name) == 0)
+            return pair.get();
+    }
+    return nullptr;
+}
+
+int CommandLineOptions::getString(const char* name, const char** out) const {
+    const OptionPair* pair = find(name);
+    if (pair == nullptr)
+        return 0;
+    if (out != nullptr)
+        *out = pair->value.c_str();
+    return 1;
+}
+
+int CommandLineOptions::getInt(const char* name, int* out) const {
+    const OptionPair* pair = find(name);
+    if (pair == nullptr)
+        return 0;
+    if (out != nullptr)
+        *out = std::atoi(pair->value.c_str());
+    return 1;
+}

@@ -1,0 +1,37 @@
+// The process's -name=value options, parsed from the raw command line.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CommandLineOptions {
+public:
+    static constexpr char kEscape = static_cast<char>(0xAC);
+    static constexpr int kParsed = 0;
+    static constexpr int kNoDash = -1;
+    static constexpr int kUnclosedQuote = -2;
+
+    // Skips the program name and parses the rest. Pairs parsed before an error stay.
+    int parse(const char* commandLine);
+    // The first pair whose name matches without regard to case. The value stays valid for
+    // the life of this object.
+    int getString(const char* name, const char** out) const;
+    int getInt(const char* name, int* out) const;
+    int count() const { return static_cast<int>(pairs_.size()); }
+    // Capacity in slots; always a multiple of the grow step of 100.
+    int capacity() const { return capacity_; }
+
+private:
+    struct OptionPair {
+        std::string name;
+        std::string value;
+    };
+    const OptionPair* find(const char* name) const;
+    void append(std::string name, std::string value);
+
+    static constexpr int kGrowStep = 100;
+    // Pairs are held through pointers so that a value handed out never moves.
+    std::vector<std::unique_ptr<OptionPair>> pairs_;
+    int capacity_ = 0;
+};

@@ -1,0 +1,231 @@
+#include "startup/EntryPoint.h"
+
+#include "package/BoundedText.h"
+#include "package/PayloadFormat.h"
+#include "package/PayloadMarker.h"
+#include "startup/AdminCheck.h"
+#include "startup/ProcessState.h"
+#include "startup/RelaunchCommand.h"
+#include "startup/WindowsInstaller.h"
+#include "system/NamedEvent.h"
+#include "system/RegistryKey.h"
+#include "system/WinHandle.h"
+#include "ui/ConsoleUI.h"
+#include "ui/WindowUI.h"
+
+#include <cstdio>
+#include <windows.h>
+
+namespace {
+ConsoleUI consoleUI;
+WindowUI windowUI;
+
+constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+void readFrameMetrics(ProcessState& state) {
+    const int metrics[5] = {SM_CYCAPTION, SM_CXBORDER, SM_CYBORDER, SM_CXFRAME, SM_CYFRAME};
+    for (int i = 0; i < 5; ++i)
+        state.frameMetrics[i] = GetSystemMetrics(metrics[i]);
+}
+
+// The path of the running executable; false when it does not fit the buffer.
+bool modulePath(char* buffer, DWORD size) {
+    DWORD length = GetModuleFileNameA(nullptr, buffer, size);
+    return length != 0 && length < size;
+}
+} // namespace
+
+int EntryPoint::run() {
+    if (!AdminCheck::canWriteProgramFiles()) {
+        MessageBoxA(nullptr,
+                    "This program requires Administrative privileges.\nPlease right-click the "
+                    "installer and select \"Run as Administrator...\"",
+                    "Varnex Software installer", MB_ICONERROR);
+        return -1;
+    }
+    ProcessState& state = processState();
+    readFrameMetrics(state);
+    readOptions();
+    if (state.debug != 0)
+        state.debugLog.open(kDebugLogPath, 0);
+    Log* log = &state.debugLog;
+    logMessage(log, "Installation started");
+    logMessage(log, "Getting module handle");
+    state.moduleInstance = GetModuleHandleA(nullptr);
+    logMessage(log, "Loading riched20.dll");
+    LoadLibraryA("riched20.dll");
+
+    WindowsInstaller installer;
+    installer.setDebugLog(log);
+    if (!AdminCheck::canWriteProgramFiles()) {
+        if (state.gui != 0)
+            MessageBoxA(nullptr, "This program requires administrative privileges",
+                        "Varnex Group installer", MB_ICONWARNING);
+        else
+            std::fputs("This program requires administrative privileges.\n", stdout);
+        return -1;
+    }
+    return chooseRun(installer);
+}
+
+void EntryPoint::readOptions() {
+    ProcessState& state = processState();
+    options_.parse(GetCommandLineA());
+    state.gui = 1;
+    state.debug = 0;
+    state.quiet = 0;
+    options_.getInt("debug", &state.debug);
+    options_.getInt("quiet", &state.quiet);
+    options_.getInt("gui", &state.gui);
+    const char* configFile = nullptr;
+    if (options_.getString("configFile", &configFile))
+        configFileTooLong_ = copyText(state.configFile, sizeof state.configFile, configFile) != 0;
+    if (configFileTooLong_)
+        state.configFile[0] = '\0';
+    options_.getString("bin", &bin_);
+    options_.getString("uninstall", &uninstall_);
+    options_.getString("uninstallApp", &uninstallApp_);
+    options_.getString("uninstallFile", &uninstallFile_);
+}
+
+int EntryPoint::chooseRun(WindowsInstaller& installer) {
+    if (uninstall_ != nullptr)
+        return relaunchForUninstall();
+    if (uninstallFile_ != nullptr)
+        return realUninstall(installer);
+    return install(installer);
+}
+
+InstallerUI* EntryPoint::selectUI(WindowsInstaller& installer) {
+    ProcessState& state = processState();
+    if (state.gui != 0) {
+        windowUI.setInstaller(&installer);
+        return &windowUI;
+    }
+    consoleUI.setInstaller(&installer);
+    consoleUI.setQuiet(state.quiet);
+    return &consoleUI;
+}
+
+int EntryPoint::relaunchForUninstall() {
+    ProcessState& state = processState();
+    logMessage(&state.debugLog, "Uninstalling");
+    char executable[256];
+    char temporary[256];
+    char logCopy[256];
+    char executableCopy[256];
+    char command[kRelaunchCommandSize];
+    DWORD tempLength = GetTempPathA(sizeof temporary, temporary);
+    bool ready = modulePath(executable, sizeof executable) && tempLength != 0 &&
+                 tempLength < sizeof temporary &&
+                 boundedFormat(logCopy, sizeof logCopy, "%s\\lumouninst.log", temporary) >= 0 &&
+                 boundedFormat(executableCopy, sizeof executableCopy, "%s\\lumouninst.dll",
+                               temporary) >= 0 &&
+                 CopyFileA(uninstall_, logCopy, FALSE) && CopyFileA(executable, executableCopy, FALSE) &&
+                 buildRelaunchCommand(command, sizeof command, executableCopy, logCopy,
+                                      uninstallApp_, state.gui) == 0;
+    if (ready) {
+        STARTUPINFOA startup;
+        ZeroMemory(&startup, sizeof startup);
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process;
+        ZeroMemory(&process, sizeof process);
+        if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, temporary,
+                           &startup, &process)) {
+            WinHandle processHandle(process.hProcess);
+            WinHandle threadHandle(process.hThread);
+            return 0;
+        }
+    }
+    NamedEvent::signal(NamedEvent::kUninstallerEnd);
+    return -1;
+}
+
+bool EntryPoint::deleteUninstallRegistration() {
+    // Without a registration name there is nothing of ours to delete; an empty name would make
+    // the system delete the uninstall key itself.
+    if (uninstallApp_ == nullptr || uninstallApp_[0] == '\0')
+        return true;
+    RegistryKey key;
+    if (!key.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WRITE))
+        return false;
+    return RegDeleteKeyA(key.get(), uninstallApp_) == ERROR_SUCCESS;
+}
+
+int EntryPoint::realUninstall(WindowsInstaller& installer) {
+    ProcessState& state = processState();
+    logMessage(&state.debugLog, "Real uninstall");
+    NamedEvent::signal(NamedEvent::kUninstallerStart);
+    int result = installer.openPayload(uninstallFile_, 0, 1);
+    if (result == 0)
+        result = installer.loadDescription(selectUI(installer), &state.debugLog);
+    installer.closePayload();
+    if (installer.isCancelled() == 0 && installer.isFinished() == 1 && !deleteUninstallRegistration())
+        result = 1;
+    if (state.debug == 0)
+        DeleteFileA(uninstallFile_);
+    NamedEvent::signal(NamedEvent::kUninstallerEnd);
+    return result != 0 ? -1 : 0;
+}
+
+int EntryPoint::install(WindowsInstaller& installer) {
+    ProcessState& state = processState();
+    Log* log = &state.debugLog;
+    int result = -1;
+    if (configFileTooLong_) {
+        logMessage(log, "The configFile option is too long");
+        tell("The name given with -configFile is too long.", MB_ICONERROR);
+    } else {
+        result = openInstallPackage(installer);
+        if (result == 0) {
+            InstallerUI* ui = selectUI(installer);
+            if (state.gui != 0)
+                logMessage(log, "Running installation");
+            result = installer.loadDescription(ui, log);
+        }
+    }
+    logMessage(log, "Installation finished (res=%i)", result);
+    installer.closePayload();
+    // A deployment must be able to tell a completed installation from a failed, cancelled or
+    // rolled-back one: only a wizard that reached its end without a failed run exits with 0.
+    bool completed = result == 0 && installer.isFinished() && !installer.isCancelled() &&
+                     installer.hasFailed() == 0;
+    return completed ? 0 : -1;
+}
+
+int EntryPoint::openInstallPackage(WindowsInstaller& installer) {
+    Log* log = &processState().debugLog;
+    if (bin_ != nullptr) {
+        int result = installer.openPayload(bin_, 0, 0);
+        if (result != 0)
+            reportPackageFailure(bin_, result);
+        return result;
+    }
+    uint32_t offset = PayloadMarker::offset();
+    char path[256];
+    if (!modulePath(path, sizeof path)) {
+        logMessage(log, "Failed to obtain module file name");
+        tell("The installer cannot find its own file.", MB_ICONERROR);
+        return -1;
+    }
+    logMessage(log, "Initializing with file=\"%s\", offset=%i", path, static_cast<int>(offset));
+    int result = installer.openPayload(path, offset, 0);
+    if (result != 0)
+        reportPackageFailure(path, PayloadMarker::isPatched() ? result : payload::kBadMagic1);
+    return result;
+}
+
+void EntryPoint::reportPackageFailure(const char* path, int code) {
+    char text[512];
+    boundedFormat(text, sizeof text, "The file \"%s\" %s.", path,
+                  payload::describeOpenFailure(code));
+    tell(text, MB_ICONERROR);
+}
+
+void EntryPoint::tell(const char* text, unsigned int icon) {
+    if (processState().gui != 0)
+        MessageBoxA(nullptr, text, "Installation", icon);
+    else
+        std::printf("%s\n", text);
+    std::fflush(stdout);
+}

@@ -1,0 +1,36 @@
+// The process: the administrator check, the options, the debug log, the installer object and
+// one of the three runs (installation, relaunch for uninstall, real uninstall).
+#pragma once
+
+#include "startup/CommandLineOptions.h"
+
+class WindowsInstaller;
+class InstallerUI;
+
+class EntryPoint {
+public:
+    static constexpr const char* kDebugLogPath = "c:/kestrel.log.txt";
+
+    // Returns the process exit code.
+    int run();
+
+private:
+    void readOptions();
+    int chooseRun(WindowsInstaller& installer);
+    int relaunchForUninstall();
+    int realUninstall(WindowsInstaller& installer);
+    int install(WindowsInstaller& installer);
+    int openInstallPackage(WindowsInstaller& installer);
+    InstallerUI* selectUI(WindowsInstaller& installer);
+    bool deleteUninstallRegistration();
+    // Says what is wrong with the package: a console line, or a message box in gui mode.
+    void reportPackageFailure(const char* path, int code);
+    void tell(const char* text, unsigned int icon);
+
+    CommandLineOptions options_;
+    const char* bin_ = nullptr;
+    const char* uninstall_ = nullptr;
+    const char* uninstallApp_ = nullptr;
+    const char* uninstallFile_ = nullptr;
+    bool configFileTooLong_ = false;
+};

@@ -1,0 +1,116 @@
+// The installer object of a run: it owns the payload, the parsed description and every list
+// read from it, and reaches every system change through its virtual operations, whose order
+// is fixed. The platform-neutral base lives here; WindowsInstaller implements the system side.
+// The operations are implemented in the folder of the concern they belong to.
+#pragma once
+
+#include "config/DialogInfo.h"
+#include "config/FieldInfo.h"
+#include "config/FileInfo.h"
+#include "config/FileSetInfo.h"
+#include "package/PayloadEntry.h"
+#include "package/RecordList.h"
+#include "startup/Log.h"
+#include "ui/PageElement.h"
+
+#include <cstdint>
+#include <cstdio>
+
+class InstallerUI;
+
+class Installer {
+public:
+    Installer();
+    virtual ~Installer();
+    Installer(const Installer&) = delete;
+    Installer& operator=(const Installer&) = delete;
+
+    virtual int getProductName(char* out, int size);
+    virtual int getMajorVersion(char* out, int size);
+    virtual int getVersionString(char* out, int size);
+    virtual int getWebsite(char* out, int size);
+    virtual int getSupportEmail(char* out, int size);
+    virtual unsigned char* loadAppIcon();
+    virtual int getInstallLogFile(char* out, int size);
+    virtual int getInstallBackupFile(char* out, int size);
+    virtual int getUninstallCmd(char* out, int size);
+    virtual int getUninstallXmlFile(char* out, int size);
+    virtual int makeTempFileName(char* out, int size);
+    virtual int getHelpUrl(char* out, int size);
+    virtual unsigned char* loadEntry(const char* name, uint32_t* length);
+    virtual DialogInfo getDialog(int index);
+    virtual int dialogCount();
+    virtual int currentDialog();
+    virtual PageElement getElement(int index);
+    virtual int elementCount();
+    virtual FieldInfo getField(int index);
+    virtual int fieldCount();
+    virtual int isCancelled();
+    virtual int isFinished();
+    virtual int getVariable(const char* name, char* out, int size);
+    virtual int setVariable(const char* name, const char* value);
+    virtual int showHelpDocument(int unused);
+    virtual int previousDialog(InstallerUI* ui);
+    virtual int nextDialog(InstallerUI* ui);
+    virtual int cancelDialog(InstallerUI* ui);
+    virtual int showDialog(int index, InstallerUI* ui);
+    virtual int isPreviousVersionInstalled();
+    virtual int uninstallPreviousVersion();
+    virtual int registerUninstall();
+    virtual int isAppRunning(const char* moduleName) = 0;
+    virtual int changeEnvironment(const char* name, const char* value, int mode, char* record,
+                                  int capacity, InstallerUI* ui, int isPath) = 0;
+    virtual int undoEnvironmentChange(const char* record, InstallerUI* ui) = 0;
+    virtual int broadcastEnvironmentChange() = 0;
+    virtual int changeIniFile(const char* file, const char* section, const char* key,
+                              const char* value, int mode, char* record, int capacity,
+                              InstallerUI* ui, int isPath, const char* beforeKey) = 0;
+    virtual int undoIniChange(const char* record, InstallerUI* ui) = 0;
+    virtual int createShortcut(int kind, const char* path, const char* target,
+                               const char* description, const char* arguments,
+                               const char* workingFolder, char* record, int capacity,
+                               InstallerUI* ui) = 0;
+    virtual int undoShortcut(const char* record, InstallerUI* ui) = 0;
+    virtual int launch(const char* file, int asDocument, const char* arguments) = 0;
+    virtual int getConfigFile(char* out, int size) = 0;
+    virtual void fileWritten(const char* destination, const FileInfo& info);
+
+    // The package (implemented in package/InstallerPayload.cpp).
+    int openPayload(const char* path, uint32_t offset, int uninstall);
+    int closePayload();
+    int findEntry(const char* name) const;
+    int unpackEntry(const char* name, uint32_t* length, unsigned char** buffer);
+    int payloadEntryCount() const { return entries_.count(); }
+    const PayloadEntry& payloadEntry(int index) const { return entries_[index]; }
+
+    // The loader (config/).
+    int loadDescription(InstallerUI* ui, Log* log);
+
+    void setDebugLog(Log* log) { debugLog_ = log; }
+    Log* debugLog() const { return debugLog_; }
+    bool isUninstalling() const { return actionLogFile_ != nullptr; }
+    int hasFailed() const { return failed_; }
+
+protected:
+    unsigned char* payload_ = nullptr;
+    uint32_t payloadLength_ = 0;
+    RecordList<PayloadEntry> entries_;
+    RecordList<FileSetInfo> fileSets_;
+    RecordList<FileInfo> files_;
+    RecordList<DialogInfo> dialogs_;
+    RecordList<FieldInfo> fields_;
+    RecordList<PageElement> elements_;
+    Log actionLog_;
+    std::FILE* actionLogFile_ = nullptr;
+    int currentDialog_ = -1;
+    int cancelled_ = 0;
+    int finished_ = 0;
+    int failed_ = 0;
+    Log* debugLog_ = nullptr;
+
+private:
+    void releasePayload();
+    int indexPayload();
+    // Inflates entry `index`; the buffer (terminated behind the data) belongs to the caller.
+    unsigned char* unpackFound(int index, uint32_t* length);
+};

@@ -1,0 +1,6 @@
+#include "startup/ProcessState.h"
+
+ProcessState& processState() {
+    static ProcessState state;
+    return state;
+}

@@ -1,0 +1,6 @@
+#include "startup/EntryPoint.h"
+
+int main() {
+    EntryPoint entry;
+    return entry.run();
+}

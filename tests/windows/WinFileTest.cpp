@@ -1,0 +1,5 @@
+#include "package/WinFile.h"
+
+#include <gtest/gtest.h>
+
+TEST(WinFileWindows, Placeholder) { EXPECT_EQ(WinFile().openCount(), 0); }

@@ -1,0 +1,98 @@
+#include "ui/ConsoleUI.h"
+
+#include "startup/Installer.h"
+
+#include <cstring>
+#include <strings.h>
+
+void ConsoleUI::readLine(char* line) {
+    line[0] = '\0';
+    if (std::fgets(line, kLineSize, input_) == nullptr) {
+        line[0] = '\0';
+        return;
+    }
+    size_t length = std::strlen(line);
+    bool complete = length > 0 && line[length - 1] == '\n';
+    if (!complete && !std::feof(input_)) {
+        int c;
+        while ((c = std::fgetc(input_)) != EOF && c != '\n') {
+        }
+    }
+    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
+        line[--length] = '\0';
+}
+
+void ConsoleUI::askFieldValues() {
+    for (int i = 0; i < installer_->fieldCount(); ++i) {
+        FieldInfo field = installer_->getField(i);
+        char value[kLineSize];
+        std::memset(value, 0, sizeof value);
+        installer_->getVariable(field.variable, value, sizeof value);
+        std::fprintf(output_, "%s=%s\n", field.label, value);
+        std::fputs("Type new value or <Enter> to keep the default: ", output_);
+        std::fflush(output_);
+        std::memset(value, 0, sizeof value);
+        readLine(value);
+        if (value[0] != '\0')
+            installer_->setVariable(field.variable, value);
+    }
+}
+
+int ConsoleUI::run() {
+    running_ = 1;
+    std::fputs("Starting installation.\n", output_);
+    if (installer_ == nullptr) {
+        std::fflush(output_);
+        return -1;
+    }
+    if (!quiet_)
+        askFieldValues();
+    installer_->showDialog(installer_->currentDialog(), this);
+    if (!installer_->isCancelled() && !installer_->isFinished()) {
+        do {
+            if (installer_->nextDialog(this) != 0) {
+                std::fputs("Installation cannot continue.\n", output_);
+                std::fflush(output_);
+                return 0;
+            }
+        } while (!installer_->isCancelled() && !installer_->isFinished());
+    }
+    std::fputs(installer_->isCancelled() ? "Installation was cancelled.\n"
+                                         : "Installation completed.\n",
+               output_);
+    std::fflush(output_);
+    return 0;
+}
+
+int ConsoleUI::finish() {
+    running_ = 0;
+    return 0;
+}
+
+int ConsoleUI::reportLine(int, int, const char* text, int, int) {
+    std::fprintf(output_, "%s\n", text);
+    std::fflush(output_);
+    return 0;
+}
+
+int ConsoleUI::ask(const char* text, int kind) {
+    if (quiet_)
+        return 1;
+    std::fprintf(output_, "%s\n", text);
+    if (kind == kAskOkCancel)
+        std::fputs("Type 'ok' or 'cancel': ", output_);
+    else if (kind == kAskNotice)
+        std::fputs("Press <Enter>", output_);
+    else if (kind == kAskYesNo)
+        std::fputs("Type 'yes' or 'no' :", output_);
+    std::fflush(output_);
+    char line[kLineSize];
+    readLine(line);
+    if (kind == kAskOkCancel)
+        return strcasecmp(line, "ok") == 0 ? 1 : 0;
+    if (kind == kAskNotice)
+        return 1;
+    if (kind == kAskYesNo)
+        return strcasecmp(line, "yes") == 0 ? 1 : 0;
+    return 0;
+}

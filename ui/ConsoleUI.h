@@ -1,0 +1,58 @@
+// The console dialogue: asks every field once, then steps through the wizard; in quiet mode
+// it asks nothing and answers every question positively.
+#pragma once
+
+#include "ui/InstallerUI.h"
+
+#include <cstdio>
+
+class Installer;
+
+class ConsoleUI : public InstallerUI {
+public:
+    ConsoleUI(std::FILE* input = stdin, std::FILE* output = stdout)
+        : input_(input), output_(output) {}
+
+    void setInstaller(Installer* installer) { installer_ = installer; }
+    void setQuiet(int quiet) { quiet_ = quiet; }
+    int isRunning() const { return running_; }
+
+    int run() override;
+    int finish() override;
+    int showFields(int) override { return 0; }
+    int showPage(int) override { return 0; }
+    int storeFields(int) override { return 0; }
+    int leavePage(int) override { return 0; }
+    int confirmCancel() override { return 0; }
+    int setHelpCaption(const char*) override { return 0; }
+    int setBackCaption(const char*) override { return 0; }
+    int setNextCaption(const char*) override { return 0; }
+    int setCancelCaption(const char*) override { return 0; }
+    int enableHelp(int) override { return 0; }
+    int enableBack(int) override { return 0; }
+    int enableNext(int) override { return 0; }
+    int enableCancel(int) override { return 0; }
+    int showHelp(int) override { return 0; }
+    int showBack(int) override { return 0; }
+    int showNext(int) override { return 0; }
+    int showCancel(int) override { return 0; }
+    int setOverallProgress(int) override { return 0; }
+    int setCurrentProgress(int) override { return 0; }
+    int setStatusText(const char*) override { return 0; }
+    int processEvents(int, int, int, int) override { return 0; }
+    int reportLine(int, int, const char* text, int, int) override;
+    int ask(const char* text, int kind) override;
+
+private:
+    static constexpr int kLineSize = 512;
+    // Reads one line (at most 511 characters kept, the rest of a longer line dropped, the line
+    // end removed). End of input gives the empty line.
+    void readLine(char* line);
+    void askFieldValues();
+
+    std::FILE* input_;
+    std::FILE* output_;
+    Installer* installer_ = nullptr;
+    int quiet_ = 0;
+    int running_ = 0;
+};
