@@ -28,6 +28,24 @@ echo "== native tests"
 ctest --test-dir build/native --output-on-failure 2>&1 | tee build/native-tests.log
 count_results build/native-tests.log
 
+echo "== fuzz targets (bounded time each, over the committed seed corpora)"
+for fuzzer in build/native/*Fuzz; do
+    [ -x "$fuzzer" ] || continue
+    name=$(basename "$fuzzer")
+    corpus=tests/fuzz/corpus/${name%Fuzz}
+    work=$(mktemp -d)
+    if "$fuzzer" -max_total_time="${KESTREL_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 "$work" "$corpus" \
+        >build/"$name".log 2>&1; then
+        echo "$name: passed ($(grep -o 'stat::number_of_executed_units: [0-9]*' build/"$name".log || grep -Eo '#[0-9]+ +DONE' build/"$name".log | tail -1))"
+        passed=$((passed + 1))
+    else
+        echo "$name: FAILED"
+        tail -40 build/"$name".log
+        failed=$((failed + 1))
+    fi
+    rm -rf "$work"
+done
+
 echo "== Windows tests under wine64"
 . tests/wine/wine-env.sh
 wine_start
