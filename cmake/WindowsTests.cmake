@@ -1,7 +1,6 @@
 # Windows tests run under wine64 through CMAKE_CROSSCOMPILING_EMULATOR; tests/wine/run-tests
 # prepares the throw-away prefix and the wine server they share.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-set_target_properties(kestrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 function(kestrel_windows_test_exe name)
     add_executable(${name} ${ARGN})
@@ -16,5 +15,9 @@ add_test(NAME windows_unit_tests COMMAND kestrel_windows_tests)
 
 file(GLOB KESTREL_E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 kestrel_windows_test_exe(kestrel_e2e_tests ${KESTREL_E2E_TEST_SOURCES})
-add_dependencies(kestrel_e2e_tests kestrel)
+add_executable(kestrel_relaunch_probe tests/e2e/probe/RelaunchProbe.cpp)
+target_link_libraries(kestrel_relaunch_probe PRIVATE kestrel_core)
+target_link_options(kestrel_relaunch_probe PRIVATE -static)
+set_target_properties(kestrel_relaunch_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+add_dependencies(kestrel_e2e_tests kestrel kestrel_relaunch_probe)
 add_test(NAME engine_end_to_end COMMAND kestrel_e2e_tests)

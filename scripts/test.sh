@@ -24,6 +24,9 @@ count_results() {
     failed=$((failed + bad))
 }
 
+echo "== engine images"
+if bash tests/check-binaries.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure 2>&1 | tee build/native-tests.log
 count_results build/native-tests.log

@@ -106,7 +106,8 @@ int WinFile::read(void* buffer, uint32_t count, uint32_t* got) {
 }
 
 int WinFile::seek(int32_t low, int32_t high, int origin) {
-    int64_t distance = (static_cast<int64_t>(high) << 32) | static_cast<uint32_t>(low);
+    uint64_t bits = static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32 | static_cast<uint32_t>(low);
+    int64_t distance = static_cast<int64_t>(bits);
     if (::lseek(static_cast<int>(handle_), distance, origin) < 0)
         return windowsErrorFromErrno(errno);
     return 0;

@@ -34,6 +34,10 @@ int WinFile::open() {
 }
 
 int WinFile::close() {
+    // The invalid handle value is also the current-process pseudo handle, which the system
+    // would "close" successfully: a stream without a handle answers for itself.
+    if (!isOpen())
+        return ERROR_INVALID_HANDLE;
     BOOL ok = CloseHandle(toHandle(handle_));
     DWORD error = ok ? 0 : GetLastError();
     handle_ = fromHandle(INVALID_HANDLE_VALUE);

@@ -1,0 +1,91 @@
+#include "EngineProcess.h"
+
+#include "system/WinHandle.h"
+
+#include <fstream>
+#include <iterator>
+#include <thread>
+#include <vector>
+
+std::string EngineProcess::testFolder() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string EngineProcess::enginePath() { return testFolder() + "kestrel.exe"; }
+
+std::string EngineProcess::tempFolder() {
+    char path[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof path, path);
+    return std::string(path, length);
+}
+
+ProcessResult EngineProcess::run(const std::string& commandLine, const std::string& input,
+                                 unsigned long timeoutMs) {
+    ProcessResult result;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE outRead = nullptr, outWrite = nullptr, inRead = nullptr, inWrite = nullptr;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&inRead, &inWrite, &inherit, 0))
+        return result;
+    WinHandle outReader(outRead), outWriter(outWrite), inReader(inRead), inWriter(inWrite);
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = inRead;
+    startup.hStdOutput = outWrite;
+    startup.hStdError = outWrite;
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof process);
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return result;
+    result.started = true;
+    WinHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    outWriter.reset();
+    inReader.reset();
+
+    std::thread feeder([&] {
+        DWORD written = 0;
+        if (!input.empty())
+            WriteFile(inWrite, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+        inWriter.reset();
+    });
+    std::thread reader([&] {
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(outRead, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            result.output.append(buffer, got);
+    });
+    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        result.timedOut = true;
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    feeder.join();
+    reader.join();
+    return result;
+}
+
+std::string readFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool writeFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    return static_cast<bool>(out);
+}
+
+bool fileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

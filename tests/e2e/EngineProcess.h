@@ -1,0 +1,31 @@
+// Starts a Windows program the way Windows would: from this process, with an exact command
+// line, its standard input and output connected to pipes, and waits for it.
+#pragma once
+
+#include <string>
+
+struct ProcessResult {
+    bool started = false;
+    bool timedOut = false;
+    unsigned long exitCode = 0;
+    std::string output; // standard output and standard error, in arrival order
+};
+
+class EngineProcess {
+public:
+    // The folder of the running test program, with a trailing backslash.
+    static std::string testFolder();
+    // The engine beside the test program.
+    static std::string enginePath();
+    // The system's temporary folder (ends with a backslash).
+    static std::string tempFolder();
+
+    // Runs the command line exactly as given; `input` is fed to standard input.
+    static ProcessResult run(const std::string& commandLine, const std::string& input = "",
+                             unsigned long timeoutMs = 30000);
+};
+
+// Small file helpers for the tests.
+std::string readFileBytes(const std::string& path);
+bool writeFileBytes(const std::string& path, const std::string& bytes);
+bool fileExists(const std::string& path);

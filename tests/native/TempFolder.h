@@ -1,0 +1,24 @@
+// A throw-away folder for native tests that touch the file system.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+class TempFolder {
+public:
+    TempFolder() {
+        char name[] = "/tmp/kestrel-test-XXXXXX";
+        path_ = mkdtemp(name) ? name : "";
+    }
+    ~TempFolder() {
+        if (!path_.empty())
+            std::system(("rm -rf '" + path_ + "'").c_str());
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
