@@ -9,12 +9,10 @@ jobs=$(nproc)
 configure() {
     local dir=$1
     shift
-    if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S . -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 || {
-            cat "$dir.configure.log"
-            return 1
-        }
-    fi
+    cmake -S . -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 || {
+        cat "$dir.configure.log"
+        return 1
+    }
 }
 
 mkdir -p build
