@@ -39,7 +39,7 @@ for fuzzer in build/native/*Fuzz; do
     work=$(mktemp -d)
     if "$fuzzer" -max_total_time="${KESTREL_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 "$work" "$corpus" \
         >build/"$name".log 2>&1; then
-        echo "$name: passed ($(grep -o 'stat::number_of_executed_units: [0-9]*' build/"$name".log || grep -Eo '#[0-9]+ +DONE' build/"$name".log | tail -1))"
+        echo "$name: passed ($(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' build/"$name".log | tail -1)s)"
         passed=$((passed + 1))
     else
         echo "$name: FAILED"

@@ -36,6 +36,7 @@ protected:
         actionLog_ = temp_ + "kestrel test action.log";
         ASSERT_TRUE(writeFileBytes(actionLog_, "C:\\Product\\install.xml\r\n"));
         probeOutput_ = temp_ + "kestrel-probe-commandline.txt";
+        waitForCopyToEnd();
         DeleteFileA(probeOutput_.c_str());
         DeleteFileA((temp_ + "lumouninst.log").c_str());
         DeleteFileA((temp_ + "lumouninst.dll").c_str());
@@ -45,12 +46,25 @@ protected:
     std::string probeCommand(const std::string& options) const {
         return inQuotes(EngineProcess::testFolder() + "kestrel_relaunch_probe.exe") + " " + options;
     }
-    // The probe's relaunched copy writes its command line and ends at once.
+    // The probe's relaunched copy writes its command line and ends at once; on a busy machine
+    // its start can take seconds.
     std::string relaunchedCommandLine() const {
-        for (int i = 0; i < 100 && !fileExists(probeOutput_); ++i)
+        for (int i = 0; i < 600 && !fileExists(probeOutput_); ++i)
             Sleep(50);
-        Sleep(50);
         return readFileBytes(probeOutput_);
+    }
+    // Waits for the copy started by the previous relaunch to end, so that the next relaunch can
+    // replace it.
+    void waitForCopyToEnd() const {
+        std::string copy = temp_ + "lumouninst.dll";
+        for (int i = 0; i < 200; ++i) {
+            HANDLE handle = CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (handle != INVALID_HANDLE_VALUE) {
+                CloseHandle(handle);
+                return;
+            }
+            Sleep(50);
+        }
     }
 
     std::string temp_;
@@ -72,6 +86,7 @@ TEST_F(UninstallRelaunch, CommandLineOfTheRelaunchedCopyByteForByte) {
               readFileBytes(EngineProcess::testFolder() + "kestrel_relaunch_probe.exe"));
 
     DeleteFileA(probeOutput_.c_str());
+    waitForCopyToEnd();
     result = EngineProcess::run(probeCommand("-uninstall=" + inQuotes(actionLog_) +
                                              " -uninstallApp=App -debug=1 -quiet=1"));
     EXPECT_EQ(result.exitCode, 0u);
@@ -96,8 +111,7 @@ TEST_F(UninstallRelaunch, RelaunchedEngineSignalsStartAndEnd) {
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_TRUE(events.started(20000));
     EXPECT_TRUE(events.ended(20000));
-    // The copy ran without debug, so it removed its temporary action log.
-    Sleep(200);
+    // The copy ran without debug, so it removed its temporary action log before it ended.
     EXPECT_FALSE(fileExists(temp_ + "lumouninst.log"));
     EXPECT_TRUE(fileExists(temp_ + "lumouninst.dll"));
 }

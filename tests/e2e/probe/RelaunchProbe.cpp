@@ -19,14 +19,17 @@ int main() {
     const char* commandLine = GetCommandLineA();
     char folder[MAX_PATH];
     char path[MAX_PATH + 64];
+    char partial[MAX_PATH + 64];
     DWORD length = GetTempPathA(MAX_PATH, folder);
     if (length == 0 || length >= MAX_PATH ||
-        boundedFormat(path, sizeof path, "%skestrel-probe-commandline.txt", folder) < 0)
+        boundedFormat(path, sizeof path, "%skestrel-probe-commandline.txt", folder) < 0 ||
+        boundedFormat(partial, sizeof partial, "%s.partial", path) < 0)
         return 3;
-    std::FILE* file = std::fopen(path, "wb");
+    std::FILE* file = std::fopen(partial, "wb");
     if (file == nullptr)
         return 4;
     std::fwrite(commandLine, 1, std::strlen(commandLine), file);
     std::fclose(file);
-    return 0;
+    // Renamed when complete, so that the waiting test never reads half of it.
+    return MoveFileExA(partial, path, MOVEFILE_REPLACE_EXISTING) ? 0 : 5;
 }
