@@ -15,6 +15,9 @@ set(KESTREL_NEUTRAL_SOURCES
     startup/RelaunchCommand.cpp
     config/DescriptionLoader.cpp
     ui/ConsoleUI.cpp
+    engine/ActionLog.cpp
+    engine/BackupFile.cpp
+    engine/CheckSum.cpp
 )
 
 set(KESTREL_HOST_SOURCES

@@ -1,0 +1,34 @@
+// Every line of the action log is written and read here. The log is a text file of CR LF lines:
+// the saved description's path, the final backup path, "NUMVARS\t<n>" and n "VAR\t<name>\t<value>"
+// lines, then one record per change: a kind word and its fields, separated by single TABs.
+#pragma once
+
+#include "startup/Log.h"
+
+class ActionLog {
+public:
+    // A record line holds at most this many characters; a longer one is refused, never cut,
+    // since a cut path or value would undo the wrong thing.
+    static constexpr int kMaxLine = 1023;
+
+    explicit ActionLog(Log& log) : log_(log) {}
+
+    // Opens (creating or emptying) the log with bare lines: no numbers, no time stamps.
+    int open(const char* path);
+    void close() { log_.close(); }
+
+    // Each returns false when the line could not be written whole.
+    bool writePath(const char* path);
+    bool writeVariableCount(int count);
+    bool writeVariable(const char* name, const char* value);
+    bool writeDirectory(int levelsCreated, const char* directory);
+    bool writeFile(bool overwritten, const char* path);
+    bool writeEnvironment(const char* subRecord);
+    bool writeIni(const char* subRecord);
+    bool writeShortcut(const char* subRecord);
+
+private:
+    bool writeLine(const char* format, ...) KESTREL_PRINTF(2, 3);
+
+    Log& log_;
+};

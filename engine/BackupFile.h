@@ -1,0 +1,49 @@
+// The backup file: the previous content of every file an installation overwrote, so that an
+// uninstall or a rollback can put it back. Binary, little-endian:
+//   header text + zero byte, then entries (16-bit name length incl. zero, name, 64-bit size,
+//   32-bit check sum of the installed content, the old data), then the end entry (length 1, 0).
+#pragma once
+
+#include "package/WinFile.h"
+#include "startup/ErrorList.h"
+
+#include <cstdint>
+
+class BackupFile {
+public:
+    static constexpr const char* kHeader = "Varnex Software installer backup file.\n";
+    static constexpr int kClosed = 0;
+    static constexpr int kReading = 1;
+    static constexpr int kWriting = 2;
+    // Entry names hold whole paths; the reader takes at most 511 bytes with the zero.
+    static constexpr int kMaxNameLength = 510;
+
+    BackupFile() = default;
+    ~BackupFile() { close(); }
+    BackupFile(const BackupFile&) = delete;
+    BackupFile& operator=(const BackupFile&) = delete;
+
+    // A file that cannot be created leaves the backup in its error state: every addFile then
+    // fails with "There is a previous error".
+    void openForWrite(const char* path);
+    // Appends the current content of `path`, recorded with the check sum of what the
+    // installation is about to write there. On failure the partial entry is taken back and the
+    // backup refuses every further entry.
+    ErrorList addFile(const char* path, uint32_t installedCheckSum);
+    // Writes the end entry when writing; closes in any mode.
+    void close();
+    // Returns 0, or -1 when the file cannot be opened (the mode is then closed).
+    int openForRead(const char* path);
+
+    int mode() const { return mode_; }
+    bool hasError() const { return error_ != 0; }
+
+private:
+    static bool isBackupFile(const char* path);
+    ErrorList appendEntry(const char* path, uint32_t installedCheckSum);
+    ErrorList copyContent(const char* path, int64_t size);
+
+    WinFile file_;
+    int mode_ = kClosed;
+    int error_ = 0;
+};

@@ -1,0 +1,34 @@
+#include "engine/CheckSum.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+uint32_t sumOf(const std::string& text) {
+    return checkSum(static_cast<uint32_t>(text.size()), text.data(), text.size());
+}
+} // namespace
+
+TEST(CheckSum, KnownValues) {
+    EXPECT_EQ(sumOf(""), 0x00000000u);
+    EXPECT_EQ(sumOf("abc"), 0x00000063u);
+    EXPECT_EQ(sumOf("abcd"), 0x64636265u);
+    EXPECT_EQ(checkSum(0, "\xff\xff\xff\xff\x01", 5), 0xfffffffeu);
+}
+
+TEST(CheckSum, ChunksOfWholeWordsGiveTheOnePassValue) {
+    std::string data;
+    for (int i = 0; i < 100003; ++i)
+        data.push_back(static_cast<char>(i * 31 + 7));
+    uint32_t onePass = sumOf(data);
+    uint32_t chunked = static_cast<uint32_t>(data.size());
+    for (size_t at = 0; at < data.size(); at += 32768) {
+        size_t length = data.size() - at < 32768 ? data.size() - at : 32768;
+        chunked = checkSum(chunked, data.data() + at, length);
+    }
+    EXPECT_EQ(chunked, onePass);
+    // A change anywhere changes the sum.
+    data[5000] ^= 1;
+    EXPECT_NE(sumOf(data), onePass);
+}
