@@ -6,6 +6,7 @@ set(KESTREL_NEUTRAL_SOURCES
     package/WinFile.cpp
     package/Paths.cpp
     package/PayloadFormat.cpp
+    package/PayloadIndex.cpp
     package/InstallerPayload.cpp
     startup/CommandLineOptions.cpp
     startup/ErrorList.cpp

@@ -9,6 +9,7 @@ target_link_libraries(kestrel_core PUBLIC ZLIB::ZLIB user32 gdi32 advapi32 shell
                                           comctl32 psapi)
 
 add_executable(kestrel startup/main.cpp)
+set_target_properties(kestrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 target_link_libraries(kestrel PRIVATE kestrel_core)
 target_link_options(kestrel PRIVATE -static -static-libgcc -static-libstdc++ -s)
 

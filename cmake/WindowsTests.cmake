@@ -1,7 +1,6 @@
 # Windows tests run under wine64 through CMAKE_CROSSCOMPILING_EMULATOR; tests/wine/run-tests
 # prepares the throw-away prefix and the wine server they share.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-set_target_properties(kestrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 function(kestrel_windows_test_exe name)
     add_executable(${name} ${ARGN})

@@ -1,0 +1,11 @@
+// Texts that name what is wrong with a package, shared by list, verify and extract.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class PackageProblem {
+public:
+    // For a negative result of indexing; `failedAt` is the payload offset of the record.
+    static std::string describeIndexFailure(int code, uint32_t failedAt);
+};
