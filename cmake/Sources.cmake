@@ -15,6 +15,7 @@ set(KESTREL_NEUTRAL_SOURCES
     startup/ProcessState.cpp
     startup/RelaunchCommand.cpp
     config/DescriptionLoader.cpp
+    config/XmlDocument.cpp
     ui/ConsoleUI.cpp
 )
 
