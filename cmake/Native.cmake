@@ -11,6 +11,8 @@ add_library(kestrel_neutral STATIC ${KESTREL_NEUTRAL_SOURCES} ${KESTREL_HOST_SOU
 target_include_directories(kestrel_neutral PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(kestrel_neutral PUBLIC ZLIB::ZLIB)
 
+add_subdirectory(tools/instpack)
+
 if(KESTREL_TESTS)
     include(cmake/NativeTests.cmake)
 endif()

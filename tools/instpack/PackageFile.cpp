@@ -24,7 +24,12 @@ bool PackageFile::locatePayload(std::string& error) {
             return false;
         }
         offset = field.offset;
-        if (offset > file_.size() || offset < field.position + payload::kOffsetMarkerSize) {
+        if (offset > file_.size()) {
+            error = "is truncated: its payload would start at offset " + std::to_string(offset) +
+                    ", beyond the file's end";
+            return false;
+        }
+        if (offset < field.position + payload::kOffsetMarkerSize) {
             error = "has a payload offset (" + std::to_string(offset) +
                     ") outside the file's engine part";
             return false;
