@@ -28,6 +28,18 @@ echo "== native tests"
 ctest --test-dir build/native --output-on-failure 2>&1 | tee build/native-tests.log
 count_results build/native-tests.log
 
+echo "== payload offset field: its text and zero byte exactly once in each engine"
+for engine in build/win64/bin/kestrel.exe build/win32/bin/kestrel.exe; do
+    count=$(LC_ALL=C grep -obUaP '_BINARYIMAGEOFFSET_\x00' "$engine" | wc -l)
+    if [ "$count" -eq 1 ]; then
+        echo "$engine: passed"
+        passed=$((passed + 1))
+    else
+        echo "$engine: FAILED (the field occurs $count times)"
+        failed=$((failed + 1))
+    fi
+done
+
 echo "== fuzz targets (bounded time each, over the committed seed corpora)"
 for fuzzer in build/native/*Fuzz; do
     [ -x "$fuzzer" ] || continue
