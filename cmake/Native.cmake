@@ -19,3 +19,7 @@ endif()
 if(KESTREL_FUZZ)
     include(cmake/Fuzz.cmake)
 endif()
+
+# The reader's benchmark (bench/run.sh builds it without sanitizers).
+add_executable(payload_bench bench/PayloadBench.cpp)
+target_link_libraries(payload_bench PRIVATE kestrel_neutral)

@@ -27,7 +27,8 @@ int Installer::openPayload(const char* path, uint32_t offset, int uninstall) {
     releasePayload();
     entries_.clear();
     WinFile file;
-    if (file.openPath(path, fileaccess::kRead, fileaccess::kShareRead, fileaccess::kOpenExisting) != 0)
+    if (file.openPath(path, fileaccess::kRead, fileaccess::kShareRead, fileaccess::kOpenExisting) !=
+        0)
         return payload::kCannotOpen;
     int64_t fileSize = file.size();
     if (fileSize < 0 || static_cast<int64_t>(offset) > fileSize)
@@ -72,7 +73,9 @@ int Installer::closePayload() {
     return 0;
 }
 
-int Installer::findEntry(const char* name) const { return PayloadIndex::find(entries_, name); }
+int Installer::findEntry(const char* name) const {
+    return PayloadIndex::find(entries_, name);
+}
 
 unsigned char* Installer::unpackFound(int index, uint32_t* length) {
     return PayloadIndex::unpack(payload_, payloadLength_, entries_[index], length);
@@ -106,4 +109,6 @@ unsigned char* Installer::loadEntry(const char* name, uint32_t* length) {
     return data;
 }
 
-unsigned char* Installer::loadAppIcon() { return loadEntry("AppIcon", nullptr); }
+unsigned char* Installer::loadAppIcon() {
+    return loadEntry("AppIcon", nullptr);
+}

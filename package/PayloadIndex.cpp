@@ -12,8 +12,7 @@ bool nameIsTerminated(const PayloadRecordHeader& header) {
 }
 
 // Checks one record at `position`; on success fills `entry` and returns 0.
-int readRecord(const unsigned char* data, uint32_t length, uint32_t position,
-               PayloadEntry& entry) {
+int readRecord(const unsigned char* data, uint32_t length, uint32_t position, PayloadEntry& entry) {
     if (length - position < payload::kRecordHeaderSize)
         return payload::kRecordPastEnd;
     entry.offset = position;

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 class PayloadIndex {
-public:
+  public:
     // 0, or the code of the first magic word that does not match.
     static int checkMagicWords(const unsigned char* data, uint32_t length);
 

@@ -18,7 +18,9 @@ std::string binFolder() {
     return text.substr(0, text.find_last_of('\\') + 1);
 }
 
-std::string testData(const std::string& relative) { return binFolder() + "testdata\\" + relative; }
+std::string testData(const std::string& relative) {
+    return binFolder() + "testdata\\" + relative;
+}
 
 std::string readWhole(const std::string& path) {
     WinFile file;
@@ -47,7 +49,9 @@ std::string unpacked(Installer& installer, const char* name) {
     return std::string(reinterpret_cast<char*>(buffer), length);
 }
 
-uint32_t engineSize() { return static_cast<uint32_t>(WinFile::sizeOfFile((binFolder() + "kestrel.exe").c_str())); }
+uint32_t engineSize() {
+    return static_cast<uint32_t>(WinFile::sizeOfFile((binFolder() + "kestrel.exe").c_str()));
+}
 
 struct EngineRun {
     DWORD exitCode = 0;
@@ -72,8 +76,8 @@ EngineRun runProgram(const std::string& program, const std::string& arguments) {
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process = {};
     std::string command = "\"" + program + "\" " + arguments;
-    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                  nullptr, &startup, &process);
+    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &startup, &process);
     CloseHandle(writeEnd);
     if (!started)
         return run;
@@ -111,10 +115,12 @@ TEST(PayloadEndToEnd, EveryEntryOfThePackedInstallerUnpacksIntact) {
     ASSERT_EQ(installer.openPayload(testData("sample-setup.exe").c_str(), engineSize(), 0), 0);
     EXPECT_EQ(installer.payloadEntryCount(), 7);
     EXPECT_EQ(unpacked(installer, "install.xml"), readWhole(testData("product\\install.xml")));
-    EXPECT_EQ(unpacked(installer, "binsample.dll"), readWhole(testData("product\\bin\\sample.dll")));
+    EXPECT_EQ(unpacked(installer, "binsample.dll"),
+              readWhole(testData("product\\bin\\sample.dll")));
     EXPECT_EQ(unpacked(installer, "readme"), readWhole(testData("product\\docs\\readme.txt")));
     EXPECT_EQ(unpacked(installer, "docsempty.dat"), "");
-    EXPECT_EQ(unpacked(installer, "LicenseText"), readWhole(testData("resources\\LicenseText.rtf")));
+    EXPECT_EQ(unpacked(installer, "LicenseText"),
+              readWhole(testData("resources\\LicenseText.rtf")));
     EXPECT_EQ(unpacked(installer, "licensetext"), "<no entry licensetext>");
     std::string image = unpacked(installer, "WelcomeLImg");
     ASSERT_EQ(image.size(), 8u + 3 * 2 * 4);

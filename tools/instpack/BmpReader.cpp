@@ -41,7 +41,7 @@ bool isSupportedDepth(uint16_t bits) {
 }
 
 class PixelSource {
-public:
+  public:
     PixelSource(const Bytes& file, const BmpLayout& layout) : file_(file), layout_(layout) {
         palette_ = kFileHeaderSize + layout.infoSize;
         paletteCount_ = layout.coloursUsed != 0 ? layout.coloursUsed : 1u << layout.bitsPerPixel;
@@ -72,7 +72,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const Bytes& file_;
     const BmpLayout& layout_;
     uint64_t palette_;
@@ -96,8 +96,8 @@ bool BmpReader::decode(const Bytes& file, DecodedImage& image, std::string& erro
     }
     BmpLayout layout = readLayout(file);
     if (layout.infoSize < kInfoHeaderSize || layout.compression != kUncompressed ||
-        !isSupportedDepth(layout.bitsPerPixel) || layout.width <= 0 ||
-        layout.height == 0 || layout.height == INT32_MIN) {
+        !isSupportedDepth(layout.bitsPerPixel) || layout.width <= 0 || layout.height == 0 ||
+        layout.height == INT32_MIN) {
         error = "BMP kind not supported (only uncompressed 1, 4, 8, 24 and 32 bits per pixel)";
         return false;
     }

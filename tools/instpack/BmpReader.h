@@ -5,7 +5,7 @@
 #include "tools/instpack/DecodedImage.h"
 
 class BmpReader {
-public:
+  public:
     static bool isBmp(const Bytes& file);
     static bool decode(const Bytes& file, DecodedImage& image, std::string& error);
 };

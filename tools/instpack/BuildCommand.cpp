@@ -4,7 +4,6 @@
 #include "tools/instpack/DescriptionScanner.h"
 #include "tools/instpack/PackagePlan.h"
 #include "tools/instpack/PackageProblem.h"
-#include "tools/instpack/PackageProblem.h"
 #include "tools/instpack/PayloadMarkerField.h"
 #include "tools/instpack/PayloadWriter.h"
 #include "tools/instpack/Progress.h"
@@ -55,8 +54,7 @@ int BuildCommand::run() {
     }
     std::string error;
     if (!write(plan, error)) {
-        std::fprintf(stderr, "instpack: %s; %s not written\n", error.c_str(),
-                     options_.out.c_str());
+        std::fprintf(stderr, "instpack: %s; %s not written\n", error.c_str(), options_.out.c_str());
         return 1;
     }
     return 0;
@@ -95,8 +93,8 @@ void BuildCommand::planResources(const DescriptionNeeds& needs, PackagePlan& pla
         if (!seen.insert(resource.name).second)
             continue;
         if (!addNamedResource(resource.name, plan) && !plan.provides(resource.name))
-            plan.addProblem("the description names entry " + PackageProblem::quoted(resource.name) + " (" +
-                            resource.element + ") but nothing provides it");
+            plan.addProblem("the description names entry " + PackageProblem::quoted(resource.name) +
+                            " (" + resource.element + ") but nothing provides it");
     }
     // The application icon is optional: packed when there is one.
     addNamedResource("AppIcon", plan);
@@ -127,7 +125,8 @@ bool BuildCommand::addNamedResource(const std::string& name, PackagePlan& plan) 
         std::string list;
         for (const std::string& file : candidates)
             list += (list.empty() ? "" : ", ") + PackageProblem::quoted(file);
-        plan.addProblem("several resource files could be entry " + PackageProblem::quoted(name) + ": " + list);
+        plan.addProblem("several resource files could be entry " + PackageProblem::quoted(name) +
+                        ": " + list);
         return true;
     }
     if (candidates.empty())
@@ -141,7 +140,8 @@ void BuildCommand::planEngine(PackagePlan& plan) {
         return;
     std::string error;
     if (!HostFiles::readFile(options_.engine, engine_, error)) {
-        plan.addProblem("the engine " + PackageProblem::quoted(options_.engine) + " cannot be read: " + error);
+        plan.addProblem("the engine " + PackageProblem::quoted(options_.engine) +
+                        " cannot be read: " + error);
         return;
     }
     PayloadMarkerField::Found field = PayloadMarkerField::inEngine(engine_.data(), engine_.size());
@@ -149,7 +149,8 @@ void BuildCommand::planEngine(PackagePlan& plan) {
         plan.addProblem("the engine " + PackageProblem::quoted(options_.engine) + " " +
                         PayloadMarkerField::describe(field.state));
     else if (engine_.size() > 0x7fffffffu)
-        plan.addProblem("the engine " + PackageProblem::quoted(options_.engine) + " is larger than 2 GiB");
+        plan.addProblem("the engine " + PackageProblem::quoted(options_.engine) +
+                        " is larger than 2 GiB");
     markerPosition_ = field.position;
 }
 
@@ -157,7 +158,8 @@ bool BuildCommand::write(const PackagePlan& plan, std::string& error) {
     // Written beside the target and renamed at the end, so that a failed build never leaves a
     // partial installer under the name a person or a pipeline would use.
     std::string partial = options_.out + ".part";
-    bool written = writeTo(partial, plan, error) && HostFiles::replaceFile(partial, options_.out, error);
+    bool written =
+        writeTo(partial, plan, error) && HostFiles::replaceFile(partial, options_.out, error);
     if (!written) {
         HostFiles::removeFile(partial);
         return false;

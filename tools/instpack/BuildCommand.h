@@ -13,12 +13,12 @@ class PackagePlan;
 struct DescriptionNeeds;
 
 class BuildCommand {
-public:
+  public:
     explicit BuildCommand(const BuildOptions& options) : options_(options) {}
     // 0 when the output was written; 1 after listing the problems that stopped the build.
     int run();
 
-private:
+  private:
     void planDescription(PackagePlan& plan);
     void planFiles(const DescriptionNeeds& needs, PackagePlan& plan);
     void planResources(const DescriptionNeeds& needs, PackagePlan& plan);

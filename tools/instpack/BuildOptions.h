@@ -10,8 +10,8 @@ struct BuildOptions {
     std::string engine; // empty with payloadOnly
     bool payloadOnly = false;
     std::string out;
-    std::string sourceRoot; // default: the description's folder
-    std::string resources;  // empty: no resources folder
+    std::string sourceRoot;                                   // default: the description's folder
+    std::string resources;                                    // empty: no resources folder
     std::vector<std::pair<std::string, std::string>> entries; // --entry NAME=FILE
 
     // False with the reason in `error` for a command line that cannot be used.

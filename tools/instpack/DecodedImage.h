@@ -9,7 +9,7 @@
 #include <string>
 
 class DecodedImage {
-public:
+  public:
     static constexpr uint32_t kHeaderSize = 8;
     // Larger sides than a screen could show are refused rather than packed.
     static constexpr uint32_t kMaxSide = 16384;
@@ -24,7 +24,7 @@ public:
     uint32_t height() const { return height_; }
     Bytes& bytes() { return bytes_; }
 
-private:
+  private:
     uint32_t width_ = 0;
     uint32_t height_ = 0;
     Bytes bytes_;

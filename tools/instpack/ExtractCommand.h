@@ -6,7 +6,7 @@
 #include <string>
 
 class ExtractCommand {
-public:
+  public:
     static int run(const std::string& path, const std::string& folder);
     // Whether an entry name can be written as a file directly inside the folder.
     static bool isPlainFileName(const char* name);

@@ -114,4 +114,6 @@ void HostFiles::makeExecutable(const std::string& path) {
                     fs::perm_options::add, code);
 }
 
-bool HostFiles::errorsGoToTerminal() { return isatty(STDERR_FILENO) == 1; }
+bool HostFiles::errorsGoToTerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}

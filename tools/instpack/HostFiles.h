@@ -8,7 +8,7 @@
 using Bytes = std::vector<unsigned char>;
 
 class HostFiles {
-public:
+  public:
     // Reads a whole regular file. On failure returns false and says why in `error`.
     static bool readFile(const std::string& path, Bytes& out, std::string& error);
     // Writes `count` bytes, creating or emptying the file.

@@ -7,7 +7,7 @@
 #include <string>
 
 class ImageConverter {
-public:
+  public:
     enum class Result { NotAnImage, Converted, Failed };
     static Result convert(const Bytes& file, Bytes& entry, std::string& error);
 };

@@ -4,6 +4,6 @@
 #include <string>
 
 class ListCommand {
-public:
+  public:
     static int run(const std::string& path);
 };

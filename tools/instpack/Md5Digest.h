@@ -5,7 +5,7 @@
 #include <cstddef>
 
 class Md5Digest {
-public:
+  public:
     static constexpr size_t kSize = 16;
     // False only when the library fails (out of memory); `digest` then holds zeros.
     static bool compute(const unsigned char* data, size_t length, unsigned char digest[kSize]);

@@ -12,11 +12,12 @@ bool PackageFile::load(const std::string& path, std::string& error) {
 }
 
 bool PackageFile::locatePayload(std::string& error) {
-    isInstaller_ = !(file_.size() >= 4 && payload::readLittleEndian32(file_.data()) ==
-                                              payload::kMagic1);
+    isInstaller_ =
+        !(file_.size() >= 4 && payload::readLittleEndian32(file_.data()) == payload::kMagic1);
     uint64_t offset = 0;
     if (isInstaller_) {
-        PayloadMarkerField::Found field = PayloadMarkerField::inInstaller(file_.data(), file_.size());
+        PayloadMarkerField::Found field =
+            PayloadMarkerField::inInstaller(file_.data(), file_.size());
         if (field.state != PayloadMarkerField::State::Patched) {
             error = field.state == PayloadMarkerField::State::Missing
                         ? "is neither an installer nor a payload"

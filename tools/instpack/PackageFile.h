@@ -11,7 +11,7 @@
 #include <string>
 
 class PackageFile {
-public:
+  public:
     // Reads the file and finds its payload; false with a reason when there is none to read.
     bool load(const std::string& path, std::string& error);
     // Checks the magic words and indexes the records; 0 or the engine's negative code, with the
@@ -27,7 +27,7 @@ public:
     // inflate within the engine's limits.
     unsigned char* unpack(int entry, uint32_t* produced) const;
 
-private:
+  private:
     bool locatePayload(std::string& error);
 
     Bytes file_;

@@ -18,7 +18,8 @@ std::string recordedSourceName(const std::string& sourceName) {
 
 bool PackagePlan::claim(const PlannedEntry& entry) {
     if (!PayloadWriter::fitsName(entry.name)) {
-        addProblem("entry name " + PackageProblem::quoted(entry.name) + " (from " + PackageProblem::quoted(entry.sourceName) +
+        addProblem("entry name " + PackageProblem::quoted(entry.name) + " (from " +
+                   PackageProblem::quoted(entry.sourceName) +
                    ") is empty or longer than 275 bytes");
         return false;
     }
@@ -32,8 +33,10 @@ bool PackagePlan::claim(const PlannedEntry& entry) {
         return false;
     // A missing file has already been reported; a second source for it is not a new problem.
     if (existing != byName_.end())
-        addProblem("two different files under one entry name " + PackageProblem::quoted(entry.name) + ": " +
-                   PackageProblem::quoted(taken->second) + " and " + PackageProblem::quoted(entry.sourceName));
+        addProblem("two different files under one entry name " +
+                   PackageProblem::quoted(entry.name) + ": " +
+                   PackageProblem::quoted(taken->second) + " and " +
+                   PackageProblem::quoted(entry.sourceName));
     return false;
 }
 
@@ -67,7 +70,8 @@ void PackagePlan::addFile(const std::string& name, const std::string& path,
     PlannedEntry entry{name, path, sourceName, false, {}, payload::kKindOther, 0};
     if (!HostFiles::isRegularFile(path)) {
         if (claim(entry))
-            addProblem("missing source file " + PackageProblem::quoted(path) + " for entry " + PackageProblem::quoted(name));
+            addProblem("missing source file " + PackageProblem::quoted(path) + " for entry " +
+                       PackageProblem::quoted(name));
         return;
     }
     std::error_code code;
@@ -83,15 +87,16 @@ void PackagePlan::addResource(const std::string& name, const std::string& path,
     std::string error;
     if (!HostFiles::readFile(path, file, error)) {
         if (claim(entry))
-            addProblem("missing source file " + PackageProblem::quoted(path) + " for entry " + PackageProblem::quoted(name) +
-                       ": " + error);
+            addProblem("missing source file " + PackageProblem::quoted(path) + " for entry " +
+                       PackageProblem::quoted(name) + ": " + error);
         return;
     }
     entry.size = file.size();
     ImageConverter::Result result = ImageConverter::convert(file, entry.data, error);
     if (result == ImageConverter::Result::Failed) {
         if (claim(entry))
-            addProblem("image " + PackageProblem::quoted(path) + " for entry " + PackageProblem::quoted(name) + ": " + error);
+            addProblem("image " + PackageProblem::quoted(path) + " for entry " +
+                       PackageProblem::quoted(name) + ": " + error);
         return;
     }
     if (result == ImageConverter::Result::Converted) {

@@ -20,7 +20,7 @@ struct PlannedEntry {
 };
 
 class PackagePlan {
-public:
+  public:
     void addData(const std::string& name, const std::string& sourceName, Bytes data);
     // A file packed as it is.
     void addFile(const std::string& name, const std::string& path, const std::string& sourceName);
@@ -38,7 +38,7 @@ public:
     const std::vector<std::string>& problems() const { return problems_; }
     uint64_t totalSize() const { return totalSize_; }
 
-private:
+  private:
     bool claim(const PlannedEntry& entry);
     bool sameContent(const PlannedEntry& first, const PlannedEntry& second);
     void append(PlannedEntry entry);

@@ -5,7 +5,7 @@
 #include <string>
 
 class PackageProblem {
-public:
+  public:
     // For a negative result of indexing; `failedAt` is the payload offset of the record.
     static std::string describeIndexFailure(int code, uint32_t failedAt);
     // A file or entry name in double quotes, as every message shows it.

@@ -12,8 +12,8 @@ constexpr size_t kFieldSize = sizeof kFieldText;
 constexpr size_t kPatchedBytes = 4;
 static_assert(kFieldSize == payload::kOffsetMarkerSize, "the field is 20 bytes");
 
-const unsigned char* search(const unsigned char* from, const unsigned char* to,
-                            const char* text, size_t size) {
+const unsigned char* search(const unsigned char* from, const unsigned char* to, const char* text,
+                            size_t size) {
     return std::search(from, to, text, text + size);
 }
 } // namespace

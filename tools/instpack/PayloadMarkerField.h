@@ -7,7 +7,7 @@
 #include <string>
 
 class PayloadMarkerField {
-public:
+  public:
     enum class State { Missing, Unpatched, Patched, Repeated };
 
     struct Found {

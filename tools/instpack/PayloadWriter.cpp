@@ -60,8 +60,8 @@ bool PayloadWriter::begin(std::string& error) {
     return put(header, sizeof header, error);
 }
 
-bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceName,
-                             uint32_t kind, const Bytes& data, std::string& error) {
+bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceName, uint32_t kind,
+                             const Bytes& data, std::string& error) {
     if (!fitsName(name)) {
         error = "entry name \"" + name + "\" is empty or longer than 275 bytes";
         return false;

@@ -10,7 +10,7 @@
 #include <string>
 
 class PayloadWriter {
-public:
+  public:
     // The payload starts at the stream's current position.
     explicit PayloadWriter(std::ostream& out);
 
@@ -26,7 +26,7 @@ public:
     // Whether the engine can hold and look up this name: 1 to 275 bytes, no zero byte.
     static bool fitsName(const std::string& name);
 
-private:
+  private:
     bool put(const void* bytes, size_t count, std::string& error);
 
     std::ostream& out_;

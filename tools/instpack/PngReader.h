@@ -4,7 +4,7 @@
 #include "tools/instpack/DecodedImage.h"
 
 class PngReader {
-public:
+  public:
     static bool isPng(const Bytes& file);
     static bool decode(const Bytes& file, DecodedImage& image, std::string& error);
 };

@@ -7,7 +7,9 @@ constexpr uint64_t kLargeEntryCount = 1000;
 constexpr uint64_t kLargeByteCount = 32u << 20;
 constexpr auto kInterval = std::chrono::milliseconds(200);
 
-double megabytes(uint64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+double megabytes(uint64_t bytes) {
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
 } // namespace
 
 Progress::Progress(uint64_t entries, uint64_t bytes, bool toTerminal)

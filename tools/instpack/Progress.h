@@ -6,12 +6,12 @@
 #include <cstdint>
 
 class Progress {
-public:
+  public:
     Progress(uint64_t entries, uint64_t bytes, bool toTerminal);
     void advance(uint64_t bytes);
     void finish();
 
-private:
+  private:
     void show();
 
     bool enabled_;

@@ -7,12 +7,12 @@
 class PackageFile;
 
 class VerifyCommand {
-public:
+  public:
     static int run(const std::string& path);
     // An empty text when the package is sound, else what is wrong first.
     static std::string firstDamage(PackageFile& package);
 
-private:
+  private:
     static std::string checkEntry(const PackageFile& package, int index);
     static std::string checkTotals(const PackageFile& package);
 };

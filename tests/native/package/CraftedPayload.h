@@ -23,7 +23,7 @@ inline ByteVector deflateBest(const std::string& text) {
 }
 
 class CraftedPayload {
-public:
+  public:
     CraftedPayload() : bytes(payload::kHeaderSize, 0) {
         setWord(0, payload::kMagic1);
         setWord(4, payload::kMagic2);
@@ -62,7 +62,7 @@ public:
 
 // A file that lives as long as the object.
 class TempFile {
-public:
+  public:
     explicit TempFile(const ByteVector& content) {
         char name[] = "/tmp/kestrel-payload-XXXXXX";
         int fd = mkstemp(name);
@@ -76,6 +76,6 @@ public:
     ~TempFile() { std::remove(path_.c_str()); }
     const char* path() const { return path_.c_str(); }
 
-private:
+  private:
     std::string path_;
 };

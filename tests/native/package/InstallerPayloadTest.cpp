@@ -1,6 +1,6 @@
-#include "tests/native/package/CraftedPayload.h"
 #include "package/PayloadFormat.h"
 #include "startup/Installer.h"
+#include "tests/native/package/CraftedPayload.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -10,7 +10,7 @@ namespace {
 // The platform-neutral installer with the system changes stubbed: the payload operations
 // under test live in the base class.
 class PayloadOnlyInstaller : public Installer {
-public:
+  public:
     int isAppRunning(const char*) override { return 0; }
     int changeEnvironment(const char*, const char*, int, char*, int, InstallerUI*, int) override {
         return 0;
@@ -22,8 +22,8 @@ public:
         return 0;
     }
     int undoIniChange(const char*, InstallerUI*) override { return 0; }
-    int createShortcut(int, const char*, const char*, const char*, const char*, const char*,
-                       char*, int, InstallerUI*) override {
+    int createShortcut(int, const char*, const char*, const char*, const char*, const char*, char*,
+                       int, InstallerUI*) override {
         return 0;
     }
     int undoShortcut(const char*, InstallerUI*) override { return 0; }

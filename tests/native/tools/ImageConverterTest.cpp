@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 namespace {
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 std::string converted(const Bytes& file, ImageConverter::Result expected) {
     Bytes entry;
     std::string error;
     EXPECT_EQ(ImageConverter::convert(file, entry, error), expected) << error;
-    return expected == ImageConverter::Result::Failed ? error : std::string(entry.begin(), entry.end());
+    return expected == ImageConverter::Result::Failed ? error
+                                                      : std::string(entry.begin(), entry.end());
 }
 
 // A 2x2 bitmap with a two-colour palette and one-bit pixels, stored bottom-up.
@@ -72,7 +75,8 @@ TEST(PayloadMarkerField, TheFieldInFrontOfThePayloadCounts) {
     Bytes installer = engine;
     PayloadMarkerField::patch(installer.data(), 4, static_cast<uint32_t>(installer.size()));
     installer.insert(installer.end(), engine.begin(), engine.end());
-    PayloadMarkerField::Found found = PayloadMarkerField::inEngine(installer.data(), installer.size());
+    PayloadMarkerField::Found found =
+        PayloadMarkerField::inEngine(installer.data(), installer.size());
     EXPECT_EQ(found.state, PayloadMarkerField::State::Patched);
     EXPECT_EQ(found.offset, engine.size());
 }

@@ -4,8 +4,8 @@
 #include "tools/instpack/PackageFile.h"
 #include "tools/instpack/VerifyCommand.h"
 
-#include <gtest/gtest.h>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace {
@@ -22,7 +22,7 @@ const char* kDescription = R"(<VarnexGroupInstallation>
 </VarnexGroupInstallation>)";
 
 class Instpack : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         space.write("src/install.xml", kDescription);
         space.write("src/bin/tool.exe", std::string(5000, 'T') + "tool");
@@ -37,9 +37,10 @@ protected:
     }
 
     std::vector<std::string> buildArguments(const std::string& out) const {
-        return {"--description", space.path("src/install.xml"), "--engine",
-                space.path("engine.exe"), "--out", space.path(out), "--resources",
-                space.path("res")};
+        return {"--description", space.path("src/install.xml"),
+                "--engine",      space.path("engine.exe"),
+                "--out",         space.path(out),
+                "--resources",   space.path("res")};
     }
 
     std::string stderrOfFailedBuild(const std::vector<std::string>& arguments) {
@@ -146,8 +147,9 @@ TEST_F(Instpack, VerifyNamesTheFirstDamage) {
         return VerifyCommand::firstDamage(package);
     };
     // Entry 2 ("bintool.exe") starts behind install.xml's record.
-    size_t second = 64 + 608 + payload::readLittleEndian32(
-                                   reinterpret_cast<const unsigned char*>(bytes.data()) + 64 + 8);
+    size_t second =
+        64 + 608 +
+        payload::readLittleEndian32(reinterpret_cast<const unsigned char*>(bytes.data()) + 64 + 8);
     EXPECT_NE(damaged(second + 16, 'x').find("entry 2 \"bintool.exe\" does not match its MD5"),
               std::string::npos);
     EXPECT_NE(damaged(second + 4, 1).find("entry 2 \"bintool.exe\""), std::string::npos);

@@ -11,7 +11,7 @@
 #include <string>
 
 class PackerWorkspace {
-public:
+  public:
     PackerWorkspace() {
         char pattern[] = "/tmp/kestrel-instpack-XXXXXX";
         root_ = mkdtemp(pattern);
@@ -49,6 +49,6 @@ public:
         return BuildCommand(options).run();
     }
 
-private:
+  private:
     std::string root_;
 };
