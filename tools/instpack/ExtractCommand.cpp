@@ -9,11 +9,6 @@
 #include <memory>
 
 namespace {
-int fail(const std::string& path, const std::string& what) {
-    std::fprintf(stderr, "instpack: \"%s\" %s\n", path.c_str(), what.c_str());
-    return 1;
-}
-
 // Writes one entry; an empty text on success, else why it was not written.
 std::string extractOne(const PackageFile& package, int index, const std::string& folder) {
     const char* name = package.entries()[index].header.name;
@@ -39,13 +34,14 @@ int ExtractCommand::run(const std::string& path, const std::string& folder) {
     PackageFile package;
     std::string error;
     if (!package.load(path, error))
-        return fail(path, error);
+        return PackageProblem::report(path, error);
     uint32_t failedAt = 0;
     int result = package.index(&failedAt);
     if (result != payload::kOk)
-        return fail(path, "is damaged: " + PackageProblem::describeIndexFailure(result, failedAt));
+        return PackageProblem::report(
+            path, "is damaged: " + PackageProblem::describeIndexFailure(result, failedAt));
     if (!HostFiles::makeDirectories(folder, error))
-        return fail(folder, "cannot be created: " + error);
+        return PackageProblem::report(folder, "cannot be created: " + error);
     int failures = 0;
     for (int i = 0; i < package.entries().count(); ++i) {
         std::string problem = extractOne(package, i, folder);

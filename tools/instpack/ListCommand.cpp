@@ -15,10 +15,8 @@ const char* kindName(uint32_t kind) {
 int ListCommand::run(const std::string& path) {
     PackageFile package;
     std::string error;
-    if (!package.load(path, error)) {
-        std::fprintf(stderr, "instpack: \"%s\" %s\n", path.c_str(), error.c_str());
-        return 1;
-    }
+    if (!package.load(path, error))
+        return PackageProblem::report(path, error);
     uint32_t failedAt = 0;
     int result = package.index(&failedAt);
     std::printf("%s: %s, payload at offset %u, %d entries\n", path.c_str(),
@@ -30,10 +28,8 @@ int ListCommand::run(const std::string& path) {
         std::printf("%10u %10u %-5s %s\n", header.size, header.compressedSize,
                     kindName(header.kind), header.name);
     }
-    if (result != payload::kOk) {
-        std::fprintf(stderr, "instpack: \"%s\" is damaged: %s\n", path.c_str(),
-                     PackageProblem::describeIndexFailure(result, failedAt).c_str());
-        return 1;
-    }
+    if (result != payload::kOk)
+        return PackageProblem::report(
+            path, "is damaged: " + PackageProblem::describeIndexFailure(result, failedAt));
     return 0;
 }

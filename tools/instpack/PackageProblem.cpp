@@ -2,6 +2,8 @@
 
 #include "package/PayloadFormat.h"
 
+#include <cstdio>
+
 std::string PackageProblem::describeIndexFailure(int code, uint32_t failedAt) {
     std::string where = " (record at payload offset " + std::to_string(failedAt) + ")";
     switch (code) {
@@ -21,4 +23,9 @@ std::string PackageProblem::describeIndexFailure(int code, uint32_t failedAt) {
     default:
         return "the payload cannot be read (code " + std::to_string(code) + ")";
     }
+}
+
+int PackageProblem::report(const std::string& file, const std::string& what) {
+    std::fprintf(stderr, "instpack: \"%s\" %s\n", file.c_str(), what.c_str());
+    return 1;
 }

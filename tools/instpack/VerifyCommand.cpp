@@ -12,15 +12,11 @@
 int VerifyCommand::run(const std::string& path) {
     PackageFile package;
     std::string error;
-    if (!package.load(path, error)) {
-        std::fprintf(stderr, "instpack: \"%s\" %s\n", path.c_str(), error.c_str());
-        return 1;
-    }
+    if (!package.load(path, error))
+        return PackageProblem::report(path, error);
     std::string damage = firstDamage(package);
-    if (!damage.empty()) {
-        std::fprintf(stderr, "instpack: \"%s\" is damaged: %s\n", path.c_str(), damage.c_str());
-        return 1;
-    }
+    if (!damage.empty())
+        return PackageProblem::report(path, "is damaged: " + damage);
     std::printf("%s: OK, %d entries\n", path.c_str(), package.entries().count());
     return 0;
 }
