@@ -11,9 +11,15 @@ add_library(kestrel_neutral STATIC ${KESTREL_NEUTRAL_SOURCES} ${KESTREL_HOST_SOU
 target_include_directories(kestrel_neutral PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(kestrel_neutral PUBLIC ZLIB::ZLIB)
 
+add_subdirectory(tools/instpack)
+
 if(KESTREL_TESTS)
     include(cmake/NativeTests.cmake)
 endif()
 if(KESTREL_FUZZ)
     include(cmake/Fuzz.cmake)
 endif()
+
+# The reader's benchmark (bench/run.sh builds it without sanitizers).
+add_executable(payload_bench bench/PayloadBench.cpp)
+target_link_libraries(payload_bench PRIVATE kestrel_neutral)

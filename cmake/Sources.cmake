@@ -6,6 +6,7 @@ set(KESTREL_NEUTRAL_SOURCES
     package/WinFile.cpp
     package/Paths.cpp
     package/PayloadFormat.cpp
+    package/PayloadIndex.cpp
     package/InstallerPayload.cpp
     startup/CommandLineOptions.cpp
     startup/ErrorList.cpp
@@ -14,6 +15,7 @@ set(KESTREL_NEUTRAL_SOURCES
     startup/ProcessState.cpp
     startup/RelaunchCommand.cpp
     config/DescriptionLoader.cpp
+    config/XmlDocument.cpp
     ui/ConsoleUI.cpp
     engine/ActionLog.cpp
     engine/BackupFile.cpp

@@ -23,7 +23,7 @@ check() {
         fi
     done < <(x86_64-w64-mingw32-objdump -p "$image" | sed -n 's/^\s*DLL Name: //p')
     local markers
-    markers=$(LC_ALL=C grep -a -o '_BINARYIMAGEOFFSET_' "$image" | wc -l)
+    markers=$(LC_ALL=C grep -obUaP '_BINARYIMAGEOFFSET_\x00' "$image" | wc -l)
     if [ "$markers" -ne 1 ]; then
         echo "FAIL $image holds the payload offset marker $markers times, not once"
         status=1

@@ -1,0 +1,172 @@
+#include "package/PayloadFormat.h"
+#include "tests/native/tools/PackerWorkspace.h"
+#include "tools/instpack/ExtractCommand.h"
+#include "tools/instpack/PackageFile.h"
+#include "tools/instpack/VerifyCommand.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+const char* kDescription = R"(<VarnexGroupInstallation>
+  <ProductDesc><Fullname>Sample</Fullname></ProductDesc>
+  <Dialogs><Welcome><Image x="0" y="0">WelcomeLImg</Image>
+    <RichEditText x="1" y="1">LicenseText</RichEditText></Welcome></Dialogs>
+  <Installation>
+    <FileSet Name="Main">
+      <FN Dest="[INSTALLDIR]">bin\tool.exe</FN>
+      <FN Dest="[INSTALLDIR]" Alias="notes">doc/notes.txt</FN>
+    </FileSet>
+  </Installation>
+</VarnexGroupInstallation>)";
+
+class Instpack : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        space.write("src/install.xml", kDescription);
+        space.write("src/bin/tool.exe", std::string(5000, 'T') + "tool");
+        space.write("src/doc/notes.txt", "notes\r\n");
+        space.write("res/LicenseText.rtf", "{\\rtf1 licence}");
+        // A 1x1 24-bit bitmap: blue 0x10, green 0x20, red 0x30.
+        std::string bmp = std::string("BM") + std::string(8, '\0') + std::string("\x36\0\0\0", 4) +
+                          std::string("\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0", 16) +
+                          std::string(24, '\0') + std::string("\x10\x20\x30\0", 4);
+        space.write("res/WelcomeLImg.bmp", bmp);
+        space.writeEngine("engine.exe");
+    }
+
+    std::vector<std::string> buildArguments(const std::string& out) const {
+        return {"--description", space.path("src/install.xml"),
+                "--engine",      space.path("engine.exe"),
+                "--out",         space.path(out),
+                "--resources",   space.path("res")};
+    }
+
+    std::string stderrOfFailedBuild(const std::vector<std::string>& arguments) {
+        testing::internal::CaptureStderr();
+        int status = space.build(arguments);
+        std::string text = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(status, 1);
+        return text;
+    }
+
+    PackerWorkspace space;
+};
+} // namespace
+
+TEST_F(Instpack, BuildsAnInstallerThatVerifiesAndExtractsIntact) {
+    ASSERT_EQ(space.build(buildArguments("setup.exe")), 0);
+    PackageFile package;
+    std::string error;
+    ASSERT_TRUE(package.load(space.path("setup.exe"), error)) << error;
+    EXPECT_TRUE(package.isInstaller());
+    EXPECT_EQ(package.payloadOffset(), space.read("engine.exe").size());
+    EXPECT_EQ(VerifyCommand::firstDamage(package), "");
+    ASSERT_EQ(ExtractCommand::run(space.path("setup.exe"), space.path("out")), 0);
+    EXPECT_EQ(space.read("out/install.xml"), kDescription);
+    EXPECT_EQ(space.read("out/bintool.exe"), space.read("src/bin/tool.exe"));
+    EXPECT_EQ(space.read("out/notes"), "notes\r\n");
+    EXPECT_EQ(space.read("out/LicenseText"), "{\\rtf1 licence}");
+    EXPECT_EQ(space.read("out/WelcomeLImg"), std::string("\1\0\0\0\1\0\0\0\x10\x20\x30\xff", 12));
+    // The engine's field now holds the offset; the rest of its text is untouched.
+    std::string installer = space.read("setup.exe");
+    size_t field = installer.find("ARYIMAGEOFFSET_");
+    ASSERT_NE(field, std::string::npos);
+    uint32_t offset = 0;
+    std::memcpy(&offset, installer.data() + field - 4, 4);
+    EXPECT_EQ(offset, package.payloadOffset());
+}
+
+TEST_F(Instpack, SameInputsGiveTheSameBytes) {
+    ASSERT_EQ(space.build(buildArguments("one.exe")), 0);
+    ASSERT_EQ(space.build(buildArguments("two.exe")), 0);
+    EXPECT_EQ(space.read("one.exe"), space.read("two.exe"));
+}
+
+TEST_F(Instpack, ListsEveryProblemOfABuildAndWritesNothing) {
+    space.write("src/install.xml", std::string(kDescription)
+                                       .replace(std::string(kDescription).find("</FileSet>"), 0,
+                                                "<FN Alias=\"notes\">other.txt</FN>"
+                                                "<FN>missing.dll</FN>"));
+    space.write("src/other.txt", "not the notes");
+    std::filesystem::remove(space.path("res/WelcomeLImg.bmp"));
+    std::string text = stderrOfFailedBuild(buildArguments("setup.exe"));
+    EXPECT_NE(text.find("two different files under one entry name \"notes\""), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("missing source file"), std::string::npos) << text;
+    EXPECT_NE(text.find("entry \"WelcomeLImg\" (Image on page Welcome) but nothing provides it"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("3 problem(s)"), std::string::npos) << text;
+    EXPECT_FALSE(HostFiles::isRegularFile(space.path("setup.exe")));
+    EXPECT_FALSE(HostFiles::isRegularFile(space.path("setup.exe.part")));
+}
+
+TEST_F(Instpack, OneFileReferencedTwiceIsPackedOnce) {
+    space.write("src/install.xml", std::string(kDescription)
+                                       .replace(std::string(kDescription).find("</FileSet>"), 0,
+                                                "<FN Alias=\"notes\">doc\\notes.txt</FN>"));
+    ASSERT_EQ(space.build(buildArguments("setup.exe")), 0);
+    PackageFile package;
+    std::string error;
+    ASSERT_TRUE(package.load(space.path("setup.exe"), error));
+    uint32_t failedAt = 0;
+    ASSERT_EQ(package.index(&failedAt), 0);
+    EXPECT_EQ(package.entries().count(), 5);
+}
+
+TEST_F(Instpack, RefusesAnEngineWithoutOrWithAPatchedOrRepeatedField) {
+    space.write("plain.exe", std::string(4000, 'x'));
+    std::vector<std::string> arguments = buildArguments("setup.exe");
+    arguments[3] = space.path("plain.exe");
+    EXPECT_NE(stderrOfFailedBuild(arguments).find("not a kestrel engine"), std::string::npos);
+
+    ASSERT_EQ(space.build(buildArguments("packed.exe")), 0);
+    arguments[3] = space.path("packed.exe");
+    EXPECT_NE(stderrOfFailedBuild(arguments).find("already carries a payload"), std::string::npos);
+
+    space.writeEngine("twice.exe", 2);
+    arguments[3] = space.path("twice.exe");
+    EXPECT_NE(stderrOfFailedBuild(arguments).find("more than once"), std::string::npos);
+}
+
+TEST_F(Instpack, VerifyNamesTheFirstDamage) {
+    std::vector<std::string> arguments = buildArguments("setup.bin");
+    arguments[2] = "--payload-only";
+    arguments.erase(arguments.begin() + 3);
+    ASSERT_EQ(space.build(arguments), 0);
+    std::string bytes = space.read("setup.bin");
+    auto damaged = [&](size_t at, char value) {
+        std::string copy = bytes;
+        copy[at] = value;
+        space.write("damaged.bin", copy);
+        PackageFile package;
+        std::string error;
+        EXPECT_TRUE(package.load(space.path("damaged.bin"), error));
+        return VerifyCommand::firstDamage(package);
+    };
+    // Entry 2 ("bintool.exe") starts behind install.xml's record.
+    size_t second =
+        64 + 608 +
+        payload::readLittleEndian32(reinterpret_cast<const unsigned char*>(bytes.data()) + 64 + 8);
+    EXPECT_NE(damaged(second + 16, 'x').find("entry 2 \"bintool.exe\" does not match its MD5"),
+              std::string::npos);
+    EXPECT_NE(damaged(second + 4, 1).find("entry 2 \"bintool.exe\""), std::string::npos);
+    EXPECT_NE(damaged(second, 7).find("unknown type"), std::string::npos);
+    EXPECT_NE(damaged(5, 0).find("magic word 2"), std::string::npos);
+    EXPECT_NE(damaged(20, 9).find("totals"), std::string::npos);
+    space.write("cut.bin", bytes.substr(0, bytes.size() - 608));
+    PackageFile cut;
+    std::string error;
+    ASSERT_TRUE(cut.load(space.path("cut.bin"), error));
+    EXPECT_NE(VerifyCommand::firstDamage(cut).find("no end record"), std::string::npos);
+}
+
+TEST(InstpackExtract, WritesOnlyPlainFileNames) {
+    EXPECT_TRUE(ExtractCommand::isPlainFileName("..installationbackup.bin"));
+    EXPECT_FALSE(ExtractCommand::isPlainFileName("../escape"));
+    EXPECT_FALSE(ExtractCommand::isPlainFileName("sub\\file"));
+    EXPECT_FALSE(ExtractCommand::isPlainFileName(".."));
+    EXPECT_FALSE(ExtractCommand::isPlainFileName(""));
+}

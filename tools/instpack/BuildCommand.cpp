@@ -1,0 +1,204 @@
+#include "tools/instpack/BuildCommand.h"
+
+#include "config/XmlDocument.h"
+#include "tools/instpack/DescriptionScanner.h"
+#include "tools/instpack/PackagePlan.h"
+#include "tools/instpack/PackageProblem.h"
+#include "tools/instpack/PayloadMarkerField.h"
+#include "tools/instpack/PayloadWriter.h"
+#include "tools/instpack/Progress.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace {
+// A resource file stands for the entry named like the file without its extension.
+bool namesEntry(const std::string& fileName, const std::string& entry) {
+    if (fileName == entry)
+        return true;
+    size_t dot = fileName.rfind('.');
+    return dot != std::string::npos && dot > 0 && fileName.compare(0, dot, entry) == 0 &&
+           dot == entry.size();
+}
+
+// References are written for Windows; either separator names a folder.
+std::string hostPath(std::string reference) {
+    for (char& c : reference) {
+        if (c == '\\')
+            c = '/';
+    }
+    return reference;
+}
+} // namespace
+
+int BuildCommand::run() {
+    PackagePlan plan;
+    entryUsed_.assign(options_.entries.size(), false);
+    if (!options_.resources.empty()) {
+        if (HostFiles::isDirectory(options_.resources))
+            resourceFiles_ = HostFiles::listFiles(options_.resources);
+        else
+            plan.addProblem("the resources folder " + PackageProblem::quoted(options_.resources) +
+                            " does not exist");
+    }
+    planDescription(plan);
+    planEngine(plan);
+    if (!plan.problems().empty()) {
+        for (const std::string& problem : plan.problems())
+            std::fprintf(stderr, "instpack: %s\n", problem.c_str());
+        std::fprintf(stderr, "instpack: %zu problem(s); %s not written\n", plan.problems().size(),
+                     options_.out.c_str());
+        return 1;
+    }
+    std::string error;
+    if (!write(plan, error)) {
+        std::fprintf(stderr, "instpack: %s; %s not written\n", error.c_str(), options_.out.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+void BuildCommand::planDescription(PackagePlan& plan) {
+    Bytes text;
+    std::string error;
+    if (!HostFiles::readFile(options_.description, text, error)) {
+        plan.addProblem("the description " + PackageProblem::quoted(options_.description) +
+                        " cannot be read: " + error);
+        return;
+    }
+    XmlDocument document;
+    document.parse(reinterpret_cast<const char*>(text.data()), text.size());
+    plan.addData("install.xml", std::filesystem::path(options_.description).filename().string(),
+                 std::move(text));
+    DescriptionNeeds needs = DescriptionScanner::scan(document);
+    if (!needs.hasProductDesc)
+        plan.addProblem("the description has no ProductDesc element; the engine refuses it");
+    for (const std::string& problem : needs.problems)
+        plan.addProblem(problem);
+    planFiles(needs, plan);
+    planResources(needs, plan);
+}
+
+void BuildCommand::planFiles(const DescriptionNeeds& needs, PackagePlan& plan) {
+    for (const FileReference& file : needs.files)
+        plan.addFile(file.alias, HostFiles::join(options_.sourceRoot, hostPath(file.path)),
+                     file.path);
+}
+
+void BuildCommand::planResources(const DescriptionNeeds& needs, PackagePlan& plan) {
+    std::set<std::string> seen;
+    for (const WizardResource& resource : needs.resources) {
+        if (!seen.insert(resource.name).second)
+            continue;
+        if (!addNamedResource(resource.name, plan) && !plan.provides(resource.name))
+            plan.addProblem("the description names entry " + PackageProblem::quoted(resource.name) +
+                            " (" + resource.element + ") but nothing provides it");
+    }
+    // The application icon is optional: packed when there is one.
+    addNamedResource("AppIcon", plan);
+    for (size_t i = 0; i < options_.entries.size(); ++i) {
+        if (!entryUsed_[i])
+            plan.addResource(options_.entries[i].first, options_.entries[i].second,
+                             options_.entries[i].second);
+    }
+}
+
+bool BuildCommand::addNamedResource(const std::string& name, PackagePlan& plan) {
+    bool found = false;
+    for (size_t i = 0; i < options_.entries.size(); ++i) {
+        if (options_.entries[i].first == name) {
+            plan.addResource(name, options_.entries[i].second, options_.entries[i].second);
+            entryUsed_[i] = true;
+            found = true;
+        }
+    }
+    if (found || plan.provides(name))
+        return found;
+    std::vector<std::string> candidates;
+    for (const std::string& file : resourceFiles_) {
+        if (namesEntry(file, name))
+            candidates.push_back(file);
+    }
+    if (candidates.size() > 1) {
+        std::string list;
+        for (const std::string& file : candidates)
+            list += (list.empty() ? "" : ", ") + PackageProblem::quoted(file);
+        plan.addProblem("several resource files could be entry " + PackageProblem::quoted(name) +
+                        ": " + list);
+        return true;
+    }
+    if (candidates.empty())
+        return false;
+    plan.addResource(name, HostFiles::join(options_.resources, candidates[0]), candidates[0]);
+    return true;
+}
+
+void BuildCommand::planEngine(PackagePlan& plan) {
+    if (options_.payloadOnly)
+        return;
+    std::string error;
+    if (!HostFiles::readFile(options_.engine, engine_, error)) {
+        plan.addProblem("the engine " + PackageProblem::quoted(options_.engine) +
+                        " cannot be read: " + error);
+        return;
+    }
+    PayloadMarkerField::Found field = PayloadMarkerField::inEngine(engine_.data(), engine_.size());
+    if (field.state != PayloadMarkerField::State::Unpatched)
+        plan.addProblem("the engine " + PackageProblem::quoted(options_.engine) + " " +
+                        PayloadMarkerField::describe(field.state));
+    else if (engine_.size() > 0x7fffffffu)
+        plan.addProblem("the engine " + PackageProblem::quoted(options_.engine) +
+                        " is larger than 2 GiB");
+    markerPosition_ = field.position;
+}
+
+bool BuildCommand::write(const PackagePlan& plan, std::string& error) {
+    // Written beside the target and renamed at the end, so that a failed build never leaves a
+    // partial installer under the name a person or a pipeline would use.
+    std::string partial = options_.out + ".part";
+    bool written =
+        writeTo(partial, plan, error) && HostFiles::replaceFile(partial, options_.out, error);
+    if (!written) {
+        HostFiles::removeFile(partial);
+        return false;
+    }
+    if (!options_.payloadOnly)
+        HostFiles::makeExecutable(options_.out);
+    return true;
+}
+
+bool BuildCommand::writeTo(const std::string& path, const PackagePlan& plan, std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        error = "cannot create " + PackageProblem::quoted(path);
+        return false;
+    }
+    if (!options_.payloadOnly) {
+        PayloadMarkerField::patch(engine_.data(), markerPosition_,
+                                  static_cast<uint32_t>(engine_.size()));
+        out.write(reinterpret_cast<const char*>(engine_.data()),
+                  static_cast<std::streamsize>(engine_.size()));
+    }
+    PayloadWriter writer(out);
+    Progress progress(plan.entries().size(), plan.totalSize(), HostFiles::errorsGoToTerminal());
+    if (!writer.begin(error))
+        return false;
+    Bytes data;
+    for (const PlannedEntry& entry : plan.entries()) {
+        if (!PackagePlan::entryData(entry, data, error) ||
+            !writer.addEntry(entry.name, entry.sourceName, entry.kind, data, error))
+            return false;
+        progress.advance(data.size());
+    }
+    progress.finish();
+    if (!writer.finish(error))
+        return false;
+    out.close();
+    if (!out) {
+        error = "cannot write " + PackageProblem::quoted(path);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,119 @@
+#include "tools/instpack/HostFiles.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+bool HostFiles::readFile(const std::string& path, Bytes& out, std::string& error) {
+    out.clear();
+    std::error_code code;
+    if (!fs::is_regular_file(path, code)) {
+        error = code ? code.message() : "not a regular file";
+        if (!fs::exists(path, code))
+            error = "no such file";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::strerror(errno);
+        return false;
+    }
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0) {
+        error = "cannot take its size";
+        return false;
+    }
+    out.resize(static_cast<size_t>(size));
+    if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size)) {
+        error = "cannot be read";
+        return false;
+    }
+    return true;
+}
+
+bool HostFiles::writeFile(const std::string& path, const unsigned char* data, size_t count,
+                          std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out && count > 0)
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(count));
+    out.close();
+    if (!out) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool HostFiles::isRegularFile(const std::string& path) {
+    std::error_code code;
+    return fs::is_regular_file(path, code);
+}
+
+bool HostFiles::isDirectory(const std::string& path) {
+    std::error_code code;
+    return fs::is_directory(path, code);
+}
+
+bool HostFiles::makeDirectories(const std::string& path, std::string& error) {
+    std::error_code code;
+    fs::create_directories(path, code);
+    if (code) {
+        error = code.message();
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> HostFiles::listFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code code;
+    for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
+        std::error_code typeCode;
+        if (it->is_regular_file(typeCode))
+            names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string HostFiles::folderOf(const std::string& path) {
+    std::string folder = fs::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+std::string HostFiles::join(const std::string& folder, const std::string& name) {
+    return (fs::path(folder) / name).string();
+}
+
+bool HostFiles::replaceFile(const std::string& from, const std::string& to, std::string& error) {
+    std::error_code code;
+    fs::rename(from, to, code);
+    if (code) {
+        error = code.message();
+        return false;
+    }
+    return true;
+}
+
+void HostFiles::removeFile(const std::string& path) {
+    std::error_code code;
+    fs::remove(path, code);
+}
+
+void HostFiles::makeExecutable(const std::string& path) {
+    std::error_code code;
+    fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add, code);
+}
+
+bool HostFiles::errorsGoToTerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}

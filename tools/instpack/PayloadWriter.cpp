@@ -1,0 +1,124 @@
+#include "tools/instpack/PayloadWriter.h"
+
+#include "package/PayloadEntry.h"
+#include "package/PayloadFormat.h"
+#include "tools/instpack/Md5Digest.h"
+
+#include <cstring>
+#include <zlib.h>
+
+namespace {
+// The engine reads the whole payload with one 32-bit signed length and unpacks an entry into
+// a buffer of its size + 1024 bytes; nothing may grow past what it can hold.
+constexpr uint64_t kEngineLimit = 0x7fffffffu;
+
+void putLittleEndian32(unsigned char* bytes, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+uint32_t saturated(uint64_t value) {
+    return value > 0xffffffffu ? 0xffffffffu : static_cast<uint32_t>(value);
+}
+
+bool compressBest(const Bytes& data, Bytes& packed) {
+    uLongf bound = compressBound(static_cast<uLong>(data.size()));
+    packed.resize(bound);
+    int status = compress2(packed.data(), &bound, data.data(), static_cast<uLong>(data.size()),
+                           Z_BEST_COMPRESSION);
+    packed.resize(bound);
+    return status == Z_OK;
+}
+} // namespace
+
+PayloadWriter::PayloadWriter(std::ostream& out) : out_(out), start_(out.tellp()) {}
+
+bool PayloadWriter::fitsName(const std::string& name) {
+    return !name.empty() && name.size() < payload::kNameSize &&
+           name.find('\0') == std::string::npos;
+}
+
+bool PayloadWriter::put(const void* bytes, size_t count, std::string& error) {
+    out_.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+    length_ += count;
+    if (!out_) {
+        error = "cannot write the output file";
+        return false;
+    }
+    if (length_ > kEngineLimit) {
+        error = "the payload grows beyond 2 GiB, more than the engine can read";
+        return false;
+    }
+    return true;
+}
+
+bool PayloadWriter::begin(std::string& error) {
+    unsigned char header[payload::kHeaderSize] = {};
+    putLittleEndian32(header + 0, payload::kMagic1);
+    putLittleEndian32(header + 4, payload::kMagic2);
+    putLittleEndian32(header + 8, payload::kMagic3);
+    return put(header, sizeof header, error);
+}
+
+bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceName, uint32_t kind,
+                             const Bytes& data, std::string& error) {
+    if (!fitsName(name)) {
+        error = "entry name \"" + name + "\" is empty or longer than 275 bytes";
+        return false;
+    }
+    if (data.size() + payload::kUnpackSlack > kEngineLimit) {
+        error = "entry \"" + name + "\" is too large for the engine to unpack";
+        return false;
+    }
+    Bytes packed;
+    if (!compressBest(data, packed)) {
+        error = "cannot compress entry \"" + name + "\"";
+        return false;
+    }
+    PayloadRecordHeader header;
+    std::memset(&header, 0, sizeof header);
+    header.type = payload::kTypeEntry;
+    header.size = static_cast<uint32_t>(data.size());
+    header.compressedSize = static_cast<uint32_t>(packed.size());
+    header.kind = kind;
+    if (!Md5Digest::compute(data.data(), data.size(), header.md5)) {
+        error = "cannot compute the MD5 digest of entry \"" + name + "\"";
+        return false;
+    }
+    // Not read by the engine: a cut name only loses information for a person reading a listing.
+    std::memcpy(header.sourceName, sourceName.data(),
+                std::min(sourceName.size(), sizeof header.sourceName - 1));
+    std::memcpy(header.name, name.data(), name.size());
+    unsigned char raw[payload::kRecordHeaderSize];
+    putLittleEndian32(raw + 0, header.type);
+    putLittleEndian32(raw + 4, header.size);
+    putLittleEndian32(raw + 8, header.compressedSize);
+    putLittleEndian32(raw + 12, header.kind);
+    std::memcpy(raw + 16, &header.md5, sizeof header - 16);
+    if (!put(raw, sizeof raw, error) || !put(packed.data(), packed.size(), error))
+        return false;
+    unpackedTotal_ += data.size();
+    packedTotal_ += packed.size();
+    ++entryCount_;
+    return true;
+}
+
+bool PayloadWriter::finish(std::string& error) {
+    unsigned char end[payload::kRecordHeaderSize] = {};
+    putLittleEndian32(end, payload::kTypeEnd);
+    if (!put(end, sizeof end, error))
+        return false;
+    unsigned char totals[12];
+    putLittleEndian32(totals + 0, saturated(unpackedTotal_));
+    putLittleEndian32(totals + 4, saturated(packedTotal_));
+    putLittleEndian32(totals + 8, entryCount_);
+    std::streampos back = out_.tellp();
+    out_.seekp(start_ + std::streamoff(12));
+    out_.write(reinterpret_cast<const char*>(totals), sizeof totals);
+    out_.seekp(back);
+    if (!out_) {
+        error = "cannot write the output file";
+        return false;
+    }
+    return true;
+}

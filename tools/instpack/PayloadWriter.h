@@ -1,0 +1,38 @@
+// Writes a payload: the header with its magic words, one compressed record per entry and the
+// end record. The three header values the engine does not read are filled at the end: total
+// unpacked bytes, total compressed bytes and the entry count (docs/instpack.md).
+#pragma once
+
+#include "tools/instpack/HostFiles.h"
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+class PayloadWriter {
+  public:
+    // The payload starts at the stream's current position.
+    explicit PayloadWriter(std::ostream& out);
+
+    bool begin(std::string& error);
+    // kind: payload::kKindImage for a decoded image, payload::kKindOther otherwise.
+    bool addEntry(const std::string& name, const std::string& sourceName, uint32_t kind,
+                  const Bytes& data, std::string& error);
+    bool finish(std::string& error);
+
+    uint32_t entryCount() const { return entryCount_; }
+    uint64_t payloadLength() const { return length_; }
+
+    // Whether the engine can hold and look up this name: 1 to 275 bytes, no zero byte.
+    static bool fitsName(const std::string& name);
+
+  private:
+    bool put(const void* bytes, size_t count, std::string& error);
+
+    std::ostream& out_;
+    std::streampos start_;
+    uint64_t length_ = 0;
+    uint64_t unpackedTotal_ = 0;
+    uint64_t packedTotal_ = 0;
+    uint32_t entryCount_ = 0;
+};
