@@ -22,21 +22,29 @@ set_target_properties(kestrel_relaunch_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY
 add_dependencies(kestrel_e2e_tests kestrel kestrel_relaunch_probe)
 add_test(NAME engine_end_to_end COMMAND kestrel_e2e_tests)
 
-# The end-to-end tests read installers that the native packer builds from a committed sample
-# product; scripts/build.sh builds the native tree (and so the packer) first.
+# The end-to-end tests read installers that the native packer builds from committed sample
+# products; scripts/build.sh builds the native tree (and so the packer) first.
 set(KESTREL_INSTPACK ${CMAKE_SOURCE_DIR}/build/native/instpack CACHE FILEPATH
     "The native instpack used to build the test installers")
-set(KESTREL_E2E_DATA ${CMAKE_SOURCE_DIR}/tests/e2e/data)
 set(KESTREL_E2E_OUT ${CMAKE_BINARY_DIR}/bin/testdata)
-file(GLOB_RECURSE KESTREL_E2E_DATA_FILES CONFIGURE_DEPENDS ${KESTREL_E2E_DATA}/*)
-add_custom_command(
-    OUTPUT ${KESTREL_E2E_OUT}/sample-setup.exe
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${KESTREL_E2E_OUT}
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${KESTREL_E2E_DATA} ${KESTREL_E2E_OUT}
-    COMMAND ${KESTREL_INSTPACK} build --description ${KESTREL_E2E_DATA}/product/install.xml
-            --engine $<TARGET_FILE:kestrel> --resources ${KESTREL_E2E_DATA}/resources
-            --out ${KESTREL_E2E_OUT}/sample-setup.exe
-    DEPENDS kestrel ${KESTREL_E2E_DATA_FILES} ${KESTREL_INSTPACK}
-    COMMENT "Packing the end-to-end sample installer")
-add_custom_target(kestrel_e2e_data ALL DEPENDS ${KESTREL_E2E_OUT}/sample-setup.exe)
-add_dependencies(kestrel_e2e_tests kestrel_e2e_data)
+
+# Packs tests/e2e/<folder>/product/install.xml (files relative to it, wizard resources from
+# tests/e2e/<folder>/resources) into bin/testdata/<name>-setup.exe, and copies the folder
+# to bin/testdata/<folder> for tests that read the sources.
+function(kestrel_test_installer name folder)
+    set(source ${CMAKE_SOURCE_DIR}/tests/e2e/${folder})
+    set(output ${KESTREL_E2E_OUT}/${name}-setup.exe)
+    file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${source}/*)
+    add_custom_command(
+        OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${KESTREL_E2E_OUT}/${folder}
+        COMMAND ${CMAKE_COMMAND} -E copy_directory ${source} ${KESTREL_E2E_OUT}/${folder}
+        COMMAND ${KESTREL_INSTPACK} build --description ${source}/product/install.xml
+                --engine $<TARGET_FILE:kestrel> --resources ${source}/resources --out ${output}
+        DEPENDS kestrel ${inputs} ${KESTREL_INSTPACK}
+        COMMENT "Packing the test installer ${name}")
+    add_custom_target(kestrel_e2e_${name} ALL DEPENDS ${output})
+    add_dependencies(kestrel_e2e_tests kestrel_e2e_${name})
+endfunction()
+
+kestrel_test_installer(sample data)
