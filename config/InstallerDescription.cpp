@@ -162,8 +162,8 @@ int Installer::getVersionString(char* out, int size) {
             description_.findPath(DescriptionPath(kProductPrefix, kParts[i]).text, -1, nullptr);
         if (node < 0 || description_.nodeText(node) == nullptr)
             return -1;
-        if ((i > 0 && appendText(out, size, ".") != 0) ||
-            appendText(out, size, description_.nodeText(node)) != 0)
+        if (appendText(out, size, description_.nodeText(node)) != 0 ||
+            (i < 2 && appendText(out, size, ".") != 0))
             return -1;
     }
     return 0;
