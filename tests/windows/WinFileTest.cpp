@@ -2,4 +2,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(WinFileWindows, Placeholder) { EXPECT_EQ(WinFile().openCount(), 0); }
+TEST(WinFileWindows, Placeholder) {
+    EXPECT_EQ(WinFile().openCount(), 0);
+}
