@@ -17,3 +17,7 @@ endif()
 if(KESTREL_FUZZ)
     include(cmake/Fuzz.cmake)
 endif()
+
+# Speed is measured here, not in the tests (bench/run.sh builds it without sanitizers).
+add_executable(kestrel_description_bench bench/DescriptionBench.cpp)
+target_link_libraries(kestrel_description_bench PRIVATE kestrel_neutral)

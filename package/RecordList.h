@@ -34,6 +34,16 @@ public:
         return true;
     }
 
+    // Makes room for `capacity` records at once, for a caller that knows how many will come:
+    // one block instead of a series of growing ones. False when memory runs out.
+    bool reserve(int capacity) {
+        if (capacity <= capacity_)
+            return true;
+        if (capacity > 0x7fffffff / static_cast<int>(sizeof(Record)))
+            return false;
+        return reallocate(capacity);
+    }
+
     void clear() {
         delete[] reinterpret_cast<unsigned char*>(records_);
         records_ = nullptr;
@@ -46,7 +56,10 @@ private:
         int growth = count_ / 2 > growStep_ ? count_ / 2 : growStep_;
         if (count_ > 0x7fffffff / static_cast<int>(sizeof(Record)) - growth)
             return false;
-        int newCapacity = count_ + growth;
+        return reallocate(count_ + growth);
+    }
+
+    bool reallocate(int newCapacity) {
         size_t bytes = static_cast<size_t>(newCapacity) * sizeof(Record);
         unsigned char* block = new (std::nothrow) unsigned char[bytes];
         if (block == nullptr)
