@@ -9,7 +9,7 @@
 
 namespace {
 class BenchInstaller : public TestInstaller {
-public:
+  public:
     void parse(const std::string& text) { description_.parse(text.c_str()); }
 };
 

@@ -7,11 +7,10 @@
 #include <new>
 #include <type_traits>
 
-template <typename Record>
-class RecordList {
+template <typename Record> class RecordList {
     static_assert(std::is_trivially_copyable<Record>::value, "records are copied by value");
 
-public:
+  public:
     explicit RecordList(int growStep = 5) : growStep_(growStep > 0 ? growStep : 1) {}
     virtual ~RecordList() { clear(); }
     RecordList(const RecordList&) = delete;
@@ -51,7 +50,7 @@ public:
         count_ = 0;
     }
 
-private:
+  private:
     bool grow() {
         int growth = count_ / 2 > growStep_ ? count_ / 2 : growStep_;
         if (count_ > 0x7fffffff / static_cast<int>(sizeof(Record)) - growth)
