@@ -112,16 +112,19 @@ int Installer::readFiles(int fileSetElement, int fileSetIndex, const EntryNameIn
     return 0;
 }
 
+const char* Installer::descriptionText(const char* path) const {
+    int node = description_.findPath(path, -1, nullptr);
+    return node >= 0 ? description_.nodeText(node) : nullptr;
+}
+
 int Installer::copyDescriptionText(const char* path, char* out, int size) const {
     if (out == nullptr || size <= 0)
         return -1;
     out[0] = '\0';
-    int node = description_.findPath(path, -1, nullptr);
-    if (node < 0 || description_.nodeText(node) == nullptr)
-        return -1;
+    const char* text = descriptionText(path);
     // These texts name the product in the uninstall registration and open addresses: a cut
     // one is refused rather than used.
-    if (copyText(out, size, description_.nodeText(node)) != 0) {
+    if (text == nullptr || copyText(out, size, text) != 0) {
         out[0] = '\0';
         return -1;
     }
@@ -132,10 +135,8 @@ int Installer::expandDescriptionText(const char* path, char* out, int size) {
     if (out == nullptr || size <= 0)
         return -1;
     out[0] = '\0';
-    int node = description_.findPath(path, -1, nullptr);
-    if (node < 0 || description_.nodeText(node) == nullptr)
-        return -1;
-    return expandVariables(description_.nodeText(node), out, size);
+    const char* text = descriptionText(path);
+    return text != nullptr ? expandVariables(text, out, size) : -1;
 }
 
 namespace {
@@ -163,11 +164,8 @@ int Installer::getVersionString(char* out, int size) {
         return -1;
     out[0] = '\0';
     for (int i = 0; i < 3; ++i) {
-        int node =
-            description_.findPath(DescriptionPath(kProductPrefix, kParts[i]).text, -1, nullptr);
-        if (node < 0 || description_.nodeText(node) == nullptr)
-            return -1;
-        if (appendText(out, size, description_.nodeText(node)) != 0 ||
+        const char* text = descriptionText(DescriptionPath(kProductPrefix, kParts[i]).text);
+        if (text == nullptr || appendText(out, size, text) != 0 ||
             (i < 2 && appendText(out, size, ".") != 0))
             return -1;
     }

@@ -141,6 +141,8 @@ class Installer {
     unsigned char* unpackFound(int index, uint32_t* length);
     int readDescriptionText(Log* log);
     int readDescriptionFromActionLog(Log* log);
+    // The text of the element at the lenient path, or null.
+    const char* descriptionText(const char* path) const;
     // Copies the text of the element at the lenient path; -1 when missing or without text.
     int copyDescriptionText(const char* path, char* out, int size) const;
     // The same, with the variables substituted; -1 as well when it cannot be expanded whole.

@@ -131,14 +131,7 @@ TEST_F(EngineLoad, FullDescriptionReachesTheInstallationUI) {
     runEngine("-bin=\"" + package + "\" -gui=0 -debug=1", path("output.txt"),
               "Starting installation UI");
     std::vector<std::string> messages = logMessages();
-    const std::vector<std::string> expected = {"Decompressing installation file",
-                                               "Parsing installation file",
-                                               "Getting product description",
-                                               "Getting file sets",
-                                               "Getting UI dialogs",
-                                               "Getting fields",
-                                               "Initializing default values",
-                                               "Starting installation UI"};
+    const std::vector<std::string> expected = sampledescription::loaderSteps();
     auto first = std::find(messages.begin(), messages.end(), expected.front());
     ASSERT_NE(first, messages.end()) << readFile(kDebugLog);
     ASSERT_GE(static_cast<size_t>(messages.end() - first), expected.size());

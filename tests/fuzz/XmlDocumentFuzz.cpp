@@ -7,7 +7,7 @@
 
 namespace {
 class CountingDocument : public XmlDocument {
-public:
+  public:
     int visit(int, int node, void*, IndexList*) override { return node == stopAt ? 1 : 0; }
     int stopAt = -1;
 };
