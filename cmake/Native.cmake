@@ -20,6 +20,9 @@ if(KESTREL_FUZZ)
     include(cmake/Fuzz.cmake)
 endif()
 
-# The reader's benchmark (bench/run.sh builds it without sanitizers).
+# Speed is measured in benchmarks, not in the tests (bench/run.sh builds them without
+# sanitizers).
 add_executable(payload_bench bench/PayloadBench.cpp)
 target_link_libraries(payload_bench PRIVATE kestrel_neutral)
+add_executable(kestrel_description_bench bench/DescriptionBench.cpp)
+target_link_libraries(kestrel_description_bench PRIVATE kestrel_neutral)

@@ -16,6 +16,13 @@ set(KESTREL_NEUTRAL_SOURCES
     startup/RelaunchCommand.cpp
     config/DescriptionLoader.cpp
     config/XmlDocument.cpp
+    config/VariableStore.cpp
+    config/ConditionEvaluator.cpp
+    config/InstallerVariables.cpp
+    config/EntryNameIndex.cpp
+    config/InstallerDescription.cpp
+    config/InstallerDialogs.cpp
+    config/InstallerDefaults.cpp
     ui/ConsoleUI.cpp
     engine/ActionLog.cpp
     engine/BackupFile.cpp
@@ -25,6 +32,7 @@ set(KESTREL_NEUTRAL_SOURCES
 set(KESTREL_HOST_SOURCES
     package/host/WinFile.cpp
     package/host/Platform.cpp
+    system/host/RegistryReader.cpp
 )
 
 set(KESTREL_WINDOWS_SOURCES
@@ -35,5 +43,6 @@ set(KESTREL_WINDOWS_SOURCES
     startup/EntryPoint.cpp
     startup/WindowsInstaller.cpp
     system/NamedEvent.cpp
+    system/win/RegistryReader.cpp
     ui/WindowUI.cpp
 )

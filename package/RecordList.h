@@ -7,11 +7,10 @@
 #include <new>
 #include <type_traits>
 
-template <typename Record>
-class RecordList {
+template <typename Record> class RecordList {
     static_assert(std::is_trivially_copyable<Record>::value, "records are copied by value");
 
-public:
+  public:
     explicit RecordList(int growStep = 5) : growStep_(growStep > 0 ? growStep : 1) {}
     virtual ~RecordList() { clear(); }
     RecordList(const RecordList&) = delete;
@@ -34,6 +33,16 @@ public:
         return true;
     }
 
+    // Makes room for `capacity` records at once, for a caller that knows how many will come:
+    // one block instead of a series of growing ones. False when memory runs out.
+    bool reserve(int capacity) {
+        if (capacity <= capacity_)
+            return true;
+        if (capacity > 0x7fffffff / static_cast<int>(sizeof(Record)))
+            return false;
+        return reallocate(capacity);
+    }
+
     void clear() {
         delete[] reinterpret_cast<unsigned char*>(records_);
         records_ = nullptr;
@@ -41,12 +50,15 @@ public:
         count_ = 0;
     }
 
-private:
+  private:
     bool grow() {
         int growth = count_ / 2 > growStep_ ? count_ / 2 : growStep_;
         if (count_ > 0x7fffffff / static_cast<int>(sizeof(Record)) - growth)
             return false;
-        int newCapacity = count_ + growth;
+        return reallocate(count_ + growth);
+    }
+
+    bool reallocate(int newCapacity) {
         size_t bytes = static_cast<size_t>(newCapacity) * sizeof(Record);
         unsigned char* block = new (std::nothrow) unsigned char[bytes];
         if (block == nullptr)

@@ -8,6 +8,8 @@
 #include "config/FieldInfo.h"
 #include "config/FileInfo.h"
 #include "config/FileSetInfo.h"
+#include "config/VariableStore.h"
+#include "config/XmlDocument.h"
 #include "package/PayloadEntry.h"
 #include "package/RecordList.h"
 #include "startup/Log.h"
@@ -16,10 +18,11 @@
 #include <cstdint>
 #include <cstdio>
 
+class EntryNameIndex;
 class InstallerUI;
 
 class Installer {
-public:
+  public:
     Installer();
     virtual ~Installer();
     Installer(const Installer&) = delete;
@@ -85,13 +88,34 @@ public:
 
     // The loader (config/).
     int loadDescription(InstallerUI* ui, Log* log);
+    int readProductDescription();
+    int readFileSets();
+    int readDialogs(int uninstalling);
+    int readFields(int uninstalling);
+    // Defaults of one document (the description or a configuration file): 0, or -1 when the
+    // document has none.
+    int applyDefaultValues(XmlDocument& document);
+    int initializeDefaults(InstallerUI* ui);
+
+    // Variables (config/InstallerVariables.cpp). expandVariables refuses (-1) a text with an
+    // undefined variable or one that does not fit the buffer whole.
+    int expandVariables(const char* text, char* out, int size);
+    int evaluateCondition(const char* condition);
+    int writeVariables(Log* actionLog);
+    int readVariables();
+
+    const XmlDocument& description() const { return description_; }
+    int fileSetCount() const { return fileSets_.count(); }
+    const FileSetInfo& fileSet(int index) const { return fileSets_[index]; }
+    int fileCount() const { return files_.count(); }
+    const FileInfo& file(int index) const { return files_[index]; }
 
     void setDebugLog(Log* log) { debugLog_ = log; }
     Log* debugLog() const { return debugLog_; }
     bool isUninstalling() const { return actionLogFile_ != nullptr; }
     int hasFailed() const { return failed_; }
 
-protected:
+  protected:
     unsigned char* payload_ = nullptr;
     uint32_t payloadLength_ = 0;
     RecordList<PayloadEntry> entries_;
@@ -100,6 +124,8 @@ protected:
     RecordList<DialogInfo> dialogs_;
     RecordList<FieldInfo> fields_;
     RecordList<PageElement> elements_;
+    XmlDocument description_;
+    VariableStore variables_;
     Log actionLog_;
     std::FILE* actionLogFile_ = nullptr;
     int currentDialog_ = -1;
@@ -108,9 +134,20 @@ protected:
     int failed_ = 0;
     Log* debugLog_ = nullptr;
 
-private:
+  private:
     void releasePayload();
     int indexPayload();
     // Inflates entry `index`; the buffer (terminated behind the data) belongs to the caller.
     unsigned char* unpackFound(int index, uint32_t* length);
+    int readDescriptionText(Log* log);
+    int readDescriptionFromActionLog(Log* log);
+    // The text of the element at the lenient path, or null.
+    const char* descriptionText(const char* path) const;
+    // Copies the text of the element at the lenient path; -1 when missing or without text.
+    int copyDescriptionText(const char* path, char* out, int size) const;
+    // The same, with the variables substituted; -1 as well when it cannot be expanded whole.
+    int expandDescriptionText(const char* path, char* out, int size);
+    int readFiles(int fileSetElement, int fileSetIndex, const EntryNameIndex& entryNames);
+    int applyDefaultValue(XmlDocument& document, int node);
+    int expandDollarReferences(const char* text, char* out, int size);
 };

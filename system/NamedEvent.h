@@ -2,7 +2,7 @@
 #pragma once
 
 class NamedEvent {
-public:
+  public:
     static constexpr const char* kUninstallerStart = "LumoUninstallerStart";
     static constexpr const char* kUninstallerEnd = "LumoUninstallerEnd";
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 class RegistryKey {
-public:
+  public:
     RegistryKey() = default;
     ~RegistryKey() { reset(); }
     RegistryKey(const RegistryKey&) = delete;
@@ -22,6 +22,6 @@ public:
         key_ = nullptr;
     }
 
-private:
+  private:
     HKEY key_ = nullptr;
 };

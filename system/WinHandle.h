@@ -4,7 +4,7 @@
 #include <windows.h>
 
 class WinHandle {
-public:
+  public:
     WinHandle() = default;
     explicit WinHandle(HANDLE handle) : handle_(handle) {}
     ~WinHandle() { reset(); }
@@ -19,6 +19,6 @@ public:
         handle_ = handle;
     }
 
-private:
+  private:
     HANDLE handle_ = nullptr;
 };

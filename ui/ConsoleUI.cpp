@@ -5,21 +5,23 @@
 #include <cstring>
 #include <strings.h>
 
-void ConsoleUI::readLine(char* line) {
+bool ConsoleUI::readLine(char* line) {
     line[0] = '\0';
     if (std::fgets(line, kLineSize, input_) == nullptr) {
         line[0] = '\0';
-        return;
+        return true;
     }
     size_t length = std::strlen(line);
     bool complete = length > 0 && line[length - 1] == '\n';
-    if (!complete && !std::feof(input_)) {
+    bool whole = complete || std::feof(input_);
+    if (!whole) {
         int c;
         while ((c = std::fgetc(input_)) != EOF && c != '\n') {
         }
     }
     while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
         line[--length] = '\0';
+    return whole;
 }
 
 void ConsoleUI::askFieldValues() {
@@ -32,9 +34,11 @@ void ConsoleUI::askFieldValues() {
         std::fputs("Type new value or <Enter> to keep the default: ", output_);
         std::fflush(output_);
         std::memset(value, 0, sizeof value);
-        readLine(value);
-        if (value[0] != '\0')
-            installer_->setVariable(field.variable, value);
+        // A value cut short (a folder, most often) would be a different value: it is refused
+        // and the field keeps the one it had.
+        bool whole = readLine(value);
+        if (value[0] != '\0' && (!whole || installer_->setVariable(field.variable, value) != 0))
+            std::fputs("The value is too long; the previous value is kept.\n", output_);
     }
 }
 

@@ -9,7 +9,7 @@
 class Installer;
 
 class ConsoleUI : public InstallerUI {
-public:
+  public:
     ConsoleUI(std::FILE* input = stdin, std::FILE* output = stdout)
         : input_(input), output_(output) {}
 
@@ -43,11 +43,11 @@ public:
     int reportLine(int, int, const char* text, int, int) override;
     int ask(const char* text, int kind) override;
 
-private:
+  private:
     static constexpr int kLineSize = 512;
     // Reads one line (at most 511 characters kept, the rest of a longer line dropped, the line
-    // end removed). End of input gives the empty line.
-    void readLine(char* line);
+    // end removed). End of input gives the empty line. False when the line was longer.
+    bool readLine(char* line);
     void askFieldValues();
 
     std::FILE* input_;

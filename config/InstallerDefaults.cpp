@@ -1,0 +1,106 @@
+// The variables' initial values: the description's DefValues, then those of the optional
+// configuration file, which override them.
+#include "startup/Installer.h"
+
+#include "package/BoundedText.h"
+#include "system/RegistryReader.h"
+#include "ui/InstallerUI.h"
+
+#include <cstring>
+#include <strings.h>
+
+namespace {
+constexpr int kConfigPathSize = 512;
+
+bool isNameCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+} // namespace
+
+int Installer::applyDefaultValues(XmlDocument& document) {
+    int defaults = document.findNextByName("DefValues", -1);
+    if (defaults < 0)
+        return -1;
+    IndexList nodes;
+    document.collectSubtree(defaults, nullptr, &nodes);
+    for (int i = 0; i < nodes.count(); ++i) {
+        if (strcasecmp(document.nodeName(nodes[i]), "Value") == 0)
+            applyDefaultValue(document, nodes[i]);
+    }
+    return 0;
+}
+
+// Sets the variable of one Value element; a value that cannot be obtained whole leaves the
+// variable as it was. 0 when the variable was set.
+int Installer::applyDefaultValue(XmlDocument& document, int node) {
+    const char* type = document.getAttribute(node, "DataType");
+    const char* name = document.getAttribute(node, "Name");
+    if (type == nullptr || name == nullptr)
+        return -1;
+    char value[VariableStore::kValueSize];
+    if (strcasecmp(type, "registry") == 0) {
+        const char* hive = document.getAttribute(node, "RegPlace");
+        const char* key = document.getAttribute(node, "RegKey");
+        if (hive == nullptr || key == nullptr ||
+            RegistryReader::readText(hive, key, document.nodeText(node), value, sizeof value) != 0)
+            return -1;
+    } else if (strcasecmp(type, "value") == 0) {
+        if (expandDollarReferences(document.nodeText(node), value, sizeof value) != 0)
+            return -1;
+    } else {
+        return -1;
+    }
+    if (setVariable(name, value) != 0) {
+        logMessage(debugLog_, "Skipping default value of \"%s\": the name or value is too long",
+                   name);
+        return -1;
+    }
+    return 0;
+}
+
+// Literal values refer to variables as a dollar sign and a run of name characters. -1 when a
+// referenced variable is not defined or the result does not fit whole.
+int Installer::expandDollarReferences(const char* text, char* out, int size) {
+    int used = 0;
+    out[0] = '\0';
+    for (const char* c = text != nullptr ? text : ""; *c != '\0';) {
+        if (*c != '$') {
+            if (used == size - 1)
+                return -1;
+            out[used++] = *c++;
+            out[used] = '\0';
+            continue;
+        }
+        const char* nameStart = ++c;
+        while (isNameCharacter(*c))
+            ++c;
+        char name[VariableStore::kNameSize];
+        if (copyTextPiece(name, sizeof name, nameStart, static_cast<int>(c - nameStart)) != 0)
+            return -1;
+        int index = variables_.get(name, nullptr, 0);
+        if (index < 0 || appendText(out, size, variables_.at(index).value) != 0)
+            return -1;
+        used += static_cast<int>(std::strlen(out + used));
+    }
+    return 0;
+}
+
+int Installer::initializeDefaults(InstallerUI* ui) {
+    int result = applyDefaultValues(description_);
+    if (result != 0)
+        return result;
+    // The uninstall takes the recorded values from the action log instead.
+    if (isUninstalling())
+        return 0;
+    char path[kConfigPathSize] = {};
+    bool named = getConfigFile(path, sizeof path) != 0 || path[0] != '\0';
+    if (!named)
+        return 0;
+    XmlDocument configuration;
+    if (path[0] != '\0' && configuration.loadFile(path) == 0)
+        return applyDefaultValues(configuration);
+    if (ui != nullptr)
+        ui->ask("Configuration file not found. Installation cannot continue.",
+                InstallerUI::kAskNotice);
+    return -1;
+}

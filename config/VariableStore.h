@@ -1,0 +1,58 @@
+// The installation's named variables and the substitution of a variable name written in
+// square brackets, which every expandable text of the description shares.
+//
+// Values are kept whole up to kValueSize - 1 bytes (a chosen folder longer than that is
+// refused where it is set, never stored cut, since a cut folder would be a different folder).
+// Names longer than kNameSize - 1 bytes are refused for the same reason.
+#pragma once
+
+#include "package/RecordList.h"
+
+#include <cstdio>
+
+class Log;
+
+struct Variable {
+    char name[256];
+    char value[1024];
+};
+
+class VariableStore {
+  public:
+    static constexpr int kNameSize = sizeof(Variable::name);
+    static constexpr int kValueSize = sizeof(Variable::value);
+    // The longest name a bracket reference may carry; a longer one is undefined.
+    static constexpr int kReferenceNameLimit = 29;
+
+    // expand results.
+    static constexpr int kExpanded = 0;
+    static constexpr int kUndefined = -1;
+    static constexpr int kTooLong = -2;
+
+    VariableStore() : variables_(5) {}
+
+    // Index of the variable, or -1. On success the buffer (when given) receives the value,
+    // cut at size - 1 bytes.
+    int get(const char* name, char* out, int size) const;
+    // Creates or overwrites; runs of path separators in the stored value fold to their last
+    // separator. 0, or -1 (nothing changed) when the name or the value does not fit or memory
+    // runs out.
+    int set(const char* name, const char* value);
+    // Copies text into out[size], replacing each bracket reference by the variable's value,
+    // inserted verbatim. kUndefined (out holds the text before the reference) or kTooLong (out
+    // holds what fitted) when the text cannot be expanded whole. A null text gives "".
+    int expand(const char* text, char* out, int size) const;
+
+    int count() const { return variables_.count(); }
+    const Variable& at(int index) const { return variables_[index]; }
+
+    // The action log's variables section: a count line, then one line per variable.
+    // 0, or -1 when a line could not be written whole.
+    int write(Log* log) const;
+    // Reads the section from the stream's current position. 0, or -1 at the first line that
+    // does not match; the variables read before it stay set.
+    int read(std::FILE* stream);
+
+  private:
+    RecordList<Variable> variables_;
+};

@@ -1,0 +1,82 @@
+// Test helper: a description that uses every element the loader reads, written as a vendor
+// would (mismatched end tags, no Desc level, lenient nesting).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sampledescription {
+// The debug log's messages of a load that reaches the wizard.
+inline std::vector<std::string> loaderSteps() {
+    return {"Decompressing installation file",
+            "Parsing installation file",
+            "Getting product description",
+            "Getting file sets",
+            "Getting UI dialogs",
+            "Getting fields",
+            "Initializing default values",
+            "Starting installation UI"};
+}
+
+inline const char* text() {
+    return R"(<VarnexGroupInstallation>
+  <ProductDesc>
+    <Fullname>Sample Product</Fullname>
+    <MajorVersion>1</MajorVersion>
+    <MinorVersion>50</MinorVersion>
+    <MinestVersion>SP2</MinestVersion>
+    <LetterVersion>b</LetterVersion>
+    <Website>https://example.test/</Website>
+    <Supportemail>help@example.test</Supportemail>
+    <Supportsite>https://example.test/support</Supportsite>
+    <InstallHelpURL>https://example.test/help.htm</InstallHelpURL>
+  </ProductDesc>
+  <Dialogs>
+    <Welcome><Image Name="WelcomeLImg" x="0" y="0"></Image><Text x="10" y="10">Welcome</Text></Welcome>
+    <Destination Condition="[MODE]!=2">
+      <Field Type="Directory" Label="Install to" x="10" y="60">INSTALLDIR</Field>
+      <Field Type="CheckBox" Label="Documentation" x="10" y="90" Condition="[MODE]==1">DOCS</Field>
+      <Field Type="RadioButtons" Label="Mode" Content="Typical;Custom">MODE</Field>
+    </Destination>
+    <CopyProgress Special="1"><Progress x="0" y="0"></Progress></CopyProgress>
+    <Finish><List x="0" y="0">done</Text></Finish>
+  </Dialogs>
+  <UninstallDialogs>
+    <Welcome></Welcome>
+    <CopyProgress Special="1"></CopyProgress>
+    <Finish></Finish>
+  </UninstallDialogs>
+  <Installation>
+    <Uninstall>
+      <InstallLogFile>[INSTALLDIR]\uninst\install.log</InstallLogFile>
+      <InstallBackupFile>[INSTALLDIR]\uninst\backup.bin</InstallBackupFile>
+      <UninstallCmd>[INSTALLDIR]\uninst\uninstall.exe</UninstallCmd>
+      <UninstallXmlFile>[INSTALLDIR]\uninst\install.xml</UninstallXmlFile>
+    </Uninstall>
+    <DefValues>
+      <Value Name="PROGRAMFILES" DataType="registry" RegPlace="HKEY_LOCAL_MACHINE" RegKey="SOFTWARE/Microsoft/Windows/CurrentVersion">ProgramFilesDir</Value>
+      <Value Name="PROGRAMFILES" DataType="value">$PROGRAMFILES</Value>
+      <Value Name="INSTALLDIR" DataType="value">$PROGRAMFILES\Sample</Value>
+      <Value Name="MODE" DataType="Value">1</Value>
+      <Value Name="DOCS" DataType="value">1</Value>
+    </DefValues>
+    <InstallType Name="Typical" Default="1" EditFileSets="0"><Desc>Typical</Desc></InstallType>
+    <FileSet Name="Program" Desc="Program files">
+      <FN Dest="[INSTALLDIR]" Executable="1">..\bin\sample.exe</FN>
+      <FN Dest="[INSTALLDIR]" Alias="AppIcon">..\gui\icon.png</FN>
+      <FN Dest="[INSTALLDIR]\uninst" Alias="install.xml">install.xml</FN>
+    </FileSet>
+    <FileSet Name="Docs" Desc="Documentation" Condition="[DOCS]==1">
+      <FN Dest="[INSTALLDIR]\doc" ExpandVarsInFile="0" Condition="[MODE]!=2">../doc/readme.txt</FN>
+    </FileSet>
+    <FileSet Desc="Nameless set is skipped"><FN>ignored.txt</FN></FileSet>
+    <Environment><Append Name="PATH" Value="[INSTALLDIR]"></Append></Environment>
+    <IniFiles><Add File="[INSTALLDIR]\sample.ini" Section="Main" Key="Dir" Value="[INSTALLDIR]"></Add></IniFiles>
+    <Shortcuts><Add Path="Sample.lnk" Target="[INSTALLDIR]\sample.exe"></Add></Shortcuts>
+    <PostInstall><OpenDocument File="[INSTALLDIR]\doc\readme.txt" Condition="[DOCS]==1"></OpenDocument></PostInstall>
+    <PreUninstall><RunProgram File="[INSTALLDIR]\sample.exe" Arguments="-stop"></RunProgram></PreUninstall>
+  </Installation>
+</VarnexGroupInstallation>
+)";
+}
+} // namespace sampledescription

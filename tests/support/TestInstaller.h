@@ -1,0 +1,75 @@
+// Test helpers: an installer object whose system changes do nothing, and a UI handler that
+// records the questions it is asked and ends its run at once.
+#pragma once
+
+#include "package/BoundedText.h"
+#include "startup/Installer.h"
+#include "ui/InstallerUI.h"
+
+#include <string>
+#include <vector>
+
+class TestInstaller : public Installer {
+  public:
+    int isAppRunning(const char*) override { return 0; }
+    int changeEnvironment(const char*, const char*, int, char*, int, InstallerUI*, int) override {
+        return 0;
+    }
+    int undoEnvironmentChange(const char*, InstallerUI*) override { return 0; }
+    int broadcastEnvironmentChange() override { return 1; }
+    int changeIniFile(const char*, const char*, const char*, const char*, int, char*, int,
+                      InstallerUI*, int, const char*) override {
+        return 0;
+    }
+    int undoIniChange(const char*, InstallerUI*) override { return 0; }
+    int createShortcut(int, const char*, const char*, const char*, const char*, const char*, char*,
+                       int, InstallerUI*) override {
+        return 0;
+    }
+    int undoShortcut(const char*, InstallerUI*) override { return 0; }
+    int launch(const char*, int, const char*) override { return 0; }
+    int getConfigFile(char* out, int size) override {
+        return copyText(out, size, configFile.c_str()) == 0 ? 0 : -1;
+    }
+
+    std::string configFile;
+};
+
+class RecordingUI : public InstallerUI {
+  public:
+    int run() override {
+        ++runs;
+        return runResult;
+    }
+    int finish() override { return 0; }
+    int showFields(int) override { return 0; }
+    int showPage(int) override { return 0; }
+    int storeFields(int) override { return 0; }
+    int leavePage(int) override { return 0; }
+    int confirmCancel() override { return 0; }
+    int setHelpCaption(const char*) override { return 0; }
+    int setBackCaption(const char*) override { return 0; }
+    int setNextCaption(const char*) override { return 0; }
+    int setCancelCaption(const char*) override { return 0; }
+    int enableHelp(int) override { return 0; }
+    int enableBack(int) override { return 0; }
+    int enableNext(int) override { return 0; }
+    int enableCancel(int) override { return 0; }
+    int showHelp(int) override { return 0; }
+    int showBack(int) override { return 0; }
+    int showNext(int) override { return 0; }
+    int showCancel(int) override { return 0; }
+    int setOverallProgress(int) override { return 0; }
+    int setCurrentProgress(int) override { return 0; }
+    int setStatusText(const char*) override { return 0; }
+    int processEvents(int, int, int, int) override { return 0; }
+    int reportLine(int, int, const char*, int, int) override { return 0; }
+    int ask(const char* text, int kind) override {
+        questions.push_back(std::to_string(kind) + ":" + text);
+        return 1;
+    }
+
+    int runs = 0;
+    int runResult = 0;
+    std::vector<std::string> questions;
+};

@@ -1,0 +1,167 @@
+// Default values read from the real registry (keys created and removed here through the
+// Windows API) and from a configuration file named like the -configFile option.
+#include "startup/ProcessState.h"
+#include "startup/WindowsInstaller.h"
+#include "tests/support/TestInstaller.h"
+#include "tests/support/TestPayload.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <windows.h>
+
+namespace {
+const char kTestKey[] = "Software\\KestrelDefaultsTest";
+
+class RegistryDefaults : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestKey);
+        char directory[MAX_PATH];
+        ASSERT_NE(GetTempPathA(sizeof directory, directory), 0u);
+        directory_ = std::string(directory) + "kestrel-defaults";
+        CreateDirectoryA(directory_.c_str(), nullptr);
+        processState().configFile[0] = '\0';
+    }
+    void TearDown() override {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestKey);
+        DeleteFileA(path("package.bin").c_str());
+        DeleteFileA(path("config.xml").c_str());
+        RemoveDirectoryA(directory_.c_str());
+        processState().configFile[0] = '\0';
+    }
+
+    std::string path(const char* name) const { return directory_ + "\\" + name; }
+
+    void setValue(HKEY root, const char* subKey, const char* name, DWORD type, const void* data,
+                  DWORD size) {
+        HKEY key = nullptr;
+        std::string full = std::string(kTestKey) + (subKey[0] != '\0' ? "\\" : "") + subKey;
+        ASSERT_EQ(
+            RegCreateKeyExA(root, full.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+        EXPECT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+    void setText(HKEY root, const char* subKey, const char* name, const char* text,
+                 DWORD type = REG_SZ) {
+        setValue(root, subKey, name, type, text, static_cast<DWORD>(strlen(text) + 1));
+    }
+
+    // Loads a description whose DefValues hold the given Value elements.
+    int load(const std::string& values) {
+        std::string description = "<VarnexGroupInstallation><ProductDesc></ProductDesc>"
+                                  "<Dialogs></Dialogs><Installation><DefValues>" +
+                                  values + "</DefValues></Installation></VarnexGroupInstallation>";
+        EXPECT_TRUE(testpayload::writeFile(path("package.bin"),
+                                           testpayload::build({{"install.xml", description}})));
+        EXPECT_EQ(installer.openPayload(path("package.bin").c_str(), 0, 0), 0);
+        int result = installer.loadDescription(&ui, nullptr);
+        installer.closePayload();
+        return result;
+    }
+
+    std::string variable(const char* name) {
+        char value[1024];
+        return installer.getVariable(name, value, sizeof value) >= 0 ? value : "<undefined>";
+    }
+
+    static std::string registryValue(const char* name, const char* place, const char* key,
+                                     const char* valueName, const char* type = "registry") {
+        return std::string("<Value Name=\"") + name + "\" DataType=\"" + type + "\" RegPlace=\"" +
+               place + "\" RegKey=\"" + key + "\">" + valueName + "</Value>";
+    }
+
+    WindowsInstaller installer;
+    RecordingUI ui;
+    std::string directory_;
+};
+} // namespace
+
+TEST_F(RegistryDefaults, LastSuccessfulLookupWinsAcrossHives) {
+    setText(HKEY_CURRENT_USER, "Second", "Folder", "C:\\Second");
+    setText(HKEY_LOCAL_MACHINE, "Fourth\\Deeper", "Folder", "C:\\Fourth\\\\App");
+    ASSERT_EQ(load(registryValue("DIR", "HKEY_CURRENT_USER", "Software/KestrelDefaultsTest/First",
+                                 "Folder") +
+                   registryValue("DIR", "hkey_current_user", "Software/KestrelDefaultsTest/Second",
+                                 "Folder", "Registry") +
+                   registryValue("DIR", "HKEY_LOCAL_MACHINE",
+                                 "Software\\KestrelDefaultsTest\\Second", "Missing") +
+                   registryValue("DIR", "HKEY_LOCAL_MACHINE",
+                                 "Software/KestrelDefaultsTest/Fourth/Deeper", "Folder")),
+              0);
+    EXPECT_EQ(variable("DIR"), "C:\\Fourth\\App");
+}
+
+TEST_F(RegistryDefaults, OnlyTheFourHivesAndWellFormedElementsCount) {
+    setText(HKEY_CURRENT_USER, "", "V", "user");
+    ASSERT_EQ(load(registryValue("A", "HKEY_CURRENT_USER", "Software/KestrelDefaultsTest", "V") +
+                   registryValue("B", "HKCU", "Software/KestrelDefaultsTest", "V") +
+                   registryValue("C", "HKEY_CURRENT_CONFIG", "Software/KestrelDefaultsTest", "V") +
+                   "<Value Name=\"D\" DataType=\"registry\" RegKey=\"Software\\KestrelDefaults"
+                   "Test\">V</Value>"),
+              0);
+    EXPECT_EQ(variable("A"), "user");
+    EXPECT_EQ(variable("B"), "<undefined>");
+    EXPECT_EQ(variable("C"), "<undefined>");
+    EXPECT_EQ(variable("D"), "<undefined>");
+}
+
+TEST_F(RegistryDefaults, ValueTypesBecomeText) {
+    const char* key = "Software/KestrelDefaultsTest";
+    setText(HKEY_CURRENT_USER, "", "", "the default");
+    setText(HKEY_CURRENT_USER, "", "Expand", "%SystemRoot%\\Fonts", REG_EXPAND_SZ);
+    DWORD number = 4000000000u;
+    setValue(HKEY_CURRENT_USER, "", "Number", REG_DWORD, &number, sizeof number);
+    const char multi[] = "first\0second\0";
+    setValue(HKEY_CURRENT_USER, "", "Multi", REG_MULTI_SZ, multi, sizeof multi);
+    const unsigned char bytes[] = {1, 2, 3};
+    setValue(HKEY_CURRENT_USER, "", "Binary", REG_BINARY, bytes, sizeof bytes);
+    // A string stored without its terminator still ends where its data ends.
+    setValue(HKEY_CURRENT_USER, "", "Unterminated", REG_SZ, "abc", 3);
+    std::string tooLong(1100, 'x');
+    setText(HKEY_CURRENT_USER, "", "TooLong", tooLong.c_str());
+    ASSERT_EQ(load(registryValue("DEF", "HKEY_CURRENT_USER", key, "") +
+                   registryValue("EXP", "HKEY_CURRENT_USER", key, "Expand") +
+                   registryValue("NUM", "HKEY_CURRENT_USER", key, "Number") +
+                   registryValue("MULTI", "HKEY_CURRENT_USER", key, "Multi") +
+                   registryValue("BIN", "HKEY_CURRENT_USER", key, "Binary") +
+                   registryValue("RAW", "HKEY_CURRENT_USER", key, "Unterminated") +
+                   registryValue("LONG", "HKEY_CURRENT_USER", key, "TooLong")),
+              0);
+    char windows[MAX_PATH];
+    ASSERT_NE(GetEnvironmentVariableA("SystemRoot", windows, sizeof windows), 0u);
+    EXPECT_EQ(variable("DEF"), "the default");
+    EXPECT_EQ(variable("EXP"), std::string(windows) + "\\Fonts");
+    EXPECT_EQ(variable("NUM"), "4000000000");
+    EXPECT_EQ(variable("MULTI"), "first");
+    EXPECT_EQ(variable("BIN"), "<undefined>");
+    EXPECT_EQ(variable("RAW"), "abc");
+    EXPECT_EQ(variable("LONG"), "<undefined>");
+}
+
+TEST_F(RegistryDefaults, ConfigurationFileOverridesTheDescription) {
+    ASSERT_TRUE(testpayload::writeFile(
+        path("config.xml"), "<Settings><DefValues><Value Name=\"DIR\" DataType=\"value\">D:\\Own"
+                            "</Value></DefValues></Settings>"));
+    copyText(processState().configFile, sizeof processState().configFile,
+             path("config.xml").c_str());
+    ASSERT_EQ(load("<Value Name=\"DIR\" DataType=\"value\">C:\\Default</Value>"
+                   "<Value Name=\"OTHER\" DataType=\"value\">kept</Value>"),
+              0);
+    EXPECT_EQ(variable("DIR"), "D:\\Own");
+    EXPECT_EQ(variable("OTHER"), "kept");
+    EXPECT_TRUE(ui.questions.empty());
+}
+
+TEST_F(RegistryDefaults, MissingConfigurationFileGivesTheNoticeAndFails) {
+    copyText(processState().configFile, sizeof processState().configFile,
+             path("absent.xml").c_str());
+    EXPECT_EQ(load("<Value Name=\"DIR\" DataType=\"value\">C:\\Default</Value>"), -1);
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0], "1:Configuration file not found. Installation cannot continue.");
+    EXPECT_EQ(ui.runs, 0);
+}
