@@ -27,6 +27,10 @@ set(KESTREL_NEUTRAL_SOURCES
     engine/ActionLog.cpp
     engine/BackupFile.cpp
     engine/CheckSum.cpp
+    engine/InstallationItems.cpp
+    engine/InstallationRun.cpp
+    engine/InstallerActions.cpp
+    engine/UninstallRun.cpp
 )
 
 set(KESTREL_HOST_SOURCES

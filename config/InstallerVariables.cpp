@@ -21,7 +21,7 @@ int Installer::evaluateCondition(const char* condition) {
     return ConditionEvaluator::evaluate(variables_, condition);
 }
 
-int Installer::writeVariables(Log* actionLog) {
+int Installer::writeVariables(ActionLog& actionLog) {
     return variables_.write(actionLog);
 }
 

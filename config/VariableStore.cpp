@@ -1,5 +1,7 @@
 #include "config/VariableStore.h"
 
+#include "engine/ActionLog.h"
+
 #include "package/BoundedText.h"
 #include "package/Paths.h"
 #include "startup/Log.h"
@@ -135,17 +137,10 @@ int VariableStore::expand(const char* text, char* out, int size) const {
     return kExpanded;
 }
 
-int VariableStore::write(Log* log) const {
-    if (log == nullptr)
-        return -1;
-    char line[kSectionLineSize];
-    boundedFormat(line, sizeof line, "NUMVARS\t%i\r\n", variables_.count());
-    bool whole = log->writeChecked(line, static_cast<uint32_t>(std::strlen(line)));
+int VariableStore::write(ActionLog& log) const {
+    bool whole = log.writeVariableCount(variables_.count());
     for (int i = 0; i < variables_.count(); ++i) {
-        const Variable& variable = variables_[i];
-        if (boundedFormat(line, sizeof line, "VAR\t%s\t%s\r\n", variable.name, variable.value) < 0)
-            whole = false;
-        else if (!log->writeChecked(line, static_cast<uint32_t>(std::strlen(line))))
+        if (!log.writeVariable(variables_[i].name, variables_[i].value))
             whole = false;
     }
     return whole ? 0 : -1;

@@ -10,7 +10,7 @@
 
 #include <cstdio>
 
-class Log;
+class ActionLog;
 
 struct Variable {
     char name[256];
@@ -48,7 +48,7 @@ class VariableStore {
 
     // The action log's variables section: a count line, then one line per variable.
     // 0, or -1 when a line could not be written whole.
-    int write(Log* log) const;
+    int write(ActionLog& log) const;
     // Reads the section from the stream's current position. 0, or -1 at the first line that
     // does not match; the variables read before it stay set.
     int read(std::FILE* stream);

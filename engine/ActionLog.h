@@ -7,9 +7,10 @@
 
 class ActionLog {
 public:
-    // A record line holds at most this many characters; a longer one is refused, never cut,
-    // since a cut path or value would undo the wrong thing.
-    static constexpr int kMaxLine = 1023;
+    // A line holds at most this many characters: room for a whole variable (255-byte name,
+    // 1,023-byte value) and for the 2,048-byte sub-records of the system changes. A longer line
+    // is refused, never cut, since a cut path or value would undo the wrong thing.
+    static constexpr int kMaxLine = 4095;
 
     explicit ActionLog(Log& log) : log_(log) {}
 

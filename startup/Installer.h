@@ -19,6 +19,7 @@
 #include <cstdio>
 
 class EntryNameIndex;
+class ActionLog;
 class InstallerUI;
 
 class Installer {
@@ -101,8 +102,21 @@ class Installer {
     // undefined variable or one that does not fit the buffer whole.
     int expandVariables(const char* text, char* out, int size);
     int evaluateCondition(const char* condition);
-    int writeVariables(Log* actionLog);
+    int writeVariables(ActionLog& actionLog);
     int readVariables();
+
+    // The runs (engine/). runInstallation: 0 when completed, -1 when cancelled at the
+    // previous-version questions, without a temporary name, or rolled back. runUninstall: 0
+    // when every deletion and removal succeeded, else -1; a null backup path reads it from the
+    // action log.
+    int runInstallation(InstallerUI* ui);
+    int runUninstall(InstallerUI* ui, const char* backupPath);
+    // The "PostInstall" or "PreUninstall" programs and documents.
+    int runActions(InstallerUI* ui, const char* kind);
+    // The environment, INI and shortcut items of the description: 0 on success.
+    int applyEnvironmentItems(ActionLog& actionLog, InstallerUI* ui);
+    int applyIniItems(ActionLog& actionLog, InstallerUI* ui);
+    int applyShortcutItems(ActionLog& actionLog, InstallerUI* ui);
 
     const XmlDocument& description() const { return description_; }
     int fileSetCount() const { return fileSets_.count(); }

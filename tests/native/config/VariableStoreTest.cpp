@@ -1,4 +1,5 @@
 #include "config/VariableStore.h"
+#include "engine/ActionLog.h"
 
 #include "startup/Log.h"
 
@@ -105,14 +106,14 @@ class SectionFile : public ::testing::Test {
 
 TEST_F(SectionFile, WrittenSectionReadsBackWithoutTrailingBlanks) {
     VariableStore written;
-    written.set("DIR", ("C:\\" + std::string(900, 'd')).c_str());
+    written.set("DIR", ("C:\\" + std::string(1019, 'd')).c_str());
     written.set("Padded", "value  ");
     written.set("Empty", "");
     {
         Log log;
-        log.flags = 0;
-        ASSERT_EQ(log.open(path_, 0), 0);
-        EXPECT_EQ(written.write(&log), 0);
+        ActionLog actions(log);
+        ASSERT_EQ(actions.open(path_), 0);
+        EXPECT_EQ(written.write(actions), 0);
     }
     VariableStore read;
     EXPECT_EQ(readInto(read), 0);

@@ -1,0 +1,4 @@
+// The installation run: to come.
+#include "startup/Installer.h"
+
+int Installer::runInstallation(InstallerUI*) { return -1; }
