@@ -1,7 +1,9 @@
-// A throw-away folder for native tests that touch the file system.
+// A throw-away folder and whole-file helpers for native tests that touch the file system.
 #pragma once
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 class TempFolder {
@@ -22,3 +24,12 @@ public:
 private:
     std::string path_;
 };
+
+inline std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeAll(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}

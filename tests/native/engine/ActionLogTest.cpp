@@ -4,16 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
-
-namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-} // namespace
 
 TEST(ActionLog, WritesEveryKindOfLineWithSingleTabsAndCrLf) {
     TempFolder folder;

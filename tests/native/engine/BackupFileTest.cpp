@@ -4,18 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 std::string header() { return std::string(BackupFile::kHeader) + '\0'; }
 std::string entry(const std::string& name, const std::string& data, uint32_t sum) {
     std::string bytes;

@@ -11,15 +11,6 @@
 #include <vector>
 
 namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 constexpr uint32_t kReadWrite = fileaccess::kRead | fileaccess::kWrite;
 
 // A stream that serves or takes bytes from memory and can be told to fail, for the copy loop.

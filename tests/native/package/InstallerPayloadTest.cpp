@@ -1,35 +1,15 @@
 #include "package/PayloadFormat.h"
 #include "startup/Installer.h"
 #include "tests/native/package/CraftedPayload.h"
+#include "tests/support/TestInstaller.h"
 
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
 
 namespace {
-// The platform-neutral installer with the system changes stubbed: the payload operations
-// under test live in the base class.
-class PayloadOnlyInstaller : public Installer {
-  public:
-    int isAppRunning(const char*) override { return 0; }
-    int changeEnvironment(const char*, const char*, int, char*, int, InstallerUI*, int) override {
-        return 0;
-    }
-    int undoEnvironmentChange(const char*, InstallerUI*) override { return 0; }
-    int broadcastEnvironmentChange() override { return 0; }
-    int changeIniFile(const char*, const char*, const char*, const char*, int, char*, int,
-                      InstallerUI*, int, const char*) override {
-        return 0;
-    }
-    int undoIniChange(const char*, InstallerUI*) override { return 0; }
-    int createShortcut(int, const char*, const char*, const char*, const char*, const char*, char*,
-                       int, InstallerUI*) override {
-        return 0;
-    }
-    int undoShortcut(const char*, InstallerUI*) override { return 0; }
-    int launch(const char*, int, const char*) override { return 0; }
-    int getConfigFile(char*, int) override { return -1; }
-};
+// The payload operations under test live in the platform-neutral base class.
+using PayloadOnlyInstaller = TestInstaller;
 
 int openBytes(Installer& installer, const ByteVector& bytes, uint32_t offset = 0) {
     TempFile file(bytes);
