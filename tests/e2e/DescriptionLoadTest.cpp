@@ -1,6 +1,7 @@
 // The engine started on a package whose description uses every element of the schema: the
 // debug log shows the loader's steps up to the start of the UI. The console wizard then waits
 // for steps that are not part of loading, so the test ends the engine once the line is there.
+#include "EngineProcess.h"
 #include "tests/support/SampleDescription.h"
 #include "tests/support/TestPayload.h"
 
@@ -142,14 +143,15 @@ TEST_F(EngineLoad, FullDescriptionReachesTheInstallationUI) {
 
 TEST_F(EngineLoad, MissingConfigurationFileGivesTheNoticeAndEndsTheLoad) {
     std::string package = writePackage();
-    ASSERT_TRUE(runEngine("-bin=\"" + package + "\" -gui=0 -debug=1 -configFile=\"" +
-                              path("absent.xml") + "\"",
-                          path("output.txt"), nullptr));
+    ProcessResult result = EngineProcess::run("\"" + EngineProcess::enginePath() + "\" -bin=\"" +
+                                              package + "\" -gui=0 -debug=1 -configFile=\"" +
+                                              path("absent.xml") + "\"");
+    EXPECT_EQ(result.exitCode, 0xFFFFFFFFul);
     std::vector<std::string> messages = logMessages();
     ASSERT_GE(messages.size(), 2u) << readFile(kDebugLog);
     EXPECT_EQ(messages[messages.size() - 2], "Initializing default values");
     EXPECT_EQ(messages.back(), "Installation finished (res=-1)");
-    EXPECT_NE(readFile(path("output.txt").c_str())
-                  .find("Configuration file not found. Installation cannot continue."),
-              std::string::npos);
+    EXPECT_NE(result.output.find("Configuration file not found. Installation cannot continue."),
+              std::string::npos)
+        << result.output;
 }
