@@ -28,6 +28,7 @@ set(KESTREL_NEUTRAL_SOURCES
     engine/BackupFile.cpp
     engine/CheckSum.cpp
     engine/InstallationItems.cpp
+    engine/FileCopy.cpp
     engine/InstallationRun.cpp
     engine/InstallerActions.cpp
     engine/UninstallRun.cpp
@@ -36,6 +37,7 @@ set(KESTREL_NEUTRAL_SOURCES
 set(KESTREL_HOST_SOURCES
     package/host/WinFile.cpp
     package/host/Platform.cpp
+    system/host/FileMover.cpp
     system/host/RegistryReader.cpp
 )
 
@@ -47,6 +49,7 @@ set(KESTREL_WINDOWS_SOURCES
     startup/EntryPoint.cpp
     startup/WindowsInstaller.cpp
     system/NamedEvent.cpp
+    system/win/FileMover.cpp
     system/win/RegistryReader.cpp
     ui/WindowUI.cpp
 )
