@@ -31,6 +31,7 @@ set(KESTREL_NEUTRAL_SOURCES
     engine/FileCopy.cpp
     engine/InstallationRun.cpp
     engine/InstallerActions.cpp
+    engine/RunReport.cpp
     engine/UninstallRun.cpp
 )
 

@@ -3,6 +3,7 @@
 #include "engine/ActionLog.h"
 #include "engine/BackupFile.h"
 #include "engine/CheckSum.h"
+#include "engine/RunReport.h"
 #include "package/Paths.h"
 #include "package/Platform.h"
 #include "package/WinFile.h"
@@ -25,9 +26,9 @@ FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
     const char* verb = existed_ ? "Overwrite " : "Create ";
     if (failed_)
         verb = existed_ ? "overwrite " : "create ";
-    char text[512];
-    boundedFormat(text, sizeof text, "%s%s%s", failed_ ? "FAILED to " : "", verb, path_);
-    return ui_.reportLine(0, 0, text, 0, 0) != 0 ? Result::kStop : Result::kContinue;
+    return reportFormatted(ui_, "%s%s%s", failed_ ? "FAILED to " : "", verb, path_) != 0
+               ? Result::kStop
+               : Result::kContinue;
 }
 
 bool FileCopy::isSelected() const {
@@ -130,12 +131,12 @@ bool FileCopy::backUp() {
     ui_.processEvents(0, 0, 0, 0);
     ErrorList errors = backup_.addFile(path_, sum);
     if (errors.empty()) {
-        report("Back up %s", path_);
+        reportFormatted(ui_, "Back up %s", path_);
         return true;
     }
     char reason[512];
     errors.render(reason, sizeof reason);
-    report("FAILED to back up %s: %s", path_, reason);
+    reportFormatted(ui_, "FAILED to back up %s: %s", path_, reason);
     return false;
 }
 
@@ -150,13 +151,4 @@ bool FileCopy::writeContent() {
         whole = false;
     unpacked_.reset();
     return whole;
-}
-
-void FileCopy::report(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    boundedFormatV(text, sizeof text, format, args);
-    va_end(args);
-    ui_.reportLine(0, 0, text, 0, 0);
 }

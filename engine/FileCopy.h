@@ -38,7 +38,6 @@ class FileCopy {
     bool backUp();
     bool writeContent();
     Step fail();
-    void report(const char* format, ...) KESTREL_PRINTF(2, 3);
 
     Installer& installer_;
     InstallerUI& ui_;

@@ -1,6 +1,7 @@
 #include "engine/InstallationRun.h"
 
 #include "engine/FileCopy.h"
+#include "engine/RunReport.h"
 #include "package/Paths.h"
 #include "startup/Installer.h"
 #include "system/FileMover.h"
@@ -73,7 +74,7 @@ bool InstallationRun::openUndoFiles() {
         return false;
     // Without its action log a run could never be undone: it changes nothing.
     if (actionLog_.open(logPath_) != 0) {
-        report("FAILED to create %s", logPath_);
+        reportFormatted(ui_, "FAILED to create %s", logPath_);
         std::remove(logPath_);
         return false;
     }
@@ -130,7 +131,7 @@ int InstallationRun::rollBack() {
     installer_.actionLogFile_ = std::fopen(logPath_, "rb");
     if (installer_.actionLogFile_ == nullptr) {
         // Without the log nothing can be undone; the two files stay for whoever investigates.
-        report("FAILED to open %s", logPath_);
+        reportFormatted(ui_, "FAILED to open %s", logPath_);
         return -1;
     }
     installer_.runUninstall(&ui_, backupPath_);
@@ -153,14 +154,5 @@ void InstallationRun::moveIntoPlace() {
 void InstallationRun::moveFile(const char* from, const char* to, bool named) {
     if (named && isFullPath(to) && FileMover::move(from, to))
         return;
-    report("FAILED to move %s to %s", from, to);
-}
-
-void InstallationRun::report(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    boundedFormatV(text, sizeof text, format, args);
-    va_end(args);
-    ui_.reportLine(0, 0, text, 0, 0);
+    reportFormatted(ui_, "FAILED to move %s to %s", from, to);
 }

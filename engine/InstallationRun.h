@@ -29,7 +29,6 @@ class InstallationRun {
     int rollBack();
     void moveIntoPlace();
     void moveFile(const char* from, const char* to, bool named);
-    void report(const char* format, ...) KESTREL_PRINTF(2, 3);
 
     Installer& installer_;
     InstallerUI& ui_;

@@ -2,6 +2,8 @@
 
 #include "../TempFolder.h"
 
+#include "tests/support/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,13 +11,9 @@
 #include <string>
 
 namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using filebytes::readAll;
+using filebytes::writeAll;
+
 std::string header() { return std::string(BackupFile::kHeader) + '\0'; }
 std::string entry(const std::string& name, const std::string& data, uint32_t sum) {
     std::string bytes;

@@ -6,6 +6,8 @@
 #include "tests/support/TestInstaller.h"
 #include "tests/support/TestPayload.h"
 
+#include "tests/support/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -14,13 +16,9 @@
 #include <vector>
 
 namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using filebytes::readAll;
+using filebytes::writeAll;
+
 bool exists(const std::string& path) {
     return std::ifstream(path).good();
 }

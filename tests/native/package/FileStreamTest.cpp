@@ -2,6 +2,8 @@
 
 #include "../TempFolder.h"
 
+#include "tests/support/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,14 +13,8 @@
 #include <vector>
 
 namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using filebytes::readAll;
+using filebytes::writeAll;
 
 constexpr uint32_t kReadWrite = fileaccess::kRead | fileaccess::kWrite;
 

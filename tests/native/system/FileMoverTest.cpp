@@ -2,6 +2,8 @@
 
 #include "tests/native/TempFolder.h"
 
+#include "tests/support/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,13 +13,9 @@
 #include <unistd.h>
 
 namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using filebytes::readAll;
+using filebytes::writeAll;
+
 } // namespace
 
 TEST(FileMover, ReplacesTheTargetAndLeavesNoSource) {
