@@ -323,3 +323,13 @@ TEST_F(InstallationRunTest, NoTemporaryNameEndsTheRunBeforeAnyChange) {
     EXPECT_FALSE(exists(app));
     EXPECT_TRUE(ui.lines.empty());
 }
+
+TEST_F(InstallationRunTest, AnActionLogThatCannotBeCreatedEndsTheRunBeforeAnyChange) {
+    load("<FileSet Name=\"Main\"><FN Dest=\"[APPDIR]\" Alias=\"1\">a</FN></FileSet>", {{"1", "x"}});
+    installer.unusableName = 1;
+    EXPECT_EQ(installer.runInstallation(&ui), -1);
+    EXPECT_FALSE(exists(app));
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"FAILED to create " + folder.path() +
+                                                 "/missing/qzinstall.tmp"});
+    EXPECT_EQ(installer.registrations, 0);
+}
