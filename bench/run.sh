@@ -4,3 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash bench/description.sh "$@"
 bash bench/payload.sh
+bash bench/installation.sh

@@ -28,14 +28,17 @@ set(KESTREL_NEUTRAL_SOURCES
     engine/BackupFile.cpp
     engine/CheckSum.cpp
     engine/InstallationItems.cpp
+    engine/FileCopy.cpp
     engine/InstallationRun.cpp
     engine/InstallerActions.cpp
+    engine/RunReport.cpp
     engine/UninstallRun.cpp
 )
 
 set(KESTREL_HOST_SOURCES
     package/host/WinFile.cpp
     package/host/Platform.cpp
+    system/host/FileMover.cpp
     system/host/RegistryReader.cpp
 )
 
@@ -47,6 +50,7 @@ set(KESTREL_WINDOWS_SOURCES
     startup/EntryPoint.cpp
     startup/WindowsInstaller.cpp
     system/NamedEvent.cpp
+    system/win/FileMover.cpp
     system/win/RegistryReader.cpp
     ui/WindowUI.cpp
 )

@@ -48,3 +48,22 @@ function(kestrel_test_installer name folder)
 endfunction()
 
 kestrel_test_installer(sample data)
+
+# The demo product (examples/demo), packed as scripts/demo.sh packs it: its uninstaller file is
+# the engine itself, copied into a staging copy of the product.
+set(KESTREL_DEMO_STAGE ${KESTREL_E2E_OUT}/demo-stage)
+set(KESTREL_DEMO_SETUP ${KESTREL_E2E_OUT}/demo-setup.exe)
+file(GLOB_RECURSE KESTREL_DEMO_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/examples/demo/*)
+add_custom_command(
+    OUTPUT ${KESTREL_DEMO_SETUP}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${KESTREL_DEMO_STAGE}
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/examples/demo/product
+            ${KESTREL_DEMO_STAGE}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kestrel> ${KESTREL_DEMO_STAGE}/uninst/uninstall.exe
+    COMMAND ${KESTREL_INSTPACK} build --description ${KESTREL_DEMO_STAGE}/install.xml
+            --engine $<TARGET_FILE:kestrel> --resources ${CMAKE_SOURCE_DIR}/examples/demo/resources
+            --out ${KESTREL_DEMO_SETUP}
+    DEPENDS kestrel ${KESTREL_DEMO_INPUTS} ${KESTREL_INSTPACK}
+    COMMENT "Packing the demo installer")
+add_custom_target(kestrel_e2e_demo ALL DEPENDS ${KESTREL_DEMO_SETUP})
+add_dependencies(kestrel_e2e_tests kestrel_e2e_demo)

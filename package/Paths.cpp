@@ -30,7 +30,20 @@ size_t firstCreatableSeparator(const char* path, size_t length) {
 }
 } // namespace
 
-bool isPathSeparator(char c) { return c == '\\' || c == '/'; }
+bool isPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+bool isFullPath(const char* path) {
+    if (isNetworkPath(path))
+        return true;
+#ifndef _WIN32
+    if (path[0] == '/')
+        return true;
+#endif
+    bool letter = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+    return letter && path[1] == ':' && isPathSeparator(path[2]);
+}
 
 int ensureDirectory(const char* path) {
     if (platform::createDirectory(path) == 0)

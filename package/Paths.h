@@ -12,6 +12,10 @@ int ensureDirectory(const char* path);
 // with a separator. Stores the number created. Returns 0, or -1 on failure or when the path
 // does not fit the 256-byte work buffer.
 int makeDirectories(const char* path, int* created);
+// Whether the path is anchored: a drive and its root (C:\...) or a network path (\\server\...);
+// the native build also takes its own root (/...). Anything else would be resolved against
+// whatever folder and drive the process happens to stand in.
+bool isFullPath(const char* path);
 // Folds each run of separators to its last separator, in place. A leading pair stays a pair so
 // that a network path (\\server\share) keeps naming the network share.
 void collapseSeparators(char* path);

@@ -1,20 +1,50 @@
 #!/bin/bash
-# Builds everything and runs the engine under Wine in a throw-away prefix, showing what it
-# does: its console output, its exit code and its debug log.
+# Builds everything, packs the demo product (examples/demo) with instpack and installs it under
+# Wine with the console wizard, unattended, into a throw-away prefix. Then shows what landed:
+# the installed tree, the action log, the backup file and the exit code.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh || exit 1
 bash scripts/build.sh || exit 1
 
+# The uninstaller is the engine without payload: it is one of the product's files.
+stage=build/demo
+rm -rf "$stage"
+mkdir -p "$stage"
+cp -r examples/demo/product "$stage/product"
+cp build/win64/bin/kestrel.exe "$stage/product/uninst/uninstall.exe"
+echo "== Packing the demo: instpack build"
+build/native/instpack build --description "$stage/product/install.xml" \
+    --engine build/win64/bin/kestrel.exe --resources examples/demo/resources \
+    --out "$stage/kestrel-demo-setup.exe" || exit 1
+build/native/instpack list "$stage/kestrel-demo-setup.exe"
+
 . tests/wine/wine-env.sh
 wine_start
 
+target="$WINEPREFIX/drive_c/Program Files/Kestrel Demo"
+# A settings file from an earlier copy: the installation backs it up before replacing it.
+mkdir -p "$target/bin"
+printf 'InstallDir=somewhere else\r\n' >"$target/bin/settings.cfg"
+
 echo
-echo "== The engine without a package, console mode, debug log on:"
-echo "   kestrel.exe -gui=0 -debug=1"
-wine_run build/win64/bin/kestrel.exe -gui=0 -debug=1
+echo "== Installing unattended: kestrel-demo-setup.exe -gui=0 -quiet=1"
+wine_run "$stage/kestrel-demo-setup.exe" -gui=0 -quiet=1
 code=$?
-echo "== exit code: $code (255 is -1: nothing was installed)"
-echo "== debug log c:/kestrel.log.txt:"
-tr -d '\r' <"$WINEPREFIX/drive_c/kestrel.log.txt"
+echo "== exit code: $code"
+echo
+echo "== Installed tree (C:\\Program Files\\Kestrel Demo):"
+(cd "$target" && find . -type f | sort | while read -r file; do
+    printf '%8d  %s\n' "$(stat -c %s "$file")" "$file"
+done)
+echo
+echo "== bin\\settings.cfg (its variables filled in):"
+tr -d '\r' <"$target/bin/settings.cfg"
+echo
+echo "== Action log uninst\\install.log:"
+if [ -f "$target/uninst/install.log" ]; then tr -d '\r' <"$target/uninst/install.log"; fi
+echo
+echo "== Backup file uninst\\backup.bin (the earlier settings.cfg):"
+if [ -f "$target/uninst/backup.bin" ]; then od -A d -c "$target/uninst/backup.bin" | head -12; fi
+exit "$code"

@@ -23,6 +23,9 @@ class ActionLog;
 class InstallerUI;
 
 class Installer {
+    // The run opens the installer's action log and, for a rollback, its action-log stream.
+    friend class InstallationRun;
+
   public:
     Installer();
     virtual ~Installer();

@@ -1,5 +1,7 @@
 #include "package/Platform.h"
 
+#include "package/host/HostPath.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <sys/stat.h>
@@ -12,7 +14,12 @@ int lastDirectoryErrno = 0;
 namespace platform {
 int createDirectory(const char* path) {
     lastDirectoryErrno = 0;
-    if (::mkdir(path, 0755) == 0)
+    char hostPath[1024];
+    if (!toHostPath(path, hostPath, sizeof hostPath)) {
+        lastDirectoryErrno = ENAMETOOLONG;
+        return -1;
+    }
+    if (::mkdir(hostPath, 0755) == 0)
         return 0;
     lastDirectoryErrno = errno;
     return -1;
@@ -20,18 +27,28 @@ int createDirectory(const char* path) {
 
 int removeDirectory(const char* path) {
     lastDirectoryErrno = 0;
-    if (::rmdir(path) == 0)
+    char hostPath[1024];
+    if (!toHostPath(path, hostPath, sizeof hostPath)) {
+        lastDirectoryErrno = ENAMETOOLONG;
+        return -1;
+    }
+    if (::rmdir(hostPath) == 0)
         return 0;
     lastDirectoryErrno = errno;
     return -1;
 }
 
-bool lastErrorWasAlreadyExists() { return lastDirectoryErrno == EEXIST; }
-
-int pathExists(const char* path) {
-    struct stat info;
-    return ::stat(path, &info) == 0 ? 1 : 0;
+bool lastErrorWasAlreadyExists() {
+    return lastDirectoryErrno == EEXIST;
 }
 
-void debugTrace(const char* text) { std::fputs(text, stderr); }
+int pathExists(const char* path) {
+    char hostPath[1024];
+    struct stat info;
+    return toHostPath(path, hostPath, sizeof hostPath) && ::stat(hostPath, &info) == 0 ? 1 : 0;
+}
+
+void debugTrace(const char* text) {
+    std::fputs(text, stderr);
+}
 } // namespace platform

@@ -2,6 +2,7 @@
 // callers rely on: the creation modes, the share-free access and Windows-style error codes.
 #include "package/WinFile.h"
 
+#include "package/host/HostPath.h"
 #include "package/host/PosixErrors.h"
 
 #include <cerrno>
@@ -38,10 +39,14 @@ WinFile::~WinFile() {
         close();
 }
 
-bool WinFile::isOpen() const { return handle_ != kNoHandle; }
+bool WinFile::isOpen() const {
+    return handle_ != kNoHandle;
+}
 
 int WinFile::open() {
-    int fd = ::open(path_, openFlags(access_, mode_), 0644);
+    char hostPath[fileaccess::kPathSize];
+    toHostPath(path_, hostPath, sizeof hostPath);
+    int fd = ::open(hostPath, openFlags(access_, mode_), 0644);
     handle_ = fd;
     if (fd < 0) {
         handle_ = kNoHandle;
@@ -62,7 +67,9 @@ int WinFile::close() {
     return 0;
 }
 
-int WinFile::flush() { return handle_ != kNoHandle && ::fsync(static_cast<int>(handle_)) == 0; }
+int WinFile::flush() {
+    return handle_ != kNoHandle && ::fsync(static_cast<int>(handle_)) == 0;
+}
 
 int WinFile::write(const void* bytes, uint32_t count, uint32_t* written) {
     uint32_t done = 0;
@@ -74,7 +81,8 @@ int WinFile::write(const void* bytes, uint32_t count, uint32_t* written) {
                 continue;
             if (written != nullptr)
                 *written = done;
-            return handle_ == kNoHandle ? fileaccess::kErrorInvalidHandle : windowsErrorFromErrno(errno);
+            return handle_ == kNoHandle ? fileaccess::kErrorInvalidHandle
+                                        : windowsErrorFromErrno(errno);
         }
         done += static_cast<uint32_t>(n);
     }
@@ -82,7 +90,6 @@ int WinFile::write(const void* bytes, uint32_t count, uint32_t* written) {
         *written = done;
     return 0;
 }
-
 
 int WinFile::read(void* buffer, uint32_t count, uint32_t* got) {
     uint32_t done = 0;
@@ -94,7 +101,8 @@ int WinFile::read(void* buffer, uint32_t count, uint32_t* got) {
                 continue;
             if (got != nullptr)
                 *got = done;
-            return handle_ == kNoHandle ? fileaccess::kErrorInvalidHandle : windowsErrorFromErrno(errno);
+            return handle_ == kNoHandle ? fileaccess::kErrorInvalidHandle
+                                        : windowsErrorFromErrno(errno);
         }
         if (n == 0)
             break;
@@ -106,16 +114,23 @@ int WinFile::read(void* buffer, uint32_t count, uint32_t* got) {
 }
 
 int WinFile::seek(int32_t low, int32_t high, int origin) {
-    uint64_t bits = static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32 | static_cast<uint32_t>(low);
+    uint64_t bits =
+        static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32 | static_cast<uint32_t>(low);
     int64_t distance = static_cast<int64_t>(bits);
     if (::lseek(static_cast<int>(handle_), distance, origin) < 0)
         return windowsErrorFromErrno(errno);
     return 0;
 }
 
-int WinFile::seekFromStart(int32_t low, int32_t high) { return seek(low, high, SEEK_SET); }
-int WinFile::seekFromCurrent(int32_t low, int32_t high) { return seek(low, high, SEEK_CUR); }
-int WinFile::seekFromEnd(int32_t low, int32_t high) { return seek(low, high, SEEK_END); }
+int WinFile::seekFromStart(int32_t low, int32_t high) {
+    return seek(low, high, SEEK_SET);
+}
+int WinFile::seekFromCurrent(int32_t low, int32_t high) {
+    return seek(low, high, SEEK_CUR);
+}
+int WinFile::seekFromEnd(int32_t low, int32_t high) {
+    return seek(low, high, SEEK_END);
+}
 
 int64_t WinFile::size() {
     struct stat info;
@@ -136,12 +151,10 @@ int64_t WinFile::position() {
     return here < 0 ? -1 : here;
 }
 
-
 int64_t WinFile::sizeOfFile(const char* path) {
+    char hostPath[1024];
     struct stat info;
-    if (::stat(path, &info) != 0)
+    if (!toHostPath(path, hostPath, sizeof hostPath) || ::stat(hostPath, &info) != 0)
         return -1;
     return info.st_size;
 }
-
-

@@ -1,9 +1,9 @@
 // A throw-away folder and whole-file helpers for native tests that touch the file system.
 #pragma once
 
+#include "tests/support/FileBytes.h"
+
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 class TempFolder {
@@ -25,11 +25,5 @@ private:
     std::string path_;
 };
 
-inline std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using filebytes::readAll;
+using filebytes::writeAll;

@@ -73,3 +73,16 @@ TEST(Directories, EnsureReportsExistingAsSuccess) {
     EXPECT_EQ(platform::removeDirectory(dir.c_str()), 0);
     EXPECT_EQ(platform::removeDirectory(dir.c_str()), -1);
 }
+
+TEST(IsFullPath, TakesDriveRootsNetworkPathsAndTheHostRootOnly) {
+    EXPECT_TRUE(isFullPath("C:\\Program Files"));
+    EXPECT_TRUE(isFullPath("d:/x"));
+    EXPECT_TRUE(isFullPath("\\\\server\\share"));
+    EXPECT_TRUE(isFullPath("//server/share"));
+    EXPECT_TRUE(isFullPath("/tmp/x")); // the native build's own root
+    EXPECT_FALSE(isFullPath("C:relative"));
+    EXPECT_FALSE(isFullPath("C:"));
+    EXPECT_FALSE(isFullPath("relative\\dir"));
+    EXPECT_FALSE(isFullPath("1:\\x"));
+    EXPECT_FALSE(isFullPath(""));
+}

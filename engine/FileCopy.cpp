@@ -1,0 +1,154 @@
+#include "engine/FileCopy.h"
+
+#include "engine/ActionLog.h"
+#include "engine/BackupFile.h"
+#include "engine/CheckSum.h"
+#include "engine/RunReport.h"
+#include "package/Paths.h"
+#include "package/Platform.h"
+#include "package/WinFile.h"
+#include "startup/Installer.h"
+#include "ui/InstallerUI.h"
+
+#include <cstring>
+
+FileCopy::FileCopy(Installer& installer, InstallerUI& ui, ActionLog& actionLog, BackupFile& backup,
+                   int& errorFlag)
+    : installer_(installer), ui_(ui), actionLog_(actionLog), backup_(backup), error_(errorFlag) {}
+
+FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
+    info_ = info;
+    if (!isSelected())
+        return Result::kSkipped;
+    if (install() == Step::kStopped)
+        return Result::kStop;
+    ui_.setOverallProgress(static_cast<int>(static_cast<double>(index) / count * 100.0));
+    const char* verb = existed_ ? "Overwrite " : "Create ";
+    if (failed_)
+        verb = existed_ ? "overwrite " : "create ";
+    return reportFormatted(ui_, "%s%s%s", failed_ ? "FAILED to " : "", verb, path_) != 0
+               ? Result::kStop
+               : Result::kContinue;
+}
+
+bool FileCopy::isSelected() const {
+    if (info_.destination[0] == '\0')
+        return false;
+    if (info_.condition[0] != '\0' && installer_.evaluateCondition(info_.condition) == 0)
+        return false;
+    if (info_.fileSet < 0 || info_.fileSet >= installer_.fileSetCount())
+        return true;
+    const char* setCondition = installer_.fileSet(info_.fileSet).condition;
+    return setCondition[0] == '\0' || installer_.evaluateCondition(setCondition) != 0;
+}
+
+// Within one file: folders, DIR record, backup, FILE record, content. The FILE record comes
+// before the content so that an interrupted write still leaves a trace to undo.
+FileCopy::Step FileCopy::install() {
+    if (!formPath())
+        return fail();
+    makeDirectory();
+    ui_.setStatusText(path_);
+    // A file another program holds open exists even though nobody else can read it now.
+    existed_ = platform::pathExists(path_) != 0;
+    if (!unpack())
+        return fail();
+    expandContent();
+    // Overwriting without a backup would lose the previous content for good.
+    if (existed_ && !backUp())
+        return fail();
+    if (!actionLog_.writeFile(existed_, path_))
+        return fail();
+    if (ui_.processEvents(0, 0, 0, 0) != 0)
+        return Step::kStopped;
+    if (!writeContent())
+        return fail();
+    if (error_ == 0)
+        installer_.fileWritten(path_, info_);
+    return Step::kDone;
+}
+
+FileCopy::Step FileCopy::fail() {
+    failed_ = true;
+    error_ = 1;
+    return Step::kFailed;
+}
+
+// The destination must expand whole, to an anchored folder that leaves room for its separator,
+// and the full path must fit: a cut or unanchored path would put the file somewhere else.
+bool FileCopy::formPath() {
+    char expanded[sizeof directory_];
+    if (installer_.expandVariables(info_.destination, expanded, sizeof expanded) != 0 ||
+        !isFullPath(expanded) ||
+        boundedFormat(directory_, sizeof directory_, "%s\\", expanded) < 0) {
+        // Only shown: the report names the file as the description does.
+        boundedFormat(path_, sizeof path_, "%s\\%s", info_.destination, info_.fileName);
+        return false;
+    }
+    collapseSeparators(directory_);
+    if (boundedFormat(path_, sizeof path_, "%s\\%s", directory_, info_.fileName) < 0)
+        return false;
+    collapseSeparators(path_);
+    return true;
+}
+
+void FileCopy::makeDirectory() {
+    int created = 0;
+    if (makeDirectories(directory_, &created) != 0)
+        error_ = 1;
+    // The levels made before a deeper one failed are recorded too, so that they are removed.
+    if (created > 0 && !actionLog_.writeDirectory(created, directory_))
+        error_ = 1;
+}
+
+bool FileCopy::unpack() {
+    uint32_t length = 0;
+    unsigned char* buffer = nullptr;
+    if (installer_.unpackEntry(info_.alias, &length, &buffer) != 0)
+        return false;
+    unpacked_.reset(buffer);
+    content_ = buffer;
+    length_ = length;
+    return true;
+}
+
+// Small text files may carry variable references. The unpacked buffer is terminated behind the
+// data; an undefined variable ends the text where it stands.
+void FileCopy::expandContent() {
+    if (info_.expandVariables == 0 || length_ >= sizeof expanded_)
+        return;
+    installer_.expandVariables(reinterpret_cast<const char*>(content_), expanded_,
+                               sizeof expanded_);
+    unpacked_.reset();
+    content_ = reinterpret_cast<const unsigned char*>(expanded_);
+    length_ = static_cast<uint32_t>(std::strlen(expanded_));
+}
+
+// The entry carries the check sum of exactly the bytes about to be written, so that an uninstall
+// recognises the file as unchanged and restores the previous content.
+bool FileCopy::backUp() {
+    uint32_t sum = checkSum(length_, content_, length_);
+    ui_.processEvents(0, 0, 0, 0);
+    ErrorList errors = backup_.addFile(path_, sum);
+    if (errors.empty()) {
+        reportFormatted(ui_, "Back up %s", path_);
+        return true;
+    }
+    char reason[512];
+    errors.render(reason, sizeof reason);
+    reportFormatted(ui_, "FAILED to back up %s: %s", path_, reason);
+    return false;
+}
+
+bool FileCopy::writeContent() {
+    WinFile file;
+    if (file.openPath(path_, fileaccess::kRead | fileaccess::kWrite, fileaccess::kShareRead,
+                      fileaccess::kCreateOrEmpty) != 0)
+        return false;
+    uint32_t written = 0;
+    bool whole = file.write(content_, length_, &written) == 0 && written == length_;
+    if (file.close() != 0)
+        whole = false;
+    unpacked_.reset();
+    return whole;
+}

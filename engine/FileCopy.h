@@ -1,0 +1,58 @@
+// One file of an installation: its destination, its folders, the backup of what it replaces,
+// its FILE record and its content, then its progress and report line. A file whose destination
+// cannot be formed whole, whose packaged entry cannot be unpacked, whose previous content could
+// not be backed up or whose record could not be written is left alone and reported as failed.
+#pragma once
+
+#include "config/FileInfo.h"
+#include "package/BoundedText.h"
+
+#include <cstdint>
+#include <memory>
+
+class ActionLog;
+class BackupFile;
+class Installer;
+class InstallerUI;
+
+class FileCopy {
+  public:
+    enum class Result { kSkipped, kContinue, kStop };
+
+    // `errorFlag` is the run's: every failure sets it, and it is never cleared here.
+    FileCopy(Installer& installer, InstallerUI& ui, ActionLog& actionLog, BackupFile& backup,
+             int& errorFlag);
+
+    // Installs record `index` of `count`. kStop when the handler asked to end the file loop.
+    Result perform(const FileInfo& info, int index, int count);
+
+  private:
+    enum class Step { kDone, kFailed, kStopped };
+
+    bool isSelected() const;
+    Step install();
+    bool formPath();
+    void makeDirectory();
+    bool unpack();
+    void expandContent();
+    bool backUp();
+    bool writeContent();
+    Step fail();
+
+    Installer& installer_;
+    InstallerUI& ui_;
+    ActionLog& actionLog_;
+    BackupFile& backup_;
+    int& error_;
+
+    FileInfo info_{};
+    // The folder with its trailing separator: makeDirectories works in 256 bytes.
+    char directory_[256] = {};
+    char path_[512] = {};
+    std::unique_ptr<unsigned char[]> unpacked_;
+    char expanded_[512] = {};
+    const unsigned char* content_ = nullptr;
+    uint32_t length_ = 0;
+    bool existed_ = false;
+    bool failed_ = false;
+};

@@ -1,0 +1,42 @@
+// One installation run: settles a previous version, copies the selected files (FileCopy) while
+// the action log and the backup file record every change under temporary names, applies the
+// environment, INI and shortcut items, and then either moves both files into place and
+// registers the uninstaller, or, after errors and the user's consent, undoes the run.
+#pragma once
+
+#include "engine/ActionLog.h"
+#include "engine/BackupFile.h"
+#include "package/BoundedText.h"
+
+class Installer;
+class InstallerUI;
+
+class InstallationRun {
+  public:
+    InstallationRun(Installer& installer, InstallerUI& ui);
+
+    // 0 when completed (also with errors the user chose to keep); -1 when cancelled at the
+    // previous-version questions, without temporary files, or undone.
+    int perform();
+
+  private:
+    bool settlePreviousVersion();
+    bool openUndoFiles();
+    void writeLogHeader();
+    void copyFiles();
+    void applyItems();
+    void showFinalStatus();
+    int rollBack();
+    void moveIntoPlace();
+    void moveFile(const char* from, const char* to, bool named);
+
+    Installer& installer_;
+    InstallerUI& ui_;
+    ActionLog actionLog_;
+    BackupFile backup_;
+    char logPath_[512] = {};
+    char backupPath_[512] = {};
+    char finalBackupPath_[512] = {};
+    bool finalBackupNamed_ = false;
+    int error_ = 0;
+};

@@ -1,0 +1,10 @@
+// The runs' report lines: formatted into the 512 bytes a report holds (a longer text is cut;
+// it is only shown) and handed to the UI handler.
+#pragma once
+
+#include "package/BoundedText.h"
+
+class InstallerUI;
+
+// The handler's answer to the line: non-zero asks the run to stop.
+int reportFormatted(InstallerUI& ui, const char* format, ...) KESTREL_PRINTF(2, 3);

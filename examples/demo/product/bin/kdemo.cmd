@@ -1,0 +1,2 @@
+@echo off
+echo Kestrel Demo 1.0.0

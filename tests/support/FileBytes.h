@@ -1,0 +1,18 @@
+// Test helpers: a file's whole content, and writing one, through the standard streams.
+#pragma once
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace filebytes {
+// The file's bytes; empty when it cannot be read.
+inline std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeAll(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+} // namespace filebytes
