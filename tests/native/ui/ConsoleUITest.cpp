@@ -10,17 +10,11 @@
 
 namespace {
 // How the wizard ends is set by the test; the pages are real.
-class ConsoleInstaller : public TestInstaller {
+class ConsoleInstaller : public PagesInstaller {
   public:
     enum Ending { kFinish, kFail, kCancel, kRefuse };
 
-    explicit ConsoleInstaller(const std::string& dialogs) {
-        std::string text = "<R><Dialogs>" + dialogs + "</Dialogs></R>";
-        description_.parse(text.c_str());
-        readDialogs(0);
-        readFields(0);
-        currentDialog_ = 0;
-    }
+    explicit ConsoleInstaller(const std::string& dialogs) : PagesInstaller(dialogs) {}
     int nextDialog(InstallerUI* ui) override {
         ++steps;
         if (ending == kRefuse)

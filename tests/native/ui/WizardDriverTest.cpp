@@ -11,15 +11,9 @@
 #include <vector>
 
 namespace {
-class WizardInstaller : public TestInstaller {
+class WizardInstaller : public PagesInstaller {
   public:
-    explicit WizardInstaller(const std::string& dialogs) {
-        std::string text = "<R><Dialogs>" + dialogs + "</Dialogs></R>";
-        description_.parse(text.c_str());
-        readDialogs(0);
-        readFields(0);
-        currentDialog_ = 0;
-    }
+    explicit WizardInstaller(const std::string& dialogs) : PagesInstaller(dialogs) {}
     int isAppRunning(const char* name) override {
         tested.push_back(name);
         return running.count(name) != 0 ? 1 : 0;
@@ -305,10 +299,10 @@ TEST(WizardRunningApps, APageWithNothingRunningIsShownAndPassedOver) {
 }
 
 TEST(WizardRunningApps, APagePassedOverByItsConditionHoldsNobody) {
-    WizardInstaller installer(page("Welcome") +
-                              page("RunningApps", "Condition=\"[CHECK]==1\"",
-                                   "<TestApp>a.exe</TestApp>") +
-                              page("Folder") + page("Finish"));
+    WizardInstaller installer(
+        page("Welcome") +
+        page("RunningApps", "Condition=\"[CHECK]==1\"", "<TestApp>a.exe</TestApp>") +
+        page("Folder") + page("Finish"));
     installer.setVariable("CHECK", "0");
     installer.running = {"a.exe"};
     WizardUI ui;
