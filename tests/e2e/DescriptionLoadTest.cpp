@@ -109,6 +109,7 @@ class EngineLoad : public ::testing::Test {
     void TearDown() override {
         DeleteFileA(path("package.bin").c_str());
         DeleteFileA(path("output.txt").c_str());
+        DeleteFileA(path("notice.txt").c_str());
         RemoveDirectoryA(directory_.c_str());
     }
     std::string path(const char* name) const { return directory_ + "\\" + name; }
@@ -144,12 +145,13 @@ TEST_F(EngineLoad, MissingConfigurationFileGivesTheNoticeAndEndsTheLoad) {
     std::string package = writePackage();
     ASSERT_TRUE(runEngine("-bin=\"" + package + "\" -gui=0 -debug=1 -configFile=\"" +
                               path("absent.xml") + "\"",
-                          path("output.txt"), nullptr));
+                          path("notice.txt"), nullptr));
     std::vector<std::string> messages = logMessages();
     ASSERT_GE(messages.size(), 2u) << readFile(kDebugLog);
     EXPECT_EQ(messages[messages.size() - 2], "Initializing default values");
     EXPECT_EQ(messages.back(), "Installation finished (res=-1)");
-    EXPECT_NE(readFile(path("output.txt").c_str())
+    EXPECT_NE(readFile(path("notice.txt").c_str())
                   .find("Configuration file not found. Installation cannot continue."),
-              std::string::npos);
+              std::string::npos)
+        << readFile(path("notice.txt").c_str());
 }

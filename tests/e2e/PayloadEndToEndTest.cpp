@@ -33,8 +33,7 @@ ProcessResult runProgram(const std::string& program, const std::string& argument
 }
 
 // Copies the sample installer under a new name, changed by `damage`, and runs it on the console.
-ProcessResult runDamagedCopy(const std::string& name,
-                             std::string (*damage)(const std::string&)) {
+ProcessResult runDamagedCopy(const std::string& name, std::string (*damage)(const std::string&)) {
     std::string copy = testData(name);
     EXPECT_TRUE(writeFileBytes(copy, damage(readFileBytes(testData("sample-setup.exe")))));
     return runProgram(copy, "-gui=0");
@@ -55,13 +54,15 @@ TEST(PayloadEndToEnd, EveryEntryOfThePackedInstallerUnpacksIntact) {
     WindowsInstaller installer;
     ASSERT_EQ(installer.openPayload(testData("sample-setup.exe").c_str(), engineSize(), 0), 0);
     EXPECT_EQ(installer.payloadEntryCount(), 7);
-    EXPECT_EQ(unpacked(installer, "install.xml"), readFileBytes(testData("product\\install.xml")));
+    EXPECT_EQ(unpacked(installer, "install.xml"),
+              readFileBytes(testData("data\\product\\install.xml")));
     EXPECT_EQ(unpacked(installer, "binsample.dll"),
-              readFileBytes(testData("product\\bin\\sample.dll")));
-    EXPECT_EQ(unpacked(installer, "readme"), readFileBytes(testData("product\\docs\\readme.txt")));
+              readFileBytes(testData("data\\product\\bin\\sample.dll")));
+    EXPECT_EQ(unpacked(installer, "readme"),
+              readFileBytes(testData("data\\product\\docs\\readme.txt")));
     EXPECT_EQ(unpacked(installer, "docsempty.dat"), "");
     EXPECT_EQ(unpacked(installer, "LicenseText"),
-              readFileBytes(testData("resources\\LicenseText.rtf")));
+              readFileBytes(testData("data\\resources\\LicenseText.rtf")));
     EXPECT_EQ(unpacked(installer, "licensetext"), "<no entry licensetext>");
     std::string image = unpacked(installer, "WelcomeLImg");
     ASSERT_EQ(image.size(), 8u + 3 * 2 * 4);
@@ -79,7 +80,8 @@ TEST(PayloadEndToEnd, BarePayloadThroughTheBinOption) {
     ASSERT_TRUE(writeFileBytes(testData("sample.bin"), setup.substr(engineSize())));
     WindowsInstaller installer;
     ASSERT_EQ(installer.openPayload(testData("sample.bin").c_str(), 0, 0), 0);
-    EXPECT_EQ(unpacked(installer, "readme"), readFileBytes(testData("product\\docs\\readme.txt")));
+    EXPECT_EQ(unpacked(installer, "readme"),
+              readFileBytes(testData("data\\product\\docs\\readme.txt")));
 }
 
 TEST(PayloadEndToEnd, TruncatedInstallerSaysSoAndExitsWithMinusOne) {
