@@ -24,6 +24,8 @@ set(KESTREL_NEUTRAL_SOURCES
     config/InstallerDialogs.cpp
     config/InstallerDefaults.cpp
     ui/ConsoleUI.cpp
+    ui/RunningAppsCheck.cpp
+    ui/WizardDriver.cpp
     engine/ActionLog.cpp
     engine/BackupFile.cpp
     engine/CheckSum.cpp
@@ -51,6 +53,7 @@ set(KESTREL_WINDOWS_SOURCES
     startup/WindowsInstaller.cpp
     system/NamedEvent.cpp
     system/win/FileMover.cpp
+    system/RunningPrograms.cpp
     system/win/RegistryReader.cpp
     ui/WindowUI.cpp
 )

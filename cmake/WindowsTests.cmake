@@ -9,8 +9,14 @@ function(kestrel_windows_test_exe name)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endfunction()
 
+# A program that only waits, for the tests of running programs.
+add_executable(kestrel_waiter tests/e2e/probe/Waiter.cpp)
+target_link_options(kestrel_waiter PRIVATE -static)
+set_target_properties(kestrel_waiter PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
 file(GLOB KESTREL_WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
 kestrel_windows_test_exe(kestrel_windows_tests ${KESTREL_WINDOWS_TEST_SOURCES})
+add_dependencies(kestrel_windows_tests kestrel_waiter)
 add_test(NAME windows_unit_tests COMMAND kestrel_windows_tests)
 
 file(GLOB KESTREL_E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
@@ -19,7 +25,7 @@ add_executable(kestrel_relaunch_probe tests/e2e/probe/RelaunchProbe.cpp)
 target_link_libraries(kestrel_relaunch_probe PRIVATE kestrel_core)
 target_link_options(kestrel_relaunch_probe PRIVATE -static)
 set_target_properties(kestrel_relaunch_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-add_dependencies(kestrel_e2e_tests kestrel kestrel_relaunch_probe)
+add_dependencies(kestrel_e2e_tests kestrel kestrel_relaunch_probe kestrel_waiter)
 add_test(NAME engine_end_to_end COMMAND kestrel_e2e_tests)
 
 # The end-to-end tests read installers that the native packer builds from committed sample
@@ -67,3 +73,4 @@ add_custom_command(
     COMMENT "Packing the demo installer")
 add_custom_target(kestrel_e2e_demo ALL DEPENDS ${KESTREL_DEMO_SETUP})
 add_dependencies(kestrel_e2e_tests kestrel_e2e_demo)
+kestrel_test_installer(wizard wizard)

@@ -1,15 +1,16 @@
 // The installer object's life and the base behaviour of the operations that no other folder
-// implements yet. The description's getters, variables, dialogs and fields are in config/.
+// implements yet. The description's getters, variables, dialogs and fields are in config/, the
+// wizard's navigation in ui/.
 #include "startup/Installer.h"
 
 #include "package/BoundedText.h"
-#include "ui/InstallerUI.h"
 
 #include <cstring>
 
 Installer::Installer() = default;
 
 Installer::~Installer() {
+    releasePageElements();
     releasePayload();
     if (actionLogFile_ != nullptr)
         std::fclose(actionLogFile_);
@@ -55,28 +56,6 @@ int Installer::isFinished() {
 }
 
 int Installer::showHelpDocument(int) {
-    return 0;
-}
-
-int Installer::previousDialog(InstallerUI* ui) {
-    return ui == nullptr ? -1 : 0;
-}
-int Installer::nextDialog(InstallerUI* ui) {
-    return ui == nullptr ? -1 : 0;
-}
-
-int Installer::cancelDialog(InstallerUI* ui) {
-    if (ui == nullptr)
-        return -1;
-    if (ui->confirmCancel() != 0)
-        cancelled_ = 1;
-    return 0;
-}
-
-int Installer::showDialog(int index, InstallerUI* ui) {
-    if (ui == nullptr || index < 0 || index >= dialogCount())
-        return -1;
-    currentDialog_ = index;
     return 0;
 }
 

@@ -132,6 +132,11 @@ class Installer {
     bool isUninstalling() const { return actionLogFile_ != nullptr; }
     int hasFailed() const { return failed_; }
 
+    // The wizard (ui/WizardDriver.cpp): the first and the last page that Back and Next can
+    // reach (special flag 0), or -1 when there is none.
+    int firstDialog();
+    int lastDialog();
+
   protected:
     unsigned char* payload_ = nullptr;
     uint32_t payloadLength_ = 0;
@@ -149,6 +154,8 @@ class Installer {
     int cancelled_ = 0;
     int finished_ = 0;
     int failed_ = 0;
+    // The "CopyProgress" page runs the installation or the uninstall once per process.
+    int copyProgressDone_ = 0;
     Log* debugLog_ = nullptr;
 
   private:
@@ -167,4 +174,17 @@ class Installer {
     int readFiles(int fileSetElement, int fileSetIndex, const EntryNameIndex& entryNames);
     int applyDefaultValue(XmlDocument& document, int node);
     int expandDollarReferences(const char* text, char* out, int size);
+
+    // The wizard's steps (ui/WizardDriver.cpp).
+    void releasePageElements();
+    void readPageElements(int page);
+    void setWizardButtons(int index, InstallerUI* ui);
+    void runCopyProgress(InstallerUI* ui);
+    void attachRunningAppsCheck(int page, InstallerUI* ui);
+    // True when the page is passed over: its condition does not hold, or its check lets the
+    // user through without stopping.
+    bool isPassedOver(int index, InstallerUI* ui);
+    bool isWizardEnd(int index, int last);
+    int searchForward(int from);
+    int searchBackward(int from);
 };

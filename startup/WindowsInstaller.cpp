@@ -2,6 +2,7 @@
 
 #include "package/BoundedText.h"
 #include "startup/ProcessState.h"
+#include "system/RunningPrograms.h"
 
 #include <windows.h>
 
@@ -24,13 +25,16 @@ int WindowsInstaller::getConfigFile(char* out, int size) {
     return copyText(out, size, processState().configFile) == 0 ? 0 : -1;
 }
 
+int WindowsInstaller::isAppRunning(const char* moduleName) {
+    return RunningPrograms::isRunning(moduleName) ? 1 : 0;
+}
+
 // The operations below are the system changes that the later parts of the engine implement;
 // until then each answers as a change that could not be made, and nothing is touched.
 int WindowsInstaller::showHelpDocument(int) { return 0; }
 int WindowsInstaller::isPreviousVersionInstalled() { return 0; }
 int WindowsInstaller::uninstallPreviousVersion() { return 1; }
 int WindowsInstaller::registerUninstall() { return 1; }
-int WindowsInstaller::isAppRunning(const char*) { return 0; }
 
 static int noChange(char* record, int capacity) {
     if (record != nullptr && capacity > 0)

@@ -61,11 +61,18 @@ int ConsoleUI::run() {
             }
         } while (!installer_->isCancelled() && !installer_->isFinished());
     }
-    std::fputs(installer_->isCancelled() ? "Installation was cancelled.\n"
-                                         : "Installation completed.\n",
-               output_);
+    std::fputs(closingLine(), output_);
     std::fflush(output_);
     return 0;
+}
+
+// A run that failed (and was undone) must not read as a completed installation.
+const char* ConsoleUI::closingLine() const {
+    if (installer_->isCancelled())
+        return "Installation was cancelled.\n";
+    if (installer_->hasFailed() != 0)
+        return "Installation failed.\n";
+    return "Installation completed.\n";
 }
 
 int ConsoleUI::finish() {

@@ -49,6 +49,7 @@ class ConsoleUI : public InstallerUI {
     // end removed). End of input gives the empty line. False when the line was longer.
     bool readLine(char* line);
     void askFieldValues();
+    const char* closingLine() const;
 
     std::FILE* input_;
     std::FILE* output_;

@@ -110,6 +110,7 @@ class EngineLoad : public ::testing::Test {
     void TearDown() override {
         DeleteFileA(path("package.bin").c_str());
         DeleteFileA(path("output.txt").c_str());
+        DeleteFileA(path("notice.txt").c_str());
         RemoveDirectoryA(directory_.c_str());
     }
     std::string path(const char* name) const { return directory_ + "\\" + name; }

@@ -35,6 +35,19 @@ class TestInstaller : public Installer {
     std::string configFile;
 };
 
+// A test installer whose description holds only the given pages (the children of "Dialogs"),
+// read as the loader reads them, with the wizard on the first page.
+class PagesInstaller : public TestInstaller {
+  public:
+    explicit PagesInstaller(const std::string& dialogs) {
+        std::string text = "<R><Dialogs>" + dialogs + "</Dialogs></R>";
+        description_.parse(text.c_str());
+        readDialogs(0);
+        readFields(0);
+        currentDialog_ = 0;
+    }
+};
+
 class RecordingUI : public InstallerUI {
   public:
     int run() override {

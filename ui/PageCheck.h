@@ -1,0 +1,13 @@
+// A page's handler: decides whether the user may leave the page forward, and whether the page
+// may be passed over without stopping.
+#pragma once
+
+class Installer;
+class InstallerUI;
+
+class PageCheck {
+  public:
+    virtual ~PageCheck() = default;
+    // Non-zero when the page may be left forward.
+    virtual int check(Installer* installer, InstallerUI* ui) = 0;
+};

@@ -1,0 +1,49 @@
+#include "ui/RunningAppsCheck.h"
+
+#include "startup/Installer.h"
+#include "ui/InstallerUI.h"
+
+#include <cstring>
+#include <new>
+
+RunningAppsCheck::~RunningAppsCheck() {
+    clearNames();
+}
+
+RunningAppsCheck& RunningAppsCheck::instance() {
+    static RunningAppsCheck check;
+    return check;
+}
+
+int RunningAppsCheck::check(Installer* installer, InstallerUI* ui) {
+    if (installer == nullptr || ui == nullptr || names_.count() == 0)
+        return 1;
+    int result = 1;
+    // Every name is tested, so that the user sees all the programs to close at once.
+    for (int i = 0; i < names_.count(); ++i) {
+        if (installer->isAppRunning(names_[i]) == 0)
+            continue;
+        if (report_ != 0)
+            ui->reportLine(0, 0, names_[i], 0, 0);
+        result = 0;
+    }
+    return result;
+}
+
+void RunningAppsCheck::clearNames() {
+    for (int i = 0; i < names_.count(); ++i)
+        delete[] names_[i];
+    names_.clear();
+}
+
+bool RunningAppsCheck::addName(const char* moduleName) {
+    size_t length = std::strlen(moduleName);
+    char* copy = new (std::nothrow) char[length + 1];
+    if (copy == nullptr)
+        return false;
+    std::memcpy(copy, moduleName, length + 1);
+    if (names_.append(copy))
+        return true;
+    delete[] copy;
+    return false;
+}

@@ -1,0 +1,32 @@
+// The handler of a "RunningApps" page: holds the user there while any of the page's programs
+// runs. One object serves the whole process; the page fills its list each time it is shown.
+#pragma once
+
+#include "package/RecordList.h"
+#include "ui/PageCheck.h"
+
+class RunningAppsCheck : public PageCheck {
+  public:
+    RunningAppsCheck() : names_(kGrowStep) {}
+    ~RunningAppsCheck() override;
+    RunningAppsCheck(const RunningAppsCheck&) = delete;
+    RunningAppsCheck& operator=(const RunningAppsCheck&) = delete;
+
+    static RunningAppsCheck& instance();
+
+    // Passes (1) with no installer, no handler or no names; otherwise tests every name and
+    // fails (0) when any of them runs, reporting each running one while reporting is on.
+    int check(Installer* installer, InstallerUI* ui) override;
+
+    void clearNames();
+    // False when memory runs out; the list is then as it was.
+    bool addName(const char* moduleName);
+    void setReporting(int report) { report_ = report; }
+    int nameCount() const { return names_.count(); }
+    const char* name(int index) const { return names_[index]; }
+
+  private:
+    static constexpr int kGrowStep = 100;
+    RecordList<char*> names_;
+    int report_ = 0;
+};
