@@ -160,3 +160,66 @@ TEST_F(UninstallRelaunch, RealUninstallKeepsItsLogCopyOnlyInDebugMode) {
     EXPECT_TRUE(events.started());
     EXPECT_TRUE(events.ended());
 }
+
+namespace {
+const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+bool keyExists(const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool registrationExists(const char* name) {
+    return keyExists(std::string(kUninstallKey) + "\\" + name);
+}
+
+bool createRegistration(const char* name) {
+    HKEY key = nullptr;
+    std::string path = std::string(kUninstallKey) + "\\" + name;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+} // namespace
+
+TEST_F(UninstallRelaunch, FinishedUninstallRemovesItsRegistration) {
+    // A description whose uninstall wizard is one page: Next on it finishes the wizard.
+    std::string description = temp_ + "kestrel uninstall.xml";
+    ASSERT_TRUE(writeFileBytes(description,
+                               "<VarnexGroupInstallation><ProductDesc><Fullname>Kestrel Test"
+                               "</Fullname></ProductDesc><UninstallDialogs><Goodbye></Goodbye>"
+                               "</UninstallDialogs><Installation><DefValues></DefValues></Installation>"
+                               "</VarnexGroupInstallation>"));
+    std::string log = temp_ + "kestrel uninstall.log";
+    ASSERT_TRUE(writeFileBytes(log, description + "\r\n"));
+    ASSERT_TRUE(createRegistration("Kestrel Test App"));
+    NamedEvents events;
+    ProcessResult result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
+                                              " -uninstallFile=" + inQuotes(log) +
+                                              " -uninstallApp=\"Kestrel Test App\" -gui=0 -quiet=1");
+    EXPECT_EQ(result.exitCode, 0u) << result.output;
+    EXPECT_FALSE(registrationExists("Kestrel Test App"));
+    EXPECT_TRUE(keyExists(kUninstallKey));
+    EXPECT_FALSE(fileExists(log));
+    EXPECT_TRUE(events.started());
+    EXPECT_TRUE(events.ended());
+
+    // A registration that is not there cannot be removed: the uninstall reports failure.
+    ASSERT_TRUE(writeFileBytes(log, description + "\r\n"));
+    result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) + " -uninstallFile=" +
+                                inQuotes(log) + " -uninstallApp=\"Kestrel Test App\" -gui=0 -quiet=1");
+    EXPECT_EQ(result.exitCode, kMinusOne) << result.output;
+
+    // An empty registration name names nothing to remove, and never the uninstall key itself.
+    ASSERT_TRUE(writeFileBytes(log, description + "\r\n"));
+    result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) + " -uninstallFile=" +
+                                inQuotes(log) + " -uninstallApp= -gui=0 -quiet=1");
+    EXPECT_EQ(result.exitCode, 0u) << result.output;
+    EXPECT_TRUE(keyExists(kUninstallKey));
+    DeleteFileA(description.c_str());
+}
