@@ -21,9 +21,13 @@ bool ActionLog::writeLine(const char* format, ...) {
     return log_.writeChecked(line, static_cast<uint32_t>(length + 2));
 }
 
-bool ActionLog::writePath(const char* path) { return writeLine("%s", path); }
+bool ActionLog::writePath(const char* path) {
+    return writeLine("%s", path);
+}
 
-bool ActionLog::writeVariableCount(int count) { return writeLine("NUMVARS\t%i", count); }
+bool ActionLog::writeVariableCount(int count) {
+    return writeLine("NUMVARS\t%i", count);
+}
 
 bool ActionLog::writeVariable(const char* name, const char* value) {
     return writeLine("VAR\t%s\t%s", name, value);
@@ -41,7 +45,9 @@ bool ActionLog::writeEnvironment(const char* subRecord) {
     return writeLine("%s%c%s", "ENV", '\t', subRecord);
 }
 
-bool ActionLog::writeIni(const char* subRecord) { return writeLine("%s%c%s", "INI", '\t', subRecord); }
+bool ActionLog::writeIni(const char* subRecord) {
+    return writeLine("%s%c%s", "INI", '\t', subRecord);
+}
 
 bool ActionLog::writeShortcut(const char* subRecord) {
     return writeLine("%s%c%s", "SHORTCUT", '\t', subRecord);

@@ -6,7 +6,7 @@
 #include "startup/Log.h"
 
 class ActionLog {
-public:
+  public:
     // A line holds at most this many characters: room for a whole variable (255-byte name,
     // 1,023-byte value) and for the 2,048-byte sub-records of the system changes. A longer line
     // is refused, never cut, since a cut path or value would undo the wrong thing.
@@ -28,7 +28,7 @@ public:
     bool writeIni(const char* subRecord);
     bool writeShortcut(const char* subRecord);
 
-private:
+  private:
     bool writeLine(const char* format, ...) KESTREL_PRINTF(2, 3);
 
     Log& log_;

@@ -77,7 +77,8 @@ ErrorList BackupFile::appendEntry(const char* path, uint32_t installedCheckSum) 
         return failure("File name too long (%i characters)", static_cast<int>(nameLength));
     unsigned char length[2];
     putLittleEndian(length, nameLength + 1, 2);
-    if (!writeAll(file_, length, 2) || !writeAll(file_, path, static_cast<uint32_t>(nameLength + 1)))
+    if (!writeAll(file_, length, 2) ||
+        !writeAll(file_, path, static_cast<uint32_t>(nameLength + 1)))
         return failure("Error writing file name");
     int64_t size = WinFile::sizeOfFile(path);
     if (size < 0)
@@ -97,7 +98,8 @@ ErrorList BackupFile::appendEntry(const char* path, uint32_t installedCheckSum) 
 
 ErrorList BackupFile::copyContent(const char* path, int64_t size) {
     WinFile source;
-    if (source.openPath(path, fileaccess::kRead, fileaccess::kShareRead, fileaccess::kOpenExisting) != 0)
+    if (source.openPath(path, fileaccess::kRead, fileaccess::kShareRead,
+                        fileaccess::kOpenExisting) != 0)
         return failure("Error opening file");
     int64_t read = 0;
     int64_t written = 0;
@@ -126,7 +128,8 @@ void BackupFile::close() {
 int BackupFile::openForRead(const char* path) {
     close();
     mode_ = kReading;
-    if (file_.openPath(path, fileaccess::kRead, fileaccess::kShareRead, fileaccess::kOpenExisting) != 0) {
+    if (file_.openPath(path, fileaccess::kRead, fileaccess::kShareRead,
+                       fileaccess::kOpenExisting) != 0) {
         mode_ = kClosed;
         return -1;
     }

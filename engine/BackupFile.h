@@ -10,7 +10,7 @@
 #include <cstdint>
 
 class BackupFile {
-public:
+  public:
     static constexpr const char* kHeader = "Varnex Software installer backup file.\n";
     static constexpr int kClosed = 0;
     static constexpr int kReading = 1;
@@ -38,7 +38,7 @@ public:
     int mode() const { return mode_; }
     bool hasError() const { return error_ != 0; }
 
-private:
+  private:
     static bool isBackupFile(const char* path);
     ErrorList appendEntry(const char* path, uint32_t installedCheckSum);
     ErrorList copyContent(const char* path, int64_t size);

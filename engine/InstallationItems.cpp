@@ -2,6 +2,12 @@
 // description's items change nothing and record nothing.
 #include "startup/Installer.h"
 
-int Installer::applyEnvironmentItems(ActionLog&, InstallerUI*) { return 0; }
-int Installer::applyIniItems(ActionLog&, InstallerUI*) { return 0; }
-int Installer::applyShortcutItems(ActionLog&, InstallerUI*) { return 0; }
+int Installer::applyEnvironmentItems(ActionLog&, InstallerUI*) {
+    return 0;
+}
+int Installer::applyIniItems(ActionLog&, InstallerUI*) {
+    return 0;
+}
+int Installer::applyShortcutItems(ActionLog&, InstallerUI*) {
+    return 0;
+}

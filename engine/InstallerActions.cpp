@@ -2,4 +2,6 @@
 // none to start.
 #include "startup/Installer.h"
 
-int Installer::runActions(InstallerUI*, const char*) { return 0; }
+int Installer::runActions(InstallerUI*, const char*) {
+    return 0;
+}

@@ -2,4 +2,6 @@
 // failed.
 #include "startup/Installer.h"
 
-int Installer::runUninstall(InstallerUI*, const char*) { return -1; }
+int Installer::runUninstall(InstallerUI*, const char*) {
+    return -1;
+}

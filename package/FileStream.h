@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class FileStream {
-public:
+  public:
     virtual ~FileStream() = default;
     virtual int open() = 0;
     virtual int close() = 0;

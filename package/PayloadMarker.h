@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class PayloadMarker {
-public:
+  public:
     // The offset written by the packer (the first four bytes, little-endian).
     static uint32_t offset();
     // False while the field still holds its original text: the engine carries no payload.

@@ -10,7 +10,9 @@ int WinFile::writeText(const char* text) {
     return write(text, static_cast<uint32_t>(std::strlen(text)), &written);
 }
 
-int WinFile::atEnd() { return position() >= size() ? 1 : 0; }
+int WinFile::atEnd() {
+    return position() >= size() ? 1 : 0;
+}
 
 int WinFile::setPath(const char* path, uint32_t access, uint32_t share, int mode) {
     char copy[fileaccess::kPathSize];
@@ -31,7 +33,8 @@ int WinFile::openPath(const char* path, uint32_t access, uint32_t share, int mod
 
 int WinFile::openLog(const char* path, int mode) {
     int creation = mode == 1 ? fileaccess::kOpenOrCreate : fileaccess::kCreateOrEmpty;
-    if (setPath(path, fileaccess::kRead | fileaccess::kWrite, fileaccess::kShareRead, creation) != 0)
+    if (setPath(path, fileaccess::kRead | fileaccess::kWrite, fileaccess::kShareRead, creation) !=
+        0)
         return fileaccess::kErrorFilenameTooLong;
     int result = open();
     if (result != 0)

@@ -16,11 +16,11 @@ constexpr int kCreateOrEmpty = 3;
 constexpr int kOpenExisting = 0;
 constexpr int kPathSize = 260;
 constexpr int kErrorFilenameTooLong = 206; // ERROR_FILENAME_EXCED_RANGE
-constexpr int kErrorInvalidHandle = 6;      // ERROR_INVALID_HANDLE
+constexpr int kErrorInvalidHandle = 6;     // ERROR_INVALID_HANDLE
 } // namespace fileaccess
 
 class WinFile : public FileStream {
-public:
+  public:
     WinFile();
     ~WinFile() override;
     WinFile(const WinFile&) = delete;
@@ -52,7 +52,7 @@ public:
     bool isOpen() const;
     const char* path() const { return path_; }
 
-private:
+  private:
     int seek(int32_t low, int32_t high, int origin);
 
     int openCount_ = 0;

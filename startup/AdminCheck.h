@@ -2,6 +2,6 @@
 #pragma once
 
 class AdminCheck {
-public:
+  public:
     static bool canWriteProgramFiles();
 };

@@ -5,7 +5,9 @@
 #include <strings.h>
 
 namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 const char* skipProgramName(const char* text) {
     while (isBlank(*text))
@@ -94,7 +96,8 @@ void CommandLineOptions::append(std::string name, std::string value) {
         capacity_ = (needed + kGrowStep - 1) / kGrowStep * kGrowStep;
         pairs_.reserve(static_cast<size_t>(capacity_));
     }
-    pairs_.push_back(std::unique_ptr<OptionPair>(new OptionPair{std::move(name), std::move(value)}));
+    pairs_.push_back(
+        std::unique_ptr<OptionPair>(new OptionPair{std::move(name), std::move(value)}));
 }
 
 const CommandLineOptions::OptionPair* CommandLineOptions::find(const char* name) const {

@@ -6,7 +6,7 @@
 #include <vector>
 
 class CommandLineOptions {
-public:
+  public:
     static constexpr char kEscape = static_cast<char>(0xAC);
     static constexpr int kParsed = 0;
     static constexpr int kNoDash = -1;
@@ -22,7 +22,7 @@ public:
     // Capacity in slots; always a multiple of the grow step of 100.
     int capacity() const { return capacity_; }
 
-private:
+  private:
     struct OptionPair {
         std::string name;
         std::string value;

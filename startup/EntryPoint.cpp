@@ -121,7 +121,8 @@ int EntryPoint::relaunchForUninstall() {
                  boundedFormat(logCopy, sizeof logCopy, "%s\\lumouninst.log", temporary) >= 0 &&
                  boundedFormat(executableCopy, sizeof executableCopy, "%s\\lumouninst.dll",
                                temporary) >= 0 &&
-                 CopyFileA(uninstall_, logCopy, FALSE) && CopyFileA(executable, executableCopy, FALSE) &&
+                 CopyFileA(uninstall_, logCopy, FALSE) &&
+                 CopyFileA(executable, executableCopy, FALSE) &&
                  buildRelaunchCommand(command, sizeof command, executableCopy, logCopy,
                                       uninstallApp_, state.gui) == 0;
     if (ready) {
@@ -160,7 +161,8 @@ int EntryPoint::realUninstall(WindowsInstaller& installer) {
     if (result == 0)
         result = installer.loadDescription(selectUI(installer), &state.debugLog);
     installer.closePayload();
-    if (installer.isCancelled() == 0 && installer.isFinished() == 1 && !deleteUninstallRegistration())
+    if (installer.isCancelled() == 0 && installer.isFinished() == 1 &&
+        !deleteUninstallRegistration())
         result = 1;
     if (state.debug == 0)
         DeleteFileA(uninstallFile_);

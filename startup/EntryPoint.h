@@ -8,13 +8,13 @@ class WindowsInstaller;
 class InstallerUI;
 
 class EntryPoint {
-public:
+  public:
     static constexpr const char* kDebugLogPath = "c:/kestrel.log.txt";
 
     // Returns the process exit code.
     int run();
 
-private:
+  private:
     void readOptions();
     int chooseRun(WindowsInstaller& installer);
     int relaunchForUninstall();

@@ -12,7 +12,7 @@ struct ErrorRecord {
 };
 
 class ErrorList {
-public:
+  public:
     ErrorList() = default;
     ~ErrorList() { release(); }
     ErrorList(const ErrorList&) = delete;
@@ -32,6 +32,6 @@ public:
     // "No error" for an empty list; else "[where] text" per record, joined with "\n".
     void render(char* buffer, int size) const;
 
-private:
+  private:
     ErrorRecord* first_ = nullptr;
 };

@@ -21,7 +21,9 @@ int Log::close() {
     return -1;
 }
 
-void Log::write(const void* bytes, uint32_t length) { writeChecked(bytes, length); }
+void Log::write(const void* bytes, uint32_t length) {
+    writeChecked(bytes, length);
+}
 
 bool Log::writeChecked(const void* bytes, uint32_t length) {
     if (!file_)
@@ -44,7 +46,8 @@ int formatLogPrefix(char* buffer, int size, int flags, int lineNumber, const std
     }
     if (flags & Log::kTimeStamps) {
         if (localTime != nullptr) {
-            int month = localTime->tm_mon < 0 ? 0 : (localTime->tm_mon > 11 ? 11 : localTime->tm_mon);
+            int month =
+                localTime->tm_mon < 0 ? 0 : (localTime->tm_mon > 11 ? 11 : localTime->tm_mon);
             char stamp[80];
             boundedFormat(stamp, sizeof stamp, "[%i/%s/%i|%02i:%02i:%02i]",
                           localTime->tm_year + 1900, kMonths[month], localTime->tm_mday,
@@ -80,7 +83,8 @@ int logMessage(Log* log, const char* format, ...) {
     if (log->flags & Log::kTimeStamps)
         localTime = currentLocalTime(&storage);
     char prefix[128];
-    int prefixLength = formatLogPrefix(prefix, sizeof prefix, log->flags, log->lineCounter, localTime);
+    int prefixLength =
+        formatLogPrefix(prefix, sizeof prefix, log->flags, log->lineCounter, localTime);
     if (log->flags & Log::kLineNumbers)
         ++log->lineCounter;
     log->write(prefix, static_cast<uint32_t>(prefixLength));

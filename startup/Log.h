@@ -11,7 +11,7 @@
 class WinFile;
 
 class Log : public LogBase {
-public:
+  public:
     static constexpr int kLineNumbers = 1;
     static constexpr int kTimeStamps = 2;
 
@@ -35,7 +35,7 @@ public:
     int flags = kLineNumbers | kTimeStamps;
     int flushAfterWrite = 0;
 
-private:
+  private:
     std::unique_ptr<WinFile> file_;
 };
 

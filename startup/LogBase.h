@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class LogBase {
-public:
+  public:
     virtual ~LogBase() = default;
     virtual int open(const char* /*path*/, int /*mode*/) { return -1; }
     virtual int close() { return -1; }

@@ -4,7 +4,8 @@
 
 int buildRelaunchCommand(char* buffer, int size, const char* executableCopy, const char* logCopy,
                          const char* uninstallApp, int gui) {
-    int result = boundedFormat(buffer, size, "\"%s\" -uninstallFile=\"%s\"", executableCopy, logCopy);
+    int result =
+        boundedFormat(buffer, size, "\"%s\" -uninstallFile=\"%s\"", executableCopy, logCopy);
     if (result >= 0 && uninstallApp != nullptr) {
         char option[kRelaunchCommandSize];
         result = boundedFormat(option, sizeof option, " -uninstallApp=\"%s\"", uninstallApp);

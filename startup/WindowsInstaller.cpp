@@ -31,10 +31,18 @@ int WindowsInstaller::isAppRunning(const char* moduleName) {
 
 // The operations below are the system changes that the later parts of the engine implement;
 // until then each answers as a change that could not be made, and nothing is touched.
-int WindowsInstaller::showHelpDocument(int) { return 0; }
-int WindowsInstaller::isPreviousVersionInstalled() { return 0; }
-int WindowsInstaller::uninstallPreviousVersion() { return 1; }
-int WindowsInstaller::registerUninstall() { return 1; }
+int WindowsInstaller::showHelpDocument(int) {
+    return 0;
+}
+int WindowsInstaller::isPreviousVersionInstalled() {
+    return 0;
+}
+int WindowsInstaller::uninstallPreviousVersion() {
+    return 1;
+}
+int WindowsInstaller::registerUninstall() {
+    return 1;
+}
 
 static int noChange(char* record, int capacity) {
     if (record != nullptr && capacity > 0)
@@ -46,16 +54,26 @@ int WindowsInstaller::changeEnvironment(const char*, const char*, int, char* rec
                                         InstallerUI*, int) {
     return noChange(record, capacity);
 }
-int WindowsInstaller::undoEnvironmentChange(const char*, InstallerUI*) { return 0; }
-int WindowsInstaller::broadcastEnvironmentChange() { return 1; }
+int WindowsInstaller::undoEnvironmentChange(const char*, InstallerUI*) {
+    return 0;
+}
+int WindowsInstaller::broadcastEnvironmentChange() {
+    return 1;
+}
 int WindowsInstaller::changeIniFile(const char*, const char*, const char*, const char*, int,
                                     char* record, int capacity, InstallerUI*, int, const char*) {
     return noChange(record, capacity);
 }
-int WindowsInstaller::undoIniChange(const char*, InstallerUI*) { return 0; }
+int WindowsInstaller::undoIniChange(const char*, InstallerUI*) {
+    return 0;
+}
 int WindowsInstaller::createShortcut(int, const char*, const char*, const char*, const char*,
                                      const char*, char* record, int capacity, InstallerUI*) {
     return noChange(record, capacity);
 }
-int WindowsInstaller::undoShortcut(const char*, InstallerUI*) { return 0; }
-int WindowsInstaller::launch(const char*, int, const char*) { return 0; }
+int WindowsInstaller::undoShortcut(const char*, InstallerUI*) {
+    return 0;
+}
+int WindowsInstaller::launch(const char*, int, const char*) {
+    return 0;
+}

@@ -3,7 +3,7 @@
 #pragma once
 
 class InstallerUI {
-public:
+  public:
     static constexpr int kAskOkCancel = 0;
     static constexpr int kAskNotice = 1;
     static constexpr int kAskYesNo = 2;

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
-int WindowUI::run() { return installer_ == nullptr ? -1 : 0; }
+int WindowUI::run() {
+    return installer_ == nullptr ? -1 : 0;
+}
 
 int WindowUI::confirmCancel() {
     return MessageBoxA(nullptr, "Do you really want to cancel the installation?",

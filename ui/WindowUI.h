@@ -7,7 +7,7 @@
 class Installer;
 
 class WindowUI : public InstallerUI {
-public:
+  public:
     void setInstaller(Installer* installer) { installer_ = installer; }
 
     int run() override;
@@ -36,6 +36,6 @@ public:
     int reportLine(int, int, const char*, int, int) override { return 0; }
     int ask(const char* text, int kind) override;
 
-private:
+  private:
     Installer* installer_ = nullptr;
 };

@@ -41,9 +41,15 @@ int removeDirectory(const char* path) {
     return RemoveDirectoryA(path) ? 0 : failWithSystemError();
 }
 
-bool lastErrorWasAlreadyExists() { return lastDirectoryError == ERROR_ALREADY_EXISTS; }
+bool lastErrorWasAlreadyExists() {
+    return lastDirectoryError == ERROR_ALREADY_EXISTS;
+}
 
-int pathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+int pathExists(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
 
-void debugTrace(const char* text) { OutputDebugStringA(text); }
+void debugTrace(const char* text) {
+    OutputDebugStringA(text);
+}
 } // namespace platform

@@ -1,10 +1,13 @@
 #include "package/WinFile.h"
 
-
 #include <windows.h>
 
-static HANDLE toHandle(intptr_t value) { return reinterpret_cast<HANDLE>(value); }
-static intptr_t fromHandle(HANDLE handle) { return reinterpret_cast<intptr_t>(handle); }
+static HANDLE toHandle(intptr_t value) {
+    return reinterpret_cast<HANDLE>(value);
+}
+static intptr_t fromHandle(HANDLE handle) {
+    return reinterpret_cast<intptr_t>(handle);
+}
 
 WinFile::WinFile() : handle_(fromHandle(INVALID_HANDLE_VALUE)) {}
 
@@ -13,7 +16,9 @@ WinFile::~WinFile() {
         close();
 }
 
-bool WinFile::isOpen() const { return toHandle(handle_) != INVALID_HANDLE_VALUE; }
+bool WinFile::isOpen() const {
+    return toHandle(handle_) != INVALID_HANDLE_VALUE;
+}
 
 static DWORD creationDisposition(int mode) {
     if (mode == fileaccess::kOpenOrCreate)
@@ -24,8 +29,8 @@ static DWORD creationDisposition(int mode) {
 }
 
 int WinFile::open() {
-    HANDLE handle = CreateFileA(path_, access_, share_, nullptr, creationDisposition(mode_), 0,
-                                nullptr);
+    HANDLE handle =
+        CreateFileA(path_, access_, share_, nullptr, creationDisposition(mode_), 0, nullptr);
     handle_ = fromHandle(handle);
     if (handle == INVALID_HANDLE_VALUE)
         return static_cast<int>(GetLastError());
@@ -47,7 +52,9 @@ int WinFile::close() {
     return 0;
 }
 
-int WinFile::flush() { return FlushFileBuffers(toHandle(handle_)) ? 1 : 0; }
+int WinFile::flush() {
+    return FlushFileBuffers(toHandle(handle_)) ? 1 : 0;
+}
 
 int WinFile::write(const void* bytes, uint32_t count, uint32_t* written) {
     DWORD done = 0;
@@ -56,7 +63,6 @@ int WinFile::write(const void* bytes, uint32_t count, uint32_t* written) {
         *written = done;
     return ok ? 0 : static_cast<int>(GetLastError());
 }
-
 
 int WinFile::read(void* buffer, uint32_t count, uint32_t* got) {
     DWORD done = 0;
@@ -78,9 +84,15 @@ int WinFile::seek(int32_t low, int32_t high, int origin) {
     return 0;
 }
 
-int WinFile::seekFromStart(int32_t low, int32_t high) { return seek(low, high, FILE_BEGIN); }
-int WinFile::seekFromCurrent(int32_t low, int32_t high) { return seek(low, high, FILE_CURRENT); }
-int WinFile::seekFromEnd(int32_t low, int32_t high) { return seek(low, high, FILE_END); }
+int WinFile::seekFromStart(int32_t low, int32_t high) {
+    return seek(low, high, FILE_BEGIN);
+}
+int WinFile::seekFromCurrent(int32_t low, int32_t high) {
+    return seek(low, high, FILE_CURRENT);
+}
+int WinFile::seekFromEnd(int32_t low, int32_t high) {
+    return seek(low, high, FILE_END);
+}
 
 int64_t WinFile::size() {
     DWORD high = 0;
@@ -91,7 +103,9 @@ int64_t WinFile::size() {
     return (static_cast<int64_t>(high) << 32) | low;
 }
 
-int WinFile::truncate() { return SetEndOfFile(toHandle(handle_)) ? 0 : static_cast<int>(GetLastError()); }
+int WinFile::truncate() {
+    return SetEndOfFile(toHandle(handle_)) ? 0 : static_cast<int>(GetLastError());
+}
 
 int64_t WinFile::position() {
     LONG high = 0;
@@ -102,7 +116,6 @@ int64_t WinFile::position() {
     return (static_cast<int64_t>(high) << 32) | low;
 }
 
-
 int64_t WinFile::sizeOfFile(const char* path) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path, &found);
@@ -111,5 +124,3 @@ int64_t WinFile::sizeOfFile(const char* path) {
     FindClose(search);
     return (static_cast<int64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
 }
-
-

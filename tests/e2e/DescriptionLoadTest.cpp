@@ -144,9 +144,9 @@ TEST_F(EngineLoad, FullDescriptionReachesTheInstallationUI) {
 
 TEST_F(EngineLoad, MissingConfigurationFileGivesTheNoticeAndEndsTheLoad) {
     std::string package = writePackage();
-    ProcessResult result = EngineProcess::run("\"" + EngineProcess::enginePath() + "\" -bin=\"" +
-                                              package + "\" -gui=0 -debug=1 -configFile=\"" +
-                                              path("absent.xml") + "\"");
+    ProcessResult result =
+        EngineProcess::run("\"" + EngineProcess::enginePath() + "\" -bin=\"" + package +
+                           "\" -gui=0 -debug=1 -configFile=\"" + path("absent.xml") + "\"");
     EXPECT_EQ(result.exitCode, 0xFFFFFFFFul);
     std::vector<std::string> messages = logMessages();
     ASSERT_GE(messages.size(), 2u) << readFile(kDebugLog);

@@ -14,7 +14,9 @@ std::string EngineProcess::testFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-std::string EngineProcess::enginePath() { return testFolder() + "kestrel.exe"; }
+std::string EngineProcess::enginePath() {
+    return testFolder() + "kestrel.exe";
+}
 
 std::string EngineProcess::tempFolder() {
     char path[MAX_PATH];
@@ -27,7 +29,8 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
     ProcessResult result;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE outRead = nullptr, outWrite = nullptr, inRead = nullptr, inWrite = nullptr;
-    if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&inRead, &inWrite, &inherit, 0))
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0) ||
+        !CreatePipe(&inRead, &inWrite, &inherit, 0))
         return result;
     WinHandle outReader(outRead), outWriter(outWrite), inReader(inRead), inWriter(inWrite);
     SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);

@@ -12,7 +12,7 @@ struct ProcessResult {
 };
 
 class EngineProcess {
-public:
+  public:
     // The folder of the running test program, with a trailing backslash.
     static std::string testFolder();
     // The engine beside the test program.

@@ -15,7 +15,9 @@ namespace {
 const char* kDebugLog = "c:\\kestrel.log.txt";
 constexpr unsigned long kMinusOne = 0xFFFFFFFFul;
 
-std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
+std::string inQuotes(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 std::string engineCommand(const std::string& options) {
     return inQuotes(EngineProcess::enginePath()) + " " + options;
@@ -24,8 +26,8 @@ std::string engineCommand(const std::string& options) {
 // A payload with the three magic words and nothing in it but the end record.
 std::string emptyPayload() {
     std::string bytes(64 + 608, '\0');
-    const unsigned char magic[12] = {0x27, 0x63, 0x27, 0x63, 0x12, 0x26, 0x09, 0x75,
-                                     0x13, 0x18, 0x01, 0x78};
+    const unsigned char magic[12] = {0x27, 0x63, 0x27, 0x63, 0x12, 0x26,
+                                     0x09, 0x75, 0x13, 0x18, 0x01, 0x78};
     bytes.replace(0, 12, reinterpret_cast<const char*>(magic), 12);
     const unsigned char end[4] = {0x03, 0x00, 0x27, 0x63};
     bytes.replace(64, 4, reinterpret_cast<const char*>(end), 4);
@@ -51,7 +53,7 @@ std::vector<std::string> debugLogMessages() {
 }
 
 class EngineStart : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { DeleteFileA(kDebugLog); }
 };
 } // namespace

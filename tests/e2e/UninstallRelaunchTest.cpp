@@ -11,17 +11,19 @@
 namespace {
 constexpr unsigned long kMinusOne = 0xFFFFFFFFul;
 
-std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
+std::string inQuotes(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 class NamedEvents {
-public:
+  public:
     NamedEvents()
         : start_(CreateEventA(nullptr, TRUE, FALSE, "LumoUninstallerStart")),
           end_(CreateEventA(nullptr, TRUE, FALSE, "LumoUninstallerEnd")) {}
     bool started(DWORD waitMs = 0) const { return isSet(start_, waitMs); }
     bool ended(DWORD waitMs = 0) const { return isSet(end_, waitMs); }
 
-private:
+  private:
     static bool isSet(const WinHandle& event, DWORD waitMs) {
         return WaitForSingleObject(event.get(), waitMs) == WAIT_OBJECT_0;
     }
@@ -30,7 +32,7 @@ private:
 };
 
 class UninstallRelaunch : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         temp_ = EngineProcess::tempFolder();
         actionLog_ = temp_ + "kestrel test action.log";
@@ -58,7 +60,8 @@ protected:
     void waitForCopyToEnd() const {
         std::string copy = temp_ + "lumouninst.dll";
         for (int i = 0; i < 200; ++i) {
-            HANDLE handle = CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            HANDLE handle =
+                CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
             if (handle != INVALID_HANDLE_VALUE) {
                 CloseHandle(handle);
                 return;
@@ -96,8 +99,9 @@ TEST_F(UninstallRelaunch, CommandLineOfTheRelaunchedCopyByteForByte) {
 }
 
 TEST_F(UninstallRelaunch, UninstallWinsOverUninstallFile) {
-    ProcessResult result = EngineProcess::run(probeCommand(
-        "-uninstallFile=C:\\elsewhere.log -uninstall=" + inQuotes(actionLog_) + " -uninstallApp=A"));
+    ProcessResult result = EngineProcess::run(
+        probeCommand("-uninstallFile=C:\\elsewhere.log -uninstall=" + inQuotes(actionLog_) +
+                     " -uninstallApp=A"));
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_NE(relaunchedCommandLine().find("-uninstallFile=\"" + temp_ + "\\lumouninst.log\""),
               std::string::npos);
@@ -105,9 +109,9 @@ TEST_F(UninstallRelaunch, UninstallWinsOverUninstallFile) {
 
 TEST_F(UninstallRelaunch, RelaunchedEngineSignalsStartAndEnd) {
     NamedEvents events;
-    ProcessResult result =
-        EngineProcess::run(inQuotes(EngineProcess::enginePath()) + " -uninstall=" + inQuotes(actionLog_) +
-                           " -uninstallApp=\"Example\" -gui=0");
+    ProcessResult result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
+                                              " -uninstall=" + inQuotes(actionLog_) +
+                                              " -uninstallApp=\"Example\" -gui=0");
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_TRUE(events.started(20000));
     EXPECT_TRUE(events.ended(20000));
@@ -190,18 +194,18 @@ bool createRegistration(const char* name) {
 TEST_F(UninstallRelaunch, FinishedUninstallRemovesItsRegistration) {
     // A description whose uninstall wizard is one page: Next on it finishes the wizard.
     std::string description = temp_ + "kestrel uninstall.xml";
-    ASSERT_TRUE(writeFileBytes(description,
-                               "<VarnexGroupInstallation><ProductDesc><Fullname>Kestrel Test"
-                               "</Fullname></ProductDesc><UninstallDialogs><Goodbye></Goodbye>"
-                               "</UninstallDialogs><Installation><DefValues></DefValues></Installation>"
-                               "</VarnexGroupInstallation>"));
+    ASSERT_TRUE(writeFileBytes(
+        description, "<VarnexGroupInstallation><ProductDesc><Fullname>Kestrel Test"
+                     "</Fullname></ProductDesc><UninstallDialogs><Goodbye></Goodbye>"
+                     "</UninstallDialogs><Installation><DefValues></DefValues></Installation>"
+                     "</VarnexGroupInstallation>"));
     std::string log = temp_ + "kestrel uninstall.log";
     ASSERT_TRUE(writeFileBytes(log, description + "\r\n"));
     ASSERT_TRUE(createRegistration("Kestrel Test App"));
     NamedEvents events;
-    ProcessResult result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
-                                              " -uninstallFile=" + inQuotes(log) +
-                                              " -uninstallApp=\"Kestrel Test App\" -gui=0 -quiet=1");
+    ProcessResult result = EngineProcess::run(
+        inQuotes(EngineProcess::enginePath()) + " -uninstallFile=" + inQuotes(log) +
+        " -uninstallApp=\"Kestrel Test App\" -gui=0 -quiet=1");
     EXPECT_EQ(result.exitCode, 0u) << result.output;
     EXPECT_FALSE(registrationExists("Kestrel Test App"));
     EXPECT_TRUE(keyExists(kUninstallKey));
@@ -211,8 +215,9 @@ TEST_F(UninstallRelaunch, FinishedUninstallRemovesItsRegistration) {
 
     // A registration that is not there cannot be removed: the uninstall reports failure.
     ASSERT_TRUE(writeFileBytes(log, description + "\r\n"));
-    result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) + " -uninstallFile=" +
-                                inQuotes(log) + " -uninstallApp=\"Kestrel Test App\" -gui=0 -quiet=1");
+    result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
+                                " -uninstallFile=" + inQuotes(log) +
+                                " -uninstallApp=\"Kestrel Test App\" -gui=0 -quiet=1");
     EXPECT_EQ(result.exitCode, kMinusOne) << result.output;
 
     // An empty registration name names nothing to remove, and never the uninstall key itself.

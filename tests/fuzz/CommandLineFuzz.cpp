@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     const char* value = nullptr;
     int number = 0;
-    for (const char* name : {"gui", "debug", "quiet", "configFile", "bin", "uninstall", "uninstallApp",
-                             "uninstallFile"}) {
+    for (const char* name : {"gui", "debug", "quiet", "configFile", "bin", "uninstall",
+                             "uninstallApp", "uninstallFile"}) {
         if (options.getString(name, &value) && value == nullptr)
             __builtin_trap();
         options.getInt(name, &number);

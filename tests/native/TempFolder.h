@@ -7,7 +7,7 @@
 #include <string>
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         char name[] = "/tmp/kestrel-test-XXXXXX";
         path_ = mkdtemp(name) ? name : "";
@@ -21,7 +21,7 @@ public:
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -75,7 +75,8 @@ TEST(WinFile, LogOpenAppendsAndLetsOthersOnlyRead) {
     EXPECT_EQ(log.writeText("two"), 0);
 
     WinFile reader;
-    EXPECT_EQ(reader.openPath(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0), 0);
+    EXPECT_EQ(reader.openPath(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0),
+              0);
     char bytes[8] = {};
     uint32_t got = 0;
     EXPECT_EQ(reader.read(bytes, sizeof bytes, &got), 0);

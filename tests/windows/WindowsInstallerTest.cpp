@@ -1,7 +1,7 @@
 // The installer object's own Windows operations and the start-up's system checks.
+#include "startup/WindowsInstaller.h"
 #include "startup/AdminCheck.h"
 #include "startup/ProcessState.h"
-#include "startup/WindowsInstaller.h"
 #include "system/NamedEvent.h"
 #include "system/WinHandle.h"
 
@@ -56,7 +56,8 @@ TEST(AdminCheck, PassesWhereProgramFilesIsWritable) {
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
                             KEY_READ, &key),
               ERROR_SUCCESS);
-    RegQueryValueExA(key, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(folder), &size);
+    RegQueryValueExA(key, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(folder),
+                     &size);
     RegCloseKey(key);
     // The probe file is removed again.
     EXPECT_EQ(GetFileAttributesA((std::string(folder) + "\\test$$$1234ajgtr.tmp").c_str()),

@@ -1,6 +1,6 @@
 // The engine's entry point with one addition for the tests: run as the relaunched copy
-// (lumouninst.dll), it writes its raw command line to %TEMP%\kestrel-probe-commandline.txt and ends.
-// The relaunch copies whatever executable runs it, so starting the relaunch from this probe
+// (lumouninst.dll), it writes its raw command line to %TEMP%\kestrel-probe-commandline.txt and
+// ends. The relaunch copies whatever executable runs it, so starting the relaunch from this probe
 // shows the exact command line that the relaunched copy receives.
 #include "package/BoundedText.h"
 #include "startup/EntryPoint.h"

@@ -7,7 +7,9 @@
 #include <string>
 
 namespace {
-std::string header() { return std::string(BackupFile::kHeader) + '\0'; }
+std::string header() {
+    return std::string(BackupFile::kHeader) + '\0';
+}
 std::string entry(const std::string& name, const std::string& data, uint32_t sum) {
     std::string bytes;
     uint16_t length = static_cast<uint16_t>(name.size() + 1);

@@ -15,7 +15,7 @@ constexpr uint32_t kReadWrite = fileaccess::kRead | fileaccess::kWrite;
 
 // A stream that serves or takes bytes from memory and can be told to fail, for the copy loop.
 class MemoryStream : public WinFile {
-public:
+  public:
     explicit MemoryStream(std::string data = "") : data_(std::move(data)) {}
     int read(void* buffer, uint32_t count, uint32_t* got) override {
         reads.push_back(count);
@@ -57,7 +57,9 @@ TEST(WinFileHost, LengthPrefixedStringsRoundTrip) {
         EXPECT_EQ(written, 2u);
         EXPECT_EQ(file.writeString("abcdefgh", 8, &written), 0);
     }
-    EXPECT_EQ(readAll(path), std::string("\x05\x00hello\x00\x00\x08\x00" "abcdefgh", 19));
+    EXPECT_EQ(readAll(path), std::string("\x05\x00hello\x00\x00\x08\x00"
+                                         "abcdefgh",
+                                         19));
 
     WinFile file;
     ASSERT_EQ(file.openPath(path.c_str(), fileaccess::kRead, fileaccess::kShareRead,
@@ -74,7 +76,7 @@ TEST(WinFileHost, LengthPrefixedStringsRoundTrip) {
 
     uint16_t capacity = sizeof buffer;
     EXPECT_EQ(file.readText(buffer, &capacity, &got), 0); // stored length 0
-    EXPECT_EQ(capacity, sizeof buffer);                    // left unchanged
+    EXPECT_EQ(capacity, sizeof buffer);                   // left unchanged
 
     capacity = 8; // the stored length equals the capacity: refused, nothing more read
     EXPECT_EQ(file.readText(buffer, &capacity, &got), -1);
@@ -85,7 +87,10 @@ TEST(WinFileHost, LengthPrefixedStringsRoundTrip) {
 TEST(WinFileHost, ReadTextTerminatesAndReportsLength) {
     TempFolder folder;
     std::string path = folder / "text.bin";
-    writeAll(path, std::string("\x03\x00" "abc\x05\x00" "xy", 9));
+    writeAll(path, std::string("\x03\x00"
+                               "abc\x05\x00"
+                               "xy",
+                               9));
     WinFile file;
     ASSERT_EQ(file.openPath(path.c_str(), fileaccess::kRead, fileaccess::kShareRead,
                             fileaccess::kOpenExisting),

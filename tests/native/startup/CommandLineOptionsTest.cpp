@@ -87,8 +87,8 @@ TEST(CommandLineOptions, TabIsNotASeparatorAfterTheProgramName) {
 TEST(CommandLineOptions, EscapeByteAndQuotes) {
     const std::string escape(1, static_cast<char>(0xAC));
     CommandLineOptions options;
-    std::string line = "x -a=\"say " + escape + "\"hi" + escape + "\" now\" -b=un\"quoted -c=x" +
-                       escape + "y";
+    std::string line =
+        "x -a=\"say " + escape + "\"hi" + escape + "\" now\" -b=un\"quoted -c=x" + escape + "y";
     ASSERT_EQ(options.parse(line.c_str()), 0);
     EXPECT_EQ(valueOf(options, "a"), "say \"hi\" now");
     EXPECT_EQ(valueOf(options, "b"), "un\"quoted");

@@ -23,8 +23,9 @@ TEST(ErrorList, RendersChainWithContexts) {
 
     list.append(ErrorList::make(nullptr, 5, "Copy stream mismatch: wanted %i bytes", 10));
     list.render(buffer, sizeof buffer);
-    EXPECT_STREQ(buffer,
-                 "[BackupFile::addFile] There is a previous error\nCopy stream mismatch: wanted 10 bytes");
+    EXPECT_STREQ(
+        buffer,
+        "[BackupFile::addFile] There is a previous error\nCopy stream mismatch: wanted 10 bytes");
 }
 
 TEST(ErrorList, TextAndRenderingStayInsideTheirBuffers) {

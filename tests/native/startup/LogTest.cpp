@@ -22,7 +22,7 @@ std::tm fixedTime(int month) {
 }
 
 class LogFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char name[] = "/tmp/kestrel-log-XXXXXX";
         int fd = mkstemp(name);

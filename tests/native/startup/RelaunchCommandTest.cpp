@@ -9,8 +9,9 @@ TEST(RelaunchCommand, CarriesTheDoubledBackslashAndGuiZeroOnlyInConsoleMode) {
     ASSERT_EQ(buildRelaunchCommand(command, sizeof command, "C:\\TEMP\\\\lumouninst.dll",
                                    "C:\\TEMP\\\\lumouninst.log", "Example Product", 0),
               0);
-    EXPECT_STREQ(command, "\"C:\\TEMP\\\\lumouninst.dll\" -uninstallFile=\"C:\\TEMP\\\\lumouninst.log\" "
-                          "-uninstallApp=\"Example Product\" -gui=0");
+    EXPECT_STREQ(command,
+                 "\"C:\\TEMP\\\\lumouninst.dll\" -uninstallFile=\"C:\\TEMP\\\\lumouninst.log\" "
+                 "-uninstallApp=\"Example Product\" -gui=0");
     ASSERT_EQ(buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", "App", 1), 0);
     EXPECT_STREQ(command, "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"App\"");
     ASSERT_EQ(buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", "App", 5), 0);
