@@ -74,3 +74,4 @@ add_custom_command(
 add_custom_target(kestrel_e2e_demo ALL DEPENDS ${KESTREL_DEMO_SETUP})
 add_dependencies(kestrel_e2e_tests kestrel_e2e_demo)
 kestrel_test_installer(wizard wizard)
+kestrel_test_installer(faulty faulty)
