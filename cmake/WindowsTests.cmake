@@ -41,12 +41,17 @@ function(kestrel_test_installer name folder)
     set(source ${CMAKE_SOURCE_DIR}/tests/e2e/${folder})
     set(output ${KESTREL_E2E_OUT}/${name}-setup.exe)
     file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${source}/*)
+    # A package without wizard pictures or texts has no resources folder.
+    set(resources)
+    if(EXISTS ${source}/resources)
+        set(resources --resources ${source}/resources)
+    endif()
     add_custom_command(
         OUTPUT ${output}
         COMMAND ${CMAKE_COMMAND} -E rm -rf ${KESTREL_E2E_OUT}/${folder}
         COMMAND ${CMAKE_COMMAND} -E copy_directory ${source} ${KESTREL_E2E_OUT}/${folder}
         COMMAND ${KESTREL_INSTPACK} build --description ${source}/product/install.xml
-                --engine $<TARGET_FILE:kestrel> --resources ${source}/resources --out ${output}
+                --engine $<TARGET_FILE:kestrel> ${resources} --out ${output}
         DEPENDS kestrel ${inputs} ${KESTREL_INSTPACK}
         COMMENT "Packing the test installer ${name}")
     add_custom_target(kestrel_e2e_${name} ALL DEPENDS ${output})
