@@ -32,14 +32,8 @@ ProcessResult runProgram(const std::string& program, const std::string& argument
     return EngineProcess::run("\"" + program + "\" " + arguments);
 }
 
-// Copies the sample installer under a new name, changed by `damage`, and runs it on the console.
-ProcessResult runDamagedCopy(const std::string& name, std::string (*damage)(const std::string&)) {
-    std::string copy = testData(name);
-    EXPECT_TRUE(writeFileBytes(copy, damage(readFileBytes(testData("sample-setup.exe")))));
-    return runProgram(copy, "-gui=0");
-}
-
 void expectOneLine(const ProcessResult& run, const std::string& fileName, const std::string& what) {
+    SCOPED_TRACE(fileName);
     EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
     std::string line = run.output;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
@@ -64,10 +58,8 @@ TEST(PayloadEndToEnd, EveryEntryOfThePackedInstallerUnpacksIntact) {
     EXPECT_EQ(unpacked(installer, "LicenseText"),
               readFileBytes(testData("data\\resources\\LicenseText.rtf")));
     EXPECT_EQ(unpacked(installer, "licensetext"), "<no entry licensetext>");
-    std::string image = unpacked(installer, "WelcomeLImg");
-    ASSERT_EQ(image.size(), 8u + 3 * 2 * 4);
-    EXPECT_EQ(image.substr(0, 8), std::string("\3\0\0\0\2\0\0\0", 8));
-    EXPECT_EQ(image.substr(8, 4), "\x80\xff\xc0\xff");
+    // The pixels themselves are the image converter's business.
+    EXPECT_EQ(unpacked(installer, "WelcomeLImg").size(), 8u + 3 * 2 * 4);
     std::unique_ptr<unsigned char[]> icon(installer.loadAppIcon());
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(icon.get()), 12),
@@ -75,39 +67,32 @@ TEST(PayloadEndToEnd, EveryEntryOfThePackedInstallerUnpacksIntact) {
     installer.closePayload();
 }
 
-TEST(PayloadEndToEnd, BarePayloadThroughTheBinOption) {
-    std::string setup = readFileBytes(testData("sample-setup.exe"));
-    ASSERT_TRUE(writeFileBytes(testData("sample.bin"), setup.substr(engineSize())));
-    WindowsInstaller installer;
-    ASSERT_EQ(installer.openPayload(testData("sample.bin").c_str(), 0, 0), 0);
-    EXPECT_EQ(unpacked(installer, "readme"),
-              readFileBytes(testData("data\\product\\docs\\readme.txt")));
-}
-
-TEST(PayloadEndToEnd, TruncatedInstallerSaysSoAndExitsWithMinusOne) {
-    ProcessResult run = runDamagedCopy("truncated-setup.exe", [](const std::string& setup) {
-        return setup.substr(0, setup.size() - 1000);
-    });
-    expectOneLine(run, "truncated-setup.exe", "is truncated");
-}
-
-TEST(PayloadEndToEnd, DamagedEntryListIsNamed) {
-    ProcessResult run = runDamagedCopy("damaged-setup.exe", [](const std::string& setup) {
-        std::string copy = setup;
-        copy[engineSize() + 64] ^= 0x55; // the first record's type
-        return copy;
-    });
-    expectOneLine(run, "damaged-setup.exe", "has a damaged entry list");
-}
-
-TEST(PayloadEndToEnd, EngineWithoutPayloadIsNoInstallerPackage) {
-    ProcessResult run = runDamagedCopy("engine-only.exe", [](const std::string& setup) {
-        std::string engine = setup.substr(0, engineSize());
-        size_t field = engine.find("ARYIMAGEOFFSET_");
-        engine.replace(field - 4, 4, "_BIN");
-        return engine;
-    });
-    expectOneLine(run, "engine-only.exe", "is not an installer package");
+TEST(PayloadEndToEnd, DamagedInstallersSayWhatIsWrongAndExitWithMinusOne) {
+    const struct {
+        const char* name;
+        const char* what;
+        std::string (*damage)(const std::string&);
+    } copies[] = {
+        {"truncated-setup.exe", "is truncated",
+         [](const std::string& setup) { return setup.substr(0, setup.size() - 1000); }},
+        {"damaged-setup.exe", "has a damaged entry list",
+         [](const std::string& setup) {
+             std::string copy = setup;
+             copy[engineSize() + 64] ^= 0x55; // the first record's type
+             return copy;
+         }},
+        {"engine-only.exe", "is not an installer package",
+         [](const std::string& setup) {
+             std::string engine = setup.substr(0, engineSize());
+             engine.replace(engine.find("ARYIMAGEOFFSET_") - 4, 4, "_BIN");
+             return engine;
+         }},
+    };
+    for (const auto& copy : copies) {
+        std::string path = testData(copy.name);
+        EXPECT_TRUE(writeFileBytes(path, copy.damage(readFileBytes(testData("sample-setup.exe")))));
+        expectOneLine(runProgram(path, "-gui=0"), copy.name, copy.what);
+    }
 }
 
 TEST(PayloadEndToEnd, MissingBinFileCannotBeOpened) {

@@ -7,104 +7,77 @@
 #include <string>
 
 namespace {
-std::string header() {
-    return std::string(BackupFile::kHeader) + '\0';
+std::string littleEndian(uint64_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>(value >> (8 * i));
+    return out;
 }
 std::string entry(const std::string& name, const std::string& data, uint32_t sum) {
-    std::string bytes;
-    uint16_t length = static_cast<uint16_t>(name.size() + 1);
-    bytes += static_cast<char>(length & 0xff);
-    bytes += static_cast<char>(length >> 8);
-    bytes += name + '\0';
-    uint64_t size = data.size();
-    for (int i = 0; i < 8; ++i)
-        bytes += static_cast<char>(size >> (8 * i));
-    for (int i = 0; i < 4; ++i)
-        bytes += static_cast<char>(sum >> (8 * i));
-    return bytes + data;
+    return littleEndian(name.size() + 1, 2) + name + '\0' + littleEndian(data.size(), 8) +
+           littleEndian(sum, 4) + data;
 }
-const std::string kEnd("\x01\x00\x00", 3);
+std::string backupFile(const std::string& entries = "") {
+    return std::string(BackupFile::kHeader) + '\0' + entries + std::string("\1\0\0", 3);
+}
+std::string rendered(const ErrorList& errors) {
+    char text[512];
+    errors.render(text, sizeof text);
+    return text;
+}
+
+class BackupFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        writeAll(kept, "kept");
+        file.openForWrite(backup.c_str());
+    }
+    TempFolder folder;
+    std::string backup = folder / "backup.bin", kept = folder / "kept.txt";
+    BackupFile file;
+};
 } // namespace
 
-TEST(BackupFile, EntriesHoldTheOldContentAndTheInstalledCheckSum) {
-    TempFolder folder;
-    std::string backup = folder / "backup.bin";
-    std::string first = folder / "first.txt";
+TEST_F(BackupFileTest, EntriesHoldTheOldContentAndTheInstalledCheckSum) {
     std::string empty = folder / "empty.txt";
-    writeAll(first, "old content");
     writeAll(empty, "");
-    BackupFile file;
-    file.openForWrite(backup.c_str());
-    EXPECT_TRUE(file.addFile(first.c_str(), 0x11223344).empty());
+    EXPECT_TRUE(file.addFile(kept.c_str(), 0x11223344).empty());
     EXPECT_TRUE(file.addFile(empty.c_str(), 7).empty());
     file.close();
     EXPECT_EQ(file.mode(), BackupFile::kClosed);
-    EXPECT_EQ(readAll(backup),
-              header() + entry(first, "old content", 0x11223344) + entry(empty, "", 7) + kEnd);
+    EXPECT_EQ(readAll(backup), backupFile(entry(kept, "kept", 0x11223344) + entry(empty, "", 7)));
 }
 
-TEST(BackupFile, NeverBacksUpABackupFile) {
-    TempFolder folder;
+TEST_F(BackupFileTest, NeverBacksUpABackupFileAndRefusesAPathItCannotKeepWhole) {
     std::string other = folder / "other-backup.bin";
-    writeAll(other, header() + kEnd);
-    std::string backup = folder / "backup.bin";
-    BackupFile file;
-    file.openForWrite(backup.c_str());
+    writeAll(other, backupFile());
     EXPECT_TRUE(file.addFile(other.c_str(), 1).empty());
-    file.close();
-    EXPECT_EQ(readAll(backup), header() + kEnd);
-}
-
-TEST(BackupFile, AFailedEntryIsTakenBackAndEveryLaterOneRefused) {
-    TempFolder folder;
-    std::string backup = folder / "backup.bin";
-    std::string kept = folder / "kept.txt";
-    writeAll(kept, "kept");
-    BackupFile file;
-    file.openForWrite(backup.c_str());
-    EXPECT_TRUE(file.addFile(kept.c_str(), 1).empty());
-    ErrorList missing = file.addFile((folder / "missing.txt").c_str(), 2);
-    ASSERT_FALSE(missing.empty());
-    char text[512];
-    missing.render(text, sizeof text);
-    EXPECT_STREQ(text, "[BackupFile::addFile] Error opening file");
-    EXPECT_TRUE(file.hasError());
-    ErrorList later = file.addFile(kept.c_str(), 3);
-    later.render(text, sizeof text);
-    EXPECT_STREQ(text, "[BackupFile::addFile] There is a previous error");
-    file.close();
-    EXPECT_EQ(readAll(backup), header() + entry(kept, "kept", 1) + kEnd);
-}
-
-TEST(BackupFile, ModesAndAFileThatCannotBeCreated) {
-    TempFolder folder;
-    std::string kept = folder / "kept.txt";
-    writeAll(kept, "kept");
-    BackupFile file;
-    char text[512];
-    file.addFile(kept.c_str(), 1).render(text, sizeof text);
-    EXPECT_STREQ(text, "[BackupFile::addFile] Not in write mode");
-
-    file.openForWrite((folder / "no/such/folder/backup.bin").c_str());
-    EXPECT_EQ(file.mode(), BackupFile::kWriting);
-    file.addFile(kept.c_str(), 1).render(text, sizeof text);
-    EXPECT_STREQ(text, "[BackupFile::addFile] There is a previous error");
-    file.close();
-
-    EXPECT_EQ(file.openForRead((folder / "missing.bin").c_str()), -1);
-    EXPECT_EQ(file.mode(), BackupFile::kClosed);
-}
-
-TEST(BackupFile, LongPathsAreKeptWholeOrRefused) {
-    TempFolder folder;
-    std::string backup = folder / "backup.bin";
     std::string tooLong = "/" + std::string(BackupFile::kMaxNameLength, 'n');
-    BackupFile file;
-    file.openForWrite(backup.c_str());
-    ErrorList refused = file.addFile(tooLong.c_str(), 1);
-    char text[512];
-    refused.render(text, sizeof text);
-    EXPECT_STREQ(text, "[BackupFile::addFile] File name too long (511 characters)");
+    EXPECT_EQ(rendered(file.addFile(tooLong.c_str(), 1)),
+              "[BackupFile::addFile] File name too long (511 characters)");
     file.close();
-    EXPECT_EQ(readAll(backup), header() + kEnd);
+    EXPECT_EQ(readAll(backup), backupFile());
+}
+
+TEST_F(BackupFileTest, AFailedEntryIsTakenBackAndEveryLaterOneRefused) {
+    EXPECT_TRUE(file.addFile(kept.c_str(), 1).empty());
+    EXPECT_EQ(rendered(file.addFile((folder / "missing.txt").c_str(), 2)),
+              "[BackupFile::addFile] Error opening file");
+    EXPECT_TRUE(file.hasError());
+    EXPECT_EQ(rendered(file.addFile(kept.c_str(), 3)),
+              "[BackupFile::addFile] There is a previous error");
+    file.close();
+    EXPECT_EQ(readAll(backup), backupFile(entry(kept, "kept", 1)));
+}
+
+TEST_F(BackupFileTest, ModesAndAFileThatCannotBeCreated) {
+    BackupFile closed;
+    EXPECT_EQ(rendered(closed.addFile(kept.c_str(), 1)), "[BackupFile::addFile] Not in write mode");
+    closed.openForWrite((folder / "no/such/folder/backup.bin").c_str());
+    EXPECT_EQ(closed.mode(), BackupFile::kWriting);
+    EXPECT_EQ(rendered(closed.addFile(kept.c_str(), 1)),
+              "[BackupFile::addFile] There is a previous error");
+    closed.close();
+    EXPECT_EQ(closed.openForRead((folder / "missing.bin").c_str()), -1);
+    EXPECT_EQ(closed.mode(), BackupFile::kClosed);
 }

@@ -25,6 +25,25 @@ std::string unpacked(Installer& installer, const char* name) {
     EXPECT_EQ(buffer[length], 0) << "a zero byte follows the data";
     return std::string(reinterpret_cast<char*>(buffer), length);
 }
+
+// One entry named `name` holding "text", with or without the end record.
+CraftedPayload oneEntry(const std::string& name = "a", bool ended = true) {
+    CraftedPayload payload;
+    payload.entry(name, "text");
+    if (ended)
+        payload.end();
+    return payload;
+}
+
+ByteVector withWord(size_t at, uint32_t value) {
+    CraftedPayload payload = oneEntry();
+    payload.setWord(at, value);
+    return payload.bytes;
+}
+
+ByteVector firstBytes(const ByteVector& bytes, size_t count) {
+    return ByteVector(bytes.begin(), bytes.begin() + count);
+}
 } // namespace
 
 TEST(InstallerPayload, EntriesUnpackByNameLastOfANameWinsCaseCounts) {
@@ -40,55 +59,58 @@ TEST(InstallerPayload, EntriesUnpackByNameLastOfANameWinsCaseCounts) {
     EXPECT_EQ(installer.findEntry("appicon"), -1);
     EXPECT_EQ(unpacked(installer, "appicon"), "<failed>");
     EXPECT_EQ(unpacked(installer, "empty"), "");
+    uint32_t length = 7;
+    EXPECT_EQ(installer.loadEntry("missing", &length), nullptr);
+    EXPECT_EQ(length, 7u) << "a missing entry leaves the length untouched";
     std::unique_ptr<unsigned char[]> icon(installer.loadAppIcon());
     ASSERT_NE(icon, nullptr);
     EXPECT_STREQ(reinterpret_cast<char*>(icon.get()), "second");
 }
 
-TEST(InstallerPayload, EmptyListOpensAndEveryLookupFails) {
-    CraftedPayload payload;
-    payload.end();
-    PayloadOnlyInstaller installer;
-    ASSERT_EQ(openBytes(installer, payload.bytes), 0);
-    EXPECT_EQ(installer.payloadEntryCount(), 0);
-    EXPECT_EQ(installer.findEntry("install.xml"), -1);
-    uint32_t length = 7;
-    EXPECT_EQ(installer.loadEntry("install.xml", &length), nullptr);
-    EXPECT_EQ(length, 7u) << "a missing entry leaves the length untouched";
-}
-
 TEST(InstallerPayload, PayloadBehindAnImageReadsLikeABarePayload) {
-    CraftedPayload payload;
-    payload.entry("data", "behind the engine").end();
     ByteVector installer(5000, 'M');
-    installer.insert(installer.end(), payload.bytes.begin(), payload.bytes.end());
+    ByteVector payload = oneEntry().bytes;
+    installer.insert(installer.end(), payload.begin(), payload.end());
     PayloadOnlyInstaller packed;
-    PayloadOnlyInstaller bare;
     ASSERT_EQ(openBytes(packed, installer, 5000), 0);
-    ASSERT_EQ(openBytes(bare, payload.bytes, 0), 0);
-    EXPECT_EQ(unpacked(packed, "data"), "behind the engine");
-    EXPECT_EQ(unpacked(bare, "data"), "behind the engine");
+    EXPECT_EQ(unpacked(packed, "a"), "text");
 }
 
-TEST(InstallerPayload, OpenFailuresGiveTheirCodes) {
+TEST(InstallerPayload, EveryDamageAndEveryBoundOfTheListWalkGivesItsCode) {
+    ByteVector good = oneEntry().bytes;
+    ByteVector unended = oneEntry("a", false).bytes;
+    ByteVector strayBytes = unended;
+    strayBytes.push_back(0x03);
+    strayBytes.push_back(0x00);
+    struct Case {
+        const char* what;
+        ByteVector bytes;
+        uint32_t offset;
+        int code;
+    } cases[] = {
+        {"empty list", CraftedPayload().end().bytes, 0, 0},
+        {"offset beyond the file", good, static_cast<uint32_t>(good.size()) + 1,
+         payload::kCannotSeek},
+        {"magic word 1", withWord(0, 0), 0, payload::kBadMagic1},
+        {"magic word 2", withWord(4, 0), 0, payload::kBadMagic2},
+        {"magic word 3", withWord(8, 0), 0, payload::kBadMagic3},
+        {"shorter than the first word", ByteVector(6, 0x27), 0, payload::kBadMagic1},
+        {"cut in the second word", firstBytes(good, 6), 0, payload::kBadMagic2},
+        {"unknown record type", withWord(64, 0x12345678), 0, payload::kBadRecordType},
+        {"record header past the end", firstBytes(unended, 64 + 300), 0, payload::kRecordPastEnd},
+        {"record data past the end", withWord(64 + 8, 0x7ffffff0u), 0, payload::kRecordPastEnd},
+        {"no end record", unended, 0, payload::kNoEndRecord},
+        {"two bytes where the end record belongs", strayBytes, 0, payload::kNoEndRecord},
+        {"header only", CraftedPayload().bytes, 0, payload::kNoEndRecord},
+        {"name of 276 bytes", oneEntry(std::string(276, 'n')).bytes, 0, payload::kNameUnterminated},
+    };
     PayloadOnlyInstaller installer;
+    for (const Case& row : cases)
+        EXPECT_EQ(openBytes(installer, row.bytes, row.offset), row.code) << row.what;
     EXPECT_EQ(installer.openPayload("/nonexistent/setup.exe", 0, 0), payload::kCannotOpen);
-    CraftedPayload good;
-    good.end();
-    EXPECT_EQ(openBytes(installer, good.bytes, static_cast<uint32_t>(good.bytes.size()) + 1),
-              payload::kCannotSeek);
-    for (int word = 0; word < 3; ++word) {
-        CraftedPayload bad;
-        bad.end();
-        bad.bytes[word * 4] ^= 0xff;
-        EXPECT_EQ(openBytes(installer, bad.bytes), payload::kBadMagic1 - word);
-    }
-    EXPECT_EQ(openBytes(installer, ByteVector(6, 0x27)), payload::kBadMagic1);
-    ByteVector firstWordOnly(good.bytes.begin(), good.bytes.begin() + 6);
-    EXPECT_EQ(openBytes(installer, firstWordOnly), payload::kBadMagic2);
-    CraftedPayload unknownType;
-    unknownType.record(0x12345678, "x", 0, {}).end();
-    EXPECT_EQ(openBytes(installer, unknownType.bytes), payload::kBadRecordType);
+    std::string longest(275, 'n');
+    ASSERT_EQ(openBytes(installer, oneEntry(longest).bytes), 0);
+    EXPECT_EQ(unpacked(installer, longest.c_str()), "text");
 }
 
 TEST(InstallerPayload, ReadFailureGivesMinusFour) {
@@ -105,44 +127,15 @@ TEST(InstallerPayload, ReadFailureGivesMinusFour) {
     EXPECT_EQ(result, payload::kCannotRead);
 }
 
-TEST(InstallerPayload, EveryBoundOfTheListWalkIsAFailure) {
+TEST(InstallerPayload, FailedOpenLeavesNoPayloadAndClosingKeepsOnlyTheList) {
     PayloadOnlyInstaller installer;
-    CraftedPayload cutHeader;
-    cutHeader.entry("a", "text");
-    ByteVector headerPastEnd(cutHeader.bytes.begin(), cutHeader.bytes.begin() + 64 + 300);
-    EXPECT_EQ(openBytes(installer, headerPastEnd), payload::kRecordPastEnd);
+    ASSERT_EQ(openBytes(installer, oneEntry().bytes), 0);
+    EXPECT_EQ(installer.closePayload(), 0);
+    EXPECT_EQ(installer.payloadEntryCount(), 1);
+    EXPECT_EQ(unpacked(installer, "a"), "<failed>");
 
-    CraftedPayload dataPastEnd;
-    dataPastEnd.entry("a", "text").end();
-    dataPastEnd.setWord(64 + 8, 0x7ffffff0u);
-    EXPECT_EQ(openBytes(installer, dataPastEnd.bytes), payload::kRecordPastEnd);
-
-    CraftedPayload noEnd;
-    noEnd.entry("a", "text");
-    EXPECT_EQ(openBytes(installer, noEnd.bytes), payload::kNoEndRecord);
-    noEnd.bytes.push_back(0x03);
-    noEnd.bytes.push_back(0x00);
-    EXPECT_EQ(openBytes(installer, noEnd.bytes), payload::kNoEndRecord);
-    CraftedPayload headerOnly;
-    EXPECT_EQ(openBytes(installer, headerOnly.bytes), payload::kNoEndRecord);
-
-    CraftedPayload longName;
-    longName.entry(std::string(276, 'n'), "text").end();
-    EXPECT_EQ(openBytes(installer, longName.bytes), payload::kNameUnterminated);
-    CraftedPayload longestName;
-    longestName.entry(std::string(275, 'n'), "text").end();
-    EXPECT_EQ(openBytes(installer, longestName.bytes), 0);
-    EXPECT_EQ(unpacked(installer, std::string(275, 'n').c_str()), "text");
-}
-
-TEST(InstallerPayload, FailedOpenLeavesNoPayloadBehind) {
-    PayloadOnlyInstaller installer;
-    CraftedPayload good;
-    good.entry("a", "text").end();
-    ASSERT_EQ(openBytes(installer, good.bytes), 0);
-    CraftedPayload bad;
-    bad.entry("a", "text");
-    EXPECT_EQ(openBytes(installer, bad.bytes), payload::kNoEndRecord);
+    ASSERT_EQ(openBytes(installer, oneEntry().bytes), 0);
+    EXPECT_EQ(openBytes(installer, oneEntry("a", false).bytes), payload::kNoEndRecord);
     EXPECT_EQ(installer.payloadEntryCount(), 0);
     EXPECT_EQ(unpacked(installer, "a"), "<failed>");
 }
@@ -164,16 +157,6 @@ TEST(InstallerPayload, EntryMayInflateToItsSizePlus1023ButNoMore) {
     length = 99;
     EXPECT_EQ(installer.loadEntry("garbage", &length), nullptr);
     EXPECT_EQ(length, 0u);
-}
-
-TEST(InstallerPayload, ClosingKeepsTheListButNoData) {
-    CraftedPayload payload;
-    payload.entry("a", "text").end();
-    PayloadOnlyInstaller installer;
-    ASSERT_EQ(openBytes(installer, payload.bytes), 0);
-    EXPECT_EQ(installer.closePayload(), 0);
-    EXPECT_EQ(installer.payloadEntryCount(), 1);
-    EXPECT_EQ(unpacked(installer, "a"), "<failed>");
 }
 
 TEST(InstallerPayload, UninstallModeOnlyOpensTheActionLog) {

@@ -62,15 +62,13 @@ TEST(ImageConverter, DamagedPicturesAreRefusedAndOtherFilesLeftAlone) {
 
 TEST(PayloadMarkerField, TheFieldInFrontOfThePayloadCounts) {
     std::string field = std::string("_BINARYIMAGEOFFSET_") + '\0';
+    auto stateOf = [](const Bytes& bytes) {
+        return PayloadMarkerField::inEngine(bytes.data(), bytes.size()).state;
+    };
     Bytes engine = bytesOf("code" + field + "more code");
-    EXPECT_EQ(PayloadMarkerField::inEngine(engine.data(), engine.size()).state,
-              PayloadMarkerField::State::Unpatched);
-    Bytes twice = bytesOf("code" + field + "x" + field);
-    EXPECT_EQ(PayloadMarkerField::inEngine(twice.data(), twice.size()).state,
-              PayloadMarkerField::State::Repeated);
-    Bytes none = bytesOf("just code");
-    EXPECT_EQ(PayloadMarkerField::inEngine(none.data(), none.size()).state,
-              PayloadMarkerField::State::Missing);
+    EXPECT_EQ(stateOf(engine), PayloadMarkerField::State::Unpatched);
+    EXPECT_EQ(stateOf(bytesOf("code" + field + "x" + field)), PayloadMarkerField::State::Repeated);
+    EXPECT_EQ(stateOf(bytesOf("just code")), PayloadMarkerField::State::Missing);
     // A packed installer whose payload carries the unpacked engine as its uninstaller.
     Bytes installer = engine;
     PayloadMarkerField::patch(installer.data(), 4, static_cast<uint32_t>(installer.size()));
