@@ -3,11 +3,12 @@
 
 #include "startup/Log.h"
 
+#include "../TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace {
 std::string expanded(const VariableStore& store, const char* text, int size = 256,
@@ -83,24 +84,15 @@ TEST(VariableExpansion, ReferencesUndefinedNamesAndLimits) {
 namespace {
 class SectionFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        int fd = mkstemp(path_);
-        ASSERT_GE(fd, 0);
-        close(fd);
-    }
-    void TearDown() override { std::remove(path_); }
-    void writeText(const char* text) {
-        std::FILE* file = std::fopen(path_, "wb");
-        std::fputs(text, file);
-        std::fclose(file);
-    }
+    void writeText(const char* text) { writeAll(path_, text); }
     int readInto(VariableStore& store) {
-        std::FILE* file = std::fopen(path_, "rb");
+        std::FILE* file = std::fopen(path_.c_str(), "rb");
         int result = store.read(file);
         std::fclose(file);
         return result;
     }
-    char path_[32] = "/tmp/varsectionXXXXXX";
+    TempFolder folder_;
+    std::string path_ = folder_ / "variables.txt";
 };
 } // namespace
 
@@ -112,7 +104,7 @@ TEST_F(SectionFile, WrittenSectionReadsBackWithoutTrailingBlanks) {
     {
         Log log;
         ActionLog actions(log);
-        ASSERT_EQ(actions.open(path_), 0);
+        ASSERT_EQ(actions.open(path_.c_str()), 0);
         EXPECT_EQ(written.write(actions), 0);
     }
     VariableStore read;

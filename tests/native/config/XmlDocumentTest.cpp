@@ -1,10 +1,10 @@
 #include "config/XmlDocument.h"
 
+#include "../TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace {
 int indexOf(const XmlDocument& document, const char* name) {
@@ -55,28 +55,24 @@ TEST(XmlDocumentTree, ParentsAndOrder) {
     EXPECT_EQ(top[0], 0);
 }
 
-TEST(XmlDocumentTolerance, MismatchedEndTagClosesTheOpenElement) {
-    XmlDocument document;
-    document.parse("<a><b>1</c><d>2</d></a>");
-    ASSERT_EQ(document.nodeCount(), 3);
-    EXPECT_EQ(document.nodeParent(2), 0);
-    EXPECT_EQ(textOf(document, 1), "1");
-}
-
-TEST(XmlDocumentTolerance, NothingAfterTheFirstTopLevelElement) {
-    XmlDocument document;
-    document.parse("<a><b/></b></a><z>1</z><y></y>");
-    EXPECT_EQ(document.nodeCount(), 2);
-    EXPECT_EQ(indexOf(document, "z"), -1);
-    // The empty-element form is an ordinary start tag whose name ends in the slash.
-    EXPECT_STREQ(document.nodeName(1), "b/");
-}
-
-TEST(XmlDocumentTolerance, UnclosedAndCutInput) {
-    XmlDocument document;
-    document.parse("<a><b>text<c x=\"1");
-    ASSERT_EQ(document.nodeCount(), 2);
-    EXPECT_EQ(textOf(document, 1), "<null>");
+TEST(XmlDocumentTolerance, MismatchedUnclosedCutAndTrailingInput) {
+    // A mismatched end tag closes the open element.
+    XmlDocument mismatched;
+    mismatched.parse("<a><b>1</c><d>2</d></a>");
+    ASSERT_EQ(mismatched.nodeCount(), 3);
+    EXPECT_EQ(mismatched.nodeParent(2), 0);
+    EXPECT_EQ(textOf(mismatched, 1), "1");
+    // Nothing after the first top-level element counts; the empty-element form is an
+    // ordinary start tag whose name ends in the slash.
+    XmlDocument trailing;
+    trailing.parse("<a><b/></b></a><z>1</z><y></y>");
+    EXPECT_EQ(trailing.nodeCount(), 2);
+    EXPECT_EQ(indexOf(trailing, "z"), -1);
+    EXPECT_STREQ(trailing.nodeName(1), "b/");
+    XmlDocument cut;
+    cut.parse("<a><b>text<c x=\"1");
+    ASSERT_EQ(cut.nodeCount(), 2);
+    EXPECT_EQ(textOf(cut, 1), "<null>");
     XmlDocument endFirst;
     endFirst.parse("</x><a>1</a>");
     ASSERT_EQ(endFirst.nodeCount(), 1);
@@ -87,7 +83,7 @@ TEST(XmlDocumentTolerance, UnclosedAndCutInput) {
     EXPECT_EQ(empty.nodeCount(), 0);
 }
 
-TEST(XmlDocumentAttributes, BlanksCaseAndRepeats) {
+TEST(XmlDocumentAttributes, BlanksCaseRepeatsAndMalformedTails) {
     XmlDocument document;
     document.parse("<Field  Type = \"Directory\"\tLabel  =\"Folder\" A=\"1\" A=\"2\">V</Field>");
     ASSERT_EQ(document.nodeCount(), 1);
@@ -101,14 +97,12 @@ TEST(XmlDocumentAttributes, BlanksCaseAndRepeats) {
     EXPECT_EQ(quoted.getAttribute(0, "Label"), nullptr);
     EXPECT_EQ(document.getAttribute(1, "Type"), nullptr);
     EXPECT_EQ(document.getAttribute(-1, "Type"), nullptr);
-}
-
-TEST(XmlDocumentAttributes, MalformedTailIsDropped) {
-    XmlDocument document;
-    document.parse("<a X=\"1\" Y=\"2\" B></a>");
-    EXPECT_STREQ(document.getAttribute(0, "X"), "1");
-    EXPECT_STREQ(document.getAttribute(0, "Y"), "2");
-    EXPECT_EQ(document.getAttribute(0, "B"), nullptr);
+    // A malformed tail is dropped, what came before it is kept.
+    XmlDocument bare;
+    bare.parse("<a X=\"1\" Y=\"2\" B></a>");
+    EXPECT_STREQ(bare.getAttribute(0, "X"), "1");
+    EXPECT_STREQ(bare.getAttribute(0, "Y"), "2");
+    EXPECT_EQ(bare.getAttribute(0, "B"), nullptr);
     XmlDocument open;
     open.parse("<a X=\"1\" Y=\"2></a>");
     EXPECT_STREQ(open.getAttribute(0, "X"), "1");
@@ -195,19 +189,15 @@ TEST(XmlDocumentDepth, DeepNestingNeedsNoStack) {
 }
 
 TEST(XmlDocumentLoad, ReadsAFileAndReportsAMissingOne) {
-    char path[] = "/tmp/xmldocXXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    const char text[] = "<a k=\"v\"><b>1</b></a>";
-    ASSERT_EQ(write(fd, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
-    close(fd);
+    TempFolder folder;
+    const std::string text = "<a k=\"v\"><b>1</b></a>";
+    writeAll(folder / "a.xml", text);
     XmlDocument document;
-    EXPECT_EQ(document.loadFile(path), 0);
+    EXPECT_EQ(document.loadFile((folder / "a.xml").c_str()), 0);
     EXPECT_EQ(document.nodeCount(), 2);
-    EXPECT_EQ(document.lastReadCount(), static_cast<int>(sizeof text - 1));
+    EXPECT_EQ(document.lastReadCount(), static_cast<int>(text.size()));
     EXPECT_STREQ(document.getAttribute(0, "K"), "v");
-    std::remove(path);
     XmlDocument missing;
-    EXPECT_NE(missing.loadFile(path), 0);
+    EXPECT_NE(missing.loadFile((folder / "missing.xml").c_str()), 0);
     EXPECT_EQ(missing.nodeCount(), 0);
 }

@@ -143,39 +143,36 @@ TEST(WinFileHost, ModesAndErrors) {
     EXPECT_STREQ(file.path(), path.c_str());
 }
 
-TEST(CopyStream, CopiesInChunksAndCountsTotals) {
-    std::string data(100000, '\0');
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<char>(i * 7);
-    MemoryStream source(data), destination;
-    int64_t read = -1, written = -1;
-    EXPECT_EQ(copyStream(destination, source, 70000, &read, &written, 30000), 0);
-    EXPECT_EQ(read, 70000);
-    EXPECT_EQ(written, 70000);
-    EXPECT_EQ(destination.data_, data.substr(0, 70000));
-    EXPECT_EQ(source.reads, (std::vector<uint32_t>{30000, 30000, 10000}));
-
-    // Asking for more than the source holds stops after the short read.
-    MemoryStream shortSource("abc"), shortDestination;
-    EXPECT_EQ(copyStream(shortDestination, shortSource, 10, &read, &written, 0), 0);
-    EXPECT_EQ(read, 3);
-    EXPECT_EQ(written, 3);
-    EXPECT_EQ(shortSource.reads, (std::vector<uint32_t>{10}));
-
-    MemoryStream nothing;
-    EXPECT_EQ(copyStream(nothing, source, 0, &read, &written, 0), 0);
-    EXPECT_EQ(read, 0);
-    EXPECT_EQ(copyStream(nothing, source, -5, &read, &written, 0), 0);
-}
-
-TEST(CopyStream, DefaultAndCappedChunkSizes) {
-    MemoryStream big(std::string(40000, 'x')), sink;
-    int64_t read = 0, written = 0;
-    EXPECT_EQ(copyStream(sink, big, 40000, &read, &written, -1), 0);
-    EXPECT_EQ(big.reads, (std::vector<uint32_t>{32768, 40000 - 32768}));
-    MemoryStream huge(std::string(10, 'y')), sink2;
-    EXPECT_EQ(copyStream(sink2, huge, 50LL * 1024 * 1024, &read, &written, 64 * 1024 * 1024), 0);
-    EXPECT_EQ(huge.reads, (std::vector<uint32_t>{32u * 1024 * 1024}));
+TEST(CopyStream, ChunksAndTotals) {
+    std::string pattern(100000, '\0');
+    for (size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = static_cast<char>(i * 7);
+    struct Row {
+        std::string source;
+        int64_t count, chunk;
+        std::vector<uint32_t> reads;
+        int64_t copied;
+    };
+    const Row rows[] = {{pattern, 70000, 30000, {30000, 30000, 10000}, 70000},
+                        // Asking for more than the source holds stops after the short read.
+                        {"abc", 10, 0, {10}, 3},
+                        // The default chunk, and a chunk capped at 32 MiB.
+                        {std::string(40000, 'x'), 40000, -1, {32768, 40000 - 32768}, 40000},
+                        {"y", 50LL * 1024 * 1024, 64 * 1024 * 1024, {32u * 1024 * 1024}, 1},
+                        {"z", 0, 0, {}, 0},
+                        {"z", -5, 0, {}, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.count);
+        MemoryStream source(row.source), destination;
+        int64_t read = -1, written = -1;
+        EXPECT_EQ(copyStream(destination, source, row.count, &read, &written,
+                             static_cast<int>(row.chunk)),
+                  0);
+        EXPECT_EQ(read, row.copied);
+        EXPECT_EQ(written, row.copied);
+        EXPECT_EQ(destination.data_, row.source.substr(0, static_cast<size_t>(row.copied)));
+        EXPECT_EQ(source.reads, row.reads);
+    }
 }
 
 TEST(CopyStream, ReportsTheFirstError) {
