@@ -1,5 +1,5 @@
-// The console dialogue byte for byte: the field questions, the three kinds of question, quiet
-// mode, the end of input and the closing lines.
+// The console dialogue byte for byte: the field questions and their answers, the three kinds of
+// question, quiet mode, the end of input and the closing lines.
 #include "ui/ConsoleUI.h"
 #include "tests/support/TestInstaller.h"
 
@@ -12,7 +12,7 @@ namespace {
 // How the wizard ends is set by the test; the pages are real.
 class ConsoleInstaller : public PagesInstaller {
   public:
-    enum Ending { kFinish, kFail, kCancel, kRefuse };
+    enum Ending { kFinish, kFail, kCancel, kRefuse, kFinishedAtOnce };
 
     explicit ConsoleInstaller(const std::string& dialogs) : PagesInstaller(dialogs) {}
     int nextDialog(InstallerUI* ui) override {
@@ -23,6 +23,7 @@ class ConsoleInstaller : public PagesInstaller {
         cancelled_ = ending == kCancel ? 1 : 0;
         return Installer::nextDialog(ui);
     }
+
     void finishNow() { finished_ = 1; }
 
     Ending ending = kFinish;
@@ -51,27 +52,25 @@ class Console {
     std::string printed() {
         std::fflush(output_);
         std::rewind(output_);
-        std::string shown;
-        for (int c; (c = std::fgetc(output_)) != EOF;)
-            shown.push_back(static_cast<char>(c));
-        std::rewind(output_);
-        return shown;
+        return rest(output_);
     }
     // What is left unread on standard input.
-    std::string unread() {
-        std::string rest;
-        for (int c; (c = std::fgetc(input_)) != EOF;)
-            rest.push_back(static_cast<char>(c));
-        return rest;
-    }
+    std::string unread() { return rest(input_); }
 
   private:
+    static std::string rest(std::FILE* file) {
+        std::string text;
+        for (int c; (c = std::fgetc(file)) != EOF;)
+            text.push_back(static_cast<char>(c));
+        return text;
+    }
+
     std::FILE* input_;
     std::FILE* output_;
     ConsoleUI console_;
 };
 
-const char kPrompt[] = "Type new value or <Enter> to keep the default: ";
+const std::string kPrompt = "Type new value or <Enter> to keep the default: ";
 
 std::string variable(Installer& installer, const char* name) {
     char value[1024] = "";
@@ -87,40 +86,36 @@ std::string fieldPages() {
 } // namespace
 
 TEST(ConsoleDialogue, AsksEveryFieldOnceThenStepsToTheEnd) {
-    ConsoleInstaller installer(fieldPages());
-    installer.setVariable("DIR", "C:\\Old");
-    installer.setVariable("MODE", "1");
-    Console console("D:\\\\New\n\n2\n");
-    std::string expected = std::string("Starting installation.\n") + "Install to=C:\\Old\n" +
-                           kPrompt + "=\n" + kPrompt + "Mode=1\n" + kPrompt +
-                           "Installation completed.\n";
-    EXPECT_EQ(console.run(installer), expected);
-    EXPECT_EQ(variable(installer, "DIR"), "D:\\New");
-    EXPECT_EQ(variable(installer, "MODE"), "2");
-    EXPECT_EQ(installer.isFinished(), 1);
-    EXPECT_EQ(console.ui().isRunning(), 1);
-    console.ui().finish();
-    EXPECT_EQ(console.ui().isRunning(), 0);
-}
-
-TEST(ConsoleDialogue, AnAnswerForAFieldLeftOutIsStoredUnderTheEmptyName) {
-    ConsoleInstaller installer(fieldPages());
-    installer.setVariable("MODE", "1");
-    Console console("\nhidden\n\n");
-    console.run(installer);
-    EXPECT_EQ(variable(installer, ""), "hidden");
-    EXPECT_EQ(variable(installer, "DOCS"), "<undefined>");
-}
-
-TEST(ConsoleDialogue, EndOfInputKeepsEveryDefault) {
-    ConsoleInstaller installer(fieldPages());
-    installer.setVariable("DIR", "C:\\Old");
-    installer.setVariable("MODE", "2");
-    Console console("");
-    console.run(installer);
-    EXPECT_EQ(variable(installer, "DIR"), "C:\\Old");
-    EXPECT_EQ(variable(installer, "MODE"), "2");
-    EXPECT_EQ(installer.isFinished(), 1);
+    const std::string tooLong = "The value is too long; the previous value is kept.\n";
+    struct Case {
+        std::string typed, refused;
+        const char *dir, *mode, *unnamed;
+    };
+    const Case cases[] = {
+        {"D:\\\\New\n\n2\n", "", "D:\\New", "2", "<undefined>"},
+        // Empty answers and the end of input keep the values.
+        {"\n", "", "C:\\Old", "1", "<undefined>"},
+        // The field whose condition is false is asked blank; its answer changes no field.
+        {"\nhidden\n\n", "", "C:\\Old", "1", "hidden"},
+        // A folder cut to fit would be another folder: the whole answer is refused.
+        {"D:\\" + std::string(600, 'x') + "\n\n2\n", tooLong, "C:\\Old", "2", "<undefined>"}};
+    for (const Case& test : cases) {
+        ConsoleInstaller installer(fieldPages());
+        installer.setVariable("DIR", "C:\\Old");
+        installer.setVariable("MODE", "1");
+        Console console(test.typed);
+        EXPECT_EQ(console.run(installer), "Starting installation.\nInstall to=C:\\Old\n" + kPrompt +
+                                              test.refused + "=\n" + kPrompt + "Mode=1\n" +
+                                              kPrompt + "Installation completed.\n");
+        EXPECT_EQ(variable(installer, "DIR"), test.dir) << test.typed;
+        EXPECT_EQ(variable(installer, "MODE"), test.mode) << test.typed;
+        EXPECT_EQ(variable(installer, ""), test.unnamed) << test.typed;
+        EXPECT_EQ(variable(installer, "DOCS"), "<undefined>") << test.typed;
+        EXPECT_EQ(installer.isFinished(), 1);
+        EXPECT_EQ(console.ui().isRunning(), 1);
+        console.ui().finish();
+        EXPECT_EQ(console.ui().isRunning(), 0);
+    }
 }
 
 TEST(ConsoleDialogue, QuietModeAsksNothingButStillPrintsItsLines) {
@@ -141,55 +136,45 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
     struct Case {
         ConsoleInstaller::Ending ending;
         const char* line;
+        int steps;
     };
-    const Case cases[] = {{ConsoleInstaller::kFinish, "Installation completed.\n"},
-                          {ConsoleInstaller::kFail, "Installation failed.\n"},
-                          {ConsoleInstaller::kCancel, "Installation was cancelled.\n"},
-                          {ConsoleInstaller::kRefuse, "Installation cannot continue.\n"}};
+    const Case cases[] = {{ConsoleInstaller::kFinish, "Installation completed.\n", 2},
+                          {ConsoleInstaller::kFail, "Installation failed.\n", 2},
+                          {ConsoleInstaller::kCancel, "Installation was cancelled.\n", 1},
+                          {ConsoleInstaller::kRefuse, "Installation cannot continue.\n", 1},
+                          // Finished by its first page, the wizard takes no step at all.
+                          {ConsoleInstaller::kFinishedAtOnce, "Installation completed.\n", 0}};
     for (const Case& test : cases) {
         ConsoleInstaller installer("<Welcome></Welcome><Finish></Finish>");
         installer.ending = test.ending;
-        Console console("");
-        EXPECT_EQ(console.run(installer), std::string("Starting installation.\n") + test.line);
+        if (test.ending == ConsoleInstaller::kFinishedAtOnce)
+            installer.finishNow();
+        EXPECT_EQ(Console("").run(installer), std::string("Starting installation.\n") + test.line);
+        EXPECT_EQ(installer.steps, test.steps) << test.line;
     }
-}
-
-TEST(ConsoleDialogue, AWizardFinishedByItsFirstPageTakesNoStep) {
-    ConsoleInstaller installer("<Welcome></Welcome><Finish></Finish>");
-    installer.finishNow();
-    Console console("");
-    EXPECT_EQ(console.run(installer), "Starting installation.\nInstallation completed.\n");
-    EXPECT_EQ(installer.steps, 0);
 }
 
 TEST(ConsoleQuestions, PromptsAndAnswersOfEachKind) {
+    const char* prompts[] = {"Type 'ok' or 'cancel': ", "Press <Enter>", "Type 'yes' or 'no' :"};
     struct Case {
         int kind;
-        const char* typed;
-        const char* prompt;
+        std::string typed;
         int result;
     };
-    const Case cases[] = {{0, "OK\n", "Type 'ok' or 'cancel': ", 1},
-                          {0, "cancel\n", "Type 'ok' or 'cancel': ", 0},
-                          {0, "o\n", "Type 'ok' or 'cancel': ", 0},
-                          {1, "anything\n", "Press <Enter>", 1},
-                          {2, "Yes\n", "Type 'yes' or 'no' :", 1},
-                          {2, "y\n", "Type 'yes' or 'no' :", 0},
-                          {2, "", "Type 'yes' or 'no' :", 0},
-                          {0, "", "Type 'ok' or 'cancel': ", 0},
-                          {7, "yes\n", "", 0}};
+    // The ok answer longer than the line buffer is read whole and is not "ok".
+    const Case cases[] = {{0, "OK\n", 1},       {0, "cancel\n", 0},
+                          {0, "o\n", 0},        {0, "ok" + std::string(700, ' ') + "\n", 0},
+                          {1, "anything\n", 1}, {2, "Yes\n", 1},
+                          {2, "y\n", 0},        {2, "", 0},
+                          {0, "", 0},           {7, "yes\n", 0}};
     for (const Case& test : cases) {
-        bool endOfInput = test.typed[0] == '\0';
-        Console console(endOfInput ? "" : std::string(test.typed) + "next\n");
+        bool endOfInput = test.typed.empty();
+        Console console(endOfInput ? "" : test.typed + "next\n");
         EXPECT_EQ(console.ui().ask("Question?", test.kind), test.result) << test.typed;
-        EXPECT_EQ(console.printed(), std::string("Question?\n") + test.prompt) << test.kind;
+        EXPECT_EQ(console.printed(),
+                  std::string("Question?\n") + (test.kind < 3 ? prompts[test.kind] : ""))
+            << test.kind;
         // Exactly one line was read, whatever the kind.
         EXPECT_EQ(console.unread(), endOfInput ? "" : "next\n") << test.typed;
     }
-}
-
-TEST(ConsoleQuestions, AnOverLongAnswerIsReadWholeAndCountsAsNegative) {
-    Console console("ok" + std::string(700, ' ') + "\nnext\n");
-    EXPECT_EQ(console.ui().ask("Go on?", InstallerUI::kAskOkCancel), 0);
-    EXPECT_EQ(console.unread(), "next\n");
 }
