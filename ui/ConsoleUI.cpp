@@ -12,12 +12,15 @@ bool ConsoleUI::readLine(char* line) {
         return true;
     }
     size_t length = std::strlen(line);
-    bool complete = length > 0 && line[length - 1] == '\n';
-    bool whole = complete || std::feof(input_);
+    bool whole = (length > 0 && line[length - 1] == '\n') || std::feof(input_);
     if (!whole) {
-        int c;
-        while ((c = std::fgetc(input_)) != EOF && c != '\n') {
-        }
+        // The buffer is full: the line is whole when only its line end is left to read.
+        int c = std::fgetc(input_);
+        if (c == '\r')
+            c = std::fgetc(input_);
+        whole = c == '\n' || c == EOF;
+        while (c != EOF && c != '\n')
+            c = std::fgetc(input_);
     }
     while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
         line[--length] = '\0';
