@@ -7,8 +7,16 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
 bash scripts/build.sh || exit 1
 
+# Test programs run by CTest and the other checks (engine images, fuzz targets) count one each;
+# the closing line counts the GoogleTest cases the programs report and the passed checks.
 passed=0
 failed=0
+checks=0
+# Every GoogleTest program writes its results here, so that the closing line counts test cases.
+results=$PWD/build/test-results
+rm -rf "$results"
+mkdir -p "$results"
+export GTEST_OUTPUT="xml:$results/"
 count_results() {
     local log=$1
     local line
@@ -25,7 +33,12 @@ count_results() {
 }
 
 echo "== engine images"
-if bash tests/check-binaries.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+if bash tests/check-binaries.sh; then
+    passed=$((passed + 1))
+    checks=$((checks + 1))
+else
+    failed=$((failed + 1))
+fi
 
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure 2>&1 | tee build/native-tests.log
@@ -41,6 +54,7 @@ for fuzzer in build/native/*Fuzz; do
         >build/"$name".log 2>&1; then
         echo "$name: passed ($(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' build/"$name".log | tail -1)s)"
         passed=$((passed + 1))
+        checks=$((checks + 1))
     else
         echo "$name: FAILED"
         tail -40 build/"$name".log
@@ -52,9 +66,15 @@ done
 echo "== Windows tests under wine64"
 . tests/wine/wine-env.sh
 wine_start
+# Wine's drive Z: is the root of this machine's file system.
+export GTEST_OUTPUT="xml:Z:${results//\//\\}\\"
 ctest --test-dir build/win64 --output-on-failure 2>&1 | tee build/windows-tests.log
 count_results build/windows-tests.log
 wine_stop
 
-echo "test programs: $passed passed, $failed failed"
+# A program that fails, or dies before writing its results, is counted as failed above.
+read -r case_total case_failed < <(sed -n 's/^<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)".*/\1 \2/p' \
+    "$results"/*.xml 2>/dev/null | awk '{ total += $1; bad += $2 } END { print total + 0, bad + 0 }')
+echo "test programs and checks: $passed passed, $failed failed"
+echo "tests: $((case_total - case_failed + checks)) passed, $((case_failed + failed)) failed"
 [ "$failed" -eq 0 ]
