@@ -4,7 +4,7 @@
 
 #include "package/BoundedText.h"
 #include "startup/Installer.h"
-#include "ui/InstallerUI.h"
+#include "ui/ConsoleUI.h"
 
 #include <string>
 #include <vector>
@@ -48,34 +48,15 @@ class PagesInstaller : public TestInstaller {
     }
 };
 
-class RecordingUI : public InstallerUI {
+// The console handler's operations do nothing and answer 0, except the ones recorded here.
+class RecordingUI : public ConsoleUI {
   public:
     int run() override {
         ++runs;
         return runResult;
     }
     int finish() override { return 0; }
-    int showFields(int) override { return 0; }
-    int showPage(int) override { return 0; }
-    int storeFields(int) override { return 0; }
-    int leavePage(int) override { return 0; }
     int confirmCancel() override { return 0; }
-    int setHelpCaption(const char*) override { return 0; }
-    int setBackCaption(const char*) override { return 0; }
-    int setNextCaption(const char*) override { return 0; }
-    int setCancelCaption(const char*) override { return 0; }
-    int enableHelp(int) override { return 0; }
-    int enableBack(int) override { return 0; }
-    int enableNext(int) override { return 0; }
-    int enableCancel(int) override { return 0; }
-    int showHelp(int) override { return 0; }
-    int showBack(int) override { return 0; }
-    int showNext(int) override { return 0; }
-    int showCancel(int) override { return 0; }
-    int setOverallProgress(int) override { return 0; }
-    int setCurrentProgress(int) override { return 0; }
-    int setStatusText(const char*) override { return 0; }
-    int processEvents(int, int, int, int) override { return 0; }
     int reportLine(int, int, const char*, int, int) override { return 0; }
     int ask(const char* text, int kind) override {
         questions.push_back(std::to_string(kind) + ":" + text);
