@@ -3,6 +3,7 @@
 // sets, the dialogs and fields and the default values, and then starting the UI.
 #include "startup/Installer.h"
 
+#include "engine/ActionLog.h"
 #include "ui/InstallerUI.h"
 
 #include <cstring>
@@ -35,13 +36,6 @@ char* readWholeFile(const char* path, size_t* length) {
     }
     std::fclose(file);
     return text;
-}
-
-void trimTrailingWhiteSpace(char* text) {
-    size_t length = std::strlen(text);
-    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\t' ||
-                          text[length - 1] == '\r' || text[length - 1] == '\n'))
-        text[--length] = '\0';
 }
 
 } // namespace
@@ -98,12 +92,10 @@ int Installer::readDescriptionFromActionLog(Log* log) {
     logMessage(log, "Reading installation file name from action log");
     char path[kPathLineSize];
     // A path line that does not fit would name a different file: it is refused.
-    if (std::fgets(path, sizeof path, actionLogFile_) == nullptr ||
-        (std::strchr(path, '\n') == nullptr && !std::feof(actionLogFile_))) {
+    if (!ActionLog::readLine(actionLogFile_, path, sizeof path)) {
         logMessage(log, "Could not obtain installation file from action log");
         return -1;
     }
-    trimTrailingWhiteSpace(path);
     logMessage(log, "Reading installation file");
     size_t length = 0;
     std::unique_ptr<char[]> text(readWholeFile(path, &length));

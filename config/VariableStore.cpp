@@ -1,71 +1,14 @@
 #include "config/VariableStore.h"
 
 #include "engine/ActionLog.h"
-
 #include "package/BoundedText.h"
 #include "package/Paths.h"
-#include "startup/Log.h"
 
-#include <cctype>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 // "VAR", a tab, a name, a tab, a value and the line end.
 constexpr int kSectionLineSize = 8 + VariableStore::kNameSize + VariableStore::kValueSize;
-
-// Reads one line into line[size] without its line end; false at the end of the stream or
-// when the line does not fit (a cut line would carry a cut value).
-bool readWholeLine(std::FILE* stream, char* line, int size) {
-    if (std::fgets(line, size, stream) == nullptr)
-        return false;
-    size_t length = std::strlen(line);
-    bool complete = length > 0 && line[length - 1] == '\n';
-    return complete || std::feof(stream);
-}
-
-void trimTrailingWhiteSpace(char* line) {
-    size_t length = std::strlen(line);
-    while (length > 0 && std::isspace(static_cast<unsigned char>(line[length - 1])))
-        line[--length] = '\0';
-}
-
-// "NUMVARS", a tab and a decimal count.
-bool parseCountLine(const char* line, int* count) {
-    static const char kPrefix[] = "NUMVARS\t";
-    if (std::strncmp(line, kPrefix, sizeof kPrefix - 1) != 0)
-        return false;
-    const char* digits = line + sizeof kPrefix - 1;
-    char* end = nullptr;
-    long value = std::strtol(digits, &end, 10);
-    if (end == digits || value > 0x7fffffffL || value < -0x7fffffffL)
-        return false;
-    *count = static_cast<int>(value);
-    return true;
-}
-
-// "VAR", a tab, a non-empty name up to the next tab, then optionally a tab and a value up to
-// the next tab.
-bool parseVariableLine(char* line, const char** name, const char** value) {
-    static const char kPrefix[] = "VAR\t";
-    if (std::strncmp(line, kPrefix, sizeof kPrefix - 1) != 0)
-        return false;
-    char* nameStart = line + sizeof kPrefix - 1;
-    size_t nameLength = std::strcspn(nameStart, "\t");
-    if (nameLength == 0)
-        return false;
-    *name = nameStart;
-    char* after = nameStart + nameLength;
-    if (*after == '\0') {
-        *value = after;
-        return true;
-    }
-    *after = '\0';
-    char* valueStart = after + 1;
-    valueStart[std::strcspn(valueStart, "\t")] = '\0';
-    *value = valueStart;
-    return true;
-}
 } // namespace
 
 int VariableStore::get(const char* name, char* out, int size) const {
@@ -151,18 +94,14 @@ int VariableStore::read(std::FILE* stream) {
         return -1;
     char line[kSectionLineSize];
     int announced = 0;
-    if (!readWholeLine(stream, line, sizeof line))
-        return -1;
-    trimTrailingWhiteSpace(line);
-    if (!parseCountLine(line, &announced))
+    if (!ActionLog::readLine(stream, line, sizeof line) ||
+        !ActionLog::parseVariableCount(line, &announced))
         return -1;
     for (int i = 0; i < announced; ++i) {
-        if (!readWholeLine(stream, line, sizeof line))
-            return -1;
-        trimTrailingWhiteSpace(line);
         const char* name = nullptr;
         const char* value = nullptr;
-        if (!parseVariableLine(line, &name, &value))
+        if (!ActionLog::readLine(stream, line, sizeof line) ||
+            !ActionLog::parseVariable(line, &name, &value))
             return -1;
         set(name, value);
     }

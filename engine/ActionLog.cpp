@@ -1,5 +1,7 @@
 #include "engine/ActionLog.h"
 
+#include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 int ActionLog::open(const char* path) {
@@ -51,4 +53,48 @@ bool ActionLog::writeIni(const char* subRecord) {
 
 bool ActionLog::writeShortcut(const char* subRecord) {
     return writeLine("%s%c%s", "SHORTCUT", '\t', subRecord);
+}
+
+bool ActionLog::readLine(std::FILE* stream, char* line, int size) {
+    if (stream == nullptr || std::fgets(line, size, stream) == nullptr)
+        return false;
+    size_t length = std::strlen(line);
+    bool whole = (length > 0 && line[length - 1] == '\n') || std::feof(stream);
+    while (length > 0 && std::isspace(static_cast<unsigned char>(line[length - 1])))
+        line[--length] = '\0';
+    return whole;
+}
+
+bool ActionLog::parseVariableCount(const char* line, int* count) {
+    static const char kPrefix[] = "NUMVARS\t";
+    if (std::strncmp(line, kPrefix, sizeof kPrefix - 1) != 0)
+        return false;
+    const char* digits = line + sizeof kPrefix - 1;
+    char* end = nullptr;
+    long value = std::strtol(digits, &end, 10);
+    if (end == digits || value > 0x7fffffffL || value < -0x7fffffffL)
+        return false;
+    *count = static_cast<int>(value);
+    return true;
+}
+
+bool ActionLog::parseVariable(char* line, const char** name, const char** value) {
+    static const char kPrefix[] = "VAR\t";
+    if (std::strncmp(line, kPrefix, sizeof kPrefix - 1) != 0)
+        return false;
+    char* nameStart = line + sizeof kPrefix - 1;
+    size_t nameLength = std::strcspn(nameStart, "\t");
+    if (nameLength == 0)
+        return false;
+    *name = nameStart;
+    char* after = nameStart + nameLength;
+    if (*after == '\0') {
+        *value = after;
+        return true;
+    }
+    *after = '\0';
+    char* valueStart = after + 1;
+    valueStart[std::strcspn(valueStart, "\t")] = '\0';
+    *value = valueStart;
+    return true;
 }

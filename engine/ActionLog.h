@@ -5,6 +5,8 @@
 
 #include "startup/Log.h"
 
+#include <cstdio>
+
 class ActionLog {
   public:
     // A line holds at most this many characters: room for a whole variable (255-byte name,
@@ -27,6 +29,14 @@ class ActionLog {
     bool writeEnvironment(const char* subRecord);
     bool writeIni(const char* subRecord);
     bool writeShortcut(const char* subRecord);
+
+    // Reading. One line without its line end and trailing white space; false at the end of the
+    // stream or when the line does not fit whole (a cut line would carry a cut path or value).
+    static bool readLine(std::FILE* stream, char* line, int size);
+    // "NUMVARS", a tab and a decimal count.
+    static bool parseVariableCount(const char* line, int* count);
+    // "VAR", a tab, a non-empty name, then optionally a tab and a value; splits the line in place.
+    static bool parseVariable(char* line, const char** name, const char** value);
 
   private:
     bool writeLine(const char* format, ...) KESTREL_PRINTF(2, 3);
