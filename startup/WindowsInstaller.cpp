@@ -31,19 +31,6 @@ int WindowsInstaller::isAppRunning(const char* moduleName) {
 
 // The operations below are the system changes that the later parts of the engine implement;
 // until then each answers as a change that could not be made, and nothing is touched.
-int WindowsInstaller::showHelpDocument(int) {
-    return 0;
-}
-int WindowsInstaller::isPreviousVersionInstalled() {
-    return 0;
-}
-int WindowsInstaller::uninstallPreviousVersion() {
-    return 1;
-}
-int WindowsInstaller::registerUninstall() {
-    return 1;
-}
-
 static int noChange(char* record, int capacity) {
     if (record != nullptr && capacity > 0)
         record[0] = '\0';

@@ -10,10 +10,6 @@ class WindowsInstaller : public Installer {
     ~WindowsInstaller() override = default;
 
     int makeTempFileName(char* out, int size) override;
-    int showHelpDocument(int unused) override;
-    int isPreviousVersionInstalled() override;
-    int uninstallPreviousVersion() override;
-    int registerUninstall() override;
     int isAppRunning(const char* moduleName) override;
     int changeEnvironment(const char* name, const char* value, int mode, char* record, int capacity,
                           InstallerUI* ui, int isPath) override;
