@@ -2,39 +2,39 @@
 # the builds differ only in which implementation of the platform classes they link.
 set(KESTREL_NEUTRAL_SOURCES
     package/BoundedText.cpp
+    package/ErrorList.cpp
     package/FileStream.cpp
+    package/Log.cpp
     package/WinFile.cpp
     package/Paths.cpp
+    package/Payload.cpp
     package/PayloadFormat.cpp
     package/PayloadIndex.cpp
-    package/InstallerPayload.cpp
-    startup/CommandLineOptions.cpp
-    startup/ErrorList.cpp
-    startup/Installer.cpp
-    startup/Log.cpp
-    startup/ProcessState.cpp
-    startup/RelaunchCommand.cpp
-    config/DescriptionLoader.cpp
-    config/XmlDocument.cpp
-    config/VariableStore.cpp
+    system/RecordingSystem.cpp
     config/ConditionEvaluator.cpp
-    config/InstallerVariables.cpp
+    config/DefaultValues.cpp
+    config/Description.cpp
     config/EntryNameIndex.cpp
-    config/InstallerDescription.cpp
-    config/InstallerDialogs.cpp
-    config/InstallerDefaults.cpp
-    ui/ConsoleUI.cpp
-    ui/RunningAppsCheck.cpp
-    ui/WizardDriver.cpp
+    config/FileList.cpp
+    config/PageList.cpp
+    config/VariableStore.cpp
+    config/XmlDocument.cpp
     engine/ActionLog.cpp
     engine/BackupFile.cpp
     engine/CheckSum.cpp
-    engine/InstallationItems.cpp
     engine/FileCopy.cpp
+    engine/InstallationItems.cpp
     engine/InstallationRun.cpp
-    engine/InstallerActions.cpp
+    engine/ProgramActions.cpp
     engine/RunReport.cpp
     engine/UninstallRun.cpp
+    ui/ConsoleUI.cpp
+    ui/RunningAppsCheck.cpp
+    ui/Wizard.cpp
+    startup/CommandLineOptions.cpp
+    startup/Installer.cpp
+    startup/ProcessState.cpp
+    startup/RelaunchCommand.cpp
 )
 
 set(KESTREL_HOST_SOURCES
@@ -50,8 +50,8 @@ set(KESTREL_WINDOWS_SOURCES
     package/PayloadMarker.cpp
     startup/AdminCheck.cpp
     startup/EntryPoint.cpp
-    startup/WindowsInstaller.cpp
     system/NamedEvent.cpp
+    system/win/WindowsSystem.cpp
     system/win/FileMover.cpp
     system/RunningPrograms.cpp
     system/win/RegistryReader.cpp

@@ -1,15 +1,9 @@
 #include "config/VariableStore.h"
 
-#include "engine/ActionLog.h"
 #include "package/BoundedText.h"
 #include "package/Paths.h"
 
 #include <cstring>
-
-namespace {
-// "VAR", a tab, a name, a tab, a value and the line end.
-constexpr int kSectionLineSize = 8 + VariableStore::kNameSize + VariableStore::kValueSize;
-} // namespace
 
 int VariableStore::get(const char* name, char* out, int size) const {
     if (name == nullptr)
@@ -78,32 +72,4 @@ int VariableStore::expand(const char* text, char* out, int size) const {
             ++text;
     }
     return kExpanded;
-}
-
-int VariableStore::write(ActionLog& log) const {
-    bool whole = log.writeVariableCount(variables_.count());
-    for (int i = 0; i < variables_.count(); ++i) {
-        if (!log.writeVariable(variables_[i].name, variables_[i].value))
-            whole = false;
-    }
-    return whole ? 0 : -1;
-}
-
-int VariableStore::read(std::FILE* stream) {
-    if (stream == nullptr)
-        return -1;
-    char line[kSectionLineSize];
-    int announced = 0;
-    if (!ActionLog::readLine(stream, line, sizeof line) ||
-        !ActionLog::parseVariableCount(line, &announced))
-        return -1;
-    for (int i = 0; i < announced; ++i) {
-        const char* name = nullptr;
-        const char* value = nullptr;
-        if (!ActionLog::readLine(stream, line, sizeof line) ||
-            !ActionLog::parseVariable(line, &name, &value))
-            return -1;
-        set(name, value);
-    }
-    return 0;
 }

@@ -8,10 +8,6 @@
 
 #include "package/RecordList.h"
 
-#include <cstdio>
-
-class ActionLog;
-
 struct Variable {
     char name[256];
     char value[1024];
@@ -45,13 +41,6 @@ class VariableStore {
 
     int count() const { return variables_.count(); }
     const Variable& at(int index) const { return variables_[index]; }
-
-    // The action log's variables section: a count line, then one line per variable.
-    // 0, or -1 when a line could not be written whole.
-    int write(ActionLog& log) const;
-    // Reads the section from the stream's current position. 0, or -1 at the first line that
-    // does not match; the variables read before it stay set.
-    int read(std::FILE* stream);
 
   private:
     RecordList<Variable> variables_;

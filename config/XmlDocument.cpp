@@ -84,7 +84,7 @@ void XmlDocument::release() {
     lastTopLevel_ = -1;
 }
 
-int XmlDocument::visit(int, int, void*, IndexList*) {
+int XmlDocument::visit(int, int, void*, IndexList*) const {
     return 0;
 }
 
@@ -251,7 +251,7 @@ int XmlDocument::getChildren(int parent, IndexList* list) const {
     return 0;
 }
 
-int XmlDocument::collectSubtree(int root, void* context, IndexList* list) {
+int XmlDocument::collectSubtree(int root, void* context, IndexList* list) const {
     if (!isValidIndex(root))
         return 0;
     int node = root;

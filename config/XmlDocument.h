@@ -47,7 +47,7 @@ class XmlDocument {
 
     // Hook called by collectSubtree for every element it reaches; a non-zero result stops the
     // walk and becomes its result.
-    virtual int visit(int root, int node, void* context, IndexList* list);
+    virtual int visit(int root, int node, void* context, IndexList* list) const;
 
     // 0, the file error code, or kShortRead. The document stays empty on failure.
     int loadFile(const char* path);
@@ -60,7 +60,7 @@ class XmlDocument {
     int getChildren(int parent, IndexList* list) const;
     // Pre-order walk of `node` and its descendants: each is appended to the list (when given)
     // and handed to visit. Returns the first non-zero visit result, else 0.
-    int collectSubtree(int node, void* context, IndexList* list);
+    int collectSubtree(int node, void* context, IndexList* list) const;
     // Exact, case-sensitive path below `parent`; every level must exist. -1 when not found.
     int findChildPath(int parent, const char* path) const;
     // Lenient path: considers only elements after `after`, starting under the parent of

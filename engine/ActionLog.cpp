@@ -1,5 +1,7 @@
 #include "engine/ActionLog.h"
 
+#include "config/VariableStore.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +35,15 @@ bool ActionLog::writeVariableCount(int count) {
 
 bool ActionLog::writeVariable(const char* name, const char* value) {
     return writeLine("VAR\t%s\t%s", name, value);
+}
+
+bool ActionLog::writeVariables(const VariableStore& variables) {
+    bool whole = writeVariableCount(variables.count());
+    for (int i = 0; i < variables.count(); ++i) {
+        if (!writeVariable(variables.at(i).name, variables.at(i).value))
+            whole = false;
+    }
+    return whole;
 }
 
 bool ActionLog::writeDirectory(int levelsCreated, const char* directory) {
@@ -96,5 +107,20 @@ bool ActionLog::parseVariable(char* line, const char** name, const char** value)
     char* valueStart = after + 1;
     valueStart[std::strcspn(valueStart, "\t")] = '\0';
     *value = valueStart;
+    return true;
+}
+
+bool ActionLog::readVariables(std::FILE* stream, VariableStore& variables) {
+    char line[kMaxLine + 2];
+    int announced = 0;
+    if (!readLine(stream, line, sizeof line) || !parseVariableCount(line, &announced))
+        return false;
+    for (int i = 0; i < announced; ++i) {
+        const char* name = nullptr;
+        const char* value = nullptr;
+        if (!readLine(stream, line, sizeof line) || !parseVariable(line, &name, &value))
+            return false;
+        variables.set(name, value);
+    }
     return true;
 }

@@ -3,9 +3,11 @@
 // lines, then one record per change: a kind word and its fields, separated by single TABs.
 #pragma once
 
-#include "startup/Log.h"
+#include "package/Log.h"
 
 #include <cstdio>
+
+class VariableStore;
 
 class ActionLog {
   public:
@@ -24,6 +26,8 @@ class ActionLog {
     bool writePath(const char* path);
     bool writeVariableCount(int count);
     bool writeVariable(const char* name, const char* value);
+    // The variables section: the count line, then one line per variable.
+    bool writeVariables(const VariableStore& variables);
     bool writeDirectory(int levelsCreated, const char* directory);
     bool writeFile(bool overwritten, const char* path);
     bool writeEnvironment(const char* subRecord);
@@ -37,6 +41,9 @@ class ActionLog {
     static bool parseVariableCount(const char* line, int* count);
     // "VAR", a tab, a non-empty name, then optionally a tab and a value; splits the line in place.
     static bool parseVariable(char* line, const char** name, const char** value);
+    // Reads the variables section from the stream's current position into the store. False at
+    // the first line that does not match; the variables read before it stay set.
+    static bool readVariables(std::FILE* stream, VariableStore& variables);
 
   private:
     bool writeLine(const char* format, ...) KESTREL_PRINTF(2, 3);

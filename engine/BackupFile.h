@@ -5,7 +5,7 @@
 #pragma once
 
 #include "package/WinFile.h"
-#include "startup/ErrorList.h"
+#include "package/ErrorList.h"
 
 #include <cstdint>
 

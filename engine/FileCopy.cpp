@@ -4,17 +4,21 @@
 #include "engine/BackupFile.h"
 #include "engine/CheckSum.h"
 #include "engine/RunReport.h"
+#include "config/ConditionEvaluator.h"
+#include "config/FileList.h"
+#include "config/VariableStore.h"
+#include "package/Payload.h"
 #include "package/Paths.h"
 #include "package/Platform.h"
 #include "package/WinFile.h"
-#include "startup/Installer.h"
 #include "ui/InstallerUI.h"
 
 #include <cstring>
 
-FileCopy::FileCopy(Installer& installer, InstallerUI& ui, ActionLog& actionLog, BackupFile& backup,
-                   int& errorFlag)
-    : installer_(installer), ui_(ui), actionLog_(actionLog), backup_(backup), error_(errorFlag) {}
+FileCopy::FileCopy(const FileList& files, const VariableStore& variables, const Payload& payload,
+                   InstallerUI& ui, ActionLog& actionLog, BackupFile& backup, int& errorFlag)
+    : files_(files), variables_(variables), payload_(payload), ui_(ui), actionLog_(actionLog),
+      backup_(backup), error_(errorFlag) {}
 
 FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
     info_ = info;
@@ -34,12 +38,11 @@ FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
 bool FileCopy::isSelected() const {
     if (info_.destination[0] == '\0')
         return false;
-    if (info_.condition[0] != '\0' && installer_.evaluateCondition(info_.condition) == 0)
+    if (ConditionEvaluator::evaluate(variables_, info_.condition) == 0)
         return false;
-    if (info_.fileSet < 0 || info_.fileSet >= installer_.fileSetCount())
+    if (info_.fileSet < 0 || info_.fileSet >= files_.fileSetCount())
         return true;
-    const char* setCondition = installer_.fileSet(info_.fileSet).condition;
-    return setCondition[0] == '\0' || installer_.evaluateCondition(setCondition) != 0;
+    return ConditionEvaluator::evaluate(variables_, files_.fileSet(info_.fileSet).condition) != 0;
 }
 
 // Within one file: folders, DIR record, backup, FILE record, content. The FILE record comes
@@ -63,8 +66,6 @@ FileCopy::Step FileCopy::install() {
         return Step::kStopped;
     if (!writeContent())
         return fail();
-    if (error_ == 0)
-        installer_.fileWritten(path_, info_);
     return Step::kDone;
 }
 
@@ -78,7 +79,7 @@ FileCopy::Step FileCopy::fail() {
 // and the full path must fit: a cut or unanchored path would put the file somewhere else.
 bool FileCopy::formPath() {
     char expanded[sizeof directory_];
-    if (installer_.expandVariables(info_.destination, expanded, sizeof expanded) != 0 ||
+    if (variables_.expand(info_.destination, expanded, sizeof expanded) != VariableStore::kExpanded ||
         !isFullPath(expanded) ||
         boundedFormat(directory_, sizeof directory_, "%s\\", expanded) < 0) {
         // Only shown: the report names the file as the description does.
@@ -102,14 +103,9 @@ void FileCopy::makeDirectory() {
 }
 
 bool FileCopy::unpack() {
-    uint32_t length = 0;
-    unsigned char* buffer = nullptr;
-    if (installer_.unpackEntry(info_.alias, &length, &buffer) != 0)
-        return false;
-    unpacked_.reset(buffer);
-    content_ = buffer;
-    length_ = length;
-    return true;
+    unpacked_ = payload_.unpack(info_.alias, &length_);
+    content_ = unpacked_.get();
+    return content_ != nullptr;
 }
 
 // Small text files may carry variable references. The unpacked buffer is terminated behind the
@@ -117,8 +113,7 @@ bool FileCopy::unpack() {
 void FileCopy::expandContent() {
     if (info_.expandVariables == 0 || length_ >= sizeof expanded_)
         return;
-    installer_.expandVariables(reinterpret_cast<const char*>(content_), expanded_,
-                               sizeof expanded_);
+    variables_.expand(reinterpret_cast<const char*>(content_), expanded_, sizeof expanded_);
     unpacked_.reset();
     content_ = reinterpret_cast<const unsigned char*>(expanded_);
     length_ = static_cast<uint32_t>(std::strlen(expanded_));

@@ -12,16 +12,18 @@
 
 class ActionLog;
 class BackupFile;
-class Installer;
+class FileList;
 class InstallerUI;
+class Payload;
+class VariableStore;
 
 class FileCopy {
   public:
     enum class Result { kSkipped, kContinue, kStop };
 
     // `errorFlag` is the run's: every failure sets it, and it is never cleared here.
-    FileCopy(Installer& installer, InstallerUI& ui, ActionLog& actionLog, BackupFile& backup,
-             int& errorFlag);
+    FileCopy(const FileList& files, const VariableStore& variables, const Payload& payload,
+             InstallerUI& ui, ActionLog& actionLog, BackupFile& backup, int& errorFlag);
 
     // Installs record `index` of `count`. kStop when the handler asked to end the file loop.
     Result perform(const FileInfo& info, int index, int count);
@@ -39,7 +41,9 @@ class FileCopy {
     bool writeContent();
     Step fail();
 
-    Installer& installer_;
+    const FileList& files_;
+    const VariableStore& variables_;
+    const Payload& payload_;
     InstallerUI& ui_;
     ActionLog& actionLog_;
     BackupFile& backup_;

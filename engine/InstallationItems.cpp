@@ -1,13 +1,15 @@
-// The environment, INI and shortcut items of the description: to come; until then a
-// description's items change nothing and record nothing.
-#include "startup/Installer.h"
+// To come: until then a description's items change nothing and record nothing.
+#include "engine/InstallationItems.h"
 
-int Installer::applyEnvironmentItems(ActionLog&, InstallerUI*) {
+int InstallationItems::applyEnvironmentItems() {
     return 0;
 }
-int Installer::applyIniItems(ActionLog&, InstallerUI*) {
+int InstallationItems::applyIniItems() {
     return 0;
 }
-int Installer::applyShortcutItems(ActionLog&, InstallerUI*) {
+int InstallationItems::applyShortcutItems() {
     return 0;
 }
+
+InstallationItems::InstallationItems(const XmlDocument&, const VariableStore&, SystemChanges&,
+                                     ActionLog&, InstallerUI&) {}

@@ -3,7 +3,11 @@
 #include "engine/FileCopy.h"
 #include "engine/RunReport.h"
 #include "package/Paths.h"
-#include "startup/Installer.h"
+#include "engine/InstallationItems.h"
+#include "engine/UninstallRun.h"
+#include "config/Description.h"
+#include "config/FileList.h"
+#include "system/SystemChanges.h"
 #include "system/FileMover.h"
 #include "ui/InstallerUI.h"
 
@@ -22,19 +26,15 @@ constexpr const char* kUndoQuestion =
     "system?\n";
 } // namespace
 
-int Installer::runInstallation(InstallerUI* ui) {
-    if (ui == nullptr)
-        return -1;
-    InstallationRun run(*this, *ui);
-    return run.perform();
-}
-
-InstallationRun::InstallationRun(Installer& installer, InstallerUI& ui)
-    : installer_(installer), ui_(ui), actionLog_(installer.actionLog_) {}
+InstallationRun::InstallationRun(const Description& description, const FileList& files,
+                                 VariableStore& variables, const Payload& payload,
+                                 SystemChanges& system, InstallerUI& ui)
+    : description_(description), files_(files), variables_(variables), payload_(payload),
+      system_(system), ui_(ui) {}
 
 int InstallationRun::perform() {
     if (!settlePreviousVersion()) {
-        installer_.cancelled_ = 1;
+        cancelled_ = true;
         return -1;
     }
     if (!openUndoFiles())
@@ -48,29 +48,29 @@ int InstallationRun::perform() {
     if (error_ != 0 && ui_.ask(kUndoQuestion, InstallerUI::kAskYesNo) == 1)
         return rollBack();
     moveIntoPlace();
-    installer_.registerUninstall();
+    system_.registerUninstall(productName_);
     return 0;
 }
 
 // False when the user chose to abort.
 bool InstallationRun::settlePreviousVersion() {
-    if (installer_.isPreviousVersionInstalled() == 0)
+    description_.getProductName(productName_, sizeof productName_);
+    if (system_.isPreviousVersionInstalled(productName_) == 0)
         return true;
-    char name[512] = {};
-    installer_.getProductName(name, sizeof name);
     // Only shown: a very long name may cut the question.
     char question[512] = {};
-    boundedFormat(question, sizeof question, kPreviousVersionQuestion, name);
+    boundedFormat(question, sizeof question, kPreviousVersionQuestion, productName_);
     if (ui_.ask(question, InstallerUI::kAskOkCancel) != 1)
         return false;
-    if (installer_.uninstallPreviousVersion() == 1 && installer_.isPreviousVersionInstalled() == 0)
+    if (system_.uninstallPreviousVersion(productName_) == 1 &&
+        system_.isPreviousVersionInstalled(productName_) == 0)
         return true;
     return ui_.ask(kPreviousVersionLeft, InstallerUI::kAskOkCancel) == 1;
 }
 
 // The action log and the backup file live under temporary names until the run is complete.
 bool InstallationRun::openUndoFiles() {
-    if (installer_.makeTempFileName(logPath_, sizeof logPath_) != 0)
+    if (system_.makeTempFileName(logPath_, sizeof logPath_) != 0)
         return false;
     // Without its action log a run could never be undone: it changes nothing.
     if (actionLog_.open(logPath_) != 0) {
@@ -78,7 +78,7 @@ bool InstallationRun::openUndoFiles() {
         std::remove(logPath_);
         return false;
     }
-    if (installer_.makeTempFileName(backupPath_, sizeof backupPath_) != 0) {
+    if (system_.makeTempFileName(backupPath_, sizeof backupPath_) != 0) {
         actionLog_.close();
         return false;
     }
@@ -90,32 +90,32 @@ bool InstallationRun::openUndoFiles() {
 
 void InstallationRun::writeLogHeader() {
     char descriptionPath[512] = {};
-    installer_.getUninstallXmlFile(descriptionPath, sizeof descriptionPath);
+    description_.getUninstallXmlFile(descriptionPath, sizeof descriptionPath);
     finalBackupNamed_ =
-        installer_.getInstallBackupFile(finalBackupPath_, sizeof finalBackupPath_) == 0;
+        description_.getInstallBackupFile(finalBackupPath_, sizeof finalBackupPath_) == 0;
     if (!actionLog_.writePath(descriptionPath) || !actionLog_.writePath(finalBackupPath_) ||
-        installer_.writeVariables(actionLog_) != 0)
+        !actionLog_.writeVariables(variables_))
         error_ = 1;
 }
 
 void InstallationRun::copyFiles() {
-    // The count is read on every pass: the list belongs to the installer object.
-    for (int i = 0; i < installer_.fileCount(); ++i) {
-        FileCopy copy(installer_, ui_, actionLog_, backup_, error_);
-        if (copy.perform(installer_.file(i), i, installer_.fileCount()) == FileCopy::Result::kStop)
+    for (int i = 0; i < files_.fileCount(); ++i) {
+        FileCopy copy(files_, variables_, payload_, ui_, actionLog_, backup_, error_);
+        if (copy.perform(files_.file(i), i, files_.fileCount()) == FileCopy::Result::kStop)
             break;
     }
 }
 
 void InstallationRun::applyItems() {
+    InstallationItems items(description_.document(), variables_, system_, actionLog_, ui_);
     ui_.setStatusText("Updating environment variables");
-    if (installer_.applyEnvironmentItems(actionLog_, &ui_) != 0)
+    if (items.applyEnvironmentItems() != 0)
         error_ = 1;
     ui_.setStatusText("Updating .ini files");
-    if (installer_.applyIniItems(actionLog_, &ui_) != 0)
+    if (items.applyIniItems() != 0)
         error_ = 1;
     ui_.setStatusText("Creating shortcuts");
-    if (installer_.applyShortcutItems(actionLog_, &ui_) != 0)
+    if (items.applyShortcutItems() != 0)
         error_ = 1;
 }
 
@@ -125,18 +125,18 @@ void InstallationRun::showFinalStatus() {
                                   : "The installation was successful.");
 }
 
-// The uninstall reads the action log through the installer's action-log stream, as it does
-// for a later uninstall; afterwards nothing of the run is left, not even its undo files.
+// The uninstall reads the temporary action log from its first line, as it reads the installed
+// one later; afterwards nothing of the run is left, not even its undo files.
 int InstallationRun::rollBack() {
-    installer_.actionLogFile_ = std::fopen(logPath_, "rb");
-    if (installer_.actionLogFile_ == nullptr) {
+    std::FILE* log = std::fopen(logPath_, "rb");
+    if (log == nullptr) {
         // Without the log nothing can be undone; the two files stay for whoever investigates.
         reportFormatted(ui_, "FAILED to open %s", logPath_);
         return -1;
     }
-    installer_.runUninstall(&ui_, backupPath_);
-    std::fclose(installer_.actionLogFile_);
-    installer_.actionLogFile_ = nullptr;
+    UninstallRun uninstall(description_.document(), variables_, system_, ui_);
+    uninstall.perform(log, backupPath_);
+    std::fclose(log);
     std::remove(logPath_);
     std::remove(backupPath_);
     return -1;
@@ -144,7 +144,7 @@ int InstallationRun::rollBack() {
 
 void InstallationRun::moveIntoPlace() {
     char finalLogPath[512] = {};
-    bool logNamed = installer_.getInstallLogFile(finalLogPath, sizeof finalLogPath) == 0;
+    bool logNamed = description_.getInstallLogFile(finalLogPath, sizeof finalLogPath) == 0;
     moveFile(logPath_, finalLogPath, logNamed);
     moveFile(backupPath_, finalBackupPath_, finalBackupNamed_);
 }

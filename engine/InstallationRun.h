@@ -8,16 +8,24 @@
 #include "engine/BackupFile.h"
 #include "package/BoundedText.h"
 
-class Installer;
+class Description;
+class FileList;
 class InstallerUI;
+class Payload;
+class SystemChanges;
+class VariableStore;
 
 class InstallationRun {
   public:
-    InstallationRun(Installer& installer, InstallerUI& ui);
+    InstallationRun(const Description& description, const FileList& files,
+                    VariableStore& variables, const Payload& payload, SystemChanges& system,
+                    InstallerUI& ui);
 
     // 0 when completed (also with errors the user chose to keep); -1 when cancelled at the
     // previous-version questions, without temporary files, or undone.
     int perform();
+    // The user aborted at the previous-version questions.
+    bool wasCancelled() const { return cancelled_; }
 
   private:
     bool settlePreviousVersion();
@@ -30,13 +38,20 @@ class InstallationRun {
     void moveIntoPlace();
     void moveFile(const char* from, const char* to, bool named);
 
-    Installer& installer_;
+    const Description& description_;
+    const FileList& files_;
+    VariableStore& variables_;
+    const Payload& payload_;
+    SystemChanges& system_;
     InstallerUI& ui_;
-    ActionLog actionLog_;
+    Log actionLogFile_;
+    ActionLog actionLog_{actionLogFile_};
     BackupFile backup_;
+    char productName_[512] = {};
     char logPath_[512] = {};
     char backupPath_[512] = {};
     char finalBackupPath_[512] = {};
     bool finalBackupNamed_ = false;
     int error_ = 0;
+    bool cancelled_ = false;
 };

@@ -1,7 +1,8 @@
-// The uninstall and the rollback: to come. Until then nothing is undone and the run counts as
-// failed.
-#include "startup/Installer.h"
+// To come: until then nothing is undone and the run counts as failed.
+#include "engine/UninstallRun.h"
 
-int Installer::runUninstall(InstallerUI*, const char*) {
+int UninstallRun::perform(std::FILE*, const char*) {
     return -1;
 }
+
+UninstallRun::UninstallRun(const XmlDocument&, VariableStore&, SystemChanges&, InstallerUI&) {}

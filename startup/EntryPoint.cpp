@@ -6,9 +6,10 @@
 #include "startup/AdminCheck.h"
 #include "startup/ProcessState.h"
 #include "startup/RelaunchCommand.h"
-#include "startup/WindowsInstaller.h"
+#include "startup/Installer.h"
 #include "system/NamedEvent.h"
 #include "system/RegistryKey.h"
+#include "system/WindowsSystem.h"
 #include "system/WinHandle.h"
 #include "ui/ConsoleUI.h"
 #include "ui/WindowUI.h"
@@ -55,8 +56,8 @@ int EntryPoint::run() {
     logMessage(log, "Loading riched20.dll");
     LoadLibraryA("riched20.dll");
 
-    WindowsInstaller installer;
-    installer.setDebugLog(log);
+    WindowsSystem system;
+    Installer installer(system);
     if (!AdminCheck::canWriteProgramFiles()) {
         if (state.gui != 0)
             MessageBoxA(nullptr, "This program requires administrative privileges",
@@ -88,7 +89,7 @@ void EntryPoint::readOptions() {
     options_.getString("uninstallFile", &uninstallFile_);
 }
 
-int EntryPoint::chooseRun(WindowsInstaller& installer) {
+int EntryPoint::chooseRun(Installer& installer) {
     if (uninstall_ != nullptr)
         return relaunchForUninstall();
     if (uninstallFile_ != nullptr)
@@ -96,13 +97,13 @@ int EntryPoint::chooseRun(WindowsInstaller& installer) {
     return install(installer);
 }
 
-InstallerUI* EntryPoint::selectUI(WindowsInstaller& installer) {
+InstallerUI* EntryPoint::selectUI(Installer& installer) {
     ProcessState& state = processState();
     if (state.gui != 0) {
-        windowUI.setInstaller(&installer);
+        windowUI.setWizard(&installer.wizard());
         return &windowUI;
     }
-    consoleUI.setInstaller(&installer);
+    consoleUI.setWizard(&installer.wizard());
     consoleUI.setQuiet(state.quiet);
     return &consoleUI;
 }
@@ -153,15 +154,16 @@ bool EntryPoint::deleteUninstallRegistration() {
     return RegDeleteKeyA(key.get(), uninstallApp_) == ERROR_SUCCESS;
 }
 
-int EntryPoint::realUninstall(WindowsInstaller& installer) {
+int EntryPoint::realUninstall(Installer& installer) {
     ProcessState& state = processState();
     logMessage(&state.debugLog, "Real uninstall");
     NamedEvent::signal(NamedEvent::kUninstallerStart);
     int result = installer.openPayload(uninstallFile_, 0, 1);
     if (result == 0)
-        result = installer.loadDescription(selectUI(installer), &state.debugLog);
+        result = installer.loadDescription(selectUI(installer), &state.debugLog, nullptr);
     installer.closePayload();
-    if (installer.isCancelled() == 0 && installer.isFinished() == 1 &&
+    Wizard& wizard = installer.wizard();
+    if (wizard.isCancelled() == 0 && wizard.isFinished() == 1 &&
         !deleteUninstallRegistration())
         result = 1;
     if (state.debug == 0)
@@ -170,7 +172,7 @@ int EntryPoint::realUninstall(WindowsInstaller& installer) {
     return result != 0 ? -1 : 0;
 }
 
-int EntryPoint::install(WindowsInstaller& installer) {
+int EntryPoint::install(Installer& installer) {
     ProcessState& state = processState();
     Log* log = &state.debugLog;
     int result = -1;
@@ -183,19 +185,20 @@ int EntryPoint::install(WindowsInstaller& installer) {
             InstallerUI* ui = selectUI(installer);
             if (state.gui != 0)
                 logMessage(log, "Running installation");
-            result = installer.loadDescription(ui, log);
+            result = installer.loadDescription(ui, log, state.configFile);
         }
     }
     logMessage(log, "Installation finished (res=%i)", result);
     installer.closePayload();
     // A deployment must be able to tell a completed installation from a failed, cancelled or
     // rolled-back one: only a wizard that reached its end without a failed run exits with 0.
-    bool completed = result == 0 && installer.isFinished() && !installer.isCancelled() &&
-                     installer.hasFailed() == 0;
+    Wizard& wizard = installer.wizard();
+    bool completed = result == 0 && wizard.isFinished() && !wizard.isCancelled() &&
+                     wizard.hasFailed() == 0;
     return completed ? 0 : -1;
 }
 
-int EntryPoint::openInstallPackage(WindowsInstaller& installer) {
+int EntryPoint::openInstallPackage(Installer& installer) {
     Log* log = &processState().debugLog;
     if (bin_ != nullptr) {
         int result = installer.openPayload(bin_, 0, 0);

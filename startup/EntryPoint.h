@@ -4,7 +4,7 @@
 
 #include "startup/CommandLineOptions.h"
 
-class WindowsInstaller;
+class Installer;
 class InstallerUI;
 
 class EntryPoint {
@@ -16,12 +16,12 @@ class EntryPoint {
 
   private:
     void readOptions();
-    int chooseRun(WindowsInstaller& installer);
+    int chooseRun(Installer& installer);
     int relaunchForUninstall();
-    int realUninstall(WindowsInstaller& installer);
-    int install(WindowsInstaller& installer);
-    int openInstallPackage(WindowsInstaller& installer);
-    InstallerUI* selectUI(WindowsInstaller& installer);
+    int realUninstall(Installer& installer);
+    int install(Installer& installer);
+    int openInstallPackage(Installer& installer);
+    InstallerUI* selectUI(Installer& installer);
     bool deleteUninstallRegistration();
     // Says what is wrong with the package: a console line, or a message box in gui mode.
     void reportPackageFailure(const char* path, int code);

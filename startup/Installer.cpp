@@ -1,71 +1,152 @@
-// The installer object's life and the base behaviour of the operations that no other folder
-// implements yet. The description's getters, variables, dialogs and fields are in config/, the
-// wizard's navigation in ui/.
 #include "startup/Installer.h"
 
-#include "package/BoundedText.h"
+#include "config/DefaultValues.h"
+#include "engine/ActionLog.h"
+#include "engine/InstallationRun.h"
+#include "engine/ProgramActions.h"
+#include "engine/UninstallRun.h"
+#include "package/Log.h"
+#include "package/PayloadFormat.h"
+#include "ui/InstallerUI.h"
 
-#include <cstring>
-
-Installer::Installer() = default;
-
-Installer::~Installer() {
-    releasePageElements();
-    releasePayload();
-    if (actionLogFile_ != nullptr)
-        std::fclose(actionLogFile_);
-}
+#include <memory>
+#include <new>
 
 namespace {
-template <typename Record> Record recordOrZero(const RecordList<Record>& list, int index) {
-    Record record;
-    std::memset(static_cast<void*>(&record), 0, sizeof record);
-    if (index >= 0 && index < list.count())
-        record = list[index];
-    return record;
+constexpr int kPathLineSize = 512;
+
+// The description file read whole, NUL-terminated; null on any failure.
+std::unique_ptr<char[]> readWholeFile(const char* path, size_t* length) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr)
+        return nullptr;
+    std::unique_ptr<char[]> text;
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        size = std::ftell(file);
+    if (size >= 0 && size < 0x7fffffffL && std::fseek(file, 0, SEEK_SET) == 0)
+        text.reset(new (std::nothrow) char[static_cast<size_t>(size) + 1]);
+    if (text && std::fread(text.get(), 1, static_cast<size_t>(size), file) ==
+                    static_cast<size_t>(size)) {
+        text[static_cast<size_t>(size)] = '\0';
+        *length = static_cast<size_t>(size);
+    } else {
+        text.reset();
+    }
+    std::fclose(file);
+    return text;
 }
 } // namespace
 
-int Installer::makeTempFileName(char*, int) {
-    return -1;
+Installer::Installer(SystemChanges& system)
+    : system_(system), wizard_(pages_, description_.document(), variables_, *this, system) {}
+
+Installer::~Installer() {
+    closePayload();
 }
 
-DialogInfo Installer::getDialog(int index) {
-    return recordOrZero(dialogs_, index);
-}
-int Installer::dialogCount() {
-    return dialogs_.count();
-}
-int Installer::currentDialog() {
-    return currentDialog_;
-}
-PageElement Installer::getElement(int index) {
-    return recordOrZero(elements_, index);
-}
-int Installer::elementCount() {
-    return elements_.count();
-}
-int Installer::fieldCount() {
-    return fields_.count();
-}
-int Installer::isCancelled() {
-    return cancelled_;
-}
-int Installer::isFinished() {
-    return finished_;
+int Installer::openPayload(const char* path, uint32_t offset, int uninstall) {
+    closePayload();
+    if (uninstall) {
+        actionLogFile_ = std::fopen(path, "rb");
+        return actionLogFile_ != nullptr ? payload::kOk : payload::kActionLogMissing;
+    }
+    return payload_.open(path, offset);
 }
 
-int Installer::showHelpDocument(int) {
+int Installer::closePayload() {
+    payload_.close();
+    if (actionLogFile_ != nullptr) {
+        std::fclose(actionLogFile_);
+        actionLogFile_ = nullptr;
+    }
     return 0;
 }
 
-int Installer::isPreviousVersionInstalled() {
+int Installer::loadDescription(InstallerUI* ui, Log* log, const char* configFile) {
+    if (ui == nullptr) {
+        logMessage(log, "No installer UI handler specified");
+        return -1;
+    }
+    if (readDescription(log) != 0)
+        return -1;
+    logMessage(log, "Getting product description");
+    if (!description_.hasProductDescription())
+        return -1;
+    logMessage(log, "Getting file sets");
+    files_.read(description_.document(), payload_, log);
+    logMessage(log, "Getting UI dialogs");
+    if (pages_.readDialogs(description_.document(), isUninstalling(), log) != 0)
+        return -1;
+    logMessage(log, "Getting fields");
+    pages_.readFields(description_.document(), isUninstalling(), log);
+    logMessage(log, "Initializing default values");
+    DefaultValues defaults(variables_, log);
+    // The uninstall takes the recorded values from the action log instead of a configuration.
+    if (defaults.initialize(description_.document(), isUninstalling() ? nullptr : configFile,
+                            ui) != 0)
+        return -1;
+    logMessage(log, "Starting installation UI");
+    wizard_.start();
+    int result = ui->run();
+    logMessage(log, "Ending installation UI");
+    ui->finish();
+    if (result != 0)
+        logMessage(log, "There were errors during the installation");
+    return result;
+}
+
+int Installer::readDescription(Log* log) {
+    return isUninstalling() ? readDescriptionFromActionLog(log) : readDescriptionFromPayload(log);
+}
+
+int Installer::readDescriptionFromPayload(Log* log) {
+    logMessage(log, "Decompressing installation file");
+    uint32_t length = 0;
+    std::unique_ptr<unsigned char[]> text = payload_.unpack("install.xml", &length);
+    if (!text) {
+        logMessage(log, "Error decompressing installation file");
+        logMessage(log, "Cannot continue due to error(s)");
+        return -1;
+    }
+    logMessage(log, "Parsing installation file");
+    description_.parse(reinterpret_cast<const char*>(text.get()), length);
     return 0;
 }
-int Installer::uninstallPreviousVersion() {
-    return 1;
+
+int Installer::readDescriptionFromActionLog(Log* log) {
+    logMessage(log, "Reading installation file name from action log");
+    char path[kPathLineSize];
+    // A path line that does not fit would name a different file: it is refused.
+    if (!ActionLog::readLine(actionLogFile_, path, sizeof path)) {
+        logMessage(log, "Could not obtain installation file from action log");
+        return -1;
+    }
+    logMessage(log, "Reading installation file");
+    size_t length = 0;
+    std::unique_ptr<char[]> text = readWholeFile(path, &length);
+    if (!text) {
+        logMessage(log, "Error reading installation file");
+        logMessage(log, "Cannot continue due to error(s)");
+        return -1;
+    }
+    logMessage(log, "Parsing installation file");
+    description_.parse(text.get(), length);
+    return 0;
 }
-int Installer::registerUninstall() {
-    return 1;
+
+int Installer::runCopyProgress(InstallerUI& ui, bool* cancelled) {
+    if (isUninstalling()) {
+        UninstallRun uninstall(description_.document(), variables_, system_, ui);
+        return uninstall.perform(actionLogFile_, nullptr);
+    }
+    InstallationRun run(description_, files_, variables_, payload_, system_, ui);
+    int result = run.perform();
+    *cancelled = run.wasCancelled();
+    return result;
 }
-void Installer::fileWritten(const char*, const FileInfo&) {}
+
+void Installer::runPostInstall(InstallerUI&) {
+    ProgramActions actions(description_.document(), variables_, system_);
+    actions.run("PostInstall");
+}

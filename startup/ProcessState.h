@@ -2,7 +2,7 @@
 // options, the debug log and what the graphical wizard needs from the start-up.
 #pragma once
 
-#include "startup/Log.h"
+#include "package/Log.h"
 
 struct ProcessState {
     int gui = 1;

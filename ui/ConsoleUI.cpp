@@ -1,6 +1,6 @@
 #include "ui/ConsoleUI.h"
 
-#include "startup/Installer.h"
+#include "ui/Wizard.h"
 
 #include <cstring>
 #include <strings.h>
@@ -28,11 +28,11 @@ bool ConsoleUI::readLine(char* line) {
 }
 
 void ConsoleUI::askFieldValues() {
-    for (int i = 0; i < installer_->fieldCount(); ++i) {
-        FieldInfo field = installer_->getField(i);
+    for (int i = 0; i < wizard_->fieldCount(); ++i) {
+        FieldInfo field = wizard_->getField(i);
         char value[kLineSize];
         std::memset(value, 0, sizeof value);
-        installer_->getVariable(field.variable, value, sizeof value);
+        wizard_->getVariable(field.variable, value, sizeof value);
         std::fprintf(output_, "%s=%s\n", field.label, value);
         std::fputs("Type new value or <Enter> to keep the default: ", output_);
         std::fflush(output_);
@@ -40,7 +40,7 @@ void ConsoleUI::askFieldValues() {
         // A value cut short (a folder, most often) would be a different value: it is refused
         // and the field keeps the one it had.
         bool whole = readLine(value);
-        if (value[0] != '\0' && (!whole || installer_->setVariable(field.variable, value) != 0))
+        if (value[0] != '\0' && (!whole || wizard_->setVariable(field.variable, value) != 0))
             std::fputs("The value is too long; the previous value is kept.\n", output_);
     }
 }
@@ -48,21 +48,21 @@ void ConsoleUI::askFieldValues() {
 int ConsoleUI::run() {
     running_ = 1;
     std::fputs("Starting installation.\n", output_);
-    if (installer_ == nullptr) {
+    if (wizard_ == nullptr) {
         std::fflush(output_);
         return -1;
     }
     if (!quiet_)
         askFieldValues();
-    installer_->showDialog(installer_->currentDialog(), this);
-    if (!installer_->isCancelled() && !installer_->isFinished()) {
+    wizard_->showDialog(wizard_->currentDialog(), this);
+    if (!wizard_->isCancelled() && !wizard_->isFinished()) {
         do {
-            if (installer_->nextDialog(this) != 0) {
+            if (wizard_->nextDialog(this) != 0) {
                 std::fputs("Installation cannot continue.\n", output_);
                 std::fflush(output_);
                 return 0;
             }
-        } while (!installer_->isCancelled() && !installer_->isFinished());
+        } while (!wizard_->isCancelled() && !wizard_->isFinished());
     }
     std::fputs(closingLine(), output_);
     std::fflush(output_);
@@ -71,9 +71,9 @@ int ConsoleUI::run() {
 
 // A run that failed (and was undone) must not read as a completed installation.
 const char* ConsoleUI::closingLine() const {
-    if (installer_->isCancelled())
+    if (wizard_->isCancelled())
         return "Installation was cancelled.\n";
-    if (installer_->hasFailed() != 0)
+    if (wizard_->hasFailed() != 0)
         return "Installation failed.\n";
     return "Installation completed.\n";
 }

@@ -6,14 +6,14 @@
 
 #include <cstdio>
 
-class Installer;
+class Wizard;
 
 class ConsoleUI : public InstallerUI {
   public:
     ConsoleUI(std::FILE* input = stdin, std::FILE* output = stdout)
         : input_(input), output_(output) {}
 
-    void setInstaller(Installer* installer) { installer_ = installer; }
+    void setWizard(Wizard* wizard) { wizard_ = wizard; }
     void setQuiet(int quiet) { quiet_ = quiet; }
     int isRunning() const { return running_; }
 
@@ -53,7 +53,7 @@ class ConsoleUI : public InstallerUI {
 
     std::FILE* input_;
     std::FILE* output_;
-    Installer* installer_ = nullptr;
+    Wizard* wizard_ = nullptr;
     int quiet_ = 0;
     int running_ = 0;
 };

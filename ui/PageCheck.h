@@ -2,12 +2,11 @@
 // may be passed over without stopping.
 #pragma once
 
-class Installer;
 class InstallerUI;
 
 class PageCheck {
   public:
     virtual ~PageCheck() = default;
     // Non-zero when the page may be left forward.
-    virtual int check(Installer* installer, InstallerUI* ui) = 0;
+    virtual int check(InstallerUI* ui) = 0;
 };

@@ -1,6 +1,6 @@
 #include "ui/RunningAppsCheck.h"
 
-#include "startup/Installer.h"
+#include "system/SystemChanges.h"
 #include "ui/InstallerUI.h"
 
 #include <cstring>
@@ -10,18 +10,13 @@ RunningAppsCheck::~RunningAppsCheck() {
     clearNames();
 }
 
-RunningAppsCheck& RunningAppsCheck::instance() {
-    static RunningAppsCheck check;
-    return check;
-}
-
-int RunningAppsCheck::check(Installer* installer, InstallerUI* ui) {
-    if (installer == nullptr || ui == nullptr || names_.count() == 0)
+int RunningAppsCheck::check(InstallerUI* ui) {
+    if (ui == nullptr || names_.count() == 0)
         return 1;
     int result = 1;
     // Every name is tested, so that the user sees all the programs to close at once.
     for (int i = 0; i < names_.count(); ++i) {
-        if (installer->isAppRunning(names_[i]) == 0)
+        if (system_.isAppRunning(names_[i]) == 0)
             continue;
         if (report_ != 0)
             ui->reportLine(0, 0, names_[i], 0, 0);

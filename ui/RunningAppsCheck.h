@@ -1,22 +1,22 @@
 // The handler of a "RunningApps" page: holds the user there while any of the page's programs
-// runs. One object serves the whole process; the page fills its list each time it is shown.
+// runs. The wizard keeps one; the page fills its list each time it is shown.
 #pragma once
 
 #include "package/RecordList.h"
 #include "ui/PageCheck.h"
 
+class SystemChanges;
+
 class RunningAppsCheck : public PageCheck {
   public:
-    RunningAppsCheck() : names_(kGrowStep) {}
+    explicit RunningAppsCheck(SystemChanges& system) : system_(system), names_(kGrowStep) {}
     ~RunningAppsCheck() override;
     RunningAppsCheck(const RunningAppsCheck&) = delete;
     RunningAppsCheck& operator=(const RunningAppsCheck&) = delete;
 
-    static RunningAppsCheck& instance();
-
-    // Passes (1) with no installer, no handler or no names; otherwise tests every name and
-    // fails (0) when any of them runs, reporting each running one while reporting is on.
-    int check(Installer* installer, InstallerUI* ui) override;
+    // Passes (1) with no handler or no names; otherwise tests every name and fails (0) when any
+    // of them runs, reporting each running one while reporting is on.
+    int check(InstallerUI* ui) override;
 
     void clearNames();
     // False when memory runs out; the list is then as it was.
@@ -27,6 +27,7 @@ class RunningAppsCheck : public PageCheck {
 
   private:
     static constexpr int kGrowStep = 100;
+    SystemChanges& system_;
     RecordList<char*> names_;
     int report_ = 0;
 };

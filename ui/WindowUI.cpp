@@ -3,7 +3,7 @@
 #include <windows.h>
 
 int WindowUI::run() {
-    return installer_ == nullptr ? -1 : 0;
+    return wizard_ == nullptr ? -1 : 0;
 }
 
 int WindowUI::confirmCancel() {

@@ -4,17 +4,17 @@
 
 #include "ui/InstallerUI.h"
 
-class Installer;
+class Wizard;
 
 class WindowUI : public InstallerUI {
   public:
-    void setInstaller(Installer* installer) { installer_ = installer; }
+    void setWizard(Wizard* wizard) { wizard_ = wizard; }
 
     int run() override;
     int finish() override { return 0; }
     int showFields(int) override { return 0; }
     int showPage(int) override { return 0; }
-    int storeFields(int) override { return installer_ == nullptr ? -1 : 0; }
+    int storeFields(int) override { return wizard_ == nullptr ? -1 : 0; }
     int leavePage(int) override { return 0; }
     int confirmCancel() override;
     int setHelpCaption(const char*) override { return 0; }
@@ -37,5 +37,5 @@ class WindowUI : public InstallerUI {
     int ask(const char* text, int kind) override;
 
   private:
-    Installer* installer_ = nullptr;
+    Wizard* wizard_ = nullptr;
 };

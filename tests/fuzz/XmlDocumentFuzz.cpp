@@ -8,7 +8,7 @@
 namespace {
 class CountingDocument : public XmlDocument {
   public:
-    int visit(int, int node, void*, IndexList*) override { return node == stopAt ? 1 : 0; }
+    int visit(int, int node, void*, IndexList*) const override { return node == stopAt ? 1 : 0; }
     int stopAt = -1;
 };
 } // namespace

@@ -1,7 +1,7 @@
 #include "config/VariableStore.h"
 #include "engine/ActionLog.h"
 
-#include "startup/Log.h"
+#include "package/Log.h"
 
 #include "../TempFolder.h"
 

@@ -147,11 +147,11 @@ TEST(XmlDocumentPaths, LenientSearchAfterAnIndexAndIterationByName) {
 namespace {
 class RecordingDocument : public XmlDocument {
   public:
-    int visit(int root, int node, void* context, IndexList*) override {
+    int visit(int root, int node, void* context, IndexList*) const override {
         visits += std::to_string(root) + ":" + std::to_string(node) + " ";
         return node == *static_cast<int*>(context) ? 7 : 0;
     }
-    std::string visits;
+    mutable std::string visits;
 };
 } // namespace
 

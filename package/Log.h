@@ -3,7 +3,7 @@
 #pragma once
 
 #include "package/BoundedText.h"
-#include "startup/LogBase.h"
+#include "package/LogBase.h"
 
 #include <ctime>
 #include <memory>

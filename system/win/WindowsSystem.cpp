@@ -1,12 +1,11 @@
-#include "startup/WindowsInstaller.h"
+#include "system/WindowsSystem.h"
 
 #include "package/BoundedText.h"
-#include "startup/ProcessState.h"
 #include "system/RunningPrograms.h"
 
 #include <windows.h>
 
-int WindowsInstaller::makeTempFileName(char* out, int size) {
+int WindowsSystem::makeTempFileName(char* out, int size) {
     ++tempCounter_;
     char directory[256];
     DWORD length = GetTempPathA(sizeof directory, directory);
@@ -20,12 +19,7 @@ int WindowsInstaller::makeTempFileName(char* out, int size) {
     return 0;
 }
 
-int WindowsInstaller::getConfigFile(char* out, int size) {
-    // A cut name would name a different file: refuse it.
-    return copyText(out, size, processState().configFile) == 0 ? 0 : -1;
-}
-
-int WindowsInstaller::isAppRunning(const char* moduleName) {
+int WindowsSystem::isAppRunning(const char* moduleName) {
     return RunningPrograms::isRunning(moduleName) ? 1 : 0;
 }
 
@@ -37,30 +31,39 @@ static int noChange(char* record, int capacity) {
     return 0;
 }
 
-int WindowsInstaller::changeEnvironment(const char*, const char*, int, char* record, int capacity,
+int WindowsSystem::changeEnvironment(const char*, const char*, int, char* record, int capacity,
                                         InstallerUI*, int) {
     return noChange(record, capacity);
 }
-int WindowsInstaller::undoEnvironmentChange(const char*, InstallerUI*) {
+int WindowsSystem::undoEnvironmentChange(const char*, InstallerUI*) {
     return 0;
 }
-int WindowsInstaller::broadcastEnvironmentChange() {
+int WindowsSystem::broadcastEnvironmentChange() {
     return 1;
 }
-int WindowsInstaller::changeIniFile(const char*, const char*, const char*, const char*, int,
+int WindowsSystem::changeIniFile(const char*, const char*, const char*, const char*, int,
                                     char* record, int capacity, InstallerUI*, int, const char*) {
     return noChange(record, capacity);
 }
-int WindowsInstaller::undoIniChange(const char*, InstallerUI*) {
+int WindowsSystem::undoIniChange(const char*, InstallerUI*) {
     return 0;
 }
-int WindowsInstaller::createShortcut(int, const char*, const char*, const char*, const char*,
+int WindowsSystem::createShortcut(int, const char*, const char*, const char*, const char*,
                                      const char*, char* record, int capacity, InstallerUI*) {
     return noChange(record, capacity);
 }
-int WindowsInstaller::undoShortcut(const char*, InstallerUI*) {
+int WindowsSystem::undoShortcut(const char*, InstallerUI*) {
     return 0;
 }
-int WindowsInstaller::launch(const char*, int, const char*) {
+int WindowsSystem::launch(const char*, int, const char*) {
     return 0;
+}
+int WindowsSystem::isPreviousVersionInstalled(const char*) {
+    return 0;
+}
+int WindowsSystem::uninstallPreviousVersion(const char*) {
+    return 1;
+}
+int WindowsSystem::registerUninstall(const char*) {
+    return 1;
 }

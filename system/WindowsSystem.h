@@ -1,14 +1,11 @@
-// The installer object on Windows: temporary names, the configuration file option and every
-// system change (environment, INI files, shortcuts, launching, running programs).
+// The system changes on Windows: temporary names, running programs, and (to come) the
+// environment, INI files, shortcuts, launching and the uninstall registration.
 #pragma once
 
-#include "startup/Installer.h"
+#include "system/SystemChanges.h"
 
-class WindowsInstaller : public Installer {
+class WindowsSystem : public SystemChanges {
   public:
-    WindowsInstaller() = default;
-    ~WindowsInstaller() override = default;
-
     int makeTempFileName(char* out, int size) override;
     int isAppRunning(const char* moduleName) override;
     int changeEnvironment(const char* name, const char* value, int mode, char* record, int capacity,
@@ -24,7 +21,9 @@ class WindowsInstaller : public Installer {
                        InstallerUI* ui) override;
     int undoShortcut(const char* record, InstallerUI* ui) override;
     int launch(const char* file, int asDocument, const char* arguments) override;
-    int getConfigFile(char* out, int size) override;
+    int isPreviousVersionInstalled(const char* productName) override;
+    int uninstallPreviousVersion(const char* productName) override;
+    int registerUninstall(const char* productName) override;
 
     int tempNamesIssued() const { return tempCounter_; }
 

@@ -1,4 +1,4 @@
-#include "startup/ErrorList.h"
+#include "package/ErrorList.h"
 
 #include <gtest/gtest.h>
 

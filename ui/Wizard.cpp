@@ -5,12 +5,16 @@
 // Pages that are passed over (a false condition, or a "RunningApps" page with nothing running)
 // are stepped over in loops that move strictly in one direction, so no description can make a
 // step go on for ever.
-#include "startup/Installer.h"
+#include "ui/Wizard.h"
 
+#include "config/ConditionEvaluator.h"
+#include "config/PageList.h"
+#include "config/VariableStore.h"
+#include "config/XmlDocument.h"
 #include "package/BoundedText.h"
 #include "ui/InstallerUI.h"
 #include "ui/PageCheck.h"
-#include "ui/RunningAppsCheck.h"
+#include "ui/WizardSteps.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -81,57 +85,107 @@ char* textWithLineBreaks(const char* text) {
 }
 } // namespace
 
-int Installer::firstDialog() {
+Wizard::Wizard(PageList& pages, const XmlDocument& description, VariableStore& variables,
+               WizardSteps& steps, SystemChanges& system)
+    : pages_(pages), description_(description), variables_(variables), steps_(steps),
+      runningApps_(system), elements_(5) {}
+
+Wizard::~Wizard() {
+    releasePageElements();
+}
+
+DialogInfo Wizard::getDialog(int index) const {
+    return pages_.dialog(index);
+}
+
+int Wizard::dialogCount() const {
+    return pages_.dialogCount();
+}
+
+PageElement Wizard::getElement(int index) const {
+    PageElement element;
+    std::memset(static_cast<void*>(&element), 0, sizeof element);
+    if (index >= 0 && index < elements_.count())
+        element = elements_[index];
+    return element;
+}
+
+FieldInfo Wizard::getField(int index) const {
+    return pages_.field(index, variables_);
+}
+
+int Wizard::fieldCount() const {
+    return pages_.fieldCount();
+}
+
+int Wizard::getVariable(const char* name, char* out, int size) const {
+    return variables_.get(name, out, size);
+}
+
+int Wizard::setVariable(const char* name, const char* value) {
+    return variables_.set(name, value);
+}
+
+int Wizard::showHelpDocument(int) {
+    return steps_.showHelpDocument();
+}
+
+int Wizard::firstDialog() const {
     return searchForward(0);
 }
 
-int Installer::lastDialog() {
-    return searchBackward(dialogs_.count() - 1);
+int Wizard::lastDialog() const {
+    return searchBackward(pages_.dialogCount() - 1);
 }
 
-int Installer::searchForward(int from) {
-    for (int i = from < 0 ? 0 : from; i < dialogs_.count(); ++i) {
-        if (dialogs_[i].special == 0)
+int Wizard::searchForward(int from) const {
+    for (int i = from < 0 ? 0 : from; i < pages_.dialogCount(); ++i) {
+        if (pages_.dialog(i).special == 0)
             return i;
     }
     return -1;
 }
 
-int Installer::searchBackward(int from) {
-    for (int i = from < dialogs_.count() ? from : dialogs_.count() - 1; i >= 0; --i) {
-        if (dialogs_[i].special == 0)
+int Wizard::searchBackward(int from) const {
+    int count = pages_.dialogCount();
+    for (int i = from < count ? from : count - 1; i >= 0; --i) {
+        if (pages_.dialog(i).special == 0)
             return i;
     }
     return -1;
+}
+
+bool Wizard::isNamed(int index, const char* name) const {
+    return std::strcmp(pages_.dialog(index).name, name) == 0;
 }
 
 // The last page Next can reach, or a page behind it (a special one, reached by substitution or
 // shown first): Next finishes the wizard there instead of looking for a page that is not there.
-bool Installer::isWizardEnd(int index, int last) {
-    return index >= last || index == dialogs_.count() - 1;
+bool Wizard::isWizardEnd(int index, int last) const {
+    return index >= last || index == pages_.dialogCount() - 1;
 }
 
-int Installer::showDialog(int index, InstallerUI* ui) {
-    if (ui == nullptr || index < 0 || index >= dialogs_.count())
+int Wizard::showDialog(int index, InstallerUI* ui) {
+    if (ui == nullptr || index < 0 || index >= pages_.dialogCount())
         return -1;
     releasePageElements();
     ui->leavePage(currentDialog_);
     setWizardButtons(index, ui);
-    if (std::strcmp(dialogs_[index].name, "Finish") == 0 && index + 1 < dialogs_.count() &&
-        failed_ != 0 && std::strcmp(dialogs_[index + 1].name, "BadFinish") == 0)
+    if (isNamed(index, "Finish") && index + 1 < pages_.dialogCount() && failed_ != 0 &&
+        isNamed(index + 1, "BadFinish"))
         ++index;
     readPageElements(index);
     currentDialog_ = index;
     ui->storeFields(index);
     ui->showPage(index);
-    if (std::strcmp(dialogs_[index].name, "CopyProgress") == 0)
+    if (isNamed(index, "CopyProgress"))
         runCopyProgress(ui);
-    if (std::strcmp(dialogs_[index].name, "RunningApps") == 0)
+    if (isNamed(index, "RunningApps"))
         attachRunningAppsCheck(index, ui);
     return 0;
 }
 
-void Installer::setWizardButtons(int index, InstallerUI* ui) {
+void Wizard::setWizardButtons(int index, InstallerUI* ui) {
     if (isWizardEnd(index, lastDialog())) {
         ui->setNextCaption("Finish");
         ui->enableNext(1);
@@ -141,7 +195,7 @@ void Installer::setWizardButtons(int index, InstallerUI* ui) {
         return;
     }
     bool isFirst = index == firstDialog();
-    if (std::strcmp(dialogs_[index].name, "License") == 0) {
+    if (isNamed(index, "License")) {
         ui->setNextCaption("I agree");
         ui->setCancelCaption("I disagree");
         if (isFirst) {
@@ -158,22 +212,22 @@ void Installer::setWizardButtons(int index, InstallerUI* ui) {
     ui->enableCancel(1);
 }
 
-void Installer::releasePageElements() {
+void Wizard::releasePageElements() {
     for (int i = 0; i < elements_.count(); ++i)
         delete[] elements_[i].text;
     elements_.clear();
 }
 
-void Installer::readPageElements(int page) {
+void Wizard::readPageElements(int page) {
     IndexList children;
-    description_.getChildren(dialogs_[page].elementIndex, &children);
+    description_.getChildren(pages_.dialog(page).elementIndex, &children);
     for (int i = 0; i < children.count(); ++i) {
         int node = children[i];
         int kind = valueNamed(kElementKinds, description_.nodeName(node));
         if (kind == 0)
             continue;
         const char* condition = description_.getAttribute(node, "Condition");
-        if (condition != nullptr && evaluateCondition(condition) == 0)
+        if (condition != nullptr && ConditionEvaluator::evaluate(variables_, condition) == 0)
             continue;
         const char* x = description_.getAttribute(node, "x");
         const char* y = description_.getAttribute(node, "y");
@@ -203,14 +257,17 @@ void Installer::readPageElements(int page) {
 // Runs the installation (or the uninstall) the first time the page is shown. Shown again, for
 // example through Back from a later page, it keeps the result of that run: a second run would
 // install over the first one's files and back up its own copies.
-void Installer::runCopyProgress(InstallerUI* ui) {
+void Wizard::runCopyProgress(InstallerUI* ui) {
     if (copyProgressDone_ == 0) {
         copyProgressDone_ = 1;
         ui->enableBack(0);
         ui->enableNext(0);
         ui->enableHelp(0);
         ui->enableCancel(0);
-        failed_ = isUninstalling() ? runUninstall(ui, nullptr) : runInstallation(ui);
+        bool cancelled = false;
+        failed_ = steps_.runCopyProgress(*ui, &cancelled);
+        if (cancelled)
+            cancelled_ = 1;
     }
     ui->enableBack(0);
     ui->enableNext(1);
@@ -218,47 +275,47 @@ void Installer::runCopyProgress(InstallerUI* ui) {
     ui->enableCancel(1);
 }
 
-void Installer::attachRunningAppsCheck(int page, InstallerUI* ui) {
-    RunningAppsCheck& check = RunningAppsCheck::instance();
-    check.clearNames();
+void Wizard::attachRunningAppsCheck(int page, InstallerUI* ui) {
+    runningApps_.clearNames();
     IndexList children;
-    description_.getChildren(dialogs_[page].elementIndex, &children);
+    description_.getChildren(pages_.dialog(page).elementIndex, &children);
     for (int i = 0; i < children.count(); ++i) {
         const char* name = description_.nodeText(children[i]);
+        // A name that finds no memory is not tested; the page then holds nobody for it.
         if (strcasecmp(description_.nodeName(children[i]), "TestApp") == 0 && name != nullptr &&
-            name[0] != '\0' && !check.addName(name))
-            logMessage(debugLog_, "No memory for the program name \"%s\"", name);
+            name[0] != '\0')
+            runningApps_.addName(name);
     }
-    dialogs_[page].pageCheck = &check;
-    check.setReporting(1);
-    check.check(this, ui);
-    check.setReporting(0);
+    pages_.setPageCheck(page, &runningApps_);
+    runningApps_.setReporting(1);
+    runningApps_.check(ui);
+    runningApps_.setReporting(0);
 }
 
-bool Installer::isPassedOver(int index, InstallerUI* ui) {
-    if (index < 0 || index >= dialogs_.count())
+bool Wizard::isPassedOver(int index, InstallerUI* ui) {
+    if (index < 0 || index >= pages_.dialogCount())
         return false;
-    const DialogInfo& dialog = dialogs_[index];
-    if (dialog.condition[0] != '\0' && evaluateCondition(dialog.condition) == 0)
+    DialogInfo dialog = pages_.dialog(index);
+    if (ConditionEvaluator::evaluate(variables_, dialog.condition) == 0)
         return true;
-    return dialog.pageCheck != nullptr && dialog.pageCheck->check(this, ui) != 0;
+    return dialog.pageCheck != nullptr && dialog.pageCheck->check(ui) != 0;
 }
 
-int Installer::nextDialog(InstallerUI* ui) {
+int Wizard::nextDialog(InstallerUI* ui) {
     if (ui == nullptr)
         return -1;
     int last = lastDialog();
     // Only the page the user is on can hold them; a page passed over by its condition never
     // does, even if it lists a program that runs.
     PageCheck* check = getDialog(currentDialog_).pageCheck;
-    if (!isWizardEnd(currentDialog_, last) && check != nullptr && check->check(this, ui) == 0) {
+    if (!isWizardEnd(currentDialog_, last) && check != nullptr && check->check(ui) == 0) {
         showDialog(currentDialog_, ui);
         return -1;
     }
     for (;;) {
         if (isWizardEnd(currentDialog_, last)) {
-            if (failed_ == 0 && !isUninstalling())
-                runActions(ui, "PostInstall");
+            if (failed_ == 0 && !steps_.isUninstalling())
+                steps_.runPostInstall(*ui);
             finished_ = 1;
             return 0;
         }
@@ -269,7 +326,7 @@ int Installer::nextDialog(InstallerUI* ui) {
     }
 }
 
-int Installer::previousDialog(InstallerUI* ui) {
+int Wizard::previousDialog(InstallerUI* ui) {
     if (ui == nullptr)
         return -1;
     int first = firstDialog();
@@ -294,7 +351,7 @@ int Installer::previousDialog(InstallerUI* ui) {
     return 0;
 }
 
-int Installer::cancelDialog(InstallerUI* ui) {
+int Wizard::cancelDialog(InstallerUI* ui) {
     if (ui == nullptr)
         return -1;
     if (ui->confirmCancel() != 0)

@@ -1,8 +1,9 @@
-// The variables' initial values: the description's DefValues, then those of the optional
-// configuration file, which override them.
-#include "startup/Installer.h"
+#include "config/DefaultValues.h"
 
+#include "config/VariableStore.h"
+#include "config/XmlDocument.h"
 #include "package/BoundedText.h"
+#include "package/Log.h"
 #include "system/RegistryReader.h"
 #include "ui/InstallerUI.h"
 
@@ -10,14 +11,12 @@
 #include <strings.h>
 
 namespace {
-constexpr int kConfigPathSize = 512;
-
 bool isNameCharacter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
 } // namespace
 
-int Installer::applyDefaultValues(XmlDocument& document) {
+int DefaultValues::apply(const XmlDocument& document) {
     int defaults = document.findNextByName("DefValues", -1);
     if (defaults < 0)
         return -1;
@@ -25,14 +24,13 @@ int Installer::applyDefaultValues(XmlDocument& document) {
     document.collectSubtree(defaults, nullptr, &nodes);
     for (int i = 0; i < nodes.count(); ++i) {
         if (strcasecmp(document.nodeName(nodes[i]), "Value") == 0)
-            applyDefaultValue(document, nodes[i]);
+            applyValue(document, nodes[i]);
     }
     return 0;
 }
 
-// Sets the variable of one Value element; a value that cannot be obtained whole leaves the
-// variable as it was. 0 when the variable was set.
-int Installer::applyDefaultValue(XmlDocument& document, int node) {
+// 0 when the variable was set.
+int DefaultValues::applyValue(const XmlDocument& document, int node) {
     const char* type = document.getAttribute(node, "DataType");
     const char* name = document.getAttribute(node, "Name");
     if (type == nullptr || name == nullptr)
@@ -50,7 +48,7 @@ int Installer::applyDefaultValue(XmlDocument& document, int node) {
     } else {
         return -1;
     }
-    if (setVariable(name, value) != 0) {
+    if (variables_.set(name, value) != 0) {
         logMessage(debugLog_, "Skipping default value of \"%s\": the name or value is too long",
                    name);
         return -1;
@@ -60,7 +58,7 @@ int Installer::applyDefaultValue(XmlDocument& document, int node) {
 
 // Literal values refer to variables as a dollar sign and a run of name characters. -1 when a
 // referenced variable is not defined or the result does not fit whole.
-int Installer::expandDollarReferences(const char* text, char* out, int size) {
+int DefaultValues::expandDollarReferences(const char* text, char* out, int size) const {
     int used = 0;
     out[0] = '\0';
     for (const char* c = text != nullptr ? text : ""; *c != '\0';) {
@@ -85,20 +83,15 @@ int Installer::expandDollarReferences(const char* text, char* out, int size) {
     return 0;
 }
 
-int Installer::initializeDefaults(InstallerUI* ui) {
-    int result = applyDefaultValues(description_);
-    if (result != 0)
+int DefaultValues::initialize(const XmlDocument& description, const char* configFile,
+                              InstallerUI* ui) {
+    int result = apply(description);
+    if (result != 0 || configFile == nullptr || configFile[0] == '\0')
         return result;
-    // The uninstall takes the recorded values from the action log instead.
-    if (isUninstalling())
-        return 0;
-    char path[kConfigPathSize] = {};
-    bool named = getConfigFile(path, sizeof path) != 0 || path[0] != '\0';
-    if (!named)
-        return 0;
     XmlDocument configuration;
-    if (path[0] != '\0' && configuration.loadFile(path) == 0)
-        return applyDefaultValues(configuration);
+    if (configuration.loadFile(configFile) == 0)
+        return apply(configuration);
+    logMessage(debugLog_, "Configuration file \"%s\" not found", configFile);
     if (ui != nullptr)
         ui->ask("Configuration file not found. Installation cannot continue.",
                 InstallerUI::kAskNotice);

@@ -1,4 +1,4 @@
-#include "startup/Log.h"
+#include "package/Log.h"
 
 #include "package/WinFile.h"
 

@@ -1,0 +1,30 @@
+// The variables' initial values: the description's DefValues, then those of the optional
+// configuration file, which override them. A value is a literal (with $NAME references to
+// variables already set) or a registry value; one that cannot be obtained whole leaves its
+// variable as it was.
+#pragma once
+
+class InstallerUI;
+class Log;
+class VariableStore;
+class XmlDocument;
+
+class DefaultValues {
+  public:
+    DefaultValues(VariableStore& variables, Log* debugLog)
+        : variables_(variables), debugLog_(debugLog) {}
+
+    // 0, or -1 when the document has no DefValues.
+    int apply(const XmlDocument& document);
+    // The description's values, then the configuration file's when one is named (null or empty:
+    // none). -1 when the description has none, or the named file cannot be read (the user is
+    // told).
+    int initialize(const XmlDocument& description, const char* configFile, InstallerUI* ui);
+
+  private:
+    int applyValue(const XmlDocument& document, int node);
+    int expandDollarReferences(const char* text, char* out, int size) const;
+
+    VariableStore& variables_;
+    Log* debugLog_;
+};

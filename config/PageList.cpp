@@ -1,0 +1,109 @@
+#include "config/PageList.h"
+
+#include "config/ConditionEvaluator.h"
+#include "config/XmlDocument.h"
+#include "package/BoundedText.h"
+#include "package/Log.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+namespace {
+int fieldType(const char* type) {
+    if (type == nullptr)
+        return 0;
+    if (strcasecmp(type, "Directory") == 0)
+        return FIELD_DIRECTORY;
+    if (strcasecmp(type, "CheckBox") == 0)
+        return FIELD_CHECKBOX;
+    if (strcasecmp(type, "RadioButtons") == 0)
+        return FIELD_RADIOBUTTONS;
+    return 0;
+}
+
+int numberOr(const char* text, int absent) {
+    return text != nullptr ? std::atoi(text) : absent;
+}
+} // namespace
+
+int PageList::readDialogs(const XmlDocument& document, int uninstalling, Log* debugLog) {
+    int dialogs = document.findNextByName(uninstalling ? "UninstallDialogs" : "Dialogs", -1);
+    if (dialogs < 0)
+        return -1;
+    IndexList pages;
+    document.getChildren(dialogs, &pages);
+    for (int i = 0; i < pages.count(); ++i) {
+        int page = pages[i];
+        DialogInfo info;
+        std::memset(static_cast<void*>(&info), 0, sizeof info);
+        if (copyText(info.name, sizeof info.name, document.nodeName(page)) != 0 ||
+            copyText(info.condition, sizeof info.condition,
+                     document.getAttribute(page, "Condition")) != 0) {
+            logMessage(debugLog, "Skipping page \"%s\": its name or condition is too long",
+                       document.nodeName(page));
+            continue;
+        }
+        info.elementIndex = page;
+        info.special = numberOr(document.getAttribute(page, "Special"), 0);
+        if (!dialogs_.append(info))
+            return -1;
+    }
+    return 0;
+}
+
+int PageList::readFields(const XmlDocument& document, int uninstalling, Log* debugLog) {
+    if (uninstalling)
+        return 0;
+    for (int node = 0; node < document.nodeCount(); ++node) {
+        int parent = document.nodeParent(node);
+        if (strcasecmp(document.nodeName(node), "Field") != 0 || parent < 0)
+            continue;
+        int page = -1;
+        for (int i = 0; i < dialogs_.count() && page < 0; ++i) {
+            if (strcasecmp(dialogs_[i].name, document.nodeName(parent)) == 0)
+                page = i;
+        }
+        if (page < 0)
+            continue;
+        FieldInfo info;
+        std::memset(&info, 0, sizeof info);
+        info.page = page;
+        info.type = fieldType(document.getAttribute(node, "Type"));
+        info.x = numberOr(document.getAttribute(node, "x"), -1);
+        info.y = numberOr(document.getAttribute(node, "y"), -1);
+        copyText(info.label, sizeof info.label, document.getAttribute(node, "Label"));
+        copyText(info.content, sizeof info.content, document.getAttribute(node, "Content"));
+        if (copyText(info.variable, sizeof info.variable, document.nodeText(node)) != 0 ||
+            copyText(info.condition, sizeof info.condition,
+                     document.getAttribute(node, "Condition")) != 0) {
+            logMessage(debugLog, "Skipping field \"%s\": its variable or condition is too long",
+                       info.label);
+            continue;
+        }
+        if (!fields_.append(info))
+            return -1;
+    }
+    return 0;
+}
+
+DialogInfo PageList::dialog(int index) const {
+    DialogInfo info;
+    std::memset(static_cast<void*>(&info), 0, sizeof info);
+    if (index >= 0 && index < dialogs_.count())
+        info = dialogs_[index];
+    return info;
+}
+
+FieldInfo PageList::field(int index, const VariableStore& variables) const {
+    FieldInfo field;
+    std::memset(&field, 0, sizeof field);
+    if (index < 0 || index >= fields_.count())
+        return field;
+    const char* condition = fields_[index].condition;
+    if (condition[0] != '\0' && ConditionEvaluator::evaluate(variables, condition) == 0) {
+        field.page = -1;
+        return field;
+    }
+    return fields_[index];
+}

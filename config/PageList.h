@@ -1,0 +1,38 @@
+// The wizard's pages ("Dialogs", or "UninstallDialogs" for an uninstall) and the input fields
+// on them, read from the description. A page or field whose condition or variable name does
+// not fit its record whole is left out with a debug-log line: used cut, it would decide
+// differently or set another variable.
+#pragma once
+
+#include "config/DialogInfo.h"
+#include "config/FieldInfo.h"
+#include "package/RecordList.h"
+
+class Log;
+class VariableStore;
+class XmlDocument;
+
+class PageList {
+  public:
+    PageList() : dialogs_(5), fields_(5) {}
+
+    // 0; -1 when the description has no such page list or memory runs out.
+    int readDialogs(const XmlDocument& document, int uninstalling, Log* debugLog);
+    // The Field elements of the pages read (none for an uninstall).
+    int readFields(const XmlDocument& document, int uninstalling, Log* debugLog);
+
+    int dialogCount() const { return dialogs_.count(); }
+    // The page record, or a zeroed one for an index out of range.
+    DialogInfo dialog(int index) const;
+    // Pages keep their handler (a running-programs check) here.
+    void setPageCheck(int index, PageCheck* check) { dialogs_[index].pageCheck = check; }
+
+    int fieldCount() const { return fields_.count(); }
+    // The field record; a zeroed one out of range, and page -1 while its condition does not
+    // hold.
+    FieldInfo field(int index, const VariableStore& variables) const;
+
+  private:
+    RecordList<DialogInfo> dialogs_;
+    RecordList<FieldInfo> fields_;
+};

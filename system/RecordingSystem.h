@@ -1,0 +1,44 @@
+// The system side for tests: changes nothing on the machine, writes down every call in order
+// ("name:argument") and answers with what the test set. Temporary names are files in a folder
+// the test chooses, so that a run's undo files can be found and read.
+#pragma once
+
+#include "system/SystemChanges.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+class RecordingSystem : public SystemChanges {
+  public:
+    int makeTempFileName(char* out, int size) override;
+    int isAppRunning(const char* moduleName) override;
+    int changeEnvironment(const char* name, const char* value, int mode, char* record, int capacity,
+                          InstallerUI* ui, int isPath) override;
+    int undoEnvironmentChange(const char* record, InstallerUI* ui) override;
+    int broadcastEnvironmentChange() override;
+    int changeIniFile(const char* file, const char* section, const char* key, const char* value,
+                      int mode, char* record, int capacity, InstallerUI* ui, int isPath,
+                      const char* beforeKey) override;
+    int undoIniChange(const char* record, InstallerUI* ui) override;
+    int createShortcut(int kind, const char* path, const char* target, const char* description,
+                       const char* arguments, const char* workingFolder, char* record, int capacity,
+                       InstallerUI* ui) override;
+    int undoShortcut(const char* record, InstallerUI* ui) override;
+    int launch(const char* file, int asDocument, const char* arguments) override;
+    int isPreviousVersionInstalled(const char* productName) override;
+    int uninstallPreviousVersion(const char* productName) override;
+    int registerUninstall(const char* productName) override;
+
+    // Where temporary names are made; empty: no temporary name can be had.
+    std::string tempFolder;
+    std::set<std::string> runningPrograms;
+    int previousVersionInstalled = 0;
+    // What a previous version's uninstall leaves: 1, removed; 0, still installed.
+    int previousVersionRemoved = 1;
+    std::vector<std::string> calls;
+
+  private:
+    int record(const std::string& call, int answer);
+    int tempCounter_ = 0;
+};

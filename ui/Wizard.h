@@ -1,0 +1,80 @@
+// The wizard: the pages of the description with their buttons and elements, the pages with a
+// meaning of their own ("License", "Finish" / "BadFinish", "CopyProgress", "RunningApps"), and
+// Back, Next and Cancel. This is the object the UI handlers drive; its operations keep the
+// handler interface's order.
+#pragma once
+
+#include "package/RecordList.h"
+#include "ui/PageElement.h"
+#include "ui/RunningAppsCheck.h"
+
+#include "config/DialogInfo.h"
+#include "config/FieldInfo.h"
+
+class InstallerUI;
+class PageList;
+class SystemChanges;
+class VariableStore;
+class WizardSteps;
+class XmlDocument;
+
+class Wizard {
+  public:
+    Wizard(PageList& pages, const XmlDocument& description, VariableStore& variables,
+           WizardSteps& steps, SystemChanges& system);
+    ~Wizard();
+    Wizard(const Wizard&) = delete;
+    Wizard& operator=(const Wizard&) = delete;
+
+    DialogInfo getDialog(int index) const;
+    int dialogCount() const;
+    int currentDialog() const { return currentDialog_; }
+    PageElement getElement(int index) const;
+    int elementCount() const { return elements_.count(); }
+    FieldInfo getField(int index) const;
+    int fieldCount() const;
+    int isCancelled() const { return cancelled_; }
+    int isFinished() const { return finished_; }
+    int getVariable(const char* name, char* out, int size) const;
+    int setVariable(const char* name, const char* value);
+    int showHelpDocument(int unused);
+    int previousDialog(InstallerUI* ui);
+    int nextDialog(InstallerUI* ui);
+    int cancelDialog(InstallerUI* ui);
+    int showDialog(int index, InstallerUI* ui);
+
+    // The run of the "CopyProgress" page failed (or was undone).
+    int hasFailed() const { return failed_; }
+    // Puts the wizard on its first page before the handler runs.
+    void start() { currentDialog_ = 0; }
+    // The first and the last page that Back and Next can reach (special flag 0), or -1.
+    int firstDialog() const;
+    int lastDialog() const;
+
+  private:
+    void releasePageElements();
+    void readPageElements(int page);
+    void setWizardButtons(int index, InstallerUI* ui);
+    void runCopyProgress(InstallerUI* ui);
+    void attachRunningAppsCheck(int page, InstallerUI* ui);
+    // True when the page is passed over: its condition does not hold, or its check lets the
+    // user through without stopping.
+    bool isPassedOver(int index, InstallerUI* ui);
+    bool isWizardEnd(int index, int last) const;
+    int searchForward(int from) const;
+    int searchBackward(int from) const;
+    bool isNamed(int index, const char* name) const;
+
+    PageList& pages_;
+    const XmlDocument& description_;
+    VariableStore& variables_;
+    WizardSteps& steps_;
+    RunningAppsCheck runningApps_;
+    RecordList<PageElement> elements_;
+    int currentDialog_ = -1;
+    int cancelled_ = 0;
+    int finished_ = 0;
+    int failed_ = 0;
+    // The "CopyProgress" page runs the installation or the uninstall once per process.
+    int copyProgressDone_ = 0;
+};

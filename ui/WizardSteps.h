@@ -1,0 +1,17 @@
+// What the wizard asks of the rest of the installer at its pages with a meaning of their own:
+// the run of the "CopyProgress" page, the post-install actions after the last page and the
+// help document.
+#pragma once
+
+class InstallerUI;
+
+class WizardSteps {
+  public:
+    virtual ~WizardSteps() = default;
+    // The installation (or, for an uninstall, the uninstall): 0 when it completed, -1 when it
+    // failed or was undone; `cancelled` is set when the user aborted before anything changed.
+    virtual int runCopyProgress(InstallerUI& ui, bool* cancelled) = 0;
+    virtual void runPostInstall(InstallerUI& ui) = 0;
+    virtual int showHelpDocument() = 0;
+    virtual bool isUninstalling() const = 0;
+};
