@@ -2,7 +2,13 @@
 // 100, one in ten already present (so backed up and recorded OVER). The time per file should
 // not grow with N: the file list, the action log and the backup file are all written in one
 // pass.
-#include "tests/support/TestInstaller.h"
+#include "config/Description.h"
+#include "config/FileList.h"
+#include "config/VariableStore.h"
+#include "engine/InstallationRun.h"
+#include "package/Payload.h"
+#include "system/RecordingSystem.h"
+#include "tests/support/RecordingUI.h"
 #include "tests/support/TestPayload.h"
 
 #include <chrono>
@@ -12,25 +18,13 @@
 #include <unistd.h>
 
 namespace {
-class BenchInstaller : public TestInstaller {
-  public:
-    int makeTempFileName(char* out, int size) override {
-        ++issued_;
-        return copyText(out, size, (folder + "/temp" + std::to_string(issued_)).c_str());
-    }
-    std::string folder;
-
-  private:
-    int issued_ = 0;
-};
-
 class QuietUI : public RecordingUI {
   public:
     int reportLine(int, int, const char*, int, int) override {
-        ++lines;
+        ++lineCount;
         return 0;
     }
-    int lines = 0;
+    int lineCount = 0;
 };
 
 std::string content(int index) {
@@ -51,9 +45,8 @@ double installFiles(int count) {
         "<Dialogs><CopyProgress></CopyProgress></Dialogs><Installation><Uninstall>"
         "<InstallLogFile>[APPDIR]\\install.log</InstallLogFile>"
         "<InstallBackupFile>[APPDIR]\\backup.bin</InstallBackupFile>"
-        "<UninstallXmlFile>[APPDIR]\\install.xml</UninstallXmlFile></Uninstall><DefValues>"
-        "<Value Name=\"APPDIR\" DataType=\"value\">" +
-        root + "/app</Value></DefValues><FileSet Name=\"All\">";
+        "<UninstallXmlFile>[APPDIR]\\install.xml</UninstallXmlFile></Uninstall>"
+        "<FileSet Name=\"All\">";
     testpayload::Entries entries;
     for (int i = 0; i < count; ++i) {
         std::string file = "f" + std::to_string(i);
@@ -62,7 +55,6 @@ double installFiles(int count) {
         entries.push_back({file, content(i)});
     }
     description += "</FileSet></Installation></VarnexGroupInstallation>";
-    entries.insert(entries.begin(), {"install.xml", description});
     std::string package = root + "/package.bin";
     testpayload::writeFile(package, testpayload::build(entries));
     entries.clear();
@@ -72,19 +64,25 @@ double installFiles(int count) {
         testpayload::writeFile(folder + "/f" + std::to_string(i), "previous content");
     }
 
-    BenchInstaller installer;
-    installer.folder = root;
+    VariableStore variables;
+    variables.set("APPDIR", (root + "/app").c_str());
+    Description parsed(variables);
+    parsed.parse(description.c_str(), description.size());
+    RecordingSystem system;
+    system.tempFolder = root;
     QuietUI ui;
     double seconds = -1;
-    if (installer.openPayload(package.c_str(), 0, 0) == 0 &&
-        installer.loadDescription(&ui, nullptr) == 0) {
+    Payload payload;
+    FileList files;
+    if (payload.open(package.c_str(), 0) == 0 &&
+        files.read(parsed.document(), payload, nullptr) == 0) {
         auto start = std::chrono::steady_clock::now();
-        int result = installer.runInstallation(&ui);
+        int result = InstallationRun(parsed, files, variables, payload, system, ui).perform();
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (result != 0 || ui.lines != count + count / 10)
+        if (result != 0 || ui.lineCount != count + count / 10)
             seconds = -1;
     }
-    installer.closePayload();
+    payload.close();
     std::system(("rm -rf " + root).c_str());
     return seconds;
 }

@@ -32,6 +32,14 @@ count_results() {
     failed=$((failed + bad))
 }
 
+echo "== layers"
+if bash tests/check-layers.sh; then
+    passed=$((passed + 1))
+    checks=$((checks + 1))
+else
+    failed=$((failed + 1))
+fi
+
 echo "== engine images"
 if bash tests/check-binaries.sh; then
     passed=$((passed + 1))

@@ -3,8 +3,9 @@
 // and the uninstaller's own files (description copy, engine, action log, backup) land in place.
 #include "EngineProcess.h"
 #include "package/WinFile.h"
-#include "startup/WindowsInstaller.h"
-#include "tests/support/TestInstaller.h"
+#include "startup/Installer.h"
+#include "system/WindowsSystem.h"
+#include "tests/support/RecordingUI.h"
 
 #include <gtest/gtest.h>
 
@@ -13,34 +14,31 @@
 #include <windows.h>
 
 namespace {
-class ReportingUI : public RecordingUI {
-  public:
-    int reportLine(int, int, const char* text, int, int) override {
-        lines.push_back(text);
-        return 0;
-    }
-    std::vector<std::string> lines;
-};
-
 std::string testData(const std::string& relative) {
     return EngineProcess::testFolder() + "testdata\\" + relative;
 }
 } // namespace
 
 TEST(DemoInstallation, ChoicesPickTheFilesAndTheUninstallerLandsInPlace) {
-    WindowsInstaller installer;
+    WindowsSystem system;
+    Installer installer(system);
     uint32_t engineSize =
         static_cast<uint32_t>(WinFile::sizeOfFile(EngineProcess::enginePath().c_str()));
     ASSERT_EQ(installer.openPayload(testData("demo-setup.exe").c_str(), engineSize, 0), 0);
-    ReportingUI ui;
-    ASSERT_EQ(installer.loadDescription(&ui, nullptr), 0);
+    RecordingUI ui;
+    ASSERT_EQ(installer.loadDescription(&ui, nullptr, nullptr), 0);
     std::string target =
         EngineProcess::tempFolder() + "Kestrel Demo " + std::to_string(GetCurrentProcessId());
-    installer.setVariable("INSTALLDIR", target.c_str());
-    installer.setVariable("DOCS", "0");
-    installer.setVariable("SAMPLES", "2");
-
-    EXPECT_EQ(installer.runInstallation(&ui), 0);
+    Wizard& wizard = installer.wizard();
+    wizard.setVariable("INSTALLDIR", target.c_str());
+    wizard.setVariable("DOCS", "0");
+    wizard.setVariable("SAMPLES", "2");
+    // The progress page runs the installation.
+    for (int page = 0; page < wizard.dialogCount(); ++page) {
+        if (std::string(wizard.getDialog(page).name) == "CopyProgress")
+            wizard.showDialog(page, &ui);
+    }
+    EXPECT_EQ(wizard.hasFailed(), 0);
     EXPECT_EQ(readFileBytes(target + "\\bin\\settings.cfg"),
               "InstallDir=" + target + "\r\nDocumentation=0\r\nSamples=2\r\n");
     EXPECT_TRUE(fileExists(target + "\\bin\\kdemo.cmd"));

@@ -66,14 +66,15 @@ TEST_F(EngineLoad, FullDescriptionReachesTheInstallationUI) {
 }
 
 TEST_F(EngineLoad, MissingConfigurationFileGivesTheNoticeAndEndsTheLoad) {
-    ProcessResult result =
-        runEngine("-configFile=\"" + EngineProcess::tempFolder() + "kestrel-absent.xml\"");
+    std::string absent = EngineProcess::tempFolder() + "kestrel-absent.xml";
+    ProcessResult result = runEngine("-configFile=\"" + absent + "\"");
     EXPECT_EQ(result.exitCode, 0xFFFFFFFFul);
     std::vector<std::string> messages = logMessages();
-    ASSERT_GE(messages.size(), 2u) << readFileBytes(kDebugLog);
-    EXPECT_EQ(messages[messages.size() - 2], "Initializing default values");
-    EXPECT_EQ(messages.back(), "Installation finished (res=-1)");
-    EXPECT_NE(result.output.find("Configuration file not found. Installation cannot continue."),
-              std::string::npos)
-        << result.output;
+    ASSERT_GE(messages.size(), 3u) << readFileBytes(kDebugLog);
+    EXPECT_EQ(std::vector<std::string>(messages.end() - 3, messages.end()),
+              (std::vector<std::string>{"Initializing default values",
+                                        "Configuration file \"" + absent + "\" not found",
+                                        "Installation finished (res=-1)"}));
+    EXPECT_EQ(result.output,
+              "Configuration file not found. Installation cannot continue.\r\nPress <Enter>");
 }

@@ -2,8 +2,8 @@
 // tests/e2e/data unpacks entry by entry byte-identical, and a damaged or truncated installer
 // ends the engine with one clear line and exit code -1.
 #include "EngineProcess.h"
+#include "package/Payload.h"
 #include "package/WinFile.h"
-#include "startup/WindowsInstaller.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -15,13 +15,12 @@ std::string testData(const std::string& relative) {
     return EngineProcess::testFolder() + "testdata\\" + relative;
 }
 
-std::string unpacked(Installer& installer, const char* name) {
+std::string unpacked(const Payload& payload, const char* name) {
     uint32_t length = 0;
-    unsigned char* buffer = nullptr;
-    if (installer.unpackEntry(name, &length, &buffer) != 0)
+    std::unique_ptr<unsigned char[]> data = payload.unpack(name, &length);
+    if (!data)
         return std::string("<no entry ") + name + ">";
-    std::unique_ptr<unsigned char[]> owned(buffer);
-    return std::string(reinterpret_cast<char*>(buffer), length);
+    return std::string(reinterpret_cast<char*>(data.get()), length);
 }
 
 uint32_t engineSize() {
@@ -45,9 +44,9 @@ void expectOneLine(const ProcessResult& run, const std::string& fileName, const 
 } // namespace
 
 TEST(PayloadEndToEnd, EveryEntryOfThePackedInstallerUnpacksIntact) {
-    WindowsInstaller installer;
-    ASSERT_EQ(installer.openPayload(testData("sample-setup.exe").c_str(), engineSize(), 0), 0);
-    EXPECT_EQ(installer.payloadEntryCount(), 7);
+    Payload installer;
+    ASSERT_EQ(installer.open(testData("sample-setup.exe").c_str(), engineSize()), 0);
+    EXPECT_EQ(installer.entryCount(), 7);
     EXPECT_EQ(unpacked(installer, "install.xml"),
               readFileBytes(testData("data\\product\\install.xml")));
     EXPECT_EQ(unpacked(installer, "binsample.dll"),
@@ -60,11 +59,8 @@ TEST(PayloadEndToEnd, EveryEntryOfThePackedInstallerUnpacksIntact) {
     EXPECT_EQ(unpacked(installer, "licensetext"), "<no entry licensetext>");
     // The pixels themselves are the image converter's business.
     EXPECT_EQ(unpacked(installer, "WelcomeLImg").size(), 8u + 3 * 2 * 4);
-    std::unique_ptr<unsigned char[]> icon(installer.loadAppIcon());
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(icon.get()), 12),
+    EXPECT_EQ(unpacked(installer, "AppIcon").substr(0, 12),
               std::string("\2\0\0\0\2\0\0\0\0\0\xff\xff", 12));
-    installer.closePayload();
 }
 
 TEST(PayloadEndToEnd, DamagedInstallersSayWhatIsWrongAndExitWithMinusOne) {

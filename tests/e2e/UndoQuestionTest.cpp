@@ -27,10 +27,15 @@ void removeInstallation() {
 // are created; the file-set order is reversed in the file list.
 std::string reportLines() {
     return "Starting installation.\r\n"
-           "Create " + kFolder + "backup.bin\r\n"
-           "Create " + kFolder + "install.log\r\n"
+           "Create " +
+           kFolder +
+           "backup.bin\r\n"
+           "Create " +
+           kFolder +
+           "install.log\r\n"
            "FAILED to create [NOSUCHFOLDER]\\lost.txt\r\n"
-           "Create " + kFolder + "good.txt\r\n";
+           "Create " +
+           kFolder + "good.txt\r\n";
 }
 
 class UndoQuestion : public ::testing::Test {
@@ -47,11 +52,13 @@ TEST_F(UndoQuestion, NoKeepsTheInstallationAndItsUndoFiles) {
     EXPECT_EQ(readFileBytes(kFolder + "good.txt"), "good file\r\n");
     // The placeholders were replaced by the real action log and backup file.
     std::string log = readFileBytes(kFolder + "install.log");
-    EXPECT_EQ(log.rfind(kFolder + "install.xml\r\n" + kFolder + "backup.bin\r\nNUMVARS\t1\r\n", 0), 0u)
+    EXPECT_EQ(log.rfind(kFolder + "install.xml\r\n" + kFolder + "backup.bin\r\nNUMVARS\t1\r\n", 0),
+              0u)
         << log;
     EXPECT_NE(log.find("FILE\tCREATE\t" + kFolder + "good.txt\r\n"), std::string::npos) << log;
-    EXPECT_EQ(readFileBytes(kFolder + "backup.bin").rfind("Varnex Software installer backup file.\n", 0),
-              0u);
+    EXPECT_EQ(
+        readFileBytes(kFolder + "backup.bin").rfind("Varnex Software installer backup file.\n", 0),
+        0u);
 }
 
 TEST_F(UndoQuestion, YesUndoesTheRunAndEndsWithMinusOne) {

@@ -58,14 +58,3 @@ TEST(WizardConsole, ARunningListedProgramHoldsTheWizard) {
     EXPECT_EQ(run.output, kStart + kCompleted);
     EXPECT_EQ(run.exitCode, 0u);
 }
-
-TEST(WizardConsole, AMissingConfigurationFileIsANoticeAndEndsWithMinusOne) {
-    std::string absent = " -configFile=\"" + EngineProcess::tempFolder() + "kestrel-no-such.xml\"";
-    ProcessResult run = runWizard("-gui=0" + absent, "whatever\n");
-    EXPECT_EQ(run.output,
-              "Configuration file not found. Installation cannot continue.\r\nPress <Enter>");
-    EXPECT_EQ(run.exitCode, kMinusOne);
-    run = runWizard("-gui=0 -quiet=1" + absent);
-    EXPECT_EQ(run.output, "");
-    EXPECT_EQ(run.exitCode, kMinusOne);
-}

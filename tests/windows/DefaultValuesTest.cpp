@@ -1,9 +1,10 @@
 // Default values read from the real registry (keys created and removed here through the
-// Windows API) and from a configuration file named like the -configFile option. A missing
-// configuration file is covered end to end by the description load test.
-#include "startup/ProcessState.h"
-#include "startup/WindowsInstaller.h"
-#include "tests/support/TestInstaller.h"
+// Windows API) and from a configuration file. A missing configuration file is covered end to
+// end by the description load test.
+#include "config/DefaultValues.h"
+#include "config/VariableStore.h"
+#include "config/XmlDocument.h"
+#include "tests/support/RecordingUI.h"
 #include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
@@ -26,11 +27,8 @@ class RegistryDefaults : public ::testing::Test {
     void TearDown() override {
         RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestKey);
-        if (!directory_.empty()) {
-            DeleteFileA(path("package.bin").c_str());
+        if (!directory_.empty())
             DeleteFileA(path("config.xml").c_str());
-        }
-        processState().configFile[0] = '\0';
     }
 
     std::string path(const char* name) const { return directory_ + "kestrel-defaults-" + name; }
@@ -51,22 +49,16 @@ class RegistryDefaults : public ::testing::Test {
         setValue(root, subKey, name, type, text, static_cast<DWORD>(strlen(text) + 1));
     }
 
-    // Loads a description whose DefValues hold the given Value elements.
-    int load(const std::string& values) {
-        std::string description = "<VarnexGroupInstallation><ProductDesc></ProductDesc>"
-                                  "<Dialogs></Dialogs><Installation><DefValues>" +
-                                  values + "</DefValues></Installation></VarnexGroupInstallation>";
-        EXPECT_TRUE(testpayload::writeFile(path("package.bin"),
-                                           testpayload::build({{"install.xml", description}})));
-        EXPECT_EQ(installer.openPayload(path("package.bin").c_str(), 0, 0), 0);
-        int result = installer.loadDescription(&ui, nullptr);
-        installer.closePayload();
-        return result;
+    // Applies the defaults of a description whose DefValues hold the given Value elements.
+    int load(const std::string& values, const char* configFile = nullptr) {
+        XmlDocument description;
+        description.parse(("<R><DefValues>" + values + "</DefValues></R>").c_str());
+        return DefaultValues(variables, nullptr).initialize(description, configFile, &ui);
     }
 
     std::string variable(const char* name) {
         char value[1024];
-        return installer.getVariable(name, value, sizeof value) >= 0 ? value : "<undefined>";
+        return variables.get(name, value, sizeof value) >= 0 ? value : "<undefined>";
     }
 
     static std::string registryValue(const char* name, const char* place, const char* key,
@@ -75,7 +67,7 @@ class RegistryDefaults : public ::testing::Test {
                place + "\" RegKey=\"" + key + "\">" + valueName + "</Value>";
     }
 
-    WindowsInstaller installer;
+    VariableStore variables;
     RecordingUI ui;
     std::string directory_;
 };
@@ -139,10 +131,9 @@ TEST_F(RegistryDefaults, ConfigurationFileOverridesTheDescription) {
         path("config.xml"),
         "<Settings><DefValues><value name=\"DIR\" datatype=\"VALUE\">$OTHER\\Own"
         "</value></DefValues></Settings>"));
-    copyText(processState().configFile, sizeof processState().configFile,
-             path("config.xml").c_str());
     ASSERT_EQ(load("<Value Name=\"DIR\" DataType=\"value\">C:\\Default</Value>"
-                   "<Value Name=\"OTHER\" DataType=\"value\">kept</Value>"),
+                   "<Value Name=\"OTHER\" DataType=\"value\">kept</Value>",
+                   path("config.xml").c_str()),
               0);
     EXPECT_EQ(variable("DIR"), "kept\\Own");
     EXPECT_EQ(variable("OTHER"), "kept");

@@ -1,10 +1,15 @@
 // The installation run on Windows files: a destination another program holds open, and the
 // action log and backup file moved from the temporary folder on C: to another drive.
+#include "engine/InstallationRun.h"
+#include "config/Description.h"
+#include "config/FileList.h"
+#include "config/VariableStore.h"
 #include "engine/BackupFile.h"
-#include "startup/WindowsInstaller.h"
+#include "package/Payload.h"
 #include "system/WinHandle.h"
+#include "system/WindowsSystem.h"
 #include "tests/support/FileBytes.h"
-#include "tests/support/TestInstaller.h"
+#include "tests/support/RecordingUI.h"
 #include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
@@ -16,18 +21,6 @@ namespace {
 using filebytes::readAll;
 using filebytes::writeAll;
 
-class RunUI : public RecordingUI {
-  public:
-    int reportLine(int, int, const char* text, int, int) override {
-        lines.push_back(text);
-        return 0;
-    }
-    int ask(const char* text, int kind) override {
-        RecordingUI::ask(text, kind);
-        return 0;
-    }
-    std::vector<std::string> lines;
-};
 } // namespace
 
 // The product and the undo files go to drive Z: (the host's root under Wine), the temporary
@@ -42,29 +35,35 @@ TEST(WindowsRun, AHeldDestinationIsLeftAloneAndTheUndoFilesMoveToAnotherDrive) {
         "<Dialogs><CopyProgress></CopyProgress></Dialogs><Installation><Uninstall>"
         "<InstallLogFile>[UNDODIR]\\install.log</InstallLogFile>"
         "<InstallBackupFile>[UNDODIR]\\backup.bin</InstallBackupFile>"
-        "<UninstallXmlFile>[UNDODIR]\\install.xml</UninstallXmlFile></Uninstall><DefValues>"
-        "<Value Name=\"APPDIR\" DataType=\"value\">" +
-        app + "</Value><Value Name=\"UNDODIR\" DataType=\"value\">" + undo +
-        "</Value></DefValues><FileSet Name=\"Main\"><FN Dest=\"[APPDIR]\" Alias=\"n\">new.txt</FN>"
+        "<UninstallXmlFile>[UNDODIR]\\install.xml</UninstallXmlFile></Uninstall>"
+        "<FileSet Name=\"Main\"><FN Dest=\"[APPDIR]\" Alias=\"n\">new.txt</FN>"
         "<FN Dest=\"[APPDIR]\" Alias=\"h\">held.txt</FN></FileSet></Installation>"
         "</VarnexGroupInstallation>";
     std::string package = root + "\\package.bin";
     ASSERT_TRUE(testpayload::writeFile(
         package,
         testpayload::build({{"install.xml", description}, {"n", "fresh"}, {"h", "replacement"}})));
-    WindowsInstaller installer;
-    RunUI ui;
-    ASSERT_EQ(installer.openPayload(package.c_str(), 0, 0), 0);
-    ASSERT_EQ(installer.loadDescription(&ui, nullptr), 0);
+    VariableStore variables;
+    variables.set("APPDIR", app.c_str());
+    variables.set("UNDODIR", undo.c_str());
+    Description parsed(variables);
+    parsed.parse(description.c_str(), description.size());
+    Payload payload;
+    ASSERT_EQ(payload.open(package.c_str(), 0), 0);
+    FileList files;
+    files.read(parsed.document(), payload, nullptr);
+    WindowsSystem system;
+    RecordingUI ui;
+    ui.answer = 0; // keep the run when asked to undo it
 
     std::string held = app + "\\held.txt";
     writeAll(held, "in use");
     WinHandle holder(
         CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder.valid());
-    EXPECT_EQ(installer.runInstallation(&ui), 0);
+    EXPECT_EQ(InstallationRun(parsed, files, variables, payload, system, ui).perform(), 0);
     holder.reset();
-    installer.closePayload();
+    payload.close();
 
     EXPECT_EQ(readAll(held), "in use");
     EXPECT_EQ(readAll(app + "\\new.txt"), "fresh");

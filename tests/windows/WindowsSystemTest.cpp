@@ -1,42 +1,44 @@
-// The installer object's own Windows operations and the start-up's system checks.
-#include "startup/WindowsInstaller.h"
+// The system side's own Windows answers and the start-up's system checks.
+#include "system/WindowsSystem.h"
 #include "startup/AdminCheck.h"
-#include "startup/ProcessState.h"
 #include "system/NamedEvent.h"
 #include "system/WinHandle.h"
+#include "tests/support/WaitingProgram.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
-TEST(MakeTempFileName, FormsUniqueNamesWithoutCreatingFiles) {
-    WindowsInstaller installer;
+TEST(MakeTempFileName, FormsUniqueNamesWithoutCreatingFilesAndRefusesASmallBuffer) {
+    WindowsSystem system;
     char folder[MAX_PATH];
     GetTempPathA(sizeof folder, folder);
     char first[MAX_PATH];
     char second[MAX_PATH];
-    ASSERT_EQ(installer.makeTempFileName(first, sizeof first), 0);
-    ASSERT_EQ(installer.makeTempFileName(second, sizeof second), 0);
+    ASSERT_EQ(system.makeTempFileName(first, sizeof first), 0);
+    ASSERT_EQ(system.makeTempFileName(second, sizeof second), 0);
     EXPECT_EQ(std::string(first), std::string(folder) + "qzi1.tmp");
     EXPECT_EQ(std::string(second), std::string(folder) + "qzi2.tmp");
     EXPECT_EQ(GetFileAttributesA(first), INVALID_FILE_ATTRIBUTES);
     // A buffer that cannot hold MAX_PATH characters is refused, but the counter still moves.
     char small[16];
-    EXPECT_EQ(installer.makeTempFileName(small, sizeof small), -1);
-    EXPECT_EQ(installer.tempNamesIssued(), 3);
+    EXPECT_EQ(system.makeTempFileName(small, sizeof small), -1);
+    EXPECT_EQ(system.tempNamesIssued(), 3);
 }
 
-TEST(GetConfigFile, CopiesTheOptionOrRefusesACut) {
-    WindowsInstaller installer;
-    copyText(processState().configFile, sizeof processState().configFile, "C:\\cfg\\settings.xml");
-    char name[64];
-    EXPECT_EQ(installer.getConfigFile(name, sizeof name), 0);
-    EXPECT_STREQ(name, "C:\\cfg\\settings.xml");
-    char tiny[8];
-    EXPECT_EQ(installer.getConfigFile(tiny, sizeof tiny), -1);
-    processState().configFile[0] = '\0';
-    EXPECT_EQ(installer.getConfigFile(name, sizeof name), 0);
-    EXPECT_STREQ(name, "");
+TEST(IsAppRunning, FindsARunningProgramByItsFileNameInAnyCase) {
+    WindowsSystem system;
+    WaitingProgram program;
+    ASSERT_TRUE(program.started());
+    // Only the whole file name with its extension is compared, without case.
+    const std::pair<std::string, int> names[] = {
+        {"kestrel_waiter.exe", 1}, {"KESTREL_Waiter.EXE", 1}, {"kestrel_waiter", 0},
+        {"kestrel_waiter.ex", 0},  {program.path(), 0},       {"", 0}};
+    for (const auto& [name, running] : names)
+        EXPECT_EQ(system.isAppRunning(name.c_str()), running) << name;
+    program.end();
+    EXPECT_EQ(system.isAppRunning("kestrel_waiter.exe"), 0);
 }
 
 TEST(NamedEvent, SetsAnExistingEventAndIgnoresAMissingOne) {
@@ -48,7 +50,7 @@ TEST(NamedEvent, SetsAnExistingEventAndIgnoresAMissingOne) {
     EXPECT_EQ(WaitForSingleObject(event.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
-TEST(AdminCheck, PassesWhereProgramFilesIsWritable) {
+TEST(AdminCheck, PassesWhereProgramFilesIsWritableAndLeavesNoProbe) {
     EXPECT_TRUE(AdminCheck::canWriteProgramFiles());
     char folder[MAX_PATH] = {};
     DWORD size = sizeof folder;
@@ -59,7 +61,6 @@ TEST(AdminCheck, PassesWhereProgramFilesIsWritable) {
     RegQueryValueExA(key, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(folder),
                      &size);
     RegCloseKey(key);
-    // The probe file is removed again.
     EXPECT_EQ(GetFileAttributesA((std::string(folder) + "\\test$$$1234ajgtr.tmp").c_str()),
               INVALID_FILE_ATTRIBUTES);
 }
