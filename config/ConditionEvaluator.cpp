@@ -2,7 +2,7 @@
 
 #include "config/VariableStore.h"
 
-#include <cstdint>
+#include <cstring>
 
 // The parser descends once per opening parenthesis. The expanded text is at most
 // kTextSize - 1 bytes, so the depth is bounded by that and not by the description.
@@ -58,39 +58,46 @@ int ConditionEvaluator::andTerm() {
 }
 
 int ConditionEvaluator::comparison() {
-    int left = value();
+    Number left = value();
     skipBlanks();
     if (failed_ || (*cursor_ != '=' && *cursor_ != '!'))
-        return left;
+        return left.length != 0 ? 1 : 0;
     bool equal = *cursor_ == '=';
     if (cursor_[1] != '=') {
         failed_ = true;
         return 0;
     }
     cursor_ += 2;
-    int right = value();
-    return (left == right) == equal ? 1 : 0;
+    Number right = value();
+    bool same =
+        left.length == right.length && std::memcmp(left.digits, right.digits, left.length) == 0;
+    return same == equal ? 1 : 0;
 }
 
-int ConditionEvaluator::value() {
+// Numbers of any length compare exactly: registry values reach 64 bits and beyond, and a
+// number read into a machine word would wrap and make unequal numbers equal.
+ConditionEvaluator::Number ConditionEvaluator::value() {
+    static const char kOne[] = "1";
     skipBlanks();
     if (failed_)
-        return 0;
+        return {};
     if (*cursor_ == '(') {
         ++cursor_;
         int inner = expression();
         skipBlanks();
         if (*cursor_ == ')')
             ++cursor_;
-        return inner;
+        return inner != 0 ? Number{kOne, 1} : Number{};
     }
     if (*cursor_ < '0' || *cursor_ > '9') {
         failed_ = true;
-        return 0;
+        return {};
     }
-    // Read as a 32-bit number; longer digit runs wrap rather than overflow.
-    uint32_t number = 0;
+    while (*cursor_ == '0')
+        ++cursor_;
+    Number number{cursor_, 0};
     while (*cursor_ >= '0' && *cursor_ <= '9')
-        number = number * 10u + static_cast<uint32_t>(*cursor_++ - '0');
-    return static_cast<int>(static_cast<int32_t>(number));
+        ++cursor_;
+    number.length = static_cast<size_t>(cursor_ - number.digits);
+    return number;
 }

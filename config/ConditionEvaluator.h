@@ -3,6 +3,8 @@
 // substituted.
 #pragma once
 
+#include <cstddef>
+
 class VariableStore;
 
 class ConditionEvaluator {
@@ -20,12 +22,18 @@ class ConditionEvaluator {
     static int evaluateExpanded(const char* text);
 
   private:
+    // A decimal number as its significant digits (none for zero).
+    struct Number {
+        const char* digits = "";
+        size_t length = 0;
+    };
+
     explicit ConditionEvaluator(const char* text) : cursor_(text) {}
 
     int expression();
     int andTerm();
     int comparison();
-    int value();
+    Number value();
     void skipBlanks();
 
     const char* cursor_;

@@ -48,9 +48,10 @@ int DefaultValues::applyValue(const XmlDocument& document, int node) {
     } else {
         return -1;
     }
-    if (variables_.set(name, value) != 0) {
-        logMessage(debugLog_, "Skipping default value of \"%s\": the name or value is too long",
-                   name);
+    int set = variables_.set(name, value);
+    if (set != 0) {
+        logMessage(debugLog_, "Skipping default value of \"%s\": the name or value %s", name,
+                   set == VariableStore::kLineBreak ? "holds a line break" : "is too long");
         return -1;
     }
     return 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ConditionEvaluator.h"
+
 #include <cstdint>
 
 class PageCheck;
@@ -9,5 +11,5 @@ struct DialogInfo {
     int32_t elementIndex;
     int32_t special;
     PageCheck* pageCheck;
-    char condition[256];
+    char condition[ConditionEvaluator::kTextSize];
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ConditionEvaluator.h"
+
 #include <cstdint>
 
 constexpr int FIELD_DIRECTORY = 30;
@@ -14,5 +16,5 @@ struct FieldInfo {
     int32_t x;
     int32_t y;
     char content[512];
-    char condition[256];
+    char condition[ConditionEvaluator::kTextSize];
 };

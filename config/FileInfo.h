@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ConditionEvaluator.h"
+
 #include <cstdint>
 
 struct FileInfo {
@@ -10,5 +12,5 @@ struct FileInfo {
     uint32_t unpackedSize;
     uint8_t expandVariables;
     uint8_t executable;
-    char condition[256];
+    char condition[ConditionEvaluator::kTextSize];
 };

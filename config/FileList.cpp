@@ -61,6 +61,15 @@ class FileList::Reader {
     }
 
   private:
+    int refuse(const char* format, ...) KESTREL_PRINTF(2, 3) {
+        va_list arguments;
+        va_start(arguments, format);
+        boundedFormatV(list_.problem_, sizeof list_.problem_, format, arguments);
+        va_end(arguments);
+        logMessage(debugLog_, "%s", list_.problem_);
+        return -1;
+    }
+
     int readSet(int set) {
         const char* name = document_.getAttribute(set, "Name");
         if (name == nullptr)
@@ -70,11 +79,11 @@ class FileList::Reader {
         copyText(info.description, sizeof info.description, document_.getAttribute(set, "Desc"));
         if (copyText(info.name, sizeof info.name, name) != 0 ||
             copyText(info.condition, sizeof info.condition,
-                     document_.getAttribute(set, "Condition")) != 0) {
-            logMessage(debugLog_, "Skipping file set \"%s\": its name or condition is too long",
-                       name);
-            return 0;
-        }
+                     document_.getAttribute(set, "Condition")) != 0)
+            return refuse("the name or the Condition of FileSet \"%s\" is too long (at most %d "
+                          "and %d characters)",
+                          name, static_cast<int>(sizeof info.name) - 1,
+                          static_cast<int>(sizeof info.condition) - 1);
         if (!list_.fileSets_.append(info))
             return -1;
         return readFiles(set, list_.fileSets_.count() - 1);
@@ -91,11 +100,11 @@ class FileList::Reader {
                 reference[0] == '\0')
                 continue;
             FileInfo info;
-            if (!readFile(element, reference, setIndex, info)) {
-                logMessage(debugLog_, "Skipping file \"%s\": a name, path or condition is too long",
-                           reference);
-                continue;
-            }
+            if (!readFile(element, reference, setIndex, info))
+                return refuse("the file \"%s\" has a name, Alias, Dest or Condition that is too "
+                              "long (at most %d characters; %d for the Condition)",
+                              reference, static_cast<int>(sizeof info.destination) - 1,
+                              static_cast<int>(sizeof info.condition) - 1);
             if (!list_.files_.append(info))
                 return -1;
         }

@@ -1,7 +1,8 @@
 // The file sets of the description and their files, in the order the installation copies them
 // (each set's FN children last to first). A set or file whose name, path or condition does not
-// fit its record whole is left out with a debug-log line: used cut, it would install somewhere
-// else or decide differently.
+// fit its record whole cannot be installed as described: used cut it would install somewhere
+// else or decide differently, and left out the run would report success without it. The read
+// then fails and says which.
 #pragma once
 
 #include "config/FileInfo.h"
@@ -17,8 +18,9 @@ class FileList {
     FileList() : fileSets_(5), files_(5) {}
 
     // Reads every named FileSet; the payload gives each file its packaged size. 0, or -1 when
-    // memory runs out.
+    // a text does not fit (problem() says which) or memory runs out.
     int read(const XmlDocument& document, const Payload& payload, Log* debugLog);
+    const char* problem() const { return problem_; }
 
     int fileSetCount() const { return fileSets_.count(); }
     const FileSetInfo& fileSet(int index) const { return fileSets_[index]; }
@@ -30,4 +32,5 @@ class FileList {
 
     RecordList<FileSetInfo> fileSets_;
     RecordList<FileInfo> files_;
+    char problem_[512] = {};
 };

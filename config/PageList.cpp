@@ -40,9 +40,13 @@ int PageList::readDialogs(const XmlDocument& document, int uninstalling, Log* de
         if (copyText(info.name, sizeof info.name, document.nodeName(page)) != 0 ||
             copyText(info.condition, sizeof info.condition,
                      document.getAttribute(page, "Condition")) != 0) {
-            logMessage(debugLog, "Skipping page \"%s\": its name or condition is too long",
-                       document.nodeName(page));
-            continue;
+            boundedFormat(problem_, sizeof problem_,
+                          "the name or the Condition of the page \"%s\" is too long (at most %d "
+                          "and %d characters)",
+                          document.nodeName(page), static_cast<int>(sizeof info.name) - 1,
+                          static_cast<int>(sizeof info.condition) - 1);
+            logMessage(debugLog, "%s", problem_);
+            return -1;
         }
         info.elementIndex = page;
         info.special = numberOr(document.getAttribute(page, "Special"), 0);
@@ -77,9 +81,13 @@ int PageList::readFields(const XmlDocument& document, int uninstalling, Log* deb
         if (copyText(info.variable, sizeof info.variable, document.nodeText(node)) != 0 ||
             copyText(info.condition, sizeof info.condition,
                      document.getAttribute(node, "Condition")) != 0) {
-            logMessage(debugLog, "Skipping field \"%s\": its variable or condition is too long",
-                       info.label);
-            continue;
+            boundedFormat(problem_, sizeof problem_,
+                          "the variable or the Condition of the field \"%s\" is too long (at "
+                          "most %d and %d characters)",
+                          info.label, static_cast<int>(sizeof info.variable) - 1,
+                          static_cast<int>(sizeof info.condition) - 1);
+            logMessage(debugLog, "%s", problem_);
+            return -1;
         }
         if (!fields_.append(info))
             return -1;

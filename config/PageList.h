@@ -1,7 +1,7 @@
 // The wizard's pages ("Dialogs", or "UninstallDialogs" for an uninstall) and the input fields
-// on them, read from the description. A page or field whose condition or variable name does
-// not fit its record whole is left out with a debug-log line: used cut, it would decide
-// differently or set another variable.
+// on them, read from the description. A page or field whose name, condition or variable name
+// does not fit its record whole cannot be shown as described (cut, it would decide differently
+// or set another variable): the read fails and says which.
 #pragma once
 
 #include "config/DialogInfo.h"
@@ -16,10 +16,12 @@ class PageList {
   public:
     PageList() : dialogs_(5), fields_(5) {}
 
-    // 0; -1 when the description has no such page list or memory runs out.
+    // 0; -1 when the description has no such page list, a text does not fit (problem() says
+    // which) or memory runs out.
     int readDialogs(const XmlDocument& document, int uninstalling, Log* debugLog);
-    // The Field elements of the pages read (none for an uninstall).
+    // The Field elements of the pages read (none for an uninstall); 0 or -1 as above.
     int readFields(const XmlDocument& document, int uninstalling, Log* debugLog);
+    const char* problem() const { return problem_; }
 
     int dialogCount() const { return dialogs_.count(); }
     // The page record, or a zeroed one for an index out of range.
@@ -35,4 +37,5 @@ class PageList {
   private:
     RecordList<DialogInfo> dialogs_;
     RecordList<FieldInfo> fields_;
+    char problem_[512] = {};
 };

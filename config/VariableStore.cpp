@@ -25,6 +25,8 @@ int VariableStore::set(const char* name, const char* value) {
         return -1;
     if (value == nullptr)
         value = "";
+    if (std::strpbrk(name, "\r\n") != nullptr || std::strpbrk(value, "\r\n") != nullptr)
+        return kLineBreak;
     Variable variable;
     std::memset(&variable, 0, sizeof variable);
     if (copyText(variable.name, sizeof variable.name, name) != 0 ||
@@ -72,4 +74,28 @@ int VariableStore::expand(const char* text, char* out, int size) const {
             ++text;
     }
     return kExpanded;
+}
+
+std::string VariableStore::expandKnown(const char* text, size_t length) const {
+    std::string result;
+    const char* end = text + length;
+    while (text < end) {
+        const char* close =
+            *text == '[' ? static_cast<const char*>(std::memchr(text + 1, ']', end - text - 1))
+                         : nullptr;
+        size_t nameLength = close != nullptr ? static_cast<size_t>(close - text - 1) : 0;
+        char name[kReferenceNameLimit + 1];
+        int index = -1;
+        if (close != nullptr && nameLength <= static_cast<size_t>(kReferenceNameLimit) &&
+            std::memchr(text + 1, '\0', nameLength) == nullptr &&
+            copyTextPiece(name, sizeof name, text + 1, static_cast<int>(nameLength)) == 0)
+            index = get(name, nullptr, 0);
+        if (index < 0) {
+            result += *text++;
+            continue;
+        }
+        result += variables_[index].value;
+        text = close + 1;
+    }
+    return result;
 }

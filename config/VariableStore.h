@@ -8,6 +8,8 @@
 
 #include "package/RecordList.h"
 
+#include <string>
+
 struct Variable {
     char name[256];
     char value[1024];
@@ -30,14 +32,24 @@ class VariableStore {
     // Index of the variable, or -1. On success the buffer (when given) receives the value,
     // cut at size - 1 bytes.
     int get(const char* name, char* out, int size) const;
+    // set results besides 0.
+    static constexpr int kTooLongToSet = -1;
+    // A line break in a name or value would end its action-log line early and let the rest read
+    // as records of their own.
+    static constexpr int kLineBreak = -2;
+
     // Creates or overwrites; runs of path separators in the stored value fold to their last
-    // separator. 0, or -1 (nothing changed) when the name or the value does not fit or memory
-    // runs out.
+    // separator. 0, or (nothing changed) kTooLongToSet when the name or the value does not fit
+    // or memory runs out, kLineBreak when either holds CR or LF.
     int set(const char* name, const char* value);
     // Copies text into out[size], replacing each bracket reference by the variable's value,
     // inserted verbatim. kUndefined (out holds the text before the reference) or kTooLong (out
     // holds what fitted) when the text cannot be expanded whole. A null text gives "".
     int expand(const char* text, char* out, int size) const;
+
+    // The text with every reference to a defined variable replaced and every other bracket
+    // kept as it stands (a section header is not a variable); never cut.
+    std::string expandKnown(const char* text, size_t length) const;
 
     int count() const { return variables_.count(); }
     const Variable& at(int index) const { return variables_[index]; }

@@ -2,7 +2,6 @@
 
 #include "config/VariableStore.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -25,16 +24,28 @@ bool ActionLog::writeLine(const char* format, ...) {
     return log_.writeChecked(line, static_cast<uint32_t>(length + 2));
 }
 
+namespace {
+// A field holding one of these would end its line early or shift the fields behind it: a value
+// could then forge a record of its own that an uninstall acts on.
+bool isField(const char* text) {
+    return std::strpbrk(text, "\t\r\n") == nullptr;
+}
+bool isLineText(const char* text) {
+    return std::strpbrk(text, "\r\n") == nullptr;
+}
+} // namespace
+
 bool ActionLog::writePath(const char* path) {
-    return writeLine("%s", path);
+    return isField(path) && writeLine("%s", path);
 }
 
 bool ActionLog::writeVariableCount(int count) {
     return writeLine("NUMVARS\t%i", count);
 }
 
+// The value is the line's last field: a TAB in it is kept and read back whole.
 bool ActionLog::writeVariable(const char* name, const char* value) {
-    return writeLine("VAR\t%s\t%s", name, value);
+    return isField(name) && isLineText(value) && writeLine("VAR\t%s\t%s", name, value);
 }
 
 bool ActionLog::writeVariables(const VariableStore& variables) {
@@ -47,23 +58,25 @@ bool ActionLog::writeVariables(const VariableStore& variables) {
 }
 
 bool ActionLog::writeDirectory(int levelsCreated, const char* directory) {
-    return writeLine("%s%c%d%c%s", "DIR", '\t', levelsCreated, '\t', directory);
+    return isField(directory) &&
+           writeLine("%s%c%d%c%s", "DIR", '\t', levelsCreated, '\t', directory);
 }
 
 bool ActionLog::writeFile(bool overwritten, const char* path) {
-    return writeLine("%s%c%s%c%s", "FILE", '\t', overwritten ? "OVER" : "CREATE", '\t', path);
+    return isField(path) &&
+           writeLine("%s%c%s%c%s", "FILE", '\t', overwritten ? "OVER" : "CREATE", '\t', path);
 }
 
 bool ActionLog::writeEnvironment(const char* subRecord) {
-    return writeLine("%s%c%s", "ENV", '\t', subRecord);
+    return isLineText(subRecord) && writeLine("%s%c%s", "ENV", '\t', subRecord);
 }
 
 bool ActionLog::writeIni(const char* subRecord) {
-    return writeLine("%s%c%s", "INI", '\t', subRecord);
+    return isLineText(subRecord) && writeLine("%s%c%s", "INI", '\t', subRecord);
 }
 
 bool ActionLog::writeShortcut(const char* subRecord) {
-    return writeLine("%s%c%s", "SHORTCUT", '\t', subRecord);
+    return isLineText(subRecord) && writeLine("%s%c%s", "SHORTCUT", '\t', subRecord);
 }
 
 bool ActionLog::readLine(std::FILE* stream, char* line, int size) {
@@ -71,7 +84,8 @@ bool ActionLog::readLine(std::FILE* stream, char* line, int size) {
         return false;
     size_t length = std::strlen(line);
     bool whole = (length > 0 && line[length - 1] == '\n') || std::feof(stream);
-    while (length > 0 && std::isspace(static_cast<unsigned char>(line[length - 1])))
+    // Only the line end goes: a value may end in white space or a TAB and must read back whole.
+    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
         line[--length] = '\0';
     return whole;
 }
@@ -104,9 +118,7 @@ bool ActionLog::parseVariable(char* line, const char** name, const char** value)
         return true;
     }
     *after = '\0';
-    char* valueStart = after + 1;
-    valueStart[std::strcspn(valueStart, "\t")] = '\0';
-    *value = valueStart;
+    *value = after + 1;
     return true;
 }
 

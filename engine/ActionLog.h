@@ -34,12 +34,13 @@ class ActionLog {
     bool writeIni(const char* subRecord);
     bool writeShortcut(const char* subRecord);
 
-    // Reading. One line without its line end and trailing white space; false at the end of the
+    // Reading. One line without its line end; false at the end of the
     // stream or when the line does not fit whole (a cut line would carry a cut path or value).
     static bool readLine(std::FILE* stream, char* line, int size);
     // "NUMVARS", a tab and a decimal count.
     static bool parseVariableCount(const char* line, int* count);
-    // "VAR", a tab, a non-empty name, then optionally a tab and a value; splits the line in place.
+    // "VAR", a tab, a non-empty name, then optionally a tab and a value, which runs to the line's
+    // end (TABs included); splits the line in place.
     static bool parseVariable(char* line, const char** name, const char** value);
     // Reads the variables section from the stream's current position into the store. False at
     // the first line that does not match; the variables read before it stay set.

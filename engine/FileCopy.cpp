@@ -1,14 +1,14 @@
 #include "engine/FileCopy.h"
 
+#include "config/ConditionEvaluator.h"
+#include "config/FileList.h"
+#include "config/VariableStore.h"
 #include "engine/ActionLog.h"
 #include "engine/BackupFile.h"
 #include "engine/CheckSum.h"
 #include "engine/RunReport.h"
-#include "config/ConditionEvaluator.h"
-#include "config/FileList.h"
-#include "config/VariableStore.h"
-#include "package/Payload.h"
 #include "package/Paths.h"
+#include "package/Payload.h"
 #include "package/Platform.h"
 #include "package/WinFile.h"
 #include "ui/InstallerUI.h"
@@ -48,10 +48,12 @@ bool FileCopy::isSelected() const {
 // Within one file: folders, DIR record, backup, FILE record, content. The FILE record comes
 // before the content so that an interrupted write still leaves a trace to undo.
 FileCopy::Step FileCopy::install() {
-    if (!formPath())
+    if (!formPath() || !makeDirectory())
         return fail();
-    makeDirectory();
     ui_.setStatusText(path_);
+    // A folder in the file's place is not a file to back up and overwrite.
+    if (platform::isDirectory(path_))
+        return fail();
     // A file another program holds open exists even though nobody else can read it now.
     existed_ = platform::pathExists(path_) != 0;
     if (!unpack())
@@ -76,30 +78,40 @@ FileCopy::Step FileCopy::fail() {
 }
 
 // The destination must expand whole, to an anchored folder that leaves room for its separator,
-// and the full path must fit: a cut or unanchored path would put the file somewhere else.
+// and the full path must fit: a cut or unanchored path would put the file somewhere else. The
+// folder is made canonical first, so that the folders created and the ones recorded are the
+// same. A device name as a level or the file name, or "." / ".." as the file name, names no
+// file the installation could write.
 bool FileCopy::formPath() {
     char expanded[sizeof directory_];
-    if (variables_.expand(info_.destination, expanded, sizeof expanded) != VariableStore::kExpanded ||
-        !isFullPath(expanded) ||
-        boundedFormat(directory_, sizeof directory_, "%s\\", expanded) < 0) {
+    bool formed = variables_.expand(info_.destination, expanded, sizeof expanded) ==
+                      VariableStore::kExpanded &&
+                  isFullPath(expanded) &&
+                  boundedFormat(directory_, sizeof directory_, "%s\\", expanded) >= 0 &&
+                  normalizePath(directory_) &&
+                  boundedFormat(path_, sizeof path_, "%s%s", directory_, info_.fileName) >= 0;
+    if (!formed) {
         // Only shown: the report names the file as the description does.
         boundedFormat(path_, sizeof path_, "%s\\%s", info_.destination, info_.fileName);
         return false;
     }
-    collapseSeparators(directory_);
-    if (boundedFormat(path_, sizeof path_, "%s\\%s", directory_, info_.fileName) < 0)
-        return false;
-    collapseSeparators(path_);
-    return true;
+    bool dotName = std::strcmp(info_.fileName, ".") == 0 || std::strcmp(info_.fileName, "..") == 0;
+    return !dotName && !hasReservedDeviceLevel(path_);
 }
 
-void FileCopy::makeDirectory() {
+// The DIR record names exactly the levels made, ending at the deepest one, also when a deeper
+// one could not be made; the file then fails before its FILE record.
+bool FileCopy::makeDirectory() {
     int created = 0;
-    if (makeDirectories(directory_, &created) != 0)
-        error_ = 1;
-    // The levels made before a deeper one failed are recorded too, so that they are removed.
-    if (created > 0 && !actionLog_.writeDirectory(created, directory_))
-        error_ = 1;
+    int createdLength = 0;
+    bool made = makeDirectories(directory_, &created, &createdLength) == 0;
+    if (created > 0) {
+        char deepest[sizeof directory_];
+        copyTextPiece(deepest, sizeof deepest, directory_, createdLength);
+        if (!actionLog_.writeDirectory(created, deepest))
+            error_ = 1;
+    }
+    return made;
 }
 
 bool FileCopy::unpack() {
@@ -109,14 +121,15 @@ bool FileCopy::unpack() {
 }
 
 // Small text files may carry variable references. The unpacked buffer is terminated behind the
-// data; an undefined variable ends the text where it stands.
+// data. Brackets that name no variable (an INI section header, a JSON array) stay as they are,
+// and the result is never cut: several long values may make it far longer than the file.
 void FileCopy::expandContent() {
-    if (info_.expandVariables == 0 || length_ >= sizeof expanded_)
+    if (info_.expandVariables == 0 || length_ >= kExpandLimit)
         return;
-    variables_.expand(reinterpret_cast<const char*>(content_), expanded_, sizeof expanded_);
+    expanded_ = variables_.expandKnown(reinterpret_cast<const char*>(content_), length_);
     unpacked_.reset();
-    content_ = reinterpret_cast<const unsigned char*>(expanded_);
-    length_ = static_cast<uint32_t>(std::strlen(expanded_));
+    content_ = reinterpret_cast<const unsigned char*>(expanded_.data());
+    length_ = static_cast<uint32_t>(expanded_.size());
 }
 
 // The entry carries the check sum of exactly the bytes about to be written, so that an uninstall

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class ActionLog;
 class BackupFile;
@@ -34,7 +35,7 @@ class FileCopy {
     bool isSelected() const;
     Step install();
     bool formPath();
-    void makeDirectory();
+    bool makeDirectory();
     bool unpack();
     void expandContent();
     bool backUp();
@@ -54,7 +55,9 @@ class FileCopy {
     char directory_[256] = {};
     char path_[512] = {};
     std::unique_ptr<unsigned char[]> unpacked_;
-    char expanded_[512] = {};
+    // Files of this size and more are installed as packed, without expansion.
+    static constexpr uint32_t kExpandLimit = 512;
+    std::string expanded_;
     const unsigned char* content_ = nullptr;
     uint32_t length_ = 0;
     bool existed_ = false;

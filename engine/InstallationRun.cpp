@@ -1,14 +1,14 @@
 #include "engine/InstallationRun.h"
 
-#include "engine/FileCopy.h"
-#include "engine/RunReport.h"
-#include "package/Paths.h"
-#include "engine/InstallationItems.h"
-#include "engine/UninstallRun.h"
 #include "config/Description.h"
 #include "config/FileList.h"
-#include "system/SystemChanges.h"
+#include "engine/FileCopy.h"
+#include "engine/InstallationItems.h"
+#include "engine/RunReport.h"
+#include "engine/UninstallRun.h"
+#include "package/Paths.h"
 #include "system/FileMover.h"
+#include "system/SystemChanges.h"
 #include "ui/InstallerUI.h"
 
 #include <cstdio>
@@ -47,7 +47,8 @@ int InstallationRun::perform() {
     backup_.close();
     if (error_ != 0 && ui_.ask(kUndoQuestion, InstallerUI::kAskYesNo) == 1)
         return rollBack();
-    moveIntoPlace();
+    if (!moveIntoPlace())
+        return -1;
     system_.registerUninstall(productName_);
     return 0;
 }
@@ -88,11 +89,26 @@ bool InstallationRun::openUndoFiles() {
     return true;
 }
 
+// The three paths name where the uninstall finds its files; one that does not expand whole is
+// an error of the run, reported under its element's name.
 void InstallationRun::writeLogHeader() {
     char descriptionPath[512] = {};
-    description_.getUninstallXmlFile(descriptionPath, sizeof descriptionPath);
+    bool described = description_.getUninstallXmlFile(descriptionPath, sizeof descriptionPath) == 0;
     finalBackupNamed_ =
         description_.getInstallBackupFile(finalBackupPath_, sizeof finalBackupPath_) == 0;
+    finalLogNamed_ = description_.getInstallLogFile(finalLogPath_, sizeof finalLogPath_) == 0;
+    const struct {
+        bool expanded;
+        const char* element;
+    } paths[] = {{described, "UninstallXmlFile"},
+                 {finalBackupNamed_, "InstallBackupFile"},
+                 {finalLogNamed_, "InstallLogFile"}};
+    for (const auto& path : paths) {
+        if (!path.expanded) {
+            reportFormatted(ui_, "FAILED to expand %s", path.element);
+            error_ = 1;
+        }
+    }
     if (!actionLog_.writePath(descriptionPath) || !actionLog_.writePath(finalBackupPath_) ||
         !actionLog_.writeVariables(variables_))
         error_ = 1;
@@ -135,24 +151,48 @@ int InstallationRun::rollBack() {
         return -1;
     }
     UninstallRun uninstall(description_.document(), variables_, system_, ui_);
-    uninstall.perform(log, backupPath_);
+    int undone = uninstall.perform(log, backupPath_);
     std::fclose(log);
-    std::remove(logPath_);
-    std::remove(backupPath_);
+    if (undone == 0) {
+        std::remove(logPath_);
+        std::remove(backupPath_);
+        return -1;
+    }
+    // The backup holds the only copy of what the run overwrote: both files stay, where a later
+    // uninstall finds them.
+    bool placed = moveIntoPlace();
+    if (placed)
+        system_.registerUninstall(productName_);
+    reportFormatted(ui_, "The changes could not be undone; the action log is kept at %s.",
+                    placed ? finalLogPath_ : logPath_);
     return -1;
 }
 
-void InstallationRun::moveIntoPlace() {
-    char finalLogPath[512] = {};
-    bool logNamed = description_.getInstallLogFile(finalLogPath, sizeof finalLogPath) == 0;
-    moveFile(logPath_, finalLogPath, logNamed);
-    moveFile(backupPath_, finalBackupPath_, finalBackupNamed_);
+// False when either file could not be moved; both are then reported where they are, and the
+// uninstall is not registered (it would point at a log that is not there).
+bool InstallationRun::moveIntoPlace() {
+    bool logPlaced = moveFile(logPath_, finalLogPath_, finalLogNamed_);
+    bool backupPlaced = moveFile(backupPath_, finalBackupPath_, finalBackupNamed_);
+    if (logPlaced && backupPlaced)
+        return true;
+    reportFormatted(ui_, "The action log and the backup file are kept at %s and %s.",
+                    logPlaced ? finalLogPath_ : logPath_,
+                    backupPlaced ? finalBackupPath_ : backupPath_);
+    return false;
 }
 
-// The move replaces the placeholder a file set put there and works across volumes. A failure
-// is reported: without its action log the product cannot be uninstalled.
-void InstallationRun::moveFile(const char* from, const char* to, bool named) {
-    if (named && isFullPath(to) && FileMover::move(from, to))
-        return;
-    reportFormatted(ui_, "FAILED to move %s to %s", from, to);
+// The move replaces the placeholder a file set put there, creates the folder when it is missing
+// and works across volumes.
+bool InstallationRun::moveFile(const char* from, const char* to, bool named) {
+    char folder[512];
+    int created = 0;
+    const char* name = nullptr;
+    for (const char* c = to; *c != '\0'; ++c)
+        name = isPathSeparator(*c) ? c : name;
+    bool placed = named && isFullPath(to) && name != nullptr &&
+                  copyTextPiece(folder, sizeof folder, to, static_cast<int>(name - to + 1)) == 0 &&
+                  makeDirectories(folder, &created) == 0 && FileMover::move(from, to);
+    if (!placed)
+        reportFormatted(ui_, "FAILED to move %s to %s", from, to);
+    return placed;
 }

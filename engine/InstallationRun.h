@@ -17,9 +17,8 @@ class VariableStore;
 
 class InstallationRun {
   public:
-    InstallationRun(const Description& description, const FileList& files,
-                    VariableStore& variables, const Payload& payload, SystemChanges& system,
-                    InstallerUI& ui);
+    InstallationRun(const Description& description, const FileList& files, VariableStore& variables,
+                    const Payload& payload, SystemChanges& system, InstallerUI& ui);
 
     // 0 when completed (also with errors the user chose to keep); -1 when cancelled at the
     // previous-version questions, without temporary files, or undone.
@@ -35,8 +34,8 @@ class InstallationRun {
     void applyItems();
     void showFinalStatus();
     int rollBack();
-    void moveIntoPlace();
-    void moveFile(const char* from, const char* to, bool named);
+    bool moveIntoPlace();
+    bool moveFile(const char* from, const char* to, bool named);
 
     const Description& description_;
     const FileList& files_;
@@ -52,6 +51,8 @@ class InstallationRun {
     char backupPath_[512] = {};
     char finalBackupPath_[512] = {};
     bool finalBackupNamed_ = false;
+    char finalLogPath_[512] = {};
+    bool finalLogNamed_ = false;
     int error_ = 0;
     bool cancelled_ = false;
 };

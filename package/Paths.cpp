@@ -51,8 +51,10 @@ int ensureDirectory(const char* path) {
     return platform::lastErrorWasAlreadyExists() ? 1 : 0;
 }
 
-int makeDirectories(const char* path, int* created) {
+int makeDirectories(const char* path, int* created, int* createdLength) {
     *created = 0;
+    if (createdLength != nullptr)
+        *createdLength = 0;
     size_t length = std::strlen(path);
     if (length <= 3)
         return 0;
@@ -67,10 +69,95 @@ int makeDirectories(const char* path, int* created) {
             if (!ensureDirectory(copy))
                 return -1;
             ++*created;
+            if (createdLength != nullptr)
+                *createdLength = static_cast<int>(i + 1);
         }
         copy[i] = kNativeSeparator;
     }
     return 0;
+}
+
+namespace {
+// The length of the root that ".." never climbs above: "C:\", "\\server\share\", "/".
+size_t rootLength(const char* path) {
+    size_t length = std::strlen(path);
+    size_t root = firstCreatableSeparator(path, length);
+#ifndef _WIN32
+    if (path[0] == '/' && !isNetworkPath(path))
+        root = 1;
+#endif
+    return root < length ? root : length;
+}
+
+bool isLevel(const char* level, size_t length, const char* name) {
+    return length == std::strlen(name) && std::strncmp(level, name, length) == 0;
+}
+} // namespace
+
+bool normalizePath(char* path) {
+    collapseSeparators(path);
+    size_t root = rootLength(path);
+    size_t write = root;
+    const char* read = path + root;
+    while (*read != '\0') {
+        size_t length = std::strcspn(read, "\\/");
+        bool separator = read[length] != '\0';
+        if (isLevel(read, length, "..")) {
+            if (write == root)
+                return false;
+            // Back to the separator before the last level written.
+            write -= 1;
+            while (write > root && !isPathSeparator(path[write - 1]))
+                --write;
+        } else if (length > 0 && !isLevel(read, length, ".")) {
+            std::memmove(path + write, read, length);
+            write += length;
+            if (separator)
+                path[write++] = kNativeSeparator;
+        }
+        read += length + (separator ? 1 : 0);
+    }
+    path[write] = '\0';
+    return true;
+}
+
+bool isReservedDeviceName(const char* level, int length) {
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    static const char* const kNumbered[] = {"COM", "LPT"};
+    int base = 0;
+    while (base < length && level[base] != '.')
+        ++base;
+    auto matches = [level](const char* name, int count) {
+        for (int i = 0; i < count; ++i) {
+            char c = level[i];
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+            if (c != name[i])
+                return false;
+        }
+        return true;
+    };
+    if (base == 3) {
+        for (const char* device : kDevices)
+            if (matches(device, 3))
+                return true;
+    }
+    if (base == 4 && level[3] >= '1' && level[3] <= '9') {
+        for (const char* device : kNumbered)
+            if (matches(device, 3))
+                return true;
+    }
+    return false;
+}
+
+bool hasReservedDeviceLevel(const char* path) {
+    while (*path != '\0') {
+        int length = static_cast<int>(std::strcspn(path, "\\/"));
+        if (isReservedDeviceName(path, length))
+            return true;
+        path += length + (path[length] != '\0' ? 1 : 0);
+    }
+    return false;
 }
 
 void collapseSeparators(char* path) {

@@ -9,9 +9,20 @@ bool isPathSeparator(char c);
 // 1 when the directory was created or already existed, else 0.
 int ensureDirectory(const char* path);
 // Creates every missing directory of the path; the last component only when the path ends
-// with a separator. Stores the number created. Returns 0, or -1 on failure or when the path
-// does not fit the 256-byte work buffer.
-int makeDirectories(const char* path, int* created);
+// with a separator. Stores the number created and (when asked) the length of the path up to
+// and including the separator behind the deepest one made, so that a caller records exactly
+// the levels that exist. Returns 0, or -1 on failure (the levels made before it stay counted)
+// or when the path does not fit the 256-byte work buffer.
+int makeDirectories(const char* path, int* created, int* createdLength = nullptr);
+// Makes an anchored path canonical in place: one separator between levels, no "." levels, each
+// ".." removing the level before it. False (the path unusable) when a ".." would climb above
+// the root.
+bool normalizePath(char* path);
+// Whether a path level is a name Windows reserves for a device (CON, PRN, AUX, NUL, COM1 to
+// COM9, LPT1 to LPT9, in any letter case, also with an extension): such a "file" is the device.
+bool isReservedDeviceName(const char* level, int length);
+// Whether any level of the path is a reserved device name.
+bool hasReservedDeviceLevel(const char* path);
 // Whether the path is anchored: a drive and its root (C:\...) or a network path (\\server\...);
 // the native build also takes its own root (/...). Anything else would be resolved against
 // whatever folder and drive the process happens to stand in.

@@ -1,5 +1,6 @@
 #include "package/Payload.h"
 
+#include "package/Log.h"
 #include "package/PayloadFormat.h"
 #include "package/PayloadIndex.h"
 #include "package/WinFile.h"
@@ -54,8 +55,14 @@ std::unique_ptr<unsigned char[]> Payload::unpack(const char* name, uint32_t* len
     if (index < 0)
         return nullptr;
     uint32_t produced = 0;
+    const PayloadEntry& entry = entries_[index];
     std::unique_ptr<unsigned char[]> data(
-        PayloadIndex::unpack(bytes_.get(), length_, entries_[index], &produced));
+        PayloadIndex::unpack(bytes_.get(), length_, entry, &produced));
+    if (data && produced != entry.header.size) {
+        logMessage(debugLog_, "Entry \"%s\" inflates to %u bytes, its record states %u", name,
+                   produced, entry.header.size);
+        data.reset();
+    }
     if (data && length != nullptr)
         *length = produced;
     return data;

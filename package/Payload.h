@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <memory>
 
+class Log;
+
 class Payload {
   public:
     Payload() = default;
@@ -25,8 +27,11 @@ class Payload {
     // The last entry of that name, or -1.
     int find(const char* name) const;
     // Inflates the named entry into a fresh buffer with a zero byte behind the data; null when
-    // there is no such entry or it cannot be inflated.
+    // there is no such entry, it cannot be inflated, or it inflates to another length than its
+    // record states (the entry is damaged; the debug log names it).
     std::unique_ptr<unsigned char[]> unpack(const char* name, uint32_t* length) const;
+
+    void setDebugLog(Log* log) { debugLog_ = log; }
 
     int entryCount() const { return entries_.count(); }
     const PayloadEntry& entry(int index) const { return entries_[index]; }
@@ -36,4 +41,5 @@ class Payload {
     std::unique_ptr<unsigned char[]> bytes_;
     uint32_t length_ = 0;
     RecordList<PayloadEntry> entries_;
+    Log* debugLog_ = nullptr;
 };

@@ -10,5 +10,7 @@ int removeDirectory(const char* path);
 bool lastErrorWasAlreadyExists();
 // 1 when the path names an existing file or directory.
 int pathExists(const char* path);
+// 1 when the path names an existing directory.
+int isDirectory(const char* path);
 void debugTrace(const char* text);
 } // namespace platform

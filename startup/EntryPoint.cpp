@@ -161,6 +161,8 @@ int EntryPoint::realUninstall(Installer& installer) {
     int result = installer.openPayload(uninstallFile_, 0, 1);
     if (result == 0)
         result = installer.loadDescription(selectUI(installer), &state.debugLog, nullptr);
+    if (installer.failure()[0] != '\0')
+        tell(installer.failure(), MB_ICONERROR);
     installer.closePayload();
     Wizard& wizard = installer.wizard();
     if (wizard.isCancelled() == 0 && wizard.isFinished() == 1 &&
@@ -186,6 +188,10 @@ int EntryPoint::install(Installer& installer) {
             if (state.gui != 0)
                 logMessage(log, "Running installation");
             result = installer.loadDescription(ui, log, state.configFile);
+            // Every reason to stop is said, in quiet mode too: an unattended deployment that
+            // fails must leave more than an exit code behind.
+            if (installer.failure()[0] != '\0')
+                tell(installer.failure(), MB_ICONERROR);
         }
     }
     logMessage(log, "Installation finished (res=%i)", result);

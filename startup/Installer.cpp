@@ -9,6 +9,7 @@
 #include "package/PayloadFormat.h"
 #include "ui/InstallerUI.h"
 
+#include <cstdarg>
 #include <memory>
 #include <new>
 
@@ -26,8 +27,8 @@ std::unique_ptr<char[]> readWholeFile(const char* path, size_t* length) {
         size = std::ftell(file);
     if (size >= 0 && size < 0x7fffffffL && std::fseek(file, 0, SEEK_SET) == 0)
         text.reset(new (std::nothrow) char[static_cast<size_t>(size) + 1]);
-    if (text && std::fread(text.get(), 1, static_cast<size_t>(size), file) ==
-                    static_cast<size_t>(size)) {
+    if (text &&
+        std::fread(text.get(), 1, static_cast<size_t>(size), file) == static_cast<size_t>(size)) {
         text[static_cast<size_t>(size)] = '\0';
         *length = static_cast<size_t>(size);
     } else {
@@ -63,28 +64,46 @@ int Installer::closePayload() {
     return 0;
 }
 
+// Records the reason for the user (a debug-log line as well); -1.
+int Installer::fail(Log* log, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    boundedFormatV(failure_, sizeof failure_, format, arguments);
+    va_end(arguments);
+    logMessage(log, "%s", failure_);
+    return -1;
+}
+
 int Installer::loadDescription(InstallerUI* ui, Log* log, const char* configFile) {
     if (ui == nullptr) {
         logMessage(log, "No installer UI handler specified");
         return -1;
     }
+    payload_.setDebugLog(log);
     if (readDescription(log) != 0)
         return -1;
     logMessage(log, "Getting product description");
     if (!description_.hasProductDescription())
-        return -1;
+        return fail(log, "The description has no ProductDesc element.");
     logMessage(log, "Getting file sets");
-    files_.read(description_.document(), payload_, log);
+    const XmlDocument& document = description_.document();
+    if (files_.read(document, payload_, log) != 0)
+        return fail(log, "The description cannot be installed: %s.", files_.problem());
     logMessage(log, "Getting UI dialogs");
-    if (pages_.readDialogs(description_.document(), isUninstalling(), log) != 0)
-        return -1;
+    if (pages_.readDialogs(document, isUninstalling(), log) != 0) {
+        if (pages_.problem()[0] != '\0')
+            return fail(log, "The description cannot be installed: %s.", pages_.problem());
+        return fail(log, "The description has no %s element.",
+                    isUninstalling() ? "UninstallDialogs" : "Dialogs");
+    }
     logMessage(log, "Getting fields");
-    pages_.readFields(description_.document(), isUninstalling(), log);
+    if (pages_.readFields(document, isUninstalling(), log) != 0)
+        return fail(log, "The description cannot be installed: %s.", pages_.problem());
     logMessage(log, "Initializing default values");
     DefaultValues defaults(variables_, log);
     // The uninstall takes the recorded values from the action log instead of a configuration.
-    if (defaults.initialize(description_.document(), isUninstalling() ? nullptr : configFile,
-                            ui) != 0)
+    if (defaults.initialize(description_.document(), isUninstalling() ? nullptr : configFile, ui) !=
+        0)
         return -1;
     logMessage(log, "Starting installation UI");
     wizard_.start();
@@ -107,7 +126,9 @@ int Installer::readDescriptionFromPayload(Log* log) {
     if (!text) {
         logMessage(log, "Error decompressing installation file");
         logMessage(log, "Cannot continue due to error(s)");
-        return -1;
+        return fail(log, "The installer package is damaged: %s.",
+                    payload_.find("install.xml") < 0 ? "it holds no install.xml entry"
+                                                     : "its install.xml entry cannot be unpacked");
     }
     logMessage(log, "Parsing installation file");
     description_.parse(reinterpret_cast<const char*>(text.get()), length);
@@ -120,7 +141,7 @@ int Installer::readDescriptionFromActionLog(Log* log) {
     // A path line that does not fit would name a different file: it is refused.
     if (!ActionLog::readLine(actionLogFile_, path, sizeof path)) {
         logMessage(log, "Could not obtain installation file from action log");
-        return -1;
+        return fail(log, "The action log does not name the saved description.");
     }
     logMessage(log, "Reading installation file");
     size_t length = 0;
@@ -128,7 +149,7 @@ int Installer::readDescriptionFromActionLog(Log* log) {
     if (!text) {
         logMessage(log, "Error reading installation file");
         logMessage(log, "Cannot continue due to error(s)");
-        return -1;
+        return fail(log, "The saved description \"%s\" cannot be read.", path);
     }
     logMessage(log, "Parsing installation file");
     description_.parse(text.get(), length);

@@ -8,6 +8,7 @@
 #include "config/FileList.h"
 #include "config/PageList.h"
 #include "config/VariableStore.h"
+#include "package/BoundedText.h"
 #include "package/Payload.h"
 #include "ui/Wizard.h"
 #include "ui/WizardSteps.h"
@@ -33,6 +34,8 @@ class Installer : private WizardSteps {
     // Loads the description, sets the defaults (then the configuration file's, when one is
     // named) and runs the handler's loop. 0, or -1 when loading failed or the loop did.
     int loadDescription(InstallerUI* ui, Log* log, const char* configFile);
+    // Why loading failed, for the user; empty when the handler has told them already.
+    const char* failure() const { return failure_; }
 
     Wizard& wizard() { return wizard_; }
     const Payload& payload() const { return payload_; }
@@ -45,6 +48,7 @@ class Installer : private WizardSteps {
     void runPostInstall(InstallerUI& ui) override;
     int showHelpDocument() override { return 0; }
 
+    int fail(Log* log, const char* format, ...) KESTREL_PRINTF(3, 4);
     int readDescription(Log* log);
     int readDescriptionFromPayload(Log* log);
     int readDescriptionFromActionLog(Log* log);
@@ -57,4 +61,5 @@ class Installer : private WizardSteps {
     PageList pages_;
     Wizard wizard_;
     std::FILE* actionLogFile_ = nullptr;
+    char failure_[512] = {};
 };

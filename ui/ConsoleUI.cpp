@@ -1,5 +1,6 @@
 #include "ui/ConsoleUI.h"
 
+#include "config/VariableStore.h"
 #include "ui/Wizard.h"
 
 #include <cstring>
@@ -40,7 +41,13 @@ void ConsoleUI::askFieldValues() {
         // A value cut short (a folder, most often) would be a different value: it is refused
         // and the field keeps the one it had.
         bool whole = readLine(value);
-        if (value[0] != '\0' && (!whole || wizard_->setVariable(field.variable, value) != 0))
+        if (value[0] == '\0')
+            continue;
+        int set =
+            whole ? wizard_->setVariable(field.variable, value) : VariableStore::kTooLongToSet;
+        if (set == VariableStore::kLineBreak)
+            std::fputs("The value holds a line break; the previous value is kept.\n", output_);
+        else if (set != 0)
             std::fputs("The value is too long; the previous value is kept.\n", output_);
     }
 }
@@ -90,8 +97,14 @@ int ConsoleUI::reportLine(int, int, const char* text, int, int) {
 }
 
 int ConsoleUI::ask(const char* text, int kind) {
-    if (quiet_)
+    if (quiet_) {
+        // A notice is still said: unattended, it is the only trace of why a run stopped.
+        if (kind == kAskNotice) {
+            std::fprintf(output_, "%s\n", text);
+            std::fflush(output_);
+        }
         return 1;
+    }
     std::fprintf(output_, "%s\n", text);
     if (kind == kAskOkCancel)
         std::fputs("Type 'ok' or 'cancel': ", output_);

@@ -48,6 +48,15 @@ int pathExists(const char* path) {
     return toHostPath(path, hostPath, sizeof hostPath) && ::stat(hostPath, &info) == 0 ? 1 : 0;
 }
 
+int isDirectory(const char* path) {
+    char hostPath[1024];
+    struct stat info;
+    return toHostPath(path, hostPath, sizeof hostPath) && ::stat(hostPath, &info) == 0 &&
+                   S_ISDIR(info.st_mode)
+               ? 1
+               : 0;
+}
+
 void debugTrace(const char* text) {
     std::fputs(text, stderr);
 }

@@ -90,21 +90,8 @@ TEST_F(EngineStart, PackageFromBinOption) {
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back(), "Installation finished (res=-2)");
 
-    // An intact but empty package opens; without a description the loader fails.
+    // A payload cut inside its header.
     std::string empty = EngineProcess::tempFolder() + "empty.bin";
-    ASSERT_TRUE(writeFileBytes(empty, emptyPayload()));
-    result = EngineProcess::run(engineCommand("-gui=0 -debug=1 -bin=" + inQuotes(empty)));
-    EXPECT_EQ(result.exitCode, kMinusOne);
-    EXPECT_EQ(result.output, "");
-    std::vector<std::string> expected = {"Installation started",
-                                         "Getting module handle",
-                                         "Loading riched20.dll",
-                                         "Decompressing installation file",
-                                         "Error decompressing installation file",
-                                         "Cannot continue due to error(s)",
-                                         "Installation finished (res=-1)"};
-    EXPECT_EQ(debugLogMessages(), expected);
-
     ASSERT_TRUE(writeFileBytes(empty, emptyPayload().substr(0, 40)));
     result = EngineProcess::run(engineCommand("-gui=0 -bin=" + inQuotes(empty)));
     EXPECT_EQ(result.exitCode, kMinusOne);

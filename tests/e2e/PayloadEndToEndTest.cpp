@@ -90,8 +90,3 @@ TEST(PayloadEndToEnd, DamagedInstallersSayWhatIsWrongAndExitWithMinusOne) {
         expectOneLine(runProgram(path, "-gui=0"), copy.name, copy.what);
     }
 }
-
-TEST(PayloadEndToEnd, MissingBinFileCannotBeOpened) {
-    ProcessResult run = runProgram(testData("sample-setup.exe"), "-gui=0 -bin=C:\\no\\such.bin");
-    expectOneLine(run, "C:\\no\\such.bin", "cannot be opened");
-}

@@ -61,13 +61,21 @@ TEST_F(UndoQuestion, NoKeepsTheInstallationAndItsUndoFiles) {
         0u);
 }
 
-TEST_F(UndoQuestion, YesUndoesTheRunAndEndsWithMinusOne) {
+// An undo that does not report complete success must not delete the only copy of what the run
+// overwrote: the action log and the backup file stay in place for a later uninstall.
+TEST_F(UndoQuestion, YesWithAnIncompleteUndoKeepsTheOverwrittenContent) {
+    CreateDirectoryA(kFolder.c_str(), nullptr);
+    ASSERT_TRUE(writeFileBytes(kFolder + "good.txt", "the user's own content"));
     ProcessResult run = install("YES\n");
-    EXPECT_EQ(run.output.rfind(reportLines() + kQuestion, 0), 0u) << run.output;
-    EXPECT_NE(run.output.find("Installation failed.\r\n"), std::string::npos) << run.output;
     EXPECT_EQ(run.exitCode, 0xFFFFFFFFul);
-    // Nothing of the run's own records is kept in place: the placeholders stay placeholders.
-    EXPECT_EQ(readFileBytes(kFolder + "install.log"), "");
+    EXPECT_NE(run.output.find("The changes could not be undone; the action log is kept at " +
+                              kFolder + "install.log.\r\nInstallation failed.\r\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_NE(readFileBytes(kFolder + "install.log").find("FILE\tOVER\t" + kFolder + "good.txt"),
+              std::string::npos);
+    EXPECT_NE(readFileBytes(kFolder + "backup.bin").find("the user's own content"),
+              std::string::npos);
 }
 
 TEST_F(UndoQuestion, AnAbbreviatedAnswerIsNotYes) {

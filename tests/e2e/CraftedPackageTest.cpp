@@ -1,0 +1,127 @@
+// The engine on small packages made here, installed unattended with -bin: what lands on the
+// machine and what is printed when a destination cannot be honoured or the package cannot be
+// used at all.
+#include "EngineProcess.h"
+#include "tests/support/TestPayload.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <windows.h>
+
+namespace {
+constexpr unsigned long kMinusOne = 0xFFFFFFFFul;
+
+class CraftedPackage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = "C:\\kestrel-crafted-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(root_.c_str(), nullptr);
+    }
+    void TearDown() override {
+        SHFileRemove(root_);
+        DeleteFileA(package_.c_str());
+    }
+    // Deletes a folder tree through the command interpreter, which knows every file kind.
+    static void SHFileRemove(const std::string& folder) {
+        std::string command = "cmd.exe /c rmdir /s /q \"" + folder + "\"";
+        EngineProcess::run(command);
+    }
+
+    // Installs a package whose one file set holds `files` (FN elements), the undo files going
+    // to ROOT\undo; extra entries are packed beside install.xml.
+    ProcessResult install(const std::string& files, const testpayload::Entries& entries,
+                          const std::string& options = "") {
+        std::string description =
+            "<VarnexGroupInstallation><ProductDesc><Fullname>Crafted</Fullname></ProductDesc>"
+            "<Dialogs><CopyProgress></CopyProgress><Finish></Finish></Dialogs><Installation>"
+            "<Uninstall><InstallLogFile>[ROOT]\\undo\\install.log</InstallLogFile>"
+            "<InstallBackupFile>[ROOT]\\undo\\backup.bin</InstallBackupFile>"
+            "<UninstallXmlFile>[ROOT]\\undo\\install.xml</UninstallXmlFile></Uninstall>"
+            "<DefValues><Value Name=\"ROOT\" DataType=\"value\">" +
+            root_ + "</Value></DefValues><FileSet Name=\"All\">" + files +
+            "</FileSet></Installation></VarnexGroupInstallation>";
+        testpayload::Entries all = entries;
+        all.insert(all.begin(), {"install.xml", description});
+        return run(testpayload::build(all), options);
+    }
+    ProcessResult run(const std::string& payload, const std::string& options = "") {
+        EXPECT_TRUE(testpayload::writeFile(package_, payload));
+        return EngineProcess::run("\"" + EngineProcess::enginePath() + "\" -gui=0 -quiet=1 -bin=\"" +
+                                  package_ + "\" " + options);
+    }
+    std::string actionLog() const { return readFileBytes(root_ + "\\undo\\install.log"); }
+
+    std::string root_;
+    std::string package_ = EngineProcess::tempFolder() + "kestrel-crafted.bin";
+};
+} // namespace
+
+// The DIR record names exactly the folders the installation made: an uninstall removes the
+// folder records from the deepest level up, so a record naming a folder that existed before, or
+// one that was never made, would remove the wrong thing.
+TEST_F(CraftedPackage, DirRecordsNameExactlyTheFoldersCreated) {
+    ProcessResult result =
+        install("<FN Dest=\"[ROOT]\\prod\\..\\shared\" Alias=\"a\">a.txt</FN>"
+                "<FN Dest=\"[ROOT]\\new\\sub\\bad|name\\deep\" Alias=\"b\">b.txt</FN>",
+                {{"a", "A"}, {"b", "B"}});
+    EXPECT_EQ(result.exitCode, kMinusOne) << result.output;
+    std::string log = actionLog();
+    EXPECT_NE(log.find("DIR\t1\t" + root_ + "\\shared\\\r\nFILE\tCREATE\t" + root_ +
+                       "\\shared\\a.txt\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("DIR\t2\t" + root_ + "\\new\\sub\\\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("prod"), std::string::npos) << log;
+    EXPECT_EQ(log.find("b.txt"), std::string::npos) << log;
+    EXPECT_EQ(GetFileAttributesA((root_ + "\\prod").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A device name or a folder where the file should go names no file: writing "NUL" would
+// report success while the content goes nowhere, "AUX" would hang the installer.
+TEST_F(CraftedPackage, DeviceNamesAndFoldersInTheFilesPlaceFailBeforeAnythingIsWritten) {
+    CreateDirectoryA((root_ + "\\app").c_str(), nullptr);
+    CreateDirectoryA((root_ + "\\app\\taken").c_str(), nullptr);
+    ProcessResult result =
+        install("<FN Dest=\"[ROOT]\\app\" Alias=\"n\">NUL</FN>"
+                "<FN Dest=\"[ROOT]\\app\" Alias=\"x\">aux.txt</FN>"
+                "<FN Dest=\"[ROOT]\\app\\Com1\" Alias=\"c\">c.txt</FN>"
+                "<FN Dest=\"[ROOT]\\app\" Alias=\"t\">taken</FN>",
+                {{"n", "N"}, {"x", "X"}, {"c", "C"}, {"t", "T"}});
+    EXPECT_EQ(result.exitCode, kMinusOne);
+    for (const char* path : {"\\app\\taken", "\\app\\Com1\\c.txt", "\\app\\aux.txt", "\\app\\NUL"})
+        EXPECT_NE(result.output.find("FAILED to create " + root_ + path + "\r\n"),
+                  std::string::npos)
+            << path << "\n"
+            << result.output;
+    std::string log = actionLog();
+    EXPECT_EQ(log.find("FILE\t"), std::string::npos) << log;
+    EXPECT_EQ(log.find("DIR\t"), std::string::npos) << log;
+    EXPECT_EQ(readFileBytes(root_ + "\\undo\\backup.bin").size(), 43u);
+}
+
+// Unattended, the reason a run could not start is its only trace: it is printed in quiet mode
+// too, and the exit code is -1.
+TEST_F(CraftedPackage, FatalReasonsArePrintedInQuietMode) {
+    std::string damaged = testpayload::build({{"install.xml", "<R><ProductDesc/></R>"}});
+    damaged[damaged.size() - 608 - 3] ^= 0x5a; // inside the deflate stream's check sum
+    const struct {
+        std::string payload;
+        std::string options;
+        std::string printed;
+    } cases[] = {
+        {damaged, "",
+         "The installer package is damaged: its install.xml entry cannot be unpacked.\r\n"},
+        {testpayload::build({}), "",
+         "The installer package is damaged: it holds no install.xml entry.\r\n"},
+        {testpayload::build({{"install.xml", "<R><ProductDesc></ProductDesc><Dialogs></Dialogs>"
+                                             "<DefValues></DefValues></R>"}}),
+         "-configFile=C:\\no-such-config.xml",
+         "Configuration file not found. Installation cannot continue.\r\n"},
+    };
+    for (const auto& row : cases) {
+        ProcessResult result = run(row.payload, row.options);
+        EXPECT_EQ(result.output, row.printed);
+        EXPECT_EQ(result.exitCode, kMinusOne);
+    }
+}
