@@ -35,6 +35,10 @@ set(KESTREL_NEUTRAL_SOURCES
     engine/InstallerActions.cpp
     engine/RunReport.cpp
     engine/UninstallRun.cpp
+    system/RecordFields.cpp
+    system/DirectoryMatch.cpp
+    system/IniFile.cpp
+    system/IniChange.cpp
 )
 
 set(KESTREL_HOST_SOURCES
