@@ -39,6 +39,7 @@ set(KESTREL_NEUTRAL_SOURCES
     system/DirectoryMatch.cpp
     system/IniFile.cpp
     system/IniChange.cpp
+    system/EnvironmentValue.cpp
 )
 
 set(KESTREL_HOST_SOURCES

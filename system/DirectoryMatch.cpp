@@ -44,6 +44,9 @@ bool DirectoryMatch::same(const std::string& listed, const std::string& wanted, 
 }
 
 bool DirectoryMatch::isSameDirectory(const std::string& listed, const std::string& wanted) {
+    // An empty text would put the probe at the root of the current drive.
+    if (listed.empty() || wanted.empty())
+        return false;
     std::string written = wanted + kProbeName;
     if (fileExists(written))
         return false;
