@@ -58,9 +58,15 @@ EnvironmentValue::Change EnvironmentValue::apply(const std::string& name,
     }
     Record record{Kind::Add, name, text};
     change.value = text;
+    bool adding = mode != kReplace && current;
+    if (adding && !text.empty() && (text.front() == ';' || text.back() == ';')) {
+        // Its record would read the same for Append and Insert: the undo could not tell where.
+        change.failure = "the added text begins or ends with \";\"";
+        return change;
+    }
     if (mode == kReplace) {
         record = current ? Record{Kind::Replace, name, *current} : Record{Kind::Create, name, ""};
-    } else if (current && isPath && listsFolder(*current, text, probe)) {
+    } else if (adding && (text.empty() || (isPath && listsFolder(*current, text, probe)))) {
         change.ok = true;
         change.record = kNoneWord;
         return change;

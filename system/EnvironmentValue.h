@@ -40,7 +40,9 @@ class EnvironmentValue {
 
     // `current`: the variable's value, nothing when it does not exist as a string. With
     // `isPath`, a folder the list already names (see DirectoryMatch) is not added again;
-    // `probe` may add the file system's answer.
+    // `probe` may add the file system's answer. An empty text adds nothing to an existing
+    // list; one beginning or ending with ";" is refused, as the record could not say where
+    // it went.
     static Change apply(const std::string& name, const std::optional<std::string>& current,
                         const std::string& text, int mode, bool isPath,
                         DirectoryMatch::Probe probe);

@@ -25,6 +25,7 @@ const ApplyCase kApplyCases[] = {
     {"A;B", "D", EnvironmentValue::kReplace, false, "D", "REPLACE\tP\tA;B"},
     {kAbsent, "D", EnvironmentValue::kReplace, false, "D", "CREATE\tP"},
     {"A", "D", 4, false, nullptr, "NONE"},
+    {"A", "", EnvironmentValue::kInsert, false, nullptr, "NONE"},
     {"C:\\Win;\"c:\\apps\\\";X", "C:\\Apps", EnvironmentValue::kAppend, true, nullptr, "NONE"},
     {"C:\\Win;C:\\Apps\\Tool\\bin", "\"C:\\Apps\"", EnvironmentValue::kAppend, true,
      "C:\\Win;C:\\Apps\\Tool\\bin;\"C:\\Apps\"", "ADD\tP\t;\"C:\\Apps\""},
@@ -85,6 +86,7 @@ TEST(EnvironmentValue, ChangeTheRecordCannotSayExactlyIsNotMade) {
         {"A", "tab\there", EnvironmentValue::kAppend},   {"A", "cr\r", EnvironmentValue::kInsert},
         {kAbsent, "lf\nx", EnvironmentValue::kAppend},   {"A", "space ", EnvironmentValue::kAppend},
         {"old\tvalue", "D", EnvironmentValue::kReplace}, {"old ", "D", EnvironmentValue::kReplace},
+        {"A", "D;", EnvironmentValue::kAppend},
     };
     for (const Case& c : cases) {
         EnvironmentValue::Change change =
