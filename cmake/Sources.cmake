@@ -11,6 +11,11 @@ set(KESTREL_NEUTRAL_SOURCES
     package/PayloadFormat.cpp
     package/PayloadIndex.cpp
     system/RecordingSystem.cpp
+    system/RecordFields.cpp
+    system/DirectoryMatch.cpp
+    system/IniFile.cpp
+    system/IniChange.cpp
+    system/EnvironmentValue.cpp
     config/ConditionEvaluator.cpp
     config/DefaultValues.cpp
     config/Description.cpp
