@@ -96,9 +96,9 @@ std::vector<std::string> referencedVariables(const std::string& text) {
     }
     return names;
 }
-} // namespace
 
-bool DescriptionChecker::isReservedDeviceName(const std::string& name) {
+// CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case, with or without extension.
+bool isReservedDeviceName(const std::string& name) {
     std::string base = name.substr(0, name.find('.'));
     // Windows ignores blanks at the end of the device part too ("nul .txt").
     while (!base.empty() && base.back() == ' ')
@@ -111,6 +111,7 @@ bool DescriptionChecker::isReservedDeviceName(const std::string& name) {
            (strncasecmp(base.c_str(), "COM", 3) == 0 || strncasecmp(base.c_str(), "LPT", 3) == 0) &&
            base[3] >= '1' && base[3] <= '9';
 }
+} // namespace
 
 DescriptionFindings DescriptionChecker::check(const XmlDocument& document, const char* text,
                                               size_t length) {

@@ -19,8 +19,6 @@ class DescriptionChecker {
   public:
     // `document` is `text` (of `length` bytes) parsed.
     static DescriptionFindings check(const XmlDocument& document, const char* text, size_t length);
-    // CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case, with or without extension.
-    static bool isReservedDeviceName(const std::string& name);
 
   private:
     static void checkFileSets(const XmlDocument& document, DescriptionFindings& findings);

@@ -111,10 +111,13 @@ bool HostFiles::isSymbolicLink(const std::string& path) {
 bool HostFiles::createTemporary(const std::string& path, std::string& temporary,
                                 std::string& error) {
     // Like mkstemp, but created with the permissions any new file gets (mkstemp's are private).
+    // A short name of its own, not the target's with a suffix, which could outgrow the longest
+    // file name the folder allows.
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = path + ".part-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-        int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+        temporary = join(folderOf(path), ".instpack-" + std::to_string(getpid()) + "-" +
+                                             std::to_string(counter++) + ".part");
+        int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (descriptor >= 0) {
             close(descriptor);
             return true;

@@ -27,8 +27,8 @@ class HostFiles {
     static bool isSameFile(const std::string& first, const std::string& second);
     // Whether the path, as written, is a symbolic link ("link/" names the folder behind it).
     static bool isSymbolicLink(const std::string& path);
-    // Creates an empty file under a name unique to this run beside `path` ("PATH.part-..."),
-    // with the permissions of a new file; its name goes to `temporary`.
+    // Creates an empty file under a name unique to this run in the folder of `path`
+    // (".instpack-PID-N.part"), with the permissions of a new file; its name goes to `temporary`.
     static bool createTemporary(const std::string& path, std::string& temporary,
                                 std::string& error);
     // Writes `count` bytes under a temporary name and renames it over `path`: whatever stands

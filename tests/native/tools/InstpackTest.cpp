@@ -204,7 +204,7 @@ TEST_F(Instpack, AnotherBuildsPartialOutputIsNeverWrittenInto) {
     EXPECT_EQ(VerifyCommand::firstDamage(package), "");
     int leftovers = 0;
     for (const auto& file : std::filesystem::directory_iterator(space.path("")))
-        leftovers += file.path().filename().string().rfind("setup.exe.part-", 0) == 0;
+        leftovers += file.path().filename().string().rfind(".instpack-", 0) == 0;
     EXPECT_EQ(leftovers, 0);
 }
 
