@@ -49,8 +49,10 @@ int PayloadIndex::indexRecords(const unsigned char* data, uint32_t length,
         if (length < position || length - position < 4)
             return payload::kNoEndRecord;
         uint32_t type = payload::readLittleEndian32(data + position);
+        // A payload cut inside its end record has lost bytes the packer wrote: not whole.
         if (type == payload::kTypeEnd)
-            return payload::kOk;
+            return length - position < payload::kRecordHeaderSize ? payload::kRecordPastEnd
+                                                                  : payload::kOk;
         if (type != payload::kTypeEntry)
             return payload::kBadRecordType;
         PayloadEntry entry;

@@ -13,7 +13,8 @@ class PayloadIndex {
     // 0, or the code of the first magic word that does not match.
     static int checkMagicWords(const unsigned char* data, uint32_t length);
 
-    // Appends one PayloadEntry per entry record, in payload order, up to the end record.
+    // Appends one PayloadEntry per entry record, in payload order, up to the end record, which
+    // must be present whole (608 bytes).
     // Returns 0 or a negative code; `failedAt` (if given) receives the payload offset of the
     // record that could not be used.
     static int indexRecords(const unsigned char* data, uint32_t length,

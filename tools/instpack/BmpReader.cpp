@@ -40,11 +40,18 @@ bool isSupportedDepth(uint16_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32;
 }
 
+// Only pictures of 8 bits per pixel or fewer index a palette; deeper ones hold their colours.
+uint32_t paletteSize(const BmpLayout& layout) {
+    if (layout.bitsPerPixel > 8)
+        return 0;
+    return layout.coloursUsed != 0 ? layout.coloursUsed : 1u << layout.bitsPerPixel;
+}
+
 class PixelSource {
   public:
     PixelSource(const Bytes& file, const BmpLayout& layout) : file_(file), layout_(layout) {
         palette_ = kFileHeaderSize + layout.infoSize;
-        paletteCount_ = layout.coloursUsed != 0 ? layout.coloursUsed : 1u << layout.bitsPerPixel;
+        paletteCount_ = paletteSize(layout);
     }
 
     bool paletteFits() const {

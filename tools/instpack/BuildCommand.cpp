@@ -1,6 +1,7 @@
 #include "tools/instpack/BuildCommand.h"
 
 #include "config/XmlDocument.h"
+#include "tools/instpack/DescriptionChecker.h"
 #include "tools/instpack/DescriptionScanner.h"
 #include "tools/instpack/PackagePlan.h"
 #include "tools/instpack/PackageProblem.h"
@@ -45,6 +46,8 @@ int BuildCommand::run() {
     }
     planDescription(plan);
     planEngine(plan);
+    planOutput(plan);
+    reportWarnings(plan);
     if (!plan.problems().empty()) {
         for (const std::string& problem : plan.problems())
             std::fprintf(stderr, "instpack: %s\n", problem.c_str());
@@ -69,7 +72,13 @@ void BuildCommand::planDescription(PackagePlan& plan) {
         return;
     }
     XmlDocument document;
-    document.parse(reinterpret_cast<const char*>(text.data()), text.size());
+    const char* xml = reinterpret_cast<const char*>(text.data());
+    document.parse(xml, text.size());
+    DescriptionFindings findings = DescriptionChecker::check(document, xml, text.size());
+    for (const std::string& error : findings.errors)
+        plan.addProblem(error);
+    for (const std::string& warning : findings.warnings)
+        plan.addWarning(warning);
     plan.addData("install.xml", std::filesystem::path(options_.description).filename().string(),
                  std::move(text));
     DescriptionNeeds needs = DescriptionScanner::scan(document);
@@ -154,10 +163,39 @@ void BuildCommand::planEngine(PackagePlan& plan) {
     markerPosition_ = field.position;
 }
 
+void BuildCommand::planOutput(PackagePlan& plan) {
+    std::vector<std::string> inputs = {options_.description};
+    if (!options_.payloadOnly)
+        inputs.push_back(options_.engine);
+    for (const PlannedEntry& entry : plan.entries()) {
+        if (!entry.path.empty())
+            inputs.push_back(entry.path);
+    }
+    // Compared by identity, so that another spelling of an input's path is caught as well.
+    for (const std::string& input : inputs) {
+        if (HostFiles::isSameFile(options_.out, input))
+            plan.addProblem("--out " + PackageProblem::quoted(options_.out) +
+                            " is the same file as the input " + PackageProblem::quoted(input) +
+                            "; writing it would destroy that input");
+    }
+}
+
+void BuildCommand::reportWarnings(PackagePlan& plan) {
+    for (const std::string& warning : plan.warnings()) {
+        if (options_.strict)
+            plan.addProblem("warning made an error by --strict: " + warning);
+        else
+            std::fprintf(stderr, "instpack: warning: %s\n", warning.c_str());
+    }
+}
+
 bool BuildCommand::write(const PackagePlan& plan, std::string& error) {
     // Written beside the target and renamed at the end, so that a failed build never leaves a
-    // partial installer under the name a person or a pipeline would use.
-    std::string partial = options_.out + ".part";
+    // partial installer under the name a person or a pipeline would use. The name is unique to
+    // the run: two builds to one output never write into each other's file.
+    std::string partial;
+    if (!HostFiles::createTemporary(options_.out, partial, error))
+        return false;
     bool written =
         writeTo(partial, plan, error) && HostFiles::replaceFile(partial, options_.out, error);
     if (!written) {

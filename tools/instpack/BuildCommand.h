@@ -25,6 +25,10 @@ class BuildCommand {
     // Looks for the entry among --entry and the resources folder; false when nothing has it.
     bool addNamedResource(const std::string& name, PackagePlan& plan);
     void planEngine(PackagePlan& plan);
+    // Refuses an output that is one of the build's inputs.
+    void planOutput(PackagePlan& plan);
+    // Prints the warnings, or with --strict makes them problems.
+    void reportWarnings(PackagePlan& plan);
     bool write(const PackagePlan& plan, std::string& error);
     bool writeTo(const std::string& path, const PackagePlan& plan, std::string& error);
 

@@ -42,6 +42,8 @@ bool BuildOptions::parse(const std::vector<std::string>& arguments, BuildOptions
         bool ok = true;
         if (name == "--payload-only")
             options.payloadOnly = true;
+        else if (name == "--strict")
+            options.strict = true;
         else if (name == "--description")
             ok = takeValue(arguments, i, options.description, error);
         else if (name == "--engine")

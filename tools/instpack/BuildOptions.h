@@ -9,6 +9,7 @@ struct BuildOptions {
     std::string description;
     std::string engine; // empty with payloadOnly
     bool payloadOnly = false;
+    bool strict = false; // warnings stop the build like errors
     std::string out;
     std::string sourceRoot;                                   // default: the description's folder
     std::string resources;                                    // empty: no resources folder

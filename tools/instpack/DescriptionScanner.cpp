@@ -1,7 +1,9 @@
 #include "tools/instpack/DescriptionScanner.h"
 
+#include "config/FileInfo.h"
 #include "config/IndexList.h"
 #include "config/XmlDocument.h"
+#include "tools/instpack/PackageProblem.h"
 
 #include <strings.h>
 
@@ -70,9 +72,10 @@ void DescriptionScanner::scanFileSet(const XmlDocument& document, int fileSet,
         FileReference reference{path, alias != nullptr ? alias : defaultAlias(path)};
         if (reference.alias.empty())
             needs.problems.push_back("the file reference \"" + path + "\" has an empty alias");
-        else if (reference.alias.size() > kMaxAlias)
-            needs.problems.push_back("the alias of \"" + path + "\" is longer than " +
-                                     std::to_string(kMaxAlias) + " bytes");
+        else if (reference.alias.size() >= sizeof(FileInfo::alias))
+            needs.problems.push_back(PackageProblem::tooLong("FN " + PackageProblem::quoted(path),
+                                                             "its alias", reference.alias.size(),
+                                                             sizeof(FileInfo::alias)));
         else
             needs.files.push_back(reference);
     }

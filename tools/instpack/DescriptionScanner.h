@@ -30,8 +30,6 @@ class DescriptionScanner {
     static DescriptionNeeds scan(const XmlDocument& document);
     // The default alias: the reference with every slash and backslash removed.
     static std::string defaultAlias(const std::string& reference);
-    // Longest alias the engine keeps whole in its file records.
-    static constexpr size_t kMaxAlias = 259;
 
   private:
     static void scanFileSet(const XmlDocument& document, int fileSet, DescriptionNeeds& needs);

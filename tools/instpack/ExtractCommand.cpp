@@ -19,7 +19,8 @@ std::string extractOne(const PackageFile& package, int index, const std::string&
     if (!data)
         return "does not inflate; entry not written";
     std::string error;
-    if (!HostFiles::writeFile(HostFiles::join(folder, name), data.get(), produced, error))
+    // A link planted under the entry's name is replaced, never written through.
+    if (!HostFiles::writeFileReplacing(HostFiles::join(folder, name), data.get(), produced, error))
         return "cannot be written: " + error;
     return "";
 }
@@ -40,6 +41,11 @@ int ExtractCommand::run(const std::string& path, const std::string& folder) {
     if (result != payload::kOk)
         return PackageProblem::report(
             path, "is damaged: " + PackageProblem::describeIndexFailure(result, failedAt));
+    // A link standing where the folder is expected could send every file elsewhere; only a
+    // name that asks for the folder behind it ("DIR/") goes through.
+    if (HostFiles::isSymbolicLink(folder))
+        return PackageProblem::report(folder, "is a symbolic link; not followed (write \"" +
+                                                  folder + "/\" to extract behind it)");
     if (!HostFiles::makeDirectories(folder, error))
         return PackageProblem::report(folder, "cannot be created: " + error);
     int failures = 0;

@@ -1,10 +1,13 @@
 #include "tools/instpack/HostFiles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -91,6 +94,50 @@ std::string HostFiles::folderOf(const std::string& path) {
 
 std::string HostFiles::join(const std::string& folder, const std::string& name) {
     return (fs::path(folder) / name).string();
+}
+
+bool HostFiles::isSameFile(const std::string& first, const std::string& second) {
+    struct stat a;
+    struct stat b;
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+bool HostFiles::isSymbolicLink(const std::string& path) {
+    struct stat status;
+    return lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+bool HostFiles::createTemporary(const std::string& path, std::string& temporary,
+                                std::string& error) {
+    // Like mkstemp, but created with the permissions any new file gets (mkstemp's are private).
+    // A short name of its own, not the target's with a suffix, which could outgrow the longest
+    // file name the folder allows.
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = join(folderOf(path), ".instpack-" + std::to_string(getpid()) + "-" +
+                                             std::to_string(counter++) + ".part");
+        int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (descriptor >= 0) {
+            close(descriptor);
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    error = "cannot create a file beside " + path + ": " + std::strerror(errno);
+    return false;
+}
+
+bool HostFiles::writeFileReplacing(const std::string& path, const unsigned char* data, size_t count,
+                                   std::string& error) {
+    std::string temporary;
+    if (!createTemporary(path, temporary, error))
+        return false;
+    if (writeFile(temporary, data, count, error) && replaceFile(temporary, path, error))
+        return true;
+    removeFile(temporary);
+    return false;
 }
 
 bool HostFiles::replaceFile(const std::string& from, const std::string& to, std::string& error) {

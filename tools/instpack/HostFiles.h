@@ -23,6 +23,18 @@ class HostFiles {
     // The folder part of a path ("." when there is none).
     static std::string folderOf(const std::string& path);
     static std::string join(const std::string& folder, const std::string& name);
+    // Whether both paths name one existing file (same device and inode), however spelled.
+    static bool isSameFile(const std::string& first, const std::string& second);
+    // Whether the path, as written, is a symbolic link ("link/" names the folder behind it).
+    static bool isSymbolicLink(const std::string& path);
+    // Creates an empty file under a name unique to this run in the folder of `path`
+    // (".instpack-PID-N.part"), with the permissions of a new file; its name goes to `temporary`.
+    static bool createTemporary(const std::string& path, std::string& temporary,
+                                std::string& error);
+    // Writes `count` bytes under a temporary name and renames it over `path`: whatever stands
+    // at `path`, a symbolic link too, is replaced and never written through.
+    static bool writeFileReplacing(const std::string& path, const unsigned char* data, size_t count,
+                                   std::string& error);
     static bool replaceFile(const std::string& from, const std::string& to, std::string& error);
     static void removeFile(const std::string& path);
     static void makeExecutable(const std::string& path);

@@ -30,12 +30,15 @@ class PackagePlan {
     // Whether some source already provides the entry (or was meant to and is missing).
     bool provides(const std::string& name) const { return claimed_.count(name) != 0; }
     void addProblem(const std::string& problem) { problems_.push_back(problem); }
+    // Something the engine will probably not do as meant; the build goes on.
+    void addWarning(const std::string& warning) { warnings_.push_back(warning); }
 
     // The bytes to write for an entry; false with a reason when the file cannot be read.
     static bool entryData(const PlannedEntry& entry, Bytes& data, std::string& error);
 
     const std::vector<PlannedEntry>& entries() const { return entries_; }
     const std::vector<std::string>& problems() const { return problems_; }
+    const std::vector<std::string>& warnings() const { return warnings_; }
     uint64_t totalSize() const { return totalSize_; }
 
   private:
@@ -47,5 +50,6 @@ class PackagePlan {
     std::unordered_map<std::string, size_t> byName_;
     std::unordered_map<std::string, std::string> claimed_; // name -> source name
     std::vector<std::string> problems_;
+    std::vector<std::string> warnings_;
     uint64_t totalSize_ = 0;
 };

@@ -12,4 +12,7 @@ class PackageProblem {
     static int report(const std::string& file, const std::string& what);
     // A file or entry name in double quotes, as every message shows it.
     static std::string quoted(const std::string& name) { return "\"" + name + "\""; }
+    // For a text that does not fit the engine's field of `fieldSize` bytes (with its zero).
+    static std::string tooLong(const std::string& element, const std::string& what, size_t length,
+                               size_t fieldSize);
 };

@@ -16,6 +16,7 @@ int usage() {
         "usage:\n"
         "  instpack build --description FILE (--engine ENGINE.exe | --payload-only) --out FILE\n"
         "                 [--source-root DIR] [--resources DIR] [--entry NAME=FILE]...\n"
+        "                 [--strict]\n"
         "  instpack list FILE\n"
         "  instpack verify FILE\n"
         "  instpack extract FILE DIR\n",
