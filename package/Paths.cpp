@@ -127,6 +127,9 @@ bool isReservedDeviceName(const char* level, int length) {
     int base = 0;
     while (base < length && level[base] != '.')
         ++base;
+    // Windows ignores blanks at the end of the device part too ("nul .txt").
+    while (base > 0 && level[base - 1] == ' ')
+        --base;
     auto matches = [level](const char* name, int count) {
         for (int i = 0; i < count; ++i) {
             char c = level[i];

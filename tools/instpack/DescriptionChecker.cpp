@@ -4,6 +4,7 @@
 #include "config/FileInfo.h"
 #include "config/FileSetInfo.h"
 #include "config/XmlDocument.h"
+#include "package/Paths.h"
 #include "tools/instpack/PackageProblem.h"
 
 #include <cstring>
@@ -96,26 +97,15 @@ std::vector<std::string> referencedVariables(const std::string& text) {
     }
     return names;
 }
-
-// CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case, with or without extension.
-bool isReservedDeviceName(const std::string& name) {
-    std::string base = name.substr(0, name.find('.'));
-    // Windows ignores blanks at the end of the device part too ("nul .txt").
-    while (!base.empty() && base.back() == ' ')
-        base.pop_back();
-    for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
-        if (strcasecmp(base.c_str(), device) == 0)
-            return true;
-    }
-    return base.size() == 4 &&
-           (strncasecmp(base.c_str(), "COM", 3) == 0 || strncasecmp(base.c_str(), "LPT", 3) == 0) &&
-           base[3] >= '1' && base[3] <= '9';
-}
 } // namespace
 
 DescriptionFindings DescriptionChecker::check(const XmlDocument& document, const char* text,
                                               size_t length) {
     DescriptionFindings findings;
+    // The engine reads its variables' first values from there and stops without them.
+    if (document.findNextByName("DefValues", -1) < 0)
+        findings.errors.push_back("the description has no DefValues element: the engine stops "
+                                  "before its first page without one");
     checkFileSets(document, findings);
     checkPages(document, findings);
     checkUninstallPaths(document, findings);
@@ -156,7 +146,7 @@ void DescriptionChecker::checkFile(const XmlDocument& document, int file,
         findings.errors.push_back(element + ": " + PackageProblem::quoted(name) +
                                   " cannot be a file's name; the engine refuses it");
     for (const std::string& level : levelsOf(reference)) {
-        if (isReservedDeviceName(level))
+        if (isReservedDeviceName(level.c_str(), static_cast<int>(level.size())))
             findings.errors.push_back(element + ": " + PackageProblem::quoted(level) +
                                       " is a device name Windows reserves; the engine refuses it");
     }

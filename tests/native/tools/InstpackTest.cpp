@@ -224,7 +224,7 @@ TEST_F(Instpack, ExtractReplacesLinksInTheFolderInsteadOfWritingThroughThem) {
 }
 
 TEST_F(Instpack, DescriptionsTheEngineWouldNotHonourAreRefusedOrWarnedAbout) {
-    const std::string longText(256, 'c');
+    const std::string longText(512, 'c');
     const std::string longPath(260, 'p');
     const struct {
         std::string find;
@@ -240,9 +240,10 @@ TEST_F(Instpack, DescriptionsTheEngineWouldNotHonourAreRefusedOrWarnedAbout) {
         {"</FileSet>", "<FN Alias=\"up\">bin\\..</FN>", "\"..\" cannot be a file's name", false},
         {"</FileSet>", "<FN Alias=\"dot\">.</FN>", "\".\" cannot be a file's name", false},
         {"<FileSet Name=\"Main\"", "<FileSet Name=\"Main\" Condition=\"" + longText + "\"",
-         "FileSet \"Main\": Condition is 256 bytes, longer than the 255 the engine", false},
+         "FileSet \"Main\": Condition is 512 bytes, longer than the 511 the engine", false},
         {"<Welcome>", "<Welcome Condition=\"" + longText + "\">",
-         "page \"Welcome\": Condition is 256 bytes, longer than the 255", false},
+         "page \"Welcome\": Condition is 512 bytes, longer than the 511", false},
+        {"<DefValues>", "<Defaults>", "the description has no DefValues element", false},
         {"</FileSet>", "<FN Dest=\"" + longPath + "\">bin/tool.exe</FN>",
          "Dest is 260 bytes, longer than the 259", false},
         {"</FileSet>", "<FN Alias=\"" + longPath + "\">bin/tool.exe</FN>",
