@@ -100,6 +100,8 @@ int Installer::loadDescription(InstallerUI* ui, Log* log, const char* configFile
     if (pages_.readFields(document, isUninstalling(), log) != 0)
         return fail(log, "The description cannot be installed: %s.", pages_.problem());
     logMessage(log, "Initializing default values");
+    if (document.findNextByName("DefValues", -1) < 0)
+        return fail(log, "The description has no DefValues element.");
     DefaultValues defaults(variables_, log);
     // The uninstall takes the recorded values from the action log instead of a configuration.
     if (defaults.initialize(description_.document(), isUninstalling() ? nullptr : configFile, ui) !=
