@@ -6,64 +6,48 @@
 
 #include <string>
 
-namespace {
-int evaluate(const VariableStore& store, const char* condition) {
-    return ConditionEvaluator::evaluate(store, condition);
-}
-} // namespace
-
-TEST(ConditionGrammar, NumbersOperatorsAndGrouping) {
-    VariableStore none;
-    EXPECT_EQ(evaluate(none, nullptr), 1);
-    EXPECT_EQ(evaluate(none, ""), 1);
-    EXPECT_EQ(evaluate(none, "0"), 0);
-    EXPECT_EQ(evaluate(none, "7"), 1);
-    EXPECT_EQ(evaluate(none, "(1;0),1"), 1);
-    EXPECT_EQ(evaluate(none, "(1;0),0"), 0);
-    EXPECT_EQ(evaluate(none, " 2 \t== 2 "), 1);
-    EXPECT_EQ(evaluate(none, "2 != 2"), 0);
-    EXPECT_EQ(evaluate(none, "01==1"), 1);
-    EXPECT_EQ(evaluate(none, "(7)==1"), 1);
-    EXPECT_EQ(evaluate(none, "((1)"), 1);
-    EXPECT_EQ(evaluate(none, "0;0;0"), 0);
-    EXPECT_EQ(evaluate(none, "1,1,0"), 0);
-    // Text behind a complete expression is ignored.
-    EXPECT_EQ(evaluate(none, "0\r\nwhatever"), 0);
-}
-
-TEST(ConditionGrammar, UnparsableConditionsHold) {
-    VariableStore none;
-    EXPECT_EQ(evaluate(none, "abc"), -1);
-    EXPECT_EQ(evaluate(none, "2 = = 2"), -1);
-    EXPECT_EQ(evaluate(none, "2 = 2"), -1);
-    EXPECT_EQ(evaluate(none, "0 !"), -1);
-    EXPECT_EQ(evaluate(none, "-1"), -1);
-    EXPECT_EQ(evaluate(none, "0,"), -1);
-    EXPECT_EQ(evaluate(none, "()"), -1);
-    // Deep grouping is bounded by the expanded text's size.
-    EXPECT_EQ(evaluate(none, (std::string(400, '(') + "0").c_str()), 0);
-    EXPECT_EQ(evaluate(none, std::string(600, '(').c_str()), -1);
-}
-
-TEST(ConditionVariables, SubstitutionBeforeEvaluation) {
+// 1 holds, 0 does not, -1 cannot be parsed (callers treat it as holding).
+TEST(ConditionEvaluator, ExpressionsOverVariablesAndWhatCannotBeParsed) {
     VariableStore store;
-    store.set("T", "2");
-    store.set("R", "1");
-    store.set("EMPTY", "");
-    store.set("PATH", "C:\\x");
-    EXPECT_EQ(evaluate(store, "[T]!=2"), 0);
-    store.set("T", "3");
-    EXPECT_EQ(evaluate(store, "[T]!=2"), 1);
-    EXPECT_EQ(evaluate(store, "[R],[T]!=1"), 1);
-    store.set("R", "0");
-    EXPECT_EQ(evaluate(store, "[R],[T]!=1"), 0);
-    EXPECT_EQ(evaluate(store, "[X]==1"), 0);
-    EXPECT_EQ(evaluate(store, "[EMPTY]"), -1);
-    EXPECT_EQ(evaluate(store, "[PATH]==1"), -1);
-    store.set("A", "0");
-    store.set("B", "0");
-    store.set("C", "0");
-    EXPECT_EQ(evaluate(store, "[A]==0,([B]==2;[B]==0,[C]==0)"), 1);
-    store.set("C", "1");
-    EXPECT_EQ(evaluate(store, "[A]==0,([B]==2;[B]==0,[C]==0)"), 0);
+    const char* variables[][2] = {{"T", "2"}, {"R", "1"}, {"EMPTY", ""}, {"PATH", "C:\\x"},
+                                  {"A", "0"}, {"B", "0"}, {"C", "1"},    {"D", "0"}};
+    for (const auto& variable : variables)
+        store.set(variable[0], variable[1]);
+    const std::pair<std::string, int> rows[] = {
+        {"", 1},
+        {"0", 0},
+        {"7", 1},
+        {"(1;0),1", 1},
+        {"(1;0),0", 0},
+        {" 2 \t== 2 ", 1},
+        {"2 != 2", 0},
+        {"01==1", 1},
+        {"(7)==1", 1},
+        {"((1)", 1},
+        {"0;0;0", 0},
+        {"1,1,0", 0},
+        // Text behind a complete expression is ignored.
+        {"0\r\nwhatever", 0},
+        {"abc", -1},
+        {"2 = = 2", -1},
+        {"2 = 2", -1},
+        {"0 !", -1},
+        {"-1", -1},
+        {"0,", -1},
+        {"()", -1},
+        // Grouping depth is bounded by the expanded text's size, not by a stack.
+        {std::string(400, '(') + "0", 0},
+        {std::string(600, '('), -1},
+        {"[T]!=2", 0},
+        {"[T]!=3", 1},
+        {"[R],[T]!=1", 1},
+        {"[A],[T]!=1", 0},
+        {"[X]==1", 0},
+        {"[EMPTY]", -1},
+        {"[PATH]==1", -1},
+        {"[A]==0,([B]==2;[B]==0,[C]==0)", 0},
+        {"[A]==0,([B]==2;[B]==0,[D]==0)", 1}};
+    for (const auto& [condition, expected] : rows)
+        EXPECT_EQ(ConditionEvaluator::evaluate(store, condition.c_str()), expected) << condition;
+    EXPECT_EQ(ConditionEvaluator::evaluate(store, nullptr), 1);
 }

@@ -1,0 +1,125 @@
+#include "package/Payload.h"
+#include "package/PayloadFormat.h"
+#include "package/WinFile.h"
+#include "tests/native/TempFolder.h"
+#include "tests/support/TestPayload.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+const std::string kHeader = testpayload::build({}).substr(0, payload::kHeaderSize);
+const std::string kEnd = testpayload::build({}).substr(payload::kHeaderSize);
+constexpr size_t kNameEnd = payload::kRecordHeaderSize - 1; // last byte of a record's name
+
+// One entry record, header and deflated data, as the packer writes it.
+std::string record(const std::string& name, const std::string& data) {
+    std::string bytes = testpayload::build({{name, data}});
+    return bytes.substr(kHeader.size(), bytes.size() - kHeader.size() - kEnd.size());
+}
+
+std::string withWord(std::string bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>(value >> (8 * i));
+    return bytes;
+}
+
+class PayloadTest : public ::testing::Test {
+  protected:
+    int open(const std::string& bytes, uint32_t offset = 0) {
+        writeAll(folder / "package.bin", bytes);
+        return payload.open((folder / "package.bin").c_str(), offset);
+    }
+    std::string unpacked(const char* name) {
+        uint32_t length = 0xdead;
+        std::unique_ptr<unsigned char[]> data = payload.unpack(name, &length);
+        if (!data)
+            return length == 0 ? "<failed>" : "<failed, length left>";
+        EXPECT_EQ(data[length], 0) << "a zero byte follows the data";
+        return std::string(reinterpret_cast<char*>(data.get()), length);
+    }
+
+    TempFolder folder;
+    Payload payload;
+};
+} // namespace
+
+TEST_F(PayloadTest, EntriesUnpackByNameTheLastOfANameWinsAndCaseCounts) {
+    std::string bytes = kHeader + record("install.xml", "<a/>") + record("AppIcon", "first") +
+                        record("AppIcon", "second") + record("empty", "") + kEnd;
+    // Behind an executable image the payload reads like a bare one.
+    ASSERT_EQ(open(std::string(5000, 'M') + bytes, 5000), 0);
+    EXPECT_EQ(payload.entryCount(), 4);
+    EXPECT_EQ(payload.find("AppIcon"), 2);
+    EXPECT_EQ(payload.find("appicon"), -1);
+    EXPECT_EQ(unpacked("install.xml"), "<a/>");
+    EXPECT_EQ(unpacked("AppIcon"), "second");
+    EXPECT_EQ(unpacked("empty"), "");
+    EXPECT_EQ(unpacked("appicon"), "<failed>");
+    payload.close();
+    EXPECT_EQ(payload.entryCount(), 0);
+    EXPECT_EQ(unpacked("AppIcon"), "<failed>");
+}
+
+TEST_F(PayloadTest, EveryDamageOfTheEntryListGivesItsCodeAndLeavesNothingOpen) {
+    const std::string good = kHeader + record("a", "text") + kEnd;
+    const std::string unended = kHeader + record("a", "text");
+    const std::string longName(275, 'n');
+    const size_t first = payload::kHeaderSize;
+    struct Row {
+        const char* what;
+        std::string bytes;
+        uint32_t offset;
+        int code;
+    } rows[] = {
+        {"empty list", kHeader + kEnd, 0, payload::kOk},
+        {"offset beyond the file", good, static_cast<uint32_t>(good.size()) + 1,
+         payload::kCannotSeek},
+        {"magic word 1", withWord(good, 0, 0), 0, payload::kBadMagic1},
+        {"magic word 2", withWord(good, 4, 0), 0, payload::kBadMagic2},
+        {"magic word 3", withWord(good, 8, 0), 0, payload::kBadMagic3},
+        {"shorter than the first word", std::string(3, '\x27'), 0, payload::kBadMagic1},
+        {"cut in the second word", good.substr(0, 6), 0, payload::kBadMagic2},
+        {"unknown record type", withWord(good, first, 0x12345678), 0, payload::kBadRecordType},
+        {"record header past the end", good.substr(0, first + 300), 0, payload::kRecordPastEnd},
+        {"record data past the end", withWord(good, first + 8, 0x7ffffff0u), 0,
+         payload::kRecordPastEnd},
+        {"no end record", unended, 0, payload::kNoEndRecord},
+        {"two bytes where the end record belongs", unended + std::string("\x03\0", 2), 0,
+         payload::kNoEndRecord},
+        {"header only", kHeader, 0, payload::kNoEndRecord},
+        {"name of 276 bytes", kHeader + record(longName, "text").replace(kNameEnd, 1, "n") + kEnd,
+         0, payload::kNameUnterminated},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_EQ(open(good), 0);
+        EXPECT_EQ(open(row.bytes, row.offset), row.code);
+        if (row.code != payload::kOk)
+            EXPECT_EQ(payload.entryCount(), 0);
+    }
+    ASSERT_EQ(open(kHeader + record(longName, "text") + kEnd), 0);
+    EXPECT_EQ(unpacked(longName.c_str()), "text");
+    EXPECT_EQ(payload.open((folder / "missing.bin").c_str(), 0), payload::kCannotOpen);
+    EXPECT_STREQ(payload::describeOpenFailure(payload::kNoEndRecord), "is truncated");
+    EXPECT_STREQ(payload::describeOpenFailure(payload::kBadMagic2), "is not an installer package");
+}
+
+TEST_F(PayloadTest, ReadFailureGivesCannotRead) {
+    // A folder opens for reading natively but cannot be read, the way a failing device reads.
+    if (WinFile::sizeOfFile(folder.path().c_str()) <= 0)
+        GTEST_SKIP() << "this file system gives folders no size";
+    EXPECT_EQ(payload.open(folder.path().c_str(), 0), payload::kCannotRead);
+}
+
+TEST_F(PayloadTest, EntryInflatesToAtMostItsSizePlus1023Bytes) {
+    std::string garbage = record("garbage", "0123456789");
+    ASSERT_EQ(open(kHeader + withWord(record("fits", std::string(1023, 'x')), 4, 0) +
+                   withWord(record("overflows", std::string(1024, 'x')), 4, 0) +
+                   withWord(garbage, payload::kRecordHeaderSize, 0x04030201) + kEnd),
+              0);
+    EXPECT_EQ(unpacked("fits"), std::string(1023, 'x'));
+    EXPECT_EQ(unpacked("overflows"), "<failed>");
+    EXPECT_EQ(unpacked("garbage"), "<failed>");
+}
