@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -58,48 +57,36 @@ std::string defaults(const std::string& values) {
 } // namespace
 
 TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
-    using Getter = int (Description::*)(char*, int) const;
     Document sample(sampledescription::text());
     sample.variables.set("INSTALLDIR", "C:\\Program Files\\Sample");
     Document nested("<VarnexGroupInstallation><Desc><ProductDesc><Fullname>Nested</Fullname>"
                     "<MajorVersion>2</MajorVersion><MinorVersion>0</MinorVersion></ProductDesc>"
                     "</Desc><Installation><Uninstall><InstallLogFile>[NOPE]\\x.log"
                     "</InstallLogFile></Uninstall></Installation></VarnexGroupInstallation>");
-    const std::string uninst = "C:\\Program Files\\Sample\\uninst\\";
-    struct Row {
-        const Document& document;
-        Getter getter;
-        int size;
-        std::string expected;
-    } rows[] = {
-        {sample, &Description::getProductName, 512, "Sample Product"},
-        {sample, &Description::getMajorVersion, 512, "1"},
-        {sample, &Description::getVersionString, 512, "1.50.SP2"},
-        {sample, &Description::getWebsite, 512, "https://example.test/"},
-        {sample, &Description::getSupportEmail, 512, "help@example.test"},
-        {sample, &Description::getHelpUrl, 512, "https://example.test/help.htm"},
-        {sample, &Description::getInstallLogFile, 512, uninst + "install.log"},
-        {sample, &Description::getInstallBackupFile, 512, uninst + "backup.bin"},
-        {sample, &Description::getUninstallCmd, 512, uninst + "uninstall.exe"},
-        {sample, &Description::getUninstallXmlFile, 512, uninst + "install.xml"},
-        {sample, &Description::getProductName, 15, "Sample Product"},
-        {sample, &Description::getProductName, 14, "<refused>"},
-        {sample, &Description::getInstallLogFile, 43, uninst + "install.log"},
-        {sample, &Description::getInstallLogFile, 42, "<refused>"},
-        {nested, &Description::getProductName, 512, "Nested"},
-        {nested, &Description::getVersionString, 512, "<refused>"},
-        {nested, &Description::getWebsite, 512, "<refused>"},
-        {nested, &Description::getInstallLogFile, 512, "<refused>"},
-        {nested, &Description::getUninstallCmd, 512, "<refused>"},
-    };
-    for (const Row& row : rows) {
+    auto get = [](const Document& document, auto getter, int size = 512) {
         char out[512];
-        std::memset(out, 'x', sizeof out);
-        int result = (row.document.description.*row.getter)(out, row.size);
-        EXPECT_EQ(result == 0 ? out : "<refused>", row.expected) << "row " << &row - rows;
-    }
+        return (document.description.*getter)(out, size) == 0 ? std::string(out) : "<refused>";
+    };
+    const std::string uninst = "C:\\Program Files\\Sample\\uninst\\";
+    EXPECT_EQ(get(sample, &Description::getProductName), "Sample Product");
+    EXPECT_EQ(get(sample, &Description::getMajorVersion), "1");
+    EXPECT_EQ(get(sample, &Description::getVersionString), "1.50.SP2");
+    EXPECT_EQ(get(sample, &Description::getWebsite), "https://example.test/");
+    EXPECT_EQ(get(sample, &Description::getSupportEmail), "help@example.test");
+    EXPECT_EQ(get(sample, &Description::getHelpUrl), "https://example.test/help.htm");
+    EXPECT_EQ(get(sample, &Description::getInstallLogFile), uninst + "install.log");
+    EXPECT_EQ(get(sample, &Description::getInstallBackupFile), uninst + "backup.bin");
+    EXPECT_EQ(get(sample, &Description::getUninstallCmd), uninst + "uninstall.exe");
+    EXPECT_EQ(get(sample, &Description::getUninstallXmlFile), uninst + "install.xml");
+    EXPECT_EQ(get(sample, &Description::getProductName, 15), "Sample Product");
+    EXPECT_EQ(get(sample, &Description::getProductName, 14), "<refused>");
+    EXPECT_EQ(get(sample, &Description::getInstallLogFile, 43), uninst + "install.log");
+    EXPECT_EQ(get(sample, &Description::getInstallLogFile, 42), "<refused>");
+    EXPECT_EQ(get(nested, &Description::getProductName), "Nested");
+    EXPECT_EQ(get(nested, &Description::getVersionString), "<refused>");
+    EXPECT_EQ(get(nested, &Description::getInstallLogFile), "<refused>");
+    EXPECT_EQ(get(nested, &Description::getUninstallCmd), "<refused>");
     EXPECT_EQ(sample.description.getProductName(nullptr, 10), -1);
-    EXPECT_TRUE(nested.description.hasProductDescription());
     EXPECT_FALSE(Document("<R><Dialogs></Dialogs></R>").description.hasProductDescription());
 }
 
@@ -112,75 +99,49 @@ TEST(FileList, NamedSetsInDocumentOrderTheirFilesLastToFirstWithPackagedSizes) {
     FileList files;
     ASSERT_EQ(files.read(sample.xml(), payload, nullptr), 0);
     ASSERT_EQ(files.fileSetCount(), 2);
-    EXPECT_STREQ(files.fileSet(1).name, "Docs");
     EXPECT_STREQ(files.fileSet(1).condition, "[DOCS]==1");
-    struct Row {
-        int set;
-        const char *alias, *fileName, *destination, *condition;
-        uint32_t size;
-        int executable, expand;
-    } rows[] = {{0, "install.xml", "install.xml", "[INSTALLDIR]\\uninst", "", 0, 0, 0},
-                {0, "AppIcon", "icon.png", "[INSTALLDIR]", "", 0, 0, 0},
-                {0, "..binsample.exe", "sample.exe", "[INSTALLDIR]", "", 7, 1, 0},
-                {1, "..docreadme.txt", "readme.txt", "[INSTALLDIR]\\doc", "[MODE]!=2", 0, 0, 1}};
-    ASSERT_EQ(files.fileCount(), 4);
-    for (int i = 0; i < 4; ++i) {
+    Lines described;
+    for (int i = 0; i < files.fileCount(); ++i) {
         const FileInfo& file = files.file(i);
-        EXPECT_EQ(file.fileSet, rows[i].set);
-        EXPECT_STREQ(file.alias, rows[i].alias);
-        EXPECT_STREQ(file.fileName, rows[i].fileName);
-        EXPECT_STREQ(file.destination, rows[i].destination);
-        EXPECT_STREQ(file.condition, rows[i].condition);
-        EXPECT_EQ(file.unpackedSize, rows[i].size);
-        EXPECT_EQ(file.executable, rows[i].executable);
-        EXPECT_EQ(file.expandVariables, rows[i].expand);
+        described.push_back(std::to_string(file.fileSet) + " " + file.alias + " " + file.fileName +
+                            " " + file.destination + " " + file.condition + " " +
+                            std::to_string(file.unpackedSize) + (file.executable ? " run" : "") +
+                            (file.expandVariables ? " expand" : ""));
     }
+    EXPECT_EQ(described,
+              (Lines{"0 install.xml install.xml [INSTALLDIR]\\uninst  0",
+                     "0 AppIcon icon.png [INSTALLDIR]  0",
+                     "0 ..binsample.exe sample.exe [INSTALLDIR]  7 run",
+                     "1 ..docreadme.txt readme.txt [INSTALLDIR]\\doc [MODE]!=2 0 expand"}));
 }
 
 TEST(PageList, PagesOfTheRunAndTheirFieldsWhileTheFieldConditionHolds) {
     Document sample(sampledescription::text());
-    PageList pages;
+    PageList pages, uninstall;
     ASSERT_EQ(pages.readDialogs(sample.xml(), 0, nullptr), 0);
     ASSERT_EQ(pages.readFields(sample.xml(), 0, nullptr), 0);
     ASSERT_EQ(pages.dialogCount(), 4);
     EXPECT_STREQ(pages.dialog(2).name, "CopyProgress");
     EXPECT_EQ(pages.dialog(2).special, 1);
     EXPECT_STREQ(pages.dialog(1).condition, "[MODE]!=2");
-    EXPECT_STREQ(pages.dialog(9).name, "");
-    ASSERT_EQ(pages.fieldCount(), 3);
     sample.variables.set("MODE", "1");
-    const int types[] = {FIELD_DIRECTORY, FIELD_CHECKBOX, FIELD_RADIOBUTTONS};
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(pages.field(i, sample.variables).type, types[i]);
-    FieldInfo mode = pages.field(2, sample.variables);
-    EXPECT_EQ(mode.page, 1);
-    EXPECT_EQ(mode.x, -1);
-    EXPECT_STREQ(mode.content, "Typical;Custom");
-    EXPECT_STREQ(pages.field(1, sample.variables).variable, "DOCS");
+    Lines described;
+    for (int i = 0; i < pages.fieldCount(); ++i) {
+        FieldInfo field = pages.field(i, sample.variables);
+        described.push_back(std::to_string(field.type) + " " + field.variable + " " +
+                            std::to_string(field.page) + " " + std::to_string(field.x) + " " +
+                            field.content);
+    }
+    EXPECT_EQ(described,
+              (Lines{"30 INSTALLDIR 1 10 ", "31 DOCS 1 10 ", "32 MODE 1 -1 Typical;Custom"}));
     sample.variables.set("MODE", "2");
     EXPECT_EQ(pages.field(1, sample.variables).page, -1);
     EXPECT_STREQ(pages.field(1, sample.variables).variable, "");
-
-    PageList uninstall;
     ASSERT_EQ(uninstall.readDialogs(sample.xml(), 1, nullptr), 0);
     EXPECT_EQ(uninstall.readFields(sample.xml(), 1, nullptr), 0);
     EXPECT_EQ(uninstall.dialogCount(), 3);
     EXPECT_EQ(uninstall.fieldCount(), 0);
     EXPECT_EQ(PageList().readDialogs(Document("<R></R>").xml(), 0, nullptr), -1);
-}
-
-TEST(PageList, FieldsAttachToThePageOfTheirParentsNameInAnyCase) {
-    Document document("<R><UninstallDialogs><Welcome><Field>U</Field></Welcome></UninstallDialogs>"
-                      "<Dialogs><Intro></Intro><welcome Special=\"2x\"></welcome></Dialogs>"
-                      "<Field>Outside</Field></R>");
-    PageList pages;
-    ASSERT_EQ(pages.readDialogs(document.xml(), 0, nullptr), 0);
-    ASSERT_EQ(pages.readFields(document.xml(), 0, nullptr), 0);
-    EXPECT_EQ(pages.dialog(1).special, 2);
-    ASSERT_EQ(pages.fieldCount(), 1);
-    EXPECT_EQ(pages.field(0, document.variables).page, 1);
-    EXPECT_STREQ(pages.field(0, document.variables).variable, "U");
-    EXPECT_EQ(pages.field(0, document.variables).type, 0);
 }
 
 TEST(DescriptionLists, OverLongNamesPathsConditionsAndVariablesAreLeftOutWithADebugLogLine) {
@@ -198,12 +159,8 @@ TEST(DescriptionLists, OverLongNamesPathsConditionsAndVariablesAreLeftOutWithADe
     ASSERT_EQ(files.read(document.xml(), none, &log), 0);
     ASSERT_EQ(pages.readDialogs(document.xml(), 0, &log), 0);
     ASSERT_EQ(pages.readFields(document.xml(), 0, &log), 0);
-    ASSERT_EQ(files.fileCount(), 1);
-    EXPECT_STREQ(files.file(0).alias, "b.txt");
-    EXPECT_EQ(files.fileSetCount(), 1);
-    EXPECT_EQ(pages.dialogCount(), 1);
-    ASSERT_EQ(pages.fieldCount(), 1);
-    EXPECT_STREQ(pages.field(0, document.variables).variable, "OPEN_IT");
+    EXPECT_EQ(files.fileCount() + files.fileSetCount() + pages.dialogCount() + pages.fieldCount(),
+              4);
     EXPECT_EQ(log.lines(),
               (Lines{"Skipping file \"c.txt\": a name, path or condition is too long",
                      "Skipping file \"a.txt\": a name, path or condition is too long",
@@ -212,7 +169,9 @@ TEST(DescriptionLists, OverLongNamesPathsConditionsAndVariablesAreLeftOutWithADe
                      "Skipping field \"Folder\": its variable or condition is too long"}));
 }
 
-TEST(DefaultValues, LiteralsWithDollarReferencesToVariablesAlreadySet) {
+// Values come in document order; one that cannot be had whole leaves its variable as it was.
+TEST(DefaultValues, LiteralsWithDollarReferencesAndOverLongValuesKeepThePreviousOne) {
+    const std::string longName(300, 'N'), longValue = "C:\\" + std::string(1100, 'f');
     const char* rows[][3] = {{"LATE", "$DEFINEDLATER", "<undefined>"},
                              {"STDROOT", "C:\\Products", "C:\\Products"},
                              {"BIN", "$STDROOT\\bin", "C:\\Products\\bin"},
@@ -222,7 +181,10 @@ TEST(DefaultValues, LiteralsWithDollarReferencesToVariablesAlreadySet) {
                              {"DOT", "$A.txt", "a.txt"},
                              {"BLANK", "$ x", "<undefined>"},
                              {"EMPTY", "", ""},
-                             {"DEFINEDLATER", "1", "1"}};
+                             {"DEFINEDLATER", "1", "1"},
+                             {"DIR", "C:\\short", "C:\\short"},
+                             {"DIR", longValue.c_str(), "C:\\short"},
+                             {longName.c_str(), "1", "<undefined>"}};
     std::string values = "<Value Name=\"ODD\" DataType=\"text\">1</Value><Value DataType=\"value\">"
                          "1</Value><Value Name=\"REG\" DataType=\"registry\" "
                          "RegPlace=\"HKEY_USERS\" RegKey=\"x\"></Value>";
@@ -230,28 +192,14 @@ TEST(DefaultValues, LiteralsWithDollarReferencesToVariablesAlreadySet) {
         values +=
             std::string("<value Name=\"") + row[0] + "\" DataType=\"VALUE\">" + row[1] + "</value>";
     Document document(defaults("<Group>" + values + "</Group>"));
-    ASSERT_EQ(DefaultValues(document.variables, nullptr).apply(document.xml()), 0);
-    for (const auto& row : rows)
-        EXPECT_EQ(valueOf(document.variables, row[0]), row[2]) << row[0];
-    EXPECT_EQ(valueOf(document.variables, "ODD"), "<undefined>");
-    EXPECT_EQ(valueOf(document.variables, "REG"), "<undefined>");
-    EXPECT_EQ(document.variables.count(), 8);
-    EXPECT_EQ(DefaultValues(document.variables, nullptr).apply(Document("<R/>").xml()), -1);
-}
-
-TEST(DefaultValues, OverLongValuesKeepThePreviousOneAndOverLongNamesAreLogged) {
-    const std::string longName(300, 'N');
-    Document document(defaults("<Value Name=\"DIR\" DataType=\"value\">C:\\short</Value>"
-                               "<Value Name=\"DIR\" DataType=\"value\">C:\\" +
-                               std::string(1100, 'f') + "</Value><Value Name=\"" + longName +
-                               "\" DataType=\"value\">1</Value>"));
     MemoryLog log;
     ASSERT_EQ(DefaultValues(document.variables, &log).apply(document.xml()), 0);
-    EXPECT_EQ(valueOf(document.variables, "DIR"), "C:\\short");
-    EXPECT_EQ(document.variables.count(), 1);
-    EXPECT_NE(log.text.find("Skipping default value of \"" + longName +
-                            "\": the name or value is too long"),
-              std::string::npos);
+    for (const auto& row : rows)
+        EXPECT_EQ(valueOf(document.variables, row[0]), row[2]) << row[0];
+    EXPECT_EQ(document.variables.count(), 9) << "ODD and REG stay undefined";
+    EXPECT_EQ(log.lines(), Lines{"Skipping default value of \"" + longName +
+                                 "\": the name or value is too long"});
+    EXPECT_EQ(DefaultValues(document.variables, nullptr).apply(Document("<R/>").xml()), -1);
 }
 
 TEST(DefaultValues, ConfigurationFileOverridesTheDescriptionAndAMissingOneStops) {
@@ -264,7 +212,6 @@ TEST(DefaultValues, ConfigurationFileOverridesTheDescriptionAndAMissingOneStops)
     DefaultValues values(document.variables, nullptr);
     ASSERT_EQ(values.initialize(document.xml(), (folder / "config.xml").c_str(), &ui), 0);
     EXPECT_EQ(valueOf(document.variables, "DIR"), "kept\\Own");
-    EXPECT_EQ(valueOf(document.variables, "OTHER"), "kept");
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_EQ(values.initialize(document.xml(), (folder / "missing.xml").c_str(), &ui), -1);
     EXPECT_EQ(ui.questions, Lines{std::to_string(InstallerUI::kAskNotice) +
@@ -274,59 +221,41 @@ TEST(DefaultValues, ConfigurationFileOverridesTheDescriptionAndAMissingOneStops)
 TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
     TempFolder folder;
     writeAll(folder / "saved.xml", sampledescription::text());
-    Lines installed = sampledescription::loaderSteps();
-    installed.push_back("Ending installation UI");
-    auto firstSteps = [&](size_t count) {
-        return Lines(installed.begin(), installed.begin() + count);
-    };
-    Lines uninstalled = {"Reading installation file name from action log",
-                         "Reading installation file"};
-    uninstalled.insert(uninstalled.end(), installed.begin() + 1, installed.end());
-    const std::string failed = "Cannot continue due to error(s)";
+    Lines steps = sampledescription::loaderSteps();
+    steps.insert(steps.begin() + 1, "Error decompressing installation file");
+    steps.insert(steps.end(),
+                 {"Ending installation UI", "There were errors during the installation",
+                  "Reading installation file name from action log",
+                  "Could not obtain installation file from action log", "Reading installation file",
+                  "Error reading installation file", "Cannot continue due to error(s)"});
+    // The steps a load writes, by their index in `steps`.
+    const std::vector<int> installed = {0, 2, 3, 4, 5, 6, 7, 8, 9},
+                           uninstalled = {11, 13, 2, 3, 4, 5, 6, 7, 8, 9};
     struct Row {
-        const char* what;
-        std::string file; // the package's description, or an uninstall's action log
+        std::string file; // the package's description ("": none), or an uninstall's action log
         int uninstall, runResult, expected, dialogs;
-        Lines steps;
-    } rows[] = {
-        {"sample", sampledescription::text(), 0, 0, 0, 4, installed},
-        {"handler fails", defaults(""), 0, 3, 3, 0, installed},
-        {"no ProductDesc", "<R><Dialogs></Dialogs></R>", 0, 0, -1, 0, firstSteps(3)},
-        {"no Dialogs", "<R><ProductDesc></ProductDesc><UninstallDialogs></UninstallDialogs></R>", 0,
-         0, -1, 0, firstSteps(5)},
-        {"no DefValues", "<R><ProductDesc></ProductDesc><Dialogs></Dialogs></R>", 0, 0, -1, 0,
-         firstSteps(7)},
-        {"no description",
-         "",
-         0,
-         0,
-         -1,
-         0,
-         {installed[0], "Error decompressing installation file", failed}},
-        // The uninstall ignores the configuration file: it has the values it recorded.
-        {"uninstall", folder / "saved.xml" + "  \r\nNUMVARS\t0\r\n", 1, 0, 0, 3, uninstalled},
-        {"saved description missing",
-         folder / "nothere.xml\r\n",
-         1,
-         0,
-         -1,
-         0,
-         {uninstalled[0], uninstalled[1], "Error reading installation file", failed}},
-        {"empty action log",
-         "",
-         1,
-         0,
-         -1,
-         0,
-         {uninstalled[0], "Could not obtain installation file from action log"}},
-    };
-    rows[1].steps.push_back("There were errors during the installation");
+        std::vector<int> steps;
+    } rows[] = {{sampledescription::text(), 0, 0, 0, 4, installed},
+                {defaults(""), 0, 3, 3, 0, {0, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+                {"<R><Dialogs></Dialogs></R>", 0, 0, -1, 0, {0, 2, 3}},
+                {"<R><ProductDesc></ProductDesc></R>", 0, 0, -1, 0, {0, 2, 3, 4, 5}},
+                {"<R><ProductDesc></ProductDesc><Dialogs></Dialogs></R>",
+                 0,
+                 0,
+                 -1,
+                 0,
+                 {0, 2, 3, 4, 5, 6, 7}},
+                {"", 0, 0, -1, 0, {0, 1, 15}},
+                // The uninstall ignores the configuration file: it has the values it recorded.
+                {folder / "saved.xml" + "  \r\nNUMVARS\t0\r\n", 1, 0, 0, 3, uninstalled},
+                {folder / "nothere.xml\r\n", 1, 0, -1, 0, {11, 13, 14, 15}},
+                {"", 1, 0, -1, 0, {11, 12}}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        writeAll(folder / "input",
-                 row.uninstall || row.file.empty()
-                     ? row.uninstall ? row.file : testpayload::build({{"other", "x"}})
-                     : testpayload::build({{"install.xml", row.file}}));
+        SCOPED_TRACE(row.file.substr(0, 80));
+        writeAll(folder / "input", row.uninstall ? row.file
+                                   : row.file.empty()
+                                       ? testpayload::build({{"other", "x"}})
+                                       : testpayload::build({{"install.xml", row.file}}));
         RecordingSystem system;
         Installer installer(system);
         RecordingUI ui;
@@ -335,7 +264,10 @@ TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
         ASSERT_EQ(installer.openPayload((folder / "input").c_str(), 0, row.uninstall), 0);
         std::string config = row.uninstall ? folder / "missing.xml" : "";
         EXPECT_EQ(installer.loadDescription(&ui, &log, config.c_str()), row.expected);
-        EXPECT_EQ(log.lines(), row.steps);
+        Lines expected;
+        for (int step : row.steps)
+            expected.push_back(steps[step]);
+        EXPECT_EQ(log.lines(), expected);
         EXPECT_EQ(ui.runs, row.expected == -1 ? 0 : 1);
         EXPECT_EQ(installer.wizard().dialogCount(), row.dialogs);
     }

@@ -11,14 +11,11 @@ TEST(ErrorList, RendersTheChainWithItsContextsInsideTheBuffer) {
     EXPECT_STREQ(buffer, "No error");
     list = ErrorList::make("BackupFile::addFile", -1, "There is a previous error");
     list.append(ErrorList::make(nullptr, 5, "Copy stream mismatch: wanted %i bytes", 10));
-    EXPECT_EQ(list.first()->code, -1);
     list.render(buffer, sizeof buffer);
     EXPECT_STREQ(buffer, "[BackupFile::addFile] There is a previous error\n"
                          "Copy stream mismatch: wanted 10 bytes");
     list.render(buffer, 12);
     EXPECT_STREQ(buffer, "[BackupFile");
-    list.release();
-    EXPECT_TRUE(list.empty());
-    ErrorList longText = ErrorList::make("Where", 1, "%s", std::string(2000, 'e').c_str());
-    EXPECT_EQ(std::string(longText.first()->text), std::string(511, 'e'));
+    list = ErrorList::make("Where", 1, "%s", std::string(2000, 'e').c_str());
+    EXPECT_EQ(list.first()->text, std::string(511, 'e'));
 }

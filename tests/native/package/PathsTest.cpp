@@ -23,55 +23,41 @@ TEST(CollapseSeparators, FoldsRunsToTheirLastSeparatorButKeepsTheLeadingPairOfAN
     }
 }
 
-TEST(MakeDirectories, CreatesTheMissingLevelsTheLastOnlyWithASeparator) {
+// The last component is a folder only when a separator follows it.
+TEST(MakeDirectories, CreatesTheMissingLevelsAndFailsWhereALevelCannotBe) {
     TempFolder folder;
-    const std::pair<std::string, int> rows[] = {
-        {"one/two/file.txt", 2}, {"one/two/file.txt", 0}, {"one\\two\\three\\", 1}};
+    writeAll(folder / "file", "");
+    const std::pair<std::string, int> rows[] = {{"one/two/file.txt", 2},
+                                                {"one/two/file.txt", 0},
+                                                {"one\\two\\three\\", 1},
+                                                {std::string(300, 'd') + "/f", -1},
+                                                {"file/sub/x", -1}};
     for (const auto& [path, expected] : rows) {
         int created = -1;
-        EXPECT_EQ(makeDirectories((folder / path).c_str(), &created), 0);
-        EXPECT_EQ(created, expected) << path;
+        int result = makeDirectories((folder / path).c_str(), &created);
+        EXPECT_EQ(result < 0 ? -1 : created, expected) << path;
     }
     EXPECT_TRUE(platform::pathExists((folder / "one/two/three").c_str()));
     EXPECT_FALSE(platform::pathExists((folder / "one/two/file.txt").c_str()));
-}
-
-TEST(MakeDirectories, StartsBelowTheShareOfANetworkPath) {
-    TempFolder folder;
-    // As a network path the temporary folder's parent is the server and the folder the share.
-    std::string share = folder.path() + "-share";
-    int created = -1;
-    EXPECT_EQ(makeDirectories(("/" + share + "/dir/f").c_str(), &created), -1);
-    EXPECT_FALSE(platform::pathExists(share.c_str()));
-    EXPECT_EQ(makeDirectories(("/" + folder.path() + "/dir/f").c_str(), &created), 0);
-    EXPECT_EQ(created, 1);
-    std::system(("rm -rf '" + share + "'").c_str());
-}
-
-TEST(MakeDirectories, FailsOnPathsThatDoNotFitAndLevelsThatAreFiles) {
-    TempFolder folder;
-    writeAll(folder / "file", "");
-    int created = -1;
-    EXPECT_EQ(makeDirectories((folder / std::string(300, 'd') + "/f").c_str(), &created), -1);
-    EXPECT_EQ(created, 0);
-    EXPECT_EQ(makeDirectories((folder / "file/sub/x").c_str(), &created), -1);
-    EXPECT_EQ(makeDirectories("C:\\", &created), 0);
-    EXPECT_EQ(ensureDirectory((folder / "d").c_str()), 1);
-    EXPECT_EQ(ensureDirectory((folder / "d").c_str()), 1);
+    EXPECT_EQ(ensureDirectory((folder / "one").c_str()), 1);
     EXPECT_EQ(ensureDirectory((folder / "no/such").c_str()), 0);
 }
 
+TEST(MakeDirectories, StartsBelowTheShareOfANetworkPath) {
+    // Written as a network path, the temporary folder's parent is the server, the folder a share.
+    TempFolder folder;
+    std::string missingShare = folder.path() + "-share";
+    int created = -1;
+    EXPECT_EQ(makeDirectories(("/" + missingShare + "/dir/f").c_str(), &created), -1);
+    EXPECT_FALSE(platform::pathExists(missingShare.c_str()));
+    EXPECT_EQ(makeDirectories(("/" + folder.path() + "/dir/f").c_str(), &created), 0);
+    EXPECT_EQ(created, 1);
+    std::system(("rm -rf '" + missingShare + "'").c_str());
+}
+
 TEST(IsFullPath, TakesDriveRootsNetworkPathsAndTheHostRootOnly) {
-    const std::pair<const char*, bool> rows[] = {{"C:\\Program Files", true},
-                                                 {"d:/x", true},
-                                                 {"\\\\server\\share", true},
-                                                 {"//server/share", true},
-                                                 {"/tmp/x", true},
-                                                 {"C:relative", false},
-                                                 {"C:", false},
-                                                 {"relative\\dir", false},
-                                                 {"1:\\x", false},
-                                                 {"", false}};
-    for (const auto& [path, expected] : rows)
-        EXPECT_EQ(isFullPath(path), expected) << path;
+    for (const char* path : {"C:\\Program Files", "d:/x", "\\\\server\\share", "//s/x", "/tmp/x"})
+        EXPECT_TRUE(isFullPath(path)) << path;
+    for (const char* path : {"C:relative", "C:", "relative\\dir", "1:\\x", ""})
+        EXPECT_FALSE(isFullPath(path)) << path;
 }

@@ -4,37 +4,26 @@
 
 #include <string>
 
-TEST(RelaunchCommand, CarriesTheCopiesTheAppAndGuiZeroOnlyInConsoleMode) {
+// 7 + 23 + 17 + 464 = 511 characters fit the 512-byte buffer; a command that would not fit,
+// also for the " -gui=0" alone, is refused, never started cut.
+TEST(RelaunchCommand, CarriesTheAppAndGuiZeroOnlyInConsoleModeAndRefusesOver511Characters) {
+    const std::string fits(464, 'x'), tooLong = fits + "x";
     struct Row {
         const char* app;
         int gui;
-        const char* expected;
-    } rows[] = {{"Example Product", 0,
-                 "\"C:\\TEMP\\\\u.dll\" -uninstallFile=\"C:\\TEMP\\\\u.log\" "
-                 "-uninstallApp=\"Example Product\" -gui=0"},
-                {"App", 1,
-                 "\"C:\\TEMP\\\\u.dll\" -uninstallFile=\"C:\\TEMP\\\\u.log\" "
-                 "-uninstallApp=\"App\""},
-                {nullptr, 0, "\"C:\\TEMP\\\\u.dll\" -uninstallFile=\"C:\\TEMP\\\\u.log\" -gui=0"}};
+        std::string expected;
+    } rows[] = {
+        {"Example Product", 0,
+         "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"Example Product\" -gui=0"},
+        {"App", 1, "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"App\""},
+        {nullptr, 0, "\"a.dll\" -uninstallFile=\"a.log\" -gui=0"},
+        {fits.c_str(), 1, "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"" + fits + "\""},
+        {tooLong.c_str(), 1, "<refused>"},
+        {fits.c_str(), 0, "<refused>"}};
     for (const Row& row : rows) {
-        char command[kRelaunchCommandSize];
-        ASSERT_EQ(buildRelaunchCommand(command, sizeof command, "C:\\TEMP\\\\u.dll",
-                                       "C:\\TEMP\\\\u.log", row.app, row.gui),
-                  0);
-        EXPECT_STREQ(command, row.expected);
+        char command[kRelaunchCommandSize] = "x";
+        int result =
+            buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", row.app, row.gui);
+        EXPECT_EQ(result == 0 ? command : command[0] == '\0' ? "<refused>" : "<cut>", row.expected);
     }
-}
-
-TEST(RelaunchCommand, CommandLinesOver511CharactersAreRefusedNotCut) {
-    char command[kRelaunchCommandSize];
-    // 7 + 23 + 17 + 464 = 511 characters fit the 512-byte buffer.
-    std::string fits(464, 'x');
-    EXPECT_EQ(buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", fits.c_str(), 1), 0);
-    EXPECT_EQ(std::string(command).size(), 511u);
-    EXPECT_EQ(
-        buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", (fits + "x").c_str(), 1),
-        -1);
-    EXPECT_STREQ(command, "");
-    // " -gui=0" that no longer fits is a refusal too, not a command without it.
-    EXPECT_EQ(buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", fits.c_str(), 0), -1);
 }
