@@ -2,9 +2,7 @@
 #include "config/Description.h"
 #include "config/FileList.h"
 #include "config/PageList.h"
-#include "config/VariableStore.h"
 #include "package/Log.h"
-#include "package/Payload.h"
 #include "package/PayloadFormat.h"
 #include "startup/Installer.h"
 #include "system/RecordingSystem.h"
@@ -21,34 +19,29 @@
 namespace {
 using Lines = std::vector<std::string>;
 
-// A debug log that keeps its messages in memory, without line numbers and time stamps.
+// A debug log that keeps its messages (a line is written as prefix, message and line end).
 class MemoryLog : public Log {
   public:
     MemoryLog() { flags = 0; }
     void write(const void* bytes, uint32_t length) override {
-        text.append(static_cast<const char*>(bytes), length);
+        std::string text(static_cast<const char*>(bytes), length);
+        if (!text.empty() && text != "\r\n")
+            lines.push_back(text);
     }
-    Lines lines() const {
-        Lines out;
-        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-            out.push_back(text.substr(at, end - at));
-        return out;
-    }
-    std::string text;
+    Lines lines;
 };
 
 // A description parsed over its own variables.
 struct Document {
     explicit Document(const std::string& text) { description.parse(text.c_str(), text.size()); }
     const XmlDocument& xml() const { return description.document(); }
+    std::string value(const char* name) const {
+        char value[VariableStore::kValueSize];
+        return variables.get(name, value, sizeof value) >= 0 ? value : "<undefined>";
+    }
     VariableStore variables;
     Description description{variables};
 };
-
-std::string valueOf(const VariableStore& variables, const char* name) {
-    char value[VariableStore::kValueSize];
-    return variables.get(name, value, sizeof value) >= 0 ? value : "<undefined>";
-}
 
 std::string defaults(const std::string& values) {
     return "<R><ProductDesc></ProductDesc><Dialogs></Dialogs><DefValues>" + values +
@@ -59,17 +52,12 @@ std::string defaults(const std::string& values) {
 TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
     Document sample(sampledescription::text());
     sample.variables.set("INSTALLDIR", "C:\\Program Files\\Sample");
-    Document nested("<VarnexGroupInstallation><Desc><ProductDesc><Fullname>Nested</Fullname>"
-                    "<MajorVersion>2</MajorVersion><MinorVersion>0</MinorVersion></ProductDesc>"
-                    "</Desc><Installation><Uninstall><InstallLogFile>[NOPE]\\x.log"
-                    "</InstallLogFile></Uninstall></Installation></VarnexGroupInstallation>");
     auto get = [](const Document& document, auto getter, int size = 512) {
         char out[512];
         return (document.description.*getter)(out, size) == 0 ? std::string(out) : "<refused>";
     };
     const std::string uninst = "C:\\Program Files\\Sample\\uninst\\";
     EXPECT_EQ(get(sample, &Description::getProductName), "Sample Product");
-    EXPECT_EQ(get(sample, &Description::getMajorVersion), "1");
     EXPECT_EQ(get(sample, &Description::getVersionString), "1.50.SP2");
     EXPECT_EQ(get(sample, &Description::getWebsite), "https://example.test/");
     EXPECT_EQ(get(sample, &Description::getSupportEmail), "help@example.test");
@@ -82,50 +70,41 @@ TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
     EXPECT_EQ(get(sample, &Description::getProductName, 14), "<refused>");
     EXPECT_EQ(get(sample, &Description::getInstallLogFile, 43), uninst + "install.log");
     EXPECT_EQ(get(sample, &Description::getInstallLogFile, 42), "<refused>");
-    EXPECT_EQ(get(nested, &Description::getProductName), "Nested");
-    EXPECT_EQ(get(nested, &Description::getVersionString), "<refused>");
-    EXPECT_EQ(get(nested, &Description::getInstallLogFile), "<refused>");
-    EXPECT_EQ(get(nested, &Description::getUninstallCmd), "<refused>");
+    EXPECT_EQ(get(Document("<R><ProductDesc></ProductDesc></R>"), &Description::getWebsite),
+              "<refused>");
+    EXPECT_EQ(get(Document(sampledescription::text()), &Description::getInstallLogFile),
+              "<refused>");
     EXPECT_EQ(sample.description.getProductName(nullptr, 10), -1);
     EXPECT_FALSE(Document("<R><Dialogs></Dialogs></R>").description.hasProductDescription());
 }
 
-TEST(FileList, NamedSetsInDocumentOrderTheirFilesLastToFirstWithPackagedSizes) {
+// Sets come in document order with their files last to first; fields only while their
+// condition holds.
+TEST(DescriptionLists, FileSetsFilesPagesAndFieldsOfTheSample) {
     TempFolder folder;
     writeAll(folder / "package.bin", testpayload::build({{"..binsample.exe", "MZ12345"}}));
     Payload payload;
     ASSERT_EQ(payload.open((folder / "package.bin").c_str(), 0), 0);
     Document sample(sampledescription::text());
     FileList files;
+    PageList pages;
     ASSERT_EQ(files.read(sample.xml(), payload, nullptr), 0);
-    ASSERT_EQ(files.fileSetCount(), 2);
-    EXPECT_STREQ(files.fileSet(1).condition, "[DOCS]==1");
-    Lines described;
-    for (int i = 0; i < files.fileCount(); ++i) {
-        const FileInfo& file = files.file(i);
-        described.push_back(std::to_string(file.fileSet) + " " + file.alias + " " + file.fileName +
-                            " " + file.destination + " " + file.condition + " " +
-                            std::to_string(file.unpackedSize) + (file.executable ? " run" : "") +
-                            (file.expandVariables ? " expand" : ""));
-    }
-    EXPECT_EQ(described,
-              (Lines{"0 install.xml install.xml [INSTALLDIR]\\uninst  0",
-                     "0 AppIcon icon.png [INSTALLDIR]  0",
-                     "0 ..binsample.exe sample.exe [INSTALLDIR]  7 run",
-                     "1 ..docreadme.txt readme.txt [INSTALLDIR]\\doc [MODE]!=2 0 expand"}));
-}
-
-TEST(PageList, PagesOfTheRunAndTheirFieldsWhileTheFieldConditionHolds) {
-    Document sample(sampledescription::text());
-    PageList pages, uninstall;
     ASSERT_EQ(pages.readDialogs(sample.xml(), 0, nullptr), 0);
     ASSERT_EQ(pages.readFields(sample.xml(), 0, nullptr), 0);
-    ASSERT_EQ(pages.dialogCount(), 4);
-    EXPECT_STREQ(pages.dialog(2).name, "CopyProgress");
-    EXPECT_EQ(pages.dialog(2).special, 1);
-    EXPECT_STREQ(pages.dialog(1).condition, "[MODE]!=2");
+    EXPECT_STREQ(files.fileSet(files.fileSetCount() - 1).condition, "[DOCS]==1");
     sample.variables.set("MODE", "1");
     Lines described;
+    for (int i = 0; i < files.fileCount(); ++i) {
+        const FileInfo& f = files.file(i);
+        described.push_back(std::to_string(f.fileSet) + " " + f.alias + " " + f.fileName + " " +
+                            f.destination + " " + f.condition + " " +
+                            std::to_string(f.unpackedSize) + (f.executable ? " run" : "") +
+                            (f.expandVariables ? " expand" : ""));
+    }
+    for (int i = 0; i < pages.dialogCount(); ++i)
+        described.push_back(std::string(pages.dialog(i).name) + " " +
+                            std::to_string(pages.dialog(i).special) + " " +
+                            pages.dialog(i).condition);
     for (int i = 0; i < pages.fieldCount(); ++i) {
         FieldInfo field = pages.field(i, sample.variables);
         described.push_back(std::to_string(field.type) + " " + field.variable + " " +
@@ -133,14 +112,15 @@ TEST(PageList, PagesOfTheRunAndTheirFieldsWhileTheFieldConditionHolds) {
                             field.content);
     }
     EXPECT_EQ(described,
-              (Lines{"30 INSTALLDIR 1 10 ", "31 DOCS 1 10 ", "32 MODE 1 -1 Typical;Custom"}));
+              (Lines{"0 install.xml install.xml [INSTALLDIR]\\uninst  0",
+                     "0 AppIcon icon.png [INSTALLDIR]  0",
+                     "0 ..binsample.exe sample.exe [INSTALLDIR]  7 run",
+                     "1 ..docreadme.txt readme.txt [INSTALLDIR]\\doc [MODE]!=2 0 expand",
+                     "Welcome 0 ", "Destination 0 [MODE]!=2", "CopyProgress 1 ", "Finish 0 ",
+                     "30 INSTALLDIR 1 10 ", "31 DOCS 1 10 ", "32 MODE 1 -1 Typical;Custom"}));
     sample.variables.set("MODE", "2");
     EXPECT_EQ(pages.field(1, sample.variables).page, -1);
     EXPECT_STREQ(pages.field(1, sample.variables).variable, "");
-    ASSERT_EQ(uninstall.readDialogs(sample.xml(), 1, nullptr), 0);
-    EXPECT_EQ(uninstall.readFields(sample.xml(), 1, nullptr), 0);
-    EXPECT_EQ(uninstall.dialogCount(), 3);
-    EXPECT_EQ(uninstall.fieldCount(), 0);
     EXPECT_EQ(PageList().readDialogs(Document("<R></R>").xml(), 0, nullptr), -1);
 }
 
@@ -161,7 +141,7 @@ TEST(DescriptionLists, OverLongNamesPathsConditionsAndVariablesAreLeftOutWithADe
     ASSERT_EQ(pages.readFields(document.xml(), 0, &log), 0);
     EXPECT_EQ(files.fileCount() + files.fileSetCount() + pages.dialogCount() + pages.fieldCount(),
               4);
-    EXPECT_EQ(log.lines(),
+    EXPECT_EQ(log.lines,
               (Lines{"Skipping file \"c.txt\": a name, path or condition is too long",
                      "Skipping file \"a.txt\": a name, path or condition is too long",
                      "Skipping file set \"T\": its name or condition is too long",
@@ -170,14 +150,14 @@ TEST(DescriptionLists, OverLongNamesPathsConditionsAndVariablesAreLeftOutWithADe
 }
 
 // Values come in document order; one that cannot be had whole leaves its variable as it was.
-TEST(DefaultValues, LiteralsWithDollarReferencesAndOverLongValuesKeepThePreviousOne) {
+// A configuration file's values come after the description's; one that is missing stops.
+TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfigFileOverrides) {
     const std::string longName(300, 'N'), longValue = "C:\\" + std::string(1100, 'f');
     const char* rows[][3] = {{"LATE", "$DEFINEDLATER", "<undefined>"},
-                             {"STDROOT", "C:\\Products", "C:\\Products"},
-                             {"BIN", "$STDROOT\\bin", "C:\\Products\\bin"},
+                             {"ROOT", "C:\\Products", "C:\\Products"},
+                             {"BIN", "$ROOT\\bin", "C:\\Products\\bin"},
                              {"A", "a", "a"},
-                             {"B", "b", "b"},
-                             {"AB", "$A$B[x]", "ab[x]"},
+                             {"AA", "$A$A[x]", "aa[x]"},
                              {"DOT", "$A.txt", "a.txt"},
                              {"BLANK", "$ x", "<undefined>"},
                              {"EMPTY", "", ""},
@@ -195,25 +175,20 @@ TEST(DefaultValues, LiteralsWithDollarReferencesAndOverLongValuesKeepThePrevious
     MemoryLog log;
     ASSERT_EQ(DefaultValues(document.variables, &log).apply(document.xml()), 0);
     for (const auto& row : rows)
-        EXPECT_EQ(valueOf(document.variables, row[0]), row[2]) << row[0];
-    EXPECT_EQ(document.variables.count(), 9) << "ODD and REG stay undefined";
-    EXPECT_EQ(log.lines(), Lines{"Skipping default value of \"" + longName +
-                                 "\": the name or value is too long"});
+        EXPECT_EQ(document.value(row[0]), row[2]) << row[0];
+    EXPECT_EQ(document.variables.count(), 8) << "ODD and REG stay undefined";
+    EXPECT_EQ(log.lines, Lines{"Skipping default value of \"" + longName +
+                               "\": the name or value is too long"});
     EXPECT_EQ(DefaultValues(document.variables, nullptr).apply(Document("<R/>").xml()), -1);
-}
-
-TEST(DefaultValues, ConfigurationFileOverridesTheDescriptionAndAMissingOneStops) {
     TempFolder folder;
     writeAll(folder / "config.xml", "<Settings><DefValues><value name=\"DIR\" datatype=\"VALUE\">"
-                                    "$OTHER\\Own</value></DefValues></Settings>");
-    Document document(defaults("<Value Name=\"DIR\" DataType=\"value\">C:\\Default</Value>"
-                               "<Value Name=\"OTHER\" DataType=\"value\">kept</Value>"));
+                                    "$ROOT\\Own</value></DefValues></Settings>");
     RecordingUI ui;
-    DefaultValues values(document.variables, nullptr);
-    ASSERT_EQ(values.initialize(document.xml(), (folder / "config.xml").c_str(), &ui), 0);
-    EXPECT_EQ(valueOf(document.variables, "DIR"), "kept\\Own");
+    DefaultValues loader(document.variables, nullptr);
+    ASSERT_EQ(loader.initialize(document.xml(), (folder / "config.xml").c_str(), &ui), 0);
+    EXPECT_EQ(document.value("DIR"), "C:\\Products\\Own");
     EXPECT_TRUE(ui.questions.empty());
-    EXPECT_EQ(values.initialize(document.xml(), (folder / "missing.xml").c_str(), &ui), -1);
+    EXPECT_EQ(loader.initialize(document.xml(), (folder / "missing.xml").c_str(), &ui), -1);
     EXPECT_EQ(ui.questions, Lines{std::to_string(InstallerUI::kAskNotice) +
                                   ":Configuration file not found. Installation cannot continue."});
 }
@@ -221,37 +196,26 @@ TEST(DefaultValues, ConfigurationFileOverridesTheDescriptionAndAMissingOneStops)
 TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
     TempFolder folder;
     writeAll(folder / "saved.xml", sampledescription::text());
-    Lines steps = sampledescription::loaderSteps();
-    steps.insert(steps.begin() + 1, "Error decompressing installation file");
-    steps.insert(steps.end(),
-                 {"Ending installation UI", "There were errors during the installation",
-                  "Reading installation file name from action log",
-                  "Could not obtain installation file from action log", "Reading installation file",
-                  "Error reading installation file", "Cannot continue due to error(s)"});
-    // The steps a load writes, by their index in `steps`.
-    const std::vector<int> installed = {0, 2, 3, 4, 5, 6, 7, 8, 9},
-                           uninstalled = {11, 13, 2, 3, 4, 5, 6, 7, 8, 9};
+    const Lines steps = sampledescription::loaderSteps();
+    const std::string fromLog = "Reading installation file name from action log",
+                      failed = "Cannot continue due to error(s)",
+                      lost = "Error reading installation file";
+    Lines installed = steps, uninstalled = {fromLog, "Reading installation file"};
+    installed.push_back("Ending installation UI");
+    uninstalled.insert(uninstalled.end(), installed.begin() + 1, installed.end());
+    uninstalled.push_back("There were errors during the installation"); // the handler's result
     struct Row {
         std::string file; // the package's description ("": none), or an uninstall's action log
-        int uninstall, runResult, expected, dialogs;
-        std::vector<int> steps;
-    } rows[] = {{sampledescription::text(), 0, 0, 0, 4, installed},
-                {defaults(""), 0, 3, 3, 0, {0, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
-                {"<R><Dialogs></Dialogs></R>", 0, 0, -1, 0, {0, 2, 3}},
-                {"<R><ProductDesc></ProductDesc></R>", 0, 0, -1, 0, {0, 2, 3, 4, 5}},
-                {"<R><ProductDesc></ProductDesc><Dialogs></Dialogs></R>",
-                 0,
-                 0,
-                 -1,
-                 0,
-                 {0, 2, 3, 4, 5, 6, 7}},
-                {"", 0, 0, -1, 0, {0, 1, 15}},
+        int uninstall, expected, dialogs;
+        Lines steps;
+    } rows[] = {{sampledescription::text(), 0, 0, 4, installed},
+                {"<R><ProductDesc></ProductDesc></R>", 0, -1, 0, Lines(&steps[0], &steps[5])},
+                {"", 0, -1, 0, {steps[0], "Error decompressing installation file", failed}},
                 // The uninstall ignores the configuration file: it has the values it recorded.
-                {folder / "saved.xml" + "  \r\nNUMVARS\t0\r\n", 1, 0, 0, 3, uninstalled},
-                {folder / "nothere.xml\r\n", 1, 0, -1, 0, {11, 13, 14, 15}},
-                {"", 1, 0, -1, 0, {11, 12}}};
+                {folder / "saved.xml" + "  \r\nNUMVARS\t0\r\n", 1, 3, 3, uninstalled},
+                {folder / "lost.xml\r\n", 1, -1, 0, {fromLog, uninstalled[1], lost, failed}},
+                {"", 1, -1, 0, {fromLog, "Could not obtain installation file from action log"}}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.file.substr(0, 80));
         writeAll(folder / "input", row.uninstall ? row.file
                                    : row.file.empty()
                                        ? testpayload::build({{"other", "x"}})
@@ -259,16 +223,16 @@ TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
         RecordingSystem system;
         Installer installer(system);
         RecordingUI ui;
-        ui.runResult = row.runResult;
+        ui.runResult = row.expected == -1 ? 0 : row.expected;
         MemoryLog log;
         ASSERT_EQ(installer.openPayload((folder / "input").c_str(), 0, row.uninstall), 0);
         std::string config = row.uninstall ? folder / "missing.xml" : "";
         EXPECT_EQ(installer.loadDescription(&ui, &log, config.c_str()), row.expected);
-        Lines expected;
-        for (int step : row.steps)
-            expected.push_back(steps[step]);
-        EXPECT_EQ(log.lines(), expected);
+        EXPECT_EQ(log.lines, row.steps) << row.file.substr(0, 80);
         EXPECT_EQ(ui.runs, row.expected == -1 ? 0 : 1);
         EXPECT_EQ(installer.wizard().dialogCount(), row.dialogs);
     }
+    RecordingSystem system;
+    EXPECT_EQ(Installer(system).openPayload((folder / "none.log").c_str(), 0, 1),
+              payload::kActionLogMissing);
 }

@@ -21,14 +21,12 @@ TEST(VariableStore, ValuesUpTo1023BytesAreKeptWholeLongerOnesAreRefused) {
 TEST(VariableStore, ExpansionLeavesLongReferenceNamesUndefinedAndRefusesWhatDoesNotFit) {
     VariableStore store;
     const std::string name29(29, 'N'), name30 = name29 + "N";
-    const char* variables[][2] = {{"A", "1"},
-                                  {"B", "[A]"},
-                                  {"ROOT", "D:\\\\Apps"},
-                                  {"ROOT", "E:\\\\Apps//"},
-                                  {name29.c_str(), "short"},
-                                  {name30.c_str(), "long"}};
-    for (const auto& variable : variables)
-        store.set(variable[0], variable[1]);
+    const std::string variables[] = {
+        "A=1",           "B=[A]", "ROOT=D:\\\\Apps", "ROOT=E:\\\\Apps//", name29 + "=short",
+        name30 + "=long"};
+    for (const std::string& variable : variables)
+        store.set(variable.substr(0, variable.find('=')).c_str(),
+                  variable.substr(variable.find('=') + 1).c_str());
     struct Row {
         std::string text;
         int size;

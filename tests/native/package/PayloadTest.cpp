@@ -71,50 +71,32 @@ TEST_F(PayloadTest, EveryDamageOfTheEntryListGivesItsCodeAndLeavesNothingOpen) {
     const std::string good = kHeader + record("a", "text") + kEnd;
     const std::string unended = kHeader + record("a", "text");
     const std::string longName(275, 'n');
-    const size_t first = payload::kHeaderSize; // the first record
-    struct Row {
-        const char* what;
-        std::string bytes;
-        uint32_t offset;
-        int code;
-    } rows[] = {
-        {"empty list", kHeader + kEnd, 0, payload::kOk},
-        {"offset beyond the file", good, static_cast<uint32_t>(good.size()) + 1,
-         payload::kCannotSeek},
-        {"magic word 1", withWord(good, 0, 0), 0, payload::kBadMagic1},
-        {"magic word 2", withWord(good, 4, 0), 0, payload::kBadMagic2},
-        {"magic word 3", withWord(good, 8, 0), 0, payload::kBadMagic3},
-        {"shorter than the first word", std::string(3, '\x27'), 0, payload::kBadMagic1},
-        {"cut in the second word", good.substr(0, 6), 0, payload::kBadMagic2},
-        {"unknown record type", withWord(good, first, 0x12345678), 0, payload::kBadRecordType},
-        {"record header past the end", good.substr(0, first + 300), 0, payload::kRecordPastEnd},
-        {"record data past the end", withWord(good, first + 8, 0x7ffffff0u), 0,
-         payload::kRecordPastEnd},
-        {"no end record", unended, 0, payload::kNoEndRecord},
-        {"two bytes where the end record belongs", unended + std::string("\x03\0", 2), 0,
-         payload::kNoEndRecord},
-        {"header only", kHeader, 0, payload::kNoEndRecord},
+    const std::pair<std::string, int> rows[] = {
+        {kHeader + kEnd, payload::kOk}, // an empty list
+        {withWord(good, 0, 0), payload::kBadMagic1},
+        {withWord(good, 4, 0), payload::kBadMagic2},
+        {withWord(good, 8, 0), payload::kBadMagic3},
+        {std::string(3, '\x27'), payload::kBadMagic1}, // shorter than the first word
+        {good.substr(0, 6), payload::kBadMagic2},
+        {withWord(good, kHeader.size(), 0x12345678), payload::kBadRecordType},
+        {good.substr(0, kHeader.size() + 300), payload::kRecordPastEnd}, // the record header
+        {withWord(good, kHeader.size() + 8, 0x7ffffff0u), payload::kRecordPastEnd}, // its data
+        {unended, payload::kNoEndRecord},
+        {unended + std::string("\x03\0", 2), payload::kNoEndRecord},
+        {kHeader, payload::kNoEndRecord},
         // Byte 607 of a record is the last of its name field.
-        {"name of 276 bytes", kHeader + record(longName, "text").replace(607, 1, "n") + kEnd, 0,
-         payload::kNameUnterminated},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+        {kHeader + record(longName, "text").replace(607, 1, "n") + kEnd,
+         payload::kNameUnterminated}};
+    for (size_t row = 0; row < std::size(rows); ++row) {
         ASSERT_EQ(open(good), 0);
-        EXPECT_EQ(open(row.bytes, row.offset), row.code);
-        if (row.code != payload::kOk)
-            EXPECT_EQ(payload.entryCount(), 0);
+        EXPECT_EQ(open(rows[row].first), rows[row].second) << "row " << row;
+        EXPECT_EQ(payload.entryCount(), 0);
     }
+    EXPECT_EQ(open(good, static_cast<uint32_t>(good.size()) + 1), payload::kCannotSeek);
     ASSERT_EQ(open(kHeader + record(longName, "text") + kEnd), 0);
     EXPECT_EQ(unpacked(longName.c_str()), "text");
     EXPECT_EQ(payload.open((folder / "missing.bin").c_str(), 0), payload::kCannotOpen);
-    EXPECT_STREQ(payload::describeOpenFailure(payload::kNoEndRecord), "is truncated");
-    EXPECT_STREQ(payload::describeOpenFailure(payload::kBadMagic2), "is not an installer package");
-}
-
-TEST_F(PayloadTest, ReadFailureGivesCannotRead) {
     // A folder opens for reading natively but cannot be read, the way a failing device reads.
-    if (WinFile::sizeOfFile(folder.path().c_str()) <= 0)
-        GTEST_SKIP() << "this file system gives folders no size";
-    EXPECT_EQ(payload.open(folder.path().c_str(), 0), payload::kCannotRead);
+    if (WinFile::sizeOfFile(folder.path().c_str()) > 0)
+        EXPECT_EQ(payload.open(folder.path().c_str(), 0), payload::kCannotRead);
 }
