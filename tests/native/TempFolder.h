@@ -16,8 +16,6 @@ class TempFolder {
         if (!path_.empty())
             std::system(("rm -rf '" + path_ + "'").c_str());
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
     const std::string& path() const { return path_; }
 

@@ -1,260 +1,238 @@
+#include "config/DefaultValues.h"
+#include "config/Description.h"
+#include "config/FileList.h"
+#include "config/PageList.h"
+#include "package/Log.h"
+#include "package/PayloadFormat.h"
+#include "startup/Installer.h"
+#include "system/RecordingSystem.h"
 #include "tests/native/TempFolder.h"
+#include "tests/support/RecordingUI.h"
 #include "tests/support/SampleDescription.h"
-#include "tests/support/TestInstaller.h"
 #include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
-#include <utility>
+#include <vector>
 
 namespace {
-using Getter = int (Installer::*)(char*, int);
+using Lines = std::vector<std::string>;
 
-const char kNoPages[] = "<R><ProductDesc></ProductDesc><Dialogs></Dialogs><DefValues>";
-
-// Runs the loader and keeps the debug log's messages without their number and time stamp.
-class LoaderTest : public ::testing::Test {
-  protected:
-    int load(const std::string& description, testpayload::Entries extra = {}) {
-        extra.insert(extra.begin(), {"install.xml", description});
-        return loadPackage(extra);
+// A debug log that keeps its messages (a line is written as prefix, message and line end).
+class MemoryLog : public Log {
+  public:
+    MemoryLog() { flags = 0; }
+    void write(const void* bytes, uint32_t length) override {
+        std::string text(static_cast<const char*>(bytes), length);
+        if (!text.empty() && text != "\r\n")
+            lines.push_back(text);
     }
-    int loadPackage(const testpayload::Entries& entries, TestInstaller& target,
-                    RecordingUI& targetUi) {
-        EXPECT_TRUE(testpayload::writeFile(folder / "package.bin", testpayload::build(entries)));
-        return runLoader(target, targetUi, folder / "package.bin", 0);
-    }
-    int loadPackage(const testpayload::Entries& entries) {
-        return loadPackage(entries, installer, ui);
-    }
-
-    int runLoader(TestInstaller& target, RecordingUI& targetUi, const std::string& source,
-                  int uninstall) {
-        EXPECT_EQ(target.openPayload(source.c_str(), 0, uninstall), 0);
-        Log log;
-        EXPECT_EQ(log.open((folder / "debug.log").c_str(), 0), 0);
-        int result = target.loadDescription(&targetUi, &log);
-        log.close();
-        std::ifstream file(folder / "debug.log");
-        messages.clear();
-        for (std::string line; std::getline(file, line);) {
-            size_t stamp = line.find("]    ");
-            messages.push_back(line.substr(stamp + 5, line.size() - stamp - 6));
-        }
-        return result;
-    }
-
-    std::string text(Getter getter) {
-        char out[512];
-        return (installer.*getter)(out, sizeof out) == 0 ? out
-                                                         : "<failed:" + std::string(out) + ">";
-    }
-
-    std::string variable(const char* name) {
-        char value[1024];
-        return installer.getVariable(name, value, sizeof value) >= 0 ? value : "<undefined>";
-    }
-
-    TempFolder folder;
-    TestInstaller installer;
-    RecordingUI ui;
-    std::vector<std::string> messages;
+    Lines lines;
 };
+
+// A description parsed over its own variables.
+struct Document {
+    explicit Document(const std::string& text) { description.parse(text.c_str(), text.size()); }
+    const XmlDocument& xml() const { return description.document(); }
+    std::string value(const char* name) const {
+        char value[VariableStore::kValueSize];
+        return variables.get(name, value, sizeof value) >= 0 ? value : "<undefined>";
+    }
+    VariableStore variables;
+    Description description{variables};
+};
+
+std::string defaults(const std::string& values) {
+    return "<R><ProductDesc></ProductDesc><Dialogs></Dialogs><DefValues>" + values +
+           "</DefValues></R>";
+}
 } // namespace
 
-TEST_F(LoaderTest, SampleDescriptionLoadsEveryPart) {
-    installer.setVariable("PROGRAMFILES", "C:\\Program Files");
-    ASSERT_EQ(load(sampledescription::text(), {{"..binsample.exe", "MZ12345"}, {"AppIcon", "ic"}}),
-              0);
-    std::vector<std::string> steps = sampledescription::loaderSteps();
-    steps.push_back("Ending installation UI");
-    EXPECT_EQ(messages, steps);
-    EXPECT_EQ(ui.runs, 1);
-    EXPECT_EQ(installer.currentDialog(), 0);
-    const std::pair<Getter, const char*> getters[] = {
-        {&Installer::getProductName, "Sample Product"},
-        {&Installer::getMajorVersion, "1"},
-        {&Installer::getVersionString, "1.50.SP2"},
-        {&Installer::getWebsite, "https://example.test/"},
-        {&Installer::getSupportEmail, "help@example.test"},
-        {&Installer::getHelpUrl, "https://example.test/help.htm"},
-        {&Installer::getInstallLogFile, "C:\\Program Files\\Sample\\uninst\\install.log"},
-        {&Installer::getUninstallXmlFile, "C:\\Program Files\\Sample\\uninst\\install.xml"}};
-    for (const auto& [getter, expected] : getters)
-        EXPECT_EQ(text(getter), expected);
-    EXPECT_EQ(variable("MODE"), "1");
-
-    // File sets in document order, each set's files in reverse document order.
-    ASSERT_EQ(installer.fileSetCount(), 2);
-    EXPECT_STREQ(installer.fileSet(1).name, "Docs");
-    EXPECT_STREQ(installer.fileSet(1).condition, "[DOCS]==1");
-    ASSERT_EQ(installer.fileCount(), 4);
-    EXPECT_STREQ(installer.file(0).alias, "install.xml");
-    EXPECT_STREQ(installer.file(1).alias, "AppIcon");
-    EXPECT_STREQ(installer.file(1).fileName, "icon.png");
-    const FileInfo& program = installer.file(2);
-    EXPECT_STREQ(program.alias, "..binsample.exe");
-    EXPECT_EQ(program.unpackedSize, 7u);
-    EXPECT_EQ(program.executable, 1);
-    EXPECT_EQ(program.expandVariables, 0);
-    const FileInfo& readme = installer.file(3);
-    EXPECT_EQ(readme.fileSet, 1);
-    EXPECT_STREQ(readme.destination, "[INSTALLDIR]\\doc");
-    EXPECT_EQ(readme.unpackedSize, 0u);
-    EXPECT_EQ(readme.expandVariables, 1);
-
-    ASSERT_EQ(installer.dialogCount(), 4);
-    EXPECT_STREQ(installer.getDialog(2).name, "CopyProgress");
-    EXPECT_EQ(installer.getDialog(2).special, 1);
-    EXPECT_STREQ(installer.getDialog(1).condition, "[MODE]!=2");
-    EXPECT_EQ(installer.getDialog(9).elementIndex, 0);
-    ASSERT_EQ(installer.fieldCount(), 3);
-    EXPECT_EQ(installer.getField(0).type, FIELD_DIRECTORY);
-    EXPECT_EQ(installer.getField(1).type, FIELD_CHECKBOX);
-    FieldInfo mode = installer.getField(2);
-    EXPECT_EQ(mode.type, FIELD_RADIOBUTTONS);
-    EXPECT_EQ(mode.page, 1);
-    EXPECT_EQ(std::make_pair(mode.x, mode.y), std::make_pair(-1, -1));
-    EXPECT_STREQ(mode.content, "Typical;Custom");
-    // A field whose condition fails comes back blank on page -1, and whole once it holds.
-    installer.setVariable("MODE", "2");
-    EXPECT_EQ(installer.getField(1).page, -1);
-    EXPECT_STREQ(installer.getField(1).variable, "");
-    installer.setVariable("MODE", "1");
-    EXPECT_STREQ(installer.getField(1).variable, "DOCS");
-}
-
-TEST_F(LoaderTest, ProductDescUnderTheRootServesTheGettersAndUndefinedPathsFail) {
-    ASSERT_EQ(load("<VarnexGroupInstallation><Desc><ProductDesc><Fullname>Nested</Fullname>"
-                   "<MajorVersion>2</MajorVersion><MinorVersion>0</MinorVersion></ProductDesc>"
-                   "</Desc><Dialogs></Dialogs><Installation><Uninstall><InstallLogFile>[NOPE]\\x"
-                   ".log</InstallLogFile></Uninstall><DefValues></DefValues></Installation>"
-                   "</VarnexGroupInstallation>"),
-              0);
-    EXPECT_EQ(text(&Installer::getProductName), "Nested");
-    EXPECT_EQ(text(&Installer::getVersionString), "<failed:2.0.>");
-    EXPECT_EQ(text(&Installer::getWebsite), "<failed:>");
-    EXPECT_EQ(text(&Installer::getInstallLogFile), "<failed:>");
-    EXPECT_EQ(text(&Installer::getUninstallCmd), "<failed:>");
-    char tiny[4];
-    EXPECT_EQ(installer.getProductName(tiny, sizeof tiny), -1);
-    EXPECT_EQ(installer.getProductName(nullptr, 10), -1);
-}
-
-TEST_F(LoaderTest, EachMissingPartStopsTheLoadAtItsStepAndTheRunResultIsReturned) {
-    EXPECT_EQ(installer.loadDescription(nullptr, nullptr), -1);
-    struct Row {
-        std::string description;
-        int runResult, expected;
-        const char* lastMessage;
+TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
+    Document sample(sampledescription::text());
+    sample.variables.set("INSTALLDIR", "C:\\Program Files\\Sample");
+    auto get = [](const Document& document, auto getter, int size = 512) {
+        char out[512];
+        return (document.description.*getter)(out, size) == 0 ? std::string(out) : "<refused>";
     };
-    const Row rows[] = {
-        {"<R><Dialogs></Dialogs></R>", 0, -1, "Getting product description"},
-        {"<R><ProductDesc></ProductDesc><UninstallDialogs></UninstallDialogs><DefValues>"
-         "</DefValues></R>",
-         0, -1, "Getting UI dialogs"},
-        {"<R><ProductDesc></ProductDesc><Dialogs></Dialogs></R>", 0, -1,
-         "Initializing default values"},
-        {kNoPages + std::string("</DefValues></R>"), 3, 3,
-         "There were errors during the installation"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.lastMessage);
-        TestInstaller fresh;
-        RecordingUI freshUi;
-        freshUi.runResult = row.runResult;
-        EXPECT_EQ(loadPackage({{"install.xml", row.description}}, fresh, freshUi), row.expected);
-        EXPECT_EQ(messages.back(), row.lastMessage);
-        EXPECT_EQ(freshUi.runs, row.expected == -1 ? 0 : 1);
+    const std::string uninst = "C:\\Program Files\\Sample\\uninst\\";
+    EXPECT_EQ(get(sample, &Description::getProductName), "Sample Product");
+    EXPECT_EQ(get(sample, &Description::getVersionString), "1.50.SP2");
+    EXPECT_EQ(get(sample, &Description::getWebsite), "https://example.test/");
+    EXPECT_EQ(get(sample, &Description::getSupportEmail), "help@example.test");
+    EXPECT_EQ(get(sample, &Description::getHelpUrl), "https://example.test/help.htm");
+    EXPECT_EQ(get(sample, &Description::getInstallLogFile), uninst + "install.log");
+    EXPECT_EQ(get(sample, &Description::getInstallBackupFile), uninst + "backup.bin");
+    EXPECT_EQ(get(sample, &Description::getUninstallCmd), uninst + "uninstall.exe");
+    EXPECT_EQ(get(sample, &Description::getUninstallXmlFile), uninst + "install.xml");
+    EXPECT_EQ(get(sample, &Description::getProductName, 15), "Sample Product");
+    EXPECT_EQ(get(sample, &Description::getProductName, 14), "<refused>");
+    EXPECT_EQ(get(sample, &Description::getInstallLogFile, 43), uninst + "install.log");
+    EXPECT_EQ(get(sample, &Description::getInstallLogFile, 42), "<refused>");
+    EXPECT_EQ(get(Document("<R><ProductDesc></ProductDesc></R>"), &Description::getWebsite),
+              "<refused>");
+    EXPECT_EQ(get(Document(sampledescription::text()), &Description::getInstallLogFile),
+              "<refused>");
+    EXPECT_EQ(sample.description.getProductName(nullptr, 10), -1);
+    EXPECT_FALSE(Document("<R><Dialogs></Dialogs></R>").description.hasProductDescription());
+}
+
+// Sets come in document order with their files last to first; fields only while their
+// condition holds.
+TEST(DescriptionLists, FileSetsFilesPagesAndFieldsOfTheSample) {
+    TempFolder folder;
+    writeAll(folder / "package.bin", testpayload::build({{"..binsample.exe", "MZ12345"}}));
+    Payload payload;
+    ASSERT_EQ(payload.open((folder / "package.bin").c_str(), 0), 0);
+    Document sample(sampledescription::text());
+    FileList files;
+    PageList pages;
+    ASSERT_EQ(files.read(sample.xml(), payload, nullptr), 0);
+    ASSERT_EQ(pages.readDialogs(sample.xml(), 0, nullptr), 0);
+    ASSERT_EQ(pages.readFields(sample.xml(), 0, nullptr), 0);
+    EXPECT_STREQ(files.fileSet(files.fileSetCount() - 1).condition, "[DOCS]==1");
+    sample.variables.set("MODE", "1");
+    Lines described;
+    for (int i = 0; i < files.fileCount(); ++i) {
+        const FileInfo& f = files.file(i);
+        described.push_back(std::to_string(f.fileSet) + " " + f.alias + " " + f.fileName + " " +
+                            f.destination + " " + f.condition + " " +
+                            std::to_string(f.unpackedSize) + (f.executable ? " run" : "") +
+                            (f.expandVariables ? " expand" : ""));
     }
-}
-
-TEST_F(LoaderTest, MissingDescriptionEntry) {
-    EXPECT_EQ(loadPackage({{"other", "x"}}), -1);
-    EXPECT_EQ(messages, (std::vector<std::string>{"Decompressing installation file",
-                                                  "Error decompressing installation file",
-                                                  "Cannot continue due to error(s)"}));
-}
-
-TEST_F(LoaderTest, UninstallReadsTheDescriptionNamedByTheActionLog) {
-    ASSERT_TRUE(testpayload::writeFile(folder / "saved.xml", sampledescription::text()));
-    ASSERT_TRUE(testpayload::writeFile(folder / "action.log",
-                                       folder / "saved.xml" + "  \r\nNUMVARS\t0\r\n"));
-    installer.configFile = folder / "missing.xml"; // ignored while uninstalling
-    ASSERT_EQ(runLoader(installer, ui, folder / "action.log", 1), 0);
-    EXPECT_EQ(messages.front(), "Reading installation file name from action log");
-    EXPECT_EQ(messages[1], "Reading installation file");
-    EXPECT_EQ(installer.dialogCount(), 3);
-    EXPECT_EQ(installer.fieldCount(), 0);
-    EXPECT_TRUE(ui.questions.empty());
-    EXPECT_EQ(installer.readVariables(), 0);
-
-    for (const std::string& actionLog : {folder / "nothere.xml" + "\r\n", std::string()}) {
-        SCOPED_TRACE(actionLog);
-        TestInstaller other;
-        ASSERT_TRUE(testpayload::writeFile(folder / "action2.log", actionLog));
-        EXPECT_EQ(runLoader(other, ui, folder / "action2.log", 1), -1);
+    for (int i = 0; i < pages.dialogCount(); ++i)
+        described.push_back(std::string(pages.dialog(i).name) + " " +
+                            std::to_string(pages.dialog(i).special) + " " +
+                            pages.dialog(i).condition);
+    for (int i = 0; i < pages.fieldCount(); ++i) {
+        FieldInfo field = pages.field(i, sample.variables);
+        described.push_back(std::to_string(field.type) + " " + field.variable + " " +
+                            std::to_string(field.page) + " " + std::to_string(field.x) + " " +
+                            field.content);
     }
+    EXPECT_EQ(described,
+              (Lines{"0 install.xml install.xml [INSTALLDIR]\\uninst  0",
+                     "0 AppIcon icon.png [INSTALLDIR]  0",
+                     "0 ..binsample.exe sample.exe [INSTALLDIR]  7 run",
+                     "1 ..docreadme.txt readme.txt [INSTALLDIR]\\doc [MODE]!=2 0 expand",
+                     "Welcome 0 ", "Destination 0 [MODE]!=2", "CopyProgress 1 ", "Finish 0 ",
+                     "30 INSTALLDIR 1 10 ", "31 DOCS 1 10 ", "32 MODE 1 -1 Typical;Custom"}));
+    sample.variables.set("MODE", "2");
+    EXPECT_EQ(pages.field(1, sample.variables).page, -1);
+    EXPECT_STREQ(pages.field(1, sample.variables).variable, "");
+    EXPECT_EQ(PageList().readDialogs(Document("<R></R>").xml(), 0, nullptr), -1);
 }
 
-TEST_F(LoaderTest, LiteralDefaultsAndTheirReferences) {
-    struct Row {
-        const char* name;
-        const char* text;
-        const char* expected;
-    };
-    const Row rows[] = {{"LATE", "$DEFINEDLATER", "<undefined>"},
-                        {"STDROOT", "C:\\Products", "C:\\Products"},
-                        {"BIN", "$STDROOT\\bin", "C:\\Products\\bin"},
-                        {"A", "a", "a"},
-                        {"B", "b", "b"},
-                        {"AB", "$A$B[x]", "ab[x]"},
-                        {"DOT", "$A.txt", "a.txt"},
-                        {"BLANK", "$ x", "<undefined>"},
-                        {"EMPTY", "", ""},
-                        {"DEFINEDLATER", "1", "1"}};
+TEST(DescriptionLists, OverLongNamesPathsConditionsAndVariablesAreLeftOutWithADebugLogLine) {
+    const std::string tooLong(300, 'c');
+    Document document("<R><Dialogs><P><Field Label=\"Folder\">" + std::string(120, 'V') +
+                      "</Field><Field>OPEN_IT</Field></P><Q Condition=\"" + tooLong +
+                      "\"></Q></Dialogs><FileSet Name=\"S\"><FN Dest=\"" + tooLong +
+                      "\">a.txt</FN><FN>b.txt</FN><FN Condition=\"" + tooLong +
+                      "\">c.txt</FN></FileSet><FileSet Name=\"T\" Condition=\"" + tooLong +
+                      "\"><FN>d.txt</FN></FileSet></R>");
+    MemoryLog log;
+    Payload none;
+    FileList files;
+    PageList pages;
+    ASSERT_EQ(files.read(document.xml(), none, &log), 0);
+    ASSERT_EQ(pages.readDialogs(document.xml(), 0, &log), 0);
+    ASSERT_EQ(pages.readFields(document.xml(), 0, &log), 0);
+    EXPECT_EQ(files.fileCount() + files.fileSetCount() + pages.dialogCount() + pages.fieldCount(),
+              4);
+    EXPECT_EQ(log.lines,
+              (Lines{"Skipping file \"c.txt\": a name, path or condition is too long",
+                     "Skipping file \"a.txt\": a name, path or condition is too long",
+                     "Skipping file set \"T\": its name or condition is too long",
+                     "Skipping page \"Q\": its name or condition is too long",
+                     "Skipping field \"Folder\": its variable or condition is too long"}));
+}
+
+// Values come in document order; one that cannot be had whole leaves its variable as it was.
+// A configuration file's values come after the description's; one that is missing stops.
+TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfigFileOverrides) {
+    const std::string longName(300, 'N'), longValue = "C:\\" + std::string(1100, 'f');
+    const char* rows[][3] = {{"LATE", "$DEFINEDLATER", "<undefined>"},
+                             {"ROOT", "C:\\Products", "C:\\Products"},
+                             {"BIN", "$ROOT\\bin", "C:\\Products\\bin"},
+                             {"A", "a", "a"},
+                             {"AA", "$A$A[x]", "aa[x]"},
+                             {"DOT", "$A.txt", "a.txt"},
+                             {"BLANK", "$ x", "<undefined>"},
+                             {"EMPTY", "", ""},
+                             {"DEFINEDLATER", "1", "1"},
+                             {"DIR", "C:\\short", "C:\\short"},
+                             {"DIR", longValue.c_str(), "C:\\short"},
+                             {longName.c_str(), "1", "<undefined>"}};
     std::string values = "<Value Name=\"ODD\" DataType=\"text\">1</Value><Value DataType=\"value\">"
                          "1</Value><Value Name=\"REG\" DataType=\"registry\" "
                          "RegPlace=\"HKEY_USERS\" RegKey=\"x\"></Value>";
-    for (const Row& row : rows)
-        values += std::string("<Value Name=\"") + row.name + "\" DataType=\"value\">" + row.text +
-                  "</Value>";
-    ASSERT_EQ(load(kNoPages + ("<Group>" + values + "</Group></DefValues></R>")), 0);
-    for (const Row& row : rows)
-        EXPECT_EQ(variable(row.name), row.expected) << row.name;
-    EXPECT_EQ(variable("ODD"), "<undefined>");
-    EXPECT_EQ(variable("REG"), "<undefined>");
+    for (const auto& row : rows)
+        values +=
+            std::string("<value Name=\"") + row[0] + "\" DataType=\"VALUE\">" + row[1] + "</value>";
+    Document document(defaults("<Group>" + values + "</Group>"));
+    MemoryLog log;
+    ASSERT_EQ(DefaultValues(document.variables, &log).apply(document.xml()), 0);
+    for (const auto& row : rows)
+        EXPECT_EQ(document.value(row[0]), row[2]) << row[0];
+    EXPECT_EQ(document.variables.count(), 8) << "ODD and REG stay undefined";
+    EXPECT_EQ(log.lines, Lines{"Skipping default value of \"" + longName +
+                               "\": the name or value is too long"});
+    EXPECT_EQ(DefaultValues(document.variables, nullptr).apply(Document("<R/>").xml()), -1);
+    TempFolder folder;
+    writeAll(folder / "config.xml", "<Settings><DefValues><value name=\"DIR\" datatype=\"VALUE\">"
+                                    "$ROOT\\Own</value></DefValues></Settings>");
+    RecordingUI ui;
+    DefaultValues loader(document.variables, nullptr);
+    ASSERT_EQ(loader.initialize(document.xml(), (folder / "config.xml").c_str(), &ui), 0);
+    EXPECT_EQ(document.value("DIR"), "C:\\Products\\Own");
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(loader.initialize(document.xml(), (folder / "missing.xml").c_str(), &ui), -1);
+    EXPECT_EQ(ui.questions, Lines{std::to_string(InstallerUI::kAskNotice) +
+                                  ":Configuration file not found. Installation cannot continue."});
 }
 
-TEST_F(LoaderTest, OverLongTextIsRefusedNotCut) {
-    std::string description =
-        "<R><ProductDesc></ProductDesc><Dialogs><P><Field Type=\"Directory\">" +
-        std::string(120, 'V') +
-        "</Field><field type=\"checkbox\">OPEN_IT</field></P></Dialogs>"
-        "<FileSet Name=\"S\"><FN Dest=\"" +
-        std::string(300, 'd') +
-        "\">a.txt</FN><FN>b.txt</FN></FileSet><DefValues>"
-        "<Value Name=\"DIR\" DataType=\"value\">C:\\short</Value>"
-        "<Value Name=\"DIR\" DataType=\"value\">C:\\" +
-        std::string(1100, 'f') + "</Value></DefValues></R>";
-    ASSERT_EQ(load(description), 0);
-    EXPECT_EQ(variable("DIR"), "C:\\short");
-    ASSERT_EQ(installer.fileCount(), 1);
-    EXPECT_STREQ(installer.file(0).alias, "b.txt");
-    ASSERT_EQ(installer.fieldCount(), 1);
-    EXPECT_EQ(installer.getField(0).type, FIELD_CHECKBOX);
-    EXPECT_STREQ(installer.getField(0).variable, "OPEN_IT");
-}
-
-TEST_F(LoaderTest, FieldsAttachByTheirPageName) {
-    ASSERT_EQ(load("<R><ProductDesc></ProductDesc><UninstallDialogs><Welcome><Field>U</Field>"
-                   "</Welcome></UninstallDialogs><Dialogs><Intro></Intro><welcome Special=\"2x\">"
-                   "</welcome></Dialogs><Field>Outside</Field><DefValues></DefValues></R>"),
-              0);
-    ASSERT_EQ(installer.fieldCount(), 1);
-    EXPECT_EQ(installer.getField(0).page, 1);
-    EXPECT_STREQ(installer.getField(0).variable, "U");
-    EXPECT_EQ(installer.getField(0).type, 0);
-    EXPECT_EQ(installer.getDialog(1).special, 2);
+TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
+    TempFolder folder;
+    writeAll(folder / "saved.xml", sampledescription::text());
+    const Lines steps = sampledescription::loaderSteps();
+    const std::string fromLog = "Reading installation file name from action log",
+                      failed = "Cannot continue due to error(s)",
+                      lost = "Error reading installation file";
+    Lines installed = steps, uninstalled = {fromLog, "Reading installation file"};
+    installed.push_back("Ending installation UI");
+    uninstalled.insert(uninstalled.end(), installed.begin() + 1, installed.end());
+    uninstalled.push_back("There were errors during the installation"); // the handler's result
+    struct Row {
+        std::string file; // the package's description ("": none), or an uninstall's action log
+        int uninstall, expected, dialogs;
+        Lines steps;
+    } rows[] = {{sampledescription::text(), 0, 0, 4, installed},
+                {"<R><ProductDesc></ProductDesc></R>", 0, -1, 0, Lines(&steps[0], &steps[5])},
+                {"", 0, -1, 0, {steps[0], "Error decompressing installation file", failed}},
+                // The uninstall ignores the configuration file: it has the values it recorded.
+                {folder / "saved.xml" + "  \r\nNUMVARS\t0\r\n", 1, 3, 3, uninstalled},
+                {folder / "lost.xml\r\n", 1, -1, 0, {fromLog, uninstalled[1], lost, failed}},
+                {"", 1, -1, 0, {fromLog, "Could not obtain installation file from action log"}}};
+    for (const Row& row : rows) {
+        writeAll(folder / "input", row.uninstall ? row.file
+                                   : row.file.empty()
+                                       ? testpayload::build({{"other", "x"}})
+                                       : testpayload::build({{"install.xml", row.file}}));
+        RecordingSystem system;
+        Installer installer(system);
+        RecordingUI ui;
+        ui.runResult = row.expected == -1 ? 0 : row.expected;
+        MemoryLog log;
+        ASSERT_EQ(installer.openPayload((folder / "input").c_str(), 0, row.uninstall), 0);
+        std::string config = row.uninstall ? folder / "missing.xml" : "";
+        EXPECT_EQ(installer.loadDescription(&ui, &log, config.c_str()), row.expected);
+        EXPECT_EQ(log.lines, row.steps) << row.file.substr(0, 80);
+        EXPECT_EQ(ui.runs, row.expected == -1 ? 0 : 1);
+        EXPECT_EQ(installer.wizard().dialogCount(), row.dialogs);
+    }
+    RecordingSystem system;
+    EXPECT_EQ(Installer(system).openPayload((folder / "none.log").c_str(), 0, 1),
+              payload::kActionLogMissing);
 }

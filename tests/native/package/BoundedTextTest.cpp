@@ -4,49 +4,26 @@
 
 #include <cstring>
 
-TEST(BoundedFormat, FitsAndReportsLength) {
-    char buffer[16];
-    EXPECT_EQ(boundedFormat(buffer, sizeof buffer, "%s-%i", "ab", 42), 5);
-    EXPECT_STREQ(buffer, "ab-42");
-}
-
-TEST(BoundedFormat, TextExactlyAsLongAsBufferIsCutAndTerminated) {
-    char buffer[8];
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(boundedFormat(buffer, sizeof buffer, "%s", "12345678"), -1);
+// Each helper reports a cut (-1), keeps the text terminated and never writes past its size.
+TEST(BoundedText, HelpersFillTheBufferTerminatedAndReportACut) {
+    char buffer[9];
+    std::memset(buffer, 'z', sizeof buffer);
+    EXPECT_EQ(boundedFormat(buffer, 8, "%s-%i", "ab", 42), 5);
+    EXPECT_EQ(boundedFormat(buffer, 8, "%s", "1234567"), 7);
+    EXPECT_EQ(boundedFormat(buffer, 8, "%s", "12345678"), -1);
     EXPECT_STREQ(buffer, "1234567");
-    // One shorter fits exactly.
-    EXPECT_EQ(boundedFormat(buffer, sizeof buffer, "%s", "1234567"), 7);
-    EXPECT_STREQ(buffer, "1234567");
-}
-
-TEST(BoundedFormat, NoRoomGivesZero) {
-    char buffer[4] = {'a', 'b', 'c', 0};
     EXPECT_EQ(boundedFormat(buffer, 0, "%s", "x"), 0);
-    EXPECT_EQ(boundedFormat(buffer, -3, "%s", "x"), 0);
-    EXPECT_STREQ(buffer, "abc");
-}
-
-TEST(CopyText, ReportsCutAndNeverWritesPast) {
-    char buffer[6];
-    buffer[5] = 'z';
     EXPECT_EQ(copyText(buffer, 5, "abcd"), 0);
-    EXPECT_STREQ(buffer, "abcd");
     EXPECT_EQ(copyText(buffer, 5, "abcde"), -1);
     EXPECT_STREQ(buffer, "abcd");
-    EXPECT_EQ(buffer[5], 'z');
-    EXPECT_EQ(copyText(buffer, 5, nullptr), 0);
-    EXPECT_STREQ(buffer, "");
-}
-
-TEST(CopyText, AppendAndPiece) {
-    char buffer[8] = "ab";
-    EXPECT_EQ(appendText(buffer, sizeof buffer, "cde"), 0);
-    EXPECT_STREQ(buffer, "abcde");
-    EXPECT_EQ(appendText(buffer, sizeof buffer, "fgh"), -1);
+    EXPECT_EQ(appendText(buffer, 8, "efg"), 0);
+    EXPECT_EQ(appendText(buffer, 8, "h"), -1);
     EXPECT_STREQ(buffer, "abcdefg");
-    EXPECT_EQ(copyTextPiece(buffer, sizeof buffer, "hello world", 5), 0);
+    EXPECT_EQ(copyTextPiece(buffer, 8, "hello world", 5), 0);
     EXPECT_STREQ(buffer, "hello");
     EXPECT_EQ(copyTextPiece(buffer, 4, "hello", 5), -1);
     EXPECT_STREQ(buffer, "hel");
+    EXPECT_EQ(copyText(buffer, 5, nullptr), 0);
+    EXPECT_STREQ(buffer, "");
+    EXPECT_EQ(buffer[8], 'z');
 }

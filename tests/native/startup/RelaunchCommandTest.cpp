@@ -4,35 +4,26 @@
 
 #include <string>
 
-TEST(RelaunchCommand, CarriesTheDoubledBackslashAndGuiZeroOnlyInConsoleMode) {
-    char command[kRelaunchCommandSize];
-    ASSERT_EQ(buildRelaunchCommand(command, sizeof command, "C:\\TEMP\\\\lumouninst.dll",
-                                   "C:\\TEMP\\\\lumouninst.log", "Example Product", 0),
-              0);
-    EXPECT_STREQ(command,
-                 "\"C:\\TEMP\\\\lumouninst.dll\" -uninstallFile=\"C:\\TEMP\\\\lumouninst.log\" "
-                 "-uninstallApp=\"Example Product\" -gui=0");
-    ASSERT_EQ(buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", "App", 1), 0);
-    EXPECT_STREQ(command, "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"App\"");
-    ASSERT_EQ(buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", "App", 5), 0);
-    EXPECT_STREQ(command, "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"App\"");
-}
-
-TEST(RelaunchCommand, MissingAppNameLeavesTheOptionOut) {
-    char command[kRelaunchCommandSize];
-    ASSERT_EQ(buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", nullptr, 0), 0);
-    EXPECT_STREQ(command, "\"a.dll\" -uninstallFile=\"a.log\" -gui=0");
-}
-
-TEST(RelaunchCommand, RefusesACommandThatDoesNotFit) {
-    char command[kRelaunchCommandSize];
-    std::string app(465, 'x');
-    // 7 + 23 + 17 + 465 = 512 characters: one too many for the 512-byte buffer.
-    EXPECT_EQ(buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", app.c_str(), 1), -1);
-    EXPECT_STREQ(command, "");
-    std::string fits(464, 'x');
-    EXPECT_EQ(buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", fits.c_str(), 1), 0);
-    EXPECT_EQ(std::string(command).size(), 511u);
-    // " -gui=0" that no longer fits is a refusal too, not a command without it.
-    EXPECT_EQ(buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", fits.c_str(), 0), -1);
+// 7 + 23 + 17 + 464 = 511 characters fit the 512-byte buffer; a command that would not fit,
+// also for the " -gui=0" alone, is refused, never started cut.
+TEST(RelaunchCommand, CarriesTheAppAndGuiZeroOnlyInConsoleModeAndRefusesOver511Characters) {
+    const std::string fits(464, 'x'), tooLong = fits + "x";
+    struct Row {
+        const char* app;
+        int gui;
+        std::string expected;
+    } rows[] = {
+        {"Example Product", 0,
+         "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"Example Product\" -gui=0"},
+        {"App", 1, "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"App\""},
+        {nullptr, 0, "\"a.dll\" -uninstallFile=\"a.log\" -gui=0"},
+        {fits.c_str(), 1, "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"" + fits + "\""},
+        {tooLong.c_str(), 1, "<refused>"},
+        {fits.c_str(), 0, "<refused>"}};
+    for (const Row& row : rows) {
+        char command[kRelaunchCommandSize] = "x";
+        int result =
+            buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", row.app, row.gui);
+        EXPECT_EQ(result == 0 ? command : command[0] == '\0' ? "<refused>" : "<cut>", row.expected);
+    }
 }
