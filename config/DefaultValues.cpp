@@ -43,8 +43,13 @@ int DefaultValues::applyValue(const XmlDocument& document, int node) {
             RegistryReader::readText(hive, key, document.nodeText(node), value, sizeof value) != 0)
             return -1;
     } else if (strcasecmp(type, "value") == 0) {
-        if (expandDollarReferences(document.nodeText(node), value, sizeof value) != 0)
+        if (expandDollarReferences(document.nodeText(node), value, sizeof value) != 0) {
+            logMessage(debugLog_,
+                       "Skipping default value of \"%s\": it refers to an undefined variable or "
+                       "is too long",
+                       name);
             return -1;
+        }
     } else {
         return -1;
     }

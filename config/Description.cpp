@@ -70,8 +70,10 @@ int Description::getVersionString(char* out, int size) const {
     for (int i = 0; i < 3; ++i) {
         const char* part = text(DescriptionPath(kProductPrefix, kParts[i]).text);
         if (part == nullptr || appendText(out, size, part) != 0 ||
-            (i < 2 && appendText(out, size, ".") != 0))
+            (i < 2 && appendText(out, size, ".") != 0)) {
+            out[0] = '\0';
             return -1;
+        }
     }
     return 0;
 }

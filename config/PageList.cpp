@@ -63,9 +63,11 @@ int PageList::readFields(const XmlDocument& document, int uninstalling, Log* deb
         int parent = document.nodeParent(node);
         if (strcasecmp(document.nodeName(node), "Field") != 0 || parent < 0)
             continue;
+        // The field belongs to the page element it stands in, not to any page of that name: a
+        // field of an uninstall page must not appear on the installation's page of that name.
         int page = -1;
         for (int i = 0; i < dialogs_.count() && page < 0; ++i) {
-            if (strcasecmp(dialogs_[i].name, document.nodeName(parent)) == 0)
+            if (dialogs_[i].elementIndex == parent)
                 page = i;
         }
         if (page < 0)
