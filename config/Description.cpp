@@ -105,3 +105,7 @@ int Description::getUninstallCmd(char* out, int size) const {
 int Description::getUninstallXmlFile(char* out, int size) const {
     return expandUninstallText("UninstallXmlFile", out, size);
 }
+
+bool Description::hasUninstallCmd() const {
+    return text(DescriptionPath(kUninstallPrefix, "UninstallCmd").text) != nullptr;
+}

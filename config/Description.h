@@ -28,6 +28,9 @@ class Description {
     int getInstallBackupFile(char* out, int size) const;
     int getUninstallCmd(char* out, int size) const;
     int getUninstallXmlFile(char* out, int size) const;
+    // Whether the description names an uninstaller at all (one that does not expand is still
+    // named).
+    bool hasUninstallCmd() const;
 
   private:
     // The text of the element at the lenient path, or null.

@@ -68,6 +68,7 @@ FileCopy::Step FileCopy::install() {
         return Step::kStopped;
     if (!writeContent())
         return fail();
+    written_ = true;
     return Step::kDone;
 }
 

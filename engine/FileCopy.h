@@ -28,6 +28,10 @@ class FileCopy {
 
     // Installs record `index` of `count`. kStop when the handler asked to end the file loop.
     Result perform(const FileInfo& info, int index, int count);
+    // After perform: whether the file was written, where, and how many bytes.
+    bool wasWritten() const { return written_; }
+    const char* path() const { return path_; }
+    uint32_t length() const { return length_; }
 
   private:
     enum class Step { kDone, kFailed, kStopped };
@@ -62,4 +66,5 @@ class FileCopy {
     uint32_t length_ = 0;
     bool existed_ = false;
     bool failed_ = false;
+    bool written_ = false;
 };

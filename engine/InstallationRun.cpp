@@ -9,6 +9,7 @@
 #include "package/Paths.h"
 #include "system/FileMover.h"
 #include "system/SystemChanges.h"
+#include "system/UninstallRegistration.h"
 #include "ui/InstallerUI.h"
 
 #include <cstdio>
@@ -47,9 +48,8 @@ int InstallationRun::perform() {
     backup_.close();
     if (error_ != 0 && ui_.ask(kUndoQuestion, InstallerUI::kAskYesNo) == 1)
         return rollBack();
-    if (!moveIntoPlace())
+    if (!moveIntoPlace() || !registerUninstall())
         return -1;
-    system_.registerUninstall(productName_);
     return 0;
 }
 
@@ -117,7 +117,10 @@ void InstallationRun::writeLogHeader() {
 void InstallationRun::copyFiles() {
     for (int i = 0; i < files_.fileCount(); ++i) {
         FileCopy copy(files_, variables_, payload_, ui_, actionLog_, backup_, error_);
-        if (copy.perform(files_.file(i), i, files_.fileCount()) == FileCopy::Result::kStop)
+        FileCopy::Result result = copy.perform(files_.file(i), i, files_.fileCount());
+        if (copy.wasWritten())
+            noteWritten(copy.path(), copy.length());
+        if (result == FileCopy::Result::kStop)
             break;
     }
 }
@@ -160,9 +163,7 @@ int InstallationRun::rollBack() {
     }
     // The backup holds the only copy of what the run overwrote: both files stay, where a later
     // uninstall finds them.
-    bool placed = moveIntoPlace();
-    if (placed)
-        system_.registerUninstall(productName_);
+    bool placed = moveIntoPlace() && registerUninstall();
     reportFormatted(ui_, "The changes could not be undone; the action log is kept at %s.",
                     placed ? finalLogPath_ : logPath_);
     return -1;
@@ -195,4 +196,55 @@ bool InstallationRun::moveFile(const char* from, const char* to, bool named) {
     if (!placed)
         reportFormatted(ui_, "FAILED to move %s to %s", from, to);
     return placed;
+}
+
+void InstallationRun::noteWritten(const char* path, uint32_t length) {
+    bytesWritten_ += length;
+    noteFolder(path);
+}
+
+// Keeps the deepest folder that holds every path noted so far.
+void InstallationRun::noteFolder(const std::string& path) {
+    std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
+    if (installedFolder_.empty()) {
+        installedFolder_ = folder;
+        return;
+    }
+    size_t common = 0;
+    while (common < folder.size() && common < installedFolder_.size() &&
+           folder[common] == installedFolder_[common])
+        ++common;
+    if (common < installedFolder_.size())
+        installedFolder_.erase(common == 0 ? 0
+                                           : installedFolder_.find_last_of("\\/", common - 1) + 1);
+}
+
+// A description without an UninstallCmd asks for no registration. One with it must be
+// registered whole: a product missing from the list of installed programs cannot be removed.
+bool InstallationRun::registerUninstall() {
+    UninstallRegistration registration;
+    char text[512];
+    if (description_.getUninstallCmd(text, sizeof text) != 0) {
+        if (!description_.hasUninstallCmd())
+            return true;
+        reportFormatted(ui_, "FAILED to register the uninstaller: UninstallCmd does not expand");
+        return false;
+    }
+    registration.uninstallProgram = text;
+    registration.productName = productName_;
+    if (description_.getVersionString(text, sizeof text) == 0)
+        registration.versionText = text;
+    if (description_.getWebsite(text, sizeof text) == 0)
+        registration.website = text;
+    registration.actionLogPath = finalLogPath_;
+    noteFolder(registration.uninstallProgram);
+    registration.installLocation = installedFolder_;
+    // "C:\Product" names the folder; only a drive's root keeps its separator.
+    if (registration.installLocation.size() > 3)
+        registration.installLocation.pop_back();
+    registration.estimatedSizeKiB = static_cast<uint32_t>((bytesWritten_ + 1023) / 1024);
+    if (productName_[0] != '\0' && system_.registerUninstall(registration) == 1)
+        return true;
+    reportFormatted(ui_, "FAILED to register the uninstaller of %s", productName_);
+    return false;
 }

@@ -8,6 +8,9 @@
 #include "engine/BackupFile.h"
 #include "package/BoundedText.h"
 
+#include <cstdint>
+#include <string>
+
 class Description;
 class FileList;
 class InstallerUI;
@@ -36,6 +39,10 @@ class InstallationRun {
     int rollBack();
     bool moveIntoPlace();
     bool moveFile(const char* from, const char* to, bool named);
+    // False when the description asks for a registration that cannot be made.
+    bool registerUninstall();
+    void noteWritten(const char* path, uint32_t length);
+    void noteFolder(const std::string& path);
 
     const Description& description_;
     const FileList& files_;
@@ -55,4 +62,7 @@ class InstallationRun {
     bool finalLogNamed_ = false;
     int error_ = 0;
     bool cancelled_ = false;
+    uint64_t bytesWritten_ = 0;
+    // The deepest folder holding every file the run wrote, with its separator.
+    std::string installedFolder_;
 };

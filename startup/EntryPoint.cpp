@@ -56,7 +56,7 @@ int EntryPoint::run() {
     logMessage(log, "Loading riched20.dll");
     LoadLibraryA("riched20.dll");
 
-    WindowsSystem system;
+    WindowsSystem system(state.gui == 0);
     Installer installer(system);
     if (!AdminCheck::canWriteProgramFiles()) {
         if (state.gui != 0)

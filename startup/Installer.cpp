@@ -169,6 +169,14 @@ int Installer::runCopyProgress(InstallerUI& ui, bool* cancelled) {
     return result;
 }
 
+int Installer::showHelpDocument() {
+    char address[512];
+    // Without an address there is nothing to show.
+    if (description_.getHelpUrl(address, sizeof address) != 0)
+        return 0;
+    return system_.showHelpDocument(address);
+}
+
 void Installer::runPostInstall(InstallerUI&) {
     ProgramActions actions(description_.document(), variables_, system_);
     actions.run("PostInstall");

@@ -46,7 +46,7 @@ class Installer : private WizardSteps {
   private:
     int runCopyProgress(InstallerUI& ui, bool* cancelled) override;
     void runPostInstall(InstallerUI& ui) override;
-    int showHelpDocument() override { return 0; }
+    int showHelpDocument() override;
 
     int fail(Log* log, const char* format, ...) KESTREL_PRINTF(3, 4);
     int readDescription(Log* log);

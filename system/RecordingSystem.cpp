@@ -1,6 +1,7 @@
 #include "system/RecordingSystem.h"
 
 #include "package/BoundedText.h"
+#include "system/UninstallRegistration.h"
 
 namespace {
 void clearRecord(char* record, int capacity) {
@@ -69,6 +70,10 @@ int RecordingSystem::isPreviousVersionInstalled(const char* productName) {
     return previousVersionInstalled;
 }
 
+int RecordingSystem::showHelpDocument(const char* helpUrl) {
+    return record(std::string("showHelpDocument:") + helpUrl, 0);
+}
+
 int RecordingSystem::uninstallPreviousVersion(const char* productName) {
     calls.push_back(std::string("uninstallPreviousVersion:") + productName);
     if (previousVersionRemoved != 0)
@@ -76,6 +81,6 @@ int RecordingSystem::uninstallPreviousVersion(const char* productName) {
     return 1;
 }
 
-int RecordingSystem::registerUninstall(const char* productName) {
-    return record(std::string("registerUninstall:") + productName, 1);
+int RecordingSystem::registerUninstall(const UninstallRegistration& registration) {
+    return record("registerUninstall:" + registration.uninstallString(), 1);
 }

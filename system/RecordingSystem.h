@@ -26,9 +26,10 @@ class RecordingSystem : public SystemChanges {
                        InstallerUI* ui) override;
     int undoShortcut(const char* record, InstallerUI* ui) override;
     int launch(const char* file, int asDocument, const char* arguments) override;
+    int showHelpDocument(const char* helpUrl) override;
     int isPreviousVersionInstalled(const char* productName) override;
     int uninstallPreviousVersion(const char* productName) override;
-    int registerUninstall(const char* productName) override;
+    int registerUninstall(const UninstallRegistration& registration) override;
 
     // Where temporary names are made; empty: no temporary name can be had.
     std::string tempFolder;

@@ -6,6 +6,7 @@
 #pragma once
 
 class InstallerUI;
+struct UninstallRegistration;
 
 class SystemChanges {
   public:
@@ -27,8 +28,15 @@ class SystemChanges {
                                const char* workingFolder, char* record, int capacity,
                                InstallerUI* ui) = 0;
     virtual int undoShortcut(const char* record, InstallerUI* ui) = 0;
+    // A document is opened with its associated program; a program is started with the quoted
+    // path and the arguments. 1 when it was started.
     virtual int launch(const char* file, int asDocument, const char* arguments) = 0;
+    // Opens the address in the program associated with ".htm"; 0.
+    virtual int showHelpDocument(const char* helpUrl) = 0;
     virtual int isPreviousVersionInstalled(const char* productName) = 0;
+    // Runs the registered uninstall command and waits for it through the two named events.
+    // 1 when it was started.
     virtual int uninstallPreviousVersion(const char* productName) = 0;
-    virtual int registerUninstall(const char* productName) = 0;
+    // 1 when every value was written.
+    virtual int registerUninstall(const UninstallRegistration& registration) = 0;
 };

@@ -6,6 +6,9 @@
 
 class WindowsSystem : public SystemChanges {
   public:
+    // In a console run a previous version's uninstaller runs in the console too.
+    explicit WindowsSystem(bool console = false) : console_(console) {}
+
     int makeTempFileName(char* out, int size) override;
     int isAppRunning(const char* moduleName) override;
     int changeEnvironment(const char* name, const char* value, int mode, char* record, int capacity,
@@ -21,12 +24,14 @@ class WindowsSystem : public SystemChanges {
                        InstallerUI* ui) override;
     int undoShortcut(const char* record, InstallerUI* ui) override;
     int launch(const char* file, int asDocument, const char* arguments) override;
+    int showHelpDocument(const char* helpUrl) override;
     int isPreviousVersionInstalled(const char* productName) override;
     int uninstallPreviousVersion(const char* productName) override;
-    int registerUninstall(const char* productName) override;
+    int registerUninstall(const UninstallRegistration& registration) override;
 
     int tempNamesIssued() const { return tempCounter_; }
 
   private:
+    bool console_;
     int tempCounter_ = 0;
 };

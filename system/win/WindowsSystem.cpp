@@ -61,9 +61,12 @@ int WindowsSystem::launch(const char*, int, const char*) {
 int WindowsSystem::isPreviousVersionInstalled(const char*) {
     return 0;
 }
+int WindowsSystem::showHelpDocument(const char*) {
+    return 0;
+}
 int WindowsSystem::uninstallPreviousVersion(const char*) {
     return 1;
 }
-int WindowsSystem::registerUninstall(const char*) {
+int WindowsSystem::registerUninstall(const UninstallRegistration&) {
     return 1;
 }

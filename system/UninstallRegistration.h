@@ -1,0 +1,28 @@
+// What the system's list of installed programs learns about one installation, and the command
+// texts built from it. The key below "Software\Microsoft\Windows\CurrentVersion\Uninstall" is
+// named after the product; its "UninstallString" starts the installed engine with the options
+// of an uninstall.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct UninstallRegistration {
+    std::string productName; // the key's name and "DisplayName"
+    std::string versionText;
+    std::string website;
+    std::string uninstallProgram; // the installed engine
+    std::string actionLogPath;
+    std::string installLocation;
+    uint32_t estimatedSizeKiB = 0;
+
+    // The quoted program directly followed by its arguments, without a space between them:
+    // both the system and the engine's option parser end a quoted program name at its quote.
+    std::string uninstallString() const { return quotedProgram() + uninstallArguments(); }
+    // The same, answered without a question and with an honest exit code.
+    std::string quietUninstallString() const { return uninstallString() + " -gui=0 -quiet=1"; }
+    std::string quotedProgram() const { return "\"" + uninstallProgram + "\""; }
+    std::string uninstallArguments() const {
+        return "-uninstall=\"" + actionLogPath + "\" -uninstallApp=\"" + productName + "\"";
+    }
+};
