@@ -7,6 +7,7 @@
 #include "engine/UninstallRun.h"
 #include "package/Log.h"
 #include "package/PayloadFormat.h"
+#include "system/SystemChanges.h"
 #include "ui/InstallerUI.h"
 
 #include <cstdarg>
