@@ -16,6 +16,7 @@ set(KESTREL_NEUTRAL_SOURCES
     system/IniFile.cpp
     system/IniChange.cpp
     system/EnvironmentValue.cpp
+    system/IniFileChanges.cpp
     config/ConditionEvaluator.cpp
     config/DefaultValues.cpp
     config/Description.cpp
@@ -57,6 +58,10 @@ set(KESTREL_WINDOWS_SOURCES
     startup/EntryPoint.cpp
     system/NamedEvent.cpp
     system/win/WindowsSystem.cpp
+    system/win/MachineEnvironment.cpp
+    system/win/UninstallRegistry.cpp
+    system/win/ShellShortcuts.cpp
+    system/win/ProgramLauncher.cpp
     system/win/FileMover.cpp
     system/RunningPrograms.cpp
     system/win/RegistryReader.cpp

@@ -12,7 +12,7 @@ int ActionLog::open(const char* path) {
 }
 
 bool ActionLog::writeLine(const char* format, ...) {
-    char line[kMaxLine + 3];
+    char* line = line_.get();
     va_list args;
     va_start(args, format);
     int length = boundedFormatV(line, kMaxLine + 1, format, args);
@@ -123,14 +123,15 @@ bool ActionLog::parseVariable(char* line, const char** name, const char** value)
 }
 
 bool ActionLog::readVariables(std::FILE* stream, VariableStore& variables) {
-    char line[kMaxLine + 2];
+    std::unique_ptr<char[]> buffer(new char[kMaxLine + 2]);
+    char* line = buffer.get();
     int announced = 0;
-    if (!readLine(stream, line, sizeof line) || !parseVariableCount(line, &announced))
+    if (!readLine(stream, line, kMaxLine + 2) || !parseVariableCount(line, &announced))
         return false;
     for (int i = 0; i < announced; ++i) {
         const char* name = nullptr;
         const char* value = nullptr;
-        if (!readLine(stream, line, sizeof line) || !parseVariable(line, &name, &value))
+        if (!readLine(stream, line, kMaxLine + 2) || !parseVariable(line, &name, &value))
             return false;
         variables.set(name, value);
     }

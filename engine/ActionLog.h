@@ -6,17 +6,19 @@
 #include "package/Log.h"
 
 #include <cstdio>
+#include <memory>
 
 class VariableStore;
 
 class ActionLog {
   public:
     // A line holds at most this many characters: room for a whole variable (255-byte name,
-    // 1,023-byte value) and for the 2,048-byte sub-records of the system changes. A longer line
-    // is refused, never cut, since a cut path or value would undo the wrong thing.
-    static constexpr int kMaxLine = 4095;
+    // 1,023-byte value) and for the undo record of an environment variable of the longest value
+    // Windows allows (32,767 characters) with its name. A longer line is refused, never cut,
+    // since a cut path or value would undo the wrong thing.
+    static constexpr int kMaxLine = 65535;
 
-    explicit ActionLog(Log& log) : log_(log) {}
+    explicit ActionLog(Log& log) : log_(log), line_(new char[kMaxLine + 3]) {}
 
     // Opens (creating or emptying) the log with bare lines: no numbers, no time stamps.
     int open(const char* path);
@@ -50,4 +52,7 @@ class ActionLog {
     bool writeLine(const char* format, ...) KESTREL_PRINTF(2, 3);
 
     Log& log_;
+    // One line's buffer, kept for the whole log: the longest line is far too large for every
+    // write to reserve it anew.
+    std::unique_ptr<char[]> line_;
 };

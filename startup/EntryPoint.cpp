@@ -8,7 +8,7 @@
 #include "startup/RelaunchCommand.h"
 #include "startup/Installer.h"
 #include "system/NamedEvent.h"
-#include "system/RegistryKey.h"
+#include "system/UninstallRegistry.h"
 #include "system/WindowsSystem.h"
 #include "system/WinHandle.h"
 #include "ui/ConsoleUI.h"
@@ -20,8 +20,6 @@
 namespace {
 ConsoleUI consoleUI;
 WindowUI windowUI;
-
-constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 void readFrameMetrics(ProcessState& state) {
     const int metrics[5] = {SM_CYCAPTION, SM_CXBORDER, SM_CYBORDER, SM_CXFRAME, SM_CYFRAME};
@@ -143,17 +141,6 @@ int EntryPoint::relaunchForUninstall() {
     return -1;
 }
 
-bool EntryPoint::deleteUninstallRegistration() {
-    // Without a registration name there is nothing of ours to delete; an empty name would make
-    // the system delete the uninstall key itself.
-    if (uninstallApp_ == nullptr || uninstallApp_[0] == '\0')
-        return true;
-    RegistryKey key;
-    if (!key.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WRITE))
-        return false;
-    return RegDeleteKeyA(key.get(), uninstallApp_) == ERROR_SUCCESS;
-}
-
 int EntryPoint::realUninstall(Installer& installer) {
     ProcessState& state = processState();
     logMessage(&state.debugLog, "Real uninstall");
@@ -166,7 +153,7 @@ int EntryPoint::realUninstall(Installer& installer) {
     installer.closePayload();
     Wizard& wizard = installer.wizard();
     if (wizard.isCancelled() == 0 && wizard.isFinished() == 1 &&
-        !deleteUninstallRegistration())
+        !UninstallRegistry::remove(uninstallApp_))
         result = 1;
     if (state.debug == 0)
         DeleteFileA(uninstallFile_);

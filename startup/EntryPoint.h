@@ -22,7 +22,6 @@ class EntryPoint {
     int install(Installer& installer);
     int openInstallPackage(Installer& installer);
     InstallerUI* selectUI(Installer& installer);
-    bool deleteUninstallRegistration();
     // Says what is wrong with the package: a console line, or a message box in gui mode.
     void reportPackageFailure(const char* path, int code);
     void tell(const char* text, unsigned int icon);

@@ -1,7 +1,11 @@
 #include "system/WindowsSystem.h"
 
-#include "package/BoundedText.h"
+#include "system/IniFileChanges.h"
+#include "system/MachineEnvironment.h"
+#include "system/ProgramLauncher.h"
 #include "system/RunningPrograms.h"
+#include "system/ShellShortcuts.h"
+#include "system/UninstallRegistry.h"
 
 #include <windows.h>
 
@@ -23,50 +27,58 @@ int WindowsSystem::isAppRunning(const char* moduleName) {
     return RunningPrograms::isRunning(moduleName) ? 1 : 0;
 }
 
-// The operations below are the system changes that the later parts of the engine implement;
-// until then each answers as a change that could not be made, and nothing is touched.
-static int noChange(char* record, int capacity) {
-    if (record != nullptr && capacity > 0)
-        record[0] = '\0';
-    return 0;
+int WindowsSystem::changeEnvironment(const char* name, const char* value, int mode, char* record,
+                                     int capacity, InstallerUI* ui, int isPath) {
+    return MachineEnvironment::change(name, value, mode, record, capacity, ui, isPath);
 }
 
-int WindowsSystem::changeEnvironment(const char*, const char*, int, char* record, int capacity,
-                                        InstallerUI*, int) {
-    return noChange(record, capacity);
+int WindowsSystem::undoEnvironmentChange(const char* record, InstallerUI* ui) {
+    return MachineEnvironment::undo(record, ui);
 }
-int WindowsSystem::undoEnvironmentChange(const char*, InstallerUI*) {
-    return 0;
-}
+
 int WindowsSystem::broadcastEnvironmentChange() {
-    return 1;
+    return MachineEnvironment::broadcast();
 }
-int WindowsSystem::changeIniFile(const char*, const char*, const char*, const char*, int,
-                                    char* record, int capacity, InstallerUI*, int, const char*) {
-    return noChange(record, capacity);
+
+int WindowsSystem::changeIniFile(const char* file, const char* section, const char* key,
+                                 const char* value, int mode, char* record, int capacity,
+                                 InstallerUI* ui, int isPath, const char* beforeKey) {
+    return IniFileChanges::change(file, section, key, value, mode, record, capacity, ui, isPath,
+                                  beforeKey);
 }
-int WindowsSystem::undoIniChange(const char*, InstallerUI*) {
-    return 0;
+
+int WindowsSystem::undoIniChange(const char* record, InstallerUI* ui) {
+    return IniFileChanges::undo(record, ui);
 }
-int WindowsSystem::createShortcut(int, const char*, const char*, const char*, const char*,
-                                     const char*, char* record, int capacity, InstallerUI*) {
-    return noChange(record, capacity);
+
+int WindowsSystem::createShortcut(int kind, const char* path, const char* target,
+                                  const char* description, const char* arguments,
+                                  const char* workingFolder, char* record, int capacity,
+                                  InstallerUI* ui) {
+    return ShellShortcuts::create(kind, path, target, description, arguments, workingFolder,
+                                  record, capacity, ui);
 }
-int WindowsSystem::undoShortcut(const char*, InstallerUI*) {
-    return 0;
+
+int WindowsSystem::undoShortcut(const char* record, InstallerUI* ui) {
+    return ShellShortcuts::undo(record, ui);
 }
-int WindowsSystem::launch(const char*, int, const char*) {
-    return 0;
+
+int WindowsSystem::launch(const char* file, int asDocument, const char* arguments) {
+    return ProgramLauncher::launch(file, asDocument, arguments);
 }
-int WindowsSystem::isPreviousVersionInstalled(const char*) {
-    return 0;
+
+int WindowsSystem::showHelpDocument(const char* helpUrl) {
+    return ProgramLauncher::showHelpDocument(helpUrl);
 }
-int WindowsSystem::showHelpDocument(const char*) {
-    return 0;
+
+int WindowsSystem::isPreviousVersionInstalled(const char* productName) {
+    return UninstallRegistry::isInstalled(productName);
 }
-int WindowsSystem::uninstallPreviousVersion(const char*) {
-    return 1;
+
+int WindowsSystem::uninstallPreviousVersion(const char* productName) {
+    return UninstallRegistry::runUninstaller(productName, console_);
 }
-int WindowsSystem::registerUninstall(const UninstallRegistration&) {
-    return 1;
+
+int WindowsSystem::registerUninstall(const UninstallRegistration& registration) {
+    return UninstallRegistry::write(registration);
 }

@@ -1,0 +1,18 @@
+// One INI entry of an installation and its undo, as the engine asks for them: the change made
+// through IniChange, its record written into the caller's buffer and its line reported.
+#pragma once
+
+class InstallerUI;
+
+class IniFileChanges {
+  public:
+    // 1 on success or when nothing had to change (mode other than 1, or a folder already
+    // listed: record "NONE"), 0 on failure. The record is written only whole. Reports "Create "
+    // or "Replace " (or their "FAILED to " forms) followed by "[section]/key in file".
+    static int change(const char* file, const char* section, const char* key, const char* value,
+                      int mode, char* record, int capacity, InstallerUI* ui, int isPath,
+                      const char* beforeKey);
+    // Undoes one INI sub-record; 1 also for a record that needs nothing. Reports "Restore " or
+    // "Remove " (or their "FAILED to " forms).
+    static int undo(const char* record, InstallerUI* ui);
+};

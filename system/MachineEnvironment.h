@@ -1,0 +1,24 @@
+// The machine-wide environment ("SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
+// below HKEY_LOCAL_MACHINE): one change of a variable with the record that undoes it, the undo,
+// and the broadcast that tells running programs. Values are read and written whole, of any
+// length, keeping their string type (REG_SZ or REG_EXPAND_SZ); a variable of another type is
+// refused, never replaced. The value logic is EnvironmentValue's.
+#pragma once
+
+class InstallerUI;
+
+class MachineEnvironment {
+  public:
+    // 1 on success or when nothing had to change (record "NONE"), 0 on failure; the record (the
+    // ENV sub-record) is written only on success and only whole: a change whose record does not
+    // fit `capacity` or could not say it exactly is not made. Reports "Create ", "Replace ",
+    // "Add to " or their "FAILED to " forms followed by the name.
+    static int change(const char* name, const char* value, int mode, char* record, int capacity,
+                      InstallerUI* ui, int isPath);
+    // Undoes one ENV sub-record; 1 also for a record that needs nothing. Reports "Restore ",
+    // "Remove ", "Erase from " or their "FAILED to " forms.
+    static int undo(const char* record, InstallerUI* ui);
+    // WM_SETTINGCHANGE with "Environment" to every top-level window, 1 second per window at
+    // most; 1.
+    static int broadcast();
+};
