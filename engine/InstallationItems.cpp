@@ -1,15 +1,195 @@
-// To come: until then a description's items change nothing and record nothing.
 #include "engine/InstallationItems.h"
 
-int InstallationItems::applyEnvironmentItems() {
-    return 0;
-}
-int InstallationItems::applyIniItems() {
-    return 0;
-}
-int InstallationItems::applyShortcutItems() {
-    return 0;
+#include "config/ConditionEvaluator.h"
+#include "config/Description.h"
+#include "config/VariableStore.h"
+#include "engine/ActionLog.h"
+#include "engine/RunReport.h"
+#include "package/Paths.h"
+#include "system/SystemChanges.h"
+#include "system/UninstallRegistration.h"
+#include "ui/InstallerUI.h"
+
+#include <cstring>
+#include <string>
+#include <strings.h>
+
+namespace {
+constexpr int kTextSize = 512;
+// Room for the record behind the longest kind word and its TAB ("SHORTCUT\t").
+constexpr int kRecordCapacity = ActionLog::kMaxLine - 9 + 1;
+constexpr const char* kDefaultShortcutDescription = "Varnex Group installer shortcut";
+
+struct NamedValue {
+    const char* name;
+    int value;
+};
+constexpr NamedValue kEnvironmentModes[] = {{"Replace", 1}, {"Append", 2}, {"Insert", 3}};
+constexpr NamedValue kShortcutKinds[] = {{"File", 1}, {"URL", 2}, {"Uninstall", 3}};
+} // namespace
+
+InstallationItems::InstallationItems(const Description& description, const VariableStore& variables,
+                                     SystemChanges& system, ActionLog& actionLog, InstallerUI& ui)
+    : description_(description), variables_(variables), system_(system), actionLog_(actionLog),
+      ui_(ui), record_(new char[kRecordCapacity]) {}
+
+// Every container of that name in document order, its children in document order; a failed
+// child ends its container. 0, or 1 when a child failed.
+template <typename Apply> int InstallationItems::forEachItem(const char* container, Apply apply) {
+    const XmlDocument& document = description_.document();
+    int failed = 0;
+    for (int node = document.findNextByName(container, -1); node >= 0;
+         node = document.findNextByName(container, node)) {
+        IndexList children;
+        document.getChildren(node, &children);
+        for (int i = 0; i < children.count(); ++i) {
+            if (!apply(children[i])) {
+                failed = 1;
+                break;
+            }
+        }
+    }
+    return failed;
 }
 
-InstallationItems::InstallationItems(const XmlDocument&, const VariableStore&, SystemChanges&,
-                                     ActionLog&, InstallerUI&) {}
+bool InstallationItems::expand(int item, const char* attribute, char* out, int size) {
+    const XmlDocument& document = description_.document();
+    const char* text =
+        attribute != nullptr ? document.getAttribute(item, attribute) : document.nodeText(item);
+    if (variables_.expand(text, out, size) == VariableStore::kExpanded)
+        return true;
+    reportFormatted(ui_, "FAILED to expand %s", text != nullptr ? text : "");
+    return false;
+}
+
+int InstallationItems::applyEnvironmentItems() {
+    bool changed = false;
+    int failed = forEachItem(
+        "Environment", [this, &changed](int item) { return applyEnvironmentItem(item, &changed); });
+    // Running programs learn of the change once, and only of a batch that was applied whole.
+    if (failed == 0 && changed && system_.broadcastEnvironmentChange() == 0)
+        failed = 1;
+    return failed;
+}
+
+bool InstallationItems::applyEnvironmentItem(int item, bool* changed) {
+    const XmlDocument& document = description_.document();
+    const char* name = document.getAttribute(item, "VarName");
+    int mode = 0;
+    for (const NamedValue& entry : kEnvironmentModes)
+        mode = strcasecmp(document.nodeName(item), entry.name) == 0 ? entry.value : mode;
+    if (name == nullptr || document.nodeText(item) == nullptr || mode == 0)
+        return true;
+    char value[kTextSize];
+    if (!expand(item, nullptr, value, sizeof value))
+        return false;
+    collapseSeparators(value);
+    bool isPath = document.getAttribute(item, "IsPath") != nullptr;
+    if (system_.changeEnvironment(name, value, mode, record_.get(), kRecordCapacity, &ui_,
+                                  isPath ? 1 : 0) == 0)
+        return false;
+    *changed = true;
+    return actionLog_.writeEnvironment(record_.get());
+}
+
+int InstallationItems::applyIniItems() {
+    return forEachItem("IniFiles", [this](int item) { return applyIniItem(item); });
+}
+
+bool InstallationItems::applyIniItem(int item) {
+    const XmlDocument& document = description_.document();
+    if (document.getAttribute(item, "FileName") == nullptr || document.nodeText(item) == nullptr ||
+        document.getAttribute(item, "Section") == nullptr ||
+        document.getAttribute(item, "Key") == nullptr ||
+        ConditionEvaluator::evaluate(variables_, document.getAttribute(item, "Condition")) == 0 ||
+        strcasecmp(document.nodeName(item), "Add") != 0)
+        return true;
+    char value[kTextSize], file[kTextSize], section[kTextSize], key[kTextSize], before[kTextSize];
+    if (!expand(item, nullptr, value, sizeof value) ||
+        !expand(item, "FileName", file, sizeof file) ||
+        !expand(item, "Section", section, sizeof section) ||
+        !expand(item, "Key", key, sizeof key) || !expand(item, "BeforeKey", before, sizeof before))
+        return false;
+    collapseSeparators(value);
+    collapseSeparators(file);
+    bool isPath = document.getAttribute(item, "IsPath") != nullptr;
+    if (system_.changeIniFile(file, section, key, value, 1, record_.get(), kRecordCapacity, &ui_,
+                              isPath ? 1 : 0, before) == 0)
+        return false;
+    return actionLog_.writeIni(record_.get());
+}
+
+int InstallationItems::applyShortcutItems() {
+    return forEachItem("Shortcuts", [this](int item) { return applyShortcutItem(item); });
+}
+
+bool InstallationItems::applyShortcutItem(int item) {
+    const XmlDocument& document = description_.document();
+    const char* type = document.getAttribute(item, "Type");
+    int kind = 0;
+    for (const NamedValue& entry : kShortcutKinds)
+        kind = type != nullptr && std::strcmp(type, entry.name) == 0 ? entry.value : kind;
+    const char* name = document.nodeText(item);
+    if (ConditionEvaluator::evaluate(variables_, document.getAttribute(item, "Condition")) == 0 ||
+        kind == 0 || document.getAttribute(item, "Dest") == nullptr || name == nullptr ||
+        (kind != 3 && document.getAttribute(item, "Target") == nullptr) ||
+        strcasecmp(document.nodeName(item), "Add") != 0)
+        return true;
+    char folder[kTextSize], target[kTextSize] = {}, start[kTextSize] = {}, path[kTextSize];
+    std::string arguments;
+    bool hasArguments = document.getAttribute(item, "Arguments") != nullptr;
+    if (hasArguments)
+        arguments = document.getAttribute(item, "Arguments");
+    bool hasStart = document.getAttribute(item, "StartPath") != nullptr;
+    if (!expand(item, "Dest", folder, sizeof folder - 1) ||
+        (hasStart && !expand(item, "StartPath", start, sizeof start)))
+        return false;
+    if (kind == 3) {
+        UninstallRegistration registration;
+        char text[kTextSize];
+        bool named = description_.getUninstallCmd(target, sizeof target) == 0 &&
+                     description_.getInstallLogFile(text, sizeof text) == 0;
+        registration.actionLogPath = text;
+        named = named && description_.getProductName(text, sizeof text) == 0;
+        registration.productName = text;
+        if (!named) {
+            reportFormatted(ui_, "FAILED to create shortcut %s", name);
+            return false;
+        }
+        arguments = registration.uninstallArguments();
+        hasArguments = true;
+    } else if (!expand(item, "Target", target, sizeof target)) {
+        return false;
+    }
+    if (kind != 2)
+        collapseSeparators(target);
+    collapseSeparators(start);
+    if (!makeShortcutFolder(folder, sizeof folder) ||
+        boundedFormat(path, sizeof path, "%s%s", folder, name) < 0) {
+        reportFormatted(ui_, "FAILED to create shortcut %s%s", folder, name);
+        return false;
+    }
+    const char* description = document.getAttribute(item, "Description");
+    if (system_.createShortcut(
+            kind, path, target, description != nullptr ? description : kDefaultShortcutDescription,
+            hasArguments ? arguments.c_str() : nullptr, hasStart ? start : nullptr, record_.get(),
+            kRecordCapacity, &ui_) == 0)
+        return false;
+    return actionLog_.writeShortcut(record_.get());
+}
+
+// The folder with its separator, made canonical and created; the levels made are recorded
+// before the shortcut, so that the uninstall removes them after deleting it.
+bool InstallationItems::makeShortcutFolder(char* folder, int size) {
+    if (appendText(folder, size, "\\") != 0 || !isFullPath(folder) || !normalizePath(folder))
+        return false;
+    int created = 0;
+    int createdLength = 0;
+    bool made = makeDirectories(folder, &created, &createdLength) == 0;
+    if (created > 0) {
+        std::string deepest(folder, static_cast<size_t>(createdLength));
+        if (!actionLog_.writeDirectory(created, deepest.c_str()))
+            return false;
+    }
+    return made;
+}

@@ -126,7 +126,7 @@ void InstallationRun::copyFiles() {
 }
 
 void InstallationRun::applyItems() {
-    InstallationItems items(description_.document(), variables_, system_, actionLog_, ui_);
+    InstallationItems items(description_, variables_, system_, actionLog_, ui_);
     ui_.setStatusText("Updating environment variables");
     if (items.applyEnvironmentItems() != 0)
         error_ = 1;
