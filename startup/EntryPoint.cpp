@@ -4,13 +4,13 @@
 #include "package/PayloadFormat.h"
 #include "package/PayloadMarker.h"
 #include "startup/AdminCheck.h"
+#include "startup/Installer.h"
 #include "startup/ProcessState.h"
 #include "startup/RelaunchCommand.h"
-#include "startup/Installer.h"
 #include "system/NamedEvent.h"
 #include "system/UninstallRegistry.h"
-#include "system/WindowsSystem.h"
 #include "system/WinHandle.h"
+#include "system/WindowsSystem.h"
 #include "ui/ConsoleUI.h"
 #include "ui/WindowUI.h"
 
@@ -186,8 +186,8 @@ int EntryPoint::install(Installer& installer) {
     // A deployment must be able to tell a completed installation from a failed, cancelled or
     // rolled-back one: only a wizard that reached its end without a failed run exits with 0.
     Wizard& wizard = installer.wizard();
-    bool completed = result == 0 && wizard.isFinished() && !wizard.isCancelled() &&
-                     wizard.hasFailed() == 0;
+    bool completed =
+        result == 0 && wizard.isFinished() && !wizard.isCancelled() && wizard.hasFailed() == 0;
     return completed ? 0 : -1;
 }
 

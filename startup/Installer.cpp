@@ -80,6 +80,7 @@ int Installer::loadDescription(InstallerUI* ui, Log* log, const char* configFile
         logMessage(log, "No installer UI handler specified");
         return -1;
     }
+    debugLog_ = log;
     payload_.setDebugLog(log);
     if (readDescription(log) != 0)
         return -1;
@@ -161,10 +162,10 @@ int Installer::readDescriptionFromActionLog(Log* log) {
 
 int Installer::runCopyProgress(InstallerUI& ui, bool* cancelled) {
     if (isUninstalling()) {
-        UninstallRun uninstall(description_.document(), variables_, system_, ui);
+        UninstallRun uninstall(description_, variables_, system_, ui, debugLog_);
         return uninstall.perform(actionLogFile_, nullptr);
     }
-    InstallationRun run(description_, files_, variables_, payload_, system_, ui);
+    InstallationRun run(description_, files_, variables_, payload_, system_, ui, debugLog_);
     int result = run.perform();
     *cancelled = run.wasCancelled();
     return result;
