@@ -75,8 +75,8 @@ bool InstallationRun::openUndoFiles() {
         return false;
     // Without its action log a run could never be undone: it changes nothing.
     if (actionLog_.open(logPath_) != 0) {
+        // Nothing was created: whatever stands at that name is not ours to remove.
         reportFormatted(ui_, "FAILED to create %s", logPath_);
-        std::remove(logPath_);
         return false;
     }
     if (system_.makeTempFileName(backupPath_, sizeof backupPath_) != 0) {

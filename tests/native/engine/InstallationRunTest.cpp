@@ -59,9 +59,10 @@ class InstallationRunTest : public ::testing::Test {
         std::string text = "<VarnexGroupInstallation><ProductDesc><Fullname>Run Test</Fullname>"
                            "</ProductDesc><Installation><Uninstall><InstallLogFile>[UNDODIR]\\"
                            "install.log</InstallLogFile><InstallBackupFile>" +
-                           backupDestination +
-                           "</InstallBackupFile><UninstallXmlFile>[UNDODIR]\\x.xml"
-                           "</UninstallXmlFile></Uninstall>" +
+                           backupDestination + "</InstallBackupFile><UninstallXmlFile>" +
+                           descriptionCopy +
+                           "</UninstallXmlFile><UninstallCmd>[UNDODIR]\\u.exe</UninstallCmd>"
+                           "</Uninstall>" +
                            fileSets + "</Installation></VarnexGroupInstallation>";
         description.parse(text.c_str(), text.size());
         ASSERT_TRUE(testpayload::writeFile(folder / "package.bin", testpayload::build(entries)));
@@ -70,7 +71,8 @@ class InstallationRunTest : public ::testing::Test {
     }
     void loadOneFile() { load(fileSet(fn("1", "a")), {{"1", "x"}}); }
     int perform() {
-        return InstallationRun(description, files, variables, payload, system, ui).perform();
+        return InstallationRun(description, files, variables, payload, system, ui, nullptr)
+            .perform();
     }
     void existingFile(const std::string& name, const std::string& content) {
         ASSERT_EQ(mkdir(app.c_str(), 0700), 0);
@@ -86,6 +88,7 @@ class InstallationRunTest : public ::testing::Test {
     TempFolder folder;
     std::string app = folder / "app", undo = folder / "undo";
     std::string backupDestination = "[UNDODIR]\\backup.bin";
+    std::string descriptionCopy = "[UNDODIR]\\x.xml";
     VariableStore variables;
     Description description{variables};
     FileList files;
@@ -98,18 +101,22 @@ class InstallationRunTest : public ::testing::Test {
 TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfTheBytesWritten) {
     // Within a set the files are installed last to first; the undo files replace their
     // placeholder.
+    variables.set("LONG", std::string(1000, 'L').c_str());
     load(fileSet("<FN Dest=\"[APPDIR]\\x\\y\" Alias=\"a\">a.txt</FN>" +
                  fn("cfg", "app.cfg", " ExpandVarsInFile=\"1\"")) +
              fileSet("<FN Dest=\"[UNDODIR]\" Alias=\"log\">install.log</FN>", "Uninstall\""),
-         {{"a", "alpha"}, {"cfg", "Home=[APPDIR]\r\n"}, {"log", ""}});
+         {{"a", "alpha"}, {"cfg", "[General]\r\nHome=[APPDIR]\r\n[LONG][LONG]"}, {"log", ""}});
     existingFile("app.cfg", "previous content");
     EXPECT_EQ(perform(), 0);
-    std::string cfg = app + "\\app.cfg", written = "Home=" + app + "\r\n";
+    // Brackets that name no variable stay; the expansion may be far longer than the file.
+    std::string cfg = app + "\\app.cfg",
+                written = "[General]\r\nHome=" + app + "\r\n" + std::string(2000, 'L');
     EXPECT_EQ(readAll(undo + "/install.log"),
-              undo + "\\x.xml\r\n" + undo + "\\backup.bin\r\nNUMVARS\t3\r\nVAR\tAPPDIR\t" + app +
-                  "\r\nVAR\tDOCS\t1\r\nVAR\tUNDODIR\t" + undo + "\r\nFILE\tOVER\t" + cfg +
-                  "\r\nDIR\t2\t" + app + "\\x\\y\\\r\nFILE\tCREATE\t" + app +
-                  "\\x\\y\\a.txt\r\nFILE\tCREATE\t" + undo + "\\install.log\r\n");
+              undo + "\\x.xml\r\n" + undo + "\\backup.bin\r\nNUMVARS\t4\r\nVAR\tAPPDIR\t" + app +
+                  "\r\nVAR\tDOCS\t1\r\nVAR\tUNDODIR\t" + undo + "\r\nVAR\tLONG\t" +
+                  std::string(1000, 'L') + "\r\nFILE\tOVER\t" + cfg + "\r\nDIR\t2\t" + app +
+                  "\\x\\y\\\r\nFILE\tCREATE\t" + app + "\\x\\y\\a.txt\r\nFILE\tCREATE\t" + undo +
+                  "\\install.log\r\n");
     EXPECT_EQ(readAll(app + "/x/y/a.txt"), "alpha");
     EXPECT_EQ(readAll(app + "/app.cfg"), written);
     uint32_t sum = checkSum(static_cast<uint32_t>(written.size()), written.data(), written.size());
@@ -120,8 +127,10 @@ TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfT
               (Lines{"Back up " + cfg, "Overwrite " + cfg, "Create " + app + "\\x\\y\\a.txt",
                      "Create " + undo + "\\install.log"}));
     EXPECT_TRUE(ui.questions.empty());
-    EXPECT_EQ(system.calls,
-              (Lines{"isPreviousVersionInstalled:Run Test", "registerUninstall:Run Test"}));
+    // The registration names the final action log, with the uninstall string's missing space.
+    EXPECT_EQ(system.calls, (Lines{"isPreviousVersionInstalled:Run Test",
+                                   "registerUninstall:\"" + undo + "\\u.exe\"-uninstall=\"" + undo +
+                                       "\\install.log\" -uninstallApp=\"Run Test\""}));
 }
 
 TEST_F(InstallationRunTest, ConditionsPickTheFilesAndOnlyFilesUnder512BytesAreExpanded) {
@@ -147,17 +156,20 @@ TEST_F(InstallationRunTest, ConditionsPickTheFilesAndOnlyFilesUnder512BytesAreEx
 
 TEST_F(InstallationRunTest, DestinationsThatCannotBeFormedWholeOrEntriesNotUnpackedWriteNothing) {
     std::string deep(240, 'd');
+    // A saved-description path cut at an undefined variable would leave the log's first line
+    // empty and the product beyond any uninstall: an error of the run, named.
+    descriptionCopy = "[INSTALDIR]\\install.xml";
     load(fileSet("<FN Dest=\"[NOWHERE]\\sub\" Alias=\"1\">undefined</FN>"
                  "<FN Dest=\"relative\\sub\" Alias=\"1\">relative</FN><FN Dest=\"[APPDIR]\\" +
                  deep + "\" Alias=\"1\">deep</FN>" + fn("gone", "unpackable") + fn("1", "fine")),
          {{"1", "content"}});
     ui.answer = 0;
     EXPECT_EQ(perform(), 0);
-    EXPECT_EQ(ui.lines,
-              (Lines{"Create " + app + "\\fine", "FAILED to create " + app + "\\unpackable",
-                     "FAILED to create [APPDIR]\\" + deep + "\\deep",
-                     "FAILED to create relative\\sub\\relative",
-                     "FAILED to create [NOWHERE]\\sub\\undefined"}));
+    EXPECT_EQ(ui.lines, (Lines{"FAILED to expand UninstallXmlFile", "Create " + app + "\\fine",
+                               "FAILED to create " + app + "\\unpackable",
+                               "FAILED to create [APPDIR]\\" + deep + "\\deep",
+                               "FAILED to create relative\\sub\\relative",
+                               "FAILED to create [NOWHERE]\\sub\\undefined"}));
     EXPECT_EQ(records(), "DIR\t1\t" + app + "\\\r\nFILE\tCREATE\t" + app + "\\fine\r\n");
     EXPECT_FALSE(exists(app + "/unpackable") || exists("relative"));
     EXPECT_EQ(ui.questions, Lines{kUndoQuestion});
@@ -173,16 +185,28 @@ TEST_F(InstallationRunTest, AnExistingFileIsNotOverwrittenAfterItsBackupFailed) 
     EXPECT_EQ(readAll(app + "/old.txt"), "keep me");
     EXPECT_EQ(readAll(app + "/new.txt"), "new");
     std::string old = app + "\\old.txt";
-    EXPECT_EQ(
-        ui.lines,
-        (Lines{"FAILED to back up " + old + ": [BackupFile::addFile] There is a previous error",
-               "FAILED to overwrite " + old, "Create " + app + "\\new.txt",
-               // An undo file that cannot be moved into place is never lost silently.
-               "FAILED to move " + folder / "qzinstall2.tmp" + " to " + undo +
-                   "\\missing\\backup.bin"}));
+    EXPECT_EQ(ui.lines, (Lines{"FAILED to back up " + old +
+                                   ": [BackupFile::addFile] There is a previous error",
+                               "FAILED to overwrite " + old, "Create " + app + "\\new.txt"}));
     EXPECT_EQ(records(), "FILE\tCREATE\t" + app + "\\new.txt\r\n");
     EXPECT_EQ(ui.questions, Lines{kUndoQuestion});
     EXPECT_EQ(ui.status, "There were errors during the installation.");
+}
+
+// An undo file's missing folder is made; one that still cannot be moved fails the run: the
+// temporary files stay (and are named), and no registration points at a log that is not there.
+TEST_F(InstallationRunTest, UndoFilesThatCannotBeMovedIntoPlaceFailTheRunAndStayWhereTheyAre) {
+    writeAll(undo + "/blocker", "a file where a folder should be");
+    backupDestination = "[UNDODIR]\\blocker\\backup.bin";
+    loadOneFile();
+    EXPECT_EQ(perform(), -1);
+    std::string kept = folder / "qzinstall2.tmp";
+    EXPECT_EQ(ui.lines, (Lines{"Create " + app + "\\a",
+                               "FAILED to move " + kept + " to " + undo + "\\blocker\\backup.bin",
+                               "The action log and the backup file are kept at " + undo +
+                                   "\\install.log and " + kept + "."}));
+    EXPECT_TRUE(exists(kept));
+    EXPECT_EQ(system.calls, Lines{"isPreviousVersionInstalled:Run Test"});
 }
 
 TEST_F(InstallationRunTest, AFileWhoseRecordCannotBeWrittenIsNotWritten) {
@@ -223,7 +247,7 @@ TEST_F(InstallationRunTest, APreviousVersionIsUninstalledFirstOrTheRunCancelled)
     system.previousVersionInstalled = 1;
     system.previousVersionRemoved = 0;
     ui.answer = 0;
-    InstallationRun declined(description, files, variables, payload, system, ui);
+    InstallationRun declined(description, files, variables, payload, system, ui, nullptr);
     EXPECT_EQ(declined.perform(), -1);
     EXPECT_TRUE(declined.wasCancelled());
     EXPECT_EQ(ui.questions[0].substr(0, 48), "0:A previous version of Run Test is already inst");

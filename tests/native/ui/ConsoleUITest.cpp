@@ -165,5 +165,5 @@ TEST(ConsoleQuestions, EachKindReadsExactlyOneLineAndQuietModeAnswersYesToAll) {
                           EXPECT_EQ(ui.ask("?", 0) + ui.ask("?", 1) + ui.ask("?", 2), 3);
                           ui.reportLine(0, 0, "Create a", 0, 0);
                       }),
-              "Create a\n|no\n");
+              "?\nCreate a\n|no\n"); // a notice is still said: unattended it is the only trace
 }
