@@ -123,7 +123,7 @@ int EntryPoint::relaunchForUninstall() {
                  CopyFileA(uninstall_, logCopy, FALSE) &&
                  CopyFileA(executable, executableCopy, FALSE) &&
                  buildRelaunchCommand(command, sizeof command, executableCopy, logCopy,
-                                      uninstallApp_, state.gui) == 0;
+                                      uninstallApp_, state.gui, state.quiet) == 0;
     if (ready) {
         STARTUPINFOA startup;
         ZeroMemory(&startup, sizeof startup);
@@ -151,14 +151,17 @@ int EntryPoint::realUninstall(Installer& installer) {
     if (installer.failure()[0] != '\0')
         tell(installer.failure(), MB_ICONERROR);
     installer.closePayload();
+    // Once the uninstall run has ended the product is gone, however the wizard is left: a
+    // registration kept then could never be uninstalled.
     Wizard& wizard = installer.wizard();
-    if (wizard.isCancelled() == 0 && wizard.isFinished() == 1 &&
-        !UninstallRegistry::remove(uninstallApp_))
-        result = 1;
+    if (wizard.hasRun() && !UninstallRegistry::remove(uninstallApp_))
+        result = -1;
     if (state.debug == 0)
         DeleteFileA(uninstallFile_);
     NamedEvent::signal(NamedEvent::kUninstallerEnd);
-    return result != 0 ? -1 : 0;
+    bool completed = result == 0 && wizard.hasRun() && wizard.hasFailed() == 0 &&
+                     wizard.isCancelled() == 0 && wizard.isFinished() == 1;
+    return completed ? 0 : -1;
 }
 
 int EntryPoint::install(Installer& installer) {

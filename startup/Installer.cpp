@@ -7,6 +7,7 @@
 #include "engine/UninstallRun.h"
 #include "package/Log.h"
 #include "package/PayloadFormat.h"
+#include "package/Platform.h"
 #include "system/SystemChanges.h"
 #include "ui/InstallerUI.h"
 
@@ -50,7 +51,9 @@ Installer::~Installer() {
 int Installer::openPayload(const char* path, uint32_t offset, int uninstall) {
     closePayload();
     if (uninstall) {
-        actionLogFile_ = std::fopen(path, "rb");
+        // Held against writers while the uninstall runs: another relaunch must not replace the
+        // log under it.
+        actionLogFile_ = platform::openReadDenyingWriters(path);
         return actionLogFile_ != nullptr ? payload::kOk : payload::kActionLogMissing;
     }
     return payload_.open(path, offset);
