@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <map>
-#include <sstream>
 #include <string>
 #include <windows.h>
 
@@ -16,47 +14,9 @@ namespace {
 const char kProduct[] = "Kestrel Test Product";
 
 UninstallRegistration registration(const std::string& program, const std::string& logPath) {
-    UninstallRegistration values;
-    values.productName = kProduct;
-    values.versionText = "2.5.1";
-    values.website = "https://example.test/kestrel";
-    values.uninstallProgram = program;
-    values.actionLogPath = logPath;
-    values.installLocation = "C:\\Program Files\\Kestrel Test";
-    values.estimatedSizeKiB = 1234;
-    return values;
-}
-
-// "name" -> "type data", as reg.exe lists the values of the product's key.
-std::map<std::string, std::string> regQuery() {
-    std::string key = std::string("HKLM\\") + UninstallRegistry::kUninstallKey + "\\" + kProduct;
-    ProcessResult result = EngineProcess::run("reg.exe query \"" + key + "\"");
-    std::map<std::string, std::string> values;
-    std::istringstream lines(result.output);
-    for (std::string line; std::getline(lines, line);) {
-        line.erase(line.find_last_not_of("\r") + 1);
-        size_t name = line.find_first_not_of(' ');
-        size_t gap = line.find("    ", name);
-        if (name == std::string::npos || gap == std::string::npos)
-            continue;
-        std::string rest = line.substr(line.find_first_not_of(' ', gap));
-        size_t typeEnd = rest.find("    ");
-        if (typeEnd != std::string::npos)
-            values[line.substr(name, gap - name)] =
-                rest.substr(0, typeEnd) + " " + rest.substr(typeEnd + 4);
-    }
-    return values;
-}
-
-std::string probeOutput() {
-    return EngineProcess::tempFolder() + "kestrel-uninstall-probe.txt";
-}
-
-// The probe's record, once it is there (a slow start may take a moment).
-std::string readProbeOutput() {
-    for (int tries = 0; tries < 100 && !fileExists(probeOutput()); ++tries)
-        Sleep(100);
-    return readFileBytes(probeOutput());
+    return {kProduct, "2.5.1", "https://example.test/kestrel",
+            program,  logPath, "C:\\Program Files\\Kestrel Test",
+            1234};
 }
 
 class UninstallRegistryTest : public ::testing::Test {
@@ -66,30 +26,32 @@ class UninstallRegistryTest : public ::testing::Test {
 } // namespace
 
 TEST_F(UninstallRegistryTest, WritesTheElevenValuesWholeAndOverwritesThemOnTheNextWrite) {
-    UninstallRegistration first = registration("C:\\Old\\uninstall.exe", "C:\\Old\\install.log");
-    // Far beyond the 511 characters a fixed buffer would have kept.
-    UninstallRegistration second =
-        registration("C:\\" + std::string(600, 'p') + "\\uninstall.exe", "D:\\New\\install.log");
-    second.versionText = "3.0";
-    second.estimatedSizeKiB = 0x10000;
-    for (const UninstallRegistration& values : {first, second}) {
+    // The second program path is far beyond the 511 characters a fixed buffer would keep.
+    for (const std::string& program :
+         {std::string("C:\\Old\\u.exe"), "C:\\" + std::string(600, 'p')}) {
+        UninstallRegistration values = registration(program, program + ".log");
+        values.estimatedSizeKiB = static_cast<uint32_t>(program.size());
         ASSERT_EQ(UninstallRegistry::write(values), 1);
-        std::map<std::string, std::string> expected = {
-            {"DisplayIcon", "REG_SZ \"" + values.uninstallProgram + "\""},
-            {"DisplayName", "REG_SZ Kestrel Test Product"},
-            {"DisplayVersion", "REG_SZ " + values.versionText},
-            {"HelpLink", "REG_SZ https://example.test/kestrel"},
-            {"Publisher", "REG_SZ Varnex Group Ltd"},
-            {"UninstallString", "REG_SZ \"" + values.uninstallProgram + "\"-uninstall=\"" +
-                                    values.actionLogPath +
-                                    "\" -uninstallApp=\"Kestrel Test Product\""},
-            {"InstallLocation", "REG_SZ C:\\Program Files\\Kestrel Test"},
-            {"EstimatedSize",
-             values.estimatedSizeKiB == 1234 ? "REG_DWORD 0x4d2" : "REG_DWORD 0x10000"},
-            {"NoModify", "REG_DWORD 0x1"},
-            {"NoRepair", "REG_DWORD 0x1"},
-            {"QuietUninstallString", "REG_SZ " + values.uninstallString() + " -gui=0 -quiet=1"}};
-        EXPECT_EQ(regQuery(), expected);
+        std::string key =
+            std::string("HKLM\\") + UninstallRegistry::kUninstallKey + "\\" + kProduct;
+        std::string listed = EngineProcess::run("reg.exe query \"" + key + "\"").output;
+        char size[16];
+        snprintf(size, sizeof size, "0x%x", values.estimatedSizeKiB);
+        const std::string expected[] = {
+            "DisplayIcon    REG_SZ    \"" + program + "\"",
+            "DisplayName    REG_SZ    Kestrel Test Product",
+            "DisplayVersion    REG_SZ    2.5.1",
+            "HelpLink    REG_SZ    https://example.test/kestrel",
+            "Publisher    REG_SZ    Varnex Group Ltd",
+            "UninstallString    REG_SZ    \"" + program + "\"-uninstall=\"" + program +
+                ".log\" -uninstallApp=\"Kestrel Test Product\"",
+            "InstallLocation    REG_SZ    C:\\Program Files\\Kestrel Test",
+            "EstimatedSize    REG_DWORD    " + std::string(size),
+            "NoModify    REG_DWORD    0x1",
+            "NoRepair    REG_DWORD    0x1",
+            "QuietUninstallString    REG_SZ    " + values.uninstallString() + " -gui=0 -quiet=1"};
+        for (const std::string& line : expected)
+            EXPECT_NE(listed.find("    " + line + "\r\n"), std::string::npos) << line;
     }
 }
 
@@ -107,23 +69,26 @@ TEST_F(UninstallRegistryTest, FindsTheProductByItsNameAndRemovesOnlyItsKey) {
 }
 
 TEST_F(UninstallRegistryTest, StartsTheUninstallerAndWaitsForItsEndOnlyAfterItsStart) {
-    const std::string probe = EngineProcess::testFolder() + "kestrel_uninstall_probe.exe";
+    const std::string output = EngineProcess::tempFolder() + "kestrel-uninstall-probe.txt";
     struct Row {
         const char* logPath; // "signal" makes the probe signal its events
         bool console;
-        std::string tail; // behind the registered command
+        std::string tail; // what the probe adds to the registered command
     } rows[] = {{"C:\\silent.log", false, ""},
                 {"C:\\signal.log", false, "\nended"},
                 {"C:\\signal.log", true, " -gui=0\nended"}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.logPath) + row.tail);
-        DeleteFileA(probeOutput().c_str());
-        UninstallRegistration values = registration(probe, row.logPath);
+        SCOPED_TRACE(row.tail);
+        DeleteFileA(output.c_str());
+        UninstallRegistration values =
+            registration(EngineProcess::testFolder() + "kestrel_uninstall_probe.exe", row.logPath);
         ASSERT_EQ(UninstallRegistry::write(values), 1);
         auto begin = std::chrono::steady_clock::now();
         EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, row.console), 1);
-        // Not a measure of speed: an uninstaller that never starts is not waited for long.
+        // Not a measure of speed: an uninstaller that never signals is not waited for long.
         EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
-        EXPECT_EQ(readProbeOutput(), values.uninstallString() + row.tail);
+        for (int tries = 0; tries < 100 && !fileExists(output); ++tries)
+            Sleep(100);
+        EXPECT_EQ(readFileBytes(output), values.uninstallString() + row.tail);
     }
 }
