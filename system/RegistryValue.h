@@ -18,7 +18,8 @@ class RegistryValue {
 
     // Text: a REG_SZ or REG_EXPAND_SZ value, its terminating zeros taken off. Unreadable: the
     // value is there but could not be read, is of another type, larger than kLargestText, or
-    // holds a zero inside (it would not come back the same).
+    // would not come back the same when written back: a zero inside, or a character the
+    // narrow texts' code page has no place for.
     static RegistryValue read(HKEY key, const char* name);
     // Writes the text whole, as `type`; false when the registry refused it.
     static bool writeText(HKEY key, const char* name, DWORD type, const std::string& text);

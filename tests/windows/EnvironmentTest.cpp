@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,29 +14,42 @@ namespace {
 const char kKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 const char kVariable[] = "KestrelTestVariable";
 
-// A value's type and bytes as the registry holds them; REG_NONE when it is absent.
+// A value's type and bytes as the registry keeps them (UTF-16); REG_NONE when it is absent.
 using Stored = std::pair<DWORD, std::string>;
 const Stored kAbsent = {REG_NONE, ""};
 
+Stored text(DWORD type, const std::wstring& value) {
+    std::wstring terminated = value + L'\0';
+    const char* bytes = reinterpret_cast<const char*>(terminated.data());
+    return {type, std::string(bytes, terminated.size() * sizeof(wchar_t))};
+}
+
 Stored text(DWORD type, const std::string& value) {
-    return {type, value + '\0'};
+    return text(type, std::wstring(value.begin(), value.end()));
+}
+
+std::wstring wide(const char* ascii) {
+    return std::wstring(ascii, ascii + std::strlen(ascii));
 }
 
 Stored load(const char* name) {
     DWORD type = REG_NONE, size = 0;
     const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
-    RegGetValueA(HKEY_LOCAL_MACHINE, kKey, name, flags, &type, nullptr, &size);
+    std::wstring key = wide(kKey), value = wide(name);
+    RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), flags, &type, nullptr, &size);
     std::string bytes(size, '\0');
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, kKey, name, flags, &type, &bytes[0], &size) != 0)
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), flags, &type, &bytes[0],
+                     &size) != 0)
         return kAbsent;
     return {type, bytes.substr(0, size)};
 }
 
 void store(const char* name, const Stored& stored) {
-    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kKey, name);
+    std::wstring key = wide(kKey), value = wide(name);
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str());
     if (stored.first != REG_NONE)
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, kKey, name, stored.first, stored.second.data(),
-                        static_cast<DWORD>(stored.second.size()));
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), stored.first,
+                        stored.second.data(), static_cast<DWORD>(stored.second.size()));
 }
 
 class MachineEnvironmentTest : public ::testing::Test {
@@ -112,6 +126,8 @@ TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingOrNothingWho
         {number, 1, 0, 256, 0, "", {"FAILED to replace " + var}},
         {number, 2, 0, 256, 0, "", {"FAILED to add to " + var}},
         {listed, 2, 1, 256, 1, "NONE", {}},
+        // A character the narrow texts cannot hold would come back as another one.
+        {text(REG_SZ, L"C:\\\x4E2D"), 2, 0, 256, 0, "", {"FAILED to add to " + var}},
         // The record would not fit the caller's buffer whole.
         {listed, 2, 0, 24, 0, "", {"FAILED to add to " + var}},
     };
