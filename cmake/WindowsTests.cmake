@@ -14,9 +14,17 @@ add_executable(kestrel_waiter tests/e2e/probe/Waiter.cpp)
 target_link_options(kestrel_waiter PRIVATE -static)
 set_target_properties(kestrel_waiter PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
+# A program that writes the command line it was started with beside itself, for the tests of
+# starting programs.
+add_executable(kestrel_commandline_probe tests/e2e/probe/CommandLineProbe.cpp)
+target_link_libraries(kestrel_commandline_probe PRIVATE kestrel_core)
+target_link_options(kestrel_commandline_probe PRIVATE -static)
+set_target_properties(kestrel_commandline_probe PROPERTIES
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
 file(GLOB KESTREL_WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
 kestrel_windows_test_exe(kestrel_windows_tests ${KESTREL_WINDOWS_TEST_SOURCES})
-add_dependencies(kestrel_windows_tests kestrel_waiter)
+add_dependencies(kestrel_windows_tests kestrel_waiter kestrel_commandline_probe)
 add_test(NAME windows_unit_tests COMMAND kestrel_windows_tests)
 
 file(GLOB KESTREL_E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
