@@ -92,18 +92,25 @@ bool saveInternetShortcut(const char* address, const wchar_t* path) {
            saveAs(shortcut.get(), path);
 }
 
+// A link keeps its program and folder in MAX_PATH buffers; a longer one would come back cut.
+bool fitsLink(const char* text) {
+    return text == nullptr || std::strlen(text) < MAX_PATH;
+}
+
 // Nothing is asked of COM for a shortcut that names nothing to start or open (for the
-// uninstaller: its command could not be determined). The uninstaller starts in no particular
-// folder.
+// uninstaller: its command could not be determined).
 bool saveShortcut(int kind, const ShortcutData& data, const wchar_t* path) {
     if (kind < ShellShortcuts::kFile || kind > ShellShortcuts::kUninstall ||
         data.target == nullptr || data.target[0] == '\0')
+        return false;
+    if (kind != ShellShortcuts::kUrl && (!fitsLink(data.target) || !fitsLink(data.workingFolder)))
         return false;
     ComApartment com;
     if (!com.initialised())
         return false;
     if (kind == ShellShortcuts::kUrl)
         return saveInternetShortcut(data.target, path);
+    // The uninstaller starts in no particular folder.
     if (kind == ShellShortcuts::kUninstall)
         return saveShellLink({data.target, data.description, data.arguments, nullptr}, path);
     return saveShellLink(data, path);

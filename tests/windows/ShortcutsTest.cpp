@@ -152,12 +152,14 @@ TEST_F(ShortcutsTest, RefusedShortcutsWriteNothing) {
         const char* target;
         int capacity;
     };
+    const std::string longTarget = "C:\\" + std::string(MAX_PATH, 'x') + ".exe";
     const Case cases[] = {
         {"the file exists", ShellShortcuts::kFile, "Existing.lnk", "C:\\windows\\notepad.exe", 512},
         {"no uninstall command", ShellShortcuts::kUninstall, "NoCommand.lnk", "", 512},
         {"unknown kind", 4, "Other.lnk", "C:\\windows\\notepad.exe", 512},
         {"path over MAX_PATH", ShellShortcuts::kFile, std::string(250, 'x') + ".lnk",
          "C:\\windows\\notepad.exe", 1024},
+        {"target over MAX_PATH", ShellShortcuts::kFile, "Long.lnk", longTarget.c_str(), 512},
         {"record does not fit", ShellShortcuts::kFile, "Short.lnk", "C:\\windows\\notepad.exe", 16},
     };
     for (const Case& c : cases) {
