@@ -1,5 +1,5 @@
 // Programs and documents started without waiting, seen through a probe program that writes the
-// command line it received beside itself.
+// command line it received to its own path followed by ".txt".
 #include "system/ProgramLauncher.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/WaitingProgram.h"
@@ -12,56 +12,41 @@
 namespace {
 constexpr const char* kTestClass = "KestrelTestDocument";
 
-// A copy of the probe in a folder whose name has spaces.
-class Probe {
-  public:
-    Probe() {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        folder_ = std::string(temp) + "kestrel launch probe\\";
-        CreateDirectoryA(folder_.c_str(), nullptr);
-        path_ = folder_ + "probe.exe";
-        CopyFileA(WaitingProgram::besideThisProgram("kestrel_commandline_probe.exe").c_str(),
-                  path_.c_str(), FALSE);
-    }
-    ~Probe() {
-        DeleteFileA(path_.c_str());
-        DeleteFileA(output().c_str());
-        RemoveDirectoryA(folder_.c_str());
-    }
-    const std::string& path() const { return path_; }
-    std::string output() const { return path_ + ".txt"; }
+// The probe, copied into a folder whose name has spaces.
+std::string copyProbe() {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string folder = std::string(temp) + "kestrel launch probe\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CopyFileA(WaitingProgram::besideThisProgram("kestrel_commandline_probe.exe").c_str(),
+              (folder + "probe.exe").c_str(), FALSE);
+    return folder + "probe.exe";
+}
 
-    // The command line of the probe started since the last call, or "" when none started
-    // within the time (long when one is expected, short when none is).
-    std::string awaitCommandLine(bool expected) {
-        for (int waited = 0; waited < (expected ? 20000 : 1500); waited += 50) {
-            if (GetFileAttributesA(output().c_str()) != INVALID_FILE_ATTRIBUTES)
-                break;
-            Sleep(50);
-        }
-        std::string commandLine = filebytes::readAll(output());
-        DeleteFileA(output().c_str());
-        return commandLine;
+// The command line the probe received since the last call, or "" when it did not start within
+// the time (long when a start is expected, short when none is).
+std::string awaitCommandLine(const std::string& probe, bool expected) {
+    std::string output = probe + ".txt";
+    for (int waited = 0; waited < (expected ? 20000 : 1500); waited += 50) {
+        if (GetFileAttributesA(output.c_str()) != INVALID_FILE_ATTRIBUTES)
+            break;
+        Sleep(50);
     }
+    std::string commandLine = filebytes::readAll(output);
+    DeleteFileA(output.c_str());
+    return commandLine;
+}
 
-  private:
-    std::string folder_;
-    std::string path_;
-};
-
-// Points a file extension at a class of this test whose open command is `command`, in the
-// classes root itself (Wine's prefix is the test's own); the previous class comes back after.
+// Points a file extension at a class of the test whose open command is set(); the prefix is the
+// test's own, so the classes root is written directly. The previous class comes back after.
 class TestAssociation {
   public:
-    TestAssociation(const char* extension, const std::string& command) : extension_(extension) {
+    explicit TestAssociation(const char* extension) : extension_(extension) {
         char previous[MAX_PATH] = {};
         LONG size = sizeof previous;
-        hadPrevious_ =
-            RegQueryValueA(HKEY_CLASSES_ROOT, extension, previous, &size) == ERROR_SUCCESS;
+        hadPrevious_ = RegQueryValueA(HKEY_CLASSES_ROOT, extension, previous, &size) == 0;
         previous_ = previous;
         RegSetValueA(HKEY_CLASSES_ROOT, extension, REG_SZ, kTestClass, 0);
-        set(command);
     }
     ~TestAssociation() {
         if (hadPrevious_)
@@ -84,14 +69,15 @@ class TestAssociation {
 } // namespace
 
 TEST(ProgramLauncher, StartsTheQuotedProgramOrTheDocumentAndSaysWhetherItStarted) {
-    Probe probe;
-    std::string quoted = "\"" + probe.path() + "\"";
-    std::string document = probe.path() + ".kestreltest";
+    std::string probe = copyProbe();
+    std::string quoted = "\"" + probe + "\"";
+    std::string document = probe + ".kestreltest";
     filebytes::writeAll(document, "page");
-    TestAssociation association(".kestreltest", quoted + " --document \"%1\"");
+    TestAssociation association(".kestreltest");
+    association.set(quoted + " --document \"%1\"");
     // The quoted path, a space and these fill the 512-byte command line exactly; one more byte
     // and it is not started rather than cut.
-    const std::string filling(508 - probe.path().size(), 'x');
+    const std::string filling(508 - probe.size(), 'x');
     const std::string tooLong = filling + "x";
     const struct {
         std::string file;
@@ -100,28 +86,26 @@ TEST(ProgramLauncher, StartsTheQuotedProgramOrTheDocumentAndSaysWhetherItStarted
         int result;
         std::string commandLine;
     } cases[] = {
-        {probe.path(), 0, "one  \"two three\"", 1, quoted + " one  \"two three\""},
-        {probe.path(), 0, nullptr, 1, quoted},
-        {probe.path(), 0, filling.c_str(), 1, quoted + " " + filling},
-        {probe.path(), 0, tooLong.c_str(), 0, ""},
+        {probe, 0, "one  \"two three\"", 1, quoted + " one  \"two three\""},
+        {probe, 0, nullptr, 1, quoted},
+        {probe, 0, filling.c_str(), 1, quoted + " " + filling},
+        {probe, 0, tooLong.c_str(), 0, ""},
         {"C:\\nowhere\\missing.exe", 0, nullptr, 0, ""},
         {document, 1, "unused", 1, quoted + " --document \"" + document + "\""},
-        {probe.path() + ".missing", 1, nullptr, 0, ""},
+        {probe + ".missing", 1, nullptr, 0, ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ProgramLauncher::launch(c.file.c_str(), c.asDocument, c.arguments), c.result)
             << c.file;
-        EXPECT_EQ(probe.awaitCommandLine(c.result == 1), c.commandLine) << c.file;
+        EXPECT_EQ(awaitCommandLine(probe, c.result == 1), c.commandLine) << c.file;
     }
-    DeleteFileA(document.c_str());
 }
 
 TEST(ProgramLauncher, OpensTheHelpAddressWithTheHtmlCommandOnlyWhenItFitsWhole) {
-    Probe probe;
-    std::string quoted = "\"" + probe.path() + "\"";
+    std::string probe = copyProbe();
+    std::string quoted = "\"" + probe + "\"";
     const std::string address = "http://www.example.com/help.htm";
-    const std::string longAddress = "http://www.example.com/" + std::string(480, 'h');
-    TestAssociation association(".htm", "");
+    TestAssociation association(".htm");
     const struct {
         std::string command;
         std::string address;
@@ -130,12 +114,12 @@ TEST(ProgramLauncher, OpensTheHelpAddressWithTheHtmlCommandOnlyWhenItFitsWhole) 
         {quoted + " --open \"%1\" end", address, quoted + " --open \"" + address + "\" end"},
         {quoted + " %1 %1", address, quoted + " " + address + " %1"},
         {quoted + " --open", address, quoted + " --open " + address},
-        {quoted + " %1", longAddress, ""},
+        {quoted + " %1", address + std::string(480, 'h'), ""},
         {quoted + " \"%1\"", "http://a/\" --evil \"", ""},
     };
     for (const auto& c : cases) {
         association.set(c.command);
         EXPECT_EQ(ProgramLauncher::showHelpDocument(c.address.c_str()), 0);
-        EXPECT_EQ(probe.awaitCommandLine(!c.commandLine.empty()), c.commandLine) << c.command;
+        EXPECT_EQ(awaitCommandLine(probe, !c.commandLine.empty()), c.commandLine) << c.command;
     }
 }
