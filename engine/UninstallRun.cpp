@@ -127,7 +127,7 @@ void UninstallRun::deleteFile(const std::string& fields) {
         return;
     }
     // The backup file holds what could not be put back: it stays for another attempt.
-    if (samePath(path, backupPath_) && !restoredEverything()) {
+    if (samePath(path, backupPath_) && backupStillNeeded()) {
         reportFormatted(ui_, "Left %s", path.c_str());
         return;
     }

@@ -26,11 +26,13 @@ class UninstallRun {
     // reads it from the action log (its second line: the stream stands behind the first).
     int perform(std::FILE* actionLog, const char* backupPath);
     // Every backed-up file was put back: nothing left, nothing failed, the backup read whole.
-    bool restoredEverything() const {
-        return restored_.complete && restored_.left == 0 && restored_.failed == 0;
-    }
+    bool restoredEverything() const { return !backupStillNeeded() && restored_.left == 0; }
 
   private:
+    // Some previous content exists only in the backup: an entry could not be read or written
+    // back. (A file the user changed since is left on purpose and needs nothing more.)
+    bool backupStillNeeded() const { return !restored_.complete || restored_.failed > 0; }
+
     struct Folder {
         std::string path;
         int levels;

@@ -142,6 +142,7 @@ bool createShortcut(int kind, const char* path, const ShortcutData& data, char* 
     return false;
 }
 
+// "%s shortcut %s" behind the prefix with its own blank ("Create  shortcut C:\...").
 int report(InstallerUI* ui, bool succeeded, const char* done, const char* failed,
            const char* path) {
     if (ui != nullptr) {
@@ -160,7 +161,7 @@ int ShellShortcuts::create(int kind, const char* path, const char* target, const
         path = "";
     bool created = createShortcut(kind, path, {target, description, arguments, workingFolder},
                                   record, capacity);
-    return report(ui, created, "Create", "FAILED to create", path);
+    return report(ui, created, "Create ", "FAILED to create ", path);
 }
 
 int ShellShortcuts::undo(const char* record, InstallerUI* ui) {
@@ -170,5 +171,5 @@ int ShellShortcuts::undo(const char* record, InstallerUI* ui) {
     path = path == nullptr ? "" : path + std::strspn(path, "\t");
     // A record without a path names no file, and is a failure like a file that is gone.
     bool removed = path[0] != '\0' && DeleteFileA(path) != 0;
-    return report(ui, removed, "Remove", "FAILED to remove", path);
+    return report(ui, removed, "Remove ", "FAILED to remove ", path);
 }

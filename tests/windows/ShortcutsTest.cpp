@@ -104,7 +104,7 @@ TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsThatTheShellReadsBack) {
                                          c.workingFolder, record, sizeof record, &ui),
                   1);
         EXPECT_EQ(std::string(record), "CREATE\t" + path);
-        EXPECT_EQ(ui.lines, (Lines{"<events>", "Create shortcut " + path}));
+        EXPECT_EQ(ui.lines, (Lines{"<events>", "Create  shortcut " + path}));
         bool isLink = c.kind != ShellShortcuts::kUrl;
         EXPECT_EQ(isLink ? readLink(path) : readUrl(path), c.readBack) << c.name;
         if (isLink)
@@ -142,7 +142,7 @@ TEST(ShellShortcuts, RefusedShortcutsWriteNothing) {
                   0)
             << c.why;
         EXPECT_EQ(std::string(record), "") << c.why;
-        EXPECT_EQ(ui.lines, Lines{"FAILED to create shortcut " + path});
+        EXPECT_EQ(ui.lines, Lines{"FAILED to create  shortcut " + path});
         EXPECT_EQ(filebytes::readAll(path), existing ? "keep" : "") << c.why;
         EXPECT_EQ(GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES, existing) << c.why;
     }
@@ -162,8 +162,8 @@ TEST(ShellShortcuts, UndoDeletesOnlyWhatACreateRecordNames) {
         int result;
         Lines lines;
     } cases[] = {
-        {record, 1, {"<events>", "Remove shortcut " + path}},
-        {record, 0, {"<events>", "FAILED to remove shortcut " + path}},
+        {record, 1, {"<events>", "Remove  shortcut " + path}},
+        {record, 0, {"<events>", "FAILED to remove  shortcut " + path}},
         {"DELETE\t" + other, 1, {}},
         {"NONE", 1, {}},
     };
