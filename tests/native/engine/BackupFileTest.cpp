@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <sys/stat.h>
 
 namespace {

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-
 namespace {
 using Value = std::optional<std::string>;
 const Value kAbsent;

@@ -4,9 +4,7 @@
 #include "tools/instpack/PackageFile.h"
 #include "tools/instpack/VerifyCommand.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 const char* kDescription = R"(<VarnexGroupInstallation>

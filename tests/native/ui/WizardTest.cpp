@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace {
 class WizardUI : public RecordingUI {
   public:
