@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 // Conditions hold (1), do not (0) or cannot be parsed (-1, which callers take as holding).
 // Text behind a complete expression is ignored; grouping depth is bounded by the expanded
 // text's size, not by a stack.

@@ -1,7 +1,4 @@
 #include "config/DefaultValues.h"
-#include "config/Description.h"
-#include "config/FileList.h"
-#include "config/PageList.h"
 #include "package/Log.h"
 #include "package/PayloadFormat.h"
 #include "startup/Installer.h"
@@ -12,9 +9,6 @@
 #include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -58,9 +52,6 @@ TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
     };
     const std::string uninst = "C:\\Program Files\\Sample\\uninst\\";
     EXPECT_EQ(get(sample, &Description::getProductName), "Sample Product");
-    EXPECT_EQ(get(sample, &Description::getVersionString), "1.50.SP2");
-    EXPECT_EQ(get(sample, &Description::getWebsite), "https://example.test/");
-    EXPECT_EQ(get(sample, &Description::getSupportEmail), "help@example.test");
     EXPECT_EQ(get(sample, &Description::getHelpUrl), "https://example.test/help.htm");
     EXPECT_EQ(get(sample, &Description::getInstallLogFile), uninst + "install.log");
     EXPECT_EQ(get(sample, &Description::getInstallBackupFile), uninst + "backup.bin");
@@ -70,7 +61,7 @@ TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
     EXPECT_EQ(get(sample, &Description::getProductName, 14), "<refused>");
     EXPECT_EQ(get(sample, &Description::getInstallLogFile, 43), uninst + "install.log");
     EXPECT_EQ(get(sample, &Description::getInstallLogFile, 42), "<refused>");
-    EXPECT_EQ(get(Document("<R><ProductDesc></ProductDesc></R>"), &Description::getWebsite),
+    EXPECT_EQ(get(Document("<R><ProductDesc></ProductDesc></R>"), &Description::getHelpUrl),
               "<refused>");
     EXPECT_EQ(get(Document(sampledescription::text()), &Description::getInstallLogFile),
               "<refused>");
@@ -233,37 +224,28 @@ TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
     installed.push_back("Ending installation UI");
     uninstalled.insert(uninstalled.end(), installed.begin() + 1, installed.end());
     uninstalled.push_back("There were errors during the installation"); // the handler's result
+    const Lines noDialogs = {steps[0], steps[1], steps[2],
+                             steps[3], steps[4], "The description has no Dialogs element."},
+                noEntry = {steps[0], "Error decompressing installation file", failed,
+                           "The installer package is damaged: it holds no install.xml entry."},
+                lostCopy = {fromLog, uninstalled[1], lost, failed,
+                            "The saved description \"" + folder / "lost.xml" +
+                                "\" cannot be read."},
+                noCopy = {fromLog, "Could not obtain installation file from action log",
+                          "The action log does not name the saved description."};
+    // The package's description ("": none) or an uninstall's action log; the load's result, the
+    // pages read and the debug log.
     struct Row {
-        std::string file; // the package's description ("": none), or an uninstall's action log
         int uninstall, expected, dialogs;
+        std::string file;
         Lines steps;
-    } rows[] = {{sampledescription::text(), 0, 0, 4, installed},
-                {"<R><ProductDesc></ProductDesc></R>",
-                 0,
-                 -1,
-                 0,
-                 {steps[0], steps[1], steps[2], steps[3], steps[4],
-                  "The description has no Dialogs element."}},
-                {"",
-                 0,
-                 -1,
-                 0,
-                 {steps[0], "Error decompressing installation file", failed,
-                  "The installer package is damaged: it holds no install.xml entry."}},
+    } rows[] = {{0, 0, 4, sampledescription::text(), installed},
+                {0, -1, 0, "<R><ProductDesc></ProductDesc></R>", noDialogs},
+                {0, -1, 0, "", noEntry},
                 // The uninstall ignores the configuration file: it has the values it recorded.
-                {folder / "saved.xml" + "\r\nNUMVARS\t0\r\n", 1, 3, 3, uninstalled},
-                {folder / "lost.xml\r\n",
-                 1,
-                 -1,
-                 0,
-                 {fromLog, uninstalled[1], lost, failed,
-                  "The saved description \"" + folder / "lost.xml" + "\" cannot be read."}},
-                {"",
-                 1,
-                 -1,
-                 0,
-                 {fromLog, "Could not obtain installation file from action log",
-                  "The action log does not name the saved description."}}};
+                {1, 3, 3, folder / "saved.xml" + "\r\nNUMVARS\t0\r\n", uninstalled},
+                {1, -1, 0, folder / "lost.xml\r\n", lostCopy},
+                {1, -1, 0, "", noCopy}};
     for (const Row& row : rows) {
         writeAll(folder / "input", row.uninstall ? row.file
                                    : row.file.empty()

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 TEST(ActionLog, RecordsUpToTheLongestLineAreWrittenWholeLongerOnesRefused) {
     TempFolder folder;
     Log log;

@@ -1,26 +1,14 @@
 #include "engine/BackupFile.h"
 
-#include "../TempFolder.h"
+#include "tests/native/TempFolder.h"
+#include "tests/native/engine/BackupBytes.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <sys/stat.h>
 
 namespace {
-std::string littleEndian(uint64_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>(value >> (8 * i));
-    return out;
-}
-std::string backupFile(const std::string& entries = "") {
-    return std::string(BackupFile::kHeader) + '\0' + entries + std::string("\1\0\0", 3);
-}
-std::string entry(const std::string& name, const std::string& data, uint32_t sum) {
-    return littleEndian(name.size() + 1, 2) + name + '\0' + littleEndian(data.size(), 8) +
-           littleEndian(sum, 4) + data;
-}
+using backupbytes::entry;
 std::string rendered(const ErrorList& errors) {
     char text[512];
     errors.render(text, sizeof text);
@@ -37,7 +25,7 @@ TEST(BackupFile, EntriesHoldWholePathsUpTo510CharactersTheOldContentAndTheInstal
     longest += "/" + std::string(BackupFile::kMaxNameLength - longest.size() - 1, 'n');
     writeAll(kept, "kept");
     writeAll(longest, "");
-    writeAll(other, backupFile());
+    writeAll(other, backupbytes::file());
     BackupFile file;
     file.openForWrite((folder / "backup.bin").c_str());
     EXPECT_TRUE(file.addFile(kept.c_str(), 0x11223344).empty());
@@ -48,7 +36,7 @@ TEST(BackupFile, EntriesHoldWholePathsUpTo510CharactersTheOldContentAndTheInstal
     file.close();
     EXPECT_EQ(file.mode(), BackupFile::kClosed);
     EXPECT_EQ(readAll(folder / "backup.bin"),
-              backupFile(entry(kept, "kept", 0x11223344) + entry(longest, "", 7)));
+              backupbytes::file(entry(kept, "kept", 0x11223344) + entry(longest, "", 7)));
 }
 
 TEST(BackupFile, AFailedEntryIsTakenBackAndEveryLaterOneRefused) {
@@ -65,5 +53,5 @@ TEST(BackupFile, AFailedEntryIsTakenBackAndEveryLaterOneRefused) {
     EXPECT_EQ(rendered(file.addFile(kept.c_str(), 3)),
               "[BackupFile::addFile] There is a previous error");
     file.close();
-    EXPECT_EQ(readAll(folder / "backup.bin"), backupFile(entry(kept, "kept", 1)));
+    EXPECT_EQ(readAll(folder / "backup.bin"), backupbytes::file(entry(kept, "kept", 1)));
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 
 namespace {
 uint32_t sumOf(const std::string& text) {

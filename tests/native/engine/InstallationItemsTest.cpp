@@ -13,10 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-#include <vector>
-
 namespace {
 using Lines = std::vector<std::string>;
 

@@ -5,10 +5,10 @@
 #include "config/Description.h"
 #include "config/FileList.h"
 #include "config/VariableStore.h"
-#include "engine/CheckSum.h"
 #include "package/Payload.h"
 #include "system/RecordingSystem.h"
 #include "tests/native/TempFolder.h"
+#include "tests/native/engine/BackupBytes.h"
 #include "tests/support/RecordingUI.h"
 #include "tests/support/TestPayload.h"
 
@@ -119,10 +119,8 @@ TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfT
                   "\\install.log\r\n");
     EXPECT_EQ(readAll(app + "/x/y/a.txt"), "alpha");
     EXPECT_EQ(readAll(app + "/app.cfg"), written);
-    uint32_t sum = checkSum(static_cast<uint32_t>(written.size()), written.data(), written.size());
-    std::string entry = cfg + '\0' + std::string("\x10\0\0\0\0\0\0\0", 8) +
-                        std::string(reinterpret_cast<const char*>(&sum), 4) + "previous content";
-    EXPECT_NE(readAll(undo + "/backup.bin").find(entry), std::string::npos);
+    EXPECT_EQ(readAll(undo + "/backup.bin"),
+              backupbytes::file(backupbytes::entry(cfg, "previous content", written)));
     EXPECT_EQ(ui.lines,
               (Lines{"Back up " + cfg, "Overwrite " + cfg, "Create " + app + "\\x\\y\\a.txt",
                      "Create " + undo + "\\install.log"}));

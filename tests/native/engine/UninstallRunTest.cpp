@@ -4,41 +4,17 @@
 
 #include "config/Description.h"
 #include "config/VariableStore.h"
-#include "engine/CheckSum.h"
 #include "system/RecordingSystem.h"
+#include "tests/native/TempFolder.h"
+#include "tests/native/engine/BackupBytes.h"
 #include "tests/support/RecordingUI.h"
 
-#include "../TempFolder.h"
-
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <string>
-#include <sys/stat.h>
-#include <vector>
 
 namespace {
 using Lines = std::vector<std::string>;
 
-std::string littleEndian(uint64_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>(value >> (8 * i));
-    return out;
-}
-uint32_t sumOf(const std::string& content) {
-    return checkSum(static_cast<uint32_t>(content.size()), content.data(), content.size());
-}
-// A backup entry: the previous content of `path`, recorded with the sum of what was installed.
-std::string entry(const std::string& path, const std::string& previous,
-                  const std::string& installed) {
-    return littleEndian(path.size() + 1, 2) + path + '\0' + littleEndian(previous.size(), 8) +
-           littleEndian(sumOf(installed), 4) + previous;
-}
-std::string backup(const std::string& entries, bool ended = true) {
-    return std::string(BackupFile::kHeader) + '\0' + entries +
-           (ended ? std::string("\1\0\0", 3) : "");
-}
+using backupbytes::entry;
 
 class UninstallRunTest : public ::testing::Test {
   protected:
@@ -71,7 +47,7 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
     writeAll(deep + "a.txt", "a");
     writeAll(app + "/kept/mine.txt", "the user's own file");
     writeAll(app + "/kept/b.txt", "b");
-    writeAll(folder / "backup.bin", backup(""));
+    writeAll(folder / "backup.bin", backupbytes::file(""));
     // A record longer than 255 characters is read whole, never split into two.
     std::string longName = deep + std::string(240, 'l');
     writeAll(longName, "long");
@@ -94,59 +70,43 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
     ASSERT_GE(variables.get("APP", value, sizeof value), 0); // the recorded variables are back
 }
 
-// Each row: the backup entries, what the files hold at uninstall time, what they hold after.
+// Each row: the backup entries, what the files hold at uninstall time, what they hold after. The
+// log holds only its header: no other record is undone.
 TEST_F(UninstallRunTest, RestoresWhereTheInstalledContentIsStillThereLastEntryFirst) {
     std::string cfg = folder / "app.ini", data = folder / "data.bin";
     const struct {
         std::string entries;
         bool ended;
-        Lines before, after, lines;
         int result;
+        std::string before, after, lines; // app.ini|data.bin; the lines reported, each ended by |
     } rows[] = {
+        {"", true, 0, "untouched|", "untouched|", ""},
         // Two file sets installed app.ini over the user's: both steps come back, last first.
-        {entry(cfg, "user's", "first") + entry(cfg, "first", "second"),
-         true,
-         {"second"},
-         {"user's"},
-         {"Restore " + cfg, "Restore " + cfg},
-         0},
+        {entry(cfg, "user's", "first") + entry(cfg, "first", "second"), true, 0, "second|",
+         "user's|", "Restore " + cfg + "|Restore " + cfg + "|"},
         // A file the user changed is left; an empty previous file comes back empty.
-        {entry(cfg, "old", "new") + entry(data, "", "installed"),
-         true,
-         {"changed", "installed"},
-         {"changed", ""},
-         {"Restore " + data, "Left " + cfg},
-         0},
+        {entry(cfg, "old", "new") + entry(data, "", "installed"), true, 0, "changed|installed",
+         "changed|", "Restore " + data + "|Left " + cfg + "|"},
         // A backup cut short: the entries before the cut come back, the result tells.
-        {entry(cfg, "old", "new") + entry(data, "previous", "installed").substr(0, 20),
-         false,
-         {"new", "installed"},
-         {"old", "installed"},
-         {"Restore " + cfg},
-         -1},
+        {entry(cfg, "old", "new") + entry(data, "previous", "installed").substr(0, 20), false, -1,
+         "new|installed", "old|installed", "Restore " + cfg + "|"},
     };
     for (const auto& row : rows) {
-        writeAll(folder / "backup.bin", backup(row.entries, row.ended));
-        writeAll(cfg, row.before[0]);
-        if (row.before.size() > 1)
-            writeAll(data, row.before[1]);
+        writeAll(folder / "backup.bin", backupbytes::file(row.entries, row.ended));
+        writeAll(cfg, row.before.substr(0, row.before.find('|')));
+        writeAll(data, row.before.substr(row.before.find('|') + 1));
         ui.lines.clear();
         EXPECT_EQ(uninstall(""), row.result);
-        EXPECT_EQ(readAll(cfg), row.after[0]);
-        if (row.after.size() > 1)
-            EXPECT_EQ(readAll(data), row.after[1]);
-        EXPECT_EQ(ui.lines, row.lines);
+        EXPECT_EQ(readAll(cfg) + "|" + readAll(data), row.after);
+        std::string lines;
+        for (const std::string& line : ui.lines)
+            lines += line + "|";
+        EXPECT_EQ(lines, row.lines);
     }
+    EXPECT_TRUE(system.calls.empty());
     // A missing backup file restores nothing and says so.
     std::remove((folder / "backup.bin").c_str());
     ui.lines.clear();
     EXPECT_EQ(uninstall(""), -1);
     EXPECT_EQ(ui.lines, Lines{"FAILED to open " + folder / "backup.bin"});
-}
-
-TEST_F(UninstallRunTest, ALogOfOnlyItsHeaderUndoesNothingAndSucceeds) {
-    writeAll(folder / "backup.bin", backup(""));
-    EXPECT_EQ(uninstall(""), 0);
-    EXPECT_TRUE(ui.lines.empty());
-    EXPECT_TRUE(system.calls.empty());
 }

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
 const std::string kHeader = testpayload::build({}).substr(0, payload::kHeaderSize);
 const std::string kEnd = testpayload::build({}).substr(payload::kHeaderSize);

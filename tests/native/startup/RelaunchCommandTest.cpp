@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 // 7 + 23 + 17 + 464 = 511 characters fit the 512-byte buffer; a command that would not fit,
 // also for the " -gui=0" alone, is refused, never started cut.
 TEST(RelaunchCommand, CarriesTheAppGuiZeroAndQuietOnlyWhenGivenAndRefusesOver511Characters) {

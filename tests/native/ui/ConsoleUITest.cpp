@@ -1,51 +1,15 @@
 // The console dialogue byte for byte, over a wizard of real pages.
 #include "ui/ConsoleUI.h"
 
-#include "config/PageList.h"
-#include "config/VariableStore.h"
-#include "config/XmlDocument.h"
-#include "system/RecordingSystem.h"
-#include "ui/Wizard.h"
-#include "ui/WizardSteps.h"
+#include "tests/native/ui/TestWizard.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-// The description, variables, steps and system of one wizard. The run of "CopyProgress" ends
-// with `result`; 1 stands for a run the user cancelled.
-struct WizardParts : WizardSteps {
-    int runCopyProgress(InstallerUI&, bool* cancelled) override {
-        return (*cancelled = result == 1) ? 0 : result;
-    }
-    void runPostInstall(InstallerUI&) override {}
-    int showHelpDocument() override { return 0; }
-    bool isUninstalling() const override { return false; }
-    XmlDocument document;
-    PageList pages;
-    VariableStore variables;
-    RecordingSystem system;
-    int result = 0;
-};
-
-// On its first page; DIR is "C:\Old", MODE is 1 and "a.exe" runs.
-class TestWizard : public WizardParts, public Wizard {
-  public:
-    explicit TestWizard(const std::string& dialogs, int copyResult = 0)
-        : Wizard(pages, document, variables, *this, system) {
-        document.parse(("<Dialogs>" + dialogs + "</Dialogs>").c_str());
-        pages.readDialogs(document, 0, nullptr);
-        pages.readFields(document, 0, nullptr);
-        variables.set("DIR", "C:\\Old");
-        variables.set("MODE", "1");
-        system.runningPrograms = {"a.exe"};
-        result = copyResult;
-        start();
-    }
-    std::string value(const char* name) const {
-        char text[1024] = "";
-        return getVariable(name, text, sizeof text) >= 0 ? text : "-";
-    }
-};
+std::string value(const Wizard& wizard, const char* name) {
+    char text[1024] = "";
+    return wizard.getVariable(name, text, sizeof text) >= 0 ? text : "-";
+}
 
 std::string rest(std::FILE* file) {
     std::string text;
@@ -70,7 +34,10 @@ template <typename Act> std::string console(const std::string& typed, int quiet,
     return text;
 }
 
+// Runs the wizard from its first page with DIR at C:\Old.
 std::string run(Wizard& wizard, const std::string& typed, int quiet = 0) {
+    wizard.setVariable("DIR", "C:\\Old");
+    wizard.start();
     return console(typed, quiet, [&wizard](ConsoleUI& ui) {
         ui.setWizard(&wizard);
         EXPECT_EQ(ui.run(), 0);
@@ -107,8 +74,8 @@ TEST(ConsoleDialogue, AsksEachFieldOnceAndKeepsAnAnswerWholeUpTo511CharactersOrR
                   "Starting installation.\nInstall to=C:\\Old\n" + prompt +
                       (test.refused ? "The value is too long; the previous value is kept.\n" : "") +
                       "=\n" + prompt + "Mode=1\n" + prompt + "Installation completed.\n|");
-        EXPECT_EQ(wizard.value("DIR") + " " + wizard.value("MODE") + " " + wizard.value("") +
-                      wizard.value("DOCS"),
+        EXPECT_EQ(value(wizard, "DIR") + " " + value(wizard, "MODE") + " " + value(wizard, "") +
+                      value(wizard, "DOCS"),
                   test.values + "-");
     }
 }
@@ -127,8 +94,8 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
         {copy, -1, 0, "Installation failed.\n", 1},
         {copy, 1, 0, "Installation was cancelled.\n", 0},
         // A program that keeps running ends the dialogue instead of holding it for ever.
-        {"<RunningApps><TestApp>a.exe</TestApp></RunningApps><Finish></Finish>", 0, 0,
-         "a.exe\na.exe\nInstallation cannot continue.\n", 0},
+        {"<RunningApps><TestApp>held.exe</TestApp></RunningApps><Finish></Finish>", 0, 0,
+         "held.exe\nheld.exe\nInstallation cannot continue.\n", 0},
         {kFields, 0, 1, "Installation completed.\n", 1}, // quiet: no field is asked
     };
     for (const Case& test : cases) {
@@ -136,7 +103,7 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
         EXPECT_EQ(run(wizard, "D:\\New\n", test.quiet),
                   std::string("Starting installation.\n") + test.printed + "|D:\\New\n");
         EXPECT_EQ(wizard.currentDialog(), test.page) << test.printed;
-        EXPECT_EQ(wizard.value("DIR"), "C:\\Old");
+        EXPECT_EQ(value(wizard, "DIR"), "C:\\Old");
     }
 }
 

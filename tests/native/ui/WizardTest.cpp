@@ -1,18 +1,10 @@
 // The wizard over pages read from a small description, with a handler that keeps the captions
 // and button states and logs the pages shown.
-#include "ui/Wizard.h"
-
-#include "config/PageList.h"
-#include "config/VariableStore.h"
-#include "config/XmlDocument.h"
 #include "package/BoundedText.h"
-#include "system/RecordingSystem.h"
+#include "tests/native/ui/TestWizard.h"
 #include "tests/support/RecordingUI.h"
-#include "ui/WizardSteps.h"
 
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 namespace {
 class WizardUI : public RecordingUI {
@@ -31,48 +23,23 @@ class WizardUI : public RecordingUI {
     std::string next = "Next", cancel = "Cancel", enabled = "1011", shown;
 };
 
-// The description, variables, steps and system of one wizard; MODE is 1 and "held.exe" runs.
-struct WizardParts : WizardSteps {
-    int runCopyProgress(InstallerUI& ui, bool*) override {
-        buttonsWhileRunning = static_cast<WizardUI&>(ui).buttons();
-        return (++runs, result);
-    }
-    void runPostInstall(InstallerUI&) override { ++postInstalls; }
-    int showHelpDocument() override { return 0; }
-    bool isUninstalling() const override { return false; }
-    XmlDocument document;
-    PageList pages;
-    VariableStore variables;
-    RecordingSystem system;
-    int result = 0, runs = 0, postInstalls = 0;
-    std::string buttonsWhileRunning;
-};
-
 // Pages in a short notation: one word a page; "*" marks it special, "?" gives it the condition
 // [MODE]==2, "!" lists the running "held.exe" on it, "~" the idle "idle.exe". The first page
 // holds `body`.
-class TestWizard : public WizardParts, public Wizard {
-  public:
-    explicit TestWizard(const std::string& words, int copyResult = 0, std::string body = "")
-        : Wizard(pages, document, variables, *this, system) {
-        std::istringstream in(words);
-        std::string xml;
-        for (std::string word; in >> word;) {
-            std::string name = word.substr(0, word.find_first_of("*?!~"));
-            auto has = [&word](char mark) { return word.find(mark) != std::string::npos; };
-            xml += "<" + name + (has('*') ? " Special=\"1\"" : "") +
-                   (has('?') ? " Condition=\"[MODE]==2\">" : ">") +
-                   (has('!') ? "<TestApp>held.exe</TestApp>" : "") +
-                   (has('~') ? "<TestApp>idle.exe</TestApp>" : "") + std::exchange(body, "") +
-                   "</" + name + ">";
-        }
-        document.parse(("<Dialogs>" + xml + "</Dialogs>").c_str());
-        pages.readDialogs(document, 0, nullptr);
-        result = copyResult;
-        variables.set("MODE", "1");
-        system.runningPrograms = {"held.exe"};
+std::string pagesOf(const std::string& words, std::string body = "") {
+    std::istringstream in(words);
+    std::string xml;
+    for (std::string word; in >> word;) {
+        std::string name = word.substr(0, word.find_first_of("*?!~"));
+        auto has = [&word](char mark) { return word.find(mark) != std::string::npos; };
+        xml += "<" + name + (has('*') ? " Special=\"1\"" : "") +
+               (has('?') ? " Condition=\"[MODE]==2\">" : ">") +
+               (has('!') ? "<TestApp>held.exe</TestApp>" : "") +
+               (has('~') ? "<TestApp>idle.exe</TestApp>" : "") + std::exchange(body, "") + "</" +
+               name + ">";
     }
-};
+    return xml;
+}
 
 struct Step {
     const char* pages;
@@ -85,7 +52,7 @@ struct Step {
 // Shows the pages `visits` and takes the step: the pages that showed, "end" (and "+post" for
 // the post-install programs) when it finished the wizard, where it stands and the buttons.
 std::string stepped(const Step& test) {
-    TestWizard wizard(test.pages, test.result);
+    TestWizard wizard(pagesOf(test.pages), test.result);
     WizardUI ui;
     for (int visit : test.visits)
         wizard.showDialog(visit, &ui);
@@ -150,7 +117,7 @@ TEST(WizardButtons, CaptionsAndStatesOfEachKindOfPage) {
 }
 
 TEST(WizardNavigation, CancelNeedsConfirmationAndEveryStepAHandler) {
-    TestWizard wizard("Welcome Finish");
+    TestWizard wizard(pagesOf("Welcome Finish"));
     WizardUI ui;
     EXPECT_EQ(wizard.showDialog(-1, &ui) + wizard.showDialog(2, &ui) +
                   wizard.showDialog(1, nullptr) + wizard.nextDialog(nullptr) +
@@ -163,7 +130,8 @@ TEST(WizardNavigation, CancelNeedsConfirmationAndEveryStepAHandler) {
 }
 
 TEST(WizardRunningApps, ThePageHoldsTheUserWhileAnyListedProgramRuns) {
-    TestWizard wizard("RunningApps Finish", 0, "<TestApp>a.exe</TestApp><testapp>b.exe</testapp>");
+    TestWizard wizard(
+        pagesOf("RunningApps Finish", "<TestApp>a.exe</TestApp><testapp>b.exe</testapp>"));
     wizard.system.runningPrograms = {"a.exe", "b.exe"};
     WizardUI ui;
     wizard.showDialog(0, &ui);
@@ -179,8 +147,10 @@ TEST(WizardRunningApps, ThePageHoldsTheUserWhileAnyListedProgramRuns) {
 }
 
 TEST(WizardCopyProgress, RunsOncePerProcessAndShowsItsResultWhenShownAgain) {
-    TestWizard wizard("Welcome CopyProgress Folder Finish", -1);
+    TestWizard wizard(pagesOf("Welcome CopyProgress Folder Finish"), -1);
     WizardUI ui;
+    std::string buttonsWhileRunning;
+    wizard.duringRun = [&](InstallerUI&) { buttonsWhileRunning = ui.buttons(); };
     wizard.showDialog(0, &ui);
     wizard.nextDialog(&ui);
     wizard.nextDialog(&ui);
@@ -189,20 +159,21 @@ TEST(WizardCopyProgress, RunsOncePerProcessAndShowsItsResultWhenShownAgain) {
     EXPECT_EQ(wizard.runs, 1);
     EXPECT_EQ(wizard.hasFailed(), -1);
     // Every button is off while the run works; after it, Back stays off.
-    EXPECT_EQ(wizard.buttonsWhileRunning, "Next/Cancel 0000");
+    EXPECT_EQ(buttonsWhileRunning, "Next/Cancel 0000");
     EXPECT_EQ(ui.buttons(), "Next/Cancel 0111");
 }
 
 TEST(PageElements, ReadsTheElementsOfThePageShownUnderTheConditionsOfThatMoment) {
     std::string longName(150, 'n');
-    TestWizard wizard("Welcome Empty", 0,
-                      "<text x=\"1\" y=\"2\" w=\"3\" h=\"4\" HAlign=\"RIGHT\" VAlign=\"bottom\" "
-                      "Name=\"Title\">One\\nTwo\\\\n</text><HLine x=\"1\">no y</HLine>"
-                      "<List x=\"7\" y=\"8\" Condition=\"[MODE]==2\">in mode 2</List>"
-                      "<RichEditText x=\"9\" y=\"10\" HAlign=\"center\" VAlign=\"middle\">Licence"
-                      "</RichEditText><TestApp x=\"1\" y=\"1\">not an element</TestApp>"
-                      "<Progress x=\"0\" y=\"0\" HAlign=\"left\" VAlign=\"TOP\" Name=\"" +
-                          longName + "\"></Progress>");
+    TestWizard wizard(
+        pagesOf("Welcome Empty",
+                "<text x=\"1\" y=\"2\" w=\"3\" h=\"4\" HAlign=\"RIGHT\" VAlign=\"bottom\" "
+                "Name=\"Title\">One\\nTwo\\\\n</text><HLine x=\"1\">no y</HLine>"
+                "<List x=\"7\" y=\"8\" Condition=\"[MODE]==2\">in mode 2</List>"
+                "<RichEditText x=\"9\" y=\"10\" HAlign=\"center\" VAlign=\"middle\">Licence"
+                "</RichEditText><TestApp x=\"1\" y=\"1\">not an element</TestApp>"
+                "<Progress x=\"0\" y=\"0\" HAlign=\"left\" VAlign=\"TOP\" Name=\"" +
+                    longName + "\"></Progress>"));
     WizardUI ui;
     wizard.showDialog(0, &ui);
     std::vector<std::string> elements;
