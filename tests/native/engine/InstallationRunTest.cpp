@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,8 +40,15 @@ class RunUI : public RecordingUI {
   public:
     int setOverallProgress(int percent) override { return (progress.push_back(percent), 0); }
     int setStatusText(const char* text) override { return (status = text, 0); }
+    // Runs before a question is answered: what happens on the machine while the user reads it.
+    int ask(const char* text, int kind) override {
+        if (beforeAnswer)
+            beforeAnswer();
+        return RecordingUI::ask(text, kind);
+    }
     std::vector<int> progress;
     std::string status;
+    std::function<void()> beforeAnswer;
 };
 
 const char* kUndoQuestion = "2:An error occurred during the installation.\nDo you want to undo "
@@ -238,6 +247,20 @@ TEST_F(InstallationRunTest, UndoAfterErrorsLeavesNoUndoFilesAndReturnsMinusOne) 
     EXPECT_FALSE(exists(folder / "qzinstall1.tmp") || exists(folder / "qzinstall2.tmp"));
     EXPECT_FALSE(exists(undo + "/install.log"));
     EXPECT_EQ(system.calls, Lines{"isPreviousVersionInstalled:Run Test"});
+}
+
+// An undo that cannot put everything back (here a file changed while the question was open)
+// keeps both undo files where an uninstall finds them: the backup holds the only copy of the
+// previous content.
+TEST_F(InstallationRunTest, AnIncompleteUndoKeepsTheUndoFilesInPlace) {
+    load(fileSet(fn("o", "old.txt") + fn("gone", "missing")), {{"o", "new"}});
+    existingFile("old.txt", "previous");
+    ui.beforeAnswer = [this] { writeAll(app + "/old.txt", "changed meanwhile"); };
+    EXPECT_EQ(perform(), -1);
+    EXPECT_EQ(ui.lines.back(), "The changes could not be undone; the action log is kept at " +
+                                   undo + "\\install.log.");
+    EXPECT_NE(readAll(undo + "/backup.bin").find("previous"), std::string::npos);
+    EXPECT_NE(readAll(undo + "/install.log").find("FILE\tOVER\t"), std::string::npos);
 }
 
 TEST_F(InstallationRunTest, APreviousVersionIsUninstalledFirstOrTheRunCancelled) {
