@@ -140,3 +140,44 @@ TEST_F(UninstallRoundTrip, AFailedQuietInstallationIsRolledBackToTheMachineBefor
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
 }
+
+// An installer that finds its product registered runs the registered uninstaller, waits for it
+// through the named events and installs itself in its place.
+TEST_F(UninstallRoundTrip, ANewVersionRemovesThePreviousOneFirst) {
+    std::string engine = readFileBytes(EngineProcess::enginePath()), app = root_ + "\\versioned";
+    auto install = [&](const std::string& version) {
+        std::string description =
+            "<VarnexGroupInstallation><ProductDesc><Fullname>Versioned</Fullname><MajorVersion>" +
+            version +
+            "</MajorVersion><MinorVersion>0</MinorVersion><MinestVersion>0"
+            "</MinestVersion></ProductDesc><Dialogs><CopyProgress></CopyProgress>"
+            "</Dialogs><UninstallDialogs><CopyProgress></CopyProgress></UninstallDialogs>"
+            "<Installation><Uninstall><InstallLogFile>[APP]\\u\\install.log"
+            "</InstallLogFile><InstallBackupFile>[APP]\\u\\backup.bin</InstallBackupFile>"
+            "<UninstallXmlFile>[APP]\\u\\install.xml</UninstallXmlFile><UninstallCmd>"
+            "[APP]\\u\\uninstall.exe</UninstallCmd></Uninstall><DefValues><Value Name=\"APP\" "
+            "DataType=\"value\">" +
+            app +
+            "</Value></DefValues><FileSet Name=\"All\"><FN Dest=\"[APP]\\u\">install.xml</FN>"
+            "<FN Dest=\"[APP]\\u\" Alias=\"e\">uninstall.exe</FN><FN Dest=\"[APP]\\u\" "
+            "Alias=\"l\">install.log</FN><FN Dest=\"[APP]\\u\" Alias=\"b\">backup.bin</FN>"
+            "<FN Dest=\"[APP]\" Alias=\"v\">v" +
+            version + ".txt</FN></FileSet></Installation></VarnexGroupInstallation>";
+        std::string package = root_ + "\\v" + version + ".bin";
+        EXPECT_TRUE(
+            testpayload::writeFile(package, testpayload::build({{"install.xml", description},
+                                                                {"e", engine},
+                                                                {"l", ""},
+                                                                {"b", ""},
+                                                                {"v", version}})));
+        return EngineProcess::run("\"" + EngineProcess::enginePath() +
+                                  "\" -gui=0 -quiet=1 -bin=\"" + package + "\"");
+    };
+    ASSERT_EQ(install("1").exitCode, 0u);
+    ProcessResult second = install("2");
+    EXPECT_EQ(second.exitCode, 0u) << second.output;
+    EXPECT_FALSE(fileExists(app + "\\v1.txt"));
+    EXPECT_EQ(readFileBytes(app + "\\v2.txt"), "2");
+    EXPECT_EQ(registered("Versioned", "DisplayVersion"), "2.0.0");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + "Versioned").c_str());
+}
