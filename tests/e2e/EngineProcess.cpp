@@ -2,8 +2,6 @@
 
 #include "system/WinHandle.h"
 
-#include <fstream>
-#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -76,17 +74,6 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
     feeder.join();
     reader.join();
     return result;
-}
-
-std::string readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool writeFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    return static_cast<bool>(out);
 }
 
 bool fileExists(const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include "package/PayloadEntry.h"
 #include "package/PayloadFormat.h"
+#include "tests/support/FileBytes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -50,10 +51,6 @@ inline std::string build(const Entries& entries) {
 }
 
 inline bool writeFile(const std::string& path, const std::string& data) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    bool whole = std::fwrite(data.data(), 1, data.size(), file) == data.size();
-    return std::fclose(file) == 0 && whole;
+    return filebytes::writeAll(path, data);
 }
 } // namespace testpayload
