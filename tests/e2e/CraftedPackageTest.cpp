@@ -39,7 +39,9 @@ class CraftedPackage : public ::testing::Test {
     }
     std::string actionLog() const { return readAll(root_ + "\\undo\\install.log"); }
 
-    std::string root_ = "C:\\kestrel-crafted-" + std::to_string(GetCurrentProcessId());
+    // Drive Z: is the host's root under Wine: the undo files move there across volumes from the
+    // temporary folder on C:.
+    std::string root_ = "Z:\\tmp\\kestrel-crafted-" + std::to_string(GetCurrentProcessId());
     std::string package_ = EngineProcess::tempFolder() + "kestrel-crafted.bin";
 };
 } // namespace
@@ -55,7 +57,8 @@ TEST_F(CraftedPackage, DirRecordsNameExactlyTheFoldersCreated) {
     EXPECT_NE(result.output.find("FAILED to create " + root_ + "\\new\\sub\\bad|name\\deep\\b.txt"),
               std::string::npos)
         << result.output;
-    std::string log = actionLog();
+    std::string log = actionLog(), undo = root_ + "\\undo\\";
+    EXPECT_EQ(log.rfind(undo + "install.xml\r\n" + undo + "backup.bin\r\nNUMVARS\t1\r\n", 0), 0u);
     EXPECT_NE(log.find("DIR\t1\t" + root_ + "\\shared\\\r\nFILE\tCREATE\t" + root_ +
                        "\\shared\\a.txt\r\n"),
               std::string::npos)
@@ -63,7 +66,9 @@ TEST_F(CraftedPackage, DirRecordsNameExactlyTheFoldersCreated) {
     EXPECT_NE(log.find("DIR\t2\t" + root_ + "\\new\\sub\\\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("prod"), std::string::npos) << log;
     EXPECT_EQ(log.find("b.txt"), std::string::npos) << log;
-    EXPECT_EQ(GetFileAttributesA((root_ + "\\prod").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(fileExists(root_ + "\\prod"));
+    for (const char* name : {"qzi1.tmp", "qzi2.tmp"})
+        EXPECT_FALSE(fileExists(EngineProcess::tempFolder() + name)) << name;
 }
 
 // A device name or a folder where the file should go names no file: writing "NUL" would

@@ -32,15 +32,15 @@ TEST(PayloadEndToEnd, EveryEntryOfThePackedInstallerUnpacksIntact) {
     Payload installer;
     ASSERT_EQ(installer.open(testData("sample-setup.exe").c_str(), engineSize()), 0);
     EXPECT_EQ(installer.entryCount(), 7);
-    const std::pair<const char*, const char*> sources[] = {
-        {"install.xml", "data\\product\\install.xml"},
-        {"binsample.dll", "data\\product\\bin\\sample.dll"},
-        {"readme", "data\\product\\docs\\readme.txt"},
-        {"LicenseText", "data\\resources\\LicenseText.rtf"}};
-    for (const auto& [name, source] : sources)
-        EXPECT_EQ(unpacked(installer, name), readAll(testData(source))) << name;
-    EXPECT_EQ(unpacked(installer, "docsempty.dat"), "");
-    EXPECT_EQ(unpacked(installer, "licensetext"), "<no entry licensetext>");
+    const std::pair<const char*, std::string> entries[] = {
+        {"install.xml", readAll(testData("data\\product\\install.xml"))},
+        {"binsample.dll", readAll(testData("data\\product\\bin\\sample.dll"))},
+        {"readme", readAll(testData("data\\product\\docs\\readme.txt"))},
+        {"LicenseText", readAll(testData("data\\resources\\LicenseText.rtf"))},
+        {"docsempty.dat", ""},
+        {"licensetext", "<no entry licensetext>"}};
+    for (const auto& [name, content] : entries)
+        EXPECT_EQ(unpacked(installer, name), content) << name;
     // The pixels themselves are the image converter's business.
     EXPECT_EQ(unpacked(installer, "WelcomeLImg").size(), 8u + 3 * 2 * 4);
     EXPECT_EQ(unpacked(installer, "AppIcon").substr(0, 12),
@@ -49,29 +49,21 @@ TEST(PayloadEndToEnd, EveryEntryOfThePackedInstallerUnpacksIntact) {
 
 // One clear line and exit code -1.
 TEST(PayloadEndToEnd, DamagedInstallersSayWhatIsWrongAndExitWithMinusOne) {
+    const std::string setup = readAll(testData("sample-setup.exe"));
+    std::string damaged = setup, engineOnly = setup.substr(0, engineSize());
+    damaged[engineSize() + 64] ^= 0x55; // the first record's type
+    engineOnly.replace(engineOnly.find("ARYIMAGEOFFSET_") - 4, 4, "_BIN");
     const struct {
-        const char* name;
-        const char* what;
-        std::string (*damage)(const std::string&);
+        const char *name, *what;
+        std::string bytes;
     } copies[] = {
-        {"truncated-setup.exe", "is truncated",
-         [](const std::string& setup) { return setup.substr(0, setup.size() - 1000); }},
-        {"damaged-setup.exe", "has a damaged entry list",
-         [](const std::string& setup) {
-             std::string copy = setup;
-             copy[engineSize() + 64] ^= 0x55; // the first record's type
-             return copy;
-         }},
-        {"engine-only.exe", "is not an installer package",
-         [](const std::string& setup) {
-             std::string engine = setup.substr(0, engineSize());
-             engine.replace(engine.find("ARYIMAGEOFFSET_") - 4, 4, "_BIN");
-             return engine;
-         }},
+        {"truncated-setup.exe", "is truncated", setup.substr(0, setup.size() - 1000)},
+        {"damaged-setup.exe", "has a damaged entry list", damaged},
+        {"engine-only.exe", "is not an installer package", engineOnly},
     };
     for (const auto& copy : copies) {
         std::string path = testData(copy.name);
-        EXPECT_TRUE(writeAll(path, copy.damage(readAll(testData("sample-setup.exe")))));
+        EXPECT_TRUE(writeAll(path, copy.bytes));
         ProcessResult run = EngineProcess::run("\"" + path + "\" -gui=0");
         EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
         EXPECT_EQ(run.output, "The file \"" + path + "\" " + copy.what + ".\r\n");

@@ -24,9 +24,8 @@ inline void putWord(std::string& out, uint32_t value) {
 
 inline std::string build(const Entries& entries) {
     std::string out;
-    putWord(out, payload::kMagic1);
-    putWord(out, payload::kMagic2);
-    putWord(out, payload::kMagic3);
+    for (uint32_t magic : {payload::kMagic1, payload::kMagic2, payload::kMagic3})
+        putWord(out, magic);
     out.append(payload::kHeaderSize - out.size(), '\0');
     for (const auto& entry : entries) {
         uLongf packedSize = compressBound(static_cast<uLong>(entry.second.size()));

@@ -26,10 +26,11 @@ void setValue(HKEY root, const std::string& subKey, const char* name, DWORD type
     RegCloseKey(key);
 }
 
-std::string registryValue(const std::string& name, const char* place, const char* key,
+// A Value element reading the test key (followed by `below`).
+std::string registryValue(const std::string& name, const char* place, const char* below,
                           const char* valueName, const char* type = "registry") {
     return "<Value Name=\"" + name + "\" DataType=\"" + type + "\" RegPlace=\"" + place +
-           "\" RegKey=\"" + key + "\">" + valueName + "</Value>";
+           "\" RegKey=\"Software/KestrelDefaultsTest" + below + "\">" + valueName + "</Value>";
 }
 
 class RegistryDefaults : public ::testing::Test {
@@ -56,21 +57,16 @@ class RegistryDefaults : public ::testing::Test {
 } // namespace
 
 TEST_F(RegistryDefaults, LastSuccessfulLookupWinsAndOnlyTheFourHivesCount) {
-    const char* key = "Software/KestrelDefaultsTest";
     setValue(HKEY_CURRENT_USER, "", "V", REG_SZ, std::string("user", 5));
     setValue(HKEY_CURRENT_USER, "\\Second", "Folder", REG_SZ, std::string("C:\\Second", 10));
     setValue(HKEY_LOCAL_MACHINE, "\\Fourth\\Deeper", "Folder", REG_SZ,
              std::string("C:\\Fourth\\\\App", 15));
-    ASSERT_EQ(load(registryValue("DIR", "HKEY_CURRENT_USER", "Software/KestrelDefaultsTest/First",
-                                 "Folder") +
-                   registryValue("DIR", "hkey_current_user", "Software/KestrelDefaultsTest/Second",
-                                 "Folder", "Registry") +
-                   registryValue("DIR", "HKEY_LOCAL_MACHINE",
-                                 "Software\\KestrelDefaultsTest\\Second", "Missing") +
-                   registryValue("DIR", "HKEY_LOCAL_MACHINE",
-                                 "Software/KestrelDefaultsTest/Fourth/Deeper", "Folder") +
-                   registryValue("B", "HKCU", key, "V") +
-                   registryValue("C", "HKEY_CURRENT_CONFIG", key, "V") +
+    ASSERT_EQ(load(registryValue("DIR", "HKEY_CURRENT_USER", "/First", "Folder") +
+                   registryValue("DIR", "hkey_current_user", "/Second", "Folder", "Registry") +
+                   registryValue("DIR", "HKEY_LOCAL_MACHINE", "\\Second", "Missing") +
+                   registryValue("DIR", "HKEY_LOCAL_MACHINE", "/Fourth/Deeper", "Folder") +
+                   registryValue("B", "HKCU", "", "V") +
+                   registryValue("C", "HKEY_CURRENT_CONFIG", "", "V") +
                    "<Value Name=\"D\" DataType=\"registry\" RegKey=\"Software\\KestrelDefaults"
                    "Test\">V</Value>"),
               0);
@@ -87,8 +83,7 @@ TEST_F(RegistryDefaults, ValueTypesBecomeText) {
     const struct {
         const char* name;
         DWORD type;
-        std::string stored;
-        std::string text;
+        std::string stored, text;
     } rows[] = {
         {"", REG_SZ, std::string("the default", 12), "the default"},
         {"Expand", REG_EXPAND_SZ, std::string("%SystemRoot%\\Fonts", 19),
@@ -102,8 +97,7 @@ TEST_F(RegistryDefaults, ValueTypesBecomeText) {
     std::string values;
     for (const auto& row : rows) {
         setValue(HKEY_CURRENT_USER, "", row.name, row.type, row.stored);
-        values += registryValue(std::string("V") + row.name, "HKEY_CURRENT_USER",
-                                "Software/KestrelDefaultsTest", row.name);
+        values += registryValue(std::string("V") + row.name, "HKEY_CURRENT_USER", "", row.name);
     }
     ASSERT_EQ(load(values), 0);
     for (const auto& row : rows)

@@ -91,9 +91,7 @@ TEST_F(ProgramLauncherTest, StartsTheQuotedProgramOrTheDocumentAndSaysWhetherItS
 TEST_F(ProgramLauncherTest, OpensTheHelpAddressWithTheHtmlCommandOnlyWhenItFitsWhole) {
     const std::string address = "http://www.example.com/help.htm";
     const struct {
-        std::string command;
-        std::string address;
-        std::string commandLine;
+        std::string command, address, commandLine;
     } cases[] = {
         {quoted_ + " --open \"%1\" end", address, quoted_ + " --open \"" + address + "\" end"},
         {quoted_ + " %1 %1", address, quoted_ + " " + address + " %1"},
