@@ -25,14 +25,11 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
     for (const std::string& program :
          {std::string("C:\\Old\\u.exe"), "C:\\" + std::string(600, 'p')}) {
         UninstallRegistration values = registration(program, program + ".log");
-        values.estimatedSizeKiB = static_cast<uint32_t>(program.size());
         ASSERT_EQ(UninstallRegistry::write(values), 1);
         std::string listed = EngineProcess::run("reg.exe query \"HKLM\\" +
                                                 std::string(UninstallRegistry::kUninstallKey) +
                                                 "\\" + kProduct + "\"")
                                  .output;
-        char size[16];
-        snprintf(size, sizeof size, "0x%x", values.estimatedSizeKiB);
         const std::string lines[] = {
             "DisplayIcon    REG_SZ    \"" + program + "\"",
             "DisplayName    REG_SZ    Kestrel Test Product",
@@ -42,7 +39,7 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
             "UninstallString    REG_SZ    \"" + program + "\"-uninstall=\"" + program +
                 ".log\" -uninstallApp=\"Kestrel Test Product\"",
             "InstallLocation    REG_SZ    C:\\Kestrel",
-            "EstimatedSize    REG_DWORD    " + std::string(size),
+            "EstimatedSize    REG_DWORD    0x4d2",
             "NoModify    REG_DWORD    0x1",
             "NoRepair    REG_DWORD    0x1",
             "QuietUninstallString    REG_SZ    " + values.uninstallString() + " -gui=0 -quiet=1"};
