@@ -14,36 +14,22 @@ add_executable(kestrel_waiter tests/e2e/probe/Waiter.cpp)
 target_link_options(kestrel_waiter PRIVATE -static)
 set_target_properties(kestrel_waiter PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# Probe programs: a registered uninstaller that tells what it was started with, and a program
-# that writes the command line it was started with beside itself.
-foreach(probe uninstall commandline)
-    if(probe STREQUAL "uninstall")
-        set(source tests/e2e/probe/UninstallProbe.cpp)
-    else()
-        set(source tests/e2e/probe/CommandLineProbe.cpp)
-    endif()
-    add_executable(kestrel_${probe}_probe ${source})
-    target_link_libraries(kestrel_${probe}_probe PRIVATE kestrel_core)
-    target_link_options(kestrel_${probe}_probe PRIVATE -static)
-    set_target_properties(kestrel_${probe}_probe PROPERTIES
-                          RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-endforeach()
+# The probe: a stand-in for the programs the engine starts (see its source for its modes).
+add_executable(kestrel_probe tests/e2e/probe/Probe.cpp)
+target_link_libraries(kestrel_probe PRIVATE kestrel_core)
+target_link_options(kestrel_probe PRIVATE -static)
+set_target_properties(kestrel_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 file(GLOB KESTREL_WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
 # The process starter of the end-to-end tests also runs the system's own reg.exe.
 kestrel_windows_test_exe(kestrel_windows_tests ${KESTREL_WINDOWS_TEST_SOURCES}
                          ${CMAKE_SOURCE_DIR}/tests/e2e/EngineProcess.cpp)
-add_dependencies(kestrel_windows_tests kestrel_waiter kestrel_uninstall_probe
-                 kestrel_commandline_probe)
+add_dependencies(kestrel_windows_tests kestrel_waiter kestrel_probe)
 add_test(NAME windows_unit_tests COMMAND kestrel_windows_tests)
 
 file(GLOB KESTREL_E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 kestrel_windows_test_exe(kestrel_e2e_tests ${KESTREL_E2E_TEST_SOURCES})
-add_executable(kestrel_relaunch_probe tests/e2e/probe/RelaunchProbe.cpp)
-target_link_libraries(kestrel_relaunch_probe PRIVATE kestrel_core)
-target_link_options(kestrel_relaunch_probe PRIVATE -static)
-set_target_properties(kestrel_relaunch_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-add_dependencies(kestrel_e2e_tests kestrel kestrel_relaunch_probe kestrel_waiter)
+add_dependencies(kestrel_e2e_tests kestrel kestrel_probe kestrel_waiter)
 add_test(NAME engine_end_to_end COMMAND kestrel_e2e_tests)
 
 # The end-to-end tests read installers that the native packer builds from committed sample

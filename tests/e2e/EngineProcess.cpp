@@ -2,10 +2,7 @@
 
 #include "system/WinHandle.h"
 
-#include <fstream>
-#include <iterator>
 #include <thread>
-#include <vector>
 
 std::string EngineProcess::testFolder() {
     char path[MAX_PATH];
@@ -36,18 +33,15 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
     SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
+    STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = inRead;
     startup.hStdOutput = outWrite;
     startup.hStdError = outWrite;
-    PROCESS_INFORMATION process;
-    ZeroMemory(&process, sizeof process);
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine; // the system may write into it
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &process))
         return result;
     result.started = true;
@@ -76,17 +70,6 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
     feeder.join();
     reader.join();
     return result;
-}
-
-std::string readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool writeFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    return static_cast<bool>(out);
 }
 
 bool fileExists(const std::string& path) {

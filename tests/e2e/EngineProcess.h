@@ -2,6 +2,8 @@
 // line, its standard input and output connected to pipes, and waits for it.
 #pragma once
 
+#include "tests/support/FileBytes.h"
+
 #include <string>
 
 struct ProcessResult {
@@ -25,7 +27,6 @@ class EngineProcess {
                              unsigned long timeoutMs = 30000);
 };
 
-// Small file helpers for the tests.
-std::string readFileBytes(const std::string& path);
-bool writeFileBytes(const std::string& path, const std::string& bytes);
+using filebytes::readAll;
+using filebytes::writeAll;
 bool fileExists(const std::string& path);

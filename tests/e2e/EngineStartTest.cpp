@@ -1,11 +1,14 @@
-// The engine started as Windows would start it: no payload, damaged packages, the debug log,
-// the administrator check and over-long options.
+// The engine started as Windows would start it on what it cannot install: no payload, missing,
+// cut and damaged packages, a missing configuration file, over-long options, and the
+// administrator check; with the debug log each run leaves.
 #include "EngineProcess.h"
 
 #include "system/RegistryKey.h"
+#include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 
@@ -19,25 +22,14 @@ std::string inQuotes(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-std::string engineCommand(const std::string& options) {
-    return inQuotes(EngineProcess::enginePath()) + " " + options;
+ProcessResult runEngine(const std::string& options) {
+    DeleteFileA(kDebugLog);
+    return EngineProcess::run(inQuotes(EngineProcess::enginePath()) + " -gui=0 " + options);
 }
 
-// A payload with the three magic words and nothing in it but the end record.
-std::string emptyPayload() {
-    std::string bytes(64 + 608, '\0');
-    const unsigned char magic[12] = {0x27, 0x63, 0x27, 0x63, 0x12, 0x26,
-                                     0x09, 0x75, 0x13, 0x18, 0x01, 0x78};
-    bytes.replace(0, 12, reinterpret_cast<const char*>(magic), 12);
-    const unsigned char end[4] = {0x03, 0x00, 0x27, 0x63};
-    bytes.replace(64, 4, reinterpret_cast<const char*>(end), 4);
-    return bytes;
-}
-
-// The lines of the debug log without their number and time-stamp prefix, after checking it.
-std::vector<std::string> debugLogMessages() {
-    std::string text = readFileBytes(kDebugLog);
-    std::vector<std::string> messages;
+// The messages of the debug log, one a line, without their checked number and time stamp.
+std::string debugLogMessages() {
+    std::string text = readAll(kDebugLog), messages;
     std::regex line("^( {0,3}\\d+):  \\[\\d{4}/(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)/"
                     "\\d{1,2}\\|\\d\\d:\\d\\d:\\d\\d\\]    ([^\r\n]*)\r\n");
     std::smatch match;
@@ -45,87 +37,84 @@ std::vector<std::string> debugLogMessages() {
     while (std::regex_search(text, match, line, std::regex_constants::match_continuous)) {
         EXPECT_EQ(std::stoi(match[1].str()), expectedNumber++);
         EXPECT_GE(match[1].str().size(), 4u);
-        messages.push_back(match[3].str());
+        messages += match[3].str() + "\n";
         text = match.suffix().str();
     }
     EXPECT_EQ(text, "") << "unparsed rest of the debug log";
     return messages;
 }
-
-class EngineStart : public ::testing::Test {
-  protected:
-    void SetUp() override { DeleteFileA(kDebugLog); }
-};
 } // namespace
 
-TEST_F(EngineStart, WithoutPayloadItSaysSoAndFails) {
-    ProcessResult result = EngineProcess::run(engineCommand("-gui=0 -debug=1"));
-    ASSERT_TRUE(result.started);
-    EXPECT_EQ(result.exitCode, kMinusOne);
-    EXPECT_EQ(result.output,
-              "The file \"" + EngineProcess::enginePath() + "\" is not an installer package.\r\n");
-    std::vector<std::string> expected = {
-        "Installation started", "Getting module handle", "Loading riched20.dll",
-        "Initializing with file=\"" + EngineProcess::enginePath() + "\", offset=1313423967",
-        "Installation finished (res=-3)"};
-    EXPECT_EQ(debugLogMessages(), expected);
+// Unattended, the reason a run could not start is its only trace: it is printed in quiet mode
+// too, and the exit code is -1. A bare -debug is off.
+TEST(EngineStart, ItSaysWhyItCannotStartAndTheDebugLogEndsWithTheResult) {
+    const std::string engine = EngineProcess::enginePath(), temp = EngineProcess::tempFolder();
+    const std::string package = temp + "kestrel-start.bin", absent = temp + "kestrel-absent.xml";
+    const std::string bin = "-bin=" + inQuotes(package) + " ", empty = testpayload::build({});
+    const std::string notPackage = "The file \"" + engine + "\" is not an installer package.\r\n";
+    std::string damaged = testpayload::build({{"install.xml", "<R><ProductDesc/></R>"}});
+    damaged[damaged.size() - 608 - 3] ^= 0x5a; // inside the deflate stream's check sum
+    const std::string loadable = testpayload::build(
+        {{"install.xml",
+          "<R><ProductDesc></ProductDesc><Dialogs></Dialogs><DefValues></DefValues></R>"}});
+    // The payload is written to the package first when not empty; logEnd is how the debug log
+    // ends, empty when there must be none.
+    const struct {
+        std::string options, payload, printed, logEnd;
+    } rows[] = {
+        {"-debug=1", "", notPackage,
+         "Installation started\nGetting module handle\nLoading riched20.dll\nInitializing with "
+         "file=\"" +
+             engine + "\", offset=1313423967\nInstallation finished (res=-3)\n"},
+        {"", "", notPackage, ""},
+        {"-debug", "", notPackage, ""},
+        {"-debug=1 " + bin, "", "The file \"" + package + "\" cannot be opened.\r\n",
+         "Installation finished (res=-2)\n"},
+        // A payload cut inside its header.
+        {bin, empty.substr(0, 40), "The file \"" + package + "\" is truncated.\r\n", ""},
+        {"-quiet=1 " + bin, damaged,
+         "The installer package is damaged: its install.xml entry cannot be unpacked.\r\n", ""},
+        {"-quiet=1 " + bin, empty,
+         "The installer package is damaged: it holds no install.xml entry.\r\n", ""},
+        {"-debug=1 -quiet=1 " + bin + "-configFile=" + inQuotes(absent), loadable,
+         "Configuration file not found. Installation cannot continue.\r\n",
+         "Initializing default values\nConfiguration file \"" + absent +
+             "\" not found\nInstallation finished (res=-1)\n"},
+        {"-debug=1 -configFile=" + inQuotes("C:\\" + std::string(520, 'c') + ".xml"), "",
+         "The name given with -configFile is too long.\r\n", "Installation finished (res=-1)\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.options.substr(0, 80));
+        DeleteFileA(package.c_str());
+        ASSERT_TRUE(row.payload.empty() || writeAll(package, row.payload));
+        ProcessResult result = runEngine(row.options);
+        EXPECT_EQ(result.exitCode, kMinusOne);
+        EXPECT_EQ(result.output, row.printed);
+        if (row.logEnd.empty()) {
+            EXPECT_FALSE(fileExists(kDebugLog));
+            continue;
+        }
+        std::string log = debugLogMessages();
+        EXPECT_EQ(log.substr(log.size() - std::min(log.size(), row.logEnd.size())), row.logEnd);
+    }
+    DeleteFileA(package.c_str());
 }
 
-TEST_F(EngineStart, WithoutDebugThereIsNoLogAndABareDebugOptionIsOff) {
-    ProcessResult result = EngineProcess::run(engineCommand("-gui=0"));
-    EXPECT_EQ(result.exitCode, kMinusOne);
-    EXPECT_FALSE(fileExists(kDebugLog));
-    result = EngineProcess::run(engineCommand("-gui=0 -debug"));
-    EXPECT_EQ(result.exitCode, kMinusOne);
-    EXPECT_FALSE(fileExists(kDebugLog));
-}
-
-TEST_F(EngineStart, PackageFromBinOption) {
-    std::string missing = EngineProcess::tempFolder() + "no such package.bin";
-    ProcessResult result =
-        EngineProcess::run(engineCommand("-gui=0 -debug=1 -bin=" + inQuotes(missing)));
-    EXPECT_EQ(result.exitCode, kMinusOne);
-    EXPECT_EQ(result.output, "The file \"" + missing + "\" cannot be opened.\r\n");
-    std::vector<std::string> messages = debugLogMessages();
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back(), "Installation finished (res=-2)");
-
-    // A payload cut inside its header.
-    std::string empty = EngineProcess::tempFolder() + "empty.bin";
-    ASSERT_TRUE(writeFileBytes(empty, emptyPayload().substr(0, 40)));
-    result = EngineProcess::run(engineCommand("-gui=0 -bin=" + inQuotes(empty)));
-    EXPECT_EQ(result.exitCode, kMinusOne);
-    EXPECT_EQ(result.output, "The file \"" + empty + "\" is truncated.\r\n");
-    DeleteFileA(empty.c_str());
-}
-
-TEST_F(EngineStart, OverLongConfigFileNameIsRefused) {
-    std::string name = "C:\\" + std::string(520, 'c') + ".xml";
-    ProcessResult result =
-        EngineProcess::run(engineCommand("-gui=0 -debug=1 -configFile=" + inQuotes(name)));
-    EXPECT_EQ(result.exitCode, kMinusOne);
-    EXPECT_EQ(result.output, "The name given with -configFile is too long.\r\n");
-    std::vector<std::string> messages = debugLogMessages();
-    ASSERT_GE(messages.size(), 2u);
-    EXPECT_EQ(messages.back(), "Installation finished (res=-1)");
-}
-
-TEST_F(EngineStart, FailedAdministratorCheckEndsBeforeAnythingElse) {
-    const char* key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+TEST(EngineStart, FailedAdministratorCheckEndsBeforeAnythingElse) {
     RegistryKey current;
-    ASSERT_TRUE(current.open(HKEY_LOCAL_MACHINE, key, KEY_READ | KEY_WRITE));
+    ASSERT_TRUE(current.open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                             KEY_READ | KEY_WRITE));
     char folder[MAX_PATH] = {};
     DWORD size = sizeof folder;
     ASSERT_EQ(RegQueryValueExA(current.get(), "ProgramFilesDir", nullptr, nullptr,
                                reinterpret_cast<BYTE*>(folder), &size),
               ERROR_SUCCESS);
     // A program-files folder that cannot be written to.
-    const char* unwritable = "C:\\no-such-folder\\deeper";
+    const char unwritable[] = "C:\\no-such-folder\\deeper";
     ASSERT_EQ(RegSetValueExA(current.get(), "ProgramFilesDir", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(unwritable),
-                             static_cast<DWORD>(strlen(unwritable) + 1)),
+                             reinterpret_cast<const BYTE*>(unwritable), sizeof unwritable),
               ERROR_SUCCESS);
-    ProcessResult result = EngineProcess::run(engineCommand("-gui=0 -debug=1"));
+    ProcessResult result = runEngine("-debug=1");
     RegSetValueExA(current.get(), "ProgramFilesDir", 0, REG_SZ, reinterpret_cast<BYTE*>(folder),
                    size);
     EXPECT_EQ(result.exitCode, kMinusOne);

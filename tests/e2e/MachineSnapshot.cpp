@@ -28,7 +28,7 @@ void MachineSnapshot::addFolder(const std::string& folder) {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             addFolder(path);
         else
-            items_["file:" + path] = readFileBytes(path);
+            items_["file:" + path] = readAll(path);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }

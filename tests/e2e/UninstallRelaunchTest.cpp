@@ -2,6 +2,7 @@
 // creates the two named events as a waiting installer does.
 #include "EngineProcess.h"
 
+#include "system/RegistryKey.h"
 #include "system/WinHandle.h"
 
 #include <gtest/gtest.h>
@@ -10,221 +11,140 @@
 
 namespace {
 constexpr unsigned long kMinusOne = 0xFFFFFFFFul;
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 std::string inQuotes(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-class NamedEvents {
-  public:
-    NamedEvents()
-        : start_(CreateEventA(nullptr, TRUE, FALSE, "LumoUninstallerStart")),
-          end_(CreateEventA(nullptr, TRUE, FALSE, "LumoUninstallerEnd")) {}
-    bool started(DWORD waitMs = 0) const { return isSet(start_, waitMs); }
-    bool ended(DWORD waitMs = 0) const { return isSet(end_, waitMs); }
-
-  private:
-    static bool isSet(const WinHandle& event, DWORD waitMs) {
-        return WaitForSingleObject(event.get(), waitMs) == WAIT_OBJECT_0;
-    }
-    WinHandle start_;
-    WinHandle end_;
+// The two events as a waiting installer creates them.
+struct NamedEvents {
+    WinHandle start{CreateEventA(nullptr, TRUE, FALSE, "LumoUninstallerStart")};
+    WinHandle end{CreateEventA(nullptr, TRUE, FALSE, "LumoUninstallerEnd")};
 };
+
+bool isSet(const WinHandle& event, DWORD waitMs = 0) {
+    return WaitForSingleObject(event.get(), waitMs) == WAIT_OBJECT_0;
+}
 
 class UninstallRelaunch : public ::testing::Test {
   protected:
     void SetUp() override {
-        temp_ = EngineProcess::tempFolder();
-        actionLog_ = temp_ + "kestrel test action.log";
-        ASSERT_TRUE(writeFileBytes(actionLog_, "C:\\Product\\install.xml\r\n"));
-        probeOutput_ = temp_ + "kestrel-probe-commandline.txt";
+        ASSERT_TRUE(writeAll(actionLog_, "C:\\Product\\install.xml\r\n"));
         waitForCopyToEnd();
-        DeleteFileA(probeOutput_.c_str());
-        DeleteFileA((temp_ + "lumouninst.log").c_str());
-        DeleteFileA((temp_ + "lumouninst.dll").c_str());
+        for (const char* name : {"lumouninst.dll.txt", "lumouninst.log", "lumouninst.dll"})
+            DeleteFileA((temp_ + name).c_str());
     }
     void TearDown() override { DeleteFileA(actionLog_.c_str()); }
 
-    std::string probeCommand(const std::string& options) const {
-        return inQuotes(EngineProcess::testFolder() + "kestrel_relaunch_probe.exe") + " " + options;
+    static ProcessResult engine(const std::string& options) {
+        return EngineProcess::run(inQuotes(EngineProcess::enginePath()) + " " + options);
     }
-    // The probe's relaunched copy writes its command line and ends at once; on a busy machine
-    // its start can take seconds.
-    std::string relaunchedCommandLine() const {
-        for (int i = 0; i < 600 && !fileExists(probeOutput_); ++i)
-            Sleep(50);
-        return readFileBytes(probeOutput_);
-    }
-    // Waits for the copy started by the previous relaunch to end, so that the next relaunch can
-    // replace it.
+    // The copy started by the previous relaunch must end before the next relaunch replaces it.
     void waitForCopyToEnd() const {
-        std::string copy = temp_ + "lumouninst.dll";
         for (int i = 0; i < 200; ++i) {
-            HANDLE handle =
-                CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            if (handle != INVALID_HANDLE_VALUE) {
-                CloseHandle(handle);
+            WinHandle copy(CreateFileA((temp_ + "lumouninst.dll").c_str(), GENERIC_WRITE, 0,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+            if (copy.valid())
                 return;
-            }
             Sleep(50);
         }
     }
 
-    std::string temp_;
-    std::string actionLog_;
-    std::string probeOutput_;
+    std::string temp_ = EngineProcess::tempFolder();
+    std::string actionLog_ = temp_ + "kestrel test action.log";
 };
 } // namespace
 
-TEST_F(UninstallRelaunch, CommandLineOfTheRelaunchedCopyByteForByte) {
-    ProcessResult result = EngineProcess::run(probeCommand(
-        "-uninstall=" + inQuotes(actionLog_) + " -uninstallApp=\"Example Product 2.1\" -gui=0"));
-    EXPECT_EQ(result.exitCode, 0u);
-    // The temporary folder ends with a backslash, so both paths carry a doubled one.
-    EXPECT_EQ(relaunchedCommandLine(),
-              "\"" + temp_ + "\\lumouninst.dll\" -uninstallFile=\"" + temp_ +
-                  "\\lumouninst.log\" -uninstallApp=\"Example Product 2.1\" -gui=0");
-    EXPECT_EQ(readFileBytes(temp_ + "lumouninst.log"), "C:\\Product\\install.xml\r\n");
-    EXPECT_EQ(readFileBytes(temp_ + "lumouninst.dll"),
-              readFileBytes(EngineProcess::testFolder() + "kestrel_relaunch_probe.exe"));
-
-    DeleteFileA(probeOutput_.c_str());
-    waitForCopyToEnd();
-    result = EngineProcess::run(probeCommand("-uninstall=" + inQuotes(actionLog_) +
-                                             " -uninstallApp=App -debug=1 -quiet=1"));
-    EXPECT_EQ(result.exitCode, 0u);
-    // Debug is not passed on, quiet is (a silent uninstall asks nothing); -gui=0 only when the
-    // relauncher ran with gui 0.
-    EXPECT_EQ(relaunchedCommandLine(), "\"" + temp_ + "\\lumouninst.dll\" -uninstallFile=\"" +
-                                           temp_ +
-                                           "\\lumouninst.log\" -uninstallApp=\"App\" -quiet=1");
+// The probe runs as the engine; its relaunched copy writes the command line it received (the
+// temporary folder ends with a backslash, so both paths carry a doubled one). Debug is not
+// passed on, quiet is; -gui=0 only when the relauncher ran with gui 0; -uninstall wins over
+// -uninstallFile. A command line over 511 characters is not started rather than cut.
+TEST_F(UninstallRelaunch, TheRelaunchedCopyGetsItsCommandLineByteForByteOrIsNotStarted) {
+    const std::string log = "-uninstall=" + inQuotes(actionLog_);
+    const std::string copy = "\"" + temp_ + "\\lumouninst.dll\" -uninstallFile=\"" + temp_ +
+                             "\\lumouninst.log\" -uninstallApp=";
+    // An empty command line: the relaunch fails and no copy starts.
+    const struct {
+        std::string options, commandLine;
+    } rows[] = {
+        {log + " -uninstallApp=\"Example Product 2.1\" -gui=0",
+         copy + "\"Example Product 2.1\" -gui=0"},
+        {log + " -uninstallApp=App -debug=1 -quiet=1", copy + "\"App\" -quiet=1"},
+        {"-uninstallFile=C:\\elsewhere.log " + log + " -uninstallApp=A", copy + "\"A\""},
+        {log + " -uninstallApp=" + inQuotes(std::string(500, 'a')), ""},
+        {"-uninstall=\"C:\\no such\\install.log\" -uninstallApp=X -gui=0", ""},
+    };
+    const std::string output = temp_ + "lumouninst.dll.txt";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.options.substr(0, 80));
+        waitForCopyToEnd();
+        DeleteFileA(output.c_str());
+        NamedEvents events;
+        ProcessResult result =
+            EngineProcess::run(inQuotes(EngineProcess::testFolder() + "kestrel_probe.exe") +
+                               " -probe=engine " + row.options);
+        bool refused = row.commandLine.empty();
+        EXPECT_EQ(result.exitCode, refused ? kMinusOne : 0u);
+        // On a busy machine the copy's start can take seconds.
+        for (int i = 0; i < (refused ? 6 : 600) && !fileExists(output); ++i)
+            Sleep(50);
+        EXPECT_EQ(readAll(output), row.commandLine);
+        EXPECT_TRUE(!refused || (isSet(events.end) && !isSet(events.start)));
+    }
+    EXPECT_EQ(readAll(temp_ + "lumouninst.log"), "C:\\Product\\install.xml\r\n");
+    EXPECT_EQ(readAll(temp_ + "lumouninst.dll"),
+              readAll(EngineProcess::testFolder() + "kestrel_probe.exe"));
 }
 
-TEST_F(UninstallRelaunch, UninstallWinsOverUninstallFile) {
-    ProcessResult result = EngineProcess::run(
-        probeCommand("-uninstallFile=C:\\elsewhere.log -uninstall=" + inQuotes(actionLog_) +
-                     " -uninstallApp=A"));
-    EXPECT_EQ(result.exitCode, 0u);
-    EXPECT_NE(relaunchedCommandLine().find("-uninstallFile=\"" + temp_ + "\\lumouninst.log\""),
-              std::string::npos);
-}
-
-TEST_F(UninstallRelaunch, RelaunchedEngineSignalsStartAndEnd) {
+TEST_F(UninstallRelaunch, TheRelaunchedEngineSignalsStartAndEndAndRemovesItsLogCopy) {
     NamedEvents events;
-    ProcessResult result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
-                                              " -uninstall=" + inQuotes(actionLog_) +
-                                              " -uninstallApp=\"Example\" -gui=0");
+    ProcessResult result = engine("-uninstall=" + inQuotes(actionLog_) + " -uninstallApp=E -gui=0");
     EXPECT_EQ(result.exitCode, 0u);
-    EXPECT_TRUE(events.started(20000));
-    EXPECT_TRUE(events.ended(20000));
-    // The copy ran without debug, so it removed its temporary action log before it ended.
+    EXPECT_TRUE(isSet(events.start, 20000) && isSet(events.end, 20000));
     EXPECT_FALSE(fileExists(temp_ + "lumouninst.log"));
     EXPECT_TRUE(fileExists(temp_ + "lumouninst.dll"));
 }
 
-TEST_F(UninstallRelaunch, FailedRelaunchSignalsOnlyTheEnd) {
-    NamedEvents events;
-    ProcessResult result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
-                                              " -uninstall=\"C:\\no such\\install.log\""
-                                              " -uninstallApp=X -gui=0");
-    EXPECT_EQ(result.exitCode, kMinusOne);
-    EXPECT_TRUE(events.ended());
-    EXPECT_FALSE(events.started());
-}
-
-TEST_F(UninstallRelaunch, OverLongCommandLineIsRefusedNotCut) {
-    NamedEvents events;
-    std::string app(500, 'a');
-    ProcessResult result = EngineProcess::run(
-        probeCommand("-uninstall=" + inQuotes(actionLog_) + " -uninstallApp=" + inQuotes(app)));
-    EXPECT_EQ(result.exitCode, kMinusOne);
-    EXPECT_TRUE(events.ended());
-    Sleep(300);
-    EXPECT_FALSE(fileExists(probeOutput_)); // no copy was started
-}
-
-TEST_F(UninstallRelaunch, RealUninstallKeepsItsLogCopyOnlyInDebugMode) {
-    std::string copy = temp_ + "uninstall copy.log";
-    for (int debug = 0; debug <= 1; ++debug) {
-        ASSERT_TRUE(writeFileBytes(copy, "C:\\Product\\install.xml\r\n"));
-        NamedEvents events;
-        ProcessResult result = EngineProcess::run(
-            inQuotes(EngineProcess::enginePath()) + " -uninstallFile=" + inQuotes(copy) +
-            " -uninstallApp=Example -gui=0 -debug=" + std::to_string(debug));
-        // The description named by the log does not exist: the uninstall fails.
-        EXPECT_EQ(result.exitCode, kMinusOne);
-        EXPECT_TRUE(events.started());
-        EXPECT_TRUE(events.ended());
-        EXPECT_EQ(fileExists(copy), debug == 1) << "debug=" << debug;
-    }
-    DeleteFileA(copy.c_str());
-
-    NamedEvents events;
-    ProcessResult result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
-                                              " -uninstallFile=\"C:\\missing.log\" -gui=0");
-    EXPECT_EQ(result.exitCode, kMinusOne);
-    EXPECT_TRUE(events.started());
-    EXPECT_TRUE(events.ended());
-}
-
-namespace {
-const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
-bool keyExists(const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-bool registrationExists(const char* name) {
-    return keyExists(std::string(kUninstallKey) + "\\" + name);
-}
-
-bool createRegistration(const char* name) {
-    HKEY key = nullptr;
-    std::string path = std::string(kUninstallKey) + "\\" + name;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-} // namespace
-
-TEST_F(UninstallRelaunch, FinishedUninstallRemovesItsRegistration) {
-    // A description whose uninstall wizard runs the uninstall of a log without records.
+// The real uninstall signals start and end whatever happens, and removes its log copy unless in
+// debug mode. An empty or missing registration name never removes the uninstall key itself
+// (the removal of a named registration is the round trip's).
+TEST_F(UninstallRelaunch, TheRealUninstallKeepsItsLogCopyOnlyInDebugAndNeverRemovesTheKey) {
     std::string description = temp_ + "kestrel uninstall.xml",
                 backup = temp_ + "kestrel backup.bin";
-    ASSERT_TRUE(writeFileBytes(
-        description, "<VarnexGroupInstallation><ProductDesc><Fullname>Kestrel Test"
-                     "</Fullname></ProductDesc><UninstallDialogs><CopyProgress></CopyProgress>"
-                     "</UninstallDialogs><Installation><DefValues></DefValues></Installation>"
-                     "</VarnexGroupInstallation>"));
-    ASSERT_TRUE(writeFileBytes(
-        backup, std::string("Varnex Software installer backup file.\n\0\1\0\0", 43)));
+    ASSERT_TRUE(writeAll(description,
+                         "<VarnexGroupInstallation><ProductDesc><Fullname>Kestrel Test"
+                         "</Fullname></ProductDesc><UninstallDialogs><CopyProgress></CopyProgress>"
+                         "</UninstallDialogs><Installation><DefValues></DefValues></Installation>"
+                         "</VarnexGroupInstallation>"));
+    ASSERT_TRUE(
+        writeAll(backup, std::string("Varnex Software installer backup file.\n\0\1\0\0", 43)));
+    // An action log without records; one whose description is missing fails the uninstall.
+    const std::string empty = description + "\r\n" + backup + "\r\nNUMVARS\t0\r\n";
+    const std::string failing = "C:\\Product\\install.xml\r\n";
+    const struct {
+        std::string log, options; // an empty log: no log file
+        unsigned long exitCode;
+        bool logKept;
+    } rows[] = {
+        {failing, "-uninstallApp=Example -debug=0", kMinusOne, false},
+        {failing, "-uninstallApp=Example -debug=1", kMinusOne, true},
+        {"", "", kMinusOne, false},
+        {empty, "-uninstallApp=\"\" -quiet=1", 0, false},
+        {empty, "-quiet=1", 0, false},
+    };
     std::string log = temp_ + "kestrel uninstall.log";
-    std::string header = description + "\r\n" + backup + "\r\nNUMVARS\t0\r\n";
-    ASSERT_TRUE(writeFileBytes(log, header));
-    ASSERT_TRUE(createRegistration("Kestrel Test App"));
-    NamedEvents events;
-    ProcessResult result = EngineProcess::run(
-        inQuotes(EngineProcess::enginePath()) + " -uninstallFile=" + inQuotes(log) +
-        " -uninstallApp=\"Kestrel Test App\" -gui=0 -quiet=1");
-    EXPECT_EQ(result.exitCode, 0u) << result.output;
-    EXPECT_FALSE(registrationExists("Kestrel Test App"));
-    EXPECT_TRUE(keyExists(kUninstallKey));
-    EXPECT_FALSE(fileExists(log));
-    EXPECT_TRUE(events.started());
-    EXPECT_TRUE(events.ended());
-
-    // An empty registration name names nothing to remove, and never the uninstall key itself.
-    ASSERT_TRUE(writeFileBytes(log, header));
-    result = EngineProcess::run(inQuotes(EngineProcess::enginePath()) + " -uninstallFile=" +
-                                inQuotes(log) + " -uninstallApp=\"\" -gui=0 -quiet=1");
-    EXPECT_EQ(result.exitCode, 0u) << result.output;
-    EXPECT_TRUE(keyExists(kUninstallKey));
-    DeleteFileA(description.c_str());
-    DeleteFileA(backup.c_str());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.options);
+        DeleteFileA(log.c_str());
+        ASSERT_TRUE(row.log.empty() || writeAll(log, row.log));
+        NamedEvents events;
+        ProcessResult result = engine("-uninstallFile=" + inQuotes(log) + " -gui=0 " + row.options);
+        EXPECT_EQ(result.exitCode, row.exitCode) << result.output;
+        EXPECT_TRUE(isSet(events.start) && isSet(events.end));
+        EXPECT_EQ(fileExists(log), row.logKept);
+        EXPECT_TRUE(RegistryKey().open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ));
+    }
+    for (const std::string& file : {log, description, backup})
+        DeleteFileA(file.c_str());
 }

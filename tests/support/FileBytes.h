@@ -12,7 +12,11 @@ inline std::string readAll(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+// False when the file could not be written whole.
+inline bool writeAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    out.close();
+    return static_cast<bool>(out);
 }
 } // namespace filebytes

@@ -5,6 +5,7 @@
 
 #include "package/PayloadEntry.h"
 #include "package/PayloadFormat.h"
+#include "tests/support/FileBytes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,9 +24,8 @@ inline void putWord(std::string& out, uint32_t value) {
 
 inline std::string build(const Entries& entries) {
     std::string out;
-    putWord(out, payload::kMagic1);
-    putWord(out, payload::kMagic2);
-    putWord(out, payload::kMagic3);
+    for (uint32_t magic : {payload::kMagic1, payload::kMagic2, payload::kMagic3})
+        putWord(out, magic);
     out.append(payload::kHeaderSize - out.size(), '\0');
     for (const auto& entry : entries) {
         uLongf packedSize = compressBound(static_cast<uLong>(entry.second.size()));
@@ -50,10 +50,6 @@ inline std::string build(const Entries& entries) {
 }
 
 inline bool writeFile(const std::string& path, const std::string& data) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    bool whole = std::fwrite(data.data(), 1, data.size(), file) == data.size();
-    return std::fclose(file) == 0 && whole;
+    return filebytes::writeAll(path, data);
 }
 } // namespace testpayload

@@ -5,24 +5,18 @@
 #include "system/WinHandle.h"
 
 #include <string>
-#include <vector>
 #include <windows.h>
 
 class WaitingProgram {
   public:
-    static constexpr const char* kName = "kestrel_waiter.exe";
-
     // Starts the program and waits until it signals that it runs; started() tells.
     WaitingProgram() {
-        const char* eventName = "KestrelWaiterReady";
-        WinHandle ready(CreateEventA(nullptr, TRUE, FALSE, eventName));
-        std::string command = "\"" + besideThisProgram(kName) + "\" " + eventName;
-        std::vector<char> line(command.begin(), command.end());
-        line.push_back('\0');
+        WinHandle ready(CreateEventA(nullptr, TRUE, FALSE, "KestrelWaiterReady"));
+        std::string command = "\"" + path() + "\" KestrelWaiterReady";
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
-        if (!ready.valid() || !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0,
+        if (!ready.valid() || !CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
                                               nullptr, nullptr, &startup, &process))
             return;
         process_.reset(process.hProcess);
@@ -34,7 +28,12 @@ class WaitingProgram {
     WaitingProgram& operator=(const WaitingProgram&) = delete;
 
     bool started() const { return started_; }
-    std::string path() const { return besideThisProgram(kName); }
+    static std::string path() {
+        char path[MAX_PATH];
+        DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+        std::string self(path, length < sizeof path ? length : 0);
+        return self.substr(0, self.find_last_of("\\/") + 1) + "kestrel_waiter.exe";
+    }
 
     // Ends the program and waits until it is gone.
     void end() {
@@ -43,13 +42,6 @@ class WaitingProgram {
         TerminateProcess(process_.get(), 0);
         WaitForSingleObject(process_.get(), 20000);
         process_.reset();
-    }
-
-    static std::string besideThisProgram(const char* name) {
-        char path[MAX_PATH];
-        DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-        std::string result(path, length < sizeof path ? length : 0);
-        return result.substr(0, result.find_last_of("\\/") + 1) + name;
     }
 
   private:

@@ -14,46 +14,41 @@
 namespace {
 const char kTestKey[] = "Software\\KestrelDefaultsTest";
 
+void setValue(HKEY root, const std::string& subKey, const char* name, DWORD type,
+              const std::string& bytes) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(root, (kTestKey + subKey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+// A Value element reading the test key (followed by `below`).
+std::string registryValue(const std::string& name, const char* place, const char* below,
+                          const char* valueName, const char* type = "registry") {
+    return "<Value Name=\"" + name + "\" DataType=\"" + type + "\" RegPlace=\"" + place +
+           "\" RegKey=\"Software/KestrelDefaultsTest" + below + "\">" + valueName + "</Value>";
+}
+
 class RegistryDefaults : public ::testing::Test {
   protected:
     void SetUp() override { TearDown(); }
     void TearDown() override {
-        RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestKey);
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+            RegDeleteTreeA(root, kTestKey);
     }
-
-    void setValue(HKEY root, const char* subKey, const char* name, DWORD type, const void* data,
-                  DWORD size) {
-        HKEY key = nullptr;
-        std::string full = std::string(kTestKey) + (subKey[0] != '\0' ? "\\" : "") + subKey;
-        ASSERT_EQ(
-            RegCreateKeyExA(root, full.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-        EXPECT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
-    }
-    void setText(HKEY root, const char* subKey, const char* name, const char* text,
-                 DWORD type = REG_SZ) {
-        setValue(root, subKey, name, type, text, static_cast<DWORD>(strlen(text) + 1));
-    }
-
     // Applies the defaults of a description whose DefValues hold the given Value elements.
-    int load(const std::string& values, const char* configFile = nullptr) {
+    int load(const std::string& values) {
         XmlDocument description;
         description.parse(("<R><DefValues>" + values + "</DefValues></R>").c_str());
-        return DefaultValues(variables, nullptr).initialize(description, configFile, &ui);
+        return DefaultValues(variables, nullptr).initialize(description, nullptr, &ui);
     }
-
-    std::string variable(const char* name) {
+    std::string variable(const std::string& name) {
         char value[1024];
-        return variables.get(name, value, sizeof value) >= 0 ? value : "<undefined>";
-    }
-
-    static std::string registryValue(const char* name, const char* place, const char* key,
-                                     const char* valueName, const char* type = "registry") {
-        return std::string("<Value Name=\"") + name + "\" DataType=\"" + type + "\" RegPlace=\"" +
-               place + "\" RegKey=\"" + key + "\">" + valueName + "</Value>";
+        return variables.get(name.c_str(), value, sizeof value) >= 0 ? value : "<undefined>";
     }
 
     VariableStore variables;
@@ -62,20 +57,16 @@ class RegistryDefaults : public ::testing::Test {
 } // namespace
 
 TEST_F(RegistryDefaults, LastSuccessfulLookupWinsAndOnlyTheFourHivesCount) {
-    const char* key = "Software/KestrelDefaultsTest";
-    setText(HKEY_CURRENT_USER, "", "V", "user");
-    setText(HKEY_CURRENT_USER, "Second", "Folder", "C:\\Second");
-    setText(HKEY_LOCAL_MACHINE, "Fourth\\Deeper", "Folder", "C:\\Fourth\\\\App");
-    ASSERT_EQ(load(registryValue("DIR", "HKEY_CURRENT_USER", "Software/KestrelDefaultsTest/First",
-                                 "Folder") +
-                   registryValue("DIR", "hkey_current_user", "Software/KestrelDefaultsTest/Second",
-                                 "Folder", "Registry") +
-                   registryValue("DIR", "HKEY_LOCAL_MACHINE",
-                                 "Software\\KestrelDefaultsTest\\Second", "Missing") +
-                   registryValue("DIR", "HKEY_LOCAL_MACHINE",
-                                 "Software/KestrelDefaultsTest/Fourth/Deeper", "Folder") +
-                   registryValue("B", "HKCU", key, "V") +
-                   registryValue("C", "HKEY_CURRENT_CONFIG", key, "V") +
+    setValue(HKEY_CURRENT_USER, "", "V", REG_SZ, std::string("user", 5));
+    setValue(HKEY_CURRENT_USER, "\\Second", "Folder", REG_SZ, std::string("C:\\Second", 10));
+    setValue(HKEY_LOCAL_MACHINE, "\\Fourth\\Deeper", "Folder", REG_SZ,
+             std::string("C:\\Fourth\\\\App", 15));
+    ASSERT_EQ(load(registryValue("DIR", "HKEY_CURRENT_USER", "/First", "Folder") +
+                   registryValue("DIR", "hkey_current_user", "/Second", "Folder", "Registry") +
+                   registryValue("DIR", "HKEY_LOCAL_MACHINE", "\\Second", "Missing") +
+                   registryValue("DIR", "HKEY_LOCAL_MACHINE", "/Fourth/Deeper", "Folder") +
+                   registryValue("B", "HKCU", "", "V") +
+                   registryValue("C", "HKEY_CURRENT_CONFIG", "", "V") +
                    "<Value Name=\"D\" DataType=\"registry\" RegKey=\"Software\\KestrelDefaults"
                    "Test\">V</Value>"),
               0);
@@ -84,32 +75,31 @@ TEST_F(RegistryDefaults, LastSuccessfulLookupWinsAndOnlyTheFourHivesCount) {
         EXPECT_EQ(variable(name), "<undefined>") << name;
 }
 
+// A string stored without its terminator still ends where its data ends; binary values and
+// texts over 1,023 bytes define nothing.
 TEST_F(RegistryDefaults, ValueTypesBecomeText) {
-    const char* key = "Software/KestrelDefaultsTest";
-    setText(HKEY_CURRENT_USER, "", "", "the default");
-    setText(HKEY_CURRENT_USER, "", "Expand", "%SystemRoot%\\Fonts", REG_EXPAND_SZ);
-    DWORD number = 4000000000u;
-    setValue(HKEY_CURRENT_USER, "", "Number", REG_DWORD, &number, sizeof number);
-    const char multi[] = "first\0second\0";
-    setValue(HKEY_CURRENT_USER, "", "Multi", REG_MULTI_SZ, multi, sizeof multi);
-    const unsigned char bytes[] = {1, 2, 3};
-    setValue(HKEY_CURRENT_USER, "", "Binary", REG_BINARY, bytes, sizeof bytes);
-    // A string stored without its terminator still ends where its data ends.
-    setValue(HKEY_CURRENT_USER, "", "Unterminated", REG_SZ, "abc", 3);
-    std::string tooLong(1100, 'x');
-    setText(HKEY_CURRENT_USER, "", "TooLong", tooLong.c_str());
     char windows[MAX_PATH];
     ASSERT_NE(GetEnvironmentVariableA("SystemRoot", windows, sizeof windows), 0u);
-    const std::pair<const char*, std::string> expected[] = {
-        {"", "the default"},       {"Expand", std::string(windows) + "\\Fonts"},
-        {"Number", "4000000000"},  {"Multi", "first"},
-        {"Binary", "<undefined>"}, {"Unterminated", "abc"},
-        {"TooLong", "<undefined>"}};
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string stored, text;
+    } rows[] = {
+        {"", REG_SZ, std::string("the default", 12), "the default"},
+        {"Expand", REG_EXPAND_SZ, std::string("%SystemRoot%\\Fonts", 19),
+         std::string(windows) + "\\Fonts"},
+        {"Number", REG_DWORD, std::string("\x00\x28\x6b\xee", 4), "4000000000"},
+        {"Multi", REG_MULTI_SZ, std::string("first\0second\0", 14), "first"},
+        {"Binary", REG_BINARY, std::string("\1\2\3", 3), "<undefined>"},
+        {"Unterminated", REG_SZ, "abc", "abc"},
+        {"TooLong", REG_SZ, std::string(1100, 'x') + '\0', "<undefined>"},
+    };
     std::string values;
-    for (const auto& row : expected)
-        values += registryValue((std::string("V") + row.first).c_str(), "HKEY_CURRENT_USER", key,
-                                row.first);
+    for (const auto& row : rows) {
+        setValue(HKEY_CURRENT_USER, "", row.name, row.type, row.stored);
+        values += registryValue(std::string("V") + row.name, "HKEY_CURRENT_USER", "", row.name);
+    }
     ASSERT_EQ(load(values), 0);
-    for (const auto& row : expected)
-        EXPECT_EQ(variable((std::string("V") + row.first).c_str()), row.second) << row.first;
+    for (const auto& row : rows)
+        EXPECT_EQ(variable(std::string("V") + row.name), row.text) << row.name;
 }

@@ -4,51 +4,45 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 #include <windows.h>
 
 namespace {
-const char kKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+const wchar_t kKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 const char kVariable[] = "KestrelTestVariable";
 
 // A value's type and bytes as the registry keeps them (UTF-16); REG_NONE when it is absent.
 using Stored = std::pair<DWORD, std::string>;
 const Stored kAbsent = {REG_NONE, ""};
 
+std::wstring wide(const std::string& ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
 Stored text(DWORD type, const std::wstring& value) {
-    std::wstring terminated = value + L'\0';
-    const char* bytes = reinterpret_cast<const char*>(terminated.data());
-    return {type, std::string(bytes, terminated.size() * sizeof(wchar_t))};
+    const char* bytes = reinterpret_cast<const char*>(value.c_str());
+    return {type, std::string(bytes, (value.size() + 1) * sizeof(wchar_t))};
 }
 
 Stored text(DWORD type, const std::string& value) {
-    return text(type, std::wstring(value.begin(), value.end()));
-}
-
-std::wstring wide(const char* ascii) {
-    return std::wstring(ascii, ascii + std::strlen(ascii));
+    return text(type, wide(value));
 }
 
 Stored load(const char* name) {
-    DWORD type = REG_NONE, size = 0;
-    const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
-    std::wstring key = wide(kKey), value = wide(name);
-    RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), flags, &type, nullptr, &size);
-    std::string bytes(size, '\0');
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), flags, &type, &bytes[0],
-                     &size) != 0)
+    std::string bytes(16384, '\0');
+    DWORD type = REG_NONE, size = static_cast<DWORD>(bytes.size());
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, wide(name).c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                     &bytes[0], &size) != 0)
         return kAbsent;
     return {type, bytes.substr(0, size)};
 }
 
 void store(const char* name, const Stored& stored) {
-    std::wstring key = wide(kKey), value = wide(name);
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str());
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, wide(name).c_str());
     if (stored.first != REG_NONE)
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), value.c_str(), stored.first,
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, wide(name).c_str(), stored.first,
                         stored.second.data(), static_cast<DWORD>(stored.second.size()));
 }
 
@@ -71,29 +65,23 @@ TEST_F(MachineEnvironmentTest, ChangesAndUndoesWholeValuesKeepingTheirType) {
     list.resize(4000);
     list.back() = 'x';
     const std::string var = kVariable;
-    struct Row {
+    const struct {
         const char* name;
-        Stored before;
         int mode;
-        Stored changed;
-        std::string record;
-        std::string reported;
-        std::string undoReported;
-        Stored undone;
+        Stored before, changed, undone;
+        std::string record, reported, undoReported;
     } rows[] = {
-        {"PATH", text(REG_EXPAND_SZ, list), 2, text(REG_EXPAND_SZ, list + ";D:\\Tools"),
-         "ADD\tPATH\t;D:\\Tools", "Add to PATH", "Erase from PATH", text(REG_EXPAND_SZ, list)},
-        {"PATH", text(REG_EXPAND_SZ, list), 3, text(REG_EXPAND_SZ, "D:\\Tools;" + list),
-         "ADD\tPATH\tD:\\Tools;", "Add to PATH", "Erase from PATH", text(REG_EXPAND_SZ, list)},
-        {"PATH", text(REG_EXPAND_SZ, list), 1, text(REG_EXPAND_SZ, "D:\\Tools"),
-         "REPLACE\tPATH\t" + list, "Replace PATH", "Restore PATH", text(REG_EXPAND_SZ, list)},
-        {kVariable, kAbsent, 1, text(REG_SZ, "D:\\Tools"), "CREATE\t" + var, "Create " + var,
-         "Remove " + var, kAbsent},
+        {"PATH", 2, text(REG_EXPAND_SZ, list), text(REG_EXPAND_SZ, list + ";D:\\Tools"),
+         text(REG_EXPAND_SZ, list), "ADD\tPATH\t;D:\\Tools", "Add to PATH", "Erase from PATH"},
+        {"PATH", 1, text(REG_EXPAND_SZ, list), text(REG_EXPAND_SZ, "D:\\Tools"),
+         text(REG_EXPAND_SZ, list), "REPLACE\tPATH\t" + list, "Replace PATH", "Restore PATH"},
+        {kVariable, 1, kAbsent, text(REG_SZ, "D:\\Tools"), kAbsent, "CREATE\t" + var,
+         "Create " + var, "Remove " + var},
         // Created by an Append, the variable stays when its text is taken out again.
-        {kVariable, kAbsent, 2, text(REG_SZ, "D:\\Tools"), "ADD\t" + var + "\tD:\\Tools",
-         "Add to " + var, "Erase from " + var, text(REG_SZ, "")},
+        {kVariable, 2, kAbsent, text(REG_SZ, "D:\\Tools"), text(REG_SZ, ""),
+         "ADD\t" + var + "\tD:\\Tools", "Add to " + var, "Erase from " + var},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.record.substr(0, 40));
         store(row.name, row.before);
         RecordingUI ui;
@@ -110,37 +98,29 @@ TEST_F(MachineEnvironmentTest, ChangesAndUndoesWholeValuesKeepingTheirType) {
     EXPECT_EQ(MachineEnvironment::broadcast(), 1);
 }
 
-TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingOrNothingWholeCanChange) {
-    const std::string var = kVariable;
-    const Stored number = {REG_DWORD, std::string("\x07\0\0\0", 4)};
-    const Stored listed = text(REG_SZ, "C:\\Windows;\"c:\\PROGRAM files\\Kestrel\\\";E:\\");
-    struct Row {
+// A number, a character the narrow texts cannot hold (it would come back as another one), and
+// a record that would not fit the caller's buffer whole.
+TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingWholeCanChange) {
+    const struct {
         Stored before;
         int mode;
-        int isPath;
         int capacity;
-        int result;
-        std::string record;
-        std::vector<std::string> reported;
+        const char* reported;
     } rows[] = {
-        {number, 1, 0, 256, 0, "", {"FAILED to replace " + var}},
-        {number, 2, 0, 256, 0, "", {"FAILED to add to " + var}},
-        {listed, 2, 1, 256, 1, "NONE", {}},
-        // A character the narrow texts cannot hold would come back as another one.
-        {text(REG_SZ, L"C:\\\x4E2D"), 2, 0, 256, 0, "", {"FAILED to add to " + var}},
-        // The record would not fit the caller's buffer whole.
-        {listed, 2, 0, 24, 0, "", {"FAILED to add to " + var}},
+        {{REG_DWORD, std::string("\x07\0\0\0", 4)}, 1, 256, "FAILED to replace "},
+        {text(REG_SZ, L"C:\\\x4E2D"), 2, 256, "FAILED to add to "},
+        {text(REG_SZ, "C:\\Windows"), 2, 24, "FAILED to add to "},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.mode * 1000 + row.capacity);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.capacity);
         store(kVariable, row.before);
         RecordingUI ui;
         char record[256] = "old";
         EXPECT_EQ(MachineEnvironment::change(kVariable, "C:\\Program Files\\Kestrel", row.mode,
-                                             record, row.capacity, &ui, row.isPath),
-                  row.result);
-        EXPECT_EQ(std::string(record), row.record);
+                                             record, row.capacity, &ui, 0),
+                  0);
+        EXPECT_EQ(std::string(record), "");
         EXPECT_EQ(load(kVariable), row.before);
-        EXPECT_EQ(ui.lines, row.reported);
+        EXPECT_EQ(ui.lines, std::vector<std::string>{row.reported + std::string(kVariable)});
     }
 }

@@ -1,8 +1,7 @@
-// Programs and documents started without waiting, seen through a probe program that writes the
+// Programs and documents started without waiting, seen through the probe, which writes the
 // command line it received to its own path followed by ".txt".
 #include "system/ProgramLauncher.h"
-#include "tests/support/FileBytes.h"
-#include "tests/support/WaitingProgram.h"
+#include "tests/e2e/EngineProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -10,116 +9,99 @@
 #include <windows.h>
 
 namespace {
-constexpr const char* kTestClass = "KestrelTestDocument";
+const char kClass[] = "KestrelTestDocument";
 
-// The probe, copied into a folder whose name has spaces.
-std::string copyProbe() {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    std::string folder = std::string(temp) + "kestrel launch probe\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    CopyFileA(WaitingProgram::besideThisProgram("kestrel_commandline_probe.exe").c_str(),
-              (folder + "probe.exe").c_str(), FALSE);
-    return folder + "probe.exe";
+void setClassesText(const std::string& key, const std::string& text) {
+    RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, text.c_str(), 0);
 }
 
-// The command line the probe received since the last call, or "" when it did not start within
-// the time (long when a start is expected, short when none is).
-std::string awaitCommandLine(const std::string& probe, bool expected) {
-    std::string output = probe + ".txt";
-    for (int waited = 0; waited < (expected ? 20000 : 1500); waited += 50) {
-        if (GetFileAttributesA(output.c_str()) != INVALID_FILE_ATTRIBUTES)
-            break;
-        Sleep(50);
-    }
-    std::string commandLine = filebytes::readAll(output);
-    DeleteFileA(output.c_str());
-    return commandLine;
-}
-
-// Points a file extension at a class of the test whose open command is set(); the prefix is the
-// test's own, so the classes root is written directly. The previous class comes back after.
-class TestAssociation {
-  public:
-    explicit TestAssociation(const char* extension) : extension_(extension) {
+// The probe is copied into a folder whose name has spaces. ".kestreltest" and ".htm" name the
+// test's class, whose open command each test sets; the prefix is the test's own, so the classes
+// root is written directly, and the ".htm" class comes back after.
+class ProgramLauncherTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CreateDirectoryA(probe_.substr(0, probe_.rfind('\\')).c_str(), nullptr);
+        CopyFileA((EngineProcess::testFolder() + "kestrel_probe.exe").c_str(), probe_.c_str(),
+                  FALSE);
         char previous[MAX_PATH] = {};
         LONG size = sizeof previous;
-        hadPrevious_ = RegQueryValueA(HKEY_CLASSES_ROOT, extension, previous, &size) == 0;
-        previous_ = previous;
-        RegSetValueA(HKEY_CLASSES_ROOT, extension, REG_SZ, kTestClass, 0);
+        RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", previous, &size);
+        previousHtm_ = previous;
+        for (const char* extension : {".kestreltest", ".htm"})
+            setClassesText(extension, kClass);
     }
-    ~TestAssociation() {
-        if (hadPrevious_)
-            RegSetValueA(HKEY_CLASSES_ROOT, extension_, REG_SZ, previous_.c_str(), 0);
-        else
-            RegDeleteTreeA(HKEY_CLASSES_ROOT, extension_);
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, kTestClass);
+    void TearDown() override {
+        setClassesText(".htm", previousHtm_);
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, ".kestreltest");
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, kClass);
     }
-    void set(const std::string& command) {
-        RegSetValueA(HKEY_CLASSES_ROOT,
-                     (std::string(kTestClass) + "\\shell\\open\\command").c_str(), REG_SZ,
-                     command.c_str(), 0);
+    void setOpenCommand(const std::string& command) {
+        setClassesText(std::string(kClass) + "\\shell\\open\\command", command);
+    }
+    // The command line the probe received since the last call, or "" when it did not start
+    // within the time (long when a start is expected, short when none is).
+    std::string awaitCommandLine(bool expected) {
+        std::string output = probe_ + ".txt";
+        for (int waited = 0; waited < (expected ? 20000 : 1500) && !fileExists(output);
+             waited += 50)
+            Sleep(50);
+        std::string commandLine = readAll(output);
+        DeleteFileA(output.c_str());
+        return commandLine;
     }
 
-  private:
-    const char* extension_;
-    bool hadPrevious_ = false;
-    std::string previous_;
+    std::string probe_ = EngineProcess::tempFolder() + "kestrel launch probe\\probe.exe";
+    std::string quoted_ = "\"" + probe_ + "\"";
+    std::string previousHtm_;
 };
 } // namespace
 
-TEST(ProgramLauncher, StartsTheQuotedProgramOrTheDocumentAndSaysWhetherItStarted) {
-    std::string probe = copyProbe();
-    std::string quoted = "\"" + probe + "\"";
-    std::string document = probe + ".kestreltest";
-    filebytes::writeAll(document, "page");
-    TestAssociation association(".kestreltest");
-    association.set(quoted + " --document \"%1\"");
+TEST_F(ProgramLauncherTest, StartsTheQuotedProgramOrTheDocumentAndSaysWhetherItStarted) {
+    std::string document = probe_ + ".kestreltest";
+    writeAll(document, "page");
+    setOpenCommand(quoted_ + " --document \"%1\"");
     // The quoted path, a space and these fill the 512-byte command line exactly; one more byte
     // and it is not started rather than cut.
-    const std::string filling(508 - probe.size(), 'x');
+    const std::string filling(508 - probe_.size(), 'x');
     const std::string tooLong = filling + "x";
     const struct {
         std::string file;
         int asDocument;
         const char* arguments;
-        int result;
-        std::string commandLine;
+        std::string commandLine; // empty: not started
     } cases[] = {
-        {probe, 0, "one  \"two three\"", 1, quoted + " one  \"two three\""},
-        {probe, 0, nullptr, 1, quoted},
-        {probe, 0, filling.c_str(), 1, quoted + " " + filling},
-        {probe, 0, tooLong.c_str(), 0, ""},
-        {"C:\\nowhere\\missing.exe", 0, nullptr, 0, ""},
-        {document, 1, "unused", 1, quoted + " --document \"" + document + "\""},
-        {probe + ".missing", 1, nullptr, 0, ""},
+        {probe_, 0, "one  \"two three\"", quoted_ + " one  \"two three\""},
+        {probe_, 0, nullptr, quoted_},
+        {probe_, 0, filling.c_str(), quoted_ + " " + filling},
+        {probe_, 0, tooLong.c_str(), ""},
+        {"C:\\nowhere\\missing.exe", 0, nullptr, ""},
+        {document, 1, "unused", quoted_ + " --document \"" + document + "\""},
+        {probe_ + ".missing", 1, nullptr, ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ProgramLauncher::launch(c.file.c_str(), c.asDocument, c.arguments), c.result)
+        bool started = !c.commandLine.empty();
+        EXPECT_EQ(ProgramLauncher::launch(c.file.c_str(), c.asDocument, c.arguments),
+                  started ? 1 : 0)
             << c.file;
-        EXPECT_EQ(awaitCommandLine(probe, c.result == 1), c.commandLine) << c.file;
+        EXPECT_EQ(awaitCommandLine(started), c.commandLine) << c.file;
     }
 }
 
-TEST(ProgramLauncher, OpensTheHelpAddressWithTheHtmlCommandOnlyWhenItFitsWhole) {
-    std::string probe = copyProbe();
-    std::string quoted = "\"" + probe + "\"";
+TEST_F(ProgramLauncherTest, OpensTheHelpAddressWithTheHtmlCommandOnlyWhenItFitsWhole) {
     const std::string address = "http://www.example.com/help.htm";
-    TestAssociation association(".htm");
     const struct {
-        std::string command;
-        std::string address;
-        std::string commandLine;
+        std::string command, address, commandLine;
     } cases[] = {
-        {quoted + " --open \"%1\" end", address, quoted + " --open \"" + address + "\" end"},
-        {quoted + " %1 %1", address, quoted + " " + address + " %1"},
-        {quoted + " --open", address, quoted + " --open " + address},
-        {quoted + " %1", address + std::string(480, 'h'), ""},
-        {quoted + " \"%1\"", "http://a/\" --evil \"", ""},
+        {quoted_ + " --open \"%1\" end", address, quoted_ + " --open \"" + address + "\" end"},
+        {quoted_ + " %1 %1", address, quoted_ + " " + address + " %1"},
+        {quoted_ + " --open", address, quoted_ + " --open " + address},
+        {quoted_ + " %1", address + std::string(480, 'h'), ""},
+        {quoted_ + " \"%1\"", "http://a/\" --evil \"", ""},
     };
     for (const auto& c : cases) {
-        association.set(c.command);
+        setOpenCommand(c.command);
         EXPECT_EQ(ProgramLauncher::showHelpDocument(c.address.c_str()), 0);
-        EXPECT_EQ(awaitCommandLine(probe, !c.commandLine.empty()), c.commandLine) << c.command;
+        EXPECT_EQ(awaitCommandLine(!c.commandLine.empty()), c.commandLine) << c.command;
     }
 }

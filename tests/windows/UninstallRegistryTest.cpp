@@ -14,30 +14,23 @@ namespace {
 const char kProduct[] = "Kestrel Test Product";
 
 UninstallRegistration registration(const std::string& program, const std::string& logPath) {
-    return {kProduct, "2.5.1", "https://example.test/kestrel",
-            program,  logPath, "C:\\Program Files\\Kestrel Test",
-            1234};
+    return {kProduct,      "2.5.1", "https://example.test/kestrel", program, logPath,
+            "C:\\Kestrel", 1234};
 }
-
-class UninstallRegistryTest : public ::testing::Test {
-  protected:
-    void TearDown() override { UninstallRegistry::remove(kProduct); }
-};
 } // namespace
 
-TEST_F(UninstallRegistryTest, WritesTheElevenValuesWholeAndOverwritesThemOnTheNextWrite) {
-    // The second program path is far beyond the 511 characters a fixed buffer would keep.
+// The second program path is far beyond the 511 characters a fixed buffer would keep. An empty
+// name finds nothing and never deletes the uninstall key itself.
+TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyItsKey) {
     for (const std::string& program :
          {std::string("C:\\Old\\u.exe"), "C:\\" + std::string(600, 'p')}) {
         UninstallRegistration values = registration(program, program + ".log");
-        values.estimatedSizeKiB = static_cast<uint32_t>(program.size());
         ASSERT_EQ(UninstallRegistry::write(values), 1);
-        std::string key =
-            std::string("HKLM\\") + UninstallRegistry::kUninstallKey + "\\" + kProduct;
-        std::string listed = EngineProcess::run("reg.exe query \"" + key + "\"").output;
-        char size[16];
-        snprintf(size, sizeof size, "0x%x", values.estimatedSizeKiB);
-        const std::string expected[] = {
+        std::string listed = EngineProcess::run("reg.exe query \"HKLM\\" +
+                                                std::string(UninstallRegistry::kUninstallKey) +
+                                                "\\" + kProduct + "\"")
+                                 .output;
+        const std::string lines[] = {
             "DisplayIcon    REG_SZ    \"" + program + "\"",
             "DisplayName    REG_SZ    Kestrel Test Product",
             "DisplayVersion    REG_SZ    2.5.1",
@@ -45,22 +38,16 @@ TEST_F(UninstallRegistryTest, WritesTheElevenValuesWholeAndOverwritesThemOnTheNe
             "Publisher    REG_SZ    Varnex Group Ltd",
             "UninstallString    REG_SZ    \"" + program + "\"-uninstall=\"" + program +
                 ".log\" -uninstallApp=\"Kestrel Test Product\"",
-            "InstallLocation    REG_SZ    C:\\Program Files\\Kestrel Test",
-            "EstimatedSize    REG_DWORD    " + std::string(size),
+            "InstallLocation    REG_SZ    C:\\Kestrel",
+            "EstimatedSize    REG_DWORD    0x4d2",
             "NoModify    REG_DWORD    0x1",
             "NoRepair    REG_DWORD    0x1",
             "QuietUninstallString    REG_SZ    " + values.uninstallString() + " -gui=0 -quiet=1"};
-        for (const std::string& line : expected)
+        for (const std::string& line : lines)
             EXPECT_NE(listed.find("    " + line + "\r\n"), std::string::npos) << line;
     }
-}
-
-TEST_F(UninstallRegistryTest, FindsTheProductByItsNameAndRemovesOnlyItsKey) {
-    ASSERT_EQ(UninstallRegistry::write(registration("C:\\u.exe", "C:\\i.log")), 1);
-    EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), 1);
-    EXPECT_EQ(UninstallRegistry::isInstalled("Kestrel Test"), 0);
-    EXPECT_EQ(UninstallRegistry::isInstalled(""), 0);
-    // An empty name never deletes the uninstall key itself.
+    for (const char* name : {kProduct, "Kestrel Test", ""})
+        EXPECT_EQ(UninstallRegistry::isInstalled(name), std::string(name) == kProduct ? 1 : 0);
     EXPECT_TRUE(UninstallRegistry::remove(""));
     EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), 1);
     EXPECT_TRUE(UninstallRegistry::remove(kProduct));
@@ -68,27 +55,28 @@ TEST_F(UninstallRegistryTest, FindsTheProductByItsNameAndRemovesOnlyItsKey) {
     EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, false), 0);
 }
 
-TEST_F(UninstallRegistryTest, StartsTheUninstallerAndWaitsForItsEndOnlyAfterItsStart) {
-    const std::string output = EngineProcess::tempFolder() + "kestrel-uninstall-probe.txt";
-    struct Row {
-        const char* logPath; // "signal" makes the probe signal its events
+// The probe signals its events only when its command line holds "signal".
+TEST(UninstallRegistry, StartsTheUninstallerAndWaitsForItsEndOnlyAfterItsStart) {
+    const std::string probe = EngineProcess::testFolder() + "kestrel_probe.exe";
+    const struct {
+        const char* logPath;
         bool console;
         std::string tail; // what the probe adds to the registered command
     } rows[] = {{"C:\\silent.log", false, ""},
                 {"C:\\signal.log", false, "\nended"},
                 {"C:\\signal.log", true, " -gui=0\nended"}};
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.tail);
-        DeleteFileA(output.c_str());
-        UninstallRegistration values =
-            registration(EngineProcess::testFolder() + "kestrel_uninstall_probe.exe", row.logPath);
+        DeleteFileA((probe + ".txt").c_str());
+        UninstallRegistration values = registration(probe, row.logPath);
         ASSERT_EQ(UninstallRegistry::write(values), 1);
         auto begin = std::chrono::steady_clock::now();
         EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, row.console), 1);
         // Not a measure of speed: an uninstaller that never signals is not waited for long.
         EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
-        for (int tries = 0; tries < 100 && !fileExists(output); ++tries)
+        for (int tries = 0; tries < 100 && !fileExists(probe + ".txt"); ++tries)
             Sleep(100);
-        EXPECT_EQ(readFileBytes(output), values.uninstallString() + row.tail);
+        EXPECT_EQ(readAll(probe + ".txt"), values.uninstallString() + row.tail);
     }
+    UninstallRegistry::remove(kProduct);
 }

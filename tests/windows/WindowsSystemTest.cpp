@@ -1,8 +1,7 @@
-// The system side's own Windows answers and the start-up's system checks.
+// The system side's own Windows answers and the start-up's system checks. The named events
+// are signalled and waited for in the end-to-end tests of the uninstaller.
 #include "system/WindowsSystem.h"
 #include "startup/AdminCheck.h"
-#include "system/NamedEvent.h"
-#include "system/WinHandle.h"
 #include "tests/support/WaitingProgram.h"
 
 #include <gtest/gtest.h>
@@ -41,26 +40,13 @@ TEST(IsAppRunning, FindsARunningProgramByItsFileNameInAnyCase) {
     EXPECT_EQ(system.isAppRunning("kestrel_waiter.exe"), 0);
 }
 
-TEST(NamedEvent, SetsAnExistingEventAndIgnoresAMissingOne) {
-    NamedEvent::signal("KestrelTestNoSuchEvent");
-    WinHandle event(CreateEventA(nullptr, TRUE, FALSE, "KestrelTestEvent"));
-    ASSERT_TRUE(event.valid());
-    EXPECT_EQ(WaitForSingleObject(event.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    NamedEvent::signal("KestrelTestEvent");
-    EXPECT_EQ(WaitForSingleObject(event.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
-}
-
 TEST(AdminCheck, PassesWhereProgramFilesIsWritableAndLeavesNoProbe) {
     EXPECT_TRUE(AdminCheck::canWriteProgramFiles());
     char folder[MAX_PATH] = {};
     DWORD size = sizeof folder;
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
-                            KEY_READ, &key),
+    ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                           "ProgramFilesDir", RRF_RT_REG_SZ, nullptr, folder, &size),
               ERROR_SUCCESS);
-    RegQueryValueExA(key, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(folder),
-                     &size);
-    RegCloseKey(key);
     EXPECT_EQ(GetFileAttributesA((std::string(folder) + "\\test$$$1234ajgtr.tmp").c_str()),
               INVALID_FILE_ATTRIBUTES);
 }
