@@ -42,11 +42,13 @@ class ProgramLauncherTest : public ::testing::Test {
     // The command line the probe received since the last call, or "" when it did not start
     // within the time (long when a start is expected, short when none is).
     std::string awaitCommandLine(bool expected) {
-        std::string output = probe_ + ".txt";
-        for (int waited = 0; waited < (expected ? 20000 : 1500) && !fileExists(output);
-             waited += 50)
+        // The file may show before it can be read on a busy machine: wait for its content.
+        std::string output = probe_ + ".txt", commandLine;
+        for (int waited = 0; waited < (expected ? 20000 : 1500) && commandLine.empty();
+             waited += 50) {
             Sleep(50);
-        std::string commandLine = readAll(output);
+            commandLine = readAll(output);
+        }
         DeleteFileA(output.c_str());
         return commandLine;
     }
