@@ -146,7 +146,7 @@ TEST_F(UninstallRoundTrip, AFailedQuietInstallationIsRolledBackToTheMachineBefor
 // An installer that finds its product registered runs the registered uninstaller, waits for it
 // through the named events and installs itself in its place.
 TEST_F(UninstallRoundTrip, ANewVersionRemovesThePreviousOneFirst) {
-    std::string engine = readFileBytes(EngineProcess::enginePath()), app = root_ + "\\versioned";
+    std::string engine = readAll(EngineProcess::enginePath()), app = root_ + "\\versioned";
     auto install = [&](const std::string& version) {
         std::string description =
             "<VarnexGroupInstallation><ProductDesc><Fullname>Versioned</Fullname><MajorVersion>" +
@@ -179,7 +179,7 @@ TEST_F(UninstallRoundTrip, ANewVersionRemovesThePreviousOneFirst) {
     ProcessResult second = install("2");
     EXPECT_EQ(second.exitCode, 0u) << second.output;
     EXPECT_FALSE(fileExists(app + "\\v1.txt"));
-    EXPECT_EQ(readFileBytes(app + "\\v2.txt"), "2");
+    EXPECT_EQ(readAll(app + "\\v2.txt"), "2");
     EXPECT_EQ(registered("Versioned", "DisplayVersion"), "2.0.0");
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + "Versioned").c_str());
 }
