@@ -61,6 +61,7 @@ set(KESTREL_WINDOWS_SOURCES
     system/win/WindowsSystem.cpp
     system/win/MachineEnvironment.cpp
     system/win/UninstallRegistry.cpp
+    system/win/RegistryValue.cpp
     system/win/ShellShortcuts.cpp
     system/win/ProgramLauncher.cpp
     system/win/FileMover.cpp

@@ -14,9 +14,27 @@ add_executable(kestrel_waiter tests/e2e/probe/Waiter.cpp)
 target_link_options(kestrel_waiter PRIVATE -static)
 set_target_properties(kestrel_waiter PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
+# Probe programs: a registered uninstaller that tells what it was started with, and a program
+# that writes the command line it was started with beside itself.
+foreach(probe uninstall commandline)
+    if(probe STREQUAL "uninstall")
+        set(source tests/e2e/probe/UninstallProbe.cpp)
+    else()
+        set(source tests/e2e/probe/CommandLineProbe.cpp)
+    endif()
+    add_executable(kestrel_${probe}_probe ${source})
+    target_link_libraries(kestrel_${probe}_probe PRIVATE kestrel_core)
+    target_link_options(kestrel_${probe}_probe PRIVATE -static)
+    set_target_properties(kestrel_${probe}_probe PROPERTIES
+                          RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endforeach()
+
 file(GLOB KESTREL_WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*.cpp)
-kestrel_windows_test_exe(kestrel_windows_tests ${KESTREL_WINDOWS_TEST_SOURCES})
-add_dependencies(kestrel_windows_tests kestrel_waiter)
+# The process starter of the end-to-end tests also runs the system's own reg.exe.
+kestrel_windows_test_exe(kestrel_windows_tests ${KESTREL_WINDOWS_TEST_SOURCES}
+                         ${CMAKE_SOURCE_DIR}/tests/e2e/EngineProcess.cpp)
+add_dependencies(kestrel_windows_tests kestrel_waiter kestrel_uninstall_probe
+                 kestrel_commandline_probe)
 add_test(NAME windows_unit_tests COMMAND kestrel_windows_tests)
 
 file(GLOB KESTREL_E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)

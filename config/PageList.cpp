@@ -27,6 +27,16 @@ int numberOr(const char* text, int absent) {
 }
 } // namespace
 
+int PageList::refuse(Log* debugLog, const char* text, const char* owner, const char* name,
+                     int textSize) {
+    boundedFormat(problem_, sizeof problem_,
+                  "the %s or the Condition of the %s \"%s\" is too long (at most %d and %d "
+                  "characters)",
+                  text, owner, name, textSize - 1, ConditionEvaluator::kTextSize - 1);
+    logMessage(debugLog, "%s", problem_);
+    return -1;
+}
+
 int PageList::readDialogs(const XmlDocument& document, int uninstalling, Log* debugLog) {
     int dialogs = document.findNextByName(uninstalling ? "UninstallDialogs" : "Dialogs", -1);
     if (dialogs < 0)
@@ -40,13 +50,7 @@ int PageList::readDialogs(const XmlDocument& document, int uninstalling, Log* de
         if (copyText(info.name, sizeof info.name, document.nodeName(page)) != 0 ||
             copyText(info.condition, sizeof info.condition,
                      document.getAttribute(page, "Condition")) != 0) {
-            boundedFormat(problem_, sizeof problem_,
-                          "the name or the Condition of the page \"%s\" is too long (at most %d "
-                          "and %d characters)",
-                          document.nodeName(page), static_cast<int>(sizeof info.name) - 1,
-                          static_cast<int>(sizeof info.condition) - 1);
-            logMessage(debugLog, "%s", problem_);
-            return -1;
+            return refuse(debugLog, "name", "page", document.nodeName(page), sizeof info.name);
         }
         info.elementIndex = page;
         info.special = numberOr(document.getAttribute(page, "Special"), 0);
@@ -83,13 +87,7 @@ int PageList::readFields(const XmlDocument& document, int uninstalling, Log* deb
         if (copyText(info.variable, sizeof info.variable, document.nodeText(node)) != 0 ||
             copyText(info.condition, sizeof info.condition,
                      document.getAttribute(node, "Condition")) != 0) {
-            boundedFormat(problem_, sizeof problem_,
-                          "the variable or the Condition of the field \"%s\" is too long (at "
-                          "most %d and %d characters)",
-                          info.label, static_cast<int>(sizeof info.variable) - 1,
-                          static_cast<int>(sizeof info.condition) - 1);
-            logMessage(debugLog, "%s", problem_);
-            return -1;
+            return refuse(debugLog, "variable", "field", info.label, sizeof info.variable);
         }
         if (!fields_.append(info))
             return -1;

@@ -35,6 +35,9 @@ class PageList {
     FieldInfo field(int index, const VariableStore& variables) const;
 
   private:
+    // Records why a text does not fit; -1.
+    int refuse(Log* debugLog, const char* text, const char* owner, const char* name, int textSize);
+
     RecordList<DialogInfo> dialogs_;
     RecordList<FieldInfo> fields_;
     char problem_[512] = {};

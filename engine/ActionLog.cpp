@@ -137,3 +137,40 @@ bool ActionLog::readVariables(std::FILE* stream, VariableStore& variables) {
     }
     return true;
 }
+
+bool ActionLog::readRecordLine(std::FILE* stream, std::string& line, bool* complete) {
+    line.clear();
+    *complete = false;
+    if (stream == nullptr)
+        return false;
+    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) {
+        if (c == '\n') {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            *complete = line.size() <= static_cast<size_t>(kMaxLine);
+            return true;
+        }
+        // Past the longest line the writer writes the rest is skipped, not kept.
+        if (line.size() <= static_cast<size_t>(kMaxLine))
+            line.push_back(static_cast<char>(c));
+    }
+    return !line.empty();
+}
+
+ActionLog::Kind ActionLog::recordKind(const std::string& line, std::string* rest) {
+    static const struct {
+        const char* word;
+        Kind kind;
+    } kKinds[] = {{"DIR", Kind::kDir}, {"FILE", Kind::kFile}, {"REG", Kind::kReg},
+                  {"ENV", Kind::kEnv}, {"INI", Kind::kIni},   {"SHORTCUT", Kind::kShortcut}};
+    size_t tab = line.find('\t');
+    if (tab == std::string::npos)
+        return Kind::kNone;
+    for (const auto& entry : kKinds) {
+        if (line.compare(0, tab, entry.word) == 0) {
+            *rest = line.substr(tab + 1);
+            return entry.kind;
+        }
+    }
+    return Kind::kNone;
+}

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 class VariableStore;
 
@@ -47,6 +48,15 @@ class ActionLog {
     // Reads the variables section from the stream's current position into the store. False at
     // the first line that does not match; the variables read before it stay set.
     static bool readVariables(std::FILE* stream, VariableStore& variables);
+
+    // The kinds of record lines; kNone for every other line (the path and variable lines).
+    enum class Kind { kNone, kDir, kFile, kReg, kEnv, kIni, kShortcut };
+    // Reads the next line whole, of any length the writer writes. False at the end of the
+    // stream. `complete` is false for a line that has no line end (a log cut short) or is longer
+    // than any line the writer writes: such a line is never acted on.
+    static bool readRecordLine(std::FILE* stream, std::string& line, bool* complete);
+    // The line's kind (its first field, whole) and the fields behind the kind's TAB.
+    static Kind recordKind(const std::string& line, std::string* rest);
 
   private:
     bool writeLine(const char* format, ...) KESTREL_PRINTF(2, 3);

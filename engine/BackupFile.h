@@ -4,10 +4,15 @@
 //   32-bit check sum of the installed content, the old data), then the end entry (length 1, 0).
 #pragma once
 
-#include "package/WinFile.h"
 #include "package/ErrorList.h"
+#include "package/WinFile.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+class InstallerUI;
+class Log;
 
 class BackupFile {
   public:
@@ -35,11 +40,36 @@ class BackupFile {
     // Returns 0, or -1 when the file cannot be opened (the mode is then closed).
     int openForRead(const char* path);
 
+    // What a restore did. `complete`: every entry was read (the end entry reached).
+    struct Restored {
+        bool complete = true;
+        int restored = 0;
+        int left = 0;
+        int failed = 0;
+    };
+    // Puts back the previous content of every entry whose file still has the check sum the
+    // installation recorded, from the last entry to the first: when two file sets overwrote one
+    // file, the later entry holds the first installed version and the earlier one the user's
+    // content, and only this order brings the user's content back. Reports "Restore ",
+    // "FAILED to restore " or "Left " and the path per entry; the step log gets a line for each.
+    Restored restoreFiles(InstallerUI* ui, Log* stepLog);
+
     int mode() const { return mode_; }
     bool hasError() const { return error_ != 0; }
 
   private:
+    struct Entry {
+        std::string name;
+        int64_t size;
+        uint32_t sum;
+        int64_t dataOffset;
+    };
+
     static bool isBackupFile(const char* path);
+    // The entries up to the end entry; false when one cannot be read whole (those before it
+    // are listed).
+    bool readEntries(std::vector<Entry>& entries);
+    bool restoreEntry(const Entry& entry);
     ErrorList appendEntry(const char* path, uint32_t installedCheckSum);
     ErrorList copyContent(const char* path, int64_t size);
 

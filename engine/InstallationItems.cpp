@@ -153,7 +153,7 @@ bool InstallationItems::applyShortcutItem(int item) {
         named = named && description_.getProductName(text, sizeof text) == 0;
         registration.productName = text;
         if (!named) {
-            reportFormatted(ui_, "FAILED to create shortcut %s", name);
+            reportFormatted(ui_, "FAILED to create  shortcut %s", name);
             return false;
         }
         arguments = registration.uninstallArguments();
@@ -166,7 +166,7 @@ bool InstallationItems::applyShortcutItem(int item) {
     collapseSeparators(start);
     if (!makeShortcutFolder(folder, sizeof folder) ||
         boundedFormat(path, sizeof path, "%s%s", folder, name) < 0) {
-        reportFormatted(ui_, "FAILED to create shortcut %s%s", folder, name);
+        reportFormatted(ui_, "FAILED to create  shortcut %s%s", folder, name);
         return false;
     }
     const char* description = document.getAttribute(item, "Description");

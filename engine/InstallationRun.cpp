@@ -29,9 +29,9 @@ constexpr const char* kUndoQuestion =
 
 InstallationRun::InstallationRun(const Description& description, const FileList& files,
                                  VariableStore& variables, const Payload& payload,
-                                 SystemChanges& system, InstallerUI& ui)
+                                 SystemChanges& system, InstallerUI& ui, Log* debugLog)
     : description_(description), files_(files), variables_(variables), payload_(payload),
-      system_(system), ui_(ui) {}
+      system_(system), ui_(ui), debugLog_(debugLog) {}
 
 int InstallationRun::perform() {
     if (!settlePreviousVersion()) {
@@ -75,8 +75,8 @@ bool InstallationRun::openUndoFiles() {
         return false;
     // Without its action log a run could never be undone: it changes nothing.
     if (actionLog_.open(logPath_) != 0) {
+        // Nothing was created: whatever stands at that name is not ours to remove.
         reportFormatted(ui_, "FAILED to create %s", logPath_);
-        std::remove(logPath_);
         return false;
     }
     if (system_.makeTempFileName(backupPath_, sizeof backupPath_) != 0) {
@@ -153,10 +153,12 @@ int InstallationRun::rollBack() {
         reportFormatted(ui_, "FAILED to open %s", logPath_);
         return -1;
     }
-    UninstallRun uninstall(description_.document(), variables_, system_, ui_);
-    int undone = uninstall.perform(log, backupPath_);
+    UninstallRun uninstall(description_, variables_, system_, ui_, debugLog_);
+    // Nothing else touched the files since they were written: a file left unrestored is one
+    // whose previous content exists only in the backup.
+    bool undone = uninstall.perform(log, backupPath_) == 0 && uninstall.restoredEverything();
     std::fclose(log);
-    if (undone == 0) {
+    if (undone) {
         std::remove(logPath_);
         std::remove(backupPath_);
         return -1;

@@ -20,8 +20,9 @@ class VariableStore;
 
 class InstallationRun {
   public:
+    // The debug log (may be null) receives the steps of a rollback.
     InstallationRun(const Description& description, const FileList& files, VariableStore& variables,
-                    const Payload& payload, SystemChanges& system, InstallerUI& ui);
+                    const Payload& payload, SystemChanges& system, InstallerUI& ui, Log* debugLog);
 
     // 0 when completed (also with errors the user chose to keep); -1 when cancelled at the
     // previous-version questions, without temporary files, or undone.
@@ -50,6 +51,7 @@ class InstallationRun {
     const Payload& payload_;
     SystemChanges& system_;
     InstallerUI& ui_;
+    Log* debugLog_;
     Log actionLogFile_;
     ActionLog actionLog_{actionLogFile_};
     BackupFile backup_;

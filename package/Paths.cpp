@@ -110,10 +110,9 @@ bool normalizePath(char* path) {
             while (write > root && !isPathSeparator(path[write - 1]))
                 --write;
         } else if (length > 0 && !isLevel(read, length, ".")) {
-            std::memmove(path + write, read, length);
-            write += length;
-            if (separator)
-                path[write++] = kNativeSeparator;
+            // The level keeps the separator it was written with.
+            std::memmove(path + write, read, length + (separator ? 1 : 0));
+            write += length + (separator ? 1 : 0);
         }
         read += length + (separator ? 1 : 0);
     }

@@ -2,6 +2,8 @@
 // system; the native build maps them onto POSIX.
 #pragma once
 
+#include <cstdio>
+
 namespace platform {
 // 0 on success, -1 on failure (errno is set from the system error).
 int createDirectory(const char* path);
@@ -13,4 +15,6 @@ int pathExists(const char* path);
 // 1 when the path names an existing directory.
 int isDirectory(const char* path);
 void debugTrace(const char* text);
+// Opens a file for reading; while it is open other programs may read it but not write it.
+std::FILE* openReadDenyingWriters(const char* path);
 } // namespace platform

@@ -27,6 +27,10 @@ target="$WINEPREFIX/drive_c/Program Files/Kestrel Demo"
 # A settings file from an earlier copy: the installation backs it up before replacing it.
 mkdir -p "$target/bin"
 printf 'InstallDir=somewhere else\r\n' >"$target/bin/settings.cfg"
+# A host program's INI file, whose plug-in list the demo joins.
+host="$WINEPREFIX/drive_c/Kestrel Host"
+mkdir -p "$host"
+printf '; Host settings\r\n[Plugins]\r\nFirst=C:\\Plugins\\first\r\nLast=C:\\Plugins\\last\r\n' >"$host/host.ini"
 
 echo
 echo "== Installing unattended: kestrel-demo-setup.exe -gui=0 -quiet=1"
@@ -47,4 +51,29 @@ if [ -f "$target/uninst/install.log" ]; then tr -d '\r' <"$target/uninst/install
 echo
 echo "== Backup file uninst\\backup.bin (the earlier settings.cfg):"
 if [ -f "$target/uninst/backup.bin" ]; then od -A d -c "$target/uninst/backup.bin" | head -12; fi
+echo
+echo "== PATH (reg query of the machine's environment):"
+wine_run reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment' /v PATH 2>/dev/null |
+    tr -d '\r' | grep PATH
+echo
+echo "== C:\\Kestrel Host\\host.ini:"
+tr -d '\r' <"$host/host.ini"
+echo
+echo "== Shortcuts (lnkinfo):"
+programs="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kestrel Demo"
+for link in "$programs"/*.lnk; do
+    [ -f "$link" ] || continue
+    echo "-- $(basename "$link")"
+    lnkinfo "$link" | grep -E 'Local path|Command line arguments|Working directory|Description' |
+        sed 's/^[[:space:]]*/   /'
+done
+for url in "$programs"/*.url; do
+    [ -f "$url" ] || continue
+    echo "-- $(basename "$url")"
+    tr -d '\r' <"$url" | sed 's/^/   /'
+done
+echo
+echo "== Uninstall registration (reg query):"
+wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrel Demo' 2>/dev/null |
+    tr -d '\r' | grep -v '^$'
 exit "$code"

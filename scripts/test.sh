@@ -76,9 +76,22 @@ echo "== Windows tests under wine64"
 wine_start
 # Wine's drive Z: is the root of this machine's file system.
 export GTEST_OUTPUT="xml:Z:${results//\//\\}\\"
+# The shortcut tests leave their shell links here for the check below.
+shortcuts=$PWD/build/shortcuts
+rm -rf "$shortcuts"
+mkdir -p "$shortcuts"
+export KESTREL_SHORTCUT_FOLDER="Z:${shortcuts//\//\\}"
 ctest --test-dir build/win64 --output-on-failure 2>&1 | tee build/windows-tests.log
 count_results build/windows-tests.log
 wine_stop
+
+echo "== shortcuts read back by lnkinfo"
+if bash tests/wine/check-shortcuts.sh "$shortcuts"; then
+    passed=$((passed + 1))
+    checks=$((checks + 1))
+else
+    failed=$((failed + 1))
+fi
 
 # A program that fails, or dies before writing its results, is counted as failed above.
 read -r case_total case_failed < <(sed -n 's/^<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)".*/\1 \2/p' \

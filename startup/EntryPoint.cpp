@@ -4,13 +4,13 @@
 #include "package/PayloadFormat.h"
 #include "package/PayloadMarker.h"
 #include "startup/AdminCheck.h"
+#include "startup/Installer.h"
 #include "startup/ProcessState.h"
 #include "startup/RelaunchCommand.h"
-#include "startup/Installer.h"
 #include "system/NamedEvent.h"
 #include "system/UninstallRegistry.h"
-#include "system/WindowsSystem.h"
 #include "system/WinHandle.h"
+#include "system/WindowsSystem.h"
 #include "ui/ConsoleUI.h"
 #include "ui/WindowUI.h"
 
@@ -129,7 +129,7 @@ int EntryPoint::relaunchForUninstall() {
                  CopyFileA(uninstall_, logCopy, FALSE) &&
                  CopyFileA(executable, executableCopy, FALSE) &&
                  buildRelaunchCommand(command, sizeof command, executableCopy, logCopy,
-                                      uninstallApp_, state.gui) == 0;
+                                      uninstallApp_, state.gui, state.quiet) == 0;
     if (ready) {
         STARTUPINFOA startup;
         ZeroMemory(&startup, sizeof startup);
@@ -157,14 +157,17 @@ int EntryPoint::realUninstall(Installer& installer) {
     if (installer.failure()[0] != '\0')
         tell(installer.failure(), MB_ICONERROR);
     installer.closePayload();
+    // Once the uninstall run has ended the product is gone, however the wizard is left: a
+    // registration kept then could never be uninstalled.
     Wizard& wizard = installer.wizard();
-    if (wizard.isCancelled() == 0 && wizard.isFinished() == 1 &&
-        !UninstallRegistry::remove(uninstallApp_))
-        result = 1;
+    if (wizard.hasRun() && !UninstallRegistry::remove(uninstallApp_))
+        result = -1;
     if (state.debug == 0)
         DeleteFileA(uninstallFile_);
     NamedEvent::signal(NamedEvent::kUninstallerEnd);
-    return result != 0 ? -1 : 0;
+    bool completed = result == 0 && wizard.hasRun() && wizard.hasFailed() == 0 &&
+                     wizard.isCancelled() == 0 && wizard.isFinished() == 1;
+    return completed ? 0 : -1;
 }
 
 int EntryPoint::install(Installer& installer) {
@@ -192,8 +195,8 @@ int EntryPoint::install(Installer& installer) {
     // A deployment must be able to tell a completed installation from a failed, cancelled or
     // rolled-back one: only a wizard that reached its end without a failed run exits with 0.
     Wizard& wizard = installer.wizard();
-    bool completed = result == 0 && wizard.isFinished() && !wizard.isCancelled() &&
-                     wizard.hasFailed() == 0;
+    bool completed =
+        result == 0 && wizard.isFinished() && !wizard.isCancelled() && wizard.hasFailed() == 0;
     return completed ? 0 : -1;
 }
 

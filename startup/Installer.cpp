@@ -7,6 +7,7 @@
 #include "engine/UninstallRun.h"
 #include "package/Log.h"
 #include "package/PayloadFormat.h"
+#include "package/Platform.h"
 #include "system/SystemChanges.h"
 #include "ui/InstallerUI.h"
 
@@ -50,7 +51,9 @@ Installer::~Installer() {
 int Installer::openPayload(const char* path, uint32_t offset, int uninstall) {
     closePayload();
     if (uninstall) {
-        actionLogFile_ = std::fopen(path, "rb");
+        // Held against writers while the uninstall runs: another relaunch must not replace the
+        // log under it.
+        actionLogFile_ = platform::openReadDenyingWriters(path);
         return actionLogFile_ != nullptr ? payload::kOk : payload::kActionLogMissing;
     }
     return payload_.open(path, offset);
@@ -80,6 +83,7 @@ int Installer::loadDescription(InstallerUI* ui, Log* log, const char* configFile
         logMessage(log, "No installer UI handler specified");
         return -1;
     }
+    debugLog_ = log;
     payload_.setDebugLog(log);
     if (readDescription(log) != 0)
         return -1;
@@ -161,10 +165,10 @@ int Installer::readDescriptionFromActionLog(Log* log) {
 
 int Installer::runCopyProgress(InstallerUI& ui, bool* cancelled) {
     if (isUninstalling()) {
-        UninstallRun uninstall(description_.document(), variables_, system_, ui);
+        UninstallRun uninstall(description_, variables_, system_, ui, debugLog_);
         return uninstall.perform(actionLogFile_, nullptr);
     }
-    InstallationRun run(description_, files_, variables_, payload_, system_, ui);
+    InstallationRun run(description_, files_, variables_, payload_, system_, ui, debugLog_);
     int result = run.perform();
     *cancelled = run.wasCancelled();
     return result;

@@ -61,5 +61,6 @@ class Installer : private WizardSteps {
     PageList pages_;
     Wizard wizard_;
     std::FILE* actionLogFile_ = nullptr;
+    Log* debugLog_ = nullptr;
     char failure_[512] = {};
 };

@@ -3,7 +3,7 @@
 #include "package/BoundedText.h"
 
 int buildRelaunchCommand(char* buffer, int size, const char* executableCopy, const char* logCopy,
-                         const char* uninstallApp, int gui) {
+                         const char* uninstallApp, int gui, int quiet) {
     int result =
         boundedFormat(buffer, size, "\"%s\" -uninstallFile=\"%s\"", executableCopy, logCopy);
     if (result >= 0 && uninstallApp != nullptr) {
@@ -14,6 +14,8 @@ int buildRelaunchCommand(char* buffer, int size, const char* executableCopy, con
     }
     if (result >= 0 && gui == 0)
         result = appendText(buffer, size, " -gui=0");
+    if (result >= 0 && quiet != 0)
+        result = appendText(buffer, size, " -quiet=1");
     if (result < 0) {
         if (size > 0)
             buffer[0] = '\0';

@@ -3,16 +3,17 @@
 #include "package/BoundedText.h"
 #include "system/UninstallRegistration.h"
 
-namespace {
-void clearRecord(char* record, int capacity) {
-    if (record != nullptr && capacity > 0)
-        record[0] = '\0';
-}
-} // namespace
-
 int RecordingSystem::record(const std::string& call, int answer) {
     calls.push_back(call);
     return answer;
+}
+
+int RecordingSystem::change(const std::string& call, const std::string& name, char* record,
+                            int capacity) {
+    calls.push_back(call);
+    if (failing.count(name) != 0)
+        return 0;
+    return copyText(record, capacity, ("RECORD\t" + name).c_str()) == 0 ? 1 : 0;
 }
 
 int RecordingSystem::makeTempFileName(char* out, int size) {
@@ -27,10 +28,11 @@ int RecordingSystem::isAppRunning(const char* moduleName) {
     return runningPrograms.count(moduleName) != 0 ? 1 : 0;
 }
 
-int RecordingSystem::changeEnvironment(const char* name, const char*, int, char* record,
-                                       int capacity, InstallerUI*, int) {
-    clearRecord(record, capacity);
-    return this->record(std::string("changeEnvironment:") + name, 1);
+int RecordingSystem::changeEnvironment(const char* name, const char* value, int mode, char* record,
+                                       int capacity, InstallerUI*, int isPath) {
+    return change("changeEnvironment:" + std::string(name) + "=" + value + " mode " +
+                      std::to_string(mode) + (isPath != 0 ? " path" : ""),
+                  name, record, capacity);
 }
 
 int RecordingSystem::undoEnvironmentChange(const char* record, InstallerUI*) {
@@ -41,28 +43,37 @@ int RecordingSystem::broadcastEnvironmentChange() {
     return record("broadcastEnvironmentChange:", 1);
 }
 
-int RecordingSystem::changeIniFile(const char* file, const char*, const char*, const char*, int,
-                                   char* record, int capacity, InstallerUI*, int, const char*) {
-    clearRecord(record, capacity);
-    return this->record(std::string("changeIniFile:") + file, 1);
+int RecordingSystem::changeIniFile(const char* file, const char* section, const char* key,
+                                   const char* value, int, char* record, int capacity, InstallerUI*,
+                                   int, const char* beforeKey) {
+    return change("changeIniFile:" + std::string(file) + " [" + section + "]" + key + "=" + value +
+                      " before " + beforeKey,
+                  file, record, capacity);
 }
 
 int RecordingSystem::undoIniChange(const char* record, InstallerUI*) {
     return this->record(std::string("undoIniChange:") + record, 1);
 }
 
-int RecordingSystem::createShortcut(int, const char* path, const char*, const char*, const char*,
-                                    const char*, char* record, int capacity, InstallerUI*) {
-    clearRecord(record, capacity);
-    return this->record(std::string("createShortcut:") + path, 1);
+int RecordingSystem::createShortcut(int kind, const char* path, const char* target,
+                                    const char* description, const char* arguments,
+                                    const char* workingFolder, char* record, int capacity,
+                                    InstallerUI*) {
+    return change("createShortcut:" + std::to_string(kind) + " " + path + " -> " + target + " " +
+                      (arguments != nullptr ? arguments : "<none>") + " in " +
+                      (workingFolder != nullptr ? workingFolder : "<none>") + " '" + description +
+                      "'",
+                  path, record, capacity);
 }
 
 int RecordingSystem::undoShortcut(const char* record, InstallerUI*) {
     return this->record(std::string("undoShortcut:") + record, 1);
 }
 
-int RecordingSystem::launch(const char* file, int, const char*) {
-    return record(std::string("launch:") + file, 1);
+int RecordingSystem::launch(const char* file, int asDocument, const char* arguments) {
+    return record(std::string(asDocument != 0 ? "open:" : "run:") + file +
+                      (arguments != nullptr ? std::string(" ") + arguments : ""),
+                  1);
 }
 
 int RecordingSystem::isPreviousVersionInstalled(const char* productName) {

@@ -34,6 +34,8 @@ class RecordingSystem : public SystemChanges {
     // Where temporary names are made; empty: no temporary name can be had.
     std::string tempFolder;
     std::set<std::string> runningPrograms;
+    // Changes of these names (variable, INI file or shortcut path) fail.
+    std::set<std::string> failing;
     int previousVersionInstalled = 0;
     // What a previous version's uninstall leaves: 1, removed; 0, still installed.
     int previousVersionRemoved = 1;
@@ -41,5 +43,7 @@ class RecordingSystem : public SystemChanges {
 
   private:
     int record(const std::string& call, int answer);
+    // A change succeeds unless its name is failing; its record names the call.
+    int change(const std::string& call, const std::string& name, char* record, int capacity);
     int tempCounter_ = 0;
 };

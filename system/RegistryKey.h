@@ -15,6 +15,12 @@ class RegistryKey {
         reset();
         return RegOpenKeyExA(root, path, 0, access, &key_) == ERROR_SUCCESS;
     }
+    // Opens root\path, creating it when missing (a lasting key); true on success.
+    bool create(HKEY root, const char* path, REGSAM access) {
+        reset();
+        return RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                               &key_, nullptr) == ERROR_SUCCESS;
+    }
     HKEY get() const { return key_; }
     void reset() {
         if (key_ != nullptr)

@@ -14,11 +14,12 @@ class ShellShortcuts {
     // the shortcut is not made). A shortcut file that already exists is this item's failure and
     // is left untouched: the uninstall would otherwise delete a file the installation never
     // made. For kUninstall, `target` and `arguments` are the uninstaller and its arguments.
-    // Reports "Create shortcut PATH" or "FAILED to create shortcut PATH".
+    // Reports "Create  shortcut PATH" or "FAILED to create  shortcut PATH" (the prefix keeps its
+    // blank before " shortcut ").
     static int create(int kind, const char* path, const char* target, const char* description,
                       const char* arguments, const char* workingFolder, char* record,
                       int capacity, InstallerUI* ui);
     // Deletes the shortcut of a "CREATE" record; 1 also for a record that needs nothing.
-    // Reports "Remove shortcut PATH" or "FAILED to remove shortcut PATH".
+    // Reports "Remove  shortcut PATH" or "FAILED to remove  shortcut PATH".
     static int undo(const char* record, InstallerUI* ui);
 };

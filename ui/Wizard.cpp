@@ -287,6 +287,9 @@ void Wizard::attachRunningAppsCheck(int page, InstallerUI* ui) {
             runningApps_.addName(name);
     }
     pages_.setPageCheck(page, &runningApps_);
+    // A page its condition passes over holds nobody: it lists nothing either.
+    if (ConditionEvaluator::evaluate(variables_, pages_.dialog(page).condition) == 0)
+        return;
     runningApps_.setReporting(1);
     runningApps_.check(ui);
     runningApps_.setReporting(0);

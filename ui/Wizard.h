@@ -45,6 +45,8 @@ class Wizard {
 
     // The run of the "CopyProgress" page failed (or was undone).
     int hasFailed() const { return failed_; }
+    // The run of the "CopyProgress" page has ended.
+    bool hasRun() const { return copyProgressDone_ != 0; }
     // Puts the wizard on its first page before the handler runs.
     void start() { currentDialog_ = 0; }
     // The first and the last page that Back and Next can reach (special flag 0), or -1.

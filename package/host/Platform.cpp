@@ -60,4 +60,10 @@ int isDirectory(const char* path) {
 void debugTrace(const char* text) {
     std::fputs(text, stderr);
 }
+
+// POSIX has no sharing modes; the host build only reads.
+std::FILE* openReadDenyingWriters(const char* path) {
+    char hostPath[1024];
+    return toHostPath(path, hostPath, sizeof hostPath) ? std::fopen(hostPath, "rb") : nullptr;
+}
 } // namespace platform

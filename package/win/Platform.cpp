@@ -1,6 +1,7 @@
 #include "package/Platform.h"
 
 #include <cerrno>
+#include <share.h>
 #include <windows.h>
 
 namespace {
@@ -56,5 +57,9 @@ int isDirectory(const char* path) {
 
 void debugTrace(const char* text) {
     OutputDebugStringA(text);
+}
+
+std::FILE* openReadDenyingWriters(const char* path) {
+    return _fsopen(path, "rb", _SH_DENYWR);
 }
 } // namespace platform

@@ -1,28 +1,139 @@
 #include "system/UninstallRegistry.h"
 
+#include "system/NamedEvent.h"
 #include "system/RegistryKey.h"
+#include "system/RegistryValue.h"
 #include "system/UninstallRegistration.h"
+#include "system/WinHandle.h"
 
-// To come: writing, finding and running a registration.
-int UninstallRegistry::write(const UninstallRegistration&) {
-    return 1;
+#include <string>
+#include <vector>
+
+namespace {
+const char kPublisher[] = "Varnex Group Ltd";
+const char kConsoleOption[] = " -gui=0";
+// CreateProcessA takes at most this many characters with the terminating zero.
+const size_t kCommandLineSize = 32767;
+const DWORD kStartWaitMs = 2000;
+const DWORD kEndWaitMs = 120000;
+
+// A key name holds no backslash (it would name a key further down) and is at most 255
+// characters; an empty one would be the uninstall key itself.
+bool isKeyName(const char* name) {
+    if (name == nullptr || name[0] == '\0')
+        return false;
+    std::string text = name;
+    return text.size() <= 255 && text.find('\\') == std::string::npos;
 }
 
-int UninstallRegistry::isInstalled(const char*) {
-    return 0;
+bool openProduct(RegistryKey& product, const char* name, REGSAM access) {
+    RegistryKey uninstall;
+    return isKeyName(name) &&
+           uninstall.open(HKEY_LOCAL_MACHINE, UninstallRegistry::kUninstallKey, KEY_READ) &&
+           product.open(uninstall.get(), name, access);
 }
 
-int UninstallRegistry::runUninstaller(const char*, bool) {
+bool writeValues(HKEY key, const UninstallRegistration& registration) {
+    struct Text {
+        const char* name;
+        std::string value;
+    };
+    const Text first[] = {{"DisplayIcon", registration.quotedProgram()},
+                          {"DisplayName", registration.productName},
+                          {"DisplayVersion", registration.versionText},
+                          {"HelpLink", registration.website},
+                          {"Publisher", kPublisher},
+                          {"UninstallString", registration.uninstallString()},
+                          {"InstallLocation", registration.installLocation}};
+    // Every value is tried, so that one refused value leaves as much of the entry as possible.
+    bool written = true;
+    for (const Text& text : first)
+        written = RegistryValue::writeText(key, text.name, REG_SZ, text.value) && written;
+    written =
+        RegistryValue::writeNumber(key, "EstimatedSize", registration.estimatedSizeKiB) && written;
+    written = RegistryValue::writeNumber(key, "NoModify", 1) && written;
+    written = RegistryValue::writeNumber(key, "NoRepair", 1) && written;
+    return RegistryValue::writeText(key, "QuietUninstallString", REG_SZ,
+                                    registration.quietUninstallString()) &&
+           written;
+}
+
+// The registered command, or an empty text when there is none to start.
+std::string uninstallCommand(const char* productName, bool console) {
+    RegistryKey product;
+    if (!openProduct(product, productName, KEY_READ))
+        return std::string();
+    RegistryValue command = RegistryValue::read(product.get(), "UninstallString");
+    if (command.state != RegistryValue::State::Text || command.type != REG_SZ)
+        return std::string();
+    if (console)
+        command.text += kConsoleOption;
+    return command.text;
+}
+
+HANDLE createEvent(const char* name) {
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, name);
+    // An event that outlived an earlier uninstaller may still be set.
+    if (event != nullptr)
+        ResetEvent(event);
+    return event;
+}
+
+bool start(const std::string& command) {
+    // Refused rather than cut: a cut command line runs something else.
+    if (command.empty() || command.size() >= kCommandLineSize)
+        return false;
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    WinHandle processHandle(process.hProcess);
+    WinHandle threadHandle(process.hThread);
+    return true;
+}
+} // namespace
+
+int UninstallRegistry::write(const UninstallRegistration& registration) {
+    RegistryKey uninstall;
+    RegistryKey product;
+    if (!isKeyName(registration.productName.c_str()) ||
+        !uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_CREATE_SUB_KEY) ||
+        !product.create(uninstall.get(), registration.productName.c_str(), KEY_WRITE))
+        return 0;
+    return writeValues(product.get(), registration) ? 1 : 0;
+}
+
+int UninstallRegistry::isInstalled(const char* productName) {
+    RegistryKey product;
+    return openProduct(product, productName, KEY_READ) ? 1 : 0;
+}
+
+int UninstallRegistry::runUninstaller(const char* productName, bool console) {
+    std::string command = uninstallCommand(productName, console);
+    WinHandle started(createEvent(NamedEvent::kUninstallerStart));
+    WinHandle ended(createEvent(NamedEvent::kUninstallerEnd));
+    if (!start(command))
+        return 0;
+    // The uninstaller relaunches itself from a copy; only the copy's events tell anything.
+    if (started.valid() && WaitForSingleObject(started.get(), kStartWaitMs) == WAIT_OBJECT_0 &&
+        ended.valid())
+        WaitForSingleObject(ended.get(), kEndWaitMs);
     return 1;
 }
 
 bool UninstallRegistry::remove(const char* productName) {
-    // Without a name there is nothing of ours to delete; an empty name would make the system
-    // delete the uninstall key itself.
-    if (productName == nullptr || productName[0] == '\0')
+    // A name that could not have been registered has nothing of ours to delete; an empty one
+    // would make the system delete the uninstall key itself, one with a backslash a key below
+    // another product's.
+    if (!isKeyName(productName))
         return true;
     RegistryKey key;
     if (!key.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WRITE))
         return false;
-    return RegDeleteKeyA(key.get(), productName) == ERROR_SUCCESS;
+    LONG status = RegDeleteKeyA(key.get(), productName);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }

@@ -61,21 +61,18 @@ TEST_F(UndoQuestion, NoKeepsTheInstallationAndItsUndoFiles) {
         0u);
 }
 
-// An undo that does not report complete success must not delete the only copy of what the run
-// overwrote: the action log and the backup file stay in place for a later uninstall.
-TEST_F(UndoQuestion, YesWithAnIncompleteUndoKeepsTheOverwrittenContent) {
+// Yes undoes the run: the overwritten file has the user's content back byte for byte, what the
+// run created is gone, and so are its undo files.
+TEST_F(UndoQuestion, YesUndoesTheRunAndTheOverwrittenContentComesBack) {
     CreateDirectoryA(kFolder.c_str(), nullptr);
     ASSERT_TRUE(writeFileBytes(kFolder + "good.txt", "the user's own content"));
     ProcessResult run = install("YES\n");
     EXPECT_EQ(run.exitCode, 0xFFFFFFFFul);
-    EXPECT_NE(run.output.find("The changes could not be undone; the action log is kept at " +
-                              kFolder + "install.log.\r\nInstallation failed.\r\n"),
-              std::string::npos)
+    EXPECT_NE(run.output.find("Restore " + kFolder + "good.txt\r\n"), std::string::npos)
         << run.output;
-    EXPECT_NE(readFileBytes(kFolder + "install.log").find("FILE\tOVER\t" + kFolder + "good.txt"),
-              std::string::npos);
-    EXPECT_NE(readFileBytes(kFolder + "backup.bin").find("the user's own content"),
-              std::string::npos);
+    EXPECT_EQ(run.output.substr(run.output.size() - 22), "Installation failed.\r\n");
+    EXPECT_EQ(readFileBytes(kFolder + "good.txt"), "the user's own content");
+    EXPECT_FALSE(fileExists(kFolder + "install.log") || fileExists(kFolder + "backup.bin"));
 }
 
 TEST_F(UndoQuestion, AnAbbreviatedAnswerIsNotYes) {

@@ -1,11 +1,9 @@
 // Default values read from the real registry (keys created and removed here through the
-// Windows API) and from a configuration file. A missing configuration file is covered end to
-// end by the description load test.
+// Windows API).
 #include "config/DefaultValues.h"
 #include "config/VariableStore.h"
 #include "config/XmlDocument.h"
 #include "tests/support/RecordingUI.h"
-#include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
 
@@ -18,20 +16,11 @@ const char kTestKey[] = "Software\\KestrelDefaultsTest";
 
 class RegistryDefaults : public ::testing::Test {
   protected:
-    void SetUp() override {
-        TearDown();
-        char directory[MAX_PATH];
-        ASSERT_NE(GetTempPathA(sizeof directory, directory), 0u);
-        directory_ = directory;
-    }
+    void SetUp() override { TearDown(); }
     void TearDown() override {
         RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestKey);
-        if (!directory_.empty())
-            DeleteFileA(path("config.xml").c_str());
     }
-
-    std::string path(const char* name) const { return directory_ + "kestrel-defaults-" + name; }
 
     void setValue(HKEY root, const char* subKey, const char* name, DWORD type, const void* data,
                   DWORD size) {
@@ -69,7 +58,6 @@ class RegistryDefaults : public ::testing::Test {
 
     VariableStore variables;
     RecordingUI ui;
-    std::string directory_;
 };
 } // namespace
 
@@ -124,18 +112,4 @@ TEST_F(RegistryDefaults, ValueTypesBecomeText) {
     ASSERT_EQ(load(values), 0);
     for (const auto& row : expected)
         EXPECT_EQ(variable((std::string("V") + row.first).c_str()), row.second) << row.first;
-}
-
-TEST_F(RegistryDefaults, ConfigurationFileOverridesTheDescription) {
-    ASSERT_TRUE(testpayload::writeFile(
-        path("config.xml"),
-        "<Settings><DefValues><value name=\"DIR\" datatype=\"VALUE\">$OTHER\\Own"
-        "</value></DefValues></Settings>"));
-    ASSERT_EQ(load("<Value Name=\"DIR\" DataType=\"value\">C:\\Default</Value>"
-                   "<Value Name=\"OTHER\" DataType=\"value\">kept</Value>",
-                   path("config.xml").c_str()),
-              0);
-    EXPECT_EQ(variable("DIR"), "kept\\Own");
-    EXPECT_EQ(variable("OTHER"), "kept");
-    EXPECT_TRUE(ui.questions.empty());
 }

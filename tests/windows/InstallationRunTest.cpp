@@ -61,7 +61,7 @@ TEST(WindowsRun, AHeldDestinationIsLeftAloneAndTheUndoFilesMoveToAnotherDrive) {
     WinHandle holder(
         CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder.valid());
-    EXPECT_EQ(InstallationRun(parsed, files, variables, payload, system, ui).perform(), 0);
+    EXPECT_EQ(InstallationRun(parsed, files, variables, payload, system, ui, nullptr).perform(), 0);
     holder.reset();
     payload.close();
 

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 // Conditions hold (1), do not (0) or cannot be parsed (-1, which callers take as holding).
 // Text behind a complete expression is ignored; grouping depth is bounded by the expanded
 // text's size, not by a stack.
@@ -18,9 +15,12 @@ TEST(ConditionEvaluator, ExpressionsOverVariablesAndWhatCannotBeParsed) {
         store.set(variable[0], variable[1]);
     const std::vector<std::string> rows[] = {
         {"0", "2 != 2", "(1;0),0", "0;0;0", "1,1,0", "0\r\nwhatever", "[T]!=2", "[A],[T]!=1",
-         "[X]==1", "[A]==0,([B]==2;[B]==0,[C]==0)", std::string(400, '(') + "0"},
+         "[X]==1", "[A]==0,([B]==2;[B]==0,[C]==0)", std::string(400, '(') + "0",
+         // Numbers of any length compare exactly: none wraps at 2^32.
+         "4294967297==1", "0==4294967296"},
         {"", "7", "(1;0),1", " 2 \t== 2 ", "01==1", "(7)==1", "((1)", "[T]!=3", "[R],[T]!=1",
-         "[A]==0,([B]==2;[B]==0,[D]==0)"},
+         "[A]==0,([B]==2;[B]==0,[D]==0)", "4294967296", "007==7",
+         "18446744073709551616==0018446744073709551616"},
         {"abc", "2 = = 2", "2 = 2", "0 !", "-1", "0,", "()", "[EMPTY]", "[PATH]==1",
          std::string(600, '(')}};
     for (int expected : {0, 1, -1}) {

@@ -1,7 +1,4 @@
 #include "config/DefaultValues.h"
-#include "config/Description.h"
-#include "config/FileList.h"
-#include "config/PageList.h"
 #include "package/Log.h"
 #include "package/PayloadFormat.h"
 #include "startup/Installer.h"
@@ -12,9 +9,6 @@
 #include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -58,9 +52,6 @@ TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
     };
     const std::string uninst = "C:\\Program Files\\Sample\\uninst\\";
     EXPECT_EQ(get(sample, &Description::getProductName), "Sample Product");
-    EXPECT_EQ(get(sample, &Description::getVersionString), "1.50.SP2");
-    EXPECT_EQ(get(sample, &Description::getWebsite), "https://example.test/");
-    EXPECT_EQ(get(sample, &Description::getSupportEmail), "help@example.test");
     EXPECT_EQ(get(sample, &Description::getHelpUrl), "https://example.test/help.htm");
     EXPECT_EQ(get(sample, &Description::getInstallLogFile), uninst + "install.log");
     EXPECT_EQ(get(sample, &Description::getInstallBackupFile), uninst + "backup.bin");
@@ -70,7 +61,7 @@ TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
     EXPECT_EQ(get(sample, &Description::getProductName, 14), "<refused>");
     EXPECT_EQ(get(sample, &Description::getInstallLogFile, 43), uninst + "install.log");
     EXPECT_EQ(get(sample, &Description::getInstallLogFile, 42), "<refused>");
-    EXPECT_EQ(get(Document("<R><ProductDesc></ProductDesc></R>"), &Description::getWebsite),
+    EXPECT_EQ(get(Document("<R><ProductDesc></ProductDesc></R>"), &Description::getHelpUrl),
               "<refused>");
     EXPECT_EQ(get(Document(sampledescription::text()), &Description::getInstallLogFile),
               "<refused>");
@@ -124,29 +115,46 @@ TEST(DescriptionLists, FileSetsFilesPagesAndFieldsOfTheSample) {
     EXPECT_EQ(PageList().readDialogs(Document("<R></R>").xml(), 0, nullptr), -1);
 }
 
-TEST(DescriptionLists, OverLongNamesPathsConditionsAndVariablesAreLeftOutWithADebugLogLine) {
-    const std::string tooLong(300, 'c');
-    Document document("<R><Dialogs><P><Field Label=\"Folder\">" + std::string(120, 'V') +
-                      "</Field><Field>OPEN_IT</Field></P><Q Condition=\"" + tooLong +
-                      "\"></Q></Dialogs><FileSet Name=\"S\"><FN Dest=\"" + tooLong +
-                      "\">a.txt</FN><FN>b.txt</FN><FN Condition=\"" + tooLong +
-                      "\">c.txt</FN></FileSet><FileSet Name=\"T\" Condition=\"" + tooLong +
-                      "\"><FN>d.txt</FN></FileSet></R>");
-    MemoryLog log;
-    Payload none;
-    FileList files;
-    PageList pages;
-    ASSERT_EQ(files.read(document.xml(), none, &log), 0);
-    ASSERT_EQ(pages.readDialogs(document.xml(), 0, &log), 0);
-    ASSERT_EQ(pages.readFields(document.xml(), 0, &log), 0);
-    EXPECT_EQ(files.fileCount() + files.fileSetCount() + pages.dialogCount() + pages.fieldCount(),
-              4);
-    EXPECT_EQ(log.lines,
-              (Lines{"Skipping file \"c.txt\": a name, path or condition is too long",
-                     "Skipping file \"a.txt\": a name, path or condition is too long",
-                     "Skipping file set \"T\": its name or condition is too long",
-                     "Skipping page \"Q\": its name or condition is too long",
-                     "Skipping field \"Folder\": its variable or condition is too long"}));
+// A text that does not fit its record cannot be used cut (it would install elsewhere or decide
+// differently) nor left out (the run would report success without it): the read fails and says
+// which. A condition is kept whole up to what the condition evaluator takes.
+TEST(DescriptionLists, OverLongTextsFailTheReadNamingTheElementAndLongConditionsAreKept) {
+    const std::string tooLong(600, 'c');
+    const std::string kept = "[A]==1" + std::string(280, ' ');
+    const struct {
+        std::string body;
+        std::string problem;
+    } rows[] = {
+        {"<FileSet Name=\"S\"><FN Dest=\"" + tooLong + "\">a.txt</FN></FileSet>",
+         "the file \"a.txt\" has a name, Alias, Dest or Condition that is too long"},
+        {"<FileSet Name=\"T\" Condition=\"" + tooLong + "\"><FN>d.txt</FN></FileSet>",
+         "the name or the Condition of FileSet \"T\" is too long (at most 99 and 511"},
+        {"<Dialogs><Q Condition=\"" + tooLong + "\"></Q></Dialogs>",
+         "the name or the Condition of the page \"Q\" is too long"},
+        {"<Dialogs><P><Field Label=\"Folder\">" + std::string(120, 'V') + "</Field></P></Dialogs>",
+         "the variable or the Condition of the field \"Folder\" is too long"},
+        {"<Dialogs><P Condition=\"" + kept + "\"></P></Dialogs><FileSet Name=\"K\" Condition=\"" +
+             kept + "\"><FN>k.txt</FN></FileSet>",
+         ""},
+    };
+    for (const auto& row : rows) {
+        Document document("<R>" + row.body + "</R>");
+        MemoryLog log;
+        Payload none;
+        FileList files;
+        PageList pages;
+        bool read = files.read(document.xml(), none, &log) == 0 &&
+                    pages.readDialogs(document.xml(), 0, &log) >= -1 &&
+                    pages.readFields(document.xml(), 0, &log) == 0;
+        std::string problem = std::string(files.problem()) + pages.problem();
+        EXPECT_EQ(problem.rfind(row.problem, 0), 0u) << problem;
+        EXPECT_EQ(read && pages.problem()[0] == '\0', row.problem.empty()) << row.problem;
+        EXPECT_EQ(log.lines.empty(), row.problem.empty()) << row.problem;
+        if (row.problem.empty()) {
+            EXPECT_EQ(std::string(files.fileSet(0).condition), kept);
+            EXPECT_EQ(std::string(pages.dialog(0).condition), kept);
+        }
+    }
 }
 
 // Values come in document order; one that cannot be had whole leaves its variable as it was.
@@ -164,6 +172,8 @@ TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfig
                              {"DEFINEDLATER", "1", "1"},
                              {"DIR", "C:\\short", "C:\\short"},
                              {"DIR", longValue.c_str(), "C:\\short"},
+                             // A line break would forge action-log records behind the value.
+                             {"NOTE", "hello\r\nDIR\t1\tC:\\windows\\", "<undefined>"},
                              {longName.c_str(), "1", "<undefined>"}};
     std::string values = "<Value Name=\"ODD\" DataType=\"text\">1</Value><Value DataType=\"value\">"
                          "1</Value><Value Name=\"REG\" DataType=\"registry\" "
@@ -177,8 +187,14 @@ TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfig
     for (const auto& row : rows)
         EXPECT_EQ(document.value(row[0]), row[2]) << row[0];
     EXPECT_EQ(document.variables.count(), 8) << "ODD and REG stay undefined";
-    EXPECT_EQ(log.lines, Lines{"Skipping default value of \"" + longName +
-                               "\": the name or value is too long"});
+    const std::string refused = "\": it refers to an undefined variable or is too long";
+    EXPECT_EQ(log.lines, (Lines{"Skipping default value of \"LATE" + refused,
+                                "Skipping default value of \"BLANK" + refused,
+                                "Skipping default value of \"DIR" + refused,
+                                "Skipping default value of \"NOTE\": the name or value holds a "
+                                "line break",
+                                "Skipping default value of \"" + longName +
+                                    "\": the name or value is too long"}));
     EXPECT_EQ(DefaultValues(document.variables, nullptr).apply(Document("<R/>").xml()), -1);
     TempFolder folder;
     writeAll(folder / "config.xml", "<Settings><DefValues><value name=\"DIR\" datatype=\"VALUE\">"
@@ -200,21 +216,36 @@ TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
     const std::string fromLog = "Reading installation file name from action log",
                       failed = "Cannot continue due to error(s)",
                       lost = "Error reading installation file";
+    // The sample's PROGRAMFILES comes from a registry this host does not have.
+    const std::string skipped = "\": it refers to an undefined variable or is too long";
     Lines installed = steps, uninstalled = {fromLog, "Reading installation file"};
+    installed.insert(installed.end() - 1, {"Skipping default value of \"PROGRAMFILES" + skipped,
+                                           "Skipping default value of \"INSTALLDIR" + skipped});
     installed.push_back("Ending installation UI");
     uninstalled.insert(uninstalled.end(), installed.begin() + 1, installed.end());
     uninstalled.push_back("There were errors during the installation"); // the handler's result
+    const Lines noDialogs = {steps[0], steps[1], steps[2],
+                             steps[3], steps[4], "The description has no Dialogs element."},
+                noEntry = {steps[0], "Error decompressing installation file", failed,
+                           "The installer package is damaged: it holds no install.xml entry."},
+                lostCopy = {fromLog, uninstalled[1], lost, failed,
+                            "The saved description \"" + folder / "lost.xml" +
+                                "\" cannot be read."},
+                noCopy = {fromLog, "Could not obtain installation file from action log",
+                          "The action log does not name the saved description."};
+    // The package's description ("": none) or an uninstall's action log; the load's result, the
+    // pages read and the debug log.
     struct Row {
-        std::string file; // the package's description ("": none), or an uninstall's action log
         int uninstall, expected, dialogs;
+        std::string file;
         Lines steps;
-    } rows[] = {{sampledescription::text(), 0, 0, 4, installed},
-                {"<R><ProductDesc></ProductDesc></R>", 0, -1, 0, Lines(&steps[0], &steps[5])},
-                {"", 0, -1, 0, {steps[0], "Error decompressing installation file", failed}},
+    } rows[] = {{0, 0, 4, sampledescription::text(), installed},
+                {0, -1, 0, "<R><ProductDesc></ProductDesc></R>", noDialogs},
+                {0, -1, 0, "", noEntry},
                 // The uninstall ignores the configuration file: it has the values it recorded.
-                {folder / "saved.xml" + "  \r\nNUMVARS\t0\r\n", 1, 3, 3, uninstalled},
-                {folder / "lost.xml\r\n", 1, -1, 0, {fromLog, uninstalled[1], lost, failed}},
-                {"", 1, -1, 0, {fromLog, "Could not obtain installation file from action log"}}};
+                {1, 3, 3, folder / "saved.xml" + "\r\nNUMVARS\t0\r\n", uninstalled},
+                {1, -1, 0, folder / "lost.xml\r\n", lostCopy},
+                {1, -1, 0, "", noCopy}};
     for (const Row& row : rows) {
         writeAll(folder / "input", row.uninstall ? row.file
                                    : row.file.empty()

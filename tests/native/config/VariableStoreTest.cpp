@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 TEST(VariableStore, ValuesUpTo1023BytesAreKeptWholeLongerOnesAreRefused) {
     VariableStore store;
     std::string folder = "C:\\" + std::string(1020, 'f');

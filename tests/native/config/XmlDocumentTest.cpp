@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
 // Every node as name[attributes]<parent, with =text where it has one.
 std::string shape(const XmlDocument& document) {

@@ -1,95 +1,54 @@
-// The installation run on the host file layer: what lands on disk, in the action log and in
-// the backup file, what the user is shown and asked, and how the run ends.
-#include "engine/BackupFile.h"
-#include "engine/CheckSum.h"
+// The installation run and its file copies on the host file layer: what lands on disk, in the
+// action log and in the backup file, what the user is shown and asked, and how the run ends.
+#include "engine/InstallationRun.h"
+
+#include "config/Description.h"
+#include "config/FileList.h"
+#include "config/VariableStore.h"
+#include "package/Payload.h"
+#include "system/RecordingSystem.h"
 #include "tests/native/TempFolder.h"
-#include "tests/support/TestInstaller.h"
+#include "tests/native/engine/BackupBytes.h"
+#include "tests/support/RecordingUI.h"
 #include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <string>
-#include <vector>
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 using Lines = std::vector<std::string>;
 
 bool exists(const std::string& path) {
-    return std::ifstream(path).good();
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
 }
 
-std::string littleEndian(uint64_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>(value >> (8 * i));
-    return out;
-}
-
-std::string backupFile(const std::string& entries = "") {
-    return std::string(BackupFile::kHeader) + '\0' + entries + std::string("\1\0\0", 3);
-}
-
-// An FN element installed into [APPDIR].
+// An FN element installed into [APPDIR], and a file set.
 std::string fn(const std::string& alias, const std::string& name, const std::string& extra = "") {
     return "<FN Dest=\"[APPDIR]\" Alias=\"" + alias + "\"" + extra + ">" + name + "</FN>";
 }
-
 std::string fileSet(const std::string& files, const std::string& nameAndCondition = "Main\"") {
     return "<FileSet Name=\"" + nameAndCondition + ">" + files + "</FileSet>";
 }
 
-// Temporary names in the test's folder; one of them may be made unusable.
-class RunInstaller : public TestInstaller {
-  public:
-    int makeTempFileName(char* out, int size) override {
-        ++issued;
-        std::string name = folder + "/qzinstall" + std::to_string(issued) + ".tmp";
-        if (issued == unusableName)
-            name = folder + "/missing/qzinstall.tmp";
-        if (issued > namesAvailable || copyText(out, size, name.c_str()) != 0)
-            return -1;
-        if (issued != unusableName)
-            writeAll(name, "");
-        tempNames.push_back(name);
-        return 0;
-    }
-    int isPreviousVersionInstalled() override { return previousVersion; }
-    int uninstallPreviousVersion() override {
-        ++uninstallCalls;
-        previousVersion = previousVersionStays;
-        return 1;
-    }
-    int registerUninstall() override { return ++registrations; }
-    int cancelled() { return isCancelled(); }
-
-    std::string folder;
-    int issued = 0, unusableName = 0, namesAvailable = 100;
-    Lines tempNames;
-    int previousVersion = 0, previousVersionStays = 0, uninstallCalls = 0, registrations = 0;
-};
-
+// Keeps the progress steps and the last status text as well.
 class RunUI : public RecordingUI {
   public:
-    int setOverallProgress(int percent) override {
-        progress.push_back(percent);
-        return 0;
-    }
-    int setStatusText(const char* text) override {
-        statuses.push_back(text);
-        return 0;
-    }
-    int reportLine(int, int, const char* text, int, int) override {
-        lines.push_back(text);
-        return 0;
-    }
+    int setOverallProgress(int percent) override { return (progress.push_back(percent), 0); }
+    int setStatusText(const char* text) override { return (status = text, 0); }
+    // Runs before a question is answered: what happens on the machine while the user reads it.
     int ask(const char* text, int kind) override {
-        RecordingUI::ask(text, kind);
-        return answer;
+        if (beforeAnswer)
+            beforeAnswer();
+        return RecordingUI::ask(text, kind);
     }
-    int answer = 1;
     std::vector<int> progress;
-    Lines statuses, lines;
+    std::string status;
+    std::function<void()> beforeAnswer;
 };
 
 const char* kUndoQuestion = "2:An error occurred during the installation.\nDo you want to undo "
@@ -98,206 +57,226 @@ const char* kUndoQuestion = "2:An error occurred during the installation.\nDo yo
 class InstallationRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        installer.folder = folder.path();
-        app = folder / "app";
-        undo = folder / "undo";
-        ASSERT_EQ(system(("mkdir '" + undo + "'").c_str()), 0);
+        system.tempFolder = folder.path();
+        ASSERT_EQ(mkdir(undo.c_str(), 0700), 0);
+        variables.set("APPDIR", app.c_str());
+        variables.set("DOCS", "1");
+        variables.set("UNDODIR", undo.c_str());
     }
-
-    // Loads a description whose Installation element holds `fileSets`, with APPDIR set to the
-    // test's app folder, from a package holding `entries`.
-    void load(const std::string& fileSets, testpayload::Entries entries) {
-        std::string description =
-            "<VarnexGroupInstallation><ProductDesc><Fullname>Run Test</Fullname></ProductDesc>"
-            "<Dialogs><CopyProgress></CopyProgress></Dialogs><Installation><Uninstall>"
-            "<InstallLogFile>[UNDODIR]\\install.log</InstallLogFile>"
-            "<InstallBackupFile>[UNDODIR]\\backup.bin</InstallBackupFile>"
-            "<UninstallXmlFile>[UNDODIR]\\install.xml</UninstallXmlFile></Uninstall>"
-            "<DefValues><Value Name=\"APPDIR\" DataType=\"value\">" +
-            app +
-            "</Value><Value Name=\"DOCS\" DataType=\"value\">1</Value><Value Name=\"UNDODIR\" "
-            "DataType=\"value\">" +
-            undo + "</Value></DefValues>" + fileSets + "</Installation></VarnexGroupInstallation>";
-        entries.insert(entries.begin(), {"install.xml", description});
-        std::string package = folder / "package.bin";
-        ASSERT_TRUE(testpayload::writeFile(package, testpayload::build(entries)));
-        ASSERT_EQ(installer.openPayload(package.c_str(), 0, 0), 0);
-        ASSERT_EQ(installer.loadDescription(&ui, nullptr), 0);
+    // A description whose Installation element holds `fileSets`, over a package of `entries`.
+    void load(const std::string& fileSets, const testpayload::Entries& entries) {
+        std::string text = "<VarnexGroupInstallation><ProductDesc><Fullname>Run Test</Fullname>"
+                           "</ProductDesc><Installation><Uninstall><InstallLogFile>[UNDODIR]\\"
+                           "install.log</InstallLogFile><InstallBackupFile>" +
+                           backupDestination + "</InstallBackupFile><UninstallXmlFile>" +
+                           descriptionCopy +
+                           "</UninstallXmlFile><UninstallCmd>[UNDODIR]\\u.exe</UninstallCmd>"
+                           "</Uninstall>" +
+                           fileSets + "</Installation></VarnexGroupInstallation>";
+        description.parse(text.c_str(), text.size());
+        ASSERT_TRUE(testpayload::writeFile(folder / "package.bin", testpayload::build(entries)));
+        ASSERT_EQ(payload.open((folder / "package.bin").c_str(), 0), 0);
+        ASSERT_EQ(files.read(description.document(), payload, nullptr), 0);
     }
     void loadOneFile() { load(fileSet(fn("1", "a")), {{"1", "x"}}); }
+    int perform() {
+        return InstallationRun(description, files, variables, payload, system, ui, nullptr)
+            .perform();
+    }
     void existingFile(const std::string& name, const std::string& content) {
-        ASSERT_EQ(system(("mkdir -p '" + app + "'").c_str()), 0);
+        ASSERT_EQ(mkdir(app.c_str(), 0700), 0);
         writeAll(app + "/" + name, content);
     }
-
-    std::string logOfRun() { return readAll(undo + "/install.log"); }
-    std::string header() {
-        return undo + "\\install.xml\r\n" + undo + "\\backup.bin\r\nNUMVARS\t3\r\nVAR\tAPPDIR\t" +
-               app + "\r\nVAR\tDOCS\t1\r\nVAR\tUNDODIR\t" + undo + "\r\n";
+    // The action log's records behind its paths and variables.
+    std::string records() {
+        std::string log = readAll(undo + "/install.log"), last = "VAR\tUNDODIR\t" + undo + "\r\n";
+        size_t at = log.find(last);
+        return at == std::string::npos ? "no header: " + log : log.substr(at + last.size());
     }
 
     TempFolder folder;
-    std::string app, undo;
-    RunInstaller installer;
+    std::string app = folder / "app", undo = folder / "undo";
+    std::string backupDestination = "[UNDODIR]\\backup.bin";
+    std::string descriptionCopy = "[UNDODIR]\\x.xml";
+    VariableStore variables;
+    Description description{variables};
+    FileList files;
+    Payload payload;
+    RecordingSystem system;
     RunUI ui;
 };
 } // namespace
 
-TEST_F(InstallationRunTest, ActionLogListsPathsVariablesFoldersAndFilesInOrder) {
-    // Within a set the files are installed last to first.
-    load(fileSet("<FN Dest=\"[APPDIR]\\x\\y\" Alias=\"a\">a.txt</FN>" + fn("b", "b.txt")) +
-             fileSet("<FN Dest=\"[UNDODIR]\" Alias=\"log\">install.log</FN>"
-                     "<FN Dest=\"[UNDODIR]\" Alias=\"bak\">backup.bin</FN>",
-                     "Uninstall\""),
-         {{"a", "alpha"}, {"b", "beta"}, {"log", ""}, {"bak", ""}});
-    EXPECT_EQ(installer.runInstallation(&ui), 0);
-    EXPECT_EQ(logOfRun(), header() + "DIR\t1\t" + app + "\\\r\nFILE\tCREATE\t" + app +
-                              "\\b.txt\r\nDIR\t2\t" + app + "\\x\\y\\\r\nFILE\tCREATE\t" + app +
-                              "\\x\\y\\a.txt\r\nFILE\tCREATE\t" + undo +
-                              "\\backup.bin\r\nFILE\tCREATE\t" + undo + "\\install.log\r\n");
-    EXPECT_EQ(readAll(app + "/x/y/a.txt"), "alpha");
-    EXPECT_EQ(readAll(app + "/b.txt"), "beta");
-    // The placeholders were replaced by the real files; no temporary file is left.
-    EXPECT_EQ(readAll(undo + "/backup.bin"), backupFile());
-    for (const std::string& name : installer.tempNames)
-        EXPECT_FALSE(exists(name)) << name;
-    EXPECT_EQ(ui.lines,
-              (Lines{"Create " + app + "\\b.txt", "Create " + app + "\\x\\y\\a.txt",
-                     "Create " + undo + "\\backup.bin", "Create " + undo + "\\install.log"}));
-    EXPECT_EQ(ui.questions.size(), 0u);
-    EXPECT_EQ(installer.registrations, 1);
-}
-
-TEST_F(InstallationRunTest, ExistingFileIsBackedUpWithTheCheckSumOfTheBytesWritten) {
-    load(fileSet(fn("cfg", "app.cfg", " ExpandVarsInFile=\"1\"")), {{"cfg", "Home=[APPDIR]\r\n"}});
+TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfTheBytesWritten) {
+    // Within a set the files are installed last to first; the undo files replace their
+    // placeholder.
+    variables.set("LONG", std::string(1000, 'L').c_str());
+    load(fileSet("<FN Dest=\"[APPDIR]\\x\\y\" Alias=\"a\">a.txt</FN>" +
+                 fn("cfg", "app.cfg", " ExpandVarsInFile=\"1\"")) +
+             fileSet("<FN Dest=\"[UNDODIR]\" Alias=\"log\">install.log</FN>", "Uninstall\""),
+         {{"a", "alpha"}, {"cfg", "[General]\r\nHome=[APPDIR]\r\n[LONG][LONG]"}, {"log", ""}});
     existingFile("app.cfg", "previous content");
-    EXPECT_EQ(installer.runInstallation(&ui), 0);
-    std::string written = "Home=" + app + "\r\n";
+    EXPECT_EQ(perform(), 0);
+    // Brackets that name no variable stay; the expansion may be far longer than the file.
+    std::string cfg = app + "\\app.cfg",
+                written = "[General]\r\nHome=" + app + "\r\n" + std::string(2000, 'L');
+    EXPECT_EQ(readAll(undo + "/install.log"),
+              undo + "\\x.xml\r\n" + undo + "\\backup.bin\r\nNUMVARS\t4\r\nVAR\tAPPDIR\t" + app +
+                  "\r\nVAR\tDOCS\t1\r\nVAR\tUNDODIR\t" + undo + "\r\nVAR\tLONG\t" +
+                  std::string(1000, 'L') + "\r\nFILE\tOVER\t" + cfg + "\r\nDIR\t2\t" + app +
+                  "\\x\\y\\\r\nFILE\tCREATE\t" + app + "\\x\\y\\a.txt\r\nFILE\tCREATE\t" + undo +
+                  "\\install.log\r\n");
+    EXPECT_EQ(readAll(app + "/x/y/a.txt"), "alpha");
     EXPECT_EQ(readAll(app + "/app.cfg"), written);
-    std::string path = app + "\\app.cfg";
-    uint32_t sum = checkSum(static_cast<uint32_t>(written.size()), written.data(), written.size());
     EXPECT_EQ(readAll(undo + "/backup.bin"),
-              backupFile(littleEndian(path.size() + 1, 2) + path + '\0' + littleEndian(16, 8) +
-                         littleEndian(sum, 4) + "previous content"));
-    EXPECT_EQ(logOfRun(), header() + "FILE\tOVER\t" + path + "\r\n");
-    EXPECT_EQ(ui.lines, (Lines{"Back up " + path, "Overwrite " + path}));
+              backupbytes::file(backupbytes::entry(cfg, "previous content", written)));
+    EXPECT_EQ(ui.lines,
+              (Lines{"Back up " + cfg, "Overwrite " + cfg, "Create " + app + "\\x\\y\\a.txt",
+                     "Create " + undo + "\\install.log"}));
+    EXPECT_TRUE(ui.questions.empty());
+    // The registration names the final action log, with the uninstall string's missing space.
+    EXPECT_EQ(system.calls, (Lines{"isPreviousVersionInstalled:Run Test",
+                                   "registerUninstall:\"" + undo + "\\u.exe\"-uninstall=\"" + undo +
+                                       "\\install.log\" -uninstallApp=\"Run Test\""}));
 }
 
-TEST_F(InstallationRunTest, WithoutABackupFileExistingFilesStayAndNewOnesAreStillCreated) {
-    installer.unusableName = 2;
-    load(fileSet(fn("n", "new.txt") + fn("o", "old.txt")), {{"n", "new"}, {"o", "replacement"}});
-    existingFile("old.txt", "keep me");
-    ui.answer = 0;
-    EXPECT_EQ(installer.runInstallation(&ui), 0);
-    EXPECT_EQ(readAll(app + "/old.txt"), "keep me");
-    EXPECT_EQ(readAll(app + "/new.txt"), "new");
-    std::string old = app + "\\old.txt";
-    EXPECT_EQ(
-        ui.lines,
-        (Lines{"FAILED to back up " + old + ": [BackupFile::addFile] There is a previous error",
-               "FAILED to overwrite " + old, "Create " + app + "\\new.txt",
-               "FAILED to move " + installer.tempNames[1] + " to " + undo + "\\backup.bin"}));
-    EXPECT_EQ(logOfRun(), header() + "FILE\tCREATE\t" + app + "\\new.txt\r\n");
-    EXPECT_EQ(ui.questions, Lines{kUndoQuestion});
-    EXPECT_EQ(ui.statuses.back(), "There were errors during the installation.");
-    EXPECT_EQ(installer.registrations, 1);
-}
-
-TEST_F(InstallationRunTest, ConditionsPickFilesAndProgressCountsEveryListedFile) {
-    load(fileSet(fn("1", "one") + fn("2", "two", " Condition=\"[DOCS]==0\"") +
-                 "<FN Alias=\"3\">three</FN>" + fn("4", "four")) +
-             fileSet(fn("5", "five"), "Off\" Condition=\"[DOCS]!=1\"") +
-             fileSet(fn("6", "six"), "On\" Condition=\"[DOCS]==1\""),
-         {{"1", "1"}, {"2", "2"}, {"3", "3"}, {"4", "4"}, {"5", "5"}, {"6", "6"}});
-    EXPECT_EQ(installer.runInstallation(&ui), 0);
-    EXPECT_EQ(ui.lines, (Lines{"Create " + app + "\\four", "Create " + app + "\\one",
-                               "Create " + app + "\\six"}));
-    EXPECT_FALSE(exists(app + "/two"));
-    EXPECT_FALSE(exists(app + "/five"));
-    // Records 0 (four), 3 (one) and 5 (six) of 6.
-    EXPECT_EQ(ui.progress, (std::vector<int>{0, 50, 83, 100}));
-    EXPECT_EQ(ui.statuses, (Lines{app + "\\four", app + "\\one", app + "\\six",
-                                  "Updating environment variables", "Updating .ini files",
-                                  "Creating shortcuts", "The installation was successful."}));
-}
-
-TEST_F(InstallationRunTest, OnlyFilesUnder512BytesAreExpandedAndFourFilesStepByQuarters) {
+TEST_F(InstallationRunTest, ConditionsPickTheFilesAndOnlyFilesUnder512BytesAreExpanded) {
     std::string body(511 - 12, 'x');
     const std::string expand = " ExpandVarsInFile=\"1\"";
-    load(fileSet(fn("small", "small", expand) + fn("large", "large", expand) + fn("small", "c") +
-                 fn("small", "d")),
-         {{"small", "[DOCS]" + body + "[DOCS]"}, {"large", "[DOCS]" + body + "x[DOCS]"}});
-    EXPECT_EQ(installer.runInstallation(&ui), 0);
-    EXPECT_EQ(readAll(app + "/small"), "1" + body + "1");
-    EXPECT_EQ(readAll(app + "/large"), "[DOCS]" + body + "x[DOCS]");
-    EXPECT_EQ(ui.progress, (std::vector<int>{0, 25, 50, 75, 100}));
+    load(fileSet(fn("small", "one", expand) + fn("2", "two", " Condition=\"[DOCS]==0\"") +
+                 "<FN Alias=\"3\">three</FN>" + fn("large", "four", expand)) +
+             fileSet(fn("5", "five"), "Off\" Condition=\"[DOCS]!=1\"") +
+             fileSet(fn("6", "six"), "On\" Condition=\"[DOCS]==1\""),
+         {{"small", "[DOCS]" + body + "[DOCS]"},
+          {"large", "[DOCS]" + body + "x[DOCS]"},
+          {"2", "2"},
+          {"3", "3"},
+          {"5", "5"},
+          {"6", "6"}});
+    EXPECT_EQ(perform(), 0);
+    EXPECT_EQ(readAll(app + "/one"), "1" + body + "1");
+    EXPECT_EQ(readAll(app + "/four"), "[DOCS]" + body + "x[DOCS]");
+    // Progress counts every listed file: records 0 (four), 3 (one) and 5 (six) of 6.
+    EXPECT_EQ(ui.progress, (std::vector<int>{0, 50, 83, 100}));
+    EXPECT_EQ(ui.status, "The installation was successful.");
 }
 
-TEST_F(InstallationRunTest, DestinationsThatCannotBeFormedWholeWriteNothing) {
+TEST_F(InstallationRunTest, DestinationsThatCannotBeFormedWholeOrEntriesNotUnpackedWriteNothing) {
     std::string deep(240, 'd');
+    // A saved-description path cut at an undefined variable would leave the log's first line
+    // empty and the product beyond any uninstall: an error of the run, named.
+    descriptionCopy = "[INSTALDIR]\\install.xml";
     load(fileSet("<FN Dest=\"[NOWHERE]\\sub\" Alias=\"1\">undefined</FN>"
-                 "<FN Dest=\"relative\\sub\" Alias=\"1\">relative</FN>"
-                 "<FN Dest=\"[APPDIR]\\" +
+                 "<FN Dest=\"relative\\sub\" Alias=\"1\">relative</FN><FN Dest=\"[APPDIR]\\" +
                  deep + "\" Alias=\"1\">deep</FN>" + fn("gone", "unpackable") + fn("1", "fine")),
          {{"1", "content"}});
     ui.answer = 0;
-    EXPECT_EQ(installer.runInstallation(&ui), 0);
-    EXPECT_EQ(ui.lines,
-              (Lines{"Create " + app + "\\fine", "FAILED to create " + app + "\\unpackable",
-                     "FAILED to create [APPDIR]\\" + deep + "\\deep",
-                     "FAILED to create relative\\sub\\relative",
-                     "FAILED to create [NOWHERE]\\sub\\undefined"}));
-    EXPECT_EQ(logOfRun().substr(header().size()),
-              "DIR\t1\t" + app + "\\\r\nFILE\tCREATE\t" + app + "\\fine\r\n");
-    EXPECT_FALSE(exists(app + "/unpackable"));
-    EXPECT_FALSE(exists("relative"));
+    EXPECT_EQ(perform(), 0);
+    EXPECT_EQ(ui.lines, (Lines{"FAILED to expand UninstallXmlFile", "Create " + app + "\\fine",
+                               "FAILED to create " + app + "\\unpackable",
+                               "FAILED to create [APPDIR]\\" + deep + "\\deep",
+                               "FAILED to create relative\\sub\\relative",
+                               "FAILED to create [NOWHERE]\\sub\\undefined"}));
+    EXPECT_EQ(records(), "DIR\t1\t" + app + "\\\r\nFILE\tCREATE\t" + app + "\\fine\r\n");
+    EXPECT_FALSE(exists(app + "/unpackable") || exists("relative"));
     EXPECT_EQ(ui.questions, Lines{kUndoQuestion});
+}
+
+TEST_F(InstallationRunTest, AnExistingFileIsNotOverwrittenAfterItsBackupFailed) {
+    ASSERT_EQ(mkdir((folder / "qzinstall2.tmp").c_str(), 0700), 0); // no backup file there
+    backupDestination = "[UNDODIR]\\missing\\backup.bin";
+    load(fileSet(fn("n", "new.txt") + fn("o", "old.txt")), {{"n", "new"}, {"o", "replacement"}});
+    existingFile("old.txt", "keep me");
+    ui.answer = 0;
+    EXPECT_EQ(perform(), 0);
+    EXPECT_EQ(readAll(app + "/old.txt"), "keep me");
+    EXPECT_EQ(readAll(app + "/new.txt"), "new");
+    std::string old = app + "\\old.txt";
+    EXPECT_EQ(ui.lines, (Lines{"FAILED to back up " + old +
+                                   ": [BackupFile::addFile] There is a previous error",
+                               "FAILED to overwrite " + old, "Create " + app + "\\new.txt"}));
+    EXPECT_EQ(records(), "FILE\tCREATE\t" + app + "\\new.txt\r\n");
+    EXPECT_EQ(ui.questions, Lines{kUndoQuestion});
+    EXPECT_EQ(ui.status, "There were errors during the installation.");
+}
+
+// An undo file's missing folder is made; one that still cannot be moved fails the run: the
+// temporary files stay (and are named), and no registration points at a log that is not there.
+TEST_F(InstallationRunTest, UndoFilesThatCannotBeMovedIntoPlaceFailTheRunAndStayWhereTheyAre) {
+    writeAll(undo + "/blocker", "a file where a folder should be");
+    backupDestination = "[UNDODIR]\\blocker\\backup.bin";
+    loadOneFile();
+    EXPECT_EQ(perform(), -1);
+    std::string kept = folder / "qzinstall2.tmp";
+    EXPECT_EQ(ui.lines, (Lines{"Create " + app + "\\a",
+                               "FAILED to move " + kept + " to " + undo + "\\blocker\\backup.bin",
+                               "The action log and the backup file are kept at " + undo +
+                                   "\\install.log and " + kept + "."}));
+    EXPECT_TRUE(exists(kept));
+    EXPECT_EQ(system.calls, Lines{"isPreviousVersionInstalled:Run Test"});
+}
+
+TEST_F(InstallationRunTest, AFileWhoseRecordCannotBeWrittenIsNotWritten) {
+    if (!exists("/dev/full"))
+        GTEST_SKIP() << "needs /dev/full";
+    ASSERT_EQ(symlink("/dev/full", (folder / "qzinstall1.tmp").c_str()), 0); // a full disk
+    loadOneFile();
+    ui.answer = 0;
+    EXPECT_EQ(perform(), 0);
+    EXPECT_FALSE(exists(app + "/a"));
+    EXPECT_EQ(ui.lines, Lines{"FAILED to create " + app + "\\a"});
+}
+
+TEST_F(InstallationRunTest, WithoutItsActionLogTheRunEndsBeforeAnyChange) {
+    loadOneFile();
+    system.tempFolder.clear(); // no temporary name at all
+    EXPECT_EQ(perform(), -1);
+    EXPECT_TRUE(ui.lines.empty());
+    system.tempFolder = folder.path();
+    ASSERT_EQ(mkdir((folder / "qzinstall1.tmp").c_str(), 0700), 0); // no log file there
+    EXPECT_EQ(perform(), -1);
+    EXPECT_EQ(ui.lines, Lines{"FAILED to create " + folder / "qzinstall1.tmp"});
+    EXPECT_FALSE(exists(app));
+    EXPECT_EQ(system.calls, Lines(2, "isPreviousVersionInstalled:Run Test"));
 }
 
 TEST_F(InstallationRunTest, UndoAfterErrorsLeavesNoUndoFilesAndReturnsMinusOne) {
     load(fileSet(fn("gone", "missing")), {});
-    EXPECT_EQ(installer.runInstallation(&ui), -1);
+    EXPECT_EQ(perform(), -1);
     EXPECT_EQ(ui.questions, Lines{kUndoQuestion});
-    ASSERT_EQ(installer.tempNames.size(), 2u);
-    for (const std::string& name : installer.tempNames)
-        EXPECT_FALSE(exists(name)) << name;
+    EXPECT_FALSE(exists(folder / "qzinstall1.tmp") || exists(folder / "qzinstall2.tmp"));
     EXPECT_FALSE(exists(undo + "/install.log"));
-    EXPECT_EQ(installer.registrations, 0);
-    EXPECT_FALSE(installer.isUninstalling());
+    EXPECT_EQ(system.calls, Lines{"isPreviousVersionInstalled:Run Test"});
 }
 
-TEST_F(InstallationRunTest, PreviousVersionIsUninstalledOrTheRunCancelled) {
+// An undo that cannot put everything back (here a file changed while the question was open)
+// keeps both undo files where an uninstall finds them: the backup holds the only copy of the
+// previous content.
+TEST_F(InstallationRunTest, AnIncompleteUndoKeepsTheUndoFilesInPlace) {
+    load(fileSet(fn("o", "old.txt") + fn("gone", "missing")), {{"o", "new"}});
+    existingFile("old.txt", "previous");
+    ui.beforeAnswer = [this] { writeAll(app + "/old.txt", "changed meanwhile"); };
+    EXPECT_EQ(perform(), -1);
+    EXPECT_EQ(ui.lines.back(), "The changes could not be undone; the action log is kept at " +
+                                   undo + "\\install.log.");
+    EXPECT_NE(readAll(undo + "/backup.bin").find("previous"), std::string::npos);
+    EXPECT_NE(readAll(undo + "/install.log").find("FILE\tOVER\t"), std::string::npos);
+}
+
+TEST_F(InstallationRunTest, APreviousVersionIsUninstalledFirstOrTheRunCancelled) {
     loadOneFile();
-    installer.previousVersion = 1;
+    system.previousVersionInstalled = 1;
+    system.previousVersionRemoved = 0;
     ui.answer = 0;
-    EXPECT_EQ(installer.runInstallation(&ui), -1);
-    EXPECT_EQ(installer.cancelled(), 1);
-    EXPECT_EQ(installer.issued, 0);
-    EXPECT_EQ(ui.questions,
-              Lines{"0:A previous version of Run Test is already installed. This version must be\n"
-                    "uninstalled before the installation can continue.\n\nPress Ok to uninstall "
-                    "the previous version or Cancel to abort the installation."});
-
-    RunUI accepting;
-    installer.previousVersionStays = 1;
-    EXPECT_EQ(installer.runInstallation(&accepting), 0);
-    EXPECT_EQ(installer.uninstallCalls, 1);
-    ASSERT_EQ(accepting.questions.size(), 2u);
-    EXPECT_EQ(accepting.questions[1], "0:The previous version was not uninstalled properly.\n"
-                                      "Press Ok to continue this installation or Cancel to abort.");
+    InstallationRun declined(description, files, variables, payload, system, ui, nullptr);
+    EXPECT_EQ(declined.perform(), -1);
+    EXPECT_TRUE(declined.wasCancelled());
+    EXPECT_EQ(ui.questions[0].substr(0, 48), "0:A previous version of Run Test is already inst");
+    // Accepted, but the uninstall leaves it in place: the user decides once more.
+    ui.answer = 1;
+    EXPECT_EQ(perform(), 0);
+    EXPECT_EQ(system.calls[2], "uninstallPreviousVersion:Run Test");
+    EXPECT_EQ(ui.questions.back().substr(0, 52),
+              "0:The previous version was not uninstalled properly.");
     EXPECT_EQ(readAll(app + "/a"), "x");
-}
-
-TEST_F(InstallationRunTest, NoTemporaryNameOrNoActionLogEndsTheRunBeforeAnyChange) {
-    loadOneFile();
-    installer.namesAvailable = 1;
-    EXPECT_EQ(installer.runInstallation(&ui), -1);
-    EXPECT_TRUE(ui.lines.empty());
-
-    installer.namesAvailable = 100;
-    installer.unusableName = installer.issued + 1;
-    EXPECT_EQ(installer.runInstallation(&ui), -1);
-    EXPECT_EQ(ui.lines, Lines{"FAILED to create " + folder.path() + "/missing/qzinstall.tmp"});
-    EXPECT_FALSE(exists(app));
-    EXPECT_EQ(installer.registrations, 0);
 }

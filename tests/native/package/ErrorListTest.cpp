@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 TEST(ErrorList, RendersTheChainWithItsContextsInsideTheBuffer) {
     ErrorList list =
         ErrorList::make("BackupFile::addFile", -1, "%s", std::string(900, 'e').c_str());

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
-#include <string>
-
 TEST(Log, PrefixCarriesTheNumberAndTheTimeStampItsFlagsAskFor) {
     std::tm time = {};
     strptime("2026-12-06 09:05:07", "%Y-%m-%d %H:%M:%S", &time);

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 TEST(CollapseSeparators, FoldsRunsToTheirLastSeparatorButKeepsTheLeadingPairOfANetworkPath) {
     const char* rows[][2] = {{"C:\\\\Program Files\\\\App\\", "C:\\Program Files\\App\\"},
                              {"C:\\a/\\b\\/c//d", "C:\\a\\b/c/d"},

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
 const std::string kHeader = testpayload::build({}).substr(0, payload::kHeaderSize);
 const std::string kEnd = testpayload::build({}).substr(payload::kHeaderSize);
@@ -44,24 +42,26 @@ class PayloadTest : public ::testing::Test {
 };
 } // namespace
 
-// An entry may inflate to its stated size + 1023 bytes, no more.
-TEST_F(PayloadTest, EntriesUnpackByNameTheLastOfANameWinsAndNoneInflatesPastItsBound) {
+// An entry must inflate to exactly its stated size: one that gives more or less is damaged, and
+// installing it would write other bytes than the package was made with.
+TEST_F(PayloadTest, EntriesUnpackByNameTheLastOfANameWinsAndOnlyToTheirStatedSize) {
     std::string bytes = kHeader + record("install.xml", "<a/>") + record("AppIcon", "first") +
                         record("AppIcon", "second") + record("empty", "") +
-                        withWord(record("fits", std::string(1023, 'x')), 4, 0) +
+                        withWord(record("longer", std::string(1023, 'x')), 4, 0) +
+                        withWord(record("shorter", std::string(1033, 'x')), 4, 10) +
                         withWord(record("overflows", std::string(1024, 'x')), 4, 0) +
                         withWord(record("garbage", "0123456789"), 608, 0x04030201) + kEnd;
     // Behind an executable image the payload reads like a bare one.
     ASSERT_EQ(open(std::string(5000, 'M') + bytes, 5000), 0);
-    EXPECT_EQ(payload.entryCount(), 7);
+    EXPECT_EQ(payload.entryCount(), 8);
     EXPECT_EQ(payload.find("AppIcon"), 2);
     EXPECT_EQ(payload.find("appicon"), -1);
     const char* rows[][2] = {
         {"install.xml", "<a/>"}, {"AppIcon", "second"},     {"empty", ""},
-        {"appicon", "<failed>"}, {"overflows", "<failed>"}, {"garbage", "<failed>"}};
+        {"appicon", "<failed>"}, {"overflows", "<failed>"}, {"garbage", "<failed>"},
+        {"longer", "<failed>"},  {"shorter", "<failed>"}};
     for (const auto& row : rows)
         EXPECT_EQ(unpacked(row[0]), row[1]) << row[0];
-    EXPECT_EQ(unpacked("fits"), std::string(1023, 'x'));
     payload.close();
     EXPECT_EQ(payload.entryCount(), 0);
     EXPECT_EQ(unpacked("AppIcon"), "<failed>");

@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <string>
-#include <vector>
-
 namespace {
 // The options named in `expected` ("name=value|name|...", a bare name for an absent one) as
 // they were parsed, in the same form.

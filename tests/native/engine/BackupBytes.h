@@ -1,0 +1,34 @@
+// A backup file's bytes written out by hand, to check what the engine writes and to feed its
+// reader.
+#pragma once
+
+#include "engine/BackupFile.h"
+#include "engine/CheckSum.h"
+
+#include <string>
+
+namespace backupbytes {
+inline std::string littleEndian(uint64_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>(value >> (8 * i));
+    return out;
+}
+inline uint32_t sumOf(const std::string& content) {
+    return checkSum(static_cast<uint32_t>(content.size()), content.data(), content.size());
+}
+// The previous content of `path`, recorded with the check sum of what was installed over it.
+inline std::string entry(const std::string& path, const std::string& previous, uint32_t sum) {
+    return littleEndian(path.size() + 1, 2) + path + '\0' + littleEndian(previous.size(), 8) +
+           littleEndian(sum, 4) + previous;
+}
+inline std::string entry(const std::string& path, const std::string& previous,
+                         const std::string& installed) {
+    return entry(path, previous, sumOf(installed));
+}
+// The header, the entries and, unless the file was cut short, the end record.
+inline std::string file(const std::string& entries = "", bool ended = true) {
+    return std::string(BackupFile::kHeader) + '\0' + entries +
+           (ended ? std::string("\1\0\0", 3) : "");
+}
+} // namespace backupbytes

@@ -1,0 +1,45 @@
+// A wizard with its own description, variables, steps and system, for the wizard's and the
+// console's tests. MODE is 1 and "held.exe" runs; the run of "CopyProgress" ends with `result`,
+// where 1 stands for a run the user cancelled.
+#pragma once
+
+#include "config/PageList.h"
+#include "config/VariableStore.h"
+#include "config/XmlDocument.h"
+#include "system/RecordingSystem.h"
+#include "ui/Wizard.h"
+#include "ui/WizardSteps.h"
+
+#include <functional>
+#include <string>
+
+struct WizardParts : WizardSteps {
+    int runCopyProgress(InstallerUI& ui, bool* cancelled) override {
+        ++runs;
+        if (duringRun)
+            duringRun(ui);
+        return (*cancelled = result == 1) ? 0 : result;
+    }
+    void runPostInstall(InstallerUI&) override { ++postInstalls; }
+    int showHelpDocument() override { return 0; }
+    bool isUninstalling() const override { return false; }
+    XmlDocument document;
+    PageList pages;
+    VariableStore variables;
+    RecordingSystem system;
+    int result = 0, runs = 0, postInstalls = 0;
+    std::function<void(InstallerUI&)> duringRun;
+};
+
+class TestWizard : public WizardParts, public Wizard {
+  public:
+    explicit TestWizard(const std::string& dialogs, int copyResult = 0)
+        : Wizard(pages, document, variables, *this, system) {
+        document.parse(("<Dialogs>" + dialogs + "</Dialogs>").c_str());
+        pages.readDialogs(document, 0, nullptr);
+        pages.readFields(document, 0, nullptr);
+        variables.set("MODE", "1");
+        system.runningPrograms = {"held.exe"};
+        result = copyResult;
+    }
+};

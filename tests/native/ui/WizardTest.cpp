@@ -1,0 +1,197 @@
+// The wizard over pages read from a small description, with a handler that keeps the captions
+// and button states and logs the pages shown.
+#include "package/BoundedText.h"
+#include "tests/native/ui/TestWizard.h"
+#include "tests/support/RecordingUI.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+class WizardUI : public RecordingUI {
+  public:
+    int showPage(int page) override { return (shown += std::to_string(page) + ",", 0); }
+    int setNextCaption(const char* text) override { return (next = text, 0); }
+    int setCancelCaption(const char* text) override { return (cancel = text, 0); }
+    int enableBack(int flag) override { return enable(0, flag); }
+    int enableNext(int flag) override { return enable(1, flag); }
+    int enableHelp(int flag) override { return enable(2, flag); }
+    int enableCancel(int flag) override { return enable(3, flag); }
+    int enable(int button, int flag) { return (enabled[button] = flag != 0 ? '1' : '0', 0); }
+    // The captions, then Back, Next, Help and Cancel as 1 (enabled) or 0.
+    std::string buttons() const { return next + "/" + cancel + " " + enabled; }
+    // Next starts off: only the page can turn it on.
+    std::string next = "Next", cancel = "Cancel", enabled = "1011", shown;
+};
+
+// Pages in a short notation: one word a page; "*" marks it special, "?" gives it the condition
+// [MODE]==2, "!" lists the running "held.exe" on it, "~" the idle "idle.exe". The first page
+// holds `body`.
+std::string pagesOf(const std::string& words, std::string body = "") {
+    std::istringstream in(words);
+    std::string xml;
+    for (std::string word; in >> word;) {
+        std::string name = word.substr(0, word.find_first_of("*?!~"));
+        auto has = [&word](char mark) { return word.find(mark) != std::string::npos; };
+        xml += "<" + name + (has('*') ? " Special=\"1\"" : "") +
+               (has('?') ? " Condition=\"[MODE]==2\">" : ">") +
+               (has('!') ? "<TestApp>held.exe</TestApp>" : "") +
+               (has('~') ? "<TestApp>idle.exe</TestApp>" : "") + std::exchange(body, "") + "</" +
+               name + ">";
+    }
+    return xml;
+}
+
+struct Step {
+    const char* pages;
+    int result;
+    std::vector<int> visits;
+    char step; // 'n' Next, 'b' Back, ' ' none
+    const char* after;
+};
+
+// Shows the pages `visits` and takes the step: the pages that showed, "end" (and "+post" for
+// the post-install programs) when it finished the wizard, where it stands and the buttons.
+std::string stepped(const Step& test) {
+    TestWizard wizard(pagesOf(test.pages), test.result);
+    WizardUI ui;
+    for (int visit : test.visits)
+        wizard.showDialog(visit, &ui);
+    ui.shown.clear();
+    if (test.step != ' ')
+        EXPECT_EQ(test.step == 'n' ? wizard.nextDialog(&ui) : wizard.previousDialog(&ui), 0);
+    return ui.shown + (wizard.isFinished() ? "end" : "") +
+           (wizard.postInstalls != 0 ? "+post" : "") + " at " +
+           std::to_string(wizard.currentDialog()) + " " + ui.buttons();
+}
+
+void expectSteps(const std::vector<Step>& steps) {
+    for (const Step& test : steps)
+        EXPECT_EQ(stepped(test), test.after) << test.pages << " " << test.step;
+}
+} // namespace
+
+TEST(WizardNavigation, NextAndBackStepOverPassedOverAndSpecialPages) {
+    const char* five = "Welcome Options? Hidden* Folder Finish";
+    expectSteps({
+        {five, 0, {0}, 'n', "1,3, at 3 Next/Cancel 1111"},
+        {five, 0, {3}, 'b', "1,0, at 0 Next/Cancel 0111"},
+        {five, 0, {4}, 'n', "end+post at 4 Finish/Cancel 0100"},
+        // A RunningApps page with nothing running is shown and passed over at once.
+        {"A RunningApps~ B", 0, {0}, 'n', "1,2, at 2 Finish/Cancel 0100"},
+        // A failed run shows the BadFinish right behind the Finish page instead.
+        {"CopyProgress Finish BadFinish*", 0, {0, 1}, ' ', " at 1 Finish/Cancel 0100"},
+        {"CopyProgress Finish BadFinish*", -1, {0, 1}, ' ', " at 2 Finish/Cancel 0100"},
+        {"CopyProgress Finish X* BadFinish*", -1, {0, 1}, ' ', " at 1 Finish/Cancel 0100"},
+        {"CopyProgress BadFinish* Finish", -1, {0, 2}, ' ', " at 2 Finish/Cancel 0100"},
+    });
+}
+
+TEST(WizardNavigation, NextFinishesAndBackStaysWhenNoOtherPageCanBeShown) {
+    expectSteps({
+        {"A B? C?", 0, {0}, 'n', "1,2,end+post at 2 Finish/Cancel 0100"},
+        {"A* B*", 0, {0}, 'n', "end+post at 0 Finish/Cancel 0100"},
+        // After a failed run only special pages follow its BadFinish; nothing is started.
+        {"CopyProgress Finish BadFinish* Extra*", -1, {0, 1}, 'n', "end at 2 Finish/Cancel 0100"},
+        {"A? RunningApps~ B C", 0, {2}, 'b', "1,0,2, at 2 Next/Cancel 1111"},
+        {"A B C", 0, {0}, 'b', "0, at 0 Next/Cancel 0111"},
+        // Back onto a Finish page whose BadFinish is passed over goes further back.
+        {"CopyProgress Finish BadFinish*? More End", -1, {0, 3}, 'b', "2,0, at 0 Next/Cancel 0111"},
+        // A RunningApps page passed over by its condition does not hold the user.
+        {"A RunningApps?! B", 0, {0}, 'n', "1,2, at 2 Finish/Cancel 0100"},
+    });
+}
+
+TEST(WizardButtons, CaptionsAndStatesOfEachKindOfPage) {
+    expectSteps({
+        {"Welcome Folder Finish", 0, {0}, ' ', " at 0 Next/Cancel 0111"},
+        // The first and the last page are the first and last without "Special".
+        {"A* B C D*", 0, {1}, ' ', " at 1 Next/Cancel 0111"},
+        {"A* B C D*", 0, {2}, ' ', " at 2 Finish/Cancel 0100"},
+        {"Welcome", 0, {0}, ' ', " at 0 Finish/Cancel 0100"},
+        // "License" changes the captions and leaves the states as the page before set them...
+        {"Welcome License license Finish", 0, {3, 1}, ' ', " at 1 I agree/I disagree 0100"},
+        {"Welcome License license Finish", 0, {2}, ' ', " at 2 Next/Cancel 1111"},
+        // ...except that as the first page it disables Back and enables Next.
+        {"License Finish", 0, {0}, ' ', " at 0 I agree/I disagree 0111"},
+    });
+}
+
+TEST(WizardNavigation, CancelNeedsConfirmationAndEveryStepAHandler) {
+    TestWizard wizard(pagesOf("Welcome Finish"));
+    WizardUI ui;
+    EXPECT_EQ(wizard.showDialog(-1, &ui) + wizard.showDialog(2, &ui) +
+                  wizard.showDialog(1, nullptr) + wizard.nextDialog(nullptr) +
+                  wizard.previousDialog(nullptr) + wizard.cancelDialog(nullptr),
+              -6);
+    EXPECT_EQ(ui.shown, "");
+    EXPECT_EQ(wizard.cancelDialog(&ui) + wizard.isCancelled(), 0);
+    ui.confirmAnswer = 1;
+    EXPECT_EQ(wizard.cancelDialog(&ui) + wizard.isCancelled(), 1);
+}
+
+TEST(WizardRunningApps, ThePageHoldsTheUserWhileAnyListedProgramRuns) {
+    TestWizard wizard(
+        pagesOf("RunningApps Finish", "<TestApp>a.exe</TestApp><testapp>b.exe</testapp>"));
+    wizard.system.runningPrograms = {"a.exe", "b.exe"};
+    WizardUI ui;
+    wizard.showDialog(0, &ui);
+    // Every name is tested, so that the user sees all the programs to close at once.
+    EXPECT_EQ(std::exchange(ui.lines, {}), (std::vector<std::string>{"a.exe", "b.exe"}));
+    wizard.system.runningPrograms = {"b.exe"};
+    EXPECT_EQ(wizard.nextDialog(&ui), -1);
+    EXPECT_EQ(wizard.currentDialog(), 0);
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"b.exe"});
+    wizard.system.runningPrograms.clear();
+    EXPECT_EQ(wizard.nextDialog(&ui), 0);
+    EXPECT_EQ(wizard.currentDialog(), 1);
+}
+
+TEST(WizardCopyProgress, RunsOncePerProcessAndShowsItsResultWhenShownAgain) {
+    TestWizard wizard(pagesOf("Welcome CopyProgress Folder Finish"), -1);
+    WizardUI ui;
+    std::string buttonsWhileRunning;
+    wizard.duringRun = [&](InstallerUI&) { buttonsWhileRunning = ui.buttons(); };
+    wizard.showDialog(0, &ui);
+    wizard.nextDialog(&ui);
+    wizard.nextDialog(&ui);
+    wizard.previousDialog(&ui);
+    EXPECT_EQ(wizard.currentDialog(), 1);
+    EXPECT_EQ(wizard.runs, 1);
+    EXPECT_EQ(wizard.hasFailed(), -1);
+    // Every button is off while the run works; after it, Back stays off.
+    EXPECT_EQ(buttonsWhileRunning, "Next/Cancel 0000");
+    EXPECT_EQ(ui.buttons(), "Next/Cancel 0111");
+}
+
+TEST(PageElements, ReadsTheElementsOfThePageShownUnderTheConditionsOfThatMoment) {
+    std::string longName(150, 'n');
+    TestWizard wizard(
+        pagesOf("Welcome Empty",
+                "<text x=\"1\" y=\"2\" w=\"3\" h=\"4\" HAlign=\"RIGHT\" VAlign=\"bottom\" "
+                "Name=\"Title\">One\\nTwo\\\\n</text><HLine x=\"1\">no y</HLine>"
+                "<List x=\"7\" y=\"8\" Condition=\"[MODE]==2\">in mode 2</List>"
+                "<RichEditText x=\"9\" y=\"10\" HAlign=\"center\" VAlign=\"middle\">Licence"
+                "</RichEditText><TestApp x=\"1\" y=\"1\">not an element</TestApp>"
+                "<Progress x=\"0\" y=\"0\" HAlign=\"left\" VAlign=\"TOP\" Name=\"" +
+                    longName + "\"></Progress>"));
+    WizardUI ui;
+    wizard.showDialog(0, &ui);
+    std::vector<std::string> elements;
+    for (int i = 0; i <= wizard.elementCount(); ++i) {
+        PageElement e = wizard.getElement(i);
+        char numbers[100];
+        boundedFormat(numbers, sizeof numbers, "%d %d,%d %dx%d %d/%d ", e.kind, e.x, e.y, e.w, e.h,
+                      e.horizontalAlignment, e.verticalAlignment);
+        elements.push_back(numbers + std::string(e.name) + "|" + (e.text ? e.text : "-"));
+    }
+    EXPECT_EQ(elements, (std::vector<std::string>{
+                            "10 1,2 3x4 23/24 Title|One\r\nTwo\\\r\n", "13 9,10 0x0 22/0 |Licence",
+                            "14 0,0 0x0 20/21 " + longName.substr(0, 99) + "|",
+                            "0 0,0 0x0 0/0 |-"})); // outside the list
+    // Rebuilt on every showing, under the conditions of that moment.
+    wizard.setVariable("MODE", "2");
+    wizard.showDialog(0, &ui);
+    EXPECT_EQ(wizard.getElement(1).kind * 10 + wizard.elementCount(), 154);
+    wizard.showDialog(1, &ui);
+    EXPECT_EQ(wizard.elementCount(), 0);
+}

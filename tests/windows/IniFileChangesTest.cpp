@@ -1,0 +1,57 @@
+// An INI entry made and undone by the engine, read back by Windows' own INI reader, and the file
+// given back byte for byte.
+#include "system/IniFileChanges.h"
+#include "tests/support/RecordingUI.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <windows.h>
+
+namespace {
+std::string contentOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+std::string windowsReads(const std::string& path, const char* section, const char* key) {
+    char value[256] = {};
+    GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, path.c_str());
+    return value;
+}
+} // namespace
+
+TEST(IniFileChanges, WindowsReadsTheNewValueAndTheUndoGivesTheFileBackByteForByte) {
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    std::string path = std::string(folder) + "kestrel-host.ini";
+    const std::string original = "; host settings\r\n[Plugins]\r\nFirst=a\r\n\r\nLast=z\r\n"
+                                 "[Other]\nKey=unchanged\n";
+    const struct {
+        const char* key;
+        const char* before;
+        std::string record;
+        std::string report;
+    } rows[] = {
+        {"Kestrel", "Last", "CREATE\t" + path + "\tPlugins\tKestrel\tC:\\Apps\\Kestrel",
+         "Create [Plugins]/Kestrel in " + path},
+        {"First", "", "REPLACE\t" + path + "\tPlugins\tFirst\ta",
+         "Replace [Plugins]/First in " + path},
+    };
+    for (const auto& row : rows) {
+        std::ofstream(path, std::ios::binary) << original;
+        RecordingUI ui;
+        char record[2048];
+        ASSERT_EQ(IniFileChanges::change(path.c_str(), "Plugins", row.key, "C:\\Apps\\Kestrel", 1,
+                                         record, sizeof record, &ui, 0, row.before),
+                  1);
+        EXPECT_EQ(record, row.record);
+        EXPECT_EQ(ui.lines, std::vector<std::string>{row.report});
+        EXPECT_EQ(windowsReads(path, "Plugins", row.key), "C:\\Apps\\Kestrel");
+        EXPECT_EQ(windowsReads(path, "Other", "Key"), "unchanged");
+        EXPECT_EQ(IniFileChanges::undo(record, &ui), 1);
+        EXPECT_EQ(contentOf(path), original) << row.key;
+    }
+    DeleteFileA(path.c_str());
+}
