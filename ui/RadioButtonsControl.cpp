@@ -58,8 +58,30 @@ bool RadioButtonsControl::isOwnButton(HWND window) const {
 // Only this field's buttons count: every field of a page numbers its windows from the same
 // first id, so an id alone could name another field's button.
 void RadioButtonsControl::onCommand(int, int code, HWND sender) {
-    if (code == BN_CLICKED && isOwnButton(sender))
+    if (code == BN_CLICKED && isOwnButton(sender)) {
         store();
+        moveTabStop();
+    }
+}
+
+// Tab enters the field at its checked button (at the first while none is checked), as in a
+// dialog; the arrow keys move on from there.
+void RadioButtonsControl::moveTabStop() {
+    int checked = checkedButton();
+    for (int i = 0; i < buttons_.count(); ++i) {
+        LONG style = GetWindowLongA(buttons_[i], GWL_STYLE) & ~WS_TABSTOP;
+        bool stop = checked >= 0 ? i == checked : i == 0;
+        SetWindowLongA(buttons_[i], GWL_STYLE, stop ? style | WS_TABSTOP : style);
+    }
+}
+
+int RadioButtonsControl::checkedButton() const {
+    int checked = -1;
+    for (int i = 0; i < buttons_.count(); ++i) {
+        if (SendMessageA(buttons_[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
+            checked = i;
+    }
+    return checked;
 }
 
 void RadioButtonsControl::load() {
@@ -71,17 +93,14 @@ void RadioButtonsControl::load() {
         index = index * 10 + (*c - '0');
     if (index < buttons_.count())
         SendMessageA(buttons_[index], BM_SETCHECK, BST_CHECKED, 0);
+    moveTabStop();
 }
 
 void RadioButtonsControl::store() {
     if (buttons_.count() == 0)
         return;
-    int checked = 0;
-    for (int i = 0; i < buttons_.count(); ++i) {
-        if (SendMessageA(buttons_[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
-            checked = i;
-    }
+    int checked = checkedButton();
     char value[16];
-    boundedFormat(value, sizeof value, "%d", checked);
+    boundedFormat(value, sizeof value, "%d", checked >= 0 ? checked : 0);
     writeVariable(value);
 }

@@ -24,6 +24,9 @@ class RadioButtonsControl : public FieldControl {
 
   private:
     bool isOwnButton(HWND window) const;
+    // The last checked button, or -1.
+    int checkedButton() const;
+    void moveTabStop();
 
     // The field's content (at most 511 characters) with the closing ";" always fitting behind.
     char items_[sizeof(FieldInfo::content) + 1];

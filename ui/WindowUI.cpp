@@ -48,6 +48,10 @@ bool isRadioButton(HWND window) {
     return type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON;
 }
 
+bool startsGroup(HWND window) {
+    return (GetWindowLongA(window, GWL_STYLE) & WS_GROUP) != 0;
+}
+
 bool isEditBox(HWND window) {
     char className[8];
     return window != nullptr && GetClassNameA(window, className, sizeof className) != 0 &&
@@ -116,9 +120,9 @@ int WindowUI::buildWindow() {
         return -1;
     createButtons();
     wizard_->showDialog(wizard_->currentDialog(), this);
-    RECT client;
-    GetClientRect(mainWindow_, &client);
-    layout(client.right, client.bottom);
+    RECT client = {};
+    if (mainWindow_ != nullptr && GetClientRect(mainWindow_, &client))
+        layout(client.right, client.bottom);
     SetForegroundWindow(mainWindow_);
     focusPage();
     // A first page that ends the wizard by itself (a cancel at the installation's first
@@ -465,13 +469,18 @@ void WindowUI::moveFocus(bool backwards) {
         SendMessageA(target, EM_SETSEL, 0, -1);
 }
 
-// The arrow keys choose the previous or next button of a radio field, as in a dialog.
+// The arrow keys choose the previous or next button of a radio field, as in a dialog. A field's
+// buttons are siblings in a row, its first one opening the group.
 bool WindowUI::moveInRadioGroup(bool backwards) {
     HWND focus = GetFocus();
     if (!isRadioButton(focus) || !IsChild(mainWindow_, focus))
         return false;
-    HWND target = GetNextDlgGroupItem(mainWindow_, focus, backwards ? TRUE : FALSE);
-    if (target != nullptr && target != focus && isRadioButton(target)) {
+    HWND target = nullptr;
+    if (backwards && !startsGroup(focus))
+        target = GetWindow(focus, GW_HWNDPREV);
+    else if (!backwards)
+        target = GetWindow(focus, GW_HWNDNEXT);
+    if (isRadioButton(target) && (backwards || !startsGroup(target)) && isUsable(target)) {
         SetFocus(target);
         SendMessageA(target, BM_CLICK, 0, 0);
     }
