@@ -35,6 +35,7 @@ set(KESTREL_NEUTRAL_SOURCES
     engine/RunReport.cpp
     engine/UninstallRun.cpp
     ui/ConsoleUI.cpp
+    ui/ImageEntry.cpp
     ui/RunningAppsCheck.cpp
     ui/Wizard.cpp
     startup/CommandLineOptions.cpp
@@ -66,5 +67,11 @@ set(KESTREL_WINDOWS_SOURCES
     system/win/FileMover.cpp
     system/RunningPrograms.cpp
     system/win/RegistryReader.cpp
+    ui/CheckBoxControl.cpp
+    ui/DirectoryControl.cpp
+    ui/FieldControl.cpp
+    ui/ImageWindow.cpp
+    ui/PageWindows.cpp
+    ui/RadioButtonsControl.cpp
     ui/WindowUI.cpp
 )

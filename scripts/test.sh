@@ -93,6 +93,15 @@ else
     failed=$((failed + 1))
 fi
 
+echo "== the wizard window under Xvfb and wine64, driven with xdotool"
+# Its own X server and Wine server: the Windows tests above must run without a display.
+if bash tests/gui/wizard-window.sh; then
+    passed=$((passed + 1))
+    checks=$((checks + 1))
+else
+    failed=$((failed + 1))
+fi
+
 # A program that fails, or dies before writing its results, is counted as failed above.
 read -r case_total case_failed < <(sed -n 's/^<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)".*/\1 \2/p' \
     "$results"/*.xml 2>/dev/null | awk '{ total += $1; bad += $2 } END { print total + 0, bad + 0 }')

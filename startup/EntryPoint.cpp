@@ -98,7 +98,13 @@ int EntryPoint::chooseRun(Installer& installer) {
 InstallerUI* EntryPoint::selectUI(Installer& installer) {
     ProcessState& state = processState();
     if (state.gui != 0) {
+        WindowContext context;
+        context.package = &installer.payload();
+        context.product = &installer.description();
+        context.moduleInstance = state.moduleInstance;
+        context.captionHeight = state.frameMetrics[0];
         windowUI.setWizard(&installer.wizard());
+        windowUI.setContext(context);
         return &windowUI;
     }
     consoleUI.setWizard(&installer.wizard());

@@ -1,41 +1,114 @@
-// The graphical wizard's handler. The window itself is still to come: until then `run` ends
-// at once without finishing the wizard, and questions are asked in message boxes.
+// The graphical wizard: one fixed-size window with Help, Back, Next and Cancel at the bottom and
+// the current page above them (its element windows and its field controls). The window also
+// shows the progress of the installation and the uninstall, which run inside a button's command
+// and keep the window alive through processEvents.
 #pragma once
 
+#include "package/RecordList.h"
 #include "ui/InstallerUI.h"
+#include "ui/PageWindows.h"
+#include "ui/WindowContext.h"
 
+#include <windows.h>
+
+class FieldControl;
 class Wizard;
 
 class WindowUI : public InstallerUI {
   public:
+    static constexpr const char* kClassName = "VX::INSTALLER";
+    static constexpr int kWidth = 500;
+    static constexpr int kHeight = 380; // without the caption bar
+    static constexpr int kHelpId = 101;
+    static constexpr int kBackId = 102;
+    static constexpr int kNextId = 103;
+    static constexpr int kCancelId = 104;
+    static constexpr int kFieldsTop = 85;
+    static constexpr int kFirstFieldId = 2000;
+
+    WindowUI();
+    ~WindowUI() override;
+    WindowUI(const WindowUI&) = delete;
+    WindowUI& operator=(const WindowUI&) = delete;
+
     void setWizard(Wizard* wizard) { wizard_ = wizard; }
+    void setContext(const WindowContext& context) { context_ = context; }
 
     int run() override;
     int finish() override { return 0; }
-    int showFields(int) override { return 0; }
-    int showPage(int) override { return 0; }
-    int storeFields(int) override { return wizard_ == nullptr ? -1 : 0; }
+    int showFields(int page) override;
+    int showPage(int page) override;
+    int storeFields(int page) override;
     int leavePage(int) override { return 0; }
     int confirmCancel() override;
-    int setHelpCaption(const char*) override { return 0; }
-    int setBackCaption(const char*) override { return 0; }
-    int setNextCaption(const char*) override { return 0; }
-    int setCancelCaption(const char*) override { return 0; }
-    int enableHelp(int) override { return 0; }
-    int enableBack(int) override { return 0; }
-    int enableNext(int) override { return 0; }
-    int enableCancel(int) override { return 0; }
-    int showHelp(int) override { return -1; }
-    int showBack(int) override { return -1; }
-    int showNext(int) override { return -1; }
-    int showCancel(int) override { return -1; }
-    int setOverallProgress(int) override { return -1; }
-    int setCurrentProgress(int) override { return -1; }
-    int setStatusText(const char*) override { return 0; }
-    int processEvents(int, int, int, int) override { return 0; }
-    int reportLine(int, int, const char*, int, int) override { return 0; }
+    int setHelpCaption(const char* text) override { return setCaption(help_, text); }
+    int setBackCaption(const char* text) override { return setCaption(back_, text); }
+    int setNextCaption(const char* text) override { return setCaption(next_, text); }
+    int setCancelCaption(const char* text) override { return setCaption(cancel_, text); }
+    int enableHelp(int flag) override { return enable(help_, flag); }
+    int enableBack(int flag) override { return enable(back_, flag); }
+    int enableNext(int flag) override { return enable(next_, flag); }
+    int enableCancel(int flag) override { return enable(cancel_, flag); }
+    int showHelp(int flag) override { return show(help_, flag); }
+    int showBack(int flag) override { return show(back_, flag); }
+    int showNext(int flag) override { return show(next_, flag); }
+    int showCancel(int flag) override { return show(cancel_, flag); }
+    int setOverallProgress(int percent) override { return setProgress("Overall", percent); }
+    int setCurrentProgress(int percent) override { return setProgress("Current", percent); }
+    int setStatusText(const char* text) override;
+    int processEvents(int, int, int, int) override;
+    int reportLine(int, int, const char* text, int, int) override;
     int ask(const char* text, int kind) override;
 
+    // The window while it exists, for tests that look at it.
+    HWND mainWindow() const { return mainWindow_; }
+    // Builds the window and shows the current page without running the loop (run does both).
+    int buildWindow();
+
   private:
+    static LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void onCreate(HWND window);
+    void onCommand(WPARAM wParam, LPARAM lParam);
+    void runNavigation(int id);
+    void onDestroy();
+    void makeAppIcon();
+    bool registerClasses();
+    void createButtons();
+    HWND createButton(const char* caption, int id, DWORD style);
+    void layout(int width, int height);
+    void putButtonsLast();
+    void focusPage();
+    void dispatch(MSG& message);
+    bool handleWizardKey(const MSG& message);
+    void moveFocus(bool backwards);
+    bool moveInRadioGroup(bool backwards);
+    bool fieldsCanBeStored();
+    void destroyFieldControls();
+    void requestQuit(int code);
+    HWND messageOwner() const;
+
+    static int setCaption(HWND button, const char* text);
+    static int enable(HWND button, int flag);
+    static int show(HWND button, int flag);
+    int setProgress(const char* name, int percent);
+
+    HWND mainWindow_ = nullptr;
+    HWND back_ = nullptr;
+    HWND next_ = nullptr;
+    HWND cancel_ = nullptr;
+    HWND help_ = nullptr;
+    HWND separator_ = nullptr;
+    HICON icon_ = nullptr;
+    PageWindows pageWindows_;
     Wizard* wizard_ = nullptr;
+    WindowContext context_;
+    RecordList<FieldControl*> fields_;
+    // A navigation command is running (the installation may run inside it): further ones wait
+    // for it instead of starting inside it.
+    bool navigating_ = false;
+    // The quit request, once seen: processEvents may take it out of the queue while a run goes
+    // on, and the loop must still end when the run returns.
+    bool quitRequested_ = false;
+    HWND savedFocus_ = nullptr;
 };

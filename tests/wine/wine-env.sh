@@ -1,6 +1,8 @@
 # Sourced by the scripts that run Windows programs: a throw-away Wine prefix and one
 # persistent wine server for the whole run, both removed again when the script exits.
 # After sourcing: WINEPREFIX is set, `wine_run PROGRAM ARGS...` runs a Windows program.
+# `wine_start` runs everything without a display (a message box then fails at once instead of
+# waiting for a click); `wine_start :N` gives the server's programs the X display :N.
 
 KESTREL_WINE=/usr/lib/wine/wine64
 KESTREL_WINESERVER=/usr/lib/wine/wineserver64
@@ -12,7 +14,13 @@ wine_start() {
     export WINEPREFIX
     WINEPREFIX=$(mktemp -d /tmp/kestrel-wine.XXXXXX)
     # Wine refuses a prefix owned by another user; mktemp made it ours.
-    unset DISPLAY
+    # Wine's desktop process, started with the first program, fixes the display for the whole
+    # server: it must be chosen here.
+    if [ -n "${1:-}" ]; then
+        export DISPLAY=$1
+    else
+        unset DISPLAY
+    fi
     "$KESTREL_WINE" wineboot -i >/dev/null 2>&1 </dev/null
     "$KESTREL_WINESERVER" -w
     # Started only once the prefix is ready; its output must not hold our pipes open.

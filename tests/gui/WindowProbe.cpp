@@ -1,0 +1,89 @@
+// Prints what the wizard window shows, for the scripts that drive it: one line per control, in
+// tab order, "class|text|flags" (flags: d disabled, h hidden, f focused, c checked; a progress
+// bar's text is its position, a list's its line count and last line).
+//     kestrel_window_probe [TEXT [SECONDS]]
+// waits up to SECONDS (default 20) until a visible control's text contains TEXT, then prints the
+// window; exit code 1 when it never did.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+std::string textOf(HWND window) {
+    char text[1024] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+std::string describe(HWND control, HWND focus) {
+    char className[64] = {};
+    GetClassNameA(control, className, sizeof className);
+    std::string text = textOf(control);
+    if (lstrcmpiA(className, PROGRESS_CLASSA) == 0) {
+        text = "pos=" + std::to_string(SendMessageA(control, PBM_GETPOS, 0, 0));
+    } else if (lstrcmpiA(className, "ListBox") == 0) {
+        LRESULT count = SendMessageA(control, LB_GETCOUNT, 0, 0);
+        // Read as wide text: Wine hands list lines to another process only that way.
+        wchar_t line[1024] = {};
+        char last[2048] = {};
+        if (count > 0 && SendMessageW(control, LB_GETTEXTLEN, count - 1, 0) < 1024)
+            SendMessageW(control, LB_GETTEXT, count - 1, reinterpret_cast<LPARAM>(line));
+        WideCharToMultiByte(CP_ACP, 0, line, -1, last, sizeof last, nullptr, nullptr);
+        text = "items=" + std::to_string(count) + " last=" + last;
+    }
+    std::string flags;
+    if (!IsWindowEnabled(control))
+        flags += 'd';
+    if (!IsWindowVisible(control))
+        flags += 'h';
+    if (control == focus)
+        flags += 'f';
+    if (lstrcmpiA(className, "Button") == 0 &&
+        SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        flags += 'c';
+    return std::string(className) + "|" + text + "|" + flags;
+}
+
+std::string dump(HWND wizard, bool* found, const char* wanted) {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(wizard, nullptr), &thread);
+    RECT frame;
+    GetWindowRect(wizard, &frame);
+    std::string out = "window|" + textOf(wizard) + "|" + std::to_string(frame.left) + "," +
+                      std::to_string(frame.top) + " " + std::to_string(frame.right - frame.left) +
+                      "x" + std::to_string(frame.bottom - frame.top) + "\n";
+    for (HWND child = GetWindow(wizard, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        std::string line = describe(child, thread.hwndFocus);
+        if (IsWindowVisible(child) && line.find(wanted) != std::string::npos)
+            *found = true;
+        out += line + "\n";
+    }
+    return out;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* wanted = argc > 1 ? argv[1] : "";
+    int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
+    std::string last = "no wizard window\n";
+    for (int tries = 0; tries < seconds * 10; ++tries) {
+        HWND wizard = FindWindowA("VX::INSTALLER", nullptr);
+        if (wizard != nullptr) {
+            bool found = false;
+            last = dump(wizard, &found, wanted);
+            if (found) {
+                std::fputs(last.c_str(), stdout);
+                return 0;
+            }
+        }
+        Sleep(100);
+    }
+    std::fputs(last.c_str(), stdout);
+    return 1;
+}

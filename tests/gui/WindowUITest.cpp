@@ -1,0 +1,257 @@
+// The wizard window in this process, over a description of its own, its windows read back: the
+// frame, the fields stacked on a page, what the field controls show and store, the progress
+// operations, a folder too long for its variable, and the window closed during a run.
+#include "ui/WindowUI.h"
+#include "config/Description.h"
+#include "config/PageList.h"
+#include "config/VariableStore.h"
+#include "config/XmlDocument.h"
+#include "system/RecordingSystem.h"
+#include "ui/Wizard.h"
+#include "ui/WizardSteps.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <commctrl.h>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <windows.h>
+
+namespace {
+class FakeSteps : public WizardSteps {
+  public:
+    int runCopyProgress(InstallerUI& ui, bool*) override { return copy ? copy(ui) : 0; }
+    void runPostInstall(InstallerUI&) override {}
+    int showHelpDocument() override { return 0; }
+    bool isUninstalling() const override { return false; }
+    std::function<int(InstallerUI&)> copy;
+};
+
+// A wizard over the pages given, with the window built and the first page shown.
+struct WindowWizard {
+    explicit WindowWizard(const std::string& dialogs, bool build = true) {
+        text = "<VarnexGroupInstallation><ProductDesc><Fullname>Falcon</Fullname><MajorVersion>2</"
+               "MajorVersion>"
+               "<MinorVersion>0</MinorVersion><MinestVersion>0</MinestVersion></"
+               "ProductDesc><Dialogs>" +
+               dialogs + "</Dialogs></VarnexGroupInstallation>";
+        description.parse(text.c_str(), text.size());
+        pages.readDialogs(description.document(), 0, nullptr);
+        pages.readFields(description.document(), 0, nullptr);
+        wizard = std::make_unique<Wizard>(pages, description.document(), variables, steps, system);
+        wizard->start();
+        WindowContext context;
+        context.product = &description;
+        ui.setContext(context);
+        ui.setWizard(wizard.get());
+        if (build)
+            ui.buildWindow();
+    }
+    ~WindowWizard() {
+        if (ui.mainWindow() != nullptr)
+            DestroyWindow(ui.mainWindow());
+    }
+    // The page's control showing that text, or null.
+    HWND control(const char* caption) const {
+        return FindWindowExA(ui.mainWindow(), nullptr, nullptr, caption);
+    }
+    RECT placeOf(const char* caption) const {
+        RECT place = {};
+        GetWindowRect(control(caption), &place);
+        MapWindowPoints(nullptr, ui.mainWindow(), reinterpret_cast<POINT*>(&place), 2);
+        return place;
+    }
+    std::string variable(const char* name) const {
+        char value[VariableStore::kValueSize] = "<none>";
+        variables.get(name, value, sizeof value);
+        return value;
+    }
+    bool isChecked(const char* caption) const {
+        return SendMessageA(control(caption), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+
+    std::string text;
+    VariableStore variables;
+    Description description{variables};
+    PageList pages;
+    FakeSteps steps;
+    RecordingSystem system;
+    std::unique_ptr<Wizard> wizard;
+    WindowUI ui;
+};
+
+// Answers the next message box titled `title` with `button`, from another thread, while this
+// one waits inside it.
+std::thread answerMessageBox(const char* title, int button) {
+    return std::thread([title, button] {
+        for (int tries = 0; tries < 200; ++tries) {
+            HWND box = FindWindowA("#32770", title);
+            if (box != nullptr) {
+                PostMessageA(box, WM_COMMAND, button, 0);
+                return;
+            }
+            Sleep(50);
+        }
+    });
+}
+} // namespace
+
+TEST(WindowUI, TheFrameIsFixedCentredAndTitledWithTheProduct) {
+    WindowWizard page("<Welcome><Text x=\"10\" y=\"10\" w=\"100\" h=\"20\">Hello</Text></Welcome>"
+                      "<Finish></Finish>");
+    HWND window = page.ui.mainWindow();
+    ASSERT_NE(window, nullptr);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    EXPECT_EQ(frame.right - frame.left, 500);
+    EXPECT_EQ(frame.bottom - frame.top, 380 + GetSystemMetrics(SM_CYCAPTION));
+    EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - 500) / 2);
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+    char title[64];
+    GetWindowTextA(window, title, sizeof title);
+    EXPECT_STREQ(title, "Falcon - ver. 2.0.0");
+    const struct {
+        int id;
+        const char* caption;
+    } buttons[] = {{101, "&Help"}, {102, "< &Back"}, {103, "Next"}, {104, "Cancel"}};
+    for (const auto& button : buttons) {
+        char caption[32] = {};
+        GetWindowTextA(GetDlgItem(window, button.id), caption, sizeof caption);
+        EXPECT_STREQ(caption, button.caption) << button.id;
+    }
+}
+
+TEST(WindowUI, FieldsWithoutPositionsStackBelowEachOther) {
+    WindowWizard page("<Options>"
+                      "<Field Type=\"Directory\" Label=\"Folder\">DIR</Field>"
+                      "<Field Type=\"CheckBox\" Label=\"Box\">BOX</Field>"
+                      "<Field Type=\"RadioButtons\" Label=\"Kind\" Content=\"A;B\">KIND</Field>"
+                      "<Field Type=\"CheckBox\" Label=\"Last\">LAST</Field>"
+                      "</Options><Finish></Finish>");
+    // A directory takes 56 pixels, a check box 24, a radio field 25 + 24 per button + 6.
+    EXPECT_EQ(page.placeOf("Folder").top, 85);
+    EXPECT_EQ(page.placeOf("Box").top, 85 + 56);
+    EXPECT_EQ(page.placeOf("Kind").top, 85 + 56 + 24);
+    EXPECT_EQ(page.placeOf("B").top, 85 + 56 + 24 + 25 + 24);
+    EXPECT_EQ(page.placeOf("Last").top, 85 + 56 + 24 + 25 + 2 * 24 + 6);
+    EXPECT_EQ(page.placeOf("Browse...").left, 382);
+}
+
+TEST(WindowUI, FieldControlsShowTheirVariablesAndStoreTheChoice) {
+    const struct {
+        const char* kind;   // the radio field's value
+        const char* box;    // the check box's value; null: the variable does not exist
+        bool firstChecked;  // radio button A
+        bool secondChecked; // radio button B
+        bool boxChecked;
+    } cases[] = {
+        {"1", "", false, true, true},      // an empty value checks the box
+        {"7", "0no", false, false, false}, // no button 7; a value starting with "0" is clear
+        {"0", nullptr, true, false, false},
+    };
+    for (const auto& values : cases) {
+        WindowWizard page("<Options>"
+                          "<Field Type=\"RadioButtons\" Label=\"Kind\" Content=\"A;B\">KIND</Field>"
+                          "<Field Type=\"CheckBox\" Label=\"Box\">BOX</Field>"
+                          "</Options><Finish></Finish>",
+                          false);
+        page.variables.set("KIND", values.kind);
+        if (values.box != nullptr)
+            page.variables.set("BOX", values.box);
+        page.ui.buildWindow();
+        EXPECT_EQ(page.isChecked("A"), values.firstChecked) << values.kind;
+        EXPECT_EQ(page.isChecked("B"), values.secondChecked) << values.kind;
+        EXPECT_EQ(page.isChecked("Box"), values.boxChecked) << values.kind;
+        page.ui.storeFields(0);
+        EXPECT_EQ(page.variable("KIND"), values.secondChecked ? "1" : "0");
+        EXPECT_EQ(page.variable("BOX"), values.boxChecked ? "1" : "0");
+    }
+}
+
+TEST(WindowUI, ProgressOperationsFindTheirElementsByName) {
+    WindowWizard plain("<Welcome><Text x=\"0\" y=\"0\" w=\"10\" h=\"10\">x</Text></Welcome>"
+                       "<Finish></Finish>");
+    EXPECT_EQ(plain.ui.setOverallProgress(50), -1);
+    EXPECT_EQ(plain.ui.setCurrentProgress(50), -1);
+    EXPECT_EQ(plain.ui.reportLine(0, 0, "nowhere", 0, 0), 0);
+
+    WindowWizard progress(
+        "<Copy><Progress Name=\"overall\" x=\"0\" y=\"0\" w=\"100\" h=\"10\"></Progress>"
+        "<List Name=\"Destfilelist\" x=\"0\" y=\"20\" w=\"100\" h=\"100\"></List>"
+        "<Text Name=\"Destination\" x=\"0\" y=\"130\" w=\"100\" h=\"10\"></Text>"
+        "</Copy><Finish></Finish>");
+    EXPECT_EQ(progress.ui.setOverallProgress(42), 0);
+    EXPECT_EQ(progress.ui.setCurrentProgress(42), -1);
+    HWND bar = FindWindowExA(progress.ui.mainWindow(), nullptr, "msctls_progress32", nullptr);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 42);
+    progress.ui.setStatusText("Copying a & b");
+    EXPECT_NE(progress.control("Copying a & b"), nullptr);
+    // A long line widens the list's scroll range; a shorter one never narrows it.
+    HWND list = FindWindowExA(progress.ui.mainWindow(), nullptr, "ListBox", nullptr);
+    progress.ui.reportLine(0, 0, std::string(300, 'W').c_str(), 0, 0);
+    LRESULT wide = SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_GT(wide, 1000);
+    progress.ui.reportLine(0, 0, "short", 0, 0);
+    EXPECT_EQ(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), wide);
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 1);
+}
+
+TEST(WindowUI, AFolderTooLongForItsVariableIsRefusedNotCut) {
+    WindowWizard page("<Options><Field Type=\"Directory\" Label=\"Folder\">DIR</Field></Options>"
+                      "<Second></Second><Finish></Finish>",
+                      false);
+    page.variables.set("DIR", "C:\\Before");
+    page.ui.buildWindow();
+    HWND edit = FindWindowExA(page.ui.mainWindow(), nullptr, "Edit", nullptr);
+    std::string longest = "C:\\" + std::string(VariableStore::kValueSize - 4, 'f');
+    SetWindowTextA(edit, (longest + "g").c_str());
+    std::thread answer = answerMessageBox("Installation", IDOK);
+    SendMessageA(page.ui.mainWindow(), WM_COMMAND, MAKEWPARAM(103, BN_CLICKED), 0);
+    answer.join();
+    EXPECT_EQ(page.wizard->currentDialog(), 0);
+    EXPECT_EQ(page.variable("DIR"), "C:\\Before");
+
+    SetWindowTextA(edit, longest.c_str());
+    SendMessageA(page.ui.mainWindow(), WM_COMMAND, MAKEWPARAM(103, BN_CLICKED), 0);
+    EXPECT_EQ(page.wizard->currentDialog(), 1);
+    EXPECT_EQ(page.variable("DIR"), longest);
+}
+
+TEST(WindowUI, ClosedDuringARunTheRunFinishesAndTheLoopEnds) {
+    WindowWizard page("<CopyProgress><List Name=\"Destfilelist\" x=\"0\" y=\"0\" w=\"90\" "
+                      "h=\"90\"></List></CopyProgress><Finish></Finish>",
+                      false);
+    bool finished = false;
+    page.steps.copy = [&](InstallerUI& ui) {
+        PostMessageA(FindWindowA(WindowUI::kClassName, nullptr), WM_CLOSE, 0, 0);
+        ui.processEvents(0, 0, 0, 0);
+        ui.reportLine(0, 0, "after the close", 0, 0);
+        ui.setOverallProgress(100);
+        ui.processEvents(0, 0, 0, 0);
+        finished = true;
+        return 0;
+    };
+    // Should the loop wait for ever, this ends it and the test fails.
+    DWORD thread = GetCurrentThreadId();
+    std::atomic<bool> ended{false};
+    std::thread watchdog([&] {
+        for (int tries = 0; tries < 100 && !ended; ++tries)
+            Sleep(100);
+        if (!ended)
+            PostThreadMessageA(thread, WM_QUIT, 0, 0);
+    });
+    DWORD start = GetTickCount();
+    EXPECT_EQ(page.ui.run(), 0);
+    ended = true;
+    watchdog.join();
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(page.ui.mainWindow(), nullptr);
+    EXPECT_FALSE(page.wizard->isCancelled());
+    EXPECT_FALSE(page.wizard->isFinished());
+}

@@ -1,0 +1,23 @@
+// The window class "VX::INSTALLER::IMAGE": a child window that shows one picture of the package
+// at its natural size. The window owns its picture from its creation to its destruction.
+#pragma once
+
+#include "ui/ImageEntry.h"
+
+#include <memory>
+#include <windows.h>
+
+class ImageWindow {
+  public:
+    static constexpr const char* kClassName = "VX::INSTALLER::IMAGE";
+
+    static bool registerClass(HINSTANCE instance);
+    // A visible child at (x, y), sized to the picture; null when it cannot be made (the picture
+    // is released then too).
+    static HWND create(HWND parent, HINSTANCE instance, int x, int y,
+                       std::unique_ptr<ImageEntry> image);
+
+  private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static void paint(HWND window, const ImageEntry& image);
+};

@@ -1,0 +1,158 @@
+#include "ui/PageWindows.h"
+
+#include "package/BoundedText.h"
+#include "package/Payload.h"
+#include "ui/ImageWindow.h"
+#include "ui/Wizard.h"
+
+#include <commctrl.h>
+#include <cstring>
+#include <richedit.h>
+#include <strings.h>
+
+namespace {
+constexpr int kText = 10;
+constexpr int kImage = 11;
+constexpr int kHLine = 12;
+constexpr int kRichEditText = 13;
+constexpr int kProgress = 14;
+constexpr int kList = 15;
+constexpr int kAlignCenter = 22;
+constexpr int kAlignRight = 23;
+constexpr int kFirstElementId = 1000;
+const HMENU kNoId = reinterpret_cast<HMENU>(-1);
+
+HMENU idOf(int id) {
+    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
+void setDefaultFont(HWND window) {
+    if (window != nullptr)
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                     FALSE);
+}
+
+HWND createChild(HWND parent, DWORD extendedStyle, const char* className, const char* text,
+                 DWORD style, const PageElement& element, HMENU id) {
+    return CreateWindowExA(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, element.x,
+                           element.y, element.w, element.h, parent, id, GetModuleHandleA(nullptr),
+                           nullptr);
+}
+
+// Feeds the rich-text box from the unpacked entry, its length known: an entry may hold zero
+// bytes, and a text set in one piece would stop at the first.
+struct StreamSource {
+    const unsigned char* next;
+    uint32_t left;
+};
+
+DWORD CALLBACK readStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    uint32_t count = wanted > 0 ? static_cast<uint32_t>(wanted) : 0;
+    if (count > source->left)
+        count = source->left;
+    std::memcpy(buffer, source->next, count);
+    source->next += count;
+    source->left -= count;
+    *given = static_cast<LONG>(count);
+    return 0;
+}
+} // namespace
+
+void PageWindows::create(HWND parent, const Wizard& wizard, const Payload* package, int page) {
+    int id = kFirstElementId;
+    for (int i = 0; i < wizard.elementCount(); ++i, ++id) {
+        PageElement element = wizard.getElement(i);
+        WindowRecord record;
+        std::memset(&record, 0, sizeof record);
+        record.page = page;
+        record.window = createElement(parent, element, package, id);
+        copyText(record.name, sizeof record.name, element.name);
+        if (!records_.append(record) && record.window != nullptr)
+            DestroyWindow(record.window);
+    }
+}
+
+void PageWindows::destroyAll() {
+    for (int i = 0; i < records_.count(); ++i) {
+        if (records_[i].window != nullptr)
+            DestroyWindow(records_[i].window);
+    }
+    records_.clear();
+}
+
+HWND PageWindows::find(const char* name) const {
+    for (int i = records_.count() - 1; i >= 0; --i) {
+        if (strcasecmp(records_[i].name, name) == 0)
+            return records_[i].window;
+    }
+    return nullptr;
+}
+
+HWND PageWindows::createElement(HWND parent, const PageElement& element, const Payload* package,
+                                int id) {
+    HWND window = nullptr;
+    switch (element.kind) {
+    case kText:
+        return createText(parent, element);
+    case kImage:
+        return ImageWindow::create(parent, GetModuleHandleA(nullptr), element.x, element.y,
+                                   ImageEntry::load(package, element.text));
+    case kHLine:
+        return createChild(parent, 0, "Static", element.text, WS_BORDER, element, kNoId);
+    case kRichEditText:
+        return createRichText(parent, element, package, id);
+    case kProgress:
+        window = createChild(parent, WS_EX_CLIENTEDGE, PROGRESS_CLASSA, "", PBS_SMOOTH, element,
+                             idOf(id));
+        SendMessageA(window, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        break;
+    case kList:
+        window =
+            createChild(parent, WS_EX_CLIENTEDGE, "Listbox", "",
+                        WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT,
+                        element, idOf(id));
+        break;
+    default:
+        return nullptr;
+    }
+    setDefaultFont(window);
+    return window;
+}
+
+// Texts show "&" as it is: a status text names files, and a path with "&" in it must read as
+// the path.
+HWND PageWindows::createText(HWND parent, const PageElement& element) {
+    DWORD alignment = SS_LEFT;
+    if (element.horizontalAlignment == kAlignRight)
+        alignment = SS_RIGHT;
+    else if (element.horizontalAlignment == kAlignCenter)
+        alignment = SS_CENTER;
+    HWND window =
+        createChild(parent, 0, "Static", element.text, alignment | SS_NOPREFIX, element, kNoId);
+    setDefaultFont(window);
+    return window;
+}
+
+HWND PageWindows::createRichText(HWND parent, const PageElement& element, const Payload* package,
+                                 int id) {
+    HWND window =
+        createChild(parent, WS_EX_CLIENTEDGE, "RichEdit20A", "",
+                    ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_TABSTOP, element, idOf(id));
+    uint32_t length = 0;
+    std::unique_ptr<unsigned char[]> text = package != nullptr && element.text != nullptr
+                                                ? package->unpack(element.text, &length)
+                                                : nullptr;
+    if (window == nullptr || text == nullptr)
+        return window;
+    // The box's default limit would cut a long licence; the reader must see all of it.
+    SendMessageA(window, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(length) + 1);
+    bool isRichText = length >= 5 && std::memcmp(text.get(), "{\\rtf", 5) == 0;
+    StreamSource source = {text.get(), length};
+    EDITSTREAM stream = {};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
+    stream.pfnCallback = readStream;
+    SendMessageA(window, EM_STREAMIN, isRichText ? SF_RTF : SF_TEXT,
+                 reinterpret_cast<LPARAM>(&stream));
+    return window;
+}
