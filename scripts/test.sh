@@ -32,21 +32,21 @@ count_results() {
     failed=$((failed + bad))
 }
 
+# One check that is not a test program: counted as one passed case, or as a failure.
+run_check() {
+    if "$@"; then
+        passed=$((passed + 1))
+        checks=$((checks + 1))
+    else
+        failed=$((failed + 1))
+    fi
+}
+
 echo "== layers"
-if bash tests/check-layers.sh; then
-    passed=$((passed + 1))
-    checks=$((checks + 1))
-else
-    failed=$((failed + 1))
-fi
+run_check bash tests/check-layers.sh
 
 echo "== engine images"
-if bash tests/check-binaries.sh; then
-    passed=$((passed + 1))
-    checks=$((checks + 1))
-else
-    failed=$((failed + 1))
-fi
+run_check bash tests/check-binaries.sh
 
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure 2>&1 | tee build/native-tests.log
@@ -86,21 +86,11 @@ count_results build/windows-tests.log
 wine_stop
 
 echo "== shortcuts read back by lnkinfo"
-if bash tests/wine/check-shortcuts.sh "$shortcuts"; then
-    passed=$((passed + 1))
-    checks=$((checks + 1))
-else
-    failed=$((failed + 1))
-fi
+run_check bash tests/wine/check-shortcuts.sh "$shortcuts"
 
 echo "== the wizard window under Xvfb and wine64, driven with xdotool"
 # Its own X server and Wine server: the Windows tests above must run without a display.
-if bash tests/gui/wizard-window.sh; then
-    passed=$((passed + 1))
-    checks=$((checks + 1))
-else
-    failed=$((failed + 1))
-fi
+run_check bash tests/gui/wizard-window.sh
 
 # A program that fails, or dies before writing its results, is counted as failed above.
 read -r case_total case_failed < <(sed -n 's/^<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)".*/\1 \2/p' \
