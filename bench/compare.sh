@@ -86,7 +86,9 @@ die() {
     exit 1
 }
 
+makensis_pid=""
 cleanup() {
+    [ -z "$makensis_pid" ] || kill "$makensis_pid" 2>/dev/null || true
     if declare -F wine_stop >/dev/null; then wine_stop; fi
     if [ -n "${BENCH_KEEP:-}" ]; then
         rm -rf "$BENCH_KEEP" && cp -a "$work" "$BENCH_KEEP"
@@ -218,8 +220,11 @@ uninstall() {
             run "$run_limit" "K:\\$kind\\uninstall.txt" 'K:\trees\nsis\uninstall.exe' /S \
             '_?=K:\trees\nsis'
     else
-        measure "$kind_dir/logs/uninstall-$variant.$round.txt" "$work/tools/uninstall-timer.exe" \
-            registered "$product" "$run_limit" "K:\\$kind\\uninstall.txt"
+        # The relaunched copy writes where the first process did: a file, or /dev/null.
+        local output=$kind_dir/logs/uninstall-$variant.$round.txt
+        [ "$variant" = ours-file ] || output=/dev/null
+        measure "$output" "$work/tools/uninstall-timer.exe" registered "$product" "$run_limit" \
+            "K:\\$kind\\uninstall.txt"
     fi
     [ "$code" = 0 ] && [ -s "$result" ] ||
         die "$variant: the uninstall failed (code $code; logs in $kind_dir/logs)"
@@ -250,8 +255,8 @@ run_variant() {
 scaled() { awk -v n="$1" -v s="$scale" -v least="$2" 'BEGIN { v = int(n * s + 0.5); print (v < least ? least : v) }'; }
 
 prepare_product() {
-    local files size folders
-    read -r files size folders <<<"$1"
+    local files size
+    read -r files size folders <<<"$1"  # folders: global, as count and file_size
     count=$(scaled "$files" 1)
     folders=$(scaled "$folders" 1)
     [ "$folders" -le "$count" ] || folders=$count
@@ -273,32 +278,65 @@ prepare_product() {
         awk -f bench/compare/nsis-script.awk "$kind_dir/files.txt" >"$kind_dir/src/product.nsi"
 }
 
+seconds_since() { awk -v n=$(($(date +%s%N) - $1)) 'BEGIN { printf "%.2f", n / 1e9 }'; }
+
 pack_products() {
     say "$kind: packing with instpack"
-    local begin end
+    local begin
     begin=$(date +%s%N)
     "$instpack" build --description "$kind_dir/src/install.xml" --engine "$engine" \
         --out "$kind_dir/ours-setup.exe" >"$kind_dir/logs/instpack.txt" 2>&1 ||
         die "instpack failed: $(tail -n 5 "$kind_dir/logs/instpack.txt")"
-    end=$(date +%s%N)
-    pack_ours=$(awk -v n=$((end - begin)) 'BEGIN { printf "%.2f", n / 1e9 }')
+    pack_ours=$(seconds_since "$begin")
     payload_offset=$(stat -c %s "$engine")
     say "$kind: instpack $pack_ours s; packing with makensis (at most $nsis_limit s)"
+    pack_nsis
+}
+
+# makensis slows down sharply as the files grow in number (on this machine 20,000 files of
+# 1 KiB took 15 s, 40,000 took 453 s, most of it in the last few thousand File commands), and
+# its rate only falls as it goes on. So it is stopped as soon as the files still to pack, at
+# the rate of the last 20 s, would take it past twice the limit: that saves most of the limit
+# on a product it cannot pack, and the note says what was seen.
+pack_nsis() {
+    local log=$kind_dir/logs/makensis.txt begin polls=0 packed=0 then=0 packed_then=0
+    local status=0 elapsed projected
+    nsis_packed=1 nsis_note=""
     begin=$(date +%s%N)
-    set +e
-    (cd "$kind_dir/src" && timeout -k 10 "$nsis_limit" makensis -V2 product.nsi) \
-        >"$kind_dir/logs/makensis.txt" 2>&1
-    local status=$?
-    set -e
-    end=$(date +%s%N)
-    pack_nsis=$(awk -v n=$((end - begin)) 'BEGIN { printf "%.2f", n / 1e9 }')
-    if [ "$status" = 124 ] || [ "$status" = 137 ]; then
+    (cd "$kind_dir/src" && exec makensis -V4 product.nsi) >"$log" 2>&1 &
+    local pid=$!
+    makensis_pid=$pid
+    while kill -0 "$pid" 2>/dev/null; do
+        sleep 1
+        polls=$((polls + 1))
+        elapsed=$(seconds_since "$begin")
+        if awk -v e="$elapsed" -v l="$nsis_limit" 'BEGIN { exit !(e > l) }'; then
+            nsis_note="makensis did not finish within $nsis_limit s"
+        elif [ $((polls % 20)) = 0 ]; then
+            packed=$(grep -c '^File: ' "$log" || true)
+            if [ "$then" != 0 ] && [ "$packed" -lt "$count" ]; then
+                projected=$(awk -v e="$elapsed" -v t="$then" -v k="$packed" -v k0="$packed_then" \
+                    -v n="$count" 'BEGIN { r = (k - k0) / (e - t); p = r > 0 ? e + (n - k) / r : 1e9; printf "%.0f %.1f", p, r }')
+                if [ "${projected% *}" -gt $((2 * nsis_limit)) ]; then
+                    nsis_note="left out: after $elapsed s makensis had packed $(group "$packed") of $(group "$count") files, the last 20 s at ${projected#* } files a second; at that rate it would need $(group "${projected% *}") s in all (limit $nsis_limit s)"
+                fi
+            fi
+            then=$elapsed packed_then=$packed
+        fi
+        if [ -n "$nsis_note" ]; then
+            kill "$pid" 2>/dev/null || true
+            break
+        fi
+    done
+    wait "$pid" || status=$?
+    makensis_pid=""
+    pack_nsis=$(seconds_since "$begin")
+    if [ -n "$nsis_note" ]; then
         nsis_packed=0
-        say "$kind: makensis did not finish within $nsis_limit s: NSIS is left out"
+        say "$kind: NSIS $nsis_note"
     elif [ "$status" != 0 ]; then
-        die "makensis failed: $(tail -n 5 "$kind_dir/logs/makensis.txt")"
+        die "makensis failed: $(grep -i error "$log" | tail -n 5)"
     else
-        nsis_packed=1
         say "$kind: makensis $pack_nsis s"
     fi
 }
@@ -309,10 +347,13 @@ run_rounds() {
     variants+=(floor-whole floor-stream)
     local n=${#variants[@]} round i
     : >"$kind_dir/runs.tsv"
-    # Round 0 is the warm-up; each round starts one program later than the one before.
+    # Round 0 is the warm-up (one run of each program: ours once); each round starts one
+    # program later than the one before.
     for ((round = 0; round <= rounds; round++)); do
         for ((i = 0; i < n; i++)); do
-            run_variant "${variants[(i + round) % n]}" "$round"
+            local variant=${variants[(i + round) % n]}
+            [ "$round" != 0 ] || [ "$variant" != ours-null ] || continue
+            run_variant "$variant" "$round"
         done
     done
     mkdir -p "$tools"
@@ -321,23 +362,31 @@ run_rounds() {
 
 # ---- results ---------------------------------------------------------------------------------
 
-# median VARIANT METRIC [DIVISOR [DECIMALS]]: over the timed rounds, with the range. Without
-# DECIMALS, three significant digits (at least one decimal).
+# median VARIANT METRIC UNIT [DIVISOR [DECIMALS]]: over the timed rounds, with the range when
+# the rounds differ. Without DECIMALS, three significant digits (at least one decimal).
 median() {
-    awk -F '\t' -v v="$1" -v m="$2" -v d="${3:-1}" -v p="${4:--1}" '
+    awk -F '\t' -v v="$1" -v m="$2" -v u="$3" -v d="${4:-1}" -v p="${5:--1}" '
         function show(x) { return sprintf("%.*f", p >= 0 ? p : x < 1 ? 3 : x < 10 ? 2 : 1, x) }
         $1 == v && $3 == m && $2 > 0 { x[++n] = $4 / d }
         END {
             if (n == 0) { print "—"; exit }
             for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (x[j] < x[i]) { t = x[i]; x[i] = x[j]; x[j] = t }
             mid = n % 2 ? x[(n + 1) / 2] : (x[n / 2] + x[n / 2 + 1]) / 2
-            if (n == 1) printf "%s", show(mid)
-            else printf "%s (%s–%s)", show(mid), show(x[1]), show(x[n])
+            printf "%s%s", show(mid), u
+            if (show(x[1]) != show(x[n])) printf " (%s–%s)", show(x[1]), show(x[n])
         }' "$kind_dir/runs.tsv"
 }
 
+# Milliseconds per file of a variant's median installation.
+per_file() {
+    local seconds
+    seconds=$(middle "$1" install_s)
+    [ "$seconds" != — ] || { echo —; return; }
+    awk -v s="$seconds" -v n="$count" 'BEGIN { printf "%.3f", s * 1000 / n }'
+}
+
 # The bare median, unrounded.
-middle() { median "$1" "$2" 1 6 | cut -d ' ' -f 1; }
+middle() { median "$1" "$2" "" 1 6 | cut -d ' ' -f 1; }
 
 describe_kind() {
     case $kind in
@@ -370,34 +419,36 @@ machine_line() {
 write_kind_block() {
     local nsis_install=— nsis_memory=— nsis_uninstall=— nsis_pack
     if [ "$nsis_packed" = 1 ]; then
-        nsis_install="$(median nsis install_s) s"
-        nsis_memory="$(median nsis peak_kib 1024 0) MiB"
-        nsis_uninstall="$(median nsis uninstall_s) s"
-        nsis_pack="makensis $pack_nsis s ($(size_text "$(stat -c %s "$kind_dir/nsis-setup.exe")"))"
+        nsis_install=$(median nsis install_s " s")
+        nsis_memory=$(median nsis peak_kib " MiB" 1024 0)
+        nsis_uninstall=$(median nsis uninstall_s " s")
+        nsis_pack="against makensis $pack_nsis s ($(size_text "$(stat -c %s "$kind_dir/nsis-setup.exe")"))"
     else
-        nsis_install="left out: makensis could not pack it within $nsis_limit s"
-        nsis_pack="makensis did not finish within $nsis_limit s"
+        nsis_install="left out (see packing)"
+        nsis_pack="makensis $nsis_note"
     fi
-    local per_file_ours per_file_floor
-    per_file_ours=$(awk -v s="$(middle ours-file install_s)" -v n="$count" 'BEGIN { printf "%.3f", s * 1000 / n }')
-    per_file_floor=$(awk -v s="$(middle floor-stream install_s)" -v n="$count" 'BEGIN { printf "%.3f", s * 1000 / n }')
     echo "<!-- compare:$kind -->"
     echo "### $kind: $(describe_kind)"
     echo
     [ "$is_full_scale" = 1 ] || echo "**Scaled run (--scale=$scale): not the product the issue names.**"
     [ "$is_full_scale" = 1 ] || echo
     echo "$(machine_line)"
-    echo "$rounds rounds after a warm-up, the order rotated each round; median (lowest–highest)."
+    echo "$rounds timed round(s) after a warm-up, the order rotated each round; median (lowest–highest)."
+    echo "Ours is uninstalled with its output where the installation's went: to a file or to /dev/null."
     echo "Product: $(size_text "$product_bytes") of files; every tree identical to it, byte for byte."
     echo
     echo "| | ours, output to a file | ours, output to /dev/null (a character device) | NSIS (zlib, not solid, /S) | whole-buffer floor | streaming floor |"
     echo "|---|---|---|---|---|---|"
-    echo "| installation | $(median ours-file install_s) s | $(median ours-null install_s) s | $nsis_install | $(median floor-whole install_s) s | $(median floor-stream install_s) s |"
-    echo "| peak memory | $(median ours-file peak_kib 1024 0) MiB | $(median ours-null peak_kib 1024 0) MiB | $nsis_memory | $(median floor-whole peak_kib 1024 0) MiB | $(median floor-stream peak_kib 1024 0) MiB |"
-    echo "| uninstall | $(median ours-file uninstall_s) s | $(median ours-null uninstall_s) s | $nsis_uninstall | — | — |"
+    echo "| installation | $(median ours-file install_s " s") | $(median ours-null install_s " s") | $nsis_install | $(median floor-whole install_s " s") | $(median floor-stream install_s " s") |"
+    echo "| peak memory | $(median ours-file peak_kib " MiB" 1024 0) | $(median ours-null peak_kib " MiB" 1024 0) | $nsis_memory | $(median floor-whole peak_kib " MiB" 1024 0) | $(median floor-stream peak_kib " MiB" 1024 0) |"
+    echo "| uninstall | $(median ours-file uninstall_s " s") | $(median ours-null uninstall_s " s") | $nsis_uninstall | — | — |"
     echo
-    echo "Packing: instpack $pack_ours s ($(size_text "$(stat -c %s "$kind_dir/ours-setup.exe")")) against $nsis_pack."
-    echo "Time per file, output to a file: ours $per_file_ours ms, streaming floor $per_file_floor ms."
+    echo "Packing: instpack $pack_ours s ($(size_text "$(stat -c %s "$kind_dir/ours-setup.exe")")) $nsis_pack."
+    if [ "$count" != 1 ]; then
+        local nsis_per_file=""
+        [ "$nsis_packed" = 0 ] || nsis_per_file="; NSIS $(per_file nsis) ms"
+        echo "Time per file: ours $(per_file ours-file) ms (output to a file), $(per_file ours-null) ms (/dev/null)$nsis_per_file; streaming floor $(per_file floor-stream) ms."
+    fi
     echo "<!-- /compare:$kind -->"
 }
 
@@ -450,8 +501,8 @@ update_results() {
                 $0 == "<!-- /compare:" k " -->" { on = 0 }' "$out" >>"$section"
         fi
     done
+    printf '\n<!-- /compare -->\n' >>"$section"
     sed -i -e '/^$/N;/^\n$/D' "$section"
-    echo "<!-- /compare -->" >>"$section"
     awk -v section="$section" '
         $0 == "<!-- compare -->" { while ((getline line < section) > 0) print line; skip = 1; done = 1; next }
         skip && $0 == "<!-- /compare -->" { skip = 0; next }
