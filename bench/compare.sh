@@ -83,6 +83,12 @@ started=$(date +%s)
 say() { printf '[%s] %s\n' "$(date +%T)" "$*" >&2; }
 die() {
     say "compare: $*"
+    if [ -n "${kind_dir:-}" ] && [ -d "$kind_dir/logs" ]; then
+        rm -rf "$tools/$kind.logs"
+        cp -r "$kind_dir/logs" "$tools/$kind.logs"
+        cp "$work/wine-stderr.txt" "$tools/$kind.logs/" 2>/dev/null || true
+        say "compare: the logs are kept in $tools/$kind.logs"
+    fi
     exit 1
 }
 
@@ -145,11 +151,9 @@ measure() {
     local output=$1 program=$2 begin end
     shift
     begin=$(date +%s%N)
-    set +e
+    code=0
     /usr/bin/time -o "$work/time.txt" -f '%M' timeout -k 10 "$run_limit" "$KESTREL_WINE" "$@" \
-        </dev/null >"$output" 2>>"$work/wine-stderr.txt"
-    code=$?
-    set -e
+        </dev/null >"$output" 2>>"$work/wine-stderr.txt" || code=$?
     end=$(date +%s%N)
     seconds=$(awk -v n=$((end - begin)) 'BEGIN { printf "%.3f", n / 1e9 }')
     peak_kib=$(tail -n 1 "$work/time.txt")
@@ -201,7 +205,7 @@ install() {
             "$installer" "$payload_offset" "K:\\trees\\$variant" 'app\'
         ;;
     esac
-    [ "$code" = 0 ] || die "$variant: exit code $code (logs in $kind_dir/logs, $work/wine-stderr.txt)"
+    [ "$code" = 0 ] || die "$variant: exit code $code"
     check_tree "$variant" "$round"
     record "$variant" "$round" install_s "$seconds"
     record "$variant" "$round" peak_kib "$peak_kib"
@@ -227,7 +231,7 @@ uninstall() {
             "K:\\$kind\\uninstall.txt"
     fi
     [ "$code" = 0 ] && [ -s "$result" ] ||
-        die "$variant: the uninstall failed (code $code; logs in $kind_dir/logs)"
+        die "$variant: the uninstall failed (code $code)"
     local took exit_code
     read -r took exit_code < <(tr -d '\r' <"$result")
     [ "$exit_code" = 0 ] || die "$variant: the uninstaller ended with $exit_code"
@@ -311,14 +315,14 @@ pack_nsis() {
         polls=$((polls + 1))
         elapsed=$(seconds_since "$begin")
         if awk -v e="$elapsed" -v l="$nsis_limit" 'BEGIN { exit !(e > l) }'; then
-            nsis_note="makensis did not finish within $nsis_limit s"
+            nsis_note="it did not finish within $nsis_limit s"
         elif [ $((polls % 20)) = 0 ]; then
             packed=$(grep -c '^File: ' "$log" || true)
             if [ "$then" != 0 ] && [ "$packed" -lt "$count" ]; then
                 projected=$(awk -v e="$elapsed" -v t="$then" -v k="$packed" -v k0="$packed_then" \
                     -v n="$count" 'BEGIN { r = (k - k0) / (e - t); p = r > 0 ? e + (n - k) / r : 1e9; printf "%.0f %.1f", p, r }')
                 if [ "${projected% *}" -gt $((2 * nsis_limit)) ]; then
-                    nsis_note="left out: after $elapsed s makensis had packed $(group "$packed") of $(group "$count") files, the last 20 s at ${projected#* } files a second; at that rate it would need $(group "${projected% *}") s in all (limit $nsis_limit s)"
+                    nsis_note="after $elapsed s it had packed $(group "$packed") of $(group "$count") files, the last 20 s at ${projected#* } files a second; at that rate it would need $(group "${projected% *}") s in all (limit $nsis_limit s)"
                 fi
             fi
             then=$elapsed packed_then=$packed
@@ -333,7 +337,7 @@ pack_nsis() {
     pack_nsis=$(seconds_since "$begin")
     if [ -n "$nsis_note" ]; then
         nsis_packed=0
-        say "$kind: NSIS $nsis_note"
+        say "$kind: makensis left out: $nsis_note"
     elif [ "$status" != 0 ]; then
         die "makensis failed: $(grep -i error "$log" | tail -n 5)"
     else
@@ -349,12 +353,18 @@ run_rounds() {
     : >"$kind_dir/runs.tsv"
     # Round 0 is the warm-up (one run of each program: ours once); each round starts one
     # program later than the one before.
+    local round_began
     for ((round = 0; round <= rounds; round++)); do
+        round_began=$(date +%s)
         for ((i = 0; i < n; i++)); do
             local variant=${variants[(i + round) % n]}
             [ "$round" != 0 ] || [ "$variant" != ours-null ] || continue
             run_variant "$variant" "$round"
         done
+        if [ "$round" = 1 ] && [ "$rounds" -gt 1 ]; then
+            local took=$(($(date +%s) - round_began))
+            say "$kind: a timed round takes $took s; about $((took * (rounds - 1))) s to go"
+        fi
     done
     mkdir -p "$tools"
     cp "$kind_dir/runs.tsv" "$tools/$kind.runs.tsv"
@@ -425,7 +435,7 @@ write_kind_block() {
         nsis_pack="against makensis $pack_nsis s ($(size_text "$(stat -c %s "$kind_dir/nsis-setup.exe")"))"
     else
         nsis_install="left out (see packing)"
-        nsis_pack="makensis $nsis_note"
+        nsis_pack="; makensis left out: $nsis_note"
     fi
     echo "<!-- compare:$kind -->"
     echo "### $kind: $(describe_kind)"

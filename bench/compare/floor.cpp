@@ -35,7 +35,7 @@ bool makeFolders(const std::string& dest, const std::string& relative, std::stri
     std::string folder = cut == std::string::npos ? std::string() : relative.substr(0, cut);
     if (folder.empty() || folder == lastMade)
         return true;
-    for (size_t at = folder.find('\\'); ; at = folder.find('\\', at + 1)) {
+    for (size_t at = folder.find('\\');; at = folder.find('\\', at + 1)) {
         std::string level = dest + "\\" + folder.substr(0, at);
         if (!CreateDirectoryA(level.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
             return fail("cannot make folder", level);
@@ -114,9 +114,9 @@ bool installEntries(const Payload& payload, bool streaming, const std::string& d
             break;
         if (type != kTypeEntry || compressed > payload.length - at - kRecordSize)
             return fail("damaged record", dest);
-        std::string source(reinterpret_cast<const char*>(record + kSourceNameAt),
-                           strnlen(reinterpret_cast<const char*>(record + kSourceNameAt),
-                                   kSourceNameSize));
+        std::string source(
+            reinterpret_cast<const char*>(record + kSourceNameAt),
+            strnlen(reinterpret_cast<const char*>(record + kSourceNameAt), kSourceNameSize));
         for (char& c : source)
             c = c == '/' ? '\\' : c;
         const unsigned char* data = record + kRecordSize;
@@ -152,8 +152,8 @@ bool runWhole(const char* installer, uint64_t offset, const std::string& dest,
         return fail("cannot open", installer);
     std::vector<unsigned char> bytes(static_cast<size_t>(size.QuadPart - start.QuadPart));
     for (size_t done = 0; done < bytes.size();) {
-        DWORD chunk = bytes.size() - done > (1u << 30) ? (1u << 30)
-                                                        : static_cast<DWORD>(bytes.size() - done);
+        DWORD chunk =
+            bytes.size() - done > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size() - done);
         DWORD read = 0;
         if (!ReadFile(file, bytes.data() + done, chunk, &read, nullptr) || read == 0)
             return fail("cannot read", installer);
@@ -193,9 +193,11 @@ int main(int argc, char** argv) {
     }
     uint64_t offset = std::strtoull(argv[3], nullptr, 10);
     std::string dest = argv[4], prefix = argv[5];
-    if (!CreateDirectoryA(dest.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        return fail("cannot make folder", dest) ? 0 : 1;
+    if (!CreateDirectoryA(dest.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        fail("cannot make folder", dest);
+        return 1;
+    }
     bool ok = std::strcmp(argv[1], "whole") == 0 ? runWhole(argv[2], offset, dest, prefix)
-                                                  : runStreaming(argv[2], offset, dest, prefix);
+                                                 : runStreaming(argv[2], offset, dest, prefix);
     return ok ? 0 : 1;
 }

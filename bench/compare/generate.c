@@ -22,16 +22,20 @@ static uint64_t nextRandom(uint64_t* state) {
 }
 
 static const char* const kWords[] = {
-    "the", "installer", "file", "folder", "value", "system", "window", "setting", "user",
-    "program", "error", "return", "version", "product", "install", "remove", "copy", "path",
-    "registry", "key", "string", "number", "table", "entry", "record", "check", "sum", "data",
-    "begin", "end", "if", "else", "for", "while", "const", "static", "int", "char", "void",
-    "struct", "class", "public", "private", "include", "define", "and", "or", "not", "with",
-    "from", "into", "when", "each", "every", "read", "write", "open", "close", "size", "name",
-    "type", "list", "index", "buffer", "length", "count", "first", "last", "next", "previous",
-    "print", "report", "progress", "page", "dialog", "option", "configuration", "default",
-    "license", "agreement", "documentation", "example", "sample", "manual", "chapter",
-    "section", "paragraph", "release", "notes", "changes", "fixed", "added", "improved"};
+    "the",     "installer", "file",      "folder",        "value",    "system",  "window",
+    "setting", "user",      "program",   "error",         "return",   "version", "product",
+    "install", "remove",    "copy",      "path",          "registry", "key",     "string",
+    "number",  "table",     "entry",     "record",        "check",    "sum",     "data",
+    "begin",   "end",       "if",        "else",          "for",      "while",   "const",
+    "static",  "int",       "char",      "void",          "struct",   "class",   "public",
+    "private", "include",   "define",    "and",           "or",       "not",     "with",
+    "from",    "into",      "when",      "each",          "every",    "read",    "write",
+    "open",    "close",     "size",      "name",          "type",     "list",    "index",
+    "buffer",  "length",    "count",     "first",         "last",     "next",    "previous",
+    "print",   "report",    "progress",  "page",          "dialog",   "option",  "configuration",
+    "default", "license",   "agreement", "documentation", "example",  "sample",  "manual",
+    "chapter", "section",   "paragraph", "release",       "notes",    "changes", "fixed",
+    "added",   "improved"};
 enum { kWordCount = sizeof kWords / sizeof kWords[0] };
 
 static void fillText(unsigned char* out, size_t length, uint64_t* state) {
@@ -153,8 +157,8 @@ int main(int argc, char** argv) {
             snprintf(path, sizeof path, "%s/app/%s", out, relative);
             if (i % perFolder == 0 && makeFolder(path) != 0)
                 return 1;
-            snprintf(relative + strlen(relative), sizeof relative - strlen(relative),
-                     "/f%06llu.%s", (unsigned long long)i, extension);
+            snprintf(relative + strlen(relative), sizeof relative - strlen(relative), "/f%06llu.%s",
+                     (unsigned long long)i, extension);
         } else {
             snprintf(relative, sizeof relative, "f%06llu.%s", (unsigned long long)i, extension);
         }

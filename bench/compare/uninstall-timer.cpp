@@ -52,8 +52,8 @@ HANDLE start(std::string command) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         std::fprintf(stderr, "uninstall-timer: cannot start %s (error %lu)\n", command.c_str(),
                      GetLastError());
         return nullptr;
