@@ -110,14 +110,15 @@ trap 'say "compare: stopped: line $LINENO: $BASH_COMMAND"' ERR
 
 build_tools() {
     say "setup and build: packages, instpack (optimised, as shipped), the 64-bit engine, helpers"
+    mkdir -p "$tools"
     bash scripts/setup.sh
-    bash bench/build-bench.sh instpack
+    bash bench/build-bench.sh instpack || die "cannot build instpack: see ninja -C build/bench instpack"
     if [ ! -f build/win64/build.ninja ]; then
         cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
             >build/win64.configure.log 2>&1 || die "cannot configure build/win64 (build/win64.configure.log)"
     fi
-    ninja -C build/win64 -j2 kestrel >/dev/null || die "cannot build the engine"
-    mkdir -p "$tools"
+    ninja -C build/win64 -j2 kestrel >"$tools/engine-build.log" 2>&1 ||
+        die "cannot build the engine: $(tail -n 20 "$tools/engine-build.log")"
     local windows=(x86_64-w64-mingw32-g++-posix -std=c++17 -O3 -DNDEBUG -Wall -Wextra -Werror
         -static -static-libgcc -static-libstdc++ -s)
     if [ bench/compare/generate.c -nt "$tools/generate" ]; then
@@ -157,7 +158,7 @@ measure() {
     end=$(date +%s%N)
     seconds=$(awk -v n=$((end - begin)) 'BEGIN { printf "%.3f", n / 1e9 }')
     peak_kib=$(tail -n 1 "$work/time.txt")
-    [ "$code" != 124 ] || die "$program did not end within $run_limit s"
+    [ "$code" != 124 ] && [ "$code" != 137 ] || die "$program did not end within $run_limit s"
 }
 
 # Both output variants of ours install into one folder: the description names it.
@@ -303,24 +304,24 @@ pack_products() {
 # the rate of the last 20 s, would take it past twice the limit: that saves most of the limit
 # on a product it cannot pack, and the note says what was seen.
 pack_nsis() {
-    local log=$kind_dir/logs/makensis.txt begin polls=0 packed=0 then=0 packed_then=0
-    local status=0 elapsed projected
+    local log=$kind_dir/logs/makensis.txt begin packed then=0 packed_then=0 status=0 elapsed
+    local projected
     nsis_packed=1 nsis_note=""
     begin=$(date +%s%N)
     (cd "$kind_dir/src" && exec makensis -V4 product.nsi) >"$log" 2>&1 &
     local pid=$!
     makensis_pid=$pid
     while kill -0 "$pid" 2>/dev/null; do
-        sleep 1
-        polls=$((polls + 1))
+        sleep 0.2
         elapsed=$(seconds_since "$begin")
         if awk -v e="$elapsed" -v l="$nsis_limit" 'BEGIN { exit !(e > l) }'; then
             nsis_note="it did not finish within $nsis_limit s"
-        elif [ $((polls % 20)) = 0 ]; then
+        elif awk -v e="$elapsed" -v t="$then" 'BEGIN { exit !(e - t >= 20) }'; then
             packed=$(grep -c '^File: ' "$log" || true)
             if [ "$then" != 0 ] && [ "$packed" -lt "$count" ]; then
                 projected=$(awk -v e="$elapsed" -v t="$then" -v k="$packed" -v k0="$packed_then" \
-                    -v n="$count" 'BEGIN { r = (k - k0) / (e - t); p = r > 0 ? e + (n - k) / r : 1e9; printf "%.0f %.1f", p, r }')
+                    -v n="$count" 'BEGIN { r = (k - k0) / (e - t); p = r > 0 ? e + (n - k) / r : 1e9
+                        printf "%.0f %.1f", p, r }')
                 if [ "${projected% *}" -gt $((2 * nsis_limit)) ]; then
                     nsis_note="after $elapsed s it had packed $(group "$packed") of $(group "$count") files, the last 20 s at ${projected#* } files a second; at that rate it would need $(group "${projected% *}") s in all (limit $nsis_limit s)"
                 fi
