@@ -122,7 +122,7 @@ bool FileCopy::makeDirectory() {
 bool FileCopy::inspectDestination() {
     platform::PathKind kind =
         madeFolder_ ? platform::PathKind::kNothing : platform::pathKind(path_);
-    existed_ = kind != platform::PathKind::kNothing;
+    existed_ = kind == platform::PathKind::kFile;
     return kind != platform::PathKind::kDirectory;
 }
 
