@@ -32,6 +32,7 @@ set(KESTREL_NEUTRAL_SOURCES
     engine/CheckSum.cpp
     engine/FileCopy.cpp
     engine/InstallationItems.cpp
+    engine/KnownFolders.cpp
     engine/InstallationRun.cpp
     engine/ProgramActions.cpp
     engine/RunReport.cpp

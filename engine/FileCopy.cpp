@@ -63,6 +63,7 @@ FileCopy::Step FileCopy::install() {
         return fail();
     if (ui_.processEvents(0, 0, 0, 0) != 0)
         return Step::kStopped;
+    folders_.noteWritten(directory_, info_.fileName);
     if (!writeContent())
         return fail();
     written_ = true;
@@ -112,16 +113,17 @@ bool FileCopy::makeDirectory() {
             error_ = 1;
     }
     if (made)
-        folders_.add(directory_);
-    madeFolder_ = made && created > 0 && createdLength == static_cast<int>(std::strlen(directory_));
+        folders_.add(directory_,
+                     created > 0 && createdLength == static_cast<int>(std::strlen(directory_)));
     return made;
 }
 
 // A folder in the file's place is not a file to back up and overwrite. A file another program
 // holds open exists even though nobody else can read it now.
 bool FileCopy::inspectDestination() {
-    platform::PathKind kind =
-        madeFolder_ ? platform::PathKind::kNothing : platform::pathKind(path_);
+    platform::PathKind kind = folders_.mayHold(directory_, info_.fileName)
+                                  ? platform::pathKind(path_)
+                                  : platform::PathKind::kNothing;
     existed_ = kind == platform::PathKind::kFile;
     return kind != platform::PathKind::kDirectory;
 }

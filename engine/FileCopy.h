@@ -75,8 +75,6 @@ class FileCopy {
     bool streamed_ = false;
     // Of a streamed entry, for its backup.
     uint32_t streamedSum_ = 0;
-    // The deepest folder was made for this file: nothing can stand at its path yet.
-    bool madeFolder_ = false;
     std::string expanded_;
     const unsigned char* content_ = nullptr;
     uint32_t length_ = 0;

@@ -144,6 +144,22 @@ TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfT
                                        "\\install.log\" -uninstallApp=\"Run Test\""}));
 }
 
+// The folders a run made hold only what it wrote there: a file written there a second time
+// exists, and is backed up and overwritten.
+TEST_F(InstallationRunTest, AFileWrittenTwiceIntoAFolderTheRunMadeIsOverwrittenTheSecondTime) {
+    const std::string dest = "<FN Dest=\"[APPDIR]\\new\" Alias=";
+    load(fileSet(dest + "\"1\">dup.txt</FN>", "First\"") +
+             fileSet(dest + "\"2\">dup.txt</FN>" + dest + "\"1\">other.txt</FN>", "Second\""),
+         {{"1", "first"}, {"2", "second"}});
+    EXPECT_EQ(perform(), 0);
+    std::string folder = app + "\\new\\", dup = folder + "dup.txt";
+    EXPECT_EQ(records(), "DIR\t2\t" + folder + "\r\nFILE\tCREATE\t" + dup + "\r\nFILE\tCREATE\t" +
+                             folder + "other.txt\r\nFILE\tOVER\t" + dup + "\r\n");
+    EXPECT_EQ(readAll(app + "/new/dup.txt"), "second");
+    EXPECT_EQ(readAll(undo + "/backup.bin"),
+              backupbytes::file(backupbytes::entry(dup, "first", "second")));
+}
+
 TEST_F(InstallationRunTest, ConditionsPickTheFilesAndOnlyFilesUnder512BytesAreExpanded) {
     std::string body(511 - 12, 'x');
     const std::string expand = " ExpandVarsInFile=\"1\"";
