@@ -52,11 +52,10 @@ int main(int argc, char** argv) {
     double unpackSeconds = secondsSince(start);
     start = std::chrono::steady_clock::now();
     for (int i = 0; i < entries.count(); ++i) {
-        const PayloadRecordHeader& header = entries[i].header;
-        std::vector<unsigned char> out(header.size + 1024);
+        std::vector<unsigned char> out(entries[i].size + 1024);
         uLongf produced = static_cast<uLongf>(out.size());
         uncompress(out.data(), &produced, data.data() + entries[i].offset + 608,
-                   header.compressedSize);
+                   entries[i].compressedSize);
     }
     double zlibSeconds = secondsSince(start);
     double megabytes = static_cast<double>(total) / (1024.0 * 1024.0);

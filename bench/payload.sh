@@ -15,7 +15,9 @@ make_package() {
     mkdir -p "$dir/files"
     {
         echo '<VarnexGroupInstallation><ProductDesc><Fullname>Bench</Fullname></ProductDesc>'
-        echo '<Installation><FileSet Name="All">'
+        echo '<Dialogs><CopyProgress></CopyProgress></Dialogs><Installation>'
+        echo '<DefValues><Value Name="INSTALLDIR" DataType="value">C:\Bench</Value></DefValues>'
+        echo '<FileSet Name="All">'
         for ((i = 0; i < count; i++)); do
             echo "<FN Dest=\"[INSTALLDIR]\">files/f$i.txt</FN>"
         done
@@ -39,7 +41,7 @@ done
 
 mkdir -p "$work/large"
 seq 1 30000000 >"$work/large/big.txt"
-echo '<VarnexGroupInstallation><ProductDesc><Fullname>Bench</Fullname></ProductDesc><Installation><FileSet Name="A"><FN>big.txt</FN></FileSet></Installation></VarnexGroupInstallation>' >"$work/large/install.xml"
+echo '<VarnexGroupInstallation><ProductDesc><Fullname>Bench</Fullname></ProductDesc><Dialogs><CopyProgress></CopyProgress></Dialogs><Installation><DefValues><Value Name="INSTALLDIR" DataType="value">C:\Bench</Value></DefValues><FileSet Name="A"><FN Dest="[INSTALLDIR]">big.txt</FN></FileSet></Installation></VarnexGroupInstallation>' >"$work/large/install.xml"
 start=$(date +%s.%N)
 build/bench/instpack build --description "$work/large/install.xml" --payload-only --out "$work/large.bin"
 end=$(date +%s.%N)

@@ -5,6 +5,8 @@ set(KESTREL_NEUTRAL_SOURCES
     package/ErrorList.cpp
     package/FileStream.cpp
     package/Log.cpp
+    package/MappedFile.cpp
+    package/TextPool.cpp
     package/WinFile.cpp
     package/Paths.cpp
     package/Payload.cpp
@@ -20,7 +22,7 @@ set(KESTREL_NEUTRAL_SOURCES
     config/ConditionEvaluator.cpp
     config/DefaultValues.cpp
     config/Description.cpp
-    config/EntryNameIndex.cpp
+    package/EntryNameIndex.cpp
     config/FileList.cpp
     config/PageList.cpp
     config/VariableStore.cpp
@@ -30,6 +32,7 @@ set(KESTREL_NEUTRAL_SOURCES
     engine/CheckSum.cpp
     engine/FileCopy.cpp
     engine/InstallationItems.cpp
+    engine/KnownFolders.cpp
     engine/InstallationRun.cpp
     engine/ProgramActions.cpp
     engine/RunReport.cpp
@@ -46,6 +49,7 @@ set(KESTREL_NEUTRAL_SOURCES
 
 set(KESTREL_HOST_SOURCES
     package/host/WinFile.cpp
+    package/host/MappedFile.cpp
     package/host/Platform.cpp
     system/host/FileMover.cpp
     system/host/RegistryReader.cpp
@@ -53,6 +57,7 @@ set(KESTREL_HOST_SOURCES
 
 set(KESTREL_WINDOWS_SOURCES
     package/win/WinFile.cpp
+    package/win/MappedFile.cpp
     package/win/Platform.cpp
     package/PayloadMarker.cpp
     startup/AdminCheck.cpp

@@ -1,3 +1,6 @@
+// One file of the description. Its texts are kept by the FileList that read it; the sizes
+// below are the limits the loader enforces (with the terminating zero): a longer text is
+// refused, never cut.
 #pragma once
 
 #include "config/ConditionEvaluator.h"
@@ -5,12 +8,17 @@
 #include <cstdint>
 
 struct FileInfo {
+    static constexpr int kDestinationSize = 260;
+    static constexpr int kAliasSize = 260;
+    static constexpr int kFileNameSize = 260;
+    static constexpr int kConditionSize = ConditionEvaluator::kTextSize;
+
     int32_t fileSet;
-    char destination[260];
-    char alias[260];
-    char fileName[260];
+    const char* destination;
+    const char* alias;
+    const char* fileName;
+    const char* condition;
     uint32_t unpackedSize;
     uint8_t expandVariables;
     uint8_t executable;
-    char condition[ConditionEvaluator::kTextSize];
 };

@@ -1,12 +1,12 @@
 #include "config/FileList.h"
 
-#include "config/EntryNameIndex.h"
 #include "config/XmlDocument.h"
 #include "package/BoundedText.h"
 #include "package/Log.h"
 #include "package/Payload.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 bool isSeparator(char c) {
@@ -23,19 +23,14 @@ const char* fileNameOf(const char* path) {
     return name;
 }
 
-// The reference's text without any separator: the name of its packaged entry. False when it
-// does not fit.
-bool defaultAlias(const char* reference, char* alias, int size) {
-    int used = 0;
+// The reference's text without any separator: the name of its packaged entry.
+std::string defaultAlias(const char* reference) {
+    std::string alias;
     for (const char* c = reference; *c != '\0'; ++c) {
-        if (isSeparator(*c))
-            continue;
-        if (used == size - 1)
-            return false;
-        alias[used++] = *c;
+        if (!isSeparator(*c))
+            alias.push_back(*c);
     }
-    alias[used] = '\0';
-    return true;
+    return alias;
 }
 } // namespace
 
@@ -43,8 +38,7 @@ bool defaultAlias(const char* reference, char* alias, int size) {
 class FileList::Reader {
   public:
     Reader(FileList& list, const XmlDocument& document, const Payload& payload, Log* debugLog)
-        : list_(list), document_(document), payload_(payload),
-          entryNames_(payload.entries(), payload.entryCount()), debugLog_(debugLog) {}
+        : list_(list), document_(document), payload_(payload), debugLog_(debugLog) {}
 
     int readSets() {
         // File records are large: one block for all of them spares the copies of a growing list.
@@ -103,38 +97,47 @@ class FileList::Reader {
             if (!readFile(element, reference, setIndex, info))
                 return refuse("the file \"%s\" has a name, Alias, Dest or Condition that is too "
                               "long (at most %d characters; %d for the Condition)",
-                              reference, static_cast<int>(sizeof info.destination) - 1,
-                              static_cast<int>(sizeof info.condition) - 1);
+                              reference, FileInfo::kDestinationSize - 1,
+                              FileInfo::kConditionSize - 1);
             if (!list_.files_.append(info))
                 return -1;
         }
         return 0;
     }
 
+    // The text kept for the file's record when it fits within `size` bytes with its zero, else
+    // null; an absent text is the empty one.
+    const char* keep(const char* text, int size) {
+        if (text == nullptr)
+            text = "";
+        size_t length = std::strlen(text);
+        return length < static_cast<size_t>(size) ? list_.texts_.keep(text, length) : nullptr;
+    }
+
     bool readFile(int element, const char* reference, int setIndex, FileInfo& info) {
         std::memset(&info, 0, sizeof info);
         info.fileSet = setIndex;
         const char* alias = document_.getAttribute(element, "Alias");
-        bool whole = alias != nullptr ? copyText(info.alias, sizeof info.alias, alias) == 0
-                                      : defaultAlias(reference, info.alias, sizeof info.alias);
-        whole = copyText(info.fileName, sizeof info.fileName, fileNameOf(reference)) == 0 && whole;
-        whole = copyText(info.destination, sizeof info.destination,
-                         document_.getAttribute(element, "Dest")) == 0 &&
-                whole;
-        whole = copyText(info.condition, sizeof info.condition,
-                         document_.getAttribute(element, "Condition")) == 0 &&
-                whole;
-        int entry = entryNames_.find(info.alias);
-        info.unpackedSize = entry >= 0 ? payload_.entry(entry).header.size : 0;
+        info.alias = alias != nullptr ? keep(alias, FileInfo::kAliasSize)
+                                      : keep(defaultAlias(reference).c_str(), FileInfo::kAliasSize);
+        info.fileName = keep(fileNameOf(reference), FileInfo::kFileNameSize);
+        info.destination =
+            keep(document_.getAttribute(element, "Dest"), FileInfo::kDestinationSize);
+        info.condition =
+            keep(document_.getAttribute(element, "Condition"), FileInfo::kConditionSize);
+        if (info.alias == nullptr || info.fileName == nullptr || info.destination == nullptr ||
+            info.condition == nullptr)
+            return false;
+        int entry = payload_.find(info.alias);
+        info.unpackedSize = entry >= 0 ? payload_.entry(entry).size : 0;
         info.expandVariables = document_.getAttribute(element, "ExpandVarsInFile") != nullptr;
         info.executable = document_.getAttribute(element, "Executable") != nullptr;
-        return whole;
+        return true;
     }
 
     FileList& list_;
     const XmlDocument& document_;
     const Payload& payload_;
-    EntryNameIndex entryNames_;
     Log* debugLog_;
 };
 

@@ -8,6 +8,7 @@
 #include "config/FileInfo.h"
 #include "config/FileSetInfo.h"
 #include "package/RecordList.h"
+#include "package/TextPool.h"
 
 class Log;
 class Payload;
@@ -32,5 +33,6 @@ class FileList {
 
     RecordList<FileSetInfo> fileSets_;
     RecordList<FileInfo> files_;
+    TextPool texts_;
     char problem_[512] = {};
 };

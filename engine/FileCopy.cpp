@@ -6,6 +6,7 @@
 #include "engine/ActionLog.h"
 #include "engine/BackupFile.h"
 #include "engine/CheckSum.h"
+#include "engine/KnownFolders.h"
 #include "engine/RunReport.h"
 #include "package/Paths.h"
 #include "package/Payload.h"
@@ -16,9 +17,10 @@
 #include <cstring>
 
 FileCopy::FileCopy(const FileList& files, const VariableStore& variables, const Payload& payload,
-                   InstallerUI& ui, ActionLog& actionLog, BackupFile& backup, int& errorFlag)
+                   InstallerUI& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders,
+                   int& errorFlag)
     : files_(files), variables_(variables), payload_(payload), ui_(ui), actionLog_(actionLog),
-      backup_(backup), error_(errorFlag) {}
+      backup_(backup), folders_(folders), error_(errorFlag) {}
 
 FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
     info_ = info;
@@ -51,12 +53,7 @@ FileCopy::Step FileCopy::install() {
     if (!formPath() || !makeDirectory())
         return fail();
     ui_.setStatusText(path_);
-    // A folder in the file's place is not a file to back up and overwrite.
-    if (platform::isDirectory(path_))
-        return fail();
-    // A file another program holds open exists even though nobody else can read it now.
-    existed_ = platform::pathExists(path_) != 0;
-    if (!unpack())
+    if (!inspectDestination() || !unpack())
         return fail();
     expandContent();
     // Overwriting without a backup would lose the previous content for good.
@@ -66,6 +63,7 @@ FileCopy::Step FileCopy::install() {
         return fail();
     if (ui_.processEvents(0, 0, 0, 0) != 0)
         return Step::kStopped;
+    folders_.noteWritten(directory_, info_.fileName);
     if (!writeContent())
         return fail();
     written_ = true;
@@ -103,6 +101,8 @@ bool FileCopy::formPath() {
 // The DIR record names exactly the levels made, ending at the deepest one, also when a deeper
 // one could not be made; the file then fails before its FILE record.
 bool FileCopy::makeDirectory() {
+    if (folders_.contains(directory_))
+        return true;
     int created = 0;
     int createdLength = 0;
     bool made = makeDirectories(directory_, &created, &createdLength) == 0;
@@ -112,13 +112,45 @@ bool FileCopy::makeDirectory() {
         if (!actionLog_.writeDirectory(created, deepest))
             error_ = 1;
     }
+    if (made)
+        folders_.add(directory_,
+                     created > 0 && createdLength == static_cast<int>(std::strlen(directory_)));
     return made;
 }
 
+// A folder in the file's place is not a file to back up and overwrite. A file another program
+// holds open exists even though nobody else can read it now.
+bool FileCopy::inspectDestination() {
+    platform::PathKind kind = folders_.mayHold(directory_, info_.fileName)
+                                  ? platform::pathKind(path_)
+                                  : platform::PathKind::kNothing;
+    existed_ = kind == platform::PathKind::kFile;
+    return kind != platform::PathKind::kDirectory;
+}
+
+// A damaged entry fails here, before anything is backed up or recorded; a large entry that
+// replaces a file is inflated once for that (its check sum goes into the backup), a large new
+// file only while it is written.
 bool FileCopy::unpack() {
+    entry_ = payload_.find(info_.alias);
+    if (entry_ < 0)
+        return false;
+    streamed_ = payload_.entry(entry_).size >= kStreamLimit;
+    if (streamed_) {
+        length_ = payload_.entry(entry_).size;
+        return !existed_ || sumStreamedContent();
+    }
     unpacked_ = payload_.unpack(info_.alias, &length_);
     content_ = unpacked_.get();
     return content_ != nullptr;
+}
+
+bool FileCopy::sumStreamedContent() {
+    streamedSum_ = length_;
+    return payload_.inflate(entry_, [this](const unsigned char* piece, uint32_t length) {
+        streamedSum_ = checkSum(streamedSum_, piece, length);
+        return true;
+    });
 }
 
 // Small text files may carry variable references. The unpacked buffer is terminated behind the
@@ -136,7 +168,7 @@ void FileCopy::expandContent() {
 // The entry carries the check sum of exactly the bytes about to be written, so that an uninstall
 // recognises the file as unchanged and restores the previous content.
 bool FileCopy::backUp() {
-    uint32_t sum = checkSum(length_, content_, length_);
+    uint32_t sum = streamed_ ? streamedSum_ : checkSum(length_, content_, length_);
     ui_.processEvents(0, 0, 0, 0);
     ErrorList errors = backup_.addFile(path_, sum);
     if (errors.empty()) {
@@ -155,9 +187,19 @@ bool FileCopy::writeContent() {
                       fileaccess::kCreateOrEmpty) != 0)
         return false;
     uint32_t written = 0;
-    bool whole = file.write(content_, length_, &written) == 0 && written == length_;
+    bool whole = streamed_ ? writeStreamedContent(file)
+                           : file.write(content_, length_, &written) == 0 && written == length_;
     if (file.close() != 0)
         whole = false;
     unpacked_.reset();
     return whole;
+}
+
+// An entry found damaged only now (a new file is inflated once) fails the file as a failed
+// write does: its FILE record stands, so an undo of the run removes it.
+bool FileCopy::writeStreamedContent(WinFile& file) {
+    return payload_.inflate(entry_, [&file](const unsigned char* piece, uint32_t length) {
+        uint32_t written = 0;
+        return file.write(piece, length, &written) == 0 && written == length;
+    });
 }

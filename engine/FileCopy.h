@@ -6,6 +6,7 @@
 
 #include "config/FileInfo.h"
 #include "package/BoundedText.h"
+#include "package/WinFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +16,7 @@ class ActionLog;
 class BackupFile;
 class FileList;
 class InstallerUI;
+class KnownFolders;
 class Payload;
 class VariableStore;
 
@@ -24,7 +26,8 @@ class FileCopy {
 
     // `errorFlag` is the run's: every failure sets it, and it is never cleared here.
     FileCopy(const FileList& files, const VariableStore& variables, const Payload& payload,
-             InstallerUI& ui, ActionLog& actionLog, BackupFile& backup, int& errorFlag);
+             InstallerUI& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders,
+             int& errorFlag);
 
     // Installs record `index` of `count`. kStop when the handler asked to end the file loop.
     Result perform(const FileInfo& info, int index, int count);
@@ -40,10 +43,13 @@ class FileCopy {
     Step install();
     bool formPath();
     bool makeDirectory();
+    bool inspectDestination();
     bool unpack();
+    bool sumStreamedContent();
     void expandContent();
     bool backUp();
     bool writeContent();
+    bool writeStreamedContent(WinFile& file);
     Step fail();
 
     const FileList& files_;
@@ -52,6 +58,7 @@ class FileCopy {
     InstallerUI& ui_;
     ActionLog& actionLog_;
     BackupFile& backup_;
+    KnownFolders& folders_;
     int& error_;
 
     FileInfo info_{};
@@ -61,6 +68,13 @@ class FileCopy {
     std::unique_ptr<unsigned char[]> unpacked_;
     // Files of this size and more are installed as packed, without expansion.
     static constexpr uint32_t kExpandLimit = 512;
+    // Entries of this size and more go from the package into their file piece by piece instead
+    // of through a buffer of their whole size; below it one buffer is the faster way.
+    static constexpr uint32_t kStreamLimit = 1u << 20;
+    int entry_ = -1;
+    bool streamed_ = false;
+    // Of a streamed entry, for its backup.
+    uint32_t streamedSum_ = 0;
     std::string expanded_;
     const unsigned char* content_ = nullptr;
     uint32_t length_ = 0;

@@ -4,6 +4,7 @@
 #include "config/FileList.h"
 #include "engine/FileCopy.h"
 #include "engine/InstallationItems.h"
+#include "engine/KnownFolders.h"
 #include "engine/RunReport.h"
 #include "engine/UninstallRun.h"
 #include "package/Paths.h"
@@ -115,8 +116,9 @@ void InstallationRun::writeLogHeader() {
 }
 
 void InstallationRun::copyFiles() {
+    KnownFolders folders;
     for (int i = 0; i < files_.fileCount(); ++i) {
-        FileCopy copy(files_, variables_, payload_, ui_, actionLog_, backup_, error_);
+        FileCopy copy(files_, variables_, payload_, ui_, actionLog_, backup_, folders, error_);
         FileCopy::Result result = copy.perform(files_.file(i), i, files_.fileCount());
         if (copy.wasWritten())
             noteWritten(copy.path(), copy.length());

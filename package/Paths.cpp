@@ -61,7 +61,22 @@ int makeDirectories(const char* path, int* created, int* createdLength) {
     char copy[kPathBufferSize];
     if (copyText(copy, sizeof copy, path) != 0)
         return -1;
-    for (size_t i = firstCreatableSeparator(copy, length); i < length; ++i) {
+    size_t first = firstCreatableSeparator(copy, length);
+    // Most folders are there already: one question to the system then, not one per level.
+    size_t deepest = length;
+    for (size_t i = first; i < length; ++i) {
+        if (isPathSeparator(copy[i]))
+            deepest = i;
+    }
+    if (deepest < length) {
+        char separator = copy[deepest];
+        copy[deepest] = '\0';
+        bool there = platform::pathExists(copy) != 0;
+        copy[deepest] = separator;
+        if (there)
+            return 0;
+    }
+    for (size_t i = first; i < length; ++i) {
         if (!isPathSeparator(copy[i]))
             continue;
         copy[i] = '\0';

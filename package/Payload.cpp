@@ -3,49 +3,94 @@
 #include "package/Log.h"
 #include "package/PayloadFormat.h"
 #include "package/PayloadIndex.h"
-#include "package/WinFile.h"
 
+#include <cstring>
 #include <new>
+#include <zlib.h>
+
+namespace {
+// Compressed bytes are fetched in pieces of this size, so that a large entry never needs a
+// mapping window of its own size.
+constexpr uint32_t kInputPiece = 1u << 20;
+} // namespace
+
+// The entry walk's view of the mapped payload; names are kept in the payload's own pool, as the
+// window they were read from goes away.
+class Payload::Source {
+  public:
+    explicit Source(Payload& payload) : payload_(payload) {}
+    const unsigned char* at(uint32_t position, uint32_t count) {
+        return payload_.bytesAt(position, count);
+    }
+    const char* keepName(const char* name) { return payload_.names_.keep(name, std::strlen(name)); }
+
+  private:
+    Payload& payload_;
+};
 
 int Payload::open(const char* path, uint32_t offset) {
     close();
-    WinFile file;
-    if (file.openPath(path, fileaccess::kRead, fileaccess::kShareRead, fileaccess::kOpenExisting) !=
-        0)
+    if (file_.open(path) != 0)
         return payload::kCannotOpen;
-    int64_t fileSize = file.size();
-    if (fileSize < 0 || static_cast<int64_t>(offset) > fileSize)
-        return payload::kCannotSeek;
-    int64_t length = fileSize - offset;
-    if (length > 0x7fffffff)
-        return payload::kCannotRead;
-    bytes_.reset(new (std::nothrow) unsigned char[length > 0 ? static_cast<size_t>(length) : 1]);
-    if (!bytes_)
-        return payload::kCannotRead;
-    length_ = static_cast<uint32_t>(length);
-    int result = payload::kOk;
-    uint32_t got = 0;
-    if (file.seekFromStart(static_cast<int32_t>(offset), 0) != 0)
-        result = payload::kCannotSeek;
-    else if (file.read(bytes_.get(), length_, &got) != 0 || got != length_)
-        result = payload::kCannotRead;
-    if (result == payload::kOk)
-        result = PayloadIndex::checkMagicWords(bytes_.get(), length_);
-    if (result == payload::kOk)
-        result = PayloadIndex::indexRecords(bytes_.get(), length_, entries_, nullptr);
-    if (result != payload::kOk)
+    int64_t fileSize = file_.size();
+    if (static_cast<int64_t>(offset) > fileSize) {
         close();
-    return result;
+        return payload::kCannotSeek;
+    }
+    int64_t length = fileSize - offset;
+    if (length > 0x7fffffff) {
+        close();
+        return payload::kCannotRead;
+    }
+    offset_ = offset;
+    length_ = static_cast<uint32_t>(length);
+    uint32_t headLength = length_ < payload::kHeaderSize ? length_ : payload::kHeaderSize;
+    const unsigned char* head = bytesAt(0, headLength);
+    int result =
+        head == nullptr ? payload::kCannotRead : PayloadIndex::checkMagicWords(head, headLength);
+    if (result == payload::kOk) {
+        Source source(*this);
+        result = PayloadIndex::walkRecords(source, length_, entries_, nullptr);
+    }
+    if (result != payload::kOk) {
+        close();
+        return result;
+    }
+    index_ = EntryNameIndex(entries_.data(), entries_.count());
+    return payload::kOk;
 }
 
 void Payload::close() {
-    bytes_.reset();
+    file_.close();
+    offset_ = 0;
     length_ = 0;
+    index_ = EntryNameIndex();
     entries_.clear();
+    names_.clear();
+}
+
+const unsigned char* Payload::bytesAt(uint32_t position, uint32_t count) const {
+    if (position > length_ || count > length_ - position)
+        return nullptr;
+    return file_.bytes(static_cast<int64_t>(offset_) + position, count);
+}
+
+// The entry came from the walk over the same bytes; its range is checked again so that a stale
+// or hand-made record can never reach outside the payload.
+const unsigned char* Payload::compressedBytes(const PayloadEntry& entry) const {
+    uint64_t start = static_cast<uint64_t>(entry.offset) + payload::kRecordHeaderSize;
+    if (start > length_)
+        return nullptr;
+    return bytesAt(static_cast<uint32_t>(start), entry.compressedSize);
+}
+
+void Payload::reportLength(const PayloadEntry& entry, uint64_t produced) const {
+    logMessage(debugLog_, "Entry \"%s\" inflates to %u bytes, its record states %u", entry.name,
+               static_cast<uint32_t>(produced), entry.size);
 }
 
 int Payload::find(const char* name) const {
-    return PayloadIndex::find(entries_, name);
+    return index_.find(name);
 }
 
 std::unique_ptr<unsigned char[]> Payload::unpack(const char* name, uint32_t* length) const {
@@ -56,14 +101,73 @@ std::unique_ptr<unsigned char[]> Payload::unpack(const char* name, uint32_t* len
         return nullptr;
     uint32_t produced = 0;
     const PayloadEntry& entry = entries_[index];
-    std::unique_ptr<unsigned char[]> data(
-        PayloadIndex::unpack(bytes_.get(), length_, entry, &produced));
-    if (data && produced != entry.header.size) {
-        logMessage(debugLog_, "Entry \"%s\" inflates to %u bytes, its record states %u", name,
-                   produced, entry.header.size);
+    const unsigned char* compressed = compressedBytes(entry);
+    if (compressed == nullptr)
+        return nullptr;
+    std::unique_ptr<unsigned char[]> data(PayloadIndex::inflateWhole(compressed, entry, &produced));
+    if (data && produced != entry.size) {
+        reportLength(entry, produced);
         data.reset();
     }
     if (data && length != nullptr)
         *length = produced;
     return data;
+}
+
+// Accepts what unpack accepts: a zlib stream that ends within its compressed bytes, at exactly
+// the recorded size. Output beyond the size is counted but never handed on; past the size plus
+// the unpack slack the entry is refused without a count, as unpack refuses it.
+bool Payload::inflate(int index, const PieceTaker& take) const {
+    if (index < 0 || index >= entries_.count())
+        return false;
+    const PayloadEntry& entry = entries_[index];
+    std::unique_ptr<unsigned char[]> piece(new (std::nothrow) unsigned char[kPieceSize]);
+    z_stream stream;
+    std::memset(&stream, 0, sizeof stream);
+    if (!piece || inflateInit(&stream) != Z_OK)
+        return false;
+    uint64_t position = static_cast<uint64_t>(entry.offset) + payload::kRecordHeaderSize;
+    uint32_t remaining = entry.compressedSize;
+    uint64_t produced = 0;
+    uint64_t limit = static_cast<uint64_t>(entry.size) + payload::kUnpackSlack;
+    bool whole = position <= length_;
+    uint32_t filled = 0;
+    int status = Z_OK;
+    while (whole && status != Z_STREAM_END) {
+        if (stream.avail_in == 0) {
+            uint32_t count = remaining < kInputPiece ? remaining : kInputPiece;
+            const unsigned char* input =
+                count > 0 ? bytesAt(static_cast<uint32_t>(position), count) : nullptr;
+            if (input == nullptr) {
+                whole = false;
+                break;
+            }
+            stream.next_in = const_cast<Bytef*>(input);
+            stream.avail_in = count;
+            position += count;
+            remaining -= count;
+        }
+        stream.next_out = piece.get() + filled;
+        stream.avail_out = kPieceSize - filled;
+        status = ::inflate(&stream, Z_NO_FLUSH);
+        if (status != Z_OK && status != Z_STREAM_END) {
+            whole = false;
+            break;
+        }
+        filled = kPieceSize - stream.avail_out;
+        if (filled == kPieceSize || status == Z_STREAM_END) {
+            uint64_t wanted = produced < entry.size ? entry.size - produced : 0;
+            uint32_t handed = filled < wanted ? filled : static_cast<uint32_t>(wanted);
+            produced += filled;
+            filled = 0;
+            if (produced >= limit || (handed > 0 && !take(piece.get(), handed)))
+                whole = false;
+        }
+    }
+    inflateEnd(&stream);
+    if (whole && produced != entry.size) {
+        reportLength(entry, produced);
+        whole = false;
+    }
+    return whole;
 }

@@ -1,29 +1,19 @@
 #include "package/PayloadIndex.h"
 
-#include "package/PayloadFormat.h"
-
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <zlib.h>
 
 namespace {
-bool nameIsTerminated(const PayloadRecordHeader& header) {
-    return std::memchr(header.name, '\0', sizeof header.name) != nullptr;
-}
+constexpr uint32_t kNameOffset = offsetof(PayloadRecordHeader, name);
 
-// Checks one record at `position`; on success fills `entry` and returns 0.
-int readRecord(const unsigned char* data, uint32_t length, uint32_t position, PayloadEntry& entry) {
-    if (length - position < payload::kRecordHeaderSize)
-        return payload::kRecordPastEnd;
-    entry.offset = position;
-    std::memcpy(&entry.header, data + position, sizeof entry.header);
-    uint32_t dataStart = position + payload::kRecordHeaderSize;
-    if (entry.header.compressedSize > length - dataStart)
-        return payload::kRecordPastEnd;
-    if (!nameIsTerminated(entry.header))
-        return payload::kNameUnterminated;
-    return payload::kOk;
-}
+// The bytes of a payload held whole in memory.
+struct MemorySource {
+    const unsigned char* data;
+    const unsigned char* at(uint32_t position, uint32_t) const { return data + position; }
+    const char* keepName(const char* name) const { return name; }
+};
 } // namespace
 
 int PayloadIndex::checkMagicWords(const unsigned char* data, uint32_t length) {
@@ -37,37 +27,37 @@ int PayloadIndex::checkMagicWords(const unsigned char* data, uint32_t length) {
     return payload::kOk;
 }
 
+int PayloadIndex::readRecord(const unsigned char* header, uint32_t length, uint32_t position,
+                             PayloadEntry& entry) {
+    entry.offset = position;
+    entry.size = payload::readLittleEndian32(header + 4);
+    entry.compressedSize = payload::readLittleEndian32(header + 8);
+    entry.kind = payload::readLittleEndian32(header + 12);
+    entry.name = reinterpret_cast<const char*>(header + kNameOffset);
+    uint32_t dataStart = position + payload::kRecordHeaderSize;
+    if (entry.compressedSize > length - dataStart)
+        return payload::kRecordPastEnd;
+    if (std::memchr(entry.name, '\0', payload::kNameSize) == nullptr)
+        return payload::kNameUnterminated;
+    return payload::kOk;
+}
+
 int PayloadIndex::indexRecords(const unsigned char* data, uint32_t length,
                                RecordList<PayloadEntry>& entries, uint32_t* failedAt) {
-    // Lengths beyond 2 GiB are never read into memory; the limit keeps every sum below in range.
-    if (length > 0x7fffffffu)
-        return payload::kCannotRead;
-    uint32_t position = payload::kHeaderSize;
-    for (;;) {
-        if (failedAt != nullptr)
-            *failedAt = position;
-        if (length < position || length - position < 4)
-            return payload::kNoEndRecord;
-        uint32_t type = payload::readLittleEndian32(data + position);
-        // A payload cut inside its end record has lost bytes the packer wrote: not whole.
-        if (type == payload::kTypeEnd)
-            return length - position < payload::kRecordHeaderSize ? payload::kRecordPastEnd
-                                                                  : payload::kOk;
-        if (type != payload::kTypeEntry)
-            return payload::kBadRecordType;
-        PayloadEntry entry;
-        int result = readRecord(data, length, position, entry);
-        if (result != payload::kOk)
-            return result;
-        if (!entries.append(entry))
-            return payload::kCannotRead;
-        position += payload::kRecordHeaderSize + entry.header.compressedSize;
-    }
+    MemorySource source{data};
+    return walkRecords(source, length, entries, failedAt);
+}
+
+PayloadRecordHeader PayloadIndex::recordHeader(const unsigned char* data,
+                                               const PayloadEntry& entry) {
+    PayloadRecordHeader header;
+    std::memcpy(&header, data + entry.offset, sizeof header);
+    return header;
 }
 
 int PayloadIndex::find(const RecordList<PayloadEntry>& entries, const char* name) {
     for (int i = entries.count() - 1; i >= 0; --i) {
-        if (std::strcmp(entries[i].header.name, name) == 0)
+        if (std::strcmp(entries[i].name, name) == 0)
             return i;
     }
     return -1;
@@ -77,19 +67,23 @@ unsigned char* PayloadIndex::unpack(const unsigned char* data, uint32_t length,
                                     const PayloadEntry& entry, uint32_t* produced) {
     // The entry came from indexRecords over the same bytes; checked again so that a stale or
     // hand-made record can never reach outside the payload.
-    uint64_t dataEnd = static_cast<uint64_t>(entry.offset) + payload::kRecordHeaderSize +
-                       entry.header.compressedSize;
+    uint64_t dataEnd =
+        static_cast<uint64_t>(entry.offset) + payload::kRecordHeaderSize + entry.compressedSize;
     if (data == nullptr || dataEnd > length)
         return nullptr;
-    uint64_t capacity = static_cast<uint64_t>(entry.header.size) + payload::kUnpackSlack;
+    return inflateWhole(data + entry.offset + payload::kRecordHeaderSize, entry, produced);
+}
+
+unsigned char* PayloadIndex::inflateWhole(const unsigned char* compressed,
+                                          const PayloadEntry& entry, uint32_t* produced) {
+    uint64_t capacity = static_cast<uint64_t>(entry.size) + payload::kUnpackSlack;
     if (capacity > 0x7fffffffu)
         return nullptr;
     unsigned char* buffer = new (std::nothrow) unsigned char[static_cast<size_t>(capacity)];
     if (buffer == nullptr)
         return nullptr;
     uLongf done = static_cast<uLongf>(capacity);
-    int status = uncompress(buffer, &done, data + entry.offset + payload::kRecordHeaderSize,
-                            entry.header.compressedSize);
+    int status = uncompress(buffer, &done, compressed, entry.compressedSize);
     // The byte behind the data must stay free for the terminating zero.
     if (status != Z_OK || done >= capacity) {
         delete[] buffer;

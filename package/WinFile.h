@@ -51,6 +51,8 @@ class WinFile : public FileStream {
     int openLog(const char* path, int mode);
     bool isOpen() const;
     const char* path() const { return path_; }
+    // The system's handle (a descriptor natively), for the calls this class does not wrap.
+    intptr_t nativeHandle() const { return handle_; }
 
   private:
     int seek(int32_t low, int32_t high, int origin);

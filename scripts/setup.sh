@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-    googletest zlib1g-dev libpng-dev libssl-dev pkg-config
+    googletest zlib1g-dev libdeflate-dev libpng-dev libssl-dev pkg-config
     wine64 fonts-wine xvfb xdotool imagemagick liblnk-utils nsis file binutils-mingw-w64-x86-64
     time procps
 )

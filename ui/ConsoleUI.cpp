@@ -6,6 +6,29 @@
 #include <cstring>
 #include <strings.h>
 
+void ConsoleUI::put(const char* text) {
+    pending_ += text;
+    if (pending_.size() >= kBlockSize)
+        flushOutput();
+}
+
+void ConsoleUI::putLine(const char* text) {
+    pending_ += text;
+    pending_ += '\n';
+    if (pending_.size() >= kBlockSize)
+        flushOutput();
+}
+
+// Through the same stream as before, so that its text mode still turns each line end into the
+// console's.
+int ConsoleUI::flushOutput() {
+    if (!pending_.empty())
+        std::fwrite(pending_.data(), 1, pending_.size(), output_);
+    pending_.clear();
+    std::fflush(output_);
+    return 0;
+}
+
 bool ConsoleUI::readLine(char* line) {
     line[0] = '\0';
     if (std::fgets(line, kLineSize, input_) == nullptr) {
@@ -34,9 +57,11 @@ void ConsoleUI::askFieldValues() {
         char value[kLineSize];
         std::memset(value, 0, sizeof value);
         wizard_->getVariable(field.variable, value, sizeof value);
-        std::fprintf(output_, "%s=%s\n", field.label, value);
-        std::fputs("Type new value or <Enter> to keep the default: ", output_);
-        std::fflush(output_);
+        put(field.label);
+        put("=");
+        putLine(value);
+        put("Type new value or <Enter> to keep the default: ");
+        flushOutput();
         std::memset(value, 0, sizeof value);
         // A value cut short (a folder, most often) would be a different value: it is refused
         // and the field keeps the one it had.
@@ -46,17 +71,17 @@ void ConsoleUI::askFieldValues() {
         int set =
             whole ? wizard_->setVariable(field.variable, value) : VariableStore::kTooLongToSet;
         if (set == VariableStore::kLineBreak)
-            std::fputs("The value holds a line break; the previous value is kept.\n", output_);
+            put("The value holds a line break; the previous value is kept.\n");
         else if (set != 0)
-            std::fputs("The value is too long; the previous value is kept.\n", output_);
+            put("The value is too long; the previous value is kept.\n");
     }
 }
 
 int ConsoleUI::run() {
     running_ = 1;
-    std::fputs("Starting installation.\n", output_);
+    put("Starting installation.\n");
     if (wizard_ == nullptr) {
-        std::fflush(output_);
+        flushOutput();
         return -1;
     }
     if (!quiet_)
@@ -65,14 +90,14 @@ int ConsoleUI::run() {
     if (!wizard_->isCancelled() && !wizard_->isFinished()) {
         do {
             if (wizard_->nextDialog(this) != 0) {
-                std::fputs("Installation cannot continue.\n", output_);
-                std::fflush(output_);
+                put("Installation cannot continue.\n");
+                flushOutput();
                 return 0;
             }
         } while (!wizard_->isCancelled() && !wizard_->isFinished());
     }
-    std::fputs(closingLine(), output_);
-    std::fflush(output_);
+    put(closingLine());
+    flushOutput();
     return 0;
 }
 
@@ -87,12 +112,11 @@ const char* ConsoleUI::closingLine() const {
 
 int ConsoleUI::finish() {
     running_ = 0;
-    return 0;
+    return flushOutput();
 }
 
 int ConsoleUI::reportLine(int, int, const char* text, int, int) {
-    std::fprintf(output_, "%s\n", text);
-    std::fflush(output_);
+    putLine(text);
     return 0;
 }
 
@@ -100,19 +124,19 @@ int ConsoleUI::ask(const char* text, int kind) {
     if (quiet_) {
         // A notice is still said: unattended, it is the only trace of why a run stopped.
         if (kind == kAskNotice) {
-            std::fprintf(output_, "%s\n", text);
-            std::fflush(output_);
+            putLine(text);
+            flushOutput();
         }
         return 1;
     }
-    std::fprintf(output_, "%s\n", text);
+    putLine(text);
     if (kind == kAskOkCancel)
-        std::fputs("Type 'ok' or 'cancel': ", output_);
+        put("Type 'ok' or 'cancel': ");
     else if (kind == kAskNotice)
-        std::fputs("Press <Enter>", output_);
+        put("Press <Enter>");
     else if (kind == kAskYesNo)
-        std::fputs("Type 'yes' or 'no' :", output_);
-    std::fflush(output_);
+        put("Type 'yes' or 'no' :");
+    flushOutput();
     char line[kLineSize];
     readLine(line);
     if (kind == kAskOkCancel)

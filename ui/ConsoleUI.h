@@ -1,10 +1,15 @@
 // The console dialogue: asks every field once, then steps through the wizard; in quiet mode
 // it asks nothing and answers every question positively.
+// Output is gathered and written in blocks: on a console or NUL the runtime writes an
+// unbuffered stream a character at a time, which made report lines cost milliseconds each. The
+// gathered text is written out before every question, at every page change and at the end, so
+// a person always sees everything before being asked.
 #pragma once
 
 #include "ui/InstallerUI.h"
 
 #include <cstdio>
+#include <string>
 
 class Wizard;
 
@@ -12,6 +17,7 @@ class ConsoleUI : public InstallerUI {
   public:
     ConsoleUI(std::FILE* input = stdin, std::FILE* output = stdout)
         : input_(input), output_(output) {}
+    ~ConsoleUI() override { flushOutput(); }
 
     void setWizard(Wizard* wizard) { wizard_ = wizard; }
     void setQuiet(int quiet) { quiet_ = quiet; }
@@ -20,9 +26,9 @@ class ConsoleUI : public InstallerUI {
     int run() override;
     int finish() override;
     int showFields(int) override { return 0; }
-    int showPage(int) override { return 0; }
+    int showPage(int) override { return flushOutput(); }
     int storeFields(int) override { return 0; }
-    int leavePage(int) override { return 0; }
+    int leavePage(int) override { return flushOutput(); }
     int confirmCancel() override { return 0; }
     int setHelpCaption(const char*) override { return 0; }
     int setBackCaption(const char*) override { return 0; }
@@ -45,6 +51,11 @@ class ConsoleUI : public InstallerUI {
 
   private:
     static constexpr int kLineSize = 512;
+    // Large enough for a few hundred report lines per write.
+    static constexpr size_t kBlockSize = 32768;
+    void put(const char* text);
+    void putLine(const char* text);
+    int flushOutput();
     // Reads one line (at most 511 characters kept, the rest of a longer line dropped, the line
     // end removed). End of input gives the empty line. False when the line was longer.
     bool readLine(char* line);
@@ -56,4 +67,5 @@ class ConsoleUI : public InstallerUI {
     Wizard* wizard_ = nullptr;
     int quiet_ = 0;
     int running_ = 0;
+    std::string pending_;
 };

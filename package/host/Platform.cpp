@@ -57,6 +57,14 @@ int isDirectory(const char* path) {
                : 0;
 }
 
+PathKind pathKind(const char* path) {
+    char hostPath[1024];
+    struct stat info;
+    if (!toHostPath(path, hostPath, sizeof hostPath) || ::stat(hostPath, &info) != 0)
+        return PathKind::kNothing;
+    return S_ISDIR(info.st_mode) ? PathKind::kDirectory : PathKind::kFile;
+}
+
 void debugTrace(const char* text) {
     std::fputs(text, stderr);
 }

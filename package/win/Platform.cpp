@@ -55,6 +55,13 @@ int isDirectory(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+PathKind pathKind(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return PathKind::kNothing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kDirectory : PathKind::kFile;
+}
+
 void debugTrace(const char* text) {
     OutputDebugStringA(text);
 }

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     for (int i = 0; i < entries.count(); ++i) {
         // Every name found by the index must be found again, at this or a later record.
-        if (PayloadIndex::find(entries, entries[i].header.name) < i)
+        if (PayloadIndex::find(entries, entries[i].name) < i)
             __builtin_trap();
         uint32_t produced = 0;
         std::unique_ptr<unsigned char[]> buffer(

@@ -223,13 +223,8 @@ bool BuildCommand::writeTo(const std::string& path, const PackagePlan& plan, std
     Progress progress(plan.entries().size(), plan.totalSize(), HostFiles::errorsGoToTerminal());
     if (!writer.begin(error))
         return false;
-    Bytes data;
-    for (const PlannedEntry& entry : plan.entries()) {
-        if (!PackagePlan::entryData(entry, data, error) ||
-            !writer.addEntry(entry.name, entry.sourceName, entry.kind, data, error))
-            return false;
-        progress.advance(data.size());
-    }
+    if (!writeEntries(writer, plan, progress, error))
+        return false;
     progress.finish();
     if (!writer.finish(error))
         return false;
@@ -237,6 +232,44 @@ bool BuildCommand::writeTo(const std::string& path, const PackagePlan& plan, std
     if (!out) {
         error = "cannot write " + PackageProblem::quoted(path);
         return false;
+    }
+    return true;
+}
+
+// Entries are read and compressed a batch at a time: enough of them to keep every core busy,
+// within a bounded amount of memory, and written in plan order.
+bool BuildCommand::writeEntries(PayloadWriter& writer, const PackagePlan& plan, Progress& progress,
+                                std::string& error) {
+    constexpr uint64_t kBatchBytes = uint64_t{64} << 20;
+    constexpr size_t kBatchEntries = 1024;
+    const std::vector<PlannedEntry>& entries = plan.entries();
+    EntryCompressor compressor(options_.jobs);
+    std::vector<Bytes> batch;
+    std::vector<const Bytes*> data;
+    std::vector<EntryCompressor::Packed> packed;
+    for (size_t next = 0; next < entries.size();) {
+        size_t first = next;
+        uint64_t bytes = 0;
+        batch.clear();
+        while (next < entries.size() && bytes < kBatchBytes && batch.size() < kBatchEntries) {
+            batch.emplace_back();
+            if (!PackagePlan::entryData(entries[next], batch.back(), error) ||
+                !PayloadWriter::checkEntry(entries[next].name, batch.back().size(), error))
+                return false;
+            bytes += batch.back().size();
+            ++next;
+        }
+        data.clear();
+        for (const Bytes& entry : batch)
+            data.push_back(&entry);
+        compressor.compress(data, packed);
+        for (size_t i = 0; i < batch.size(); ++i) {
+            const PlannedEntry& entry = entries[first + i];
+            if (!writer.addEntry(entry.name, entry.sourceName, entry.kind, batch[i].size(),
+                                 packed[i], error))
+                return false;
+            progress.advance(batch[i].size());
+        }
     }
     return true;
 }

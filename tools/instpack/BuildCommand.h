@@ -12,6 +12,9 @@
 class PackagePlan;
 struct DescriptionNeeds;
 
+class PayloadWriter;
+class Progress;
+
 class BuildCommand {
   public:
     explicit BuildCommand(const BuildOptions& options) : options_(options) {}
@@ -31,6 +34,8 @@ class BuildCommand {
     void reportWarnings(PackagePlan& plan);
     bool write(const PackagePlan& plan, std::string& error);
     bool writeTo(const std::string& path, const PackagePlan& plan, std::string& error);
+    bool writeEntries(PayloadWriter& writer, const PackagePlan& plan, Progress& progress,
+                      std::string& error);
 
     const BuildOptions& options_;
     std::vector<std::string> resourceFiles_;

@@ -23,6 +23,18 @@ bool addEntry(const std::string& text, BuildOptions& options, std::string& error
     return true;
 }
 
+bool takeJobs(const std::string& text, BuildOptions& options, std::string& error) {
+    bool digits = !text.empty() && text.size() <= 3 &&
+                  text.find_first_not_of("0123456789") == std::string::npos;
+    unsigned jobs = digits ? static_cast<unsigned>(std::stoul(text)) : 0;
+    if (jobs < 1 || jobs > 256) {
+        error = "--jobs wants a number from 1 to 256, not \"" + text + "\"";
+        return false;
+    }
+    options.jobs = jobs;
+    return true;
+}
+
 bool checkComplete(BuildOptions& options, std::string& error) {
     if (options.description.empty() || options.out.empty())
         error = "--description and --out are required";
@@ -54,6 +66,8 @@ bool BuildOptions::parse(const std::vector<std::string>& arguments, BuildOptions
             ok = takeValue(arguments, i, options.sourceRoot, error);
         else if (name == "--resources")
             ok = takeValue(arguments, i, options.resources, error);
+        else if (name == "--jobs")
+            ok = takeValue(arguments, i, value, error) && takeJobs(value, options, error);
         else if (name == "--entry")
             ok = takeValue(arguments, i, value, error) && addEntry(value, options, error);
         else {

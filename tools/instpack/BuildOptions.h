@@ -10,6 +10,7 @@ struct BuildOptions {
     std::string engine; // empty with payloadOnly
     bool payloadOnly = false;
     bool strict = false; // warnings stop the build like errors
+    unsigned jobs = 0;   // compressing threads; 0: one per core
     std::string out;
     std::string sourceRoot;                                   // default: the description's folder
     std::string resources;                                    // empty: no resources folder

@@ -136,12 +136,12 @@ void DescriptionChecker::checkFile(const XmlDocument& document, int file,
                                    DescriptionFindings& findings) {
     std::string reference = document.nodeText(file);
     std::string element = "FN " + PackageProblem::quoted(reference);
-    checkLength(element, "Dest", document.getAttribute(file, "Dest"), sizeof(FileInfo::destination),
+    checkLength(element, "Dest", document.getAttribute(file, "Dest"), FileInfo::kDestinationSize,
                 findings);
     checkLength(element, "Condition", document.getAttribute(file, "Condition"),
-                sizeof(FileInfo::condition), findings);
+                FileInfo::kConditionSize, findings);
     std::string name = installedName(reference);
-    checkLength(element, "the file name", name.c_str(), sizeof(FileInfo::fileName), findings);
+    checkLength(element, "the file name", name.c_str(), FileInfo::kFileNameSize, findings);
     if (name == "." || name == "..")
         findings.errors.push_back(element + ": " + PackageProblem::quoted(name) +
                                   " cannot be a file's name; the engine refuses it");

@@ -72,10 +72,10 @@ void DescriptionScanner::scanFileSet(const XmlDocument& document, int fileSet,
         FileReference reference{path, alias != nullptr ? alias : defaultAlias(path)};
         if (reference.alias.empty())
             needs.problems.push_back("the file reference \"" + path + "\" has an empty alias");
-        else if (reference.alias.size() >= sizeof(FileInfo::alias))
+        else if (reference.alias.size() >= FileInfo::kAliasSize)
             needs.problems.push_back(PackageProblem::tooLong("FN " + PackageProblem::quoted(path),
                                                              "its alias", reference.alias.size(),
-                                                             sizeof(FileInfo::alias)));
+                                                             FileInfo::kAliasSize));
         else
             needs.files.push_back(reference);
     }

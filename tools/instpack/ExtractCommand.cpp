@@ -11,7 +11,7 @@
 namespace {
 // Writes one entry; an empty text on success, else why it was not written.
 std::string extractOne(const PackageFile& package, int index, const std::string& folder) {
-    const char* name = package.entries()[index].header.name;
+    const char* name = package.entries()[index].name;
     if (!ExtractCommand::isPlainFileName(name))
         return "is not a plain file name; entry not written";
     uint32_t produced = 0;
@@ -52,7 +52,7 @@ int ExtractCommand::run(const std::string& path, const std::string& folder) {
     for (int i = 0; i < package.entries().count(); ++i) {
         std::string problem = extractOne(package, i, folder);
         if (!problem.empty()) {
-            std::fprintf(stderr, "instpack: entry \"%s\" %s\n", package.entries()[i].header.name,
+            std::fprintf(stderr, "instpack: entry \"%s\" %s\n", package.entries()[i].name,
                          problem.c_str());
             ++failures;
         }

@@ -24,9 +24,9 @@ int ListCommand::run(const std::string& path) {
                 package.entries().count());
     std::printf("%10s %10s %-5s %s\n", "SIZE", "PACKED", "KIND", "NAME");
     for (int i = 0; i < package.entries().count(); ++i) {
-        const PayloadRecordHeader& header = package.entries()[i].header;
-        std::printf("%10u %10u %-5s %s\n", header.size, header.compressedSize,
-                    kindName(header.kind), header.name);
+        const PayloadEntry& entry = package.entries()[i];
+        std::printf("%10u %10u %-5s %s\n", entry.size, entry.compressedSize, kindName(entry.kind),
+                    entry.name);
     }
     if (result != payload::kOk)
         return PackageProblem::report(

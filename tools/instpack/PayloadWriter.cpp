@@ -2,10 +2,8 @@
 
 #include "package/PayloadEntry.h"
 #include "package/PayloadFormat.h"
-#include "tools/instpack/Md5Digest.h"
 
 #include <cstring>
-#include <zlib.h>
 
 namespace {
 // The engine reads the whole payload with one 32-bit signed length and unpacks an entry into
@@ -19,15 +17,6 @@ void putLittleEndian32(unsigned char* bytes, uint32_t value) {
 
 uint32_t saturated(uint64_t value) {
     return value > 0xffffffffu ? 0xffffffffu : static_cast<uint32_t>(value);
-}
-
-bool compressBest(const Bytes& data, Bytes& packed) {
-    uLongf bound = compressBound(static_cast<uLong>(data.size()));
-    packed.resize(bound);
-    int status = compress2(packed.data(), &bound, data.data(), static_cast<uLong>(data.size()),
-                           Z_BEST_COMPRESSION);
-    packed.resize(bound);
-    return status == Z_OK;
 }
 } // namespace
 
@@ -60,31 +49,34 @@ bool PayloadWriter::begin(std::string& error) {
     return put(header, sizeof header, error);
 }
 
-bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceName, uint32_t kind,
-                             const Bytes& data, std::string& error) {
+bool PayloadWriter::checkEntry(const std::string& name, uint64_t size, std::string& error) {
     if (!fitsName(name)) {
         error = "entry name \"" + name + "\" is empty or longer than 275 bytes";
         return false;
     }
-    if (data.size() + payload::kUnpackSlack > kEngineLimit) {
+    if (size + payload::kUnpackSlack > kEngineLimit) {
         error = "entry \"" + name + "\" is too large for the engine to unpack";
         return false;
     }
-    Bytes packed;
-    if (!compressBest(data, packed)) {
+    return true;
+}
+
+bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceName, uint32_t kind,
+                             uint64_t size, const EntryCompressor::Packed& packed,
+                             std::string& error) {
+    if (!checkEntry(name, size, error))
+        return false;
+    if (!packed.ok) {
         error = "cannot compress entry \"" + name + "\"";
         return false;
     }
     PayloadRecordHeader header;
     std::memset(&header, 0, sizeof header);
     header.type = payload::kTypeEntry;
-    header.size = static_cast<uint32_t>(data.size());
-    header.compressedSize = static_cast<uint32_t>(packed.size());
+    header.size = static_cast<uint32_t>(size);
+    header.compressedSize = static_cast<uint32_t>(packed.bytes.size());
     header.kind = kind;
-    if (!Md5Digest::compute(data.data(), data.size(), header.md5)) {
-        error = "cannot compute the MD5 digest of entry \"" + name + "\"";
-        return false;
-    }
+    std::memcpy(header.md5, packed.md5, sizeof header.md5);
     // Not read by the engine: a cut name only loses information for a person reading a listing.
     std::memcpy(header.sourceName, sourceName.data(),
                 std::min(sourceName.size(), sizeof header.sourceName - 1));
@@ -95,10 +87,10 @@ bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceN
     putLittleEndian32(raw + 8, header.compressedSize);
     putLittleEndian32(raw + 12, header.kind);
     std::memcpy(raw + 16, &header.md5, sizeof header - 16);
-    if (!put(raw, sizeof raw, error) || !put(packed.data(), packed.size(), error))
+    if (!put(raw, sizeof raw, error) || !put(packed.bytes.data(), packed.bytes.size(), error))
         return false;
-    unpackedTotal_ += data.size();
-    packedTotal_ += packed.size();
+    unpackedTotal_ += size;
+    packedTotal_ += packed.bytes.size();
     ++entryCount_;
     return true;
 }

@@ -3,6 +3,7 @@
 // unpacked bytes, total compressed bytes and the entry count (docs/instpack.md).
 #pragma once
 
+#include "tools/instpack/EntryCompressor.h"
 #include "tools/instpack/HostFiles.h"
 
 #include <cstdint>
@@ -15,9 +16,13 @@ class PayloadWriter {
     explicit PayloadWriter(std::ostream& out);
 
     bool begin(std::string& error);
-    // kind: payload::kKindImage for a decoded image, payload::kKindOther otherwise.
+    // Whether the engine can hold and unpack an entry of that name and size; false with the
+    // reason in `error`.
+    static bool checkEntry(const std::string& name, uint64_t size, std::string& error);
+    // An entry of `size` bytes, packed by EntryCompressor. kind: payload::kKindImage for a
+    // decoded image, payload::kKindOther otherwise.
     bool addEntry(const std::string& name, const std::string& sourceName, uint32_t kind,
-                  const Bytes& data, std::string& error);
+                  uint64_t size, const EntryCompressor::Packed& packed, std::string& error);
     bool finish(std::string& error);
 
     uint32_t entryCount() const { return entryCount_; }

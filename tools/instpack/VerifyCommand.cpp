@@ -1,6 +1,7 @@
 #include "tools/instpack/VerifyCommand.h"
 
 #include "package/PayloadFormat.h"
+#include "package/PayloadIndex.h"
 #include "tools/instpack/Md5Digest.h"
 #include "tools/instpack/PackageFile.h"
 #include "tools/instpack/PackageProblem.h"
@@ -35,7 +36,8 @@ std::string VerifyCommand::firstDamage(PackageFile& package) {
 }
 
 std::string VerifyCommand::checkEntry(const PackageFile& package, int index) {
-    const PayloadRecordHeader& header = package.entries()[index].header;
+    PayloadRecordHeader header =
+        PayloadIndex::recordHeader(package.payload(), package.entries()[index]);
     std::string entry = "entry " + std::to_string(index + 1) + " \"" + header.name + "\"";
     uint32_t produced = 0;
     std::unique_ptr<unsigned char[]> data(package.unpack(index, &produced));
@@ -56,8 +58,8 @@ std::string VerifyCommand::checkTotals(const PackageFile& package) {
     uint64_t unpacked = 0;
     uint64_t packed = 0;
     for (int i = 0; i < package.entries().count(); ++i) {
-        unpacked += package.entries()[i].header.size;
-        packed += package.entries()[i].header.compressedSize;
+        unpacked += package.entries()[i].size;
+        packed += package.entries()[i].compressedSize;
     }
     const unsigned char* totals = package.payload() + 12;
     uint32_t expected[3] = {unpacked > 0xffffffffu ? 0xffffffffu : static_cast<uint32_t>(unpacked),

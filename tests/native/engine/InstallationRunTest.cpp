@@ -74,7 +74,10 @@ class InstallationRunTest : public ::testing::Test {
                            "</Uninstall>" +
                            fileSets + "</Installation></VarnexGroupInstallation>";
         description.parse(text.c_str(), text.size());
-        ASSERT_TRUE(testpayload::writeFile(folder / "package.bin", testpayload::build(entries)));
+        std::string package = testpayload::build(entries);
+        if (damage)
+            damage(package);
+        ASSERT_TRUE(testpayload::writeFile(folder / "package.bin", package));
         ASSERT_EQ(payload.open((folder / "package.bin").c_str(), 0), 0);
         ASSERT_EQ(files.read(description.document(), payload, nullptr), 0);
     }
@@ -98,6 +101,7 @@ class InstallationRunTest : public ::testing::Test {
     std::string app = folder / "app", undo = folder / "undo";
     std::string backupDestination = "[UNDODIR]\\backup.bin";
     std::string descriptionCopy = "[UNDODIR]\\x.xml";
+    std::function<void(std::string&)> damage;
     VariableStore variables;
     Description description{variables};
     FileList files;
@@ -138,6 +142,22 @@ TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfT
     EXPECT_EQ(system.calls, (Lines{"isPreviousVersionInstalled:Run Test",
                                    "registerUninstall:\"" + undo + "\\u.exe\"-uninstall=\"" + undo +
                                        "\\install.log\" -uninstallApp=\"Run Test\""}));
+}
+
+// The folders a run made hold only what it wrote there: a file written there a second time
+// exists, and is backed up and overwritten.
+TEST_F(InstallationRunTest, AFileWrittenTwiceIntoAFolderTheRunMadeIsOverwrittenTheSecondTime) {
+    const std::string dest = "<FN Dest=\"[APPDIR]\\new\" Alias=";
+    load(fileSet(dest + "\"1\">dup.txt</FN>", "First\"") +
+             fileSet(dest + "\"2\">dup.txt</FN>" + dest + "\"1\">other.txt</FN>", "Second\""),
+         {{"1", "first"}, {"2", "second"}});
+    EXPECT_EQ(perform(), 0);
+    std::string folder = app + "\\new\\", dup = folder + "dup.txt";
+    EXPECT_EQ(records(), "DIR\t2\t" + folder + "\r\nFILE\tCREATE\t" + dup + "\r\nFILE\tCREATE\t" +
+                             folder + "other.txt\r\nFILE\tOVER\t" + dup + "\r\n");
+    EXPECT_EQ(readAll(app + "/new/dup.txt"), "second");
+    EXPECT_EQ(readAll(undo + "/backup.bin"),
+              backupbytes::file(backupbytes::entry(dup, "first", "second")));
 }
 
 TEST_F(InstallationRunTest, ConditionsPickTheFilesAndOnlyFilesUnder512BytesAreExpanded) {
@@ -280,3 +300,55 @@ TEST_F(InstallationRunTest, APreviousVersionIsUninstalledFirstOrTheRunCancelled)
               "0:The previous version was not uninstalled properly.");
     EXPECT_EQ(readAll(app + "/a"), "x");
 }
+
+// Entries of 1 MiB and more go from the package into their file piece by piece: the bytes, the
+// backup's check sum and the records are those of the whole-buffer path. A damaged one that
+// would replace a file fails before its backup, as a small one does; a new one is found damaged
+// only while it is written and fails as a failed write does, after its FILE record.
+struct LargeEntryCase {
+    bool existing;
+    bool damaged;
+};
+class LargeEntryTest : public InstallationRunTest,
+                       public ::testing::WithParamInterface<LargeEntryCase> {};
+
+TEST_P(LargeEntryTest, StreamedIntoItsFileWithTheSameBytesCheckSumsRecordsAndFailures) {
+    const LargeEntryCase test = GetParam();
+    // Several pieces and a last word of one byte.
+    std::string content;
+    for (uint32_t i = 0; content.size() < (1u << 20) + 5; ++i)
+        content += std::to_string(i * 2654435761u % 1000003) + ",";
+    content.resize((1u << 20) + 5);
+    if (test.damaged)
+        damage = [](std::string& bytes) { bytes[payload::kHeaderSize + 4] += 4; }; // its size
+    load(fileSet(fn("big", "big.bin")), {{"big", content}});
+    if (test.existing)
+        existingFile("big.bin", "previous content");
+    ui.answer = 0;
+    EXPECT_EQ(perform(), 0);
+    std::string path = app + "\\big.bin";
+    std::string made = test.existing ? "" : "DIR\t1\t" + app + "\\\r\n";
+    std::string record =
+        "FILE\t" + std::string(test.existing ? "OVER\t" : "CREATE\t") + path + "\r\n";
+    if (!test.damaged) {
+        EXPECT_EQ(readAll(app + "/big.bin"), content);
+        EXPECT_EQ(readAll(undo + "/backup.bin"),
+                  backupbytes::file(
+                      test.existing ? backupbytes::entry(path, "previous content", content) : ""));
+        EXPECT_EQ(records(), made + record);
+        EXPECT_EQ(ui.lines, (test.existing ? Lines{"Back up " + path, "Overwrite " + path}
+                                           : Lines{"Create " + path}));
+    } else if (test.existing) {
+        EXPECT_EQ(readAll(app + "/big.bin"), "previous content");
+        EXPECT_EQ(records(), "");
+        EXPECT_EQ(ui.lines, Lines{"FAILED to overwrite " + path});
+    } else {
+        EXPECT_EQ(records(), made + record);
+        EXPECT_EQ(ui.lines, Lines{"FAILED to create " + path});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(NewOrReplacingSoundOrDamaged, LargeEntryTest,
+                         ::testing::Values(LargeEntryCase{false, false},
+                                           LargeEntryCase{true, false}, LargeEntryCase{false, true},
+                                           LargeEntryCase{true, true}));

@@ -36,6 +36,15 @@ class PayloadTest : public ::testing::Test {
         EXPECT_EQ(data[length], 0) << "a zero byte follows the data";
         return std::string(reinterpret_cast<char*>(data.get()), length);
     }
+    std::string inflated(const char* name) {
+        std::string bytes;
+        bool whole = payload.inflate(payload.find(name),
+                                     [&bytes](const unsigned char* piece, uint32_t length) {
+                                         bytes.append(reinterpret_cast<const char*>(piece), length);
+                                         return true;
+                                     });
+        return whole ? bytes : "<failed>";
+    }
 
     TempFolder folder;
     Payload payload;
@@ -60,8 +69,10 @@ TEST_F(PayloadTest, EntriesUnpackByNameTheLastOfANameWinsAndOnlyToTheirStatedSiz
         {"install.xml", "<a/>"}, {"AppIcon", "second"},     {"empty", ""},
         {"appicon", "<failed>"}, {"overflows", "<failed>"}, {"garbage", "<failed>"},
         {"longer", "<failed>"},  {"shorter", "<failed>"}};
-    for (const auto& row : rows)
+    for (const auto& row : rows) {
         EXPECT_EQ(unpacked(row[0]), row[1]) << row[0];
+        EXPECT_EQ(inflated(row[0]), row[1]) << row[0] << ", piece by piece";
+    }
     payload.close();
     EXPECT_EQ(payload.entryCount(), 0);
     EXPECT_EQ(unpacked("AppIcon"), "<failed>");

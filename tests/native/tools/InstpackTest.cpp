@@ -70,6 +70,25 @@ class Instpack : public ::testing::Test {
 };
 } // namespace
 
+// Entries are compressed side by side and a large one in blocks joined into one zlib stream: the
+// package is the same byte for byte on any number of threads, and verifies and extracts whole.
+TEST_F(Instpack, PacksTheSameBytesOnAnyNumberOfThreadsAndALargeEntryInBlocksInflatesWhole) {
+    std::string large; // three blocks and a part, text and noise
+    for (uint32_t i = 0; large.size() < (3u << 20) + 12345; ++i)
+        large += i % 7 == 0 ? std::to_string(i * 2654435761u) : "line " + std::to_string(i % 97);
+    space.write("src/bin/tool.exe", large);
+    for (const char* jobs : {"1", "2", "5"}) {
+        std::vector<std::string> options = arguments(std::string("jobs") + jobs + ".exe");
+        options.insert(options.end(), {"--jobs", jobs});
+        ASSERT_EQ(space.build(options), 0) << jobs;
+    }
+    EXPECT_EQ(space.read("jobs1.exe"), space.read("jobs2.exe"));
+    EXPECT_EQ(space.read("jobs1.exe"), space.read("jobs5.exe"));
+    EXPECT_EQ(damageOf("jobs2.exe"), "");
+    ASSERT_EQ(ExtractCommand::run(space.path("jobs2.exe"), space.path("out")), 0);
+    EXPECT_EQ(space.read("out/bintool.exe"), large);
+}
+
 TEST_F(Instpack, BuildsAnInstallerThatVerifiesAndExtractsIntactAndTheSameEveryTime) {
     testing::internal::CaptureStderr();
     ASSERT_EQ(space.build(arguments("setup.exe")), 0);

@@ -24,9 +24,12 @@ template <typename Act> std::string console(const std::string& typed, int quiet,
     std::FILE* output = std::tmpfile();
     std::fputs(typed.c_str(), input);
     std::rewind(input);
-    ConsoleUI ui(input, output);
-    ui.setQuiet(quiet);
-    act(ui);
+    {
+        // Gathered output is written at the latest when the console goes away.
+        ConsoleUI ui(input, output);
+        ui.setQuiet(quiet);
+        act(ui);
+    }
     std::rewind(output);
     std::string text = rest(output) + "|" + rest(input);
     std::fclose(input);

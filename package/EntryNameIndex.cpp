@@ -1,4 +1,4 @@
-#include "config/EntryNameIndex.h"
+#include "package/EntryNameIndex.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +8,7 @@ EntryNameIndex::EntryNameIndex(const PayloadEntry* entries, int count) : entries
     for (int i = 0; i < count; ++i)
         sorted_.push_back(i);
     std::sort(sorted_.begin(), sorted_.end(), [entries](int a, int b) {
-        int order = std::strcmp(entries[a].header.name, entries[b].header.name);
+        int order = std::strcmp(entries[a].name, entries[b].name);
         return order != 0 ? order < 0 : a < b;
     });
 }
@@ -18,10 +18,10 @@ int EntryNameIndex::find(const char* name) const {
     // entry of the name, if any.
     auto after =
         std::upper_bound(sorted_.begin(), sorted_.end(), name, [this](const char* key, int entry) {
-            return std::strcmp(key, entries_[entry].header.name) < 0;
+            return std::strcmp(key, entries_[entry].name) < 0;
         });
     if (after == sorted_.begin())
         return -1;
     int candidate = *(after - 1);
-    return std::strcmp(entries_[candidate].header.name, name) == 0 ? candidate : -1;
+    return std::strcmp(entries_[candidate].name, name) == 0 ? candidate : -1;
 }

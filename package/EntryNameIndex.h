@@ -1,5 +1,5 @@
-// The payload's entries sorted by name, so that the loader can look up the packaged size of
-// every file reference without scanning the whole entry list for each one.
+// The payload's entries sorted by name, so that every lookup by name (the loader's packaged
+// sizes, each installed file's entry) is a binary search instead of a scan of the entry list.
 #pragma once
 
 #include "package/PayloadEntry.h"
@@ -8,11 +8,12 @@
 
 class EntryNameIndex {
   public:
+    EntryNameIndex() = default;
     EntryNameIndex(const PayloadEntry* entries, int count);
     // The index of the last entry of that name in payload order, or -1.
     int find(const char* name) const;
 
   private:
-    const PayloadEntry* entries_;
+    const PayloadEntry* entries_ = nullptr;
     std::vector<int> sorted_; // by name, then by position
 };

@@ -1,0 +1,47 @@
+// Compresses payload entries on every core. An entry's packed bytes depend on its data alone,
+// never on the number of threads or on which thread finished first, so a package is the same
+// byte for byte wherever it is built. Each result is one standard zlib stream, which the
+// engine's zlib inflates unchanged:
+// - an entry of up to one block is compressed whole by libdeflate;
+// - a larger one is cut into blocks compressed side by side by zlib, each continuing the
+//   previous block's dictionary and ending on a byte boundary, joined under one zlib header and
+//   the Adler-32 of the whole entry (as parallel gzip tools do). libdeflate cannot continue a
+//   dictionary, and without one each block would start from nothing.
+#pragma once
+
+#include "tools/instpack/HostFiles.h"
+
+#include <cstddef>
+#include <vector>
+
+class EntryCompressor {
+  public:
+    struct Packed {
+        Bytes bytes;
+        unsigned char md5[16];
+        bool ok = false;
+    };
+    static constexpr size_t kBlockSize = size_t{1} << 20;
+
+    // 0 threads: one per core.
+    explicit EntryCompressor(unsigned threads = 0);
+
+    // Packs each of `entries` into the same place of `packed`.
+    void compress(const std::vector<const Bytes*>& entries, std::vector<Packed>& packed) const;
+
+  private:
+    struct Task {
+        size_t entry;
+        size_t block; // within the entry
+        bool whole;   // the entry in one piece
+        bool digests; // a large entry's MD5 and Adler-32
+    };
+    struct Work;
+
+    static void runTask(const Task& task, Work& work);
+    static bool compressWhole(const Bytes& data, Bytes& out);
+    static bool compressBlock(const Bytes& data, size_t block, Bytes& out);
+    static void join(Work& work, size_t entry);
+
+    unsigned threads_;
+};
