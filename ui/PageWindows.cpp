@@ -11,14 +11,6 @@
 #include <strings.h>
 
 namespace {
-constexpr int kText = 10;
-constexpr int kImage = 11;
-constexpr int kHLine = 12;
-constexpr int kRichEditText = 13;
-constexpr int kProgress = 14;
-constexpr int kList = 15;
-constexpr int kAlignCenter = 22;
-constexpr int kAlignRight = 23;
 constexpr int kFirstElementId = 1000;
 const HMENU kNoId = reinterpret_cast<HMENU>(-1);
 
@@ -93,21 +85,21 @@ HWND PageWindows::createElement(HWND parent, const PageElement& element, const P
                                 int id) {
     HWND window = nullptr;
     switch (element.kind) {
-    case kText:
+    case PageElement::kText:
         return createText(parent, element);
-    case kImage:
+    case PageElement::kImage:
         return ImageWindow::create(parent, GetModuleHandleA(nullptr), element.x, element.y,
                                    ImageEntry::load(package, element.text));
-    case kHLine:
+    case PageElement::kHLine:
         return createChild(parent, 0, "Static", element.text, WS_BORDER, element, kNoId);
-    case kRichEditText:
+    case PageElement::kRichEditText:
         return createRichText(parent, element, package, id);
-    case kProgress:
+    case PageElement::kProgress:
         window = createChild(parent, WS_EX_CLIENTEDGE, PROGRESS_CLASSA, "", PBS_SMOOTH, element,
                              idOf(id));
         SendMessageA(window, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
         break;
-    case kList:
+    case PageElement::kList:
         window =
             createChild(parent, WS_EX_CLIENTEDGE, "Listbox", "",
                         WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT,
@@ -124,9 +116,9 @@ HWND PageWindows::createElement(HWND parent, const PageElement& element, const P
 // the path.
 HWND PageWindows::createText(HWND parent, const PageElement& element) {
     DWORD alignment = SS_LEFT;
-    if (element.horizontalAlignment == kAlignRight)
+    if (element.horizontalAlignment == PageElement::kAlignRight)
         alignment = SS_RIGHT;
-    else if (element.horizontalAlignment == kAlignCenter)
+    else if (element.horizontalAlignment == PageElement::kAlignCenter)
         alignment = SS_CENTER;
     HWND window =
         createChild(parent, 0, "Static", element.text, alignment | SS_NOPREFIX, element, kNoId);

@@ -22,30 +22,21 @@
 #include <strings.h>
 
 namespace {
-constexpr int kText = 10;
-constexpr int kImage = 11;
-constexpr int kHLine = 12;
-constexpr int kRichEditText = 13;
-constexpr int kProgress = 14;
-constexpr int kList = 15;
-
-constexpr int kAlignLeft = 20;
-constexpr int kAlignTop = 21;
-constexpr int kAlignCenter = 22;
-constexpr int kAlignRight = 23;
-constexpr int kAlignBottom = 24;
 
 struct NamedValue {
     const char* name;
     int value;
 };
 
-constexpr NamedValue kElementKinds[] = {{"Text", kText},         {"Image", kImage},
-                                        {"HLine", kHLine},       {"RichEditText", kRichEditText},
-                                        {"Progress", kProgress}, {"List", kList}};
-constexpr NamedValue kHorizontalAlignments[] = {
-    {"left", kAlignLeft}, {"right", kAlignRight}, {"center", kAlignCenter}};
-constexpr NamedValue kVerticalAlignments[] = {{"top", kAlignTop}, {"bottom", kAlignBottom}};
+constexpr NamedValue kElementKinds[] = {
+    {"Text", PageElement::kText},         {"Image", PageElement::kImage},
+    {"HLine", PageElement::kHLine},       {"RichEditText", PageElement::kRichEditText},
+    {"Progress", PageElement::kProgress}, {"List", PageElement::kList}};
+constexpr NamedValue kHorizontalAlignments[] = {{"left", PageElement::kAlignLeft},
+                                                {"right", PageElement::kAlignRight},
+                                                {"center", PageElement::kAlignCenter}};
+constexpr NamedValue kVerticalAlignments[] = {{"top", PageElement::kAlignTop},
+                                              {"bottom", PageElement::kAlignBottom}};
 
 // The value whose name matches the text ignoring case; 0 for none or no text.
 template <size_t Count> int valueNamed(const NamedValue (&table)[Count], const char* text) {
