@@ -114,7 +114,7 @@ bool FileCopy::makeDirectory() {
     }
     if (made)
         folders_.add(directory_,
-                     created > 0 && createdLength == static_cast<int>(std::strlen(directory_)));
+                     createdLength == static_cast<int>(std::strlen(directory_)) ? created : 0);
     return made;
 }
 

@@ -4,10 +4,23 @@ bool KnownFolders::contains(const char* folder) const {
     return seen_.count(folder) != 0;
 }
 
-void KnownFolders::add(const char* folder, bool made) {
-    seen_.insert(folder);
-    if (made)
-        made_[folder];
+void KnownFolders::add(const char* folder, int madeLevels) {
+    std::string level = folder;
+    seen_.insert(level);
+    for (int i = 0; i < madeLevels && level.size() > 1; ++i) {
+        made_[level];
+        // "C:\a\b\" is the folder "b" of "C:\a\".
+        size_t cut = level.find_last_of("\\/", level.size() - 2);
+        if (cut == std::string::npos)
+            break;
+        std::string child = level.substr(cut + 1, level.size() - cut - 2);
+        level.erase(cut + 1);
+        seen_.insert(level);
+        if (i + 1 < madeLevels)
+            made_[level];
+        // A folder made in a folder the run made before is one of the names standing there.
+        noteWritten(level.c_str(), child.c_str());
+    }
 }
 
 std::string KnownFolders::plainName(const char* name) {

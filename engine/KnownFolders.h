@@ -11,8 +11,10 @@
 class KnownFolders {
   public:
     bool contains(const char* folder) const;
-    // `made`: the run made the folder (its deepest level) itself.
-    void add(const char* folder, bool made);
+    // `madeLevels`: how many of the folder's deepest levels the run has just made. Each of them
+    // holds only what the run puts there, the levels below it included, so a folder made for
+    // one file is known as made when the files of its parent follow.
+    void add(const char* folder, int madeLevels);
     // False only when nothing can stand at `name` in `folder`: the run made the folder and wrote
     // no file there that the system could take for that name.
     bool mayHold(const char* folder, const char* name) const;

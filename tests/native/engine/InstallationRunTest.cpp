@@ -160,6 +160,21 @@ TEST_F(InstallationRunTest, AFileWrittenTwiceIntoAFolderTheRunMadeIsOverwrittenT
               backupbytes::file(backupbytes::entry(dup, "first", "second")));
 }
 
+// Both levels of [APPDIR]\new are the run's: the folder "new" is a name standing in [APPDIR].
+TEST_F(InstallationRunTest, TheParentOfAFolderTheRunMadeHoldsThatFolderAndTheFilesWrittenThere) {
+    const std::string app_ = "<FN Dest=\"[APPDIR]\" Alias=\"1\">";
+    // Installed last to first.
+    load(fileSet(app_ + "b.txt</FN>" + app_ + "new</FN>" + app_ + "b.txt</FN>" +
+                 "<FN Dest=\"[APPDIR]\\new\" Alias=\"1\">a.txt</FN>"),
+         {{"1", "x"}});
+    ui.answer = 0; // keep the installation
+    EXPECT_EQ(perform(), 0);
+    std::string made = app + "\\new\\", b = app + "\\b.txt";
+    EXPECT_EQ(records(), "DIR\t2\t" + made + "\r\nFILE\tCREATE\t" + made + "a.txt\r\nFILE\tCREATE\t" + b +
+                             "\r\nFILE\tOVER\t" + b + "\r\n");
+    EXPECT_EQ(ui.lines[2], "FAILED to create " + app + "\\new");
+}
+
 TEST_F(InstallationRunTest, ConditionsPickTheFilesAndOnlyFilesUnder512BytesAreExpanded) {
     std::string body(511 - 12, 'x');
     const std::string expand = " ExpandVarsInFile=\"1\"";
