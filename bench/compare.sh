@@ -213,24 +213,18 @@ install() {
     say "$kind round $round: $variant $seconds s, $((peak_kib / 1024)) MiB"
 }
 
-# Ours goes through its registered QuietUninstallString; the process started relaunches a copy
-# of itself from %TEMP% and ends at once, so the timer waits for the copy's end event. NSIS's
-# uninstaller would relaunch itself as well: _?= keeps it in place, and the timer waits for it.
+# Each uninstaller runs as an administrator's script runs it: its registered
+# QuietUninstallString. Both relaunch a copy of themselves from %TEMP% and end at once; the timer
+# runs the command in a job object and waits until every process of it has ended.
 uninstall() {
-    local variant=$1 round=$2 tree result=$kind_dir/uninstall.txt
+    local variant=$1 round=$2 tree result=$kind_dir/uninstall.txt name=$product
     tree=$(tree_of "$variant")
     rm -f "$result"
-    if [ "$variant" = nsis ]; then
-        measure "$kind_dir/logs/uninstall-$variant.$round.txt" "$work/tools/uninstall-timer.exe" \
-            run "$run_limit" "K:\\$kind\\uninstall.txt" 'K:\trees\nsis\uninstall.exe' /S \
-            '_?=K:\trees\nsis'
-    else
-        # The relaunched copy writes where the first process did: a file, or /dev/null.
-        local output=$kind_dir/logs/uninstall-$variant.$round.txt
-        [ "$variant" = ours-file ] || output=/dev/null
-        measure "$output" "$work/tools/uninstall-timer.exe" registered "$product" "$run_limit" \
-            "K:\\$kind\\uninstall.txt"
-    fi
+    # The relaunched copy writes where the first process did: a file, or /dev/null.
+    local output=/dev/null
+    [ "$variant" != ours-file ] || output=$kind_dir/logs/uninstall-$variant.$round.txt
+    [ "$variant" != nsis ] || name=$nsis_product
+    measure "$output" "$work/tools/uninstall-timer.exe" "$name" "$run_limit" "K:\\$kind\\uninstall.txt"
     [ "$code" = 0 ] && [ -s "$result" ] ||
         die "$variant: the uninstall failed (code $code)"
     local took exit_code
@@ -239,8 +233,6 @@ uninstall() {
     local left
     left=$(product_files_left "$tree")
     [ "$left" = 0 ] || die "$variant: the uninstall left $left of the product's files"
-    # NSIS's uninstaller run in place cannot delete itself and its folder.
-    [ "$variant" != nsis ] || rm -rf "$tree"
     [ ! -e "$tree" ] || die "$variant: the uninstall left $(find "$tree" | head -n 3)"
     record "$variant" "$round" uninstall_s "$took"
     say "$kind round $round: $variant uninstall $took s"
@@ -487,10 +479,11 @@ and builds what it needs, then for each product:
 - times each installation as the wall time of the Wine process, and reads its peak resident
   memory (GNU time); checks every tree against the product (`diff -r` in the warm-up, the number
   of files afterwards);
-- uninstalls each installation at once: ours through its registered `QuietUninstallString`,
-  timed inside Wine until the relaunched copy signals `LumoUninstallerEnd`; NSIS's uninstaller
-  with `/S _?=` (in place, so it cannot relaunch itself) until its process ends. The floors'
-  trees are removed.
+- uninstalls each installation at once through its registered `QuietUninstallString`, as an
+  administrator's script would: both uninstallers copy themselves to the temporary folder,
+  start the copy and end, so the timer (bench/compare/uninstall-timer.cpp) runs the command in
+  a job object and stops when the last process of the job has ended. The floors' trees are
+  removed.
 
 The raw figures of the last run of each product are in build/compare/KIND.runs.tsv.
 EOF

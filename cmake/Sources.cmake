@@ -59,6 +59,7 @@ set(KESTREL_WINDOWS_SOURCES
     package/win/WinFile.cpp
     package/win/MappedFile.cpp
     package/win/Platform.cpp
+    package/win/SystemLibrary.cpp
     package/PayloadMarker.cpp
     startup/AdminCheck.cpp
     startup/EntryPoint.cpp

@@ -5,8 +5,8 @@ find_package(ZLIB REQUIRED)
 add_library(kestrel_core STATIC ${KESTREL_NEUTRAL_SOURCES} ${KESTREL_WINDOWS_SOURCES})
 target_include_directories(kestrel_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(kestrel_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-target_link_libraries(kestrel_core PUBLIC ZLIB::ZLIB user32 gdi32 advapi32 shell32 ole32 uuid
-                                          comctl32 psapi)
+# The shell, COM and the common controls are loaded only when a run needs them (SystemLibrary).
+target_link_libraries(kestrel_core PUBLIC ZLIB::ZLIB user32 gdi32 advapi32 uuid psapi)
 
 add_executable(kestrel startup/main.cpp)
 set_target_properties(kestrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

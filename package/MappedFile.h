@@ -24,6 +24,9 @@ class MappedFile {
     // `count` bytes from `offset` on, valid until the next call or close(); null when they lie
     // outside the file or the system cannot map them.
     const unsigned char* bytes(int64_t offset, uint32_t count);
+    // Where the window holding `offset` ends: a walk that asks for no bytes across that end maps
+    // each part of the file once.
+    static int64_t windowEnd(int64_t offset) { return (offset / kWindowSize + 1) * kWindowSize; }
 
   private:
     // A multiple of every system's mapping granularity (64 KiB on Windows).

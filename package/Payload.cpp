@@ -135,7 +135,12 @@ bool Payload::inflate(int index, const PieceTaker& take) const {
     int status = Z_OK;
     while (whole && status != Z_STREAM_END) {
         if (stream.avail_in == 0) {
+            uint64_t toWindowEnd =
+                static_cast<uint64_t>(MappedFile::windowEnd(static_cast<int64_t>(position))) -
+                position;
             uint32_t count = remaining < kInputPiece ? remaining : kInputPiece;
+            if (count > toWindowEnd)
+                count = static_cast<uint32_t>(toWindowEnd);
             const unsigned char* input =
                 count > 0 ? bytesAt(static_cast<uint32_t>(position), count) : nullptr;
             if (input == nullptr) {

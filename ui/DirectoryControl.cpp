@@ -1,6 +1,7 @@
 #include "ui/DirectoryControl.h"
 
 #include "config/VariableStore.h"
+#include "package/SystemLibrary.h"
 
 #include <shlobj.h>
 
@@ -55,23 +56,36 @@ void DirectoryControl::store() {
 }
 
 void DirectoryControl::browse() {
-    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    auto* initialise =
+        SystemLibrary::function<decltype(CoInitializeEx)>("ole32.dll", "CoInitializeEx");
+    auto* uninitialise =
+        SystemLibrary::function<decltype(CoUninitialize)>("ole32.dll", "CoUninitialize");
+    auto* freeMemory =
+        SystemLibrary::function<decltype(CoTaskMemFree)>("ole32.dll", "CoTaskMemFree");
+    auto* browseForFolder =
+        SystemLibrary::function<decltype(SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
+    auto* pathOf = SystemLibrary::function<decltype(SHGetPathFromIDListA)>("shell32.dll",
+                                                                           "SHGetPathFromIDListA");
+    if (initialise == nullptr || uninitialise == nullptr || freeMemory == nullptr ||
+        browseForFolder == nullptr || pathOf == nullptr)
+        return;
+    HRESULT com = initialise(nullptr, COINIT_APARTMENTTHREADED);
     BROWSEINFOA info = {};
     info.hwndOwner = parent_;
     info.pidlRoot = nullptr;
     info.lpszTitle = label_;
     info.ulFlags = BIF_RETURNONLYFSDIRS;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
+    PIDLIST_ABSOLUTE chosen = browseForFolder(&info);
     if (chosen != nullptr) {
         // The shell refuses a path longer than its buffer instead of cutting it.
         char path[MAX_PATH];
-        if (SHGetPathFromIDListA(chosen, path))
+        if (pathOf(chosen, path))
             SetWindowTextA(edit_, path);
         else
             MessageBoxA(parent_, "The chosen folder cannot be used here.", "Installation",
                         MB_OK | MB_ICONWARNING);
-        CoTaskMemFree(chosen);
+        freeMemory(chosen);
     }
     if (SUCCEEDED(com))
-        CoUninitialize();
+        uninitialise();
 }

@@ -2,6 +2,7 @@
 
 #include "config/Description.h"
 #include "package/BoundedText.h"
+#include "package/SystemLibrary.h"
 #include "ui/FieldControl.h"
 #include "ui/ImageEntry.h"
 #include "ui/ImageWindow.h"
@@ -98,7 +99,11 @@ int WindowUI::buildWindow() {
     if (wizard_ == nullptr)
         return -1;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    auto* initControls = SystemLibrary::function<decltype(InitCommonControlsEx)>(
+        "comctl32.dll", "InitCommonControlsEx");
+    // Without the common controls the window still works; only its progress bars are missing.
+    if (initControls != nullptr)
+        initControls(&controls);
     makeAppIcon();
     if (!registerClasses())
         return -1;

@@ -1,19 +1,19 @@
-// Times an uninstall from inside Wine, from the start of its process to its true end.
-//   uninstall-timer registered NAME LIMIT RESULT  run the QuietUninstallString registered under
-//       HKLM\...\Uninstall\NAME; that process relaunches a copy of itself from the temporary
-//       folder and ends at once, so wait for the copy's LumoUninstallerEnd event
-//   uninstall-timer run LIMIT RESULT COMMAND...   run COMMAND and wait for its process
-// Writes "SECONDS EXITCODE" into RESULT (the exit code of the process started; for
-// "registered" that of the relaunching process). LIMIT is in seconds.
-// Exit code 0 when the uninstall ended within LIMIT (for "registered": and removed its
-// registration, without which the next installation would run that uninstaller first), 1
-// otherwise, 2 for a bad command line.
+// Times an uninstall from inside Wine as a user runs it: the QuietUninstallString registered
+// under HKLM\...\Uninstall\NAME, from the start of its process until every process it started
+// has ended. Both uninstallers measured relaunch a copy of themselves from the temporary folder
+// and end at once, so the command runs in a job object, which the copy joins as well.
+//   uninstall-timer NAME LIMIT RESULT
+// Writes "SECONDS EXITCODE" into RESULT: the first exit code other than 0 among the job's
+// processes, else 0. LIMIT is in seconds.
+// Exit code 0 when the uninstall ended within LIMIT and removed its registration (without which
+// the next installation would run that uninstaller first), 1 otherwise, 2 for a bad command line.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
@@ -48,19 +48,87 @@ bool stillRegistered(const std::string& name) {
     return true;
 }
 
-HANDLE start(std::string command) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        std::fprintf(stderr, "uninstall-timer: cannot start %s (error %lu)\n", command.c_str(),
-                     GetLastError());
-        return nullptr;
+// The processes of one job: their handles, kept to read each one's exit code.
+class Job {
+  public:
+    Job()
+        : job_(CreateJobObjectA(nullptr, nullptr)),
+          port_(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1)) {
+        JOBOBJECT_ASSOCIATE_COMPLETION_PORT link{};
+        link.CompletionKey = job_;
+        link.CompletionPort = port_;
+        ready_ = job_ != nullptr && port_ != nullptr &&
+                 SetInformationJobObject(job_, JobObjectAssociateCompletionPortInformation, &link,
+                                         sizeof link);
     }
-    CloseHandle(process.hThread);
-    return process.hProcess;
-}
+    ~Job() {
+        for (HANDLE process : processes_)
+            CloseHandle(process);
+        if (port_ != nullptr)
+            CloseHandle(port_);
+        if (job_ != nullptr)
+            CloseHandle(job_);
+    }
+
+    // Started suspended and put into the job before it runs, so that nothing it starts escapes.
+    bool start(std::string command) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!ready_ || !CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE,
+                                       CREATE_SUSPENDED, nullptr, nullptr, &startup, &process)) {
+            std::fprintf(stderr, "uninstall-timer: cannot start %s (error %lu)\n", command.c_str(),
+                         GetLastError());
+            return false;
+        }
+        bool joined = AssignProcessToJobObject(job_, process.hProcess) != 0;
+        if (joined)
+            ResumeThread(process.hThread);
+        else
+            TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return joined;
+    }
+
+    // True when the last process of the job ended within `milliseconds`.
+    bool waitForAll(DWORD milliseconds) {
+        ULONGLONG deadline = GetTickCount64() + milliseconds;
+        for (;;) {
+            ULONGLONG now = GetTickCount64();
+            DWORD message = 0;
+            ULONG_PTR key = 0;
+            LPOVERLAPPED detail = nullptr;
+            if (now >= deadline || !GetQueuedCompletionStatus(port_, &message, &key, &detail,
+                                                              static_cast<DWORD>(deadline - now)))
+                return false;
+            if (message == JOB_OBJECT_MSG_NEW_PROCESS) {
+                DWORD id = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(detail));
+                HANDLE process =
+                    OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id);
+                if (process != nullptr)
+                    processes_.push_back(process);
+            } else if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) {
+                return true;
+            }
+        }
+    }
+
+    DWORD firstFailure() const {
+        for (HANDLE process : processes_) {
+            DWORD code = 0;
+            if (!GetExitCodeProcess(process, &code) || code != 0)
+                return code;
+        }
+        return 0;
+    }
+
+  private:
+    HANDLE job_;
+    HANDLE port_;
+    bool ready_ = false;
+    std::vector<HANDLE> processes_;
+};
 
 bool report(const char* path, double seconds, DWORD exitCode) {
     FILE* file = std::fopen(path, "w");
@@ -72,40 +140,25 @@ bool report(const char* path, double seconds, DWORD exitCode) {
 } // namespace
 
 int main(int argc, char** argv) {
-    bool registered = argc == 5 && std::strcmp(argv[1], "registered") == 0;
-    bool run = argc >= 5 && std::strcmp(argv[1], "run") == 0;
-    if (!registered && !run) {
-        std::fprintf(stderr, "usage: uninstall-timer registered NAME LIMIT RESULT\n"
-                             "       uninstall-timer run LIMIT RESULT COMMAND...\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: uninstall-timer NAME LIMIT RESULT\n");
         return 2;
     }
-    DWORD limit = static_cast<DWORD>(std::strtoul(registered ? argv[3] : argv[2], nullptr, 10));
-    const char* result = registered ? argv[4] : argv[3];
+    DWORD limit = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
     std::string command;
-    if (registered && !registeredCommand(argv[2], command))
+    if (!registeredCommand(argv[1], command))
         return 1;
-    for (int i = 4; run && i < argc; ++i)
-        command += (i > 4 ? " " : "") + std::string(argv[i]);
-    // Created before the start so that a quick uninstaller cannot signal them unseen.
-    HANDLE end = CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerEnd");
+    Job job;
     LARGE_INTEGER startedAt;
     QueryPerformanceCounter(&startedAt);
-    HANDLE process = start(command);
-    if (process == nullptr || end == nullptr)
+    if (!job.start(command))
         return 1;
-    DWORD exitCode = 0xFFFFFFFFu;
-    bool ended = WaitForSingleObject(process, limit * 1000u) == WAIT_OBJECT_0;
-    GetExitCodeProcess(process, &exitCode);
-    if (ended && registered) {
-        double spent = secondsSince(startedAt);
-        DWORD left = spent >= limit ? 0 : static_cast<DWORD>((limit - spent) * 1000.0);
-        ended = WaitForSingleObject(end, left) == WAIT_OBJECT_0;
-    }
+    bool ended = job.waitForAll(limit * 1000u);
     double seconds = secondsSince(startedAt);
     if (!ended)
         std::fprintf(stderr, "uninstall-timer: %s did not end within %lu s\n", command.c_str(),
                      limit);
-    if (!report(result, seconds, exitCode))
+    if (!report(argv[3], seconds, job.firstFailure()))
         return 1;
-    return ended && !(registered && stillRegistered(argv[2])) ? 0 : 1;
+    return ended && !stillRegistered(argv[1]) ? 0 : 1;
 }

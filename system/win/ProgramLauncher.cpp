@@ -1,6 +1,7 @@
 #include "system/ProgramLauncher.h"
 
 #include "package/BoundedText.h"
+#include "package/SystemLibrary.h"
 #include "system/RegistryKey.h"
 #include "system/RegistryReader.h"
 #include "system/WinHandle.h"
@@ -31,7 +32,11 @@ bool startProcess(char* commandLine, DWORD creationFlags) {
 }
 
 bool openDocument(const char* file) {
-    HINSTANCE result = ShellExecuteA(nullptr, "open", file, nullptr, nullptr, SW_SHOWDEFAULT);
+    auto* shellExecute =
+        SystemLibrary::function<decltype(ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    if (shellExecute == nullptr)
+        return false;
+    HINSTANCE result = shellExecute(nullptr, "open", file, nullptr, nullptr, SW_SHOWDEFAULT);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

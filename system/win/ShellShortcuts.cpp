@@ -1,6 +1,7 @@
 #include "system/ShellShortcuts.h"
 
 #include "package/BoundedText.h"
+#include "package/SystemLibrary.h"
 #include "system/RecordFields.h"
 #include "ui/InstallerUI.h"
 
@@ -14,20 +15,36 @@
 #include <intshcut.h>
 
 namespace {
-// COM for this thread while one shortcut is made; nothing carries over to the next one.
+// COM for this thread while one shortcut is made; nothing carries over to the next one. Its
+// library is loaded by the first shortcut, not by every run.
 class ComApartment {
   public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ComApartment()
+        : initialise_(ole32<decltype(CoInitialize)>("CoInitialize")),
+          create_(ole32<decltype(CoCreateInstance)>("CoCreateInstance")),
+          uninitialise_(ole32<decltype(CoUninitialize)>("CoUninitialize")),
+          initialised_(initialise_ != nullptr && create_ != nullptr && uninitialise_ != nullptr &&
+                       SUCCEEDED(initialise_(nullptr))) {}
     ~ComApartment() {
         if (initialised_)
-            CoUninitialize();
+            uninitialise_();
     }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
     bool initialised() const { return initialised_; }
+    bool create(REFCLSID object, REFIID type, void** out) const {
+        return SUCCEEDED(create_(object, nullptr, CLSCTX_INPROC_SERVER, type, out));
+    }
 
   private:
+    template <typename Function> static Function* ole32(const char* name) {
+        return SystemLibrary::function<Function>("ole32.dll", name);
+    }
+
+    decltype(CoInitialize)* initialise_;
+    decltype(CoCreateInstance)* create_;
+    decltype(CoUninitialize)* uninitialise_;
     bool initialised_;
 };
 
@@ -69,10 +86,9 @@ bool saveAs(IUnknown* object, const wchar_t* path) {
            SUCCEEDED(file->Save(path, TRUE));
 }
 
-bool saveShellLink(const ShortcutData& data, const wchar_t* path) {
+bool saveShellLink(const ComApartment& com, const ShortcutData& data, const wchar_t* path) {
     ComPointer<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.out())) ||
+    if (!com.create(CLSID_ShellLink, IID_IShellLinkA, link.out()) ||
         FAILED(link->SetPath(data.target)))
         return false;
     if (data.description != nullptr && FAILED(link->SetDescription(data.description)))
@@ -84,10 +100,9 @@ bool saveShellLink(const ShortcutData& data, const wchar_t* path) {
     return saveAs(link.get(), path);
 }
 
-bool saveInternetShortcut(const char* address, const wchar_t* path) {
+bool saveInternetShortcut(const ComApartment& com, const char* address, const wchar_t* path) {
     ComPointer<IUniformResourceLocatorA> shortcut;
-    return SUCCEEDED(CoCreateInstance(CLSID_InternetShortcut, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IUniformResourceLocatorA, shortcut.out())) &&
+    return com.create(CLSID_InternetShortcut, IID_IUniformResourceLocatorA, shortcut.out()) &&
            SUCCEEDED(shortcut->SetURL(address, IURL_SETURL_FL_GUESS_PROTOCOL)) &&
            saveAs(shortcut.get(), path);
 }
@@ -109,11 +124,11 @@ bool saveShortcut(int kind, const ShortcutData& data, const wchar_t* path) {
     if (!com.initialised())
         return false;
     if (kind == ShellShortcuts::kUrl)
-        return saveInternetShortcut(data.target, path);
+        return saveInternetShortcut(com, data.target, path);
     // The uninstaller starts in no particular folder.
     if (kind == ShellShortcuts::kUninstall)
-        return saveShellLink({data.target, data.description, data.arguments, nullptr}, path);
-    return saveShellLink(data, path);
+        return saveShellLink(com, {data.target, data.description, data.arguments, nullptr}, path);
+    return saveShellLink(com, data, path);
 }
 
 // The record is made before the shortcut, so that no shortcut is made that the uninstall could

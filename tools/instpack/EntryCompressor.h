@@ -3,10 +3,12 @@
 // byte for byte wherever it is built. Each result is one standard zlib stream, which the
 // engine's zlib inflates unchanged:
 // - an entry of up to one block is compressed whole by libdeflate;
-// - a larger one is cut into blocks compressed side by side by zlib, each continuing the
-//   previous block's dictionary and ending on a byte boundary, joined under one zlib header and
-//   the Adler-32 of the whole entry (as parallel gzip tools do). libdeflate cannot continue a
-//   dictionary, and without one each block would start from nothing.
+// - a larger one is cut into blocks compressed side by side by libdeflate and joined under one
+//   zlib header and the Adler-32 of the whole entry (as parallel gzip tools do). libdeflate ends
+//   every stream it writes, so each block's stream but the last is opened up again: its final
+//   deflate block is marked not final and an empty stored block brings it to a byte boundary,
+//   as zlib's sync flush would. Zlib at the same ratio was five times slower; without the
+//   previous block's dictionary a block of 1 MiB loses about a tenth of a per cent.
 #pragma once
 
 #include "tools/instpack/HostFiles.h"
@@ -41,6 +43,7 @@ class EntryCompressor {
     static void runTask(const Task& task, Work& work);
     static bool compressWhole(const Bytes& data, Bytes& out);
     static bool compressBlock(const Bytes& data, size_t block, Bytes& out);
+    static bool openUp(const unsigned char* data, size_t length, Bytes& stream);
     static void join(Work& work, size_t entry);
 
     unsigned threads_;

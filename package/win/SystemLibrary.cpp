@@ -1,0 +1,16 @@
+#include "package/SystemLibrary.h"
+
+#include "package/BoundedText.h"
+
+#include <windows.h>
+
+void* SystemLibrary::address(const char* library, const char* name) {
+    char folder[MAX_PATH];
+    UINT length = GetSystemDirectoryA(folder, sizeof folder);
+    char path[MAX_PATH];
+    if (length == 0 || length >= sizeof folder ||
+        boundedFormat(path, sizeof path, "%s\\%s", folder, library) < 0)
+        return nullptr;
+    HMODULE module = LoadLibraryA(path);
+    return module != nullptr ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
