@@ -452,7 +452,64 @@ write_kind_block() {
         [ "$nsis_packed" = 0 ] || nsis_per_file="; NSIS $(per_file nsis) ms"
         echo "Time per file: ours $(per_file ours-file) ms (output to a file), $(per_file ours-null) ms (/dev/null)$nsis_per_file; streaming floor $(per_file floor-stream) ms."
     fi
+    # What the targets table reads: medians in seconds and KiB, "—" where there is none.
+    local memory
+    memory=$(awk -v a="$(middle ours-file peak_kib)" -v b="$(middle ours-null peak_kib)" \
+        'BEGIN { print (a > b ? a : b) }')
+    echo "<!-- targets:$kind files=$count install=$(middle ours-null install_s)" \
+        "nsis=$(middle nsis install_s) floor=$(middle floor-stream install_s) memory=$memory" \
+        "uninstall=$(middle ours-null uninstall_s) nsis_uninstall=$(middle nsis uninstall_s)" \
+        "pack=$pack_ours makensis=$([ "$nsis_packed" = 1 ] && echo "$pack_nsis" || echo —) -->"
     echo "<!-- /compare:$kind -->"
+}
+
+# The targets of the issue against the figures of each product block in SECTION (each block's
+# targets line), whichever run measured it.
+targets_table() {
+    awk '
+        function show(x) { return x == "—" ? x : sprintf(x < 1 ? "%.3f s" : x < 10 ? "%.2f s" : "%.1f s", x) }
+        function verdict(ok) { return ok ? "holds" : "**missed**" }
+        /^<!-- targets:/ {
+            kind = substr($2, 9); kinds[++n] = kind
+            for (i = 3; i <= NF; i++) if (split($i, pair, "=") == 2) v[kind, pair[1]] = pair[2]
+        }
+        END {
+            if (n == 0) exit
+            print "### Against the targets"
+            print ""
+            printf "| Target |"; for (i = 1; i <= n; i++) printf " %s |", kinds[i]; print ""
+            printf "|---|"; for (i = 1; i <= n; i++) printf "---|"; print ""
+            printf "| installation to /dev/null at most 0.8 × NSIS |"
+            for (i = 1; i <= n; i++) { k = kinds[i]; a = v[k, "install"]; b = v[k, "nsis"]
+                if (b == "—") printf " NSIS cannot pack it |"
+                else printf " %s against %s: %s (%.2f ×) |", show(a), show(0.8 * b), verdict(a <= 0.8 * b), a / b }
+            print ""
+            printf "| installation at most 1.2 × the streaming floor |"
+            for (i = 1; i <= n; i++) { k = kinds[i]; a = v[k, "install"]; b = v[k, "floor"]
+                printf " %s against %s: %s (%.2f ×) |", show(a), show(1.2 * b), verdict(a <= 1.2 * b), a / b }
+            print ""
+            printf "| peak memory at most 48 MiB + 1.2 KiB per file |"
+            for (i = 1; i <= n; i++) { k = kinds[i]; m = v[k, "memory"]; limit = 48 * 1024 + 1.2 * v[k, "files"]
+                printf " %d MiB against %d MiB: %s |", m / 1024 + 0.5, limit / 1024, verdict(m <= limit) }
+            print ""
+            printf "| uninstall at most NSIS%ss |", "\047"
+            for (i = 1; i <= n; i++) { k = kinds[i]; a = v[k, "uninstall"]; b = v[k, "nsis_uninstall"]
+                if (b == "—") printf " NSIS cannot pack it |"
+                else printf " %s against %s: %s |", show(a), show(b), verdict(a <= b) }
+            print ""
+            printf "| packing at least 10 × faster than makensis |"
+            for (i = 1; i <= n; i++) { k = kinds[i]; a = v[k, "pack"]; b = v[k, "makensis"]
+                if (b == "—") printf " makensis cannot pack it |"
+                else printf " %s against %s: %s (%.1f ×) |", show(a), show(b), verdict(10 * a <= b), b / a }
+            print ""
+            if (("small", "files") in v && ("many", "files") in v) {
+                small = v["small", "install"] * 1000 / v["small", "files"]
+                many = v["many", "install"] * 1000 / v["many", "files"]
+                print ""
+                printf "Time per file at %d files, %.3f ms, against 1.2 × that at %d files, %.3f ms: %s.\n",
+                    v["many", "files"], many, v["small", "files"], 1.2 * small, verdict(many <= 1.2 * small)
+            }
+        }' "$1"
 }
 
 section_intro() {
@@ -505,6 +562,8 @@ update_results() {
                 $0 == "<!-- /compare:" k " -->" { on = 0 }' "$out" >>"$section"
         fi
     done
+    echo >>"$section"
+    targets_table "$section" >>"$section"
     printf '\n<!-- /compare -->\n' >>"$section"
     sed -i -e '/^$/N;/^\n$/D' "$section"
     awk -v section="$section" '

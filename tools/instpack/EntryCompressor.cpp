@@ -115,8 +115,9 @@ void EntryCompressor::runTask(const Task& task, Work& work) {
     const Bytes& data = *work.entries[task.entry];
     Packed& result = work.packed[task.entry];
     if (task.whole) {
+        result.pieces.resize(1);
         result.ok = Md5Digest::compute(data.data(), data.size(), result.md5) &&
-                    compressWhole(data, result.bytes);
+                    compressWhole(data, result.pieces[0]);
     } else if (task.digests) {
         work.adler[task.entry] = libdeflate_adler32(1, data.data(), data.size());
         result.ok = Md5Digest::compute(data.data(), data.size(), result.md5);
@@ -128,21 +129,26 @@ void EntryCompressor::runTask(const Task& task, Work& work) {
 
 void EntryCompressor::join(Work& work, size_t entry) {
     Packed& result = work.packed[entry];
-    size_t total = sizeof kZlibHeader + 4;
-    for (size_t block = 0; block < work.blocks[entry].size(); ++block) {
+    std::vector<Bytes>& blocks = work.blocks[entry];
+    for (size_t block = 0; block < blocks.size(); ++block)
         result.ok = result.ok && work.blockOk[entry][block] != 0;
-        total += work.blocks[entry][block].size();
-    }
-    result.bytes.clear();
-    result.bytes.reserve(total);
-    result.bytes.insert(result.bytes.end(), kZlibHeader, kZlibHeader + sizeof kZlibHeader);
-    for (Bytes& block : work.blocks[entry]) {
-        result.bytes.insert(result.bytes.end(), block.begin(), block.end());
-        Bytes().swap(block);
-    }
+    result.pieces.clear();
+    result.pieces.reserve(blocks.size() + 2);
+    result.pieces.emplace_back(kZlibHeader, kZlibHeader + sizeof kZlibHeader);
+    for (Bytes& block : blocks)
+        result.pieces.push_back(std::move(block));
     uint32_t adler = work.adler[entry];
+    Bytes trailer;
     for (int shift = 24; shift >= 0; shift -= 8)
-        result.bytes.push_back(static_cast<unsigned char>(adler >> shift));
+        trailer.push_back(static_cast<unsigned char>(adler >> shift));
+    result.pieces.push_back(std::move(trailer));
+}
+
+uint64_t EntryCompressor::Packed::size() const {
+    uint64_t total = 0;
+    for (const Bytes& piece : pieces)
+        total += piece.size();
+    return total;
 }
 
 void EntryCompressor::compress(const std::vector<const Bytes*>& entries,

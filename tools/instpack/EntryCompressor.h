@@ -14,14 +14,19 @@
 #include "tools/instpack/HostFiles.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 class EntryCompressor {
   public:
+    // The zlib stream of an entry in the pieces it was made in (a large entry's blocks are
+    // written one after the other rather than copied into one buffer first).
     struct Packed {
-        Bytes bytes;
+        std::vector<Bytes> pieces;
         unsigned char md5[16];
         bool ok = false;
+
+        uint64_t size() const;
     };
     static constexpr size_t kBlockSize = size_t{1} << 20;
 

@@ -74,7 +74,9 @@ bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceN
     std::memset(&header, 0, sizeof header);
     header.type = payload::kTypeEntry;
     header.size = static_cast<uint32_t>(size);
-    header.compressedSize = static_cast<uint32_t>(packed.bytes.size());
+    // An entry under 2 GiB (checked above) never deflates to 4 GiB or more.
+    uint64_t compressedSize = packed.size();
+    header.compressedSize = static_cast<uint32_t>(compressedSize);
     header.kind = kind;
     std::memcpy(header.md5, packed.md5, sizeof header.md5);
     // Not read by the engine: a cut name only loses information for a person reading a listing.
@@ -87,10 +89,14 @@ bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceN
     putLittleEndian32(raw + 8, header.compressedSize);
     putLittleEndian32(raw + 12, header.kind);
     std::memcpy(raw + 16, &header.md5, sizeof header - 16);
-    if (!put(raw, sizeof raw, error) || !put(packed.bytes.data(), packed.bytes.size(), error))
+    if (!put(raw, sizeof raw, error))
         return false;
+    for (const Bytes& piece : packed.pieces) {
+        if (!put(piece.data(), piece.size(), error))
+            return false;
+    }
     unpackedTotal_ += size;
-    packedTotal_ += packed.bytes.size();
+    packedTotal_ += compressedSize;
     ++entryCount_;
     return true;
 }
