@@ -1,7 +1,7 @@
 #!/bin/bash
 # Packs N small files (N = 10,000 / 30,000 / 100,000) and one large compressible file, timing
 # instpack build and the engine reader's indexing and unpacking. Uses an optimised build
-# without sanitizers in build/bench. Results go to stdout; bench/results.md records them.
+# without sanitizers in build/bench. Results go to stdout; bench/micro.md records them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
