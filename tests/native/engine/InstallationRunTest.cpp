@@ -170,8 +170,8 @@ TEST_F(InstallationRunTest, TheParentOfAFolderTheRunMadeHoldsThatFolderAndTheFil
     ui.answer = 0; // keep the installation
     EXPECT_EQ(perform(), 0);
     std::string made = app + "\\new\\", b = app + "\\b.txt";
-    EXPECT_EQ(records(), "DIR\t2\t" + made + "\r\nFILE\tCREATE\t" + made + "a.txt\r\nFILE\tCREATE\t" + b +
-                             "\r\nFILE\tOVER\t" + b + "\r\n");
+    EXPECT_EQ(records(), "DIR\t2\t" + made + "\r\nFILE\tCREATE\t" + made +
+                             "a.txt\r\nFILE\tCREATE\t" + b + "\r\nFILE\tOVER\t" + b + "\r\n");
     EXPECT_EQ(ui.lines[2], "FAILED to create " + app + "\\new");
 }
 
@@ -273,15 +273,6 @@ TEST_F(InstallationRunTest, WithoutItsActionLogTheRunEndsBeforeAnyChange) {
     EXPECT_EQ(ui.lines, Lines{"FAILED to create " + folder / "qzinstall1.tmp"});
     EXPECT_FALSE(exists(app));
     EXPECT_EQ(system.calls, Lines(2, "isPreviousVersionInstalled:Run Test"));
-}
-
-TEST_F(InstallationRunTest, UndoAfterErrorsLeavesNoUndoFilesAndReturnsMinusOne) {
-    load(fileSet(fn("gone", "missing")), {});
-    EXPECT_EQ(perform(), -1);
-    EXPECT_EQ(ui.questions, Lines{kUndoQuestion});
-    EXPECT_FALSE(exists(folder / "qzinstall1.tmp") || exists(folder / "qzinstall2.tmp"));
-    EXPECT_FALSE(exists(undo + "/install.log"));
-    EXPECT_EQ(system.calls, Lines{"isPreviousVersionInstalled:Run Test"});
 }
 
 // An undo that cannot put everything back (here a file changed while the question was open)

@@ -96,9 +96,11 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
         // A run that failed (and was undone) must not read as completed.
         {copy, -1, 0, "Installation failed.\n", 1},
         {copy, 1, 0, "Installation was cancelled.\n", 0},
-        // A program that keeps running ends the dialogue instead of holding it for ever.
-        {"<RunningApps><TestApp>held.exe</TestApp></RunningApps><Finish></Finish>", 0, 0,
-         "held.exe\nheld.exe\nInstallation cannot continue.\n", 0},
+        // A program that keeps running ends the dialogue instead of holding it for ever; every
+        // name is tested, so that the user sees all the programs to close at once.
+        {"<RunningApps><TestApp>held.exe</TestApp><TestApp>idle.exe</TestApp><TestApp>also.exe"
+         "</TestApp></RunningApps><Finish></Finish>",
+         0, 0, "held.exe\nalso.exe\nheld.exe\nalso.exe\nInstallation cannot continue.\n", 0},
         {kFields, 0, 1, "Installation completed.\n", 1}, // quiet: no field is asked
     };
     for (const Case& test : cases) {

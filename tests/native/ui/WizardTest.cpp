@@ -129,23 +129,6 @@ TEST(WizardNavigation, CancelNeedsConfirmationAndEveryStepAHandler) {
     EXPECT_EQ(wizard.cancelDialog(&ui) + wizard.isCancelled(), 1);
 }
 
-TEST(WizardRunningApps, ThePageHoldsTheUserWhileAnyListedProgramRuns) {
-    TestWizard wizard(
-        pagesOf("RunningApps Finish", "<TestApp>a.exe</TestApp><testapp>b.exe</testapp>"));
-    wizard.system.runningPrograms = {"a.exe", "b.exe"};
-    WizardUI ui;
-    wizard.showDialog(0, &ui);
-    // Every name is tested, so that the user sees all the programs to close at once.
-    EXPECT_EQ(std::exchange(ui.lines, {}), (std::vector<std::string>{"a.exe", "b.exe"}));
-    wizard.system.runningPrograms = {"b.exe"};
-    EXPECT_EQ(wizard.nextDialog(&ui), -1);
-    EXPECT_EQ(wizard.currentDialog(), 0);
-    EXPECT_EQ(ui.lines, std::vector<std::string>{"b.exe"});
-    wizard.system.runningPrograms.clear();
-    EXPECT_EQ(wizard.nextDialog(&ui), 0);
-    EXPECT_EQ(wizard.currentDialog(), 1);
-}
-
 TEST(WizardCopyProgress, RunsOncePerProcessAndShowsItsResultWhenShownAgain) {
     TestWizard wizard(pagesOf("Welcome CopyProgress Folder Finish"), -1);
     WizardUI ui;
