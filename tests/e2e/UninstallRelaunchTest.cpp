@@ -97,15 +97,6 @@ TEST_F(UninstallRelaunch, TheRelaunchedCopyGetsItsCommandLineByteForByteOrIsNotS
               readAll(EngineProcess::testFolder() + "kestrel_probe.exe"));
 }
 
-TEST_F(UninstallRelaunch, TheRelaunchedEngineSignalsStartAndEndAndRemovesItsLogCopy) {
-    NamedEvents events;
-    ProcessResult result = engine("-uninstall=" + inQuotes(actionLog_) + " -uninstallApp=E -gui=0");
-    EXPECT_EQ(result.exitCode, 0u);
-    EXPECT_TRUE(isSet(events.start, 20000) && isSet(events.end, 20000));
-    EXPECT_FALSE(fileExists(temp_ + "lumouninst.log"));
-    EXPECT_TRUE(fileExists(temp_ + "lumouninst.dll"));
-}
-
 // The real uninstall signals start and end whatever happens, and removes its log copy unless in
 // debug mode. An empty or missing registration name never removes the uninstall key itself
 // (the removal of a named registration is the round trip's).
