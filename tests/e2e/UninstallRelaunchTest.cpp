@@ -7,15 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
-constexpr unsigned long kMinusOne = 0xFFFFFFFFul;
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
-std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
-}
 
 // The two events as a waiting installer creates them.
 struct NamedEvents {

@@ -8,13 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-#include <windows.h>
-
 namespace {
 using Lines = std::vector<std::string>;
-constexpr unsigned long kMinusOne = 0xFFFFFFFFul;
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string kPrograms = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
 

@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
-constexpr unsigned long kMinusOne = 0xFFFFFFFFul;
 // The engine's standard output is in text mode: its line feeds arrive as CR LF.
 const std::string kPrompt = "Type new value or <Enter> to keep the default: ";
 const std::string kStart = "Starting installation.\r\n";

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <string>
-#include <windows.h>
 
 namespace {
 const char kProduct[] = "Kestrel Test Product";

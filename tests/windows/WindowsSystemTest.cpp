@@ -6,19 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
-
 TEST(MakeTempFileName, FormsUniqueNamesWithoutCreatingFilesAndRefusesASmallBuffer) {
     WindowsSystem system;
-    char folder[MAX_PATH];
-    GetTempPathA(sizeof folder, folder);
+    const std::string folder = EngineProcess::tempFolder();
     char first[MAX_PATH];
     char second[MAX_PATH];
     ASSERT_EQ(system.makeTempFileName(first, sizeof first), 0);
     ASSERT_EQ(system.makeTempFileName(second, sizeof second), 0);
-    EXPECT_EQ(std::string(first), std::string(folder) + "qzi1.tmp");
-    EXPECT_EQ(std::string(second), std::string(folder) + "qzi2.tmp");
+    EXPECT_EQ(first, folder + "qzi1.tmp");
+    EXPECT_EQ(second, folder + "qzi2.tmp");
     EXPECT_EQ(GetFileAttributesA(first), INVALID_FILE_ATTRIBUTES);
     // A buffer that cannot hold MAX_PATH characters is refused, but the counter still moves.
     char small[16];
