@@ -332,26 +332,22 @@ TEST_P(LargeEntryTest, StreamedIntoItsFileWithTheSameBytesCheckSumsRecordsAndFai
         existingFile("big.bin", "previous content");
     ui.answer = 0;
     EXPECT_EQ(perform(), 0);
-    std::string path = app + "\\big.bin";
+    std::string path = app + "\\big.bin", kind = test.existing ? "OVER\t" : "CREATE\t";
     std::string made = test.existing ? "" : "DIR\t1\t" + app + "\\\r\n";
-    std::string record =
-        "FILE\t" + std::string(test.existing ? "OVER\t" : "CREATE\t") + path + "\r\n";
-    if (!test.damaged) {
-        EXPECT_EQ(readAll(app + "/big.bin"), content);
+    EXPECT_EQ(records(),
+              test.damaged && test.existing ? "" : made + "FILE\t" + kind + path + "\r\n");
+    std::string failed =
+        "FAILED to " + std::string(test.existing ? "overwrite " : "create ") + path;
+    EXPECT_EQ(ui.lines, test.damaged    ? Lines{failed}
+                        : test.existing ? Lines{"Back up " + path, "Overwrite " + path}
+                                        : Lines{"Create " + path});
+    if (test.damaged && !test.existing)
+        return;
+    EXPECT_EQ(readAll(app + "/big.bin"), test.damaged ? "previous content" : content);
+    if (!test.damaged)
         EXPECT_EQ(readAll(undo + "/backup.bin"),
                   backupbytes::file(
                       test.existing ? backupbytes::entry(path, "previous content", content) : ""));
-        EXPECT_EQ(records(), made + record);
-        EXPECT_EQ(ui.lines, (test.existing ? Lines{"Back up " + path, "Overwrite " + path}
-                                           : Lines{"Create " + path}));
-    } else if (test.existing) {
-        EXPECT_EQ(readAll(app + "/big.bin"), "previous content");
-        EXPECT_EQ(records(), "");
-        EXPECT_EQ(ui.lines, Lines{"FAILED to overwrite " + path});
-    } else {
-        EXPECT_EQ(records(), made + record);
-        EXPECT_EQ(ui.lines, Lines{"FAILED to create " + path});
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(NewOrReplacingSoundOrDamaged, LargeEntryTest,
