@@ -85,6 +85,10 @@ TEST(ConsoleDialogue, AsksEachFieldOnceAndKeepsAnAnswerWholeUpTo511CharactersOrR
 
 TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
     const std::string copy = "<CopyProgress></CopyProgress><Finish></Finish>";
+    const std::string held = "<RunningApps><TestApp>held.exe</TestApp><TestApp>idle.exe</TestApp>"
+                             "<TestApp>also.exe</TestApp></RunningApps><Finish></Finish>";
+    const char* heldLines =
+        "held.exe\nalso.exe\nheld.exe\nalso.exe\nInstallation cannot continue.\n";
     struct Case {
         std::string dialogs;
         int copyResult, quiet;
@@ -96,11 +100,10 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
         // A run that failed (and was undone) must not read as completed.
         {copy, -1, 0, "Installation failed.\n", 1},
         {copy, 1, 0, "Installation was cancelled.\n", 0},
-        // A program that keeps running ends the dialogue instead of holding it for ever; every
-        // name is tested, so that the user sees all the programs to close at once.
-        {"<RunningApps><TestApp>held.exe</TestApp><TestApp>idle.exe</TestApp><TestApp>also.exe"
-         "</TestApp></RunningApps><Finish></Finish>",
-         0, 0, "held.exe\nalso.exe\nheld.exe\nalso.exe\nInstallation cannot continue.\n", 0},
+        // A program that keeps running ends the dialogue instead of holding it for ever, quiet or
+        // not; every name is tested, so that the user sees all the programs to close at once.
+        {held, 0, 0, heldLines, 0},
+        {held, 0, 1, heldLines, 0},
         {kFields, 0, 1, "Installation completed.\n", 1}, // quiet: no field is asked
     };
     for (const Case& test : cases) {
