@@ -66,8 +66,6 @@ TEST(EngineStart, ItSaysWhyItCannotStartAndTheDebugLogEndsWithTheResult) {
         {bin, empty.substr(0, 40), "The file \"" + package + "\" is truncated.\r\n", ""},
         {"-quiet=1 " + bin, damaged,
          "The installer package is damaged: its install.xml entry cannot be unpacked.\r\n", ""},
-        {"-quiet=1 " + bin, empty,
-         "The installer package is damaged: it holds no install.xml entry.\r\n", ""},
         {"-debug=1 -quiet=1 " + bin + "-configFile=" + inQuotes(absent), loadable,
          "Configuration file not found. Installation cannot continue.\r\n",
          "Initializing default values\nConfiguration file \"" + absent +

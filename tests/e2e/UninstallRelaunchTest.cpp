@@ -30,9 +30,6 @@ class UninstallRelaunch : public ::testing::Test {
     }
     void TearDown() override { DeleteFileA(actionLog_.c_str()); }
 
-    static ProcessResult engine(const std::string& options) {
-        return EngineProcess::run(inQuotes(EngineProcess::enginePath()) + " " + options);
-    }
     // The copy started by the previous relaunch must end before the next relaunch replaces it.
     void waitForCopyToEnd() const {
         for (int i = 0; i < 200; ++i) {
@@ -123,7 +120,9 @@ TEST_F(UninstallRelaunch, TheRealUninstallKeepsItsLogCopyOnlyInDebugAndNeverRemo
         DeleteFileA(log.c_str());
         ASSERT_TRUE(row.log.empty() || writeAll(log, row.log));
         NamedEvents events;
-        ProcessResult result = engine("-uninstallFile=" + inQuotes(log) + " -gui=0 " + row.options);
+        ProcessResult result =
+            EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
+                               " -uninstallFile=" + inQuotes(log) + " -gui=0 " + row.options);
         EXPECT_EQ(result.exitCode, row.exitCode) << result.output;
         EXPECT_TRUE(isSet(events.start) && isSet(events.end));
         EXPECT_EQ(fileExists(log), row.logKept);

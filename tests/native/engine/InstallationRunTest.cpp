@@ -312,8 +312,7 @@ TEST_F(InstallationRunTest, APreviousVersionIsUninstalledFirstOrTheRunCancelled)
 // would replace a file fails before its backup, as a small one does; a new one is found damaged
 // only while it is written and fails as a failed write does, after its FILE record.
 struct LargeEntryCase {
-    bool existing;
-    bool damaged;
+    bool existing, damaged;
 };
 class LargeEntryTest : public InstallationRunTest,
                        public ::testing::WithParamInterface<LargeEntryCase> {};

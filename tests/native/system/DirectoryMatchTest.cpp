@@ -9,8 +9,7 @@
 
 TEST(DirectoryMatch, TextIgnoresCaseQuotesSeparatorsAndTrailingSeparators) {
     struct Pair {
-        const char* listed;
-        const char* wanted;
+        const char *listed, *wanted;
         bool same;
     } const pairs[] = {
         {"\"C:\\Apps\\Tool\\\"", "c:/apps/tool", true},

@@ -5,13 +5,9 @@
 #include <gtest/gtest.h>
 
 namespace {
+// A null key removes the section, a null value the key.
 struct WriteCase {
-    const char* what;
-    const char* before;
-    const char* key;   // null: remove the section
-    const char* value; // null: remove the key
-    const char* beforeKey;
-    const char* after;
+    const char *what, *before, *key, *value, *beforeKey, *after;
 };
 
 const WriteCase kWriteCases[] = {
