@@ -36,11 +36,6 @@ struct Document {
     VariableStore variables;
     Description description{variables};
 };
-
-std::string defaults(const std::string& values) {
-    return "<R><ProductDesc></ProductDesc><Dialogs></Dialogs><DefValues>" + values +
-           "</DefValues></R>";
-}
 } // namespace
 
 TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
@@ -156,7 +151,8 @@ TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfig
     for (const auto& row : rows)
         values +=
             std::string("<value Name=\"") + row[0] + "\" DataType=\"VALUE\">" + row[1] + "</value>";
-    Document document(defaults("<Group>" + values + "</Group>"));
+    Document document("<R><ProductDesc></ProductDesc><Dialogs></Dialogs><DefValues><Group>" +
+                      values + "</Group></DefValues></R>");
     MemoryLog log;
     ASSERT_EQ(DefaultValues(document.variables, &log).apply(document.xml()), 0);
     for (const auto& row : rows)
@@ -189,8 +185,7 @@ TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
     writeAll(folder / "saved.xml", sampledescription::text());
     const Lines steps = sampledescription::loaderSteps();
     const std::string fromLog = "Reading installation file name from action log",
-                      failed = "Cannot continue due to error(s)",
-                      lost = "Error reading installation file";
+                      failed = "Cannot continue due to error(s)";
     // The sample's PROGRAMFILES comes from a registry this host does not have.
     const std::string skipped = "\": it refers to an undefined variable or is too long";
     Lines installed = steps, uninstalled = {fromLog, "Reading installation file"};
@@ -203,7 +198,7 @@ TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
                              steps[3], steps[4], "The description has no Dialogs element."},
                 noEntry = {steps[0], "Error decompressing installation file", failed,
                            "The installer package is damaged: it holds no install.xml entry."},
-                lostCopy = {fromLog, uninstalled[1], lost, failed,
+                lostCopy = {fromLog, uninstalled[1], "Error reading installation file", failed,
                             "The saved description \"" + folder / "lost.xml" +
                                 "\" cannot be read."},
                 noCopy = {fromLog, "Could not obtain installation file from action log",
