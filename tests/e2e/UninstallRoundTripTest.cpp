@@ -91,29 +91,23 @@ TEST_F(UninstallRoundTrip, AFailedQuietInstallationIsRolledBackToTheMachineBefor
     WinHandle holder(CreateFileA((app_ + "\\held.txt").c_str(), GENERIC_READ, 0, nullptr,
                                  OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder.valid());
-    std::string description =
-        "<VarnexGroupInstallation><ProductDesc><Fullname>Rollback</Fullname></ProductDesc>"
-        "<Dialogs><CopyProgress></CopyProgress></Dialogs><Installation><Uninstall>"
-        "<InstallLogFile>[APP]\\u\\install.log</InstallLogFile><InstallBackupFile>[APP]\\u\\"
-        "backup.bin</InstallBackupFile><UninstallXmlFile>[APP]\\u\\install.xml</UninstallXmlFile>"
-        "<UninstallCmd>[APP]\\u\\uninstall.exe</UninstallCmd></Uninstall><DefValues><Value "
-        "Name=\"APP\" DataType=\"value\">" +
-        app_ +
-        "</Value></DefValues><FileSet Name=\"All\"><FN Dest=\"[APP]\" Alias=\"h\">"
-        "held.txt</FN><FN Dest=\"[APP]\\new\" Alias=\"n\">new.txt</FN><FN Dest=\"[APP]\" "
-        "Alias=\"c\">kdemo.cmd</FN></FileSet><Environment><Append VarName=\"PATH\" "
-        "IsPath=\"1\">[APP]</Append></Environment><IniFiles><Add FileName=\"" +
-        host_ +
-        "\\host.ini\" Section=\"Plugins\" Key=\"Rollback\" BeforeKey=\"Last\">[APP]</Add>"
-        "</IniFiles><Shortcuts><Add Type=\"File\" Dest=\"" +
-        kPrograms +
-        "\\Rollback\" Target=\"[APP]\\kdemo.cmd\">Rollback.lnk</Add></Shortcuts>"
-        "</Installation></VarnexGroupInstallation>";
+    // APP is app_; the INI file is in host_, the shortcut's folder in kPrograms.
+    const std::string description = R"(<R><ProductDesc><Fullname>Rollback</Fullname></ProductDesc>
+<Dialogs><CopyProgress></CopyProgress></Dialogs><Installation><Uninstall>
+<InstallLogFile>[APP]\u\install.log</InstallLogFile><InstallBackupFile>[APP]\u\backup.bin
+</InstallBackupFile><UninstallXmlFile>[APP]\u\install.xml</UninstallXmlFile>
+<UninstallCmd>[APP]\u\uninstall.exe</UninstallCmd></Uninstall><DefValues><Value Name="APP"
+DataType="value">C:\kestrel-roundtrip\Kestrel Demo\bin</Value></DefValues><FileSet Name="All">
+<FN Dest="[APP]" Alias="h">held.txt</FN><FN Dest="[APP]\new" Alias="n">new.txt</FN><FN Dest="[APP]"
+Alias="c">kdemo.cmd</FN></FileSet><Environment><Append VarName="PATH" IsPath="1">[APP]</Append>
+</Environment><IniFiles><Add FileName="C:\Kestrel Host\host.ini" Section="Plugins" Key="Rollback"
+BeforeKey="Last">[APP]</Add></IniFiles><Shortcuts><Add Type="File"
+Dest="C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Rollback"
+Target="[APP]\kdemo.cmd">Rollback.lnk</Add></Shortcuts></Installation></R>)";
+    const testpayload::Entries entries = {
+        {"install.xml", description}, {"c", "@echo new"}, {"n", "new"}, {"h", "replacement"}};
     std::string package = root_ + "\\rollback.bin";
-    ASSERT_TRUE(testpayload::writeFile(package, testpayload::build({{"install.xml", description},
-                                                                    {"c", "@echo new"},
-                                                                    {"n", "new"},
-                                                                    {"h", "replacement"}})));
+    ASSERT_TRUE(testpayload::writeFile(package, testpayload::build(entries)));
     MachineSnapshot before = snapshot();
     ProcessResult result = EngineProcess::run("\"" + EngineProcess::enginePath() +
                                               "\" -gui=0 -quiet=1 -bin=\"" + package + "\"");
