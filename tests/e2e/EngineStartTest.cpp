@@ -2,7 +2,6 @@
 // each run leaves. A cut installer is the packed sample's case (PayloadEndToEnd).
 #include "EngineProcess.h"
 
-#include "system/RegistryKey.h"
 #include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
@@ -88,22 +87,19 @@ TEST(EngineStart, ItSaysWhyItCannotStartAndTheDebugLogEndsWithTheResult) {
 }
 
 TEST(EngineStart, FailedAdministratorCheckEndsBeforeAnythingElse) {
-    RegistryKey current;
-    ASSERT_TRUE(current.open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                             KEY_READ | KEY_WRITE));
+    const char* key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     char folder[MAX_PATH] = {};
     DWORD size = sizeof folder;
-    ASSERT_EQ(RegQueryValueExA(current.get(), "ProgramFilesDir", nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(folder), &size),
+    ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", RRF_RT_REG_SZ, nullptr,
+                           folder, &size),
               ERROR_SUCCESS);
     // A program-files folder that cannot be written to.
     const char unwritable[] = "C:\\no-such-folder\\deeper";
-    ASSERT_EQ(RegSetValueExA(current.get(), "ProgramFilesDir", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(unwritable), sizeof unwritable),
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", REG_SZ, unwritable,
+                              sizeof unwritable),
               ERROR_SUCCESS);
     ProcessResult result = runEngine("-debug=1");
-    RegSetValueExA(current.get(), "ProgramFilesDir", 0, REG_SZ, reinterpret_cast<BYTE*>(folder),
-                   size);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", REG_SZ, folder, size);
     EXPECT_EQ(result.exitCode, kMinusOne);
     EXPECT_EQ(result.output, ""); // the message box has no console side
     EXPECT_FALSE(fileExists(kDebugLog));

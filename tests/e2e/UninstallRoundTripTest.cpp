@@ -55,11 +55,9 @@ class UninstallRoundTrip : public ::testing::Test {
         for (const std::string& folder : {root_, host_})
             removeTree(folder);
     }
-    MachineSnapshot snapshot() const { return MachineSnapshot({root_, host_, kPrograms}); }
-    ProcessResult installDemo() {
-        return EngineProcess::run("\"" + EngineProcess::testFolder() +
-                                  "testdata\\demo-setup.exe\" -gui=0 -quiet=1 -configFile=\"" +
-                                  root_ + "\\config.xml\"");
+    // The administrator check's probe file must not stay in the program-files folder either.
+    MachineSnapshot snapshot() const {
+        return MachineSnapshot({root_, host_, kPrograms, "C:\\Program Files"});
     }
 
     std::string root_ = "C:\\kestrel-roundtrip", host_ = "C:\\Kestrel Host";
@@ -72,7 +70,9 @@ class UninstallRoundTrip : public ::testing::Test {
 // they were.
 TEST_F(UninstallRoundTrip, TheDemoUninstallsThroughItsRegisteredCommandToTheMachineBefore) {
     MachineSnapshot before = snapshot();
-    ProcessResult install = installDemo();
+    ProcessResult install =
+        EngineProcess::run(inQuotes(EngineProcess::testFolder() + "testdata\\demo-setup.exe") +
+                           " -gui=0 -quiet=1 -configFile=" + inQuotes(root_ + "\\config.xml"));
     ASSERT_EQ(install.exitCode, 0u) << install.output;
     EXPECT_NE(readAll(host_ + "\\host.ini").find("KestrelDemo="), std::string::npos);
     ASSERT_TRUE(writeAll(app_ + "\\settings.cfg", "changed by the user\r\n"));

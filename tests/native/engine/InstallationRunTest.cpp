@@ -337,9 +337,9 @@ TEST_P(LargeEntryTest, StreamedIntoItsFileWithTheSameBytesCheckSumsRecordsAndFai
               test.damaged && test.existing ? "" : made + "FILE\t" + kind + path + "\r\n");
     std::string failed =
         "FAILED to " + std::string(test.existing ? "overwrite " : "create ") + path;
-    EXPECT_EQ(ui.lines, test.damaged    ? Lines{failed}
-                        : test.existing ? Lines{"Back up " + path, "Overwrite " + path}
-                                        : Lines{"Create " + path});
+    EXPECT_EQ(ui.lines, (test.damaged    ? Lines{failed}
+                         : test.existing ? Lines{"Back up " + path, "Overwrite " + path}
+                                         : Lines{"Create " + path}));
     if (test.damaged && !test.existing)
         return;
     EXPECT_EQ(readAll(app + "/big.bin"), test.damaged ? "previous content" : content);
