@@ -114,8 +114,9 @@ Target="[APP]\kdemo.cmd">Rollback.lnk</Add></Shortcuts></Installation></R>)";
     EXPECT_EQ(result.exitCode, kMinusOne);
     // A file another program holds open counts as existing: it is not overwritten unsaved. The
     // undone run does not read as completed.
-    for (const std::string& line : {"FAILED to overwrite " + app_ + "\\held.txt",
-                                    "Restore " + app_ + "\\kdemo.cmd", "Installation failed.\r\n"})
+    for (const std::string& line :
+         {"FAILED to overwrite " + app_ + "\\held.txt", "Restore " + app_ + "\\kdemo.cmd",
+          std::string("Installation failed.\r\n")})
         EXPECT_NE(result.output.find(line), std::string::npos) << result.output;
     EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
     WIN32_FIND_DATAA found;
