@@ -107,7 +107,7 @@ Target="[APP]\kdemo.cmd">Rollback.lnk</Add></Shortcuts></Installation></R>)";
     const testpayload::Entries entries = {
         {"install.xml", description}, {"c", "@echo new"}, {"n", "new"}, {"h", "replacement"}};
     std::string package = root_ + "\\rollback.bin";
-    ASSERT_TRUE(testpayload::writeFile(package, testpayload::build(entries)));
+    ASSERT_TRUE(writeAll(package, testpayload::build(entries)));
     MachineSnapshot before = snapshot();
     ProcessResult result = EngineProcess::run("\"" + EngineProcess::enginePath() +
                                               "\" -gui=0 -quiet=1 -bin=\"" + package + "\"");

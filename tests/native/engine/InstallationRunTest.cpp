@@ -77,7 +77,7 @@ class InstallationRunTest : public ::testing::Test {
         std::string package = testpayload::build(entries);
         if (damage)
             damage(package);
-        ASSERT_TRUE(testpayload::writeFile(folder / "package.bin", package));
+        ASSERT_TRUE(writeAll(folder / "package.bin", package));
         ASSERT_EQ(payload.open((folder / "package.bin").c_str(), 0), 0);
         ASSERT_EQ(files.read(description.document(), payload, nullptr), 0);
     }
