@@ -65,19 +65,3 @@ TEST(IniFile, RefusesFilesItCannotWriteBackExactly) {
         EXPECT_EQ(readAll(path), bytes);
     }
 }
-
-TEST(IniFile, ReadIniListsSectionsKeysAndValues) {
-    TempFolder folder;
-    std::string path = folder / "host.ini";
-    writeAll(path, "[A]\nk=1\nj=\n[B]\n[a]\nm=3\n");
-    char out[32];
-    EXPECT_EQ(IniFile::readIni(path.c_str(), nullptr, nullptr, nullptr, out, sizeof out), 6);
-    EXPECT_EQ(std::string(out, 7), std::string("A\0B\0a\0\0", 7));
-    EXPECT_EQ(IniFile::readIni(path.c_str(), "a", nullptr, nullptr, out, sizeof out), 6);
-    EXPECT_EQ(std::string(out, 7), std::string("k\0j\0m\0\0", 7));
-    EXPECT_EQ(IniFile::readIni(path.c_str(), "A", "k", "d", out, sizeof out), 1);
-    EXPECT_STREQ(out, "1");
-    EXPECT_EQ(IniFile::readIni(path.c_str(), "A", "m", "d", out, sizeof out), 1);
-    EXPECT_STREQ(out, "d");
-    EXPECT_EQ(IniFile::readIni((folder / "none.ini").c_str(), "A", "k", "d", out, 32), 0);
-}
