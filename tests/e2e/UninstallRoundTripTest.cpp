@@ -9,16 +9,7 @@
 
 namespace {
 using Lines = std::vector<std::string>;
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string kPrograms = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
-
-std::string registered(const std::string& product, const char* value) {
-    char text[2048] = {};
-    DWORD size = sizeof text;
-    RegGetValueA(HKEY_LOCAL_MACHINE, (kUninstallKey + product).c_str(), value, RRF_RT_REG_SZ,
-                 nullptr, text, &size);
-    return text;
-}
 
 // Starts a registered command as the system does and waits for the uninstaller it relaunches:
 // the first process ends at once, the copy in the temporary folder signals the end event.
@@ -78,7 +69,12 @@ TEST_F(UninstallRoundTrip, TheDemoUninstallsThroughItsRegisteredCommandToTheMach
     ASSERT_TRUE(writeAll(app_ + "\\settings.cfg", "changed by the user\r\n"));
     std::string samples = root_ + "\\Kestrel Demo\\samples";
     ASSERT_TRUE(writeAll(samples + "\\mine.txt", "the user's own"));
-    EXPECT_EQ(runUninstaller(registered("Kestrel Demo", "UninstallString") + " -gui=0"), 0u);
+    char command[2048] = {};
+    DWORD size = sizeof command;
+    RegGetValueA(HKEY_LOCAL_MACHINE,
+                 "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel Demo",
+                 "UninstallString", RRF_RT_REG_SZ, nullptr, command, &size);
+    EXPECT_EQ(runUninstaller(std::string(command) + " -gui=0"), 0u);
     EXPECT_EQ(snapshot().differencesFrom(before),
               (Lines{"+ file:" + samples + "\\mine.txt", "+ folder:" + samples,
                      "~ file:" + app_ + "\\settings.cfg"})); // what the user changed or added

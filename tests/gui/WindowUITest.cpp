@@ -1,6 +1,4 @@
-// The wizard window in this process, over a description of its own, its windows read back: the
-// frame, the fields stacked on a page, what the field controls show and store, the progress
-// operations, a folder too long for its variable, and the window closed during a run.
+// The wizard window in this process, over a description of its own, its windows read back.
 #include "ui/WindowUI.h"
 #include "config/Description.h"
 #include "config/PageList.h"

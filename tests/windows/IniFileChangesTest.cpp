@@ -19,10 +19,8 @@ TEST(IniFileChanges, WindowsReadsTheNewValueAndTheUndoGivesTheFileBackByteForByt
     const std::string original = "; host settings\r\n[Plugins]\r\nFirst=a\r\n\r\nLast=z\r\n"
                                  "[Other]\nKey=unchanged\n";
     const struct {
-        const char* key;
-        const char* before;
-        std::string record;
-        std::string report;
+        const char *key, *before;
+        std::string record, report;
     } rows[] = {
         {"Kestrel", "Last", "CREATE\t" + path + "\tPlugins\tKestrel\tC:\\Apps\\Kestrel",
          "Create [Plugins]/Kestrel in " + path},
