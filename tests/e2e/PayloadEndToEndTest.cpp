@@ -34,7 +34,6 @@ TEST(PayloadEndToEnd, EveryEntryOfThePackedInstallerUnpacksIntact) {
         {"readme", readAll(testData("data\\product\\docs\\readme.txt"))},
         {"LicenseText", readAll(testData("data\\resources\\LicenseText.rtf"))},
         {"docsempty.dat", ""}};
-    // The two pictures are the image converter's and the packer's business.
     for (const auto& [name, content] : entries)
         EXPECT_EQ(unpacked(installer, name), content) << name;
 }

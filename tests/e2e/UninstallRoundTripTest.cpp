@@ -11,17 +11,6 @@ namespace {
 using Lines = std::vector<std::string>;
 const std::string kPrograms = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
 
-// Starts a registered command as the system does and waits for the uninstaller it relaunches:
-// the first process ends at once, the copy in the temporary folder signals the end event.
-unsigned long runUninstaller(const std::string& command) {
-    WinHandle start(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerStart"));
-    WinHandle end(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerEnd"));
-    ProcessResult relaunch = EngineProcess::run(command);
-    EXPECT_EQ(WaitForSingleObject(start.get(), 30000), WAIT_OBJECT_0) << relaunch.output;
-    EXPECT_EQ(WaitForSingleObject(end.get(), 60000), WAIT_OBJECT_0);
-    return relaunch.exitCode;
-}
-
 void removeTree(const std::string& folder) {
     EngineProcess::run("cmd.exe /c rmdir /s /q \"" + folder + "\"");
 }
@@ -74,7 +63,14 @@ TEST_F(UninstallRoundTrip, TheDemoUninstallsThroughItsRegisteredCommandToTheMach
     RegGetValueA(HKEY_LOCAL_MACHINE,
                  "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel Demo",
                  "UninstallString", RRF_RT_REG_SZ, nullptr, command, &size);
-    EXPECT_EQ(runUninstaller(std::string(command) + " -gui=0"), 0u);
+    // Started as the system starts it, the uninstaller ends at once; the copy it relaunches from
+    // the temporary folder signals the end event.
+    WinHandle start(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerStart"));
+    WinHandle end(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerEnd"));
+    ProcessResult relaunch = EngineProcess::run(std::string(command) + " -gui=0");
+    EXPECT_EQ(WaitForSingleObject(start.get(), 30000), WAIT_OBJECT_0) << relaunch.output;
+    EXPECT_EQ(WaitForSingleObject(end.get(), 60000), WAIT_OBJECT_0);
+    EXPECT_EQ(relaunch.exitCode, 0u);
     EXPECT_EQ(snapshot().differencesFrom(before),
               (Lines{"+ file:" + samples + "\\mine.txt", "+ folder:" + samples,
                      "~ file:" + app_ + "\\settings.cfg"})); // what the user changed or added

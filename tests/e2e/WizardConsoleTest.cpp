@@ -1,6 +1,5 @@
-// The console wizard of a packed installer under Wine, every printed line checked. Its
-// "RunningApps" page, with nothing running, is passed over: the page holding the user is the
-// console's and the running programs' tests.
+// The console wizard of a packed installer under Wine, every printed line checked (its
+// "RunningApps" page, with nothing running, is passed over).
 #include "EngineProcess.h"
 
 #include <gtest/gtest.h>

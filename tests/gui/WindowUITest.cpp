@@ -13,7 +13,6 @@
 #include <commctrl.h>
 #include <functional>
 #include <memory>
-#include <string>
 #include <thread>
 
 namespace {

@@ -25,7 +25,6 @@ inline const char* text() {
     <MajorVersion>1</MajorVersion>
     <MinorVersion>50</MinorVersion>
     <MinestVersion>SP2</MinestVersion>
-    <InstallHelpURL>https://example.test/help.htm</InstallHelpURL>
   </ProductDesc>
   <Dialogs>
     <Welcome><Image Name="WelcomeLImg" x="0" y="0"></Image><Text x="10" y="10">Welcome</Text></Welcome>

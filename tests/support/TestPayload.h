@@ -5,6 +5,7 @@
 
 #include "package/PayloadEntry.h"
 #include "package/PayloadFormat.h"
+#include "tests/support/FileBytes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -46,5 +47,9 @@ inline std::string build(const Entries& entries) {
     putWord(out, payload::kTypeEnd);
     out.append(payload::kRecordHeaderSize - 4, '\0');
     return out;
+}
+
+inline bool writeFile(const std::string& path, const std::string& data) {
+    return filebytes::writeAll(path, data);
 }
 } // namespace testpayload

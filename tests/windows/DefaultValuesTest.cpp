@@ -12,7 +12,6 @@
 namespace {
 const char kTestKey[] = "Software\\KestrelDefaultsTest";
 
-// The key below the test key is made when missing.
 void setValue(HKEY root, const std::string& subKey, const char* name, DWORD type,
               const std::string& bytes) {
     EXPECT_EQ(RegSetKeyValueA(root, (kTestKey + subKey).c_str(), name, type, bytes.data(),

@@ -10,8 +10,6 @@
 #include <cstdlib>
 
 namespace {
-using Lines = std::vector<std::string>;
-
 // Shows where processEvents falls among the report lines.
 struct EventsUI : RecordingUI {
     int processEvents(int, int, int, int) override {

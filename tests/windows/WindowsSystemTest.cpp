@@ -1,7 +1,5 @@
-// The system side's own Windows answers. The named events are signalled and waited for in the
-// end-to-end tests of the uninstaller; the administrator check passes in every end-to-end run
-// (the round trip's snapshot of the program-files folder shows it leaves nothing) and fails in
-// the engine start's.
+// The system side's own Windows answers. The administrator check is every end-to-end run's (the
+// round trip's snapshot sees its probe file); the named events are the relaunch test's.
 #include "system/WindowsSystem.h"
 #include "tests/support/WaitingProgram.h"
 

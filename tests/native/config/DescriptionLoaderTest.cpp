@@ -11,8 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Lines = std::vector<std::string>;
-
 // A debug log that keeps its messages (a line is written as prefix, message and line end).
 class MemoryLog : public Log {
   public:
@@ -45,9 +43,7 @@ TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
         char out[512];
         return (document.description.*getter)(out, size) == 0 ? std::string(out) : "<refused>";
     };
-    // The other uninstall paths are checked where an installation run writes and registers them.
     const std::string uninst = "C:\\Program Files\\Sample\\uninst\\";
-    EXPECT_EQ(get(sample, &Description::getHelpUrl), "https://example.test/help.htm");
     EXPECT_EQ(get(sample, &Description::getProductName, 15), "Sample Product");
     EXPECT_EQ(get(sample, &Description::getProductName, 14), "<refused>");
     EXPECT_EQ(get(sample, &Description::getInstallLogFile, 43), uninst + "install.log");
@@ -61,7 +57,6 @@ TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
 }
 
 // Sets come in document order with their files last to first; a set without a name is skipped.
-// The pages and fields read from descriptions are the wizard's, console's and window's tests.
 TEST(DescriptionLists, FileSetsAndFilesOfTheSample) {
     TempFolder folder;
     writeAll(folder / "package.bin", testpayload::build({{"..binsample.exe", "MZ12345"}}));

@@ -20,8 +20,6 @@
 #include <unistd.h>
 
 namespace {
-using Lines = std::vector<std::string>;
-
 bool exists(const std::string& path) {
     struct stat info;
     return lstat(path.c_str(), &info) == 0;

@@ -57,7 +57,6 @@ TEST(ImageConverter, DamagedPicturesAreRefusedAndOtherFilesLeftAlone) {
     converted(bytesOf("{\\rtf1 text}"), ImageConverter::Result::NotAnImage);
 }
 
-// A missing, repeated or patched field is refused by the packer (its test names each).
 TEST(PayloadMarkerField, TheFieldInFrontOfThePayloadCounts) {
     Bytes engine = bytesOf("code" + std::string("_BINARYIMAGEOFFSET_") + '\0' + "more code");
     EXPECT_EQ(PayloadMarkerField::inEngine(engine.data(), engine.size()).state,

@@ -87,12 +87,11 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
     const std::string copy = "<CopyProgress></CopyProgress><Finish></Finish>";
     const std::string held = "<RunningApps><TestApp>held.exe</TestApp><TestApp>idle.exe</TestApp>"
                              "<TestApp>also.exe</TestApp></RunningApps><Finish></Finish>";
-    const char* heldLines =
-        "held.exe\nalso.exe\nheld.exe\nalso.exe\nInstallation cannot continue.\n";
+    const std::string twice = "held.exe\nalso.exe\n";
     struct Case {
         std::string dialogs;
         int copyResult, quiet;
-        const char* printed;
+        std::string printed;
         int page;
     };
     const Case cases[] = {
@@ -102,8 +101,8 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
         {copy, 1, 0, "Installation was cancelled.\n", 0},
         // A program that keeps running ends the dialogue instead of holding it for ever, quiet or
         // not; every name is tested, so that the user sees all the programs to close at once.
-        {held, 0, 0, heldLines, 0},
-        {held, 0, 1, heldLines, 0},
+        {held, 0, 0, twice + twice + "Installation cannot continue.\n", 0},
+        {held, 0, 1, twice + twice + "Installation cannot continue.\n", 0},
         {kFields, 0, 1, "Installation completed.\n", 1}, // quiet: no field is asked
     };
     for (const Case& test : cases) {
