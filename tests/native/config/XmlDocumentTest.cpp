@@ -52,13 +52,14 @@ TEST(XmlDocument, TreeTextAttributesAndLenientPathsOfWhatVendorsWrite) {
     EXPECT_STREQ(document.getAttribute(0, "a"), "2");
     EXPECT_EQ(document.getAttribute(1, "Type"), nullptr);
     // The lenient path search skips missing levels and takes a name's prefix; names keep case.
-    document.parse("<Root><ProductDesc><Fullname>P</Fullname></ProductDesc><s></s><s></s></Root>");
-    EXPECT_EQ(document.findPath("/Root/ProductDesc/Fullname/", -1, nullptr), 2);
-    EXPECT_EQ(document.findPath("Root/Desc/ProductDesc/Fullname", -1, nullptr), 2);
-    EXPECT_EQ(document.findPath("Root/ProductDesc/Full", -1, nullptr), 2);
-    EXPECT_EQ(document.findPath("Root/ProductDesc/Missing", -1, nullptr), -1);
-    EXPECT_EQ(document.findNextByName("fullname", -1), -1);
-    EXPECT_EQ(document.findNextByName("s", 3), 4);
+    XmlDocument paths;
+    paths.parse("<Root><ProductDesc><Fullname>P</Fullname></ProductDesc><s></s><s></s></Root>");
+    EXPECT_EQ(paths.findPath("/Root/ProductDesc/Fullname/", -1, nullptr), 2);
+    EXPECT_EQ(paths.findPath("Root/Desc/ProductDesc/Fullname", -1, nullptr), 2);
+    EXPECT_EQ(paths.findPath("Root/ProductDesc/Full", -1, nullptr), 2);
+    EXPECT_EQ(paths.findPath("Root/ProductDesc/Missing", -1, nullptr), -1);
+    EXPECT_EQ(paths.findNextByName("fullname", -1), -1);
+    EXPECT_EQ(paths.findNextByName("s", 3), 4);
 }
 
 TEST(XmlDocument, NestingOf200000LevelsNeedsNoRecursion) {
