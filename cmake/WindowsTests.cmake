@@ -83,7 +83,6 @@ add_custom_command(
 add_custom_target(kestrel_e2e_demo ALL DEPENDS ${KESTREL_DEMO_SETUP})
 add_dependencies(kestrel_e2e_tests kestrel_e2e_demo)
 kestrel_test_installer(wizard wizard)
-kestrel_test_installer(faulty faulty)
 
 # The wizard window's tests run in a session with an X display (tests/gui/wizard-window.sh),
 # not under CTest: the in-process tests and the probe that reads the window for the scripts.

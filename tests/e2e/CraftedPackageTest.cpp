@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <windows.h>
-
 namespace {
 class CraftedPackage : public ::testing::Test {
   protected:
@@ -57,8 +54,7 @@ TEST_F(CraftedPackage, DirRecordsNameExactlyTheFoldersCreated) {
     EXPECT_NE(result.output.find("FAILED to create " + root_ + "\\new\\sub\\bad|name\\deep\\b.txt"),
               std::string::npos)
         << result.output;
-    std::string log = actionLog(), undo = root_ + "\\undo\\";
-    EXPECT_EQ(log.rfind(undo + "install.xml\r\n" + undo + "backup.bin\r\nNUMVARS\t1\r\n", 0), 0u);
+    std::string log = actionLog();
     EXPECT_NE(log.find("DIR\t1\t" + root_ + "\\shared\\\r\nFILE\tCREATE\t" + root_ +
                        "\\shared\\a.txt\r\n"),
               std::string::npos)

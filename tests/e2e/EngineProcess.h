@@ -5,6 +5,7 @@
 #include "tests/support/FileBytes.h"
 
 #include <string>
+#include <windows.h>
 
 struct ProcessResult {
     bool started = false;
@@ -26,6 +27,12 @@ class EngineProcess {
     static ProcessResult run(const std::string& commandLine, const std::string& input = "",
                              unsigned long timeoutMs = 30000);
 };
+
+// The exit code -1 as the system reports it.
+constexpr unsigned long kMinusOne = 0xFFFFFFFFul;
+inline std::string inQuotes(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 using filebytes::readAll;
 using filebytes::writeAll;

@@ -1,33 +1,25 @@
-// The engine started as Windows would start it on what it cannot install: no payload, missing,
-// cut and damaged packages, a missing configuration file, over-long options, and the
-// administrator check; with the debug log each run leaves.
+// The engine started as Windows would start it on what it cannot install, with the debug log
+// each run leaves. A cut installer is the packed sample's case (PayloadEndToEnd).
 #include "EngineProcess.h"
 
-#include "system/RegistryKey.h"
 #include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <regex>
-#include <string>
 
 // The engine's standard output is in text mode, as every Windows console program's: its line
 // feeds arrive as CR LF.
 namespace {
 const char* kDebugLog = "c:\\kestrel.log.txt";
-constexpr unsigned long kMinusOne = 0xFFFFFFFFul;
-
-std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
-}
 
 ProcessResult runEngine(const std::string& options) {
     DeleteFileA(kDebugLog);
     return EngineProcess::run(inQuotes(EngineProcess::enginePath()) + " -gui=0 " + options);
 }
 
-// The messages of the debug log, one a line, without their checked number and time stamp.
+// The messages of the debug log, one a line, without their counted numbers and time stamps.
 std::string debugLogMessages() {
     std::string text = readAll(kDebugLog), messages;
     std::regex line("^( {0,3}\\d+):  \\[\\d{4}/(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)/"
@@ -36,7 +28,6 @@ std::string debugLogMessages() {
     int expectedNumber = 0;
     while (std::regex_search(text, match, line, std::regex_constants::match_continuous)) {
         EXPECT_EQ(std::stoi(match[1].str()), expectedNumber++);
-        EXPECT_GE(match[1].str().size(), 4u);
         messages += match[3].str() + "\n";
         text = match.suffix().str();
     }
@@ -46,11 +37,11 @@ std::string debugLogMessages() {
 } // namespace
 
 // Unattended, the reason a run could not start is its only trace: it is printed in quiet mode
-// too, and the exit code is -1. A bare -debug is off.
+// too, and the exit code is -1.
 TEST(EngineStart, ItSaysWhyItCannotStartAndTheDebugLogEndsWithTheResult) {
     const std::string engine = EngineProcess::enginePath(), temp = EngineProcess::tempFolder();
     const std::string package = temp + "kestrel-start.bin", absent = temp + "kestrel-absent.xml";
-    const std::string bin = "-bin=" + inQuotes(package) + " ", empty = testpayload::build({});
+    const std::string bin = "-bin=" + inQuotes(package) + " ";
     const std::string notPackage = "The file \"" + engine + "\" is not an installer package.\r\n";
     std::string damaged = testpayload::build({{"install.xml", "<R><ProductDesc/></R>"}});
     damaged[damaged.size() - 608 - 3] ^= 0x5a; // inside the deflate stream's check sum
@@ -66,16 +57,10 @@ TEST(EngineStart, ItSaysWhyItCannotStartAndTheDebugLogEndsWithTheResult) {
          "Installation started\nGetting module handle\nLoading riched20.dll\nInitializing with "
          "file=\"" +
              engine + "\", offset=1313423967\nInstallation finished (res=-3)\n"},
-        {"", "", notPackage, ""},
-        {"-debug", "", notPackage, ""},
         {"-debug=1 " + bin, "", "The file \"" + package + "\" cannot be opened.\r\n",
          "Installation finished (res=-2)\n"},
-        // A payload cut inside its header.
-        {bin, empty.substr(0, 40), "The file \"" + package + "\" is truncated.\r\n", ""},
         {"-quiet=1 " + bin, damaged,
          "The installer package is damaged: its install.xml entry cannot be unpacked.\r\n", ""},
-        {"-quiet=1 " + bin, empty,
-         "The installer package is damaged: it holds no install.xml entry.\r\n", ""},
         {"-debug=1 -quiet=1 " + bin + "-configFile=" + inQuotes(absent), loadable,
          "Configuration file not found. Installation cannot continue.\r\n",
          "Initializing default values\nConfiguration file \"" + absent +
@@ -101,22 +86,19 @@ TEST(EngineStart, ItSaysWhyItCannotStartAndTheDebugLogEndsWithTheResult) {
 }
 
 TEST(EngineStart, FailedAdministratorCheckEndsBeforeAnythingElse) {
-    RegistryKey current;
-    ASSERT_TRUE(current.open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                             KEY_READ | KEY_WRITE));
+    const char* key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     char folder[MAX_PATH] = {};
     DWORD size = sizeof folder;
-    ASSERT_EQ(RegQueryValueExA(current.get(), "ProgramFilesDir", nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(folder), &size),
+    ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", RRF_RT_REG_SZ, nullptr,
+                           folder, &size),
               ERROR_SUCCESS);
     // A program-files folder that cannot be written to.
     const char unwritable[] = "C:\\no-such-folder\\deeper";
-    ASSERT_EQ(RegSetValueExA(current.get(), "ProgramFilesDir", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(unwritable), sizeof unwritable),
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", REG_SZ, unwritable,
+                              sizeof unwritable),
               ERROR_SUCCESS);
     ProcessResult result = runEngine("-debug=1");
-    RegSetValueExA(current.get(), "ProgramFilesDir", 0, REG_SZ, reinterpret_cast<BYTE*>(folder),
-                   size);
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "ProgramFilesDir", REG_SZ, folder, size);
     EXPECT_EQ(result.exitCode, kMinusOne);
     EXPECT_EQ(result.output, ""); // the message box has no console side
     EXPECT_FALSE(fileExists(kDebugLog));

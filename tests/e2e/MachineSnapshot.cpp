@@ -3,7 +3,6 @@
 #include "EngineProcess.h"
 
 #include <algorithm>
-#include <windows.h>
 
 MachineSnapshot::MachineSnapshot(const std::vector<std::string>& folders) {
     for (const std::string& folder : folders)

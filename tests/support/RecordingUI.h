@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using Lines = std::vector<std::string>;
+
 class RecordingUI : public ConsoleUI {
   public:
     int run() override {
@@ -28,6 +30,5 @@ class RecordingUI : public ConsoleUI {
     int runResult = 0;
     int answer = 1;
     int confirmAnswer = 0;
-    std::vector<std::string> lines;
-    std::vector<std::string> questions;
+    Lines lines, questions;
 };

@@ -25,11 +25,6 @@ inline const char* text() {
     <MajorVersion>1</MajorVersion>
     <MinorVersion>50</MinorVersion>
     <MinestVersion>SP2</MinestVersion>
-    <LetterVersion>b</LetterVersion>
-    <Website>https://example.test/</Website>
-    <Supportemail>help@example.test</Supportemail>
-    <Supportsite>https://example.test/support</Supportsite>
-    <InstallHelpURL>https://example.test/help.htm</InstallHelpURL>
   </ProductDesc>
   <Dialogs>
     <Welcome><Image Name="WelcomeLImg" x="0" y="0"></Image><Text x="10" y="10">Welcome</Text></Welcome>
@@ -60,7 +55,6 @@ inline const char* text() {
       <Value Name="MODE" DataType="Value">1</Value>
       <Value Name="DOCS" DataType="value">1</Value>
     </DefValues>
-    <InstallType Name="Typical" Default="1" EditFileSets="0"><Desc>Typical</Desc></InstallType>
     <FileSet Name="Program" Desc="Program files">
       <FN Dest="[INSTALLDIR]" Executable="1">..\bin\sample.exe</FN>
       <FN Dest="[INSTALLDIR]" Alias="AppIcon">..\gui\icon.png</FN>
@@ -70,11 +64,6 @@ inline const char* text() {
       <FN Dest="[INSTALLDIR]\doc" ExpandVarsInFile="0" Condition="[MODE]!=2">../doc/readme.txt</FN>
     </FileSet>
     <FileSet Desc="Nameless set is skipped"><FN>ignored.txt</FN></FileSet>
-    <Environment><Append Name="PATH" Value="[INSTALLDIR]"></Append></Environment>
-    <IniFiles><Add File="[INSTALLDIR]\sample.ini" Section="Main" Key="Dir" Value="[INSTALLDIR]"></Add></IniFiles>
-    <Shortcuts><Add Path="Sample.lnk" Target="[INSTALLDIR]\sample.exe"></Add></Shortcuts>
-    <PostInstall><OpenDocument File="[INSTALLDIR]\doc\readme.txt" Condition="[DOCS]==1"></OpenDocument></PostInstall>
-    <PreUninstall><RunProgram File="[INSTALLDIR]\sample.exe" Arguments="-stop"></RunProgram></PreUninstall>
   </Installation>
 </VarnexGroupInstallation>
 )";

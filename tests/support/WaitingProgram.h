@@ -3,9 +3,7 @@
 #pragma once
 
 #include "system/WinHandle.h"
-
-#include <string>
-#include <windows.h>
+#include "tests/e2e/EngineProcess.h"
 
 class WaitingProgram {
   public:
@@ -28,12 +26,7 @@ class WaitingProgram {
     WaitingProgram& operator=(const WaitingProgram&) = delete;
 
     bool started() const { return started_; }
-    static std::string path() {
-        char path[MAX_PATH];
-        DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-        std::string self(path, length < sizeof path ? length : 0);
-        return self.substr(0, self.find_last_of("\\/") + 1) + "kestrel_waiter.exe";
-    }
+    static std::string path() { return EngineProcess::testFolder() + "kestrel_waiter.exe"; }
 
     // Ends the program and waits until it is gone.
     void end() {

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
 #include <windows.h>
 
 namespace {
@@ -16,14 +14,9 @@ const char kTestKey[] = "Software\\KestrelDefaultsTest";
 
 void setValue(HKEY root, const std::string& subKey, const char* name, DWORD type,
               const std::string& bytes) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, (kTestKey + subKey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr),
+    EXPECT_EQ(RegSetKeyValueA(root, (kTestKey + subKey).c_str(), name, type, bytes.data(),
+                              static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                             static_cast<DWORD>(bytes.size())),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
 }
 
 // A Value element reading the test key (followed by `below`).

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
-#include <vector>
 #include <windows.h>
 
 namespace {

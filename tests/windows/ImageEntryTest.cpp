@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 namespace {
 std::string header(int32_t width, int32_t height) {

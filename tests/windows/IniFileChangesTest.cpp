@@ -1,20 +1,12 @@
 // An INI entry made and undone by the engine, read back by Windows' own INI reader, and the file
 // given back byte for byte.
 #include "system/IniFileChanges.h"
+#include "tests/e2e/EngineProcess.h"
 #include "tests/support/RecordingUI.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <windows.h>
-
 namespace {
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 std::string windowsReads(const std::string& path, const char* section, const char* key) {
     char value[256] = {};
     GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, path.c_str());
@@ -23,16 +15,12 @@ std::string windowsReads(const std::string& path, const char* section, const cha
 } // namespace
 
 TEST(IniFileChanges, WindowsReadsTheNewValueAndTheUndoGivesTheFileBackByteForByte) {
-    char folder[MAX_PATH];
-    GetTempPathA(sizeof folder, folder);
-    std::string path = std::string(folder) + "kestrel-host.ini";
+    std::string path = EngineProcess::tempFolder() + "kestrel-host.ini";
     const std::string original = "; host settings\r\n[Plugins]\r\nFirst=a\r\n\r\nLast=z\r\n"
                                  "[Other]\nKey=unchanged\n";
     const struct {
-        const char* key;
-        const char* before;
-        std::string record;
-        std::string report;
+        const char *key, *before;
+        std::string record, report;
     } rows[] = {
         {"Kestrel", "Last", "CREATE\t" + path + "\tPlugins\tKestrel\tC:\\Apps\\Kestrel",
          "Create [Plugins]/Kestrel in " + path},
@@ -40,7 +28,7 @@ TEST(IniFileChanges, WindowsReadsTheNewValueAndTheUndoGivesTheFileBackByteForByt
          "Replace [Plugins]/First in " + path},
     };
     for (const auto& row : rows) {
-        std::ofstream(path, std::ios::binary) << original;
+        writeAll(path, original);
         RecordingUI ui;
         char record[2048];
         ASSERT_EQ(IniFileChanges::change(path.c_str(), "Plugins", row.key, "C:\\Apps\\Kestrel", 1,
@@ -51,7 +39,7 @@ TEST(IniFileChanges, WindowsReadsTheNewValueAndTheUndoGivesTheFileBackByteForByt
         EXPECT_EQ(windowsReads(path, "Plugins", row.key), "C:\\Apps\\Kestrel");
         EXPECT_EQ(windowsReads(path, "Other", "Key"), "unchanged");
         EXPECT_EQ(IniFileChanges::undo(record, &ui), 1);
-        EXPECT_EQ(contentOf(path), original) << row.key;
+        EXPECT_EQ(readAll(path), original) << row.key;
     }
     DeleteFileA(path.c_str());
 }

@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <windows.h>
-
 namespace {
 const char kClass[] = "KestrelTestDocument";
 

@@ -3,18 +3,13 @@
 // reader that shares no code with the shell that wrote them.
 #include "system/ShellShortcuts.h"
 #include "tests/e2e/EngineProcess.h"
-#include "tests/support/FileBytes.h"
 #include "tests/support/RecordingUI.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
-#include <windows.h>
 
 namespace {
-using Lines = std::vector<std::string>;
-
 // Shows where processEvents falls among the report lines.
 struct EventsUI : RecordingUI {
     int processEvents(int, int, int, int) override {
@@ -78,7 +73,7 @@ TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
             expected += std::string(c.name) + "\t" + c.saved + "\n";
         }
     }
-    filebytes::writeAll(folder() + "expected.txt", expected);
+    writeAll(folder() + "expected.txt", expected);
 }
 
 TEST(ShellShortcuts, RefusedShortcutsWriteNothing) {
@@ -103,7 +98,7 @@ TEST(ShellShortcuts, RefusedShortcutsWriteNothing) {
         std::string path = freshPath(c.name);
         bool existing = c.name == "Existing.lnk";
         if (existing)
-            filebytes::writeAll(path, "keep");
+            writeAll(path, "keep");
         RecordingUI ui;
         char record[1024] = "old";
         EXPECT_EQ(ShellShortcuts::create(c.kind, path.c_str(), c.target, "d", nullptr, nullptr,
@@ -111,7 +106,7 @@ TEST(ShellShortcuts, RefusedShortcutsWriteNothing) {
                   0);
         EXPECT_EQ(std::string(record), "");
         EXPECT_EQ(ui.lines, Lines{"FAILED to create  shortcut " + path});
-        EXPECT_EQ(fileExists(path) ? filebytes::readAll(path) : "none", existing ? "keep" : "none");
+        EXPECT_EQ(fileExists(path) ? readAll(path) : "none", existing ? "keep" : "none");
     }
 }
 
@@ -120,7 +115,7 @@ TEST(ShellShortcuts, UndoDeletesOnlyWhatACreateRecordNames) {
     std::string path = freshPath("Undo.lnk"), other = freshPath("Other.lnk");
     std::string record = "CREATE\t" + path;
     for (const std::string& file : {path, other})
-        filebytes::writeAll(file, "keep");
+        writeAll(file, "keep");
     const struct {
         std::string record;
         int result;
@@ -136,5 +131,5 @@ TEST(ShellShortcuts, UndoDeletesOnlyWhatACreateRecordNames) {
         EXPECT_EQ(ShellShortcuts::undo(c.record.c_str(), &ui), c.result) << c.record;
         EXPECT_EQ(ui.lines, c.lines) << c.record;
     }
-    EXPECT_EQ(filebytes::readAll(other), "keep");
+    EXPECT_EQ(readAll(other), "keep");
 }

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <string>
-#include <windows.h>
 
 namespace {
 const char kProduct[] = "Kestrel Test Product";
@@ -55,7 +53,8 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
     EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, false), 0);
 }
 
-// The probe signals its events only when its command line holds "signal".
+// The probe signals its events only when its command line holds "signal", and its end only once
+// it has written its command line: waited for, that is there as soon as the start returns.
 TEST(UninstallRegistry, StartsTheUninstallerAndWaitsForItsEndOnlyAfterItsStart) {
     const std::string probe = EngineProcess::testFolder() + "kestrel_probe.exe";
     const struct {
@@ -74,7 +73,7 @@ TEST(UninstallRegistry, StartsTheUninstallerAndWaitsForItsEndOnlyAfterItsStart) 
         EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, row.console), 1);
         // Not a measure of speed: an uninstaller that never signals is not waited for long.
         EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
-        for (int tries = 0; tries < 100 && !fileExists(probe + ".txt"); ++tries)
+        for (int tries = 0; row.tail.empty() && tries < 100 && !fileExists(probe + ".txt"); ++tries)
             Sleep(100);
         EXPECT_EQ(readAll(probe + ".txt"), values.uninstallString() + row.tail);
     }

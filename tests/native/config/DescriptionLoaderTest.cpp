@@ -11,8 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Lines = std::vector<std::string>;
-
 // A debug log that keeps its messages (a line is written as prefix, message and line end).
 class MemoryLog : public Log {
   public:
@@ -36,11 +34,6 @@ struct Document {
     VariableStore variables;
     Description description{variables};
 };
-
-std::string defaults(const std::string& values) {
-    return "<R><ProductDesc></ProductDesc><Dialogs></Dialogs><DefValues>" + values +
-           "</DefValues></R>";
-}
 } // namespace
 
 TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
@@ -51,12 +44,6 @@ TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
         return (document.description.*getter)(out, size) == 0 ? std::string(out) : "<refused>";
     };
     const std::string uninst = "C:\\Program Files\\Sample\\uninst\\";
-    EXPECT_EQ(get(sample, &Description::getProductName), "Sample Product");
-    EXPECT_EQ(get(sample, &Description::getHelpUrl), "https://example.test/help.htm");
-    EXPECT_EQ(get(sample, &Description::getInstallLogFile), uninst + "install.log");
-    EXPECT_EQ(get(sample, &Description::getInstallBackupFile), uninst + "backup.bin");
-    EXPECT_EQ(get(sample, &Description::getUninstallCmd), uninst + "uninstall.exe");
-    EXPECT_EQ(get(sample, &Description::getUninstallXmlFile), uninst + "install.xml");
     EXPECT_EQ(get(sample, &Description::getProductName, 15), "Sample Product");
     EXPECT_EQ(get(sample, &Description::getProductName, 14), "<refused>");
     EXPECT_EQ(get(sample, &Description::getInstallLogFile, 43), uninst + "install.log");
@@ -69,21 +56,16 @@ TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
     EXPECT_FALSE(Document("<R><Dialogs></Dialogs></R>").description.hasProductDescription());
 }
 
-// Sets come in document order with their files last to first; fields only while their
-// condition holds.
-TEST(DescriptionLists, FileSetsFilesPagesAndFieldsOfTheSample) {
+// Sets come in document order with their files last to first; a set without a name is skipped.
+TEST(DescriptionLists, FileSetsAndFilesOfTheSample) {
     TempFolder folder;
     writeAll(folder / "package.bin", testpayload::build({{"..binsample.exe", "MZ12345"}}));
     Payload payload;
     ASSERT_EQ(payload.open((folder / "package.bin").c_str(), 0), 0);
     Document sample(sampledescription::text());
     FileList files;
-    PageList pages;
     ASSERT_EQ(files.read(sample.xml(), payload, nullptr), 0);
-    ASSERT_EQ(pages.readDialogs(sample.xml(), 0, nullptr), 0);
-    ASSERT_EQ(pages.readFields(sample.xml(), 0, nullptr), 0);
     EXPECT_STREQ(files.fileSet(files.fileSetCount() - 1).condition, "[DOCS]==1");
-    sample.variables.set("MODE", "1");
     Lines described;
     for (int i = 0; i < files.fileCount(); ++i) {
         const FileInfo& f = files.file(i);
@@ -92,27 +74,11 @@ TEST(DescriptionLists, FileSetsFilesPagesAndFieldsOfTheSample) {
                             std::to_string(f.unpackedSize) + (f.executable ? " run" : "") +
                             (f.expandVariables ? " expand" : ""));
     }
-    for (int i = 0; i < pages.dialogCount(); ++i)
-        described.push_back(std::string(pages.dialog(i).name) + " " +
-                            std::to_string(pages.dialog(i).special) + " " +
-                            pages.dialog(i).condition);
-    for (int i = 0; i < pages.fieldCount(); ++i) {
-        FieldInfo field = pages.field(i, sample.variables);
-        described.push_back(std::to_string(field.type) + " " + field.variable + " " +
-                            std::to_string(field.page) + " " + std::to_string(field.x) + " " +
-                            field.content);
-    }
     EXPECT_EQ(described,
               (Lines{"0 install.xml install.xml [INSTALLDIR]\\uninst  0",
                      "0 AppIcon icon.png [INSTALLDIR]  0",
                      "0 ..binsample.exe sample.exe [INSTALLDIR]  7 run",
-                     "1 ..docreadme.txt readme.txt [INSTALLDIR]\\doc [MODE]!=2 0 expand",
-                     "Welcome 0 ", "Destination 0 [MODE]!=2", "CopyProgress 1 ", "Finish 0 ",
-                     "30 INSTALLDIR 1 10 ", "31 DOCS 1 10 ", "32 MODE 1 -1 Typical;Custom"}));
-    sample.variables.set("MODE", "2");
-    EXPECT_EQ(pages.field(1, sample.variables).page, -1);
-    EXPECT_STREQ(pages.field(1, sample.variables).variable, "");
-    EXPECT_EQ(PageList().readDialogs(Document("<R></R>").xml(), 0, nullptr), -1);
+                     "1 ..docreadme.txt readme.txt [INSTALLDIR]\\doc [MODE]!=2 0 expand"}));
 }
 
 // A text that does not fit its record cannot be used cut (it would install elsewhere or decide
@@ -122,8 +88,7 @@ TEST(DescriptionLists, OverLongTextsFailTheReadNamingTheElementAndLongConditions
     const std::string tooLong(600, 'c');
     const std::string kept = "[A]==1" + std::string(280, ' ');
     const struct {
-        std::string body;
-        std::string problem;
+        std::string body, problem;
     } rows[] = {
         {"<FileSet Name=\"S\"><FN Dest=\"" + tooLong + "\">a.txt</FN></FileSet>",
          "the file \"a.txt\" has a name, Alias, Dest or Condition that is too long"},
@@ -181,7 +146,8 @@ TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfig
     for (const auto& row : rows)
         values +=
             std::string("<value Name=\"") + row[0] + "\" DataType=\"VALUE\">" + row[1] + "</value>";
-    Document document(defaults("<Group>" + values + "</Group>"));
+    Document document("<R><ProductDesc></ProductDesc><Dialogs></Dialogs><DefValues><Group>" +
+                      values + "</Group></DefValues></R>");
     MemoryLog log;
     ASSERT_EQ(DefaultValues(document.variables, &log).apply(document.xml()), 0);
     for (const auto& row : rows)
@@ -214,8 +180,7 @@ TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
     writeAll(folder / "saved.xml", sampledescription::text());
     const Lines steps = sampledescription::loaderSteps();
     const std::string fromLog = "Reading installation file name from action log",
-                      failed = "Cannot continue due to error(s)",
-                      lost = "Error reading installation file";
+                      failed = "Cannot continue due to error(s)";
     // The sample's PROGRAMFILES comes from a registry this host does not have.
     const std::string skipped = "\": it refers to an undefined variable or is too long";
     Lines installed = steps, uninstalled = {fromLog, "Reading installation file"};
@@ -228,7 +193,7 @@ TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
                              steps[3], steps[4], "The description has no Dialogs element."},
                 noEntry = {steps[0], "Error decompressing installation file", failed,
                            "The installer package is damaged: it holds no install.xml entry."},
-                lostCopy = {fromLog, uninstalled[1], lost, failed,
+                lostCopy = {fromLog, uninstalled[1], "Error reading installation file", failed,
                             "The saved description \"" + folder / "lost.xml" +
                                 "\" cannot be read."},
                 noCopy = {fromLog, "Could not obtain installation file from action log",

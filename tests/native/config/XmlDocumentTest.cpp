@@ -20,7 +20,7 @@ std::string shape(const XmlDocument& document) {
 }
 } // namespace
 
-TEST(XmlDocument, TreeTextAndAttributesOfWhatVendorsWrite) {
+TEST(XmlDocument, TreeTextAttributesAndLenientPathsOfWhatVendorsWrite) {
     const char* rows[][2] = {
         {"<a><b>1</b><c>2</c></a>", "a<-1 b<0=1 c<0=2"},
         // Leaves keep their trimmed text byte for byte; a parent with children keeps none.
@@ -51,18 +51,15 @@ TEST(XmlDocument, TreeTextAndAttributesOfWhatVendorsWrite) {
     EXPECT_STREQ(document.getAttribute(0, "TYPE"), "Dir");
     EXPECT_STREQ(document.getAttribute(0, "a"), "2");
     EXPECT_EQ(document.getAttribute(1, "Type"), nullptr);
-}
-
-// The lenient path search skips missing levels and takes a name's prefix; names keep case.
-TEST(XmlDocument, LenientPathsAndSearchByName) {
-    XmlDocument document;
-    document.parse("<Root><ProductDesc><Fullname>P</Fullname></ProductDesc><s></s><s></s></Root>");
-    EXPECT_EQ(document.findPath("/Root/ProductDesc/Fullname/", -1, nullptr), 2);
-    EXPECT_EQ(document.findPath("Root/Desc/ProductDesc/Fullname", -1, nullptr), 2);
-    EXPECT_EQ(document.findPath("Root/ProductDesc/Full", -1, nullptr), 2);
-    EXPECT_EQ(document.findPath("Root/ProductDesc/Missing", -1, nullptr), -1);
-    EXPECT_EQ(document.findNextByName("fullname", -1), -1);
-    EXPECT_EQ(document.findNextByName("s", 3), 4);
+    // The lenient path search skips missing levels and takes a name's prefix; names keep case.
+    XmlDocument paths;
+    paths.parse("<Root><ProductDesc><Fullname>P</Fullname></ProductDesc><s></s><s></s></Root>");
+    EXPECT_EQ(paths.findPath("/Root/ProductDesc/Fullname/", -1, nullptr), 2);
+    EXPECT_EQ(paths.findPath("Root/Desc/ProductDesc/Fullname", -1, nullptr), 2);
+    EXPECT_EQ(paths.findPath("Root/ProductDesc/Full", -1, nullptr), 2);
+    EXPECT_EQ(paths.findPath("Root/ProductDesc/Missing", -1, nullptr), -1);
+    EXPECT_EQ(paths.findNextByName("fullname", -1), -1);
+    EXPECT_EQ(paths.findNextByName("s", 3), 4);
 }
 
 TEST(XmlDocument, NestingOf200000LevelsNeedsNoRecursion) {

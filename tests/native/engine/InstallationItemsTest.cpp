@@ -14,8 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Lines = std::vector<std::string>;
-
 class InstallationItemsTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -12,8 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Lines = std::vector<std::string>;
-
 using backupbytes::entry;
 
 class UninstallRunTest : public ::testing::Test {

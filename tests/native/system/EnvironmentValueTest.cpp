@@ -17,8 +17,7 @@ TEST(EnvironmentValue, ApplyGivesTheNewValueAndItsRecordOrRefusesWhatTheRecordCa
         const char* text;
         int mode;
         bool isPath;
-        const char* value;  // null: nothing to write
-        const char* record; // null: refused
+        const char *value, *record; // null: nothing to write; null: refused
     } cases[] = {
         {"A;B", "D", kAppend, false, "A;B;D", "ADD\tP\t;D"},
         {"A;B", "D", kInsert, false, "D;A;B", "ADD\tP\tD;"},
@@ -69,9 +68,7 @@ TEST(EnvironmentValue, UndoOfAnAdditionRemovesOnlyWholeEntriesAndLeavesEveryOthe
 
 TEST(EnvironmentValue, UndoFindsAnAdditionThatMovedOnlyAsAWholeEntry) {
     struct Case {
-        const char* current;
-        const char* added;
-        const char* restored;
+        const char *current, *added, *restored;
     } const cases[] = {
         {"C:\\Apps\\Tool;C:\\Apps;X", ";C:\\Apps", "C:\\Apps\\Tool;X"},
         {"X;C:\\Apps", "C:\\Apps;", "X"},

@@ -7,13 +7,13 @@
 namespace {
 const std::string kLong(10000, 'v');
 
+// The record as it stands behind "<file>\tA\t<key>\t"; an empty afterUndo: the original file.
 struct RoundTrip {
     std::string file;
     const char* key;
     std::string value;
     const char* beforeKey;
-    std::string record;    // behind "<file>\tA\t<key>\t"
-    std::string afterUndo; // empty: the original file
+    std::string record, afterUndo;
 };
 
 const RoundTrip kRoundTrips[] = {

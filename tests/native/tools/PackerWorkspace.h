@@ -2,23 +2,17 @@
 // tests.
 #pragma once
 
+#include "tests/native/TempFolder.h"
 #include "tools/instpack/BuildCommand.h"
 #include "tools/instpack/HostFiles.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-class PackerWorkspace {
+class PackerWorkspace : public TempFolder {
   public:
-    PackerWorkspace() {
-        char pattern[] = "/tmp/kestrel-instpack-XXXXXX";
-        root_ = mkdtemp(pattern);
-    }
-    ~PackerWorkspace() { std::filesystem::remove_all(root_); }
-
-    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    std::string path(const std::string& relative) const { return *this / relative; }
 
     void write(const std::string& relative, const std::string& content) const {
         std::filesystem::create_directories(std::filesystem::path(path(relative)).parent_path());
@@ -48,7 +42,4 @@ class PackerWorkspace {
             return 2;
         return BuildCommand(options).run();
     }
-
-  private:
-    std::string root_;
 };

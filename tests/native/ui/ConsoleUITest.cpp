@@ -85,10 +85,13 @@ TEST(ConsoleDialogue, AsksEachFieldOnceAndKeepsAnAnswerWholeUpTo511CharactersOrR
 
 TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
     const std::string copy = "<CopyProgress></CopyProgress><Finish></Finish>";
+    const std::string held = "<RunningApps><TestApp>held.exe</TestApp><TestApp>idle.exe</TestApp>"
+                             "<TestApp>also.exe</TestApp></RunningApps><Finish></Finish>";
+    const std::string twice = "held.exe\nalso.exe\n";
     struct Case {
         std::string dialogs;
         int copyResult, quiet;
-        const char* printed;
+        std::string printed;
         int page;
     };
     const Case cases[] = {
@@ -96,9 +99,10 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
         // A run that failed (and was undone) must not read as completed.
         {copy, -1, 0, "Installation failed.\n", 1},
         {copy, 1, 0, "Installation was cancelled.\n", 0},
-        // A program that keeps running ends the dialogue instead of holding it for ever.
-        {"<RunningApps><TestApp>held.exe</TestApp></RunningApps><Finish></Finish>", 0, 0,
-         "held.exe\nheld.exe\nInstallation cannot continue.\n", 0},
+        // A program that keeps running ends the dialogue instead of holding it for ever, quiet or
+        // not; every name is tested, so that the user sees all the programs to close at once.
+        {held, 0, 0, twice + twice + "Installation cannot continue.\n", 0},
+        {held, 0, 1, twice + twice + "Installation cannot continue.\n", 0},
         {kFields, 0, 1, "Installation completed.\n", 1}, // quiet: no field is asked
     };
     for (const Case& test : cases) {

@@ -1,6 +1,6 @@
 // A wizard with its own description, variables, steps and system, for the wizard's and the
-// console's tests. MODE is 1 and "held.exe" runs; the run of "CopyProgress" ends with `result`,
-// where 1 stands for a run the user cancelled.
+// console's tests. MODE is 1, "held.exe" and "also.exe" run; the run of "CopyProgress" ends with
+// `result`, where 1 stands for a run the user cancelled.
 #pragma once
 
 #include "config/PageList.h"
@@ -39,7 +39,7 @@ class TestWizard : public WizardParts, public Wizard {
         pages.readDialogs(document, 0, nullptr);
         pages.readFields(document, 0, nullptr);
         variables.set("MODE", "1");
-        system.runningPrograms = {"held.exe"};
+        system.runningPrograms = {"held.exe", "also.exe"};
         result = copyResult;
     }
 };

@@ -64,15 +64,13 @@ std::string stepped(const Step& test) {
            std::to_string(wizard.currentDialog()) + " " + ui.buttons();
 }
 
-void expectSteps(const std::vector<Step>& steps) {
-    for (const Step& test : steps)
-        EXPECT_EQ(stepped(test), test.after) << test.pages << " " << test.step;
-}
 } // namespace
 
-TEST(WizardNavigation, NextAndBackStepOverPassedOverAndSpecialPages) {
+// Next and Back step over passed-over and special pages; Next finishes and Back stays when no
+// other page can be shown; each kind of page sets its captions and button states.
+TEST(WizardNavigation, StepsOverPassedOverAndSpecialPagesAndSetsTheButtons) {
     const char* five = "Welcome Options? Hidden* Folder Finish";
-    expectSteps({
+    const Step steps[] = {
         {five, 0, {0}, 'n', "1,3, at 3 Next/Cancel 1111"},
         {five, 0, {3}, 'b', "1,0, at 0 Next/Cancel 0111"},
         {five, 0, {4}, 'n', "end+post at 4 Finish/Cancel 0100"},
@@ -83,11 +81,6 @@ TEST(WizardNavigation, NextAndBackStepOverPassedOverAndSpecialPages) {
         {"CopyProgress Finish BadFinish*", -1, {0, 1}, ' ', " at 2 Finish/Cancel 0100"},
         {"CopyProgress Finish X* BadFinish*", -1, {0, 1}, ' ', " at 1 Finish/Cancel 0100"},
         {"CopyProgress BadFinish* Finish", -1, {0, 2}, ' ', " at 2 Finish/Cancel 0100"},
-    });
-}
-
-TEST(WizardNavigation, NextFinishesAndBackStaysWhenNoOtherPageCanBeShown) {
-    expectSteps({
         {"A B? C?", 0, {0}, 'n', "1,2,end+post at 2 Finish/Cancel 0100"},
         {"A* B*", 0, {0}, 'n', "end+post at 0 Finish/Cancel 0100"},
         // After a failed run only special pages follow its BadFinish; nothing is started.
@@ -98,22 +91,17 @@ TEST(WizardNavigation, NextFinishesAndBackStaysWhenNoOtherPageCanBeShown) {
         {"CopyProgress Finish BadFinish*? More End", -1, {0, 3}, 'b', "2,0, at 0 Next/Cancel 0111"},
         // A RunningApps page passed over by its condition does not hold the user.
         {"A RunningApps?! B", 0, {0}, 'n', "1,2, at 2 Finish/Cancel 0100"},
-    });
-}
-
-TEST(WizardButtons, CaptionsAndStatesOfEachKindOfPage) {
-    expectSteps({
-        {"Welcome Folder Finish", 0, {0}, ' ', " at 0 Next/Cancel 0111"},
         // The first and the last page are the first and last without "Special".
         {"A* B C D*", 0, {1}, ' ', " at 1 Next/Cancel 0111"},
         {"A* B C D*", 0, {2}, ' ', " at 2 Finish/Cancel 0100"},
-        {"Welcome", 0, {0}, ' ', " at 0 Finish/Cancel 0100"},
         // "License" changes the captions and leaves the states as the page before set them...
         {"Welcome License license Finish", 0, {3, 1}, ' ', " at 1 I agree/I disagree 0100"},
         {"Welcome License license Finish", 0, {2}, ' ', " at 2 Next/Cancel 1111"},
         // ...except that as the first page it disables Back and enables Next.
         {"License Finish", 0, {0}, ' ', " at 0 I agree/I disagree 0111"},
-    });
+    };
+    for (const Step& test : steps)
+        EXPECT_EQ(stepped(test), test.after) << test.pages << " " << test.step;
 }
 
 TEST(WizardNavigation, CancelNeedsConfirmationAndEveryStepAHandler) {
@@ -127,23 +115,6 @@ TEST(WizardNavigation, CancelNeedsConfirmationAndEveryStepAHandler) {
     EXPECT_EQ(wizard.cancelDialog(&ui) + wizard.isCancelled(), 0);
     ui.confirmAnswer = 1;
     EXPECT_EQ(wizard.cancelDialog(&ui) + wizard.isCancelled(), 1);
-}
-
-TEST(WizardRunningApps, ThePageHoldsTheUserWhileAnyListedProgramRuns) {
-    TestWizard wizard(
-        pagesOf("RunningApps Finish", "<TestApp>a.exe</TestApp><testapp>b.exe</testapp>"));
-    wizard.system.runningPrograms = {"a.exe", "b.exe"};
-    WizardUI ui;
-    wizard.showDialog(0, &ui);
-    // Every name is tested, so that the user sees all the programs to close at once.
-    EXPECT_EQ(std::exchange(ui.lines, {}), (std::vector<std::string>{"a.exe", "b.exe"}));
-    wizard.system.runningPrograms = {"b.exe"};
-    EXPECT_EQ(wizard.nextDialog(&ui), -1);
-    EXPECT_EQ(wizard.currentDialog(), 0);
-    EXPECT_EQ(ui.lines, std::vector<std::string>{"b.exe"});
-    wizard.system.runningPrograms.clear();
-    EXPECT_EQ(wizard.nextDialog(&ui), 0);
-    EXPECT_EQ(wizard.currentDialog(), 1);
 }
 
 TEST(WizardCopyProgress, RunsOncePerProcessAndShowsItsResultWhenShownAgain) {
