@@ -21,8 +21,14 @@ configure build/native -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 configure build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
 configure build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKESTREL_TESTS=OFF
 
+# A failed build must stop here: the tests would otherwise run the binaries of an older one.
 for dir in build/native build/win64 build/win32; do
     echo "build: $dir"
-    ninja -C "$dir" -j "$jobs" | grep -v '^\[' || true
-    [ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
+    status=0
+    ninja -C "$dir" -j "$jobs" >"$dir.build.log" 2>&1 || status=$?
+    grep -v '^\[' "$dir.build.log" || true
+    if [ "$status" -ne 0 ]; then
+        echo "build: $dir failed (exit $status)"
+        exit 1
+    fi
 done
