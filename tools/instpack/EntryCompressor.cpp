@@ -62,10 +62,13 @@ bool EntryCompressor::compressBlock(const Bytes& data, size_t block, Bytes& out)
     thread_local Compressor compressor = makeCompressor(kBlockLevel);
     if (!compressor)
         return false;
-    out.resize(libdeflate_deflate_compress_bound(compressor.get(), length));
+    // Compressed into a buffer the thread keeps, then copied out at its size: a fresh buffer of
+    // the bound for every block would be cleared and faulted in page by page only to be cut.
+    thread_local Bytes scratch;
+    scratch.resize(libdeflate_deflate_compress_bound(compressor.get(), length));
     size_t written = libdeflate_deflate_compress(compressor.get(), data.data() + start, length,
-                                                 out.data(), out.size());
-    out.resize(written);
+                                                 scratch.data(), scratch.size());
+    out.assign(scratch.begin(), scratch.begin() + static_cast<std::ptrdiff_t>(written));
     return written > 0 &&
            (start + length == data.size() || openUp(data.data() + start, length, out));
 }
