@@ -244,8 +244,8 @@ bool BuildCommand::writeEntries(PayloadWriter& writer, const PackagePlan& plan, 
     constexpr size_t kBatchEntries = 1024;
     const std::vector<PlannedEntry>& entries = plan.entries();
     EntryCompressor compressor(options_.jobs);
-    std::vector<Bytes> batch;
-    std::vector<const Bytes*> data;
+    std::vector<EntryBytes> batch;
+    std::vector<const EntryBytes*> data;
     std::vector<EntryCompressor::Packed> packed;
     for (size_t next = 0; next < entries.size();) {
         size_t first = next;
@@ -260,7 +260,7 @@ bool BuildCommand::writeEntries(PayloadWriter& writer, const PackagePlan& plan, 
             ++next;
         }
         data.clear();
-        for (const Bytes& entry : batch)
+        for (const EntryBytes& entry : batch)
             data.push_back(&entry);
         compressor.compress(data, packed);
         for (size_t i = 0; i < batch.size(); ++i) {

@@ -28,7 +28,7 @@ Compressor makeCompressor(int level) {
 
 // What the tasks of one compress() call share: the input, the blocks and the results.
 struct EntryCompressor::Work {
-    const std::vector<const Bytes*>& entries;
+    const std::vector<const EntryBytes*>& entries;
     std::vector<Packed>& packed;
     std::vector<std::vector<Bytes>> blocks; // per large entry
     std::vector<std::vector<char>> blockOk; // per large entry
@@ -42,7 +42,7 @@ EntryCompressor::EntryCompressor(unsigned threads) : threads_(threads) {
         threads_ = 1;
 }
 
-bool EntryCompressor::compressWhole(const Bytes& data, Bytes& out) {
+bool EntryCompressor::compressWhole(const EntryBytes& data, Bytes& out) {
     Compressor compressor = makeCompressor(kWholeLevel);
     if (!compressor)
         return false;
@@ -54,7 +54,7 @@ bool EntryCompressor::compressWhole(const Bytes& data, Bytes& out) {
 }
 
 // Raw deflate of one block; every block but the entry's last is opened up for the next.
-bool EntryCompressor::compressBlock(const Bytes& data, size_t block, Bytes& out) {
+bool EntryCompressor::compressBlock(const EntryBytes& data, size_t block, Bytes& out) {
     size_t start = block * kBlockSize;
     size_t length = data.size() - start < kBlockSize ? data.size() - start : kBlockSize;
     // One per thread for all its blocks: each is a few hundred KiB that the system would
@@ -115,7 +115,7 @@ bool EntryCompressor::openUp(const unsigned char* data, size_t length, Bytes& st
 }
 
 void EntryCompressor::runTask(const Task& task, Work& work) {
-    const Bytes& data = *work.entries[task.entry];
+    const EntryBytes& data = *work.entries[task.entry];
     Packed& result = work.packed[task.entry];
     if (task.whole) {
         result.pieces.resize(1);
@@ -154,7 +154,7 @@ uint64_t EntryCompressor::Packed::size() const {
     return total;
 }
 
-void EntryCompressor::compress(const std::vector<const Bytes*>& entries,
+void EntryCompressor::compress(const std::vector<const EntryBytes*>& entries,
                                std::vector<Packed>& packed) const {
     packed.assign(entries.size(), Packed());
     Work work{entries, packed, {}, {}, {}};

@@ -11,7 +11,7 @@
 //   previous block's dictionary a block of 1 MiB loses about a tenth of a per cent.
 #pragma once
 
-#include "tools/instpack/HostFiles.h"
+#include "tools/instpack/EntryBytes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,7 +34,7 @@ class EntryCompressor {
     explicit EntryCompressor(unsigned threads = 0);
 
     // Packs each of `entries` into the same place of `packed`.
-    void compress(const std::vector<const Bytes*>& entries, std::vector<Packed>& packed) const;
+    void compress(const std::vector<const EntryBytes*>& entries, std::vector<Packed>& packed) const;
 
   private:
     struct Task {
@@ -46,8 +46,8 @@ class EntryCompressor {
     struct Work;
 
     static void runTask(const Task& task, Work& work);
-    static bool compressWhole(const Bytes& data, Bytes& out);
-    static bool compressBlock(const Bytes& data, size_t block, Bytes& out);
+    static bool compressWhole(const EntryBytes& data, Bytes& out);
+    static bool compressBlock(const EntryBytes& data, size_t block, Bytes& out);
     static bool openUp(const unsigned char* data, size_t length, Bytes& stream);
     static void join(Work& work, size_t entry);
 

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -40,6 +42,56 @@ bool HostFiles::readFile(const std::string& path, Bytes& out, std::string& error
         return false;
     }
     return true;
+}
+
+namespace {
+// Reading a mapped page of a file that was cut short raises SIGBUS.
+void reportShrunkSource(int) {
+    static const char message[] =
+        "instpack: a source file became shorter while it was being packed; no package was made\n";
+    ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)ignored;
+    _exit(1);
+}
+} // namespace
+
+bool HostFiles::mapFile(const std::string& path, const unsigned char*& data, size_t& size,
+                        std::string& error) {
+    data = nullptr;
+    size = 0;
+    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat status;
+    bool ok = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    if (!ok)
+        error = "not a regular file";
+    if (ok && status.st_size > 0) {
+        void* view = mmap(nullptr, static_cast<size_t>(status.st_size), PROT_READ, MAP_SHARED,
+                          descriptor, 0);
+        ok = view != MAP_FAILED;
+        if (ok) {
+            static const bool handled = [] {
+                struct sigaction action {};
+                action.sa_handler = reportShrunkSource;
+                return sigaction(SIGBUS, &action, nullptr) == 0;
+            }();
+            (void)handled;
+            data = static_cast<const unsigned char*>(view);
+            size = static_cast<size_t>(status.st_size);
+        } else {
+            error = std::strerror(errno);
+        }
+    }
+    close(descriptor);
+    return ok;
+}
+
+void HostFiles::unmapFile(const unsigned char* data, size_t size) {
+    if (data != nullptr)
+        munmap(const_cast<unsigned char*>(data), size);
 }
 
 bool HostFiles::writeFile(const std::string& path, const unsigned char* data, size_t count,

@@ -11,6 +11,11 @@ class HostFiles {
   public:
     // Reads a whole regular file. On failure returns false and says why in `error`.
     static bool readFile(const std::string& path, Bytes& out, std::string& error);
+    // Maps a whole regular file for reading (an empty one to no bytes). Should another program
+    // shrink the file while it is mapped, the packer stops with a message saying so.
+    static bool mapFile(const std::string& path, const unsigned char*& data, size_t& size,
+                        std::string& error);
+    static void unmapFile(const unsigned char* data, size_t size);
     // Writes `count` bytes, creating or emptying the file.
     static bool writeFile(const std::string& path, const unsigned char* data, size_t count,
                           std::string& error);

@@ -45,8 +45,8 @@ bool PackagePlan::sameContent(const PlannedEntry& first, const PlannedEntry& sec
     if (!first.hasData && !second.hasData &&
         std::filesystem::equivalent(first.path, second.path, code))
         return true;
-    Bytes a;
-    Bytes b;
+    EntryBytes a;
+    EntryBytes b;
     std::string error;
     return entryData(first, a, error) && entryData(second, b, error) && a == b &&
            first.kind == second.kind;
@@ -107,12 +107,12 @@ void PackagePlan::addResource(const std::string& name, const std::string& path,
         append(std::move(entry));
 }
 
-bool PackagePlan::entryData(const PlannedEntry& entry, Bytes& data, std::string& error) {
+bool PackagePlan::entryData(const PlannedEntry& entry, EntryBytes& data, std::string& error) {
     if (entry.hasData) {
-        data = entry.data;
+        data = EntryBytes(entry.data);
         return true;
     }
-    if (HostFiles::readFile(entry.path, data, error))
+    if (data.load(entry.path, entry.size, error))
         return true;
     error = "cannot read " + PackageProblem::quoted(entry.path) + ": " + error;
     return false;

@@ -2,7 +2,7 @@
 // found while gathering them, so that one run can report them all.
 #pragma once
 
-#include "tools/instpack/HostFiles.h"
+#include "tools/instpack/EntryBytes.h"
 
 #include <cstdint>
 #include <string>
@@ -34,7 +34,7 @@ class PackagePlan {
     void addWarning(const std::string& warning) { warnings_.push_back(warning); }
 
     // The bytes to write for an entry; false with a reason when the file cannot be read.
-    static bool entryData(const PlannedEntry& entry, Bytes& data, std::string& error);
+    static bool entryData(const PlannedEntry& entry, EntryBytes& data, std::string& error);
 
     const std::vector<PlannedEntry>& entries() const { return entries_; }
     const std::vector<std::string>& problems() const { return problems_; }
