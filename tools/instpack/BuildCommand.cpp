@@ -237,7 +237,8 @@ bool BuildCommand::writeTo(const std::string& path, const PackagePlan& plan, std
 }
 
 // Entries are read and compressed a batch at a time: enough of them to keep every core busy,
-// within a bounded amount of memory, and written in plan order.
+// within a bounded amount of memory, and written in plan order. An entry larger than a block
+// is packed on its own, block by block, and written as it is packed.
 bool BuildCommand::writeEntries(PayloadWriter& writer, const PackagePlan& plan, Progress& progress,
                                 std::string& error) {
     constexpr uint64_t kBatchBytes = uint64_t{64} << 20;
@@ -247,18 +248,9 @@ bool BuildCommand::writeEntries(PayloadWriter& writer, const PackagePlan& plan, 
     std::vector<EntryBytes> batch;
     std::vector<const EntryBytes*> data;
     std::vector<EntryCompressor::Packed> packed;
-    for (size_t next = 0; next < entries.size();) {
-        size_t first = next;
-        uint64_t bytes = 0;
-        batch.clear();
-        while (next < entries.size() && bytes < kBatchBytes && batch.size() < kBatchEntries) {
-            batch.emplace_back();
-            if (!PackagePlan::entryData(entries[next], batch.back(), error) ||
-                !PayloadWriter::checkEntry(entries[next].name, batch.back().size(), error))
-                return false;
-            bytes += batch.back().size();
-            ++next;
-        }
+    size_t first = 0; // of the batch
+    uint64_t bytes = 0;
+    auto writeBatch = [&]() {
         data.clear();
         for (const EntryBytes& entry : batch)
             data.push_back(&entry);
@@ -270,6 +262,44 @@ bool BuildCommand::writeEntries(PayloadWriter& writer, const PackagePlan& plan, 
                 return false;
             progress.advance(batch[i].size());
         }
+        first += batch.size();
+        batch.clear();
+        bytes = 0;
+        return true;
+    };
+    for (size_t next = 0; next < entries.size(); ++next) {
+        EntryBytes current;
+        if (!PackagePlan::entryData(entries[next], current, error) ||
+            !PayloadWriter::checkEntry(entries[next].name, current.size(), error))
+            return false;
+        if (current.size() <= EntryCompressor::kBlockSize) {
+            bytes += current.size();
+            batch.push_back(std::move(current));
+            if ((bytes >= kBatchBytes || batch.size() >= kBatchEntries) && !writeBatch())
+                return false;
+            continue;
+        }
+        if (!writeBatch() || !writeLargeEntry(writer, compressor, entries[next], current, error))
+            return false;
+        progress.advance(current.size());
+        first = next + 1;
     }
-    return true;
+    return writeBatch();
+}
+
+bool BuildCommand::writeLargeEntry(PayloadWriter& writer, const EntryCompressor& compressor,
+                                   const PlannedEntry& entry, const EntryBytes& data,
+                                   std::string& error) {
+    unsigned char md5[16];
+    auto write = [&writer, &error](const unsigned char* bytes, size_t count) {
+        return writer.putPiece(bytes, count, error);
+    };
+    if (!writer.beginEntry(entry.name, entry.sourceName, entry.kind, data.size(), error))
+        return false;
+    if (!compressor.compressLarge(data, write, md5)) {
+        if (error.empty())
+            error = "cannot compress entry \"" + entry.name + "\"";
+        return false;
+    }
+    return writer.endEntry(md5, error);
 }

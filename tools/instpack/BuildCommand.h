@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
+class EntryBytes;
+class EntryCompressor;
 class PackagePlan;
 struct DescriptionNeeds;
+struct PlannedEntry;
 
 class PayloadWriter;
 class Progress;
@@ -36,6 +39,9 @@ class BuildCommand {
     bool writeTo(const std::string& path, const PackagePlan& plan, std::string& error);
     bool writeEntries(PayloadWriter& writer, const PackagePlan& plan, Progress& progress,
                       std::string& error);
+    static bool writeLargeEntry(PayloadWriter& writer, const EntryCompressor& compressor,
+                                const PlannedEntry& entry, const EntryBytes& data,
+                                std::string& error);
 
     const BuildOptions& options_;
     std::vector<std::string> resourceFiles_;

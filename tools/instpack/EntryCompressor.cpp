@@ -2,9 +2,11 @@
 
 #include "tools/instpack/Md5Digest.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <libdeflate.h>
 #include <memory>
 #include <thread>
@@ -26,13 +28,13 @@ Compressor makeCompressor(int level) {
 }
 } // namespace
 
-// What the tasks of one compress() call share: the input, the blocks and the results.
-struct EntryCompressor::Work {
-    const std::vector<const EntryBytes*>& entries;
-    std::vector<Packed>& packed;
-    std::vector<std::vector<Bytes>> blocks; // per large entry
-    std::vector<std::vector<char>> blockOk; // per large entry
-    std::vector<uint32_t> adler;            // per large entry
+// What one thread keeps for all its tasks: each compressor and buffer is a few hundred KiB or
+// more that the system would otherwise hand out and take back, fault by fault, for every task.
+struct EntryCompressor::Worker {
+    Compressor whole = makeCompressor(kWholeLevel);
+    Compressor block = makeCompressor(kBlockLevel);
+    Bytes scratch;  // a block compressed at its bound, before it is copied out at its size
+    Bytes inflated; // a block given back, to prove it
 };
 
 EntryCompressor::EntryCompressor(unsigned threads) : threads_(threads) {
@@ -42,46 +44,43 @@ EntryCompressor::EntryCompressor(unsigned threads) : threads_(threads) {
         threads_ = 1;
 }
 
-bool EntryCompressor::compressWhole(const EntryBytes& data, Bytes& out) {
-    Compressor compressor = makeCompressor(kWholeLevel);
-    if (!compressor)
+EntryCompressor::~EntryCompressor() = default;
+
+bool EntryCompressor::compressWhole(Worker& worker, const EntryBytes& data, Bytes& out) {
+    if (!worker.whole)
         return false;
-    out.resize(libdeflate_zlib_compress_bound(compressor.get(), data.size()));
-    size_t length = libdeflate_zlib_compress(compressor.get(), data.data(), data.size(), out.data(),
-                                             out.size());
+    out.resize(libdeflate_zlib_compress_bound(worker.whole.get(), data.size()));
+    size_t length = libdeflate_zlib_compress(worker.whole.get(), data.data(), data.size(),
+                                             out.data(), out.size());
     out.resize(length);
     return length > 0;
 }
 
 // Raw deflate of one block; every block but the entry's last is opened up for the next.
-bool EntryCompressor::compressBlock(const EntryBytes& data, size_t block, Bytes& out) {
+bool EntryCompressor::compressBlock(Worker& worker, const EntryBytes& data, size_t block,
+                                    Bytes& out) {
     size_t start = block * kBlockSize;
     size_t length = data.size() - start < kBlockSize ? data.size() - start : kBlockSize;
-    // One per thread for all its blocks: each is a few hundred KiB that the system would
-    // otherwise hand out and take back, fault by fault, for every block.
-    thread_local Compressor compressor = makeCompressor(kBlockLevel);
-    if (!compressor)
+    if (!worker.block)
         return false;
-    // Compressed into a buffer the thread keeps, then copied out at its size: a fresh buffer of
-    // the bound for every block would be cleared and faulted in page by page only to be cut.
-    thread_local Bytes scratch;
-    scratch.resize(libdeflate_deflate_compress_bound(compressor.get(), length));
-    size_t written = libdeflate_deflate_compress(compressor.get(), data.data() + start, length,
-                                                 scratch.data(), scratch.size());
-    out.assign(scratch.begin(), scratch.begin() + static_cast<std::ptrdiff_t>(written));
-    return written > 0 &&
-           (start + length == data.size() || openUp(data.data() + start, length, out));
+    worker.scratch.resize(libdeflate_deflate_compress_bound(worker.block.get(), length));
+    size_t written = libdeflate_deflate_compress(worker.block.get(), data.data() + start, length,
+                                                 worker.scratch.data(), worker.scratch.size());
+    out.assign(worker.scratch.begin(),
+               worker.scratch.begin() + static_cast<std::ptrdiff_t>(written));
+    return written > 0 && (start + length == data.size() ||
+                           openUp(data.data() + start, length, worker.inflated, out));
 }
 
 // zlib inflates the stream block by block to find where its final deflate block starts; that
 // also proves the stream gives back exactly `data`. The final block's first bit (BFINAL) is
 // cleared, the padding behind its end is zeroed, and an empty stored block follows: three zero
 // header bits (in the padding when it has room), then LEN 0 and NLEN 0xFFFF on a byte boundary.
-bool EntryCompressor::openUp(const unsigned char* data, size_t length, Bytes& stream) {
+bool EntryCompressor::openUp(const unsigned char* data, size_t length, Bytes& inflated,
+                             Bytes& stream) {
     z_stream inflater{};
     if (inflateInit2(&inflater, -15) != Z_OK)
         return false;
-    thread_local Bytes inflated;
     inflated.resize(length + 1);
     inflater.next_in = stream.data();
     inflater.avail_in = static_cast<uInt>(stream.size());
@@ -114,80 +113,83 @@ bool EntryCompressor::openUp(const unsigned char* data, size_t length, Bytes& st
     return true;
 }
 
-void EntryCompressor::runTask(const Task& task, Work& work) {
-    const EntryBytes& data = *work.entries[task.entry];
-    Packed& result = work.packed[task.entry];
-    if (task.whole) {
-        result.pieces.resize(1);
-        result.ok = Md5Digest::compute(data.data(), data.size(), result.md5) &&
-                    compressWhole(data, result.pieces[0]);
-    } else if (task.digests) {
-        work.adler[task.entry] = libdeflate_adler32(1, data.data(), data.size());
-        result.ok = Md5Digest::compute(data.data(), data.size(), result.md5);
-    } else {
-        work.blockOk[task.entry][task.block] =
-            compressBlock(data, task.block, work.blocks[task.entry][task.block]) ? 1 : 0;
-    }
-}
-
-void EntryCompressor::join(Work& work, size_t entry) {
-    Packed& result = work.packed[entry];
-    std::vector<Bytes>& blocks = work.blocks[entry];
-    for (size_t block = 0; block < blocks.size(); ++block)
-        result.ok = result.ok && work.blockOk[entry][block] != 0;
-    result.pieces.clear();
-    result.pieces.reserve(blocks.size() + 2);
-    result.pieces.emplace_back(kZlibHeader, kZlibHeader + sizeof kZlibHeader);
-    for (Bytes& block : blocks)
-        result.pieces.push_back(std::move(block));
-    uint32_t adler = work.adler[entry];
-    Bytes trailer;
-    for (int shift = 24; shift >= 0; shift -= 8)
-        trailer.push_back(static_cast<unsigned char>(adler >> shift));
-    result.pieces.push_back(std::move(trailer));
-}
-
-uint64_t EntryCompressor::Packed::size() const {
-    uint64_t total = 0;
-    for (const Bytes& piece : pieces)
-        total += piece.size();
-    return total;
+void EntryCompressor::runTasks(std::vector<Worker>& workers, size_t count,
+                               const std::function<void(Worker&, size_t)>& task) const {
+    if (workers.empty())
+        workers.resize(threads_);
+    std::atomic<size_t> next{0};
+    auto work = [count, &task, &next](Worker& worker) {
+        for (size_t index = next++; index < count; index = next++)
+            task(worker, index);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned i = 1; i < threads_ && i < count; ++i)
+        helpers.emplace_back(work, std::ref(workers[i]));
+    work(workers[0]);
+    for (std::thread& helper : helpers)
+        helper.join();
 }
 
 void EntryCompressor::compress(const std::vector<const EntryBytes*>& entries,
                                std::vector<Packed>& packed) const {
     packed.assign(entries.size(), Packed());
-    Work work{entries, packed, {}, {}, {}};
-    work.blocks.resize(entries.size());
-    work.blockOk.resize(entries.size());
-    work.adler.resize(entries.size());
-    std::vector<Task> tasks;
-    for (size_t entry = 0; entry < entries.size(); ++entry) {
-        size_t size = entries[entry]->size();
-        if (size <= kBlockSize) {
-            tasks.push_back({entry, 0, true, false});
-            continue;
-        }
-        size_t blocks = (size + kBlockSize - 1) / kBlockSize;
-        work.blocks[entry].resize(blocks);
-        work.blockOk[entry].assign(blocks, 0);
-        tasks.push_back({entry, 0, false, true});
-        for (size_t block = 0; block < blocks; ++block)
-            tasks.push_back({entry, block, false, false});
+    std::vector<Worker> workers;
+    runTasks(workers, entries.size(), [&entries, &packed](Worker& worker, size_t entry) {
+        const EntryBytes& data = *entries[entry];
+        Packed& result = packed[entry];
+        result.ok = data.size() <= kBlockSize &&
+                    Md5Digest::compute(data.data(), data.size(), result.md5) &&
+                    compressWhole(worker, data, result.stream);
+    });
+}
+
+bool EntryCompressor::compressLarge(const EntryBytes& data, const PieceWriter& write,
+                                    unsigned char md5[16]) const {
+    // Enough blocks to keep every core busy between the window's ends. Two sets of buffers: the
+    // blocks of one window are written while those of the next are packed.
+    constexpr size_t kWindowBlocks = 16;
+    size_t blocks = (data.size() + kBlockSize - 1) / kBlockSize;
+    size_t windows = (blocks + kWindowBlocks - 1) / kWindowBlocks;
+    std::vector<Bytes> buffers[2] = {std::vector<Bytes>(kWindowBlocks),
+                                     std::vector<Bytes>(kWindowBlocks)};
+    std::vector<char> packed[2] = {std::vector<char>(kWindowBlocks),
+                                   std::vector<char>(kWindowBlocks)};
+    std::vector<Worker> workers;
+    Md5Digest digest;
+    uint32_t adler = 1;
+    bool ok = write(kZlibHeader, sizeof kZlibHeader);
+    for (size_t window = 0; ok && window <= windows; ++window) {
+        size_t first = window * kWindowBlocks;
+        size_t count = window < windows ? std::min(kWindowBlocks, blocks - first) : 0;
+        size_t start = first * kBlockSize;
+        size_t length =
+            count == 0 ? 0 : std::min(data.size(), (first + count) * kBlockSize) - start;
+        std::vector<Bytes>& packing = buffers[window % 2];
+        std::vector<char>& packingOk = packed[window % 2];
+        const std::vector<Bytes>& writing = buffers[(window + 1) % 2];
+        const std::vector<char>& writingOk = packed[(window + 1) % 2];
+        size_t writingCount =
+            window == 0 ? 0 : std::min(kWindowBlocks, blocks - first + kWindowBlocks);
+        bool written = true;
+        // Task 0 digests this window's bytes and task 1 writes the previous window's blocks,
+        // in order, while the others pack this window's blocks.
+        runTasks(workers, count + 2, [&](Worker& worker, size_t task) {
+            if (task == 0) {
+                digest.update(data.data() + start, length);
+                adler = libdeflate_adler32(adler, data.data() + start, length);
+            } else if (task == 1) {
+                for (size_t i = 0; written && i < writingCount; ++i)
+                    written = writingOk[i] != 0 && write(writing[i].data(), writing[i].size());
+            } else {
+                size_t block = task - 2;
+                packingOk[block] =
+                    compressBlock(worker, data, first + block, packing[block]) ? 1 : 0;
+            }
+        });
+        ok = written;
     }
-    std::atomic<size_t> next{0};
-    auto worker = [&tasks, &next, &work]() {
-        for (size_t task = next++; task < tasks.size(); task = next++)
-            runTask(tasks[task], work);
-    };
-    std::vector<std::thread> helpers;
-    for (unsigned i = 1; i < threads_ && i < tasks.size(); ++i)
-        helpers.emplace_back(worker);
-    worker();
-    for (std::thread& helper : helpers)
-        helper.join();
-    for (size_t entry = 0; entry < entries.size(); ++entry) {
-        if (!work.blocks[entry].empty())
-            join(work, entry);
-    }
+    unsigned char trailer[4];
+    for (int i = 0; i < 4; ++i)
+        trailer[i] = static_cast<unsigned char>(adler >> (24 - 8 * i));
+    return ok && write(trailer, sizeof trailer) && digest.finish(md5);
 }

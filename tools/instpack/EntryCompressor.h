@@ -15,41 +15,42 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class EntryCompressor {
   public:
-    // The zlib stream of an entry in the pieces it was made in (a large entry's blocks are
-    // written one after the other rather than copied into one buffer first).
     struct Packed {
-        std::vector<Bytes> pieces;
+        Bytes stream;
         unsigned char md5[16];
         bool ok = false;
-
-        uint64_t size() const;
     };
+    // Receives a large entry's stream piece by piece, in order; false stops the packing.
+    using PieceWriter = std::function<bool(const unsigned char* bytes, size_t count)>;
     static constexpr size_t kBlockSize = size_t{1} << 20;
 
     // 0 threads: one per core.
     explicit EntryCompressor(unsigned threads = 0);
+    ~EntryCompressor();
 
-    // Packs each of `entries` into the same place of `packed`.
+    // Packs each of `entries`, none larger than a block, into the same place of `packed`.
     void compress(const std::vector<const EntryBytes*>& entries, std::vector<Packed>& packed) const;
+    // Packs an entry larger than a block a window of blocks at a time, handing each window's
+    // pieces to `write` before the next is packed into the same buffers: whatever its size,
+    // the entry costs a window of memory. Also gives the entry's MD5.
+    bool compressLarge(const EntryBytes& data, const PieceWriter& write,
+                       unsigned char md5[16]) const;
 
   private:
-    struct Task {
-        size_t entry;
-        size_t block; // within the entry
-        bool whole;   // the entry in one piece
-        bool digests; // a large entry's MD5 and Adler-32
-    };
-    struct Work;
+    struct Worker;
 
-    static void runTask(const Task& task, Work& work);
-    static bool compressWhole(const EntryBytes& data, Bytes& out);
-    static bool compressBlock(const EntryBytes& data, size_t block, Bytes& out);
-    static bool openUp(const unsigned char* data, size_t length, Bytes& stream);
-    static void join(Work& work, size_t entry);
+    // Runs task(worker, 0) .. task(worker, count - 1) on the threads, each index once; thread i
+    // works with workers[i] (made on first use, kept for the next call with the same vector).
+    void runTasks(std::vector<Worker>& workers, size_t count,
+                  const std::function<void(Worker&, size_t)>& task) const;
+    static bool compressWhole(Worker& worker, const EntryBytes& data, Bytes& out);
+    static bool compressBlock(Worker& worker, const EntryBytes& data, size_t block, Bytes& out);
+    static bool openUp(const unsigned char* data, size_t length, Bytes& inflated, Bytes& stream);
 
     unsigned threads_;
 };

@@ -61,24 +61,17 @@ bool PayloadWriter::checkEntry(const std::string& name, uint64_t size, std::stri
     return true;
 }
 
-bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceName, uint32_t kind,
-                             uint64_t size, const EntryCompressor::Packed& packed,
-                             std::string& error) {
-    if (!checkEntry(name, size, error))
-        return false;
-    if (!packed.ok) {
-        error = "cannot compress entry \"" + name + "\"";
-        return false;
-    }
+bool PayloadWriter::putHeader(const std::string& name, const std::string& sourceName, uint32_t kind,
+                              uint64_t size, uint64_t compressedSize, const unsigned char md5[16],
+                              std::string& error) {
     PayloadRecordHeader header;
     std::memset(&header, 0, sizeof header);
     header.type = payload::kTypeEntry;
     header.size = static_cast<uint32_t>(size);
-    // An entry under 2 GiB (checked above) never deflates to 4 GiB or more.
-    uint64_t compressedSize = packed.size();
+    // An entry under 2 GiB (checked before) never deflates to 4 GiB or more.
     header.compressedSize = static_cast<uint32_t>(compressedSize);
     header.kind = kind;
-    std::memcpy(header.md5, packed.md5, sizeof header.md5);
+    std::memcpy(header.md5, md5, sizeof header.md5);
     // Not read by the engine: a cut name only loses information for a person reading a listing.
     std::memcpy(header.sourceName, sourceName.data(),
                 std::min(sourceName.size(), sizeof header.sourceName - 1));
@@ -89,15 +82,63 @@ bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceN
     putLittleEndian32(raw + 8, header.compressedSize);
     putLittleEndian32(raw + 12, header.kind);
     std::memcpy(raw + 16, &header.md5, sizeof header - 16);
-    if (!put(raw, sizeof raw, error))
-        return false;
-    for (const Bytes& piece : packed.pieces) {
-        if (!put(piece.data(), piece.size(), error))
-            return false;
-    }
+    return put(raw, sizeof raw, error);
+}
+
+void PayloadWriter::countEntry(uint64_t size, uint64_t compressedSize) {
     unpackedTotal_ += size;
     packedTotal_ += compressedSize;
     ++entryCount_;
+}
+
+bool PayloadWriter::addEntry(const std::string& name, const std::string& sourceName, uint32_t kind,
+                             uint64_t size, const EntryCompressor::Packed& packed,
+                             std::string& error) {
+    if (!checkEntry(name, size, error))
+        return false;
+    if (!packed.ok) {
+        error = "cannot compress entry \"" + name + "\"";
+        return false;
+    }
+    if (!putHeader(name, sourceName, kind, size, packed.stream.size(), packed.md5, error) ||
+        !put(packed.stream.data(), packed.stream.size(), error))
+        return false;
+    countEntry(size, packed.stream.size());
+    return true;
+}
+
+bool PayloadWriter::beginEntry(const std::string& name, const std::string& sourceName,
+                               uint32_t kind, uint64_t size, std::string& error) {
+    if (!checkEntry(name, size, error))
+        return false;
+    openName_ = name;
+    openSourceName_ = sourceName;
+    openKind_ = kind;
+    openSize_ = size;
+    openStart_ = out_.tellp();
+    openLength_ = length_;
+    const unsigned char unknown[16] = {};
+    return putHeader(name, sourceName, kind, size, 0, unknown, error);
+}
+
+bool PayloadWriter::putPiece(const unsigned char* bytes, size_t count, std::string& error) {
+    return put(bytes, count, error);
+}
+
+bool PayloadWriter::endEntry(const unsigned char md5[16], std::string& error) {
+    uint64_t compressedSize = length_ - openLength_ - payload::kRecordHeaderSize;
+    std::streampos end = out_.tellp();
+    uint64_t length = length_;
+    out_.seekp(openStart_);
+    bool ok =
+        putHeader(openName_, openSourceName_, openKind_, openSize_, compressedSize, md5, error);
+    length_ = length;
+    out_.seekp(end);
+    if (!ok || !out_) {
+        error = "cannot write the output file";
+        return false;
+    }
+    countEntry(openSize_, compressedSize);
     return true;
 }
 

@@ -23,6 +23,12 @@ class PayloadWriter {
     // decoded image, payload::kKindOther otherwise.
     bool addEntry(const std::string& name, const std::string& sourceName, uint32_t kind,
                   uint64_t size, const EntryCompressor::Packed& packed, std::string& error);
+    // An entry whose stream comes piece by piece: beginEntry, putPiece for each piece, then
+    // endEntry with the MD5, which completes the record header written first.
+    bool beginEntry(const std::string& name, const std::string& sourceName, uint32_t kind,
+                    uint64_t size, std::string& error);
+    bool putPiece(const unsigned char* bytes, size_t count, std::string& error);
+    bool endEntry(const unsigned char md5[16], std::string& error);
     bool finish(std::string& error);
 
     uint32_t entryCount() const { return entryCount_; }
@@ -33,6 +39,10 @@ class PayloadWriter {
 
   private:
     bool put(const void* bytes, size_t count, std::string& error);
+    bool putHeader(const std::string& name, const std::string& sourceName, uint32_t kind,
+                   uint64_t size, uint64_t compressedSize, const unsigned char md5[16],
+                   std::string& error);
+    void countEntry(uint64_t size, uint64_t compressedSize);
 
     std::ostream& out_;
     std::streampos start_;
@@ -40,4 +50,11 @@ class PayloadWriter {
     uint64_t unpackedTotal_ = 0;
     uint64_t packedTotal_ = 0;
     uint32_t entryCount_ = 0;
+    // The entry begun and not yet ended.
+    std::string openName_;
+    std::string openSourceName_;
+    uint32_t openKind_ = 0;
+    uint64_t openSize_ = 0;
+    std::streampos openStart_;
+    uint64_t openLength_ = 0;
 };
