@@ -15,7 +15,7 @@ usage: bash bench/compare.sh [OPTION]... KIND...
 Options (each also read from the environment variable named in brackets):
   --scale=X       [BENCH_SCALE, 1] multiply the file and folder counts and the large file's size
                   by X (for example 0.02 for a quick run while developing)
-  --rounds=N      [BENCH_ROUNDS, 3] timed rounds after the warm-up round
+  --rounds=N      [BENCH_ROUNDS, 5] timed rounds after the warm-up round
   --out=FILE      [BENCH_OUT] the results file; default bench/results.md at scale 1, otherwise
                   build/compare/results.md
   --nsis-limit=S  [BENCH_NSIS_LIMIT, 600] seconds makensis may pack before NSIS is left out
@@ -30,7 +30,7 @@ repo=$(dirname "$(dirname "$script")")
 cd "$repo"
 
 scale=${BENCH_SCALE:-1}
-rounds=${BENCH_ROUNDS:-3}
+rounds=${BENCH_ROUNDS:-5}
 out=${BENCH_OUT:-}
 nsis_limit=${BENCH_NSIS_LIMIT:-600}
 run_limit=${BENCH_RUN_LIMIT:-1200}
