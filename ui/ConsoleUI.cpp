@@ -6,6 +6,14 @@
 #include <cstring>
 #include <strings.h>
 
+// A stream to a character device (a console, NUL) starts unbuffered, and the runtime then hands
+// each character of a write to the system on its own (under Wine, two system calls and a server
+// request per character). Fully buffered, each flush of ours is one write. Set before the
+// stream's first use: the handler is made before any output.
+ConsoleUI::ConsoleUI(std::FILE* input, std::FILE* output) : input_(input), output_(output) {
+    std::setvbuf(output_, nullptr, _IOFBF, kBlockSize);
+}
+
 void ConsoleUI::put(const char* text) {
     pending_ += text;
     if (pending_.size() >= kBlockSize)

@@ -15,8 +15,7 @@ class Wizard;
 
 class ConsoleUI : public InstallerUI {
   public:
-    ConsoleUI(std::FILE* input = stdin, std::FILE* output = stdout)
-        : input_(input), output_(output) {}
+    ConsoleUI(std::FILE* input = stdin, std::FILE* output = stdout);
     ~ConsoleUI() override { flushOutput(); }
 
     void setWizard(Wizard* wizard) { wizard_ = wizard; }

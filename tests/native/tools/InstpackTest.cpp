@@ -73,10 +73,11 @@ class Instpack : public ::testing::Test {
 // Entries are compressed side by side and a large one in blocks joined into one zlib stream: the
 // package is the same byte for byte on any number of threads, and verifies and extracts whole.
 TEST_F(Instpack, BuildsTheSameInstallerOnAnyNumberOfThreadsThatVerifiesAndExtractsIntact) {
-    // Three blocks and a part, text and noise; their streams end with 2, 3 and 5 bits of padding,
-    // so both ways of opening a stream up for the next are taken.
+    // Seventeen blocks and a part, text and noise: more than one window of blocks, written while
+    // the next is packed. The first streams end with 2, 3 and 5 bits of padding, so both ways of
+    // opening a stream up for the next are taken.
     std::string large;
-    for (uint32_t i = 0; large.size() < (3u << 20) + 12345; ++i)
+    for (uint32_t i = 0; large.size() < (17u << 20) + 12345; ++i)
         large += i % 7 == 0 ? std::to_string(i * 2654435761u) : "line " + std::to_string(i % 97);
     space.write("src/bin/tool.exe", large);
     testing::internal::CaptureStderr();
