@@ -168,8 +168,9 @@ bool EntryCompressor::compressLarge(const EntryBytes& data, const PieceWriter& w
         std::vector<char>& packingOk = packed[window % 2];
         const std::vector<Bytes>& writing = buffers[(window + 1) % 2];
         const std::vector<char>& writingOk = packed[(window + 1) % 2];
+        // The previous window's blocks: from first - kWindowBlocks on.
         size_t writingCount =
-            window == 0 ? 0 : std::min(kWindowBlocks, blocks - first + kWindowBlocks);
+            window == 0 ? 0 : std::min(kWindowBlocks, blocks - (first - kWindowBlocks));
         bool written = true;
         // Task 0 digests this window's bytes and task 1 writes the previous window's blocks,
         // in order, while the others pack this window's blocks.
