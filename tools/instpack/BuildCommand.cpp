@@ -248,13 +248,14 @@ bool BuildCommand::writeEntries(PayloadWriter& writer, const PackagePlan& plan, 
     std::vector<EntryBytes> batch;
     std::vector<const EntryBytes*> data;
     std::vector<EntryCompressor::Packed> packed;
-    size_t first = 0; // of the batch
     uint64_t bytes = 0;
-    auto writeBatch = [&]() {
+    // Packs and writes the batch, the entries just before `end`.
+    auto writeBatch = [&](size_t end) {
         data.clear();
         for (const EntryBytes& entry : batch)
             data.push_back(&entry);
         compressor.compress(data, packed);
+        size_t first = end - batch.size();
         for (size_t i = 0; i < batch.size(); ++i) {
             const PlannedEntry& entry = entries[first + i];
             if (!writer.addEntry(entry.name, entry.sourceName, entry.kind, batch[i].size(),
@@ -262,7 +263,6 @@ bool BuildCommand::writeEntries(PayloadWriter& writer, const PackagePlan& plan, 
                 return false;
             progress.advance(batch[i].size());
         }
-        first += batch.size();
         batch.clear();
         bytes = 0;
         return true;
@@ -275,16 +275,16 @@ bool BuildCommand::writeEntries(PayloadWriter& writer, const PackagePlan& plan, 
         if (current.size() <= EntryCompressor::kBlockSize) {
             bytes += current.size();
             batch.push_back(std::move(current));
-            if ((bytes >= kBatchBytes || batch.size() >= kBatchEntries) && !writeBatch())
+            if ((bytes >= kBatchBytes || batch.size() >= kBatchEntries) && !writeBatch(next + 1))
                 return false;
             continue;
         }
-        if (!writeBatch() || !writeLargeEntry(writer, compressor, entries[next], current, error))
+        if (!writeBatch(next) ||
+            !writeLargeEntry(writer, compressor, entries[next], current, error))
             return false;
         progress.advance(current.size());
-        first = next + 1;
     }
-    return writeBatch();
+    return writeBatch(entries.size());
 }
 
 bool BuildCommand::writeLargeEntry(PayloadWriter& writer, const EntryCompressor& compressor,

@@ -148,43 +148,42 @@ bool EntryCompressor::compressLarge(const EntryBytes& data, const PieceWriter& w
     // Enough blocks to keep every core busy between the window's ends. Two sets of buffers: the
     // blocks of one window are written while those of the next are packed.
     constexpr size_t kWindowBlocks = 16;
+    struct Window {
+        std::vector<Bytes> blocks = std::vector<Bytes>(kWindowBlocks);
+        std::vector<char> packed = std::vector<char>(kWindowBlocks);
+        size_t count = 0; // blocks packed into it
+    };
     size_t blocks = (data.size() + kBlockSize - 1) / kBlockSize;
     size_t windows = (blocks + kWindowBlocks - 1) / kWindowBlocks;
-    std::vector<Bytes> buffers[2] = {std::vector<Bytes>(kWindowBlocks),
-                                     std::vector<Bytes>(kWindowBlocks)};
-    std::vector<char> packed[2] = {std::vector<char>(kWindowBlocks),
-                                   std::vector<char>(kWindowBlocks)};
+    Window buffers[2];
     std::vector<Worker> workers;
     Md5Digest digest;
     uint32_t adler = 1;
     bool ok = write(kZlibHeader, sizeof kZlibHeader);
     for (size_t window = 0; ok && window <= windows; ++window) {
         size_t first = window * kWindowBlocks;
-        size_t count = window < windows ? std::min(kWindowBlocks, blocks - first) : 0;
+        Window& packing = buffers[window % 2];
+        const Window& writing = buffers[(window + 1) % 2];
+        packing.count = window < windows ? std::min(kWindowBlocks, blocks - first) : 0;
         size_t start = first * kBlockSize;
-        size_t length =
-            count == 0 ? 0 : std::min(data.size(), (first + count) * kBlockSize) - start;
-        std::vector<Bytes>& packing = buffers[window % 2];
-        std::vector<char>& packingOk = packed[window % 2];
-        const std::vector<Bytes>& writing = buffers[(window + 1) % 2];
-        const std::vector<char>& writingOk = packed[(window + 1) % 2];
-        // The previous window's blocks: from first - kWindowBlocks on.
-        size_t writingCount =
-            window == 0 ? 0 : std::min(kWindowBlocks, blocks - (first - kWindowBlocks));
+        size_t length = packing.count == 0
+                            ? 0
+                            : std::min(data.size(), (first + packing.count) * kBlockSize) - start;
         bool written = true;
         // Task 0 digests this window's bytes and task 1 writes the previous window's blocks,
         // in order, while the others pack this window's blocks.
-        runTasks(workers, count + 2, [&](Worker& worker, size_t task) {
+        runTasks(workers, packing.count + 2, [&](Worker& worker, size_t task) {
             if (task == 0) {
                 digest.update(data.data() + start, length);
                 adler = libdeflate_adler32(adler, data.data() + start, length);
             } else if (task == 1) {
-                for (size_t i = 0; written && i < writingCount; ++i)
-                    written = writingOk[i] != 0 && write(writing[i].data(), writing[i].size());
+                for (size_t i = 0; written && i < writing.count; ++i)
+                    written = writing.packed[i] != 0 &&
+                              write(writing.blocks[i].data(), writing.blocks[i].size());
             } else {
                 size_t block = task - 2;
-                packingOk[block] =
-                    compressBlock(worker, data, first + block, packing[block]) ? 1 : 0;
+                packing.packed[block] =
+                    compressBlock(worker, data, first + block, packing.blocks[block]) ? 1 : 0;
             }
         });
         ok = written;

@@ -3,6 +3,7 @@
 #include "package/PayloadEntry.h"
 #include "package/PayloadFormat.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -111,12 +112,9 @@ bool PayloadWriter::beginEntry(const std::string& name, const std::string& sourc
                                uint32_t kind, uint64_t size, std::string& error) {
     if (!checkEntry(name, size, error))
         return false;
-    openName_ = name;
-    openSourceName_ = sourceName;
-    openKind_ = kind;
-    openSize_ = size;
     openStart_ = out_.tellp();
     openLength_ = length_;
+    openSize_ = size;
     const unsigned char unknown[16] = {};
     return putHeader(name, sourceName, kind, size, 0, unknown, error);
 }
@@ -125,20 +123,28 @@ bool PayloadWriter::putPiece(const unsigned char* bytes, size_t count, std::stri
     return put(bytes, count, error);
 }
 
+// The header's compressed size and MD5, now that they are known.
 bool PayloadWriter::endEntry(const unsigned char md5[16], std::string& error) {
     uint64_t compressedSize = length_ - openLength_ - payload::kRecordHeaderSize;
-    std::streampos end = out_.tellp();
-    uint64_t length = length_;
-    out_.seekp(openStart_);
-    bool ok =
-        putHeader(openName_, openSourceName_, openKind_, openSize_, compressedSize, md5, error);
-    length_ = length;
-    out_.seekp(end);
-    if (!ok || !out_) {
+    unsigned char size[4];
+    putLittleEndian32(size, static_cast<uint32_t>(compressedSize));
+    if (!patch(openStart_ + std::streamoff(offsetof(PayloadRecordHeader, compressedSize)), size,
+               sizeof size, error) ||
+        !patch(openStart_ + std::streamoff(offsetof(PayloadRecordHeader, md5)), md5, 16, error))
+        return false;
+    countEntry(openSize_, compressedSize);
+    return true;
+}
+
+bool PayloadWriter::patch(std::streampos at, const void* bytes, size_t count, std::string& error) {
+    std::streampos back = out_.tellp();
+    out_.seekp(at);
+    out_.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+    out_.seekp(back);
+    if (!out_) {
         error = "cannot write the output file";
         return false;
     }
-    countEntry(openSize_, compressedSize);
     return true;
 }
 
@@ -151,13 +157,5 @@ bool PayloadWriter::finish(std::string& error) {
     putLittleEndian32(totals + 0, saturated(unpackedTotal_));
     putLittleEndian32(totals + 4, saturated(packedTotal_));
     putLittleEndian32(totals + 8, entryCount_);
-    std::streampos back = out_.tellp();
-    out_.seekp(start_ + std::streamoff(12));
-    out_.write(reinterpret_cast<const char*>(totals), sizeof totals);
-    out_.seekp(back);
-    if (!out_) {
-        error = "cannot write the output file";
-        return false;
-    }
-    return true;
+    return patch(start_ + std::streamoff(12), totals, sizeof totals, error);
 }

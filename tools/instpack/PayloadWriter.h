@@ -43,6 +43,8 @@ class PayloadWriter {
                    uint64_t size, uint64_t compressedSize, const unsigned char md5[16],
                    std::string& error);
     void countEntry(uint64_t size, uint64_t compressedSize);
+    // Overwrites bytes already written at `at`, then goes on at the end.
+    bool patch(std::streampos at, const void* bytes, size_t count, std::string& error);
 
     std::ostream& out_;
     std::streampos start_;
@@ -50,11 +52,9 @@ class PayloadWriter {
     uint64_t unpackedTotal_ = 0;
     uint64_t packedTotal_ = 0;
     uint32_t entryCount_ = 0;
-    // The entry begun and not yet ended.
-    std::string openName_;
-    std::string openSourceName_;
-    uint32_t openKind_ = 0;
-    uint64_t openSize_ = 0;
+    // The entry begun and not yet ended: where its header starts, in the stream and in the
+    // payload, and its unpacked size.
     std::streampos openStart_;
     uint64_t openLength_ = 0;
+    uint64_t openSize_ = 0;
 };
