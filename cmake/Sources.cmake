@@ -3,6 +3,7 @@
 set(KESTREL_NEUTRAL_SOURCES
     package/BoundedText.cpp
     package/ErrorList.cpp
+    package/FileCheck.cpp
     package/FileStream.cpp
     package/Log.cpp
     package/MappedFile.cpp
