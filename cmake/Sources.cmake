@@ -30,7 +30,8 @@ set(KESTREL_NEUTRAL_SOURCES
     config/XmlDocument.cpp
     engine/ActionLog.cpp
     engine/BackupFile.cpp
-    engine/CheckSum.cpp
+    engine/ActionLogReader.cpp
+    engine/BackupRestore.cpp
     engine/FileCopy.cpp
     engine/InstallationItems.cpp
     engine/KnownFolders.cpp

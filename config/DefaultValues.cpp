@@ -56,7 +56,8 @@ int DefaultValues::applyValue(const XmlDocument& document, int node) {
     int set = variables_.set(name, value);
     if (set != 0) {
         logMessage(debugLog_, "Skipping default value of \"%s\": the name or value %s", name,
-                   set == VariableStore::kLineBreak ? "holds a line break" : "is too long");
+                   set == VariableStore::kLineBreak ? "holds a line break (or the name a TAB)"
+                                                    : "is too long");
         return -1;
     }
     return 0;

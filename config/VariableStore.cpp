@@ -25,7 +25,9 @@ int VariableStore::set(const char* name, const char* value) {
         return -1;
     if (value == nullptr)
         value = "";
-    if (std::strpbrk(name, "\r\n") != nullptr || std::strpbrk(value, "\r\n") != nullptr)
+    // A name is a field of its action-log line: a TAB would split it; a value is the line's last
+    // field and may hold one.
+    if (std::strpbrk(name, "\t\r\n") != nullptr || std::strpbrk(value, "\r\n") != nullptr)
         return kLineBreak;
     Variable variable;
     std::memset(&variable, 0, sizeof variable);

@@ -35,12 +35,12 @@ class VariableStore {
     // set results besides 0.
     static constexpr int kTooLongToSet = -1;
     // A line break in a name or value would end its action-log line early and let the rest read
-    // as records of their own.
+    // as records of their own; a TAB in a name would shift the fields behind it.
     static constexpr int kLineBreak = -2;
 
     // Creates or overwrites; runs of path separators in the stored value fold to their last
     // separator. 0, or (nothing changed) kTooLongToSet when the name or the value does not fit
-    // or memory runs out, kLineBreak when either holds CR or LF.
+    // or memory runs out, kLineBreak when either holds CR or LF or the name holds a TAB.
     int set(const char* name, const char* value);
     // Copies text into out[size], replacing each bracket reference by the variable's value,
     // inserted verbatim. kUndefined (out holds the text before the reference) or kTooLong (out

@@ -1,11 +1,11 @@
-// Every line of the action log is written and read here. The log is a text file of CR LF lines:
-// the saved description's path, the final backup path, "NUMVARS\t<n>" and n "VAR\t<name>\t<value>"
-// lines, then one record per change: a kind word and its fields, separated by single TABs.
+// Every line of the action log is written here (ActionLogReader reads them back). The log is a
+// text file of CR LF lines: the saved description's path, the final backup path, "NUMVARS\t<n>"
+// and n "VAR\t<name>\t<value>" lines, then one record per change: a kind word and its fields,
+// separated by single TABs; a run that finished its steps closes it with "END\t<records>".
 #pragma once
 
 #include "package/Log.h"
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -14,10 +14,10 @@ class VariableStore;
 class ActionLog {
   public:
     // A line holds at most this many characters: room for a whole variable (255-byte name,
-    // 1,023-byte value) and for the undo record of an environment variable of the longest value
-    // Windows allows (32,767 characters) with its name. A longer line is refused, never cut,
-    // since a cut path or value would undo the wrong thing.
-    static constexpr int kMaxLine = 65535;
+    // 1,023-byte value) and for the undo record of an environment variable that names both its
+    // previous and its new value, each of the longest Windows allows (32,767 characters). A
+    // longer line is refused, never cut, since a cut path or value would undo the wrong thing.
+    static constexpr int kMaxLine = 70000;
 
     explicit ActionLog(Log& log) : log_(log), line_(new char[kMaxLine + 3]) {}
 
@@ -33,36 +33,29 @@ class ActionLog {
     bool writeVariables(const VariableStore& variables);
     bool writeDirectory(int levelsCreated, const char* directory);
     bool writeFile(bool overwritten, const char* path);
+    // The content of an overwritten file was written whole: without this record an uninstall
+    // knows the write was cut or failed, and puts the previous content back whatever the file
+    // holds.
+    bool writeFileDone(const char* path);
     bool writeEnvironment(const char* subRecord);
     bool writeIni(const char* subRecord);
     bool writeShortcut(const char* subRecord);
+    // The closing record: the run finished its steps, and the log holds this many records. A log
+    // without it was cut short (a killed run, a full disk) and cannot prove it lists every change.
+    bool writeEnd();
 
-    // Reading. One line without its line end; false at the end of the
-    // stream or when the line does not fit whole (a cut line would carry a cut path or value).
-    static bool readLine(std::FILE* stream, char* line, int size);
-    // "NUMVARS", a tab and a decimal count.
-    static bool parseVariableCount(const char* line, int* count);
-    // "VAR", a tab, a non-empty name, then optionally a tab and a value, which runs to the line's
-    // end (TABs included); splits the line in place.
-    static bool parseVariable(char* line, const char** name, const char** value);
-    // Reads the variables section from the stream's current position into the store. False at
-    // the first line that does not match; the variables read before it stay set.
-    static bool readVariables(std::FILE* stream, VariableStore& variables);
-
-    // The kinds of record lines; kNone for every other line (the path and variable lines).
-    enum class Kind { kNone, kDir, kFile, kReg, kEnv, kIni, kShortcut };
-    // Reads the next line whole, of any length the writer writes. False at the end of the
-    // stream. `complete` is false for a line that has no line end (a log cut short) or is longer
-    // than any line the writer writes: such a line is never acted on.
-    static bool readRecordLine(std::FILE* stream, std::string& line, bool* complete);
-    // The line's kind (its first field, whole) and the fields behind the kind's TAB.
-    static Kind recordKind(const std::string& line, std::string* rest);
+    // The sub-kind of the FILE record that follows a whole write of an overwritten file.
+    static constexpr const char* kFileDone = "DONE";
 
   private:
     bool writeLine(const char* format, ...) KESTREL_PRINTF(2, 3);
+    bool writeRecord(const char* kind, const char* fields);
+    // Every record line is counted, so that the closing record can say how many the log holds.
+    bool counted(bool written);
 
     Log& log_;
     // One line's buffer, kept for the whole log: the longest line is far too large for every
     // write to reserve it anew.
     std::unique_ptr<char[]> line_;
+    int records_ = 0;
 };

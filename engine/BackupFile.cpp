@@ -1,9 +1,7 @@
 #include "engine/BackupFile.h"
 
-#include "engine/CheckSum.h"
-#include "package/Log.h"
+#include "package/FileCheck.h"
 #include "package/Paths.h"
-#include "ui/InstallerUI.h"
 
 #include <cstdio>
 #include <cstring>
@@ -11,7 +9,11 @@
 
 namespace {
 constexpr const char* kWhere = "BackupFile::addFile";
-constexpr int kChunk = 32768;
+constexpr uint32_t kChunk = 65536;
+// Header text, its zero byte and the 32-bit format version.
+const int64_t kHeaderSize = static_cast<int64_t>(std::strlen(BackupFile::kHeader)) + 1 + 4;
+// Behind the name: previous size, installed check, saved check.
+constexpr int kNumbersSize = 8 + 4 + 4;
 
 ErrorList failure(const char* format, ...) KESTREL_PRINTF(1, 2);
 
@@ -29,6 +31,11 @@ bool writeAll(WinFile& file, const void* bytes, uint32_t count) {
     return file.write(bytes, count, &written) == 0 && written == count;
 }
 
+bool readAll(WinFile& file, void* buffer, uint32_t count) {
+    uint32_t got = 0;
+    return file.read(buffer, count, &got) == 0 && got == count;
+}
+
 void putLittleEndian(unsigned char* out, uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out[i] = static_cast<unsigned char>(value >> (8 * i));
@@ -41,46 +48,25 @@ uint64_t getLittleEndian(const unsigned char* bytes, int count) {
     return value;
 }
 
-bool readAll(WinFile& file, void* buffer, uint32_t count) {
-    uint32_t got = 0;
-    return file.read(buffer, count, &got) == 0 && got == count;
-}
-
 bool seekTo(WinFile& file, int64_t position) {
     return file.seekFromStart(static_cast<int32_t>(position & 0xffffffff),
                               static_cast<int32_t>(position >> 32)) == 0;
-}
-
-// The check sum of the file as it is now; 0 when it cannot be read (a deleted file).
-uint32_t currentCheckSum(const char* path) {
-    WinFile file;
-    if (file.openPath(path, fileaccess::kRead, fileaccess::kShareRead, fileaccess::kOpenExisting) !=
-        0)
-        return 0;
-    int64_t size = file.size();
-    uint32_t sum = static_cast<uint32_t>(size);
-    std::unique_ptr<unsigned char[]> chunk(new unsigned char[kChunk]);
-    for (int64_t left = size; left > 0;) {
-        uint32_t want = left < kChunk ? static_cast<uint32_t>(left) : kChunk;
-        uint32_t got = 0;
-        if (file.read(chunk.get(), want, &got) != 0 || got == 0)
-            break;
-        sum = checkSum(sum, chunk.get(), got);
-        left -= got;
-    }
-    return sum;
 }
 } // namespace
 
 void BackupFile::openForWrite(const char* path) {
     close();
-    mode_ = kWriting;
-    error_ = 0;
+    writing_ = true;
+    failed_ = false;
     if (file_.openPath(path, fileaccess::kWrite, 0, fileaccess::kCreateOrEmpty) != 0) {
-        error_ = 1;
+        failed_ = true;
         return;
     }
-    writeAll(file_, kHeader, static_cast<uint32_t>(std::strlen(kHeader) + 1));
+    unsigned char version[4];
+    putLittleEndian(version, kFormatVersion, 4);
+    if (!writeAll(file_, kHeader, static_cast<uint32_t>(std::strlen(kHeader) + 1)) ||
+        !writeAll(file_, version, 4))
+        failed_ = true;
 }
 
 bool BackupFile::isBackupFile(const char* path) {
@@ -94,26 +80,25 @@ bool BackupFile::isBackupFile(const char* path) {
     return isBackup;
 }
 
-ErrorList BackupFile::addFile(const char* path, uint32_t installedCheckSum) {
-    if (mode_ != kWriting)
+ErrorList BackupFile::addFile(const char* path, uint32_t installedCheck) {
+    if (!writing_)
         return ErrorList::make(kWhere, -1, "Not in write mode");
-    if (error_ != 0)
+    if (failed_)
         return ErrorList::make(kWhere, -1, "There is a previous error");
     // A backup file is never backed up into another one.
     if (isBackupFile(path))
         return ErrorList();
     int64_t entryStart = file_.position();
-    ErrorList result = appendEntry(path, installedCheckSum);
+    ErrorList result = appendEntry(path, installedCheck);
     if (!result.empty()) {
-        error_ = 1;
+        failed_ = true;
         // The next write (in practice the end entry) replaces the partial entry.
-        file_.seekFromStart(static_cast<int32_t>(entryStart & 0xffffffff),
-                            static_cast<int32_t>(entryStart >> 32));
+        seekTo(file_, entryStart);
     }
     return result;
 }
 
-ErrorList BackupFile::appendEntry(const char* path, uint32_t installedCheckSum) {
+ErrorList BackupFile::appendEntry(const char* path, uint32_t installedCheck) {
     size_t nameLength = std::strlen(path);
     // A cut name would restore the old content to a different file.
     if (nameLength > static_cast<size_t>(kMaxNameLength))
@@ -126,37 +111,62 @@ ErrorList BackupFile::appendEntry(const char* path, uint32_t installedCheckSum) 
     int64_t size = WinFile::sizeOfFile(path);
     if (size < 0)
         return failure("Error opening file");
-    unsigned char sizeBytes[8];
-    putLittleEndian(sizeBytes, static_cast<uint64_t>(size), 8);
-    if (!writeAll(file_, sizeBytes, 8))
+    unsigned char numbers[kNumbersSize] = {};
+    putLittleEndian(numbers, static_cast<uint64_t>(size), 8);
+    putLittleEndian(numbers + 8, installedCheck, 4);
+    int64_t numbersAt = file_.position();
+    if (!writeAll(file_, numbers, kNumbersSize))
         return failure("Error writing file size");
-    unsigned char sumBytes[4];
-    putLittleEndian(sumBytes, installedCheckSum, 4);
-    if (!writeAll(file_, sumBytes, 4))
+    uint32_t savedCheck = 0;
+    if (size > 0) {
+        ErrorList copied = copyContent(path, size, &savedCheck);
+        if (!copied.empty())
+            return copied;
+    }
+    // The saved bytes' own check is known only once they are copied.
+    int64_t entryEnd = file_.position();
+    putLittleEndian(numbers + 12, savedCheck, 4);
+    if (!seekTo(file_, numbersAt + 12) || !writeAll(file_, numbers + 12, 4) ||
+        !seekTo(file_, entryEnd))
         return failure("Error writing check sum");
-    if (size == 0)
-        return ErrorList();
-    return copyContent(path, size);
+    return ErrorList();
 }
 
-ErrorList BackupFile::copyContent(const char* path, int64_t size) {
+ErrorList BackupFile::copyContent(const char* path, int64_t size, uint32_t* savedCheck) {
     WinFile source;
     if (source.openPath(path, fileaccess::kRead, fileaccess::kShareRead,
                         fileaccess::kOpenExisting) != 0)
         return failure("Error opening file");
+    std::unique_ptr<unsigned char[]> chunk(new unsigned char[kChunk]);
     int64_t read = 0;
     int64_t written = 0;
-    int result = copyStream(file_, source, size, &read, &written, kChunk);
-    if (result != 0)
-        return failure("Error copying stream (%i)", result);
+    while (read < size) {
+        uint32_t want = size - read < kChunk ? static_cast<uint32_t>(size - read) : kChunk;
+        uint32_t got = 0;
+        int error = source.read(chunk.get(), want, &got);
+        if (error != 0)
+            return failure("Error copying stream (%i)", error);
+        if (got == 0)
+            break;
+        read += got;
+        *savedCheck = FileCheck::update(*savedCheck, chunk.get(), got);
+        uint32_t put = 0;
+        error = file_.write(chunk.get(), got, &put);
+        written += put;
+        if (error != 0)
+            return failure("Error copying stream (%i)", error);
+        if (put != got)
+            break;
+    }
     if (read != size || written != size)
-        return failure("Copy stream mismatch: wanted %i bytes, read %i, written %i",
-                       static_cast<int>(size), static_cast<int>(read), static_cast<int>(written));
+        return failure("Copy stream mismatch: wanted %lld bytes, read %lld, written %lld",
+                       static_cast<long long>(size), static_cast<long long>(read),
+                       static_cast<long long>(written));
     return ErrorList();
 }
 
 void BackupFile::close() {
-    if (mode_ == kWriting && file_.isOpen()) {
+    if (writing_ && file_.isOpen()) {
         const unsigned char endEntry[3] = {1, 0, 0};
         writeAll(file_, endEntry, 3);
         // Whatever a failed last entry left behind the end entry is not part of the file.
@@ -164,43 +174,50 @@ void BackupFile::close() {
     }
     if (file_.isOpen())
         file_.close();
-    mode_ = kClosed;
-    error_ = 0;
+    writing_ = false;
+    failed_ = false;
 }
 
-int BackupFile::openForRead(const char* path) {
+BackupFile::Opened BackupFile::openForRead(const char* path) {
     close();
-    mode_ = kReading;
-    if (file_.openPath(path, fileaccess::kRead, fileaccess::kShareRead,
-                       fileaccess::kOpenExisting) != 0) {
-        mode_ = kClosed;
-        return -1;
+    int error =
+        file_.openPath(path, fileaccess::kRead, fileaccess::kShareRead, fileaccess::kOpenExisting);
+    if (error != 0)
+        return FileCheck::meansMissing(error) ? Opened::kMissing : Opened::kUnreadable;
+    size_t textLength = std::strlen(kHeader);
+    char header[64] = {};
+    unsigned char version[4];
+    if (!readAll(file_, header, static_cast<uint32_t>(textLength + 1)) ||
+        std::memcmp(header, kHeader, textLength + 1) != 0 || !readAll(file_, version, 4) ||
+        getLittleEndian(version, 4) != kFormatVersion) {
+        file_.close();
+        return Opened::kNotABackup;
     }
-    char header[64];
-    uint32_t got = 0;
-    file_.read(header, static_cast<uint32_t>(std::strlen(kHeader) + 1), &got);
-    return 0;
+    return Opened::kOk;
 }
 
 bool BackupFile::readEntries(std::vector<Entry>& entries) {
     int64_t end = file_.size();
-    if (!seekTo(file_, static_cast<int64_t>(std::strlen(kHeader) + 1)))
+    if (!file_.isOpen() || !seekTo(file_, kHeaderSize))
         return false;
     for (;;) {
         unsigned char length[2];
         if (!readAll(file_, length, 2))
             return false;
         uint32_t nameLength = static_cast<uint32_t>(getLittleEndian(length, 2));
-        if (nameLength == 1)
-            return true;
+        if (nameLength == 1) {
+            char zero = 1;
+            return readAll(file_, &zero, 1) && zero == '\0';
+        }
         char name[kMaxNameLength + 2];
-        unsigned char numbers[12];
+        unsigned char numbers[kNumbersSize];
         if (nameLength == 0 || nameLength > kMaxNameLength + 1 ||
             !readAll(file_, name, nameLength) || name[nameLength - 1] != '\0' ||
-            !readAll(file_, numbers, 12))
+            !readAll(file_, numbers, kNumbersSize))
             return false;
         Entry entry{name, static_cast<int64_t>(getLittleEndian(numbers, 8)),
-                    static_cast<uint32_t>(getLittleEndian(numbers + 8, 4)), file_.position()};
+                    static_cast<uint32_t>(getLittleEndian(numbers + 8, 4)),
+                    static_cast<uint32_t>(getLittleEndian(numbers + 12, 4)), file_.position()};
         // An entry whose data runs past the file's end, or that names no whole path, is damaged:
         // restoring it would write a cut content or somewhere unintended.
         if (entry.size < 0 || entry.size > end - entry.dataOffset ||
@@ -211,50 +228,29 @@ bool BackupFile::readEntries(std::vector<Entry>& entries) {
     }
 }
 
-bool BackupFile::restoreEntry(const Entry& entry) {
-    WinFile target;
-    if (!seekTo(file_, entry.dataOffset) ||
-        target.openPath(entry.name.c_str(), fileaccess::kWrite, 0, fileaccess::kCreateOrEmpty) != 0)
+template <typename Sink> bool BackupFile::readData(const Entry& entry, Sink sink) {
+    if (!seekTo(file_, entry.dataOffset))
         return false;
-    int64_t read = 0;
-    int64_t written = 0;
-    bool whole =
-        entry.size == 0 || (copyStream(target, file_, entry.size, &read, &written, kChunk) == 0 &&
-                            read == entry.size && written == entry.size);
-    return target.close() == 0 && whole;
+    std::unique_ptr<unsigned char[]> chunk(new unsigned char[kChunk]);
+    uint32_t check = 0;
+    for (int64_t left = entry.size; left > 0;) {
+        uint32_t want = left < kChunk ? static_cast<uint32_t>(left) : kChunk;
+        if (!readAll(file_, chunk.get(), want))
+            return false;
+        check = FileCheck::update(check, chunk.get(), want);
+        if (!sink(chunk.get(), want))
+            return false;
+        left -= want;
+    }
+    return check == entry.savedCheck;
 }
 
-BackupFile::Restored BackupFile::restoreFiles(InstallerUI* ui, Log* stepLog) {
-    Restored restored;
-    std::vector<Entry> entries;
-    if (mode_ != kReading)
-        restored.complete = false;
-    else
-        restored.complete = readEntries(entries);
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        if (ui != nullptr)
-            ui->processEvents(0, 0, 0, 0);
-        const char* verb = "Left ";
-        if (currentCheckSum(entry->name.c_str()) != entry->sum) {
-            ++restored.left;
-            logMessage(stepLog, "Saved check sum different than existing one for %s; skipping",
-                       entry->name.c_str());
-        } else if (restoreEntry(*entry)) {
-            ++restored.restored;
-            verb = "Restore ";
-            logMessage(stepLog, "Restored %s", entry->name.c_str());
-        } else {
-            ++restored.failed;
-            verb = "FAILED to restore ";
-            logMessage(stepLog, "Could not restore %s", entry->name.c_str());
-        }
-        if (ui != nullptr) {
-            char line[512];
-            boundedFormat(line, sizeof line, "%s%s", verb, entry->name.c_str());
-            ui->reportLine(0, 0, line, 0, 0);
-        }
-    }
-    if (!restored.complete)
-        logMessage(stepLog, "The backup file could not be read to its end");
-    return restored;
+bool BackupFile::verify(const Entry& entry) {
+    return readData(entry, [](const unsigned char*, uint32_t) { return true; });
+}
+
+bool BackupFile::copyOut(const Entry& entry, WinFile& target) {
+    return readData(entry, [&target](const unsigned char* bytes, uint32_t count) {
+        return writeAll(target, bytes, count);
+    });
 }

@@ -5,9 +5,9 @@
 #include "config/VariableStore.h"
 #include "engine/ActionLog.h"
 #include "engine/BackupFile.h"
-#include "engine/CheckSum.h"
 #include "engine/KnownFolders.h"
 #include "engine/RunReport.h"
+#include "package/FileCheck.h"
 #include "package/Paths.h"
 #include "package/Payload.h"
 #include "package/Platform.h"
@@ -67,6 +67,10 @@ FileCopy::Step FileCopy::install() {
     if (!writeContent())
         return fail();
     written_ = true;
+    // Without it an uninstall takes the write for cut and restores the previous content
+    // whatever the file holds then.
+    if (existed_ && !actionLog_.writeFileDone(path_))
+        error_ = 1;
     return Step::kDone;
 }
 
@@ -146,9 +150,9 @@ bool FileCopy::unpack() {
 }
 
 bool FileCopy::sumStreamedContent() {
-    streamedSum_ = length_;
+    streamedSum_ = 0;
     return payload_.inflate(entry_, [this](const unsigned char* piece, uint32_t length) {
-        streamedSum_ = checkSum(streamedSum_, piece, length);
+        streamedSum_ = FileCheck::update(streamedSum_, piece, length);
         return true;
     });
 }
@@ -165,10 +169,10 @@ void FileCopy::expandContent() {
     length_ = static_cast<uint32_t>(expanded_.size());
 }
 
-// The entry carries the check sum of exactly the bytes about to be written, so that an uninstall
+// The entry carries the check of exactly the bytes about to be written, so that an uninstall
 // recognises the file as unchanged and restores the previous content.
 bool FileCopy::backUp() {
-    uint32_t sum = streamed_ ? streamedSum_ : checkSum(length_, content_, length_);
+    uint32_t sum = streamed_ ? streamedSum_ : FileCheck::of(content_, length_);
     ui_.processEvents(0, 0, 0, 0);
     ErrorList errors = backup_.addFile(path_, sum);
     if (errors.empty()) {

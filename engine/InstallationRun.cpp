@@ -8,6 +8,7 @@
 #include "engine/RunReport.h"
 #include "engine/UninstallRun.h"
 #include "package/Paths.h"
+#include "package/Platform.h"
 #include "system/FileMover.h"
 #include "system/SystemChanges.h"
 #include "system/UninstallRegistration.h"
@@ -20,12 +21,36 @@ constexpr const char* kPreviousVersionQuestion =
     "A previous version of %s is already installed. This version must be\nuninstalled before the "
     "installation can continue.\n\nPress Ok to uninstall the previous version or Cancel to abort "
     "the installation.";
-constexpr const char* kPreviousVersionLeft =
-    "The previous version was not uninstalled properly.\nPress Ok to continue this installation "
-    "or Cancel to abort.";
+constexpr const char* kPreviousVersionStays =
+    "The previous version of %s is still installed; the installation stopped before changing "
+    "anything.\nUninstall it from the list of installed programs, then run this installation "
+    "again.";
+constexpr const char* kUndoDataFound =
+    "The installation stopped before changing anything: %s already holds the undo data of another "
+    "installation.\nUninstall that installation first, or move the file away if it belongs to "
+    "none.";
 constexpr const char* kUndoQuestion =
     "An error occurred during the installation.\nDo you want to undo changes made to your "
     "system?\n";
+
+std::string expanded(const Description& description, int (Description::*getter)(char*, int) const) {
+    char path[512];
+    return (description.*getter)(path, sizeof path) == 0 ? std::string(path) : std::string();
+}
+
+// Keeps the deepest folder that holds every path noted so far.
+void noteFolder(std::string& common, const std::string& path) {
+    std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
+    if (common.empty()) {
+        common = folder;
+        return;
+    }
+    size_t same = 0;
+    while (same < folder.size() && same < common.size() && folder[same] == common[same])
+        ++same;
+    if (same < common.size())
+        common.erase(same == 0 ? 0 : common.find_last_of("\\/", same - 1) + 1);
+}
 } // namespace
 
 InstallationRun::InstallationRun(const Description& description, const FileList& files,
@@ -35,39 +60,81 @@ InstallationRun::InstallationRun(const Description& description, const FileList&
       system_(system), ui_(ui), debugLog_(debugLog) {}
 
 int InstallationRun::perform() {
-    if (!settlePreviousVersion()) {
-        cancelled_ = true;
+    std::string productName = expanded(description_, &Description::getProductName);
+    Previous previous = settlePreviousVersion(productName);
+    cancelled_ = previous == Previous::kCancelled;
+    if (previous == Previous::kCancelled || previous == Previous::kStillInstalled)
         return -1;
-    }
-    if (!openUndoFiles())
+    FinalPaths paths = finalPaths();
+    if (!undoDataIsFree(paths, previous) || !openUndoFiles())
         return -1;
-    writeLogHeader();
-    copyFiles();
+    writeLogHeader(paths);
+    Written written = copyFiles();
     applyItems();
-    showFinalStatus();
-    actionLog_.close();
-    backup_.close();
+    closeUndoFiles();
     if (error_ != 0 && ui_.ask(kUndoQuestion, InstallerUI::kAskYesNo) == 1)
-        return rollBack();
-    if (!moveIntoPlace() || !registerUninstall())
+        return rollBack(paths, productName, written);
+    if (!moveIntoPlace(paths) || !registerUninstall(paths, productName, written))
         return -1;
     return 0;
 }
 
-// False when the user chose to abort.
-bool InstallationRun::settlePreviousVersion() {
-    description_.getProductName(productName_, sizeof productName_);
-    if (system_.isPreviousVersionInstalled(productName_) == 0)
-        return true;
+// The user has agreed to remove the previous version; one that is still registered afterwards
+// stops the run: installing over it would leave its files and its undo data for ever.
+InstallationRun::Previous InstallationRun::settlePreviousVersion(const std::string& productName) {
+    if (system_.isPreviousVersionInstalled(productName.c_str()) == 0)
+        return Previous::kNone;
     // Only shown: a very long name may cut the question.
     char question[512] = {};
-    boundedFormat(question, sizeof question, kPreviousVersionQuestion, productName_);
+    boundedFormat(question, sizeof question, kPreviousVersionQuestion, productName.c_str());
     if (ui_.ask(question, InstallerUI::kAskOkCancel) != 1)
-        return false;
-    if (system_.uninstallPreviousVersion(productName_) == 1 &&
-        system_.isPreviousVersionInstalled(productName_) == 0)
+        return Previous::kCancelled;
+    if (system_.uninstallPreviousVersion(productName.c_str()) == 1 &&
+        system_.isPreviousVersionInstalled(productName.c_str()) == 0)
+        return Previous::kRemoved;
+    char notice[512] = {};
+    boundedFormat(notice, sizeof notice, kPreviousVersionStays, productName.c_str());
+    ui_.ask(notice, InstallerUI::kAskNotice);
+    return Previous::kStillInstalled;
+}
+
+// The paths name where the uninstall finds its files; one that does not expand whole is an error
+// of the run, reported under its element's name.
+InstallationRun::FinalPaths InstallationRun::finalPaths() {
+    FinalPaths paths{expanded(description_, &Description::getUninstallXmlFile),
+                     expanded(description_, &Description::getInstallBackupFile),
+                     expanded(description_, &Description::getInstallLogFile)};
+    const struct {
+        const std::string& path;
+        const char* element;
+    } named[] = {{paths.description, "UninstallXmlFile"},
+                 {paths.backup, "InstallBackupFile"},
+                 {paths.actionLog, "InstallLogFile"}};
+    for (const auto& path : named) {
+        if (path.path.empty()) {
+            reportFormatted(ui_, "FAILED to expand %s", path.element);
+            error_ = 1;
+        }
+    }
+    return paths;
+}
+
+// An action log or backup file already at the final paths belongs to another installation (two
+// products in one folder, or a previous version whose uninstall never ran): replacing it would
+// lose that installation's undo for good. Only what the previous version's completed uninstall
+// left behind may go.
+bool InstallationRun::undoDataIsFree(const FinalPaths& paths, Previous previous) {
+    if (previous == Previous::kRemoved)
         return true;
-    return ui_.ask(kPreviousVersionLeft, InstallerUI::kAskOkCancel) == 1;
+    for (const std::string* path : {&paths.actionLog, &paths.backup}) {
+        if (path->empty() || platform::pathKind(path->c_str()) == platform::PathKind::kNothing)
+            continue;
+        char notice[1024] = {};
+        boundedFormat(notice, sizeof notice, kUndoDataFound, path->c_str());
+        ui_.ask(notice, InstallerUI::kAskNotice);
+        return false;
+    }
+    return true;
 }
 
 // The action log and the backup file live under temporary names until the run is complete.
@@ -82,6 +149,7 @@ bool InstallationRun::openUndoFiles() {
     }
     if (system_.makeTempFileName(backupPath_, sizeof backupPath_) != 0) {
         actionLog_.close();
+        std::remove(logPath_);
         return false;
     }
     // A backup file that cannot be created refuses every entry; existing files are then left
@@ -90,41 +158,26 @@ bool InstallationRun::openUndoFiles() {
     return true;
 }
 
-// The three paths name where the uninstall finds its files; one that does not expand whole is
-// an error of the run, reported under its element's name.
-void InstallationRun::writeLogHeader() {
-    char descriptionPath[512] = {};
-    bool described = description_.getUninstallXmlFile(descriptionPath, sizeof descriptionPath) == 0;
-    finalBackupNamed_ =
-        description_.getInstallBackupFile(finalBackupPath_, sizeof finalBackupPath_) == 0;
-    finalLogNamed_ = description_.getInstallLogFile(finalLogPath_, sizeof finalLogPath_) == 0;
-    const struct {
-        bool expanded;
-        const char* element;
-    } paths[] = {{described, "UninstallXmlFile"},
-                 {finalBackupNamed_, "InstallBackupFile"},
-                 {finalLogNamed_, "InstallLogFile"}};
-    for (const auto& path : paths) {
-        if (!path.expanded) {
-            reportFormatted(ui_, "FAILED to expand %s", path.element);
-            error_ = 1;
-        }
-    }
-    if (!actionLog_.writePath(descriptionPath) || !actionLog_.writePath(finalBackupPath_) ||
-        !actionLog_.writeVariables(variables_))
+void InstallationRun::writeLogHeader(const FinalPaths& paths) {
+    if (!actionLog_.writePath(paths.description.c_str()) ||
+        !actionLog_.writePath(paths.backup.c_str()) || !actionLog_.writeVariables(variables_))
         error_ = 1;
 }
 
-void InstallationRun::copyFiles() {
+InstallationRun::Written InstallationRun::copyFiles() {
     KnownFolders folders;
+    Written written;
     for (int i = 0; i < files_.fileCount(); ++i) {
         FileCopy copy(files_, variables_, payload_, ui_, actionLog_, backup_, folders, error_);
         FileCopy::Result result = copy.perform(files_.file(i), i, files_.fileCount());
-        if (copy.wasWritten())
-            noteWritten(copy.path(), copy.length());
+        if (copy.wasWritten()) {
+            written.bytes += copy.length();
+            noteFolder(written.folder, copy.path());
+        }
         if (result == FileCopy::Result::kStop)
             break;
     }
+    return written;
 }
 
 void InstallationRun::applyItems() {
@@ -140,15 +193,22 @@ void InstallationRun::applyItems() {
         error_ = 1;
 }
 
-void InstallationRun::showFinalStatus() {
+// The closing record proves to the uninstall that the log lists every change of the run; the
+// action log is closed before the backup file.
+void InstallationRun::closeUndoFiles() {
+    if (!actionLog_.writeEnd())
+        error_ = 1;
     ui_.setOverallProgress(100);
     ui_.setStatusText(error_ != 0 ? "There were errors during the installation."
                                   : "The installation was successful.");
+    actionLog_.close();
+    backup_.close();
 }
 
 // The uninstall reads the temporary action log from its first line, as it reads the installed
 // one later; afterwards nothing of the run is left, not even its undo files.
-int InstallationRun::rollBack() {
+int InstallationRun::rollBack(const FinalPaths& paths, const std::string& productName,
+                              const Written& written) {
     std::FILE* log = std::fopen(logPath_, "rb");
     if (log == nullptr) {
         // Without the log nothing can be undone; the two files stay for whoever investigates.
@@ -156,99 +216,83 @@ int InstallationRun::rollBack() {
         return -1;
     }
     UninstallRun uninstall(description_, variables_, system_, ui_, debugLog_);
-    // Nothing else touched the files since they were written: a file left unrestored is one
-    // whose previous content exists only in the backup.
-    bool undone = uninstall.perform(log, backupPath_) == 0 && uninstall.restoredEverything();
+    UninstallRun::Target target;
+    target.rollbackBackup = backupPath_;
+    // A file changed while the question was open keeps its previous content in the backup
+    // alone: the backup must stay for it too.
+    bool undone = uninstall.perform(log, target) == 0 && uninstall.filesLeft() == 0;
     std::fclose(log);
     if (undone) {
         std::remove(logPath_);
         std::remove(backupPath_);
         return -1;
     }
-    // The backup holds the only copy of what the run overwrote: both files stay, where a later
-    // uninstall finds them.
-    bool placed = moveIntoPlace() && registerUninstall();
-    reportFormatted(ui_, "The changes could not be undone; the action log is kept at %s.",
-                    placed ? finalLogPath_ : logPath_);
+    // The backup holds the only copy of what could not be put back: both files stay where a
+    // later uninstall finds them, registered when its program is there to run.
+    if (moveIntoPlace(paths) && registerUninstall(paths, productName, written))
+        reportFormatted(ui_, "The changes could not be undone; the action log is kept at %s.",
+                        paths.actionLog.c_str());
     return -1;
 }
 
 // False when either file could not be moved; both are then reported where they are, and the
 // uninstall is not registered (it would point at a log that is not there).
-bool InstallationRun::moveIntoPlace() {
-    bool logPlaced = moveFile(logPath_, finalLogPath_, finalLogNamed_);
-    bool backupPlaced = moveFile(backupPath_, finalBackupPath_, finalBackupNamed_);
+bool InstallationRun::moveIntoPlace(const FinalPaths& paths) {
+    bool logPlaced = moveFile(logPath_, paths.actionLog);
+    bool backupPlaced = moveFile(backupPath_, paths.backup);
     if (logPlaced && backupPlaced)
         return true;
     reportFormatted(ui_, "The action log and the backup file are kept at %s and %s.",
-                    logPlaced ? finalLogPath_ : logPath_,
-                    backupPlaced ? finalBackupPath_ : backupPath_);
+                    logPlaced ? paths.actionLog.c_str() : logPath_,
+                    backupPlaced ? paths.backup.c_str() : backupPath_);
     return false;
 }
 
 // The move replaces the placeholder a file set put there, creates the folder when it is missing
 // and works across volumes.
-bool InstallationRun::moveFile(const char* from, const char* to, bool named) {
-    char folder[512];
+bool InstallationRun::moveFile(const char* from, const std::string& to) {
+    std::string folder = to.substr(0, to.find_last_of("\\/") + 1);
     int created = 0;
-    const char* name = nullptr;
-    for (const char* c = to; *c != '\0'; ++c)
-        name = isPathSeparator(*c) ? c : name;
-    bool placed = named && isFullPath(to) && name != nullptr &&
-                  copyTextPiece(folder, sizeof folder, to, static_cast<int>(name - to + 1)) == 0 &&
-                  makeDirectories(folder, &created) == 0 && FileMover::move(from, to);
+    bool placed = isFullPath(to.c_str()) && !folder.empty() &&
+                  makeDirectories(folder.c_str(), &created) == 0 &&
+                  FileMover::move(from, to.c_str());
     if (!placed)
-        reportFormatted(ui_, "FAILED to move %s to %s", from, to);
+        reportFormatted(ui_, "FAILED to move %s to %s", from, to.c_str());
     return placed;
 }
 
-void InstallationRun::noteWritten(const char* path, uint32_t length) {
-    bytesWritten_ += length;
-    noteFolder(path);
-}
-
-// Keeps the deepest folder that holds every path noted so far.
-void InstallationRun::noteFolder(const std::string& path) {
-    std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
-    if (installedFolder_.empty()) {
-        installedFolder_ = folder;
-        return;
-    }
-    size_t common = 0;
-    while (common < folder.size() && common < installedFolder_.size() &&
-           folder[common] == installedFolder_[common])
-        ++common;
-    if (common < installedFolder_.size())
-        installedFolder_.erase(common == 0 ? 0
-                                           : installedFolder_.find_last_of("\\/", common - 1) + 1);
-}
-
 // A description without an UninstallCmd asks for no registration. One with it must be
-// registered whole: a product missing from the list of installed programs cannot be removed.
-bool InstallationRun::registerUninstall() {
-    UninstallRegistration registration;
-    char text[512];
-    if (description_.getUninstallCmd(text, sizeof text) != 0) {
+// registered whole, and only for an uninstaller program that is there: a product missing from
+// the list of installed programs cannot be removed, and an entry whose program is gone can
+// never be removed either.
+bool InstallationRun::registerUninstall(const FinalPaths& paths, const std::string& productName,
+                                        Written written) {
+    std::string program = expanded(description_, &Description::getUninstallCmd);
+    if (program.empty()) {
         if (!description_.hasUninstallCmd())
             return true;
         reportFormatted(ui_, "FAILED to register the uninstaller: UninstallCmd does not expand");
         return false;
     }
-    registration.uninstallProgram = text;
-    registration.productName = productName_;
-    if (description_.getVersionString(text, sizeof text) == 0)
-        registration.versionText = text;
-    if (description_.getWebsite(text, sizeof text) == 0)
-        registration.website = text;
-    registration.actionLogPath = finalLogPath_;
-    noteFolder(registration.uninstallProgram);
-    registration.installLocation = installedFolder_;
+    if (platform::pathKind(program.c_str()) != platform::PathKind::kFile) {
+        reportFormatted(ui_, "FAILED to register the uninstaller: %s does not exist",
+                        program.c_str());
+        return false;
+    }
+    UninstallRegistration registration;
+    registration.uninstallProgram = program;
+    registration.productName = productName;
+    registration.versionText = expanded(description_, &Description::getVersionString);
+    registration.website = expanded(description_, &Description::getWebsite);
+    registration.actionLogPath = paths.actionLog;
+    noteFolder(written.folder, program);
+    registration.installLocation = written.folder;
     // "C:\Product" names the folder; only a drive's root keeps its separator.
     if (registration.installLocation.size() > 3)
         registration.installLocation.pop_back();
-    registration.estimatedSizeKiB = static_cast<uint32_t>((bytesWritten_ + 1023) / 1024);
-    if (productName_[0] != '\0' && system_.registerUninstall(registration) == 1)
+    registration.estimatedSizeKiB = static_cast<uint32_t>((written.bytes + 1023) / 1024);
+    if (!productName.empty() && system_.registerUninstall(registration) == 1)
         return true;
-    reportFormatted(ui_, "FAILED to register the uninstaller of %s", productName_);
+    reportFormatted(ui_, "FAILED to register the uninstaller of %s", productName.c_str());
     return false;
 }

@@ -1,7 +1,8 @@
-// One installation run: settles a previous version, copies the selected files (FileCopy) while
-// the action log and the backup file record every change under temporary names, applies the
-// environment, INI and shortcut items, and then either moves both files into place and
-// registers the uninstaller, or, after errors and the user's consent, undoes the run.
+// One installation run: settles a previous version, makes sure no other installation's undo data
+// stands where its own will go, copies the selected files (FileCopy) while the action log and the
+// backup file record every change under temporary names, applies the environment, INI and
+// shortcut items, closes the log with its closing record, and then either moves both files into
+// place and registers the uninstaller, or, after errors and the user's consent, undoes the run.
 #pragma once
 
 #include "engine/ActionLog.h"
@@ -24,26 +25,39 @@ class InstallationRun {
     InstallationRun(const Description& description, const FileList& files, VariableStore& variables,
                     const Payload& payload, SystemChanges& system, InstallerUI& ui, Log* debugLog);
 
-    // 0 when completed (also with errors the user chose to keep); -1 when cancelled at the
-    // previous-version questions, without temporary files, or undone.
+    // 0 when completed (also with errors the user chose to keep); -1 when cancelled or stopped
+    // before any change, without temporary files, or undone.
     int perform();
-    // The user aborted at the previous-version questions.
+    // The user aborted at the previous-version question.
     bool wasCancelled() const { return cancelled_; }
 
   private:
-    bool settlePreviousVersion();
+    enum class Previous { kNone, kRemoved, kCancelled, kStillInstalled };
+    // Where the undo data goes once the run is complete; empty where the description's path does
+    // not expand whole.
+    struct FinalPaths {
+        std::string description, backup, actionLog;
+    };
+    // What the files of the run came to.
+    struct Written {
+        uint64_t bytes = 0;
+        std::string folder; // the deepest folder holding every file written, with its separator
+    };
+
+    Previous settlePreviousVersion(const std::string& productName);
+    FinalPaths finalPaths();
+    bool undoDataIsFree(const FinalPaths& paths, Previous previous);
     bool openUndoFiles();
-    void writeLogHeader();
-    void copyFiles();
+    void writeLogHeader(const FinalPaths& paths);
+    Written copyFiles();
     void applyItems();
-    void showFinalStatus();
-    int rollBack();
-    bool moveIntoPlace();
-    bool moveFile(const char* from, const char* to, bool named);
+    void closeUndoFiles();
+    int rollBack(const FinalPaths& paths, const std::string& productName, const Written& written);
+    bool moveIntoPlace(const FinalPaths& paths);
+    bool moveFile(const char* from, const std::string& to);
     // False when the description asks for a registration that cannot be made.
-    bool registerUninstall();
-    void noteWritten(const char* path, uint32_t length);
-    void noteFolder(const std::string& path);
+    bool registerUninstall(const FinalPaths& paths, const std::string& productName,
+                           Written written);
 
     const Description& description_;
     const FileList& files_;
@@ -55,16 +69,9 @@ class InstallationRun {
     Log actionLogFile_;
     ActionLog actionLog_{actionLogFile_};
     BackupFile backup_;
-    char productName_[512] = {};
+    // The temporary names of the action log and the backup file.
     char logPath_[512] = {};
     char backupPath_[512] = {};
-    char finalBackupPath_[512] = {};
-    bool finalBackupNamed_ = false;
-    char finalLogPath_[512] = {};
-    bool finalLogNamed_ = false;
     int error_ = 0;
     bool cancelled_ = false;
-    uint64_t bytesWritten_ = 0;
-    // The deepest folder holding every file the run wrote, with its separator.
-    std::string installedFolder_;
 };

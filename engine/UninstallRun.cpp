@@ -1,7 +1,9 @@
 #include "engine/UninstallRun.h"
 
 #include "config/Description.h"
+#include "config/VariableStore.h"
 #include "engine/ActionLog.h"
+#include "engine/BackupRestore.h"
 #include "engine/ProgramActions.h"
 #include "engine/RunReport.h"
 #include "package/Log.h"
@@ -10,17 +12,46 @@
 #include "system/SystemChanges.h"
 #include "ui/InstallerUI.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <strings.h>
 
 namespace {
-// One file named twice: the record's path is canonical, the backup path as the description
-// gave it.
+constexpr const char* kIncomplete =
+    "The action log is incomplete: it does not end with the record of a finished installation, "
+    "so only the changes it lists were undone.";
+constexpr const char* kPending =
+    "The uninstall is not complete: the registration, the action log and the backup file are "
+    "kept. Run the uninstall again to finish it.";
+
+// One file named twice: the records' paths are canonical, the undo files' as the description
+// gave them.
 bool samePath(std::string first, std::string second) {
     collapseSeparators(&first[0]);
     collapseSeparators(&second[0]);
-    return strcasecmp(first.c_str(), second.c_str()) == 0;
+    return !first.empty() && strcasecmp(first.c_str(), second.c_str()) == 0;
+}
+
+std::string expanded(const Description& description, int (Description::*getter)(char*, int) const) {
+    char path[512];
+    return (description.*getter)(path, sizeof path) == 0 ? std::string(path) : std::string();
+}
+
+// "OVER" and "DONE" records: the files whose last write by the installation never completed.
+std::set<std::string> unfinishedWrites(const std::vector<ActionLogReader::Record>& records) {
+    static const std::string kOver = "OVER\t";
+    static const std::string kDone = std::string(ActionLog::kFileDone) + "\t";
+    std::set<std::string> unfinished;
+    for (const auto& record : records) {
+        if (record.kind != ActionLogReader::Kind::kFile)
+            continue;
+        if (record.fields.compare(0, kOver.size(), kOver) == 0)
+            unfinished.insert(record.fields.substr(kOver.size()));
+        else if (record.fields.compare(0, kDone.size(), kDone) == 0)
+            unfinished.erase(record.fields.substr(kDone.size()));
+    }
+    return unfinished;
 }
 } // namespace
 
@@ -29,110 +60,137 @@ UninstallRun::UninstallRun(const Description& description, VariableStore& variab
     : description_(description), variables_(variables), system_(system), ui_(ui),
       stepLog_(stepLog) {}
 
-int UninstallRun::perform(std::FILE* actionLog, const char* backupPath) {
-    if (!readBackupPath(actionLog, backupPath))
+int UninstallRun::perform(std::FILE* actionLog, const Target& target) {
+    ActionLogReader::Contents log = ActionLogReader::read(actionLog);
+    bool rollback = target.rollbackBackup != nullptr;
+    // A rollback's variables are those of the run itself.
+    if (!rollback)
+        setVariables(log.variables);
+    if (!log.headerWhole) {
+        reportFormatted(ui_, "FAILED to read the action log: its paths or variables are damaged");
         fail();
-    // In a rollback the stream stands on the first line, which is no variable line: nothing is
-    // set, and the variables of the run are still in place.
-    ActionLog::readVariables(actionLog, variables_);
+    }
     ProgramActions(description_.document(), variables_, system_).run("PreUninstall");
-    restoreFiles();
+    UndoFiles undoFiles = findUndoFiles(log);
+    restoreFiles(rollback ? std::string(target.rollbackBackup) : log.backupPath, log.records);
     ui_.setStatusText("Uninstalling");
-    walkRecords(actionLog);
-    removeFolders();
+    std::vector<std::string> installed;
+    std::vector<Folder> folders = undoRecords(log.records, undoFiles, &installed);
+    if (!log.closed) {
+        reportFormatted(ui_, "%s", kIncomplete);
+        logMessage(stepLog_, "The action log has no closing record (%d damaged lines)",
+                   log.damagedLines);
+        fail();
+    }
+    if (!pending_)
+        removeUndoFiles(target.registrationName, undoFiles, installed);
+    removeFolders(folders);
     if (environmentChanged_) {
         ui_.setStatusText("Updating environment");
         system_.broadcastEnvironmentChange();
     }
-    ui_.setStatusText(error_ ? "There were errors during the uninstall."
-                             : "The uninstall was successful.");
-    logMessage(stepLog_, "Uninstall %s", error_ ? "ended with errors" : "completed");
-    return error_ ? -1 : 0;
+    if (pending_ && !rollback)
+        reportFormatted(ui_, "%s", kPending);
+    ui_.setStatusText(pending_ ? "There were errors during the uninstall."
+                               : "The uninstall was successful.");
+    logMessage(stepLog_, "Uninstall %s", pending_ ? "ended with errors" : "completed");
+    return pending_ ? -1 : 0;
 }
 
-bool UninstallRun::readBackupPath(std::FILE* actionLog, const char* given) {
-    if (given != nullptr) {
-        backupPath_ = given;
-        return true;
+void UninstallRun::setVariables(const std::vector<ActionLogReader::Variable>& recorded) {
+    for (const auto& variable : recorded) {
+        if (variables_.set(variable.name.c_str(), variable.value.c_str()) != 0)
+            logMessage(stepLog_, "Variable %s not set from the action log", variable.name.c_str());
     }
-    bool complete = false;
-    return ActionLog::readRecordLine(actionLog, backupPath_, &complete) && complete;
 }
 
-void UninstallRun::restoreFiles() {
-    BackupFile backup;
-    if (backupPath_.empty() || backup.openForRead(backupPath_.c_str()) != 0) {
-        // Without it no overwritten file can come back.
-        reportFormatted(ui_, "FAILED to open %s", backupPath_.c_str());
-        restored_.complete = false;
+// The log's own two paths name the description copy and the backup file; the action log and the
+// uninstaller program are the description's, with the recorded variables.
+UninstallRun::UndoFiles UninstallRun::findUndoFiles(const ActionLogReader::Contents& log) const {
+    UndoFiles files;
+    files.description = log.descriptionPath;
+    files.backup = log.backupPath;
+    files.actionLog = expanded(description_, &Description::getInstallLogFile);
+    files.program = expanded(description_, &Description::getUninstallCmd);
+    return files;
+}
+
+void UninstallRun::restoreFiles(const std::string& backupPath,
+                                const std::vector<ActionLogReader::Record>& records) {
+    if (backupPath.empty()) {
+        reportFormatted(ui_, "FAILED to open the backup file: the action log names none");
         fail();
         return;
     }
-    restored_ = backup.restoreFiles(&ui_, stepLog_);
-    backup.close();
-    if (!restored_.complete || restored_.failed > 0)
+    BackupRestore::Outcome restored =
+        BackupRestore(ui_, stepLog_).restore(backupPath, unfinishedWrites(records));
+    filesLeft_ = restored.left;
+    if (restored.backupNeeded())
         fail();
 }
 
-void UninstallRun::walkRecords(std::FILE* actionLog) {
-    std::string line;
-    std::string fields;
-    bool complete = false;
-    while (ActionLog::readRecordLine(actionLog, line, &complete)) {
-        ActionLog::Kind kind = ActionLog::recordKind(line, &fields);
-        if (!complete && kind != ActionLog::Kind::kNone) {
-            logMessage(stepLog_, "Incomplete record ignored");
-            fail();
+std::vector<UninstallRun::Folder>
+UninstallRun::undoRecords(const std::vector<ActionLogReader::Record>& records,
+                          const UndoFiles& undoFiles, std::vector<std::string>* installed) {
+    static const std::string kCreate = "CREATE\t";
+    std::vector<Folder> folders;
+    for (const auto& record : records) {
+        bool created = record.kind == ActionLogReader::Kind::kFile &&
+                       record.fields.compare(0, kCreate.size(), kCreate) == 0;
+        std::string path = created ? record.fields.substr(kCreate.size()) : std::string();
+        // The uninstall's own files go last, once nothing else remains.
+        if (created &&
+            (samePath(path, undoFiles.program) || samePath(path, undoFiles.description) ||
+             samePath(path, undoFiles.backup) || samePath(path, undoFiles.actionLog))) {
+            installed->push_back(path);
             continue;
         }
-        undoRecord(static_cast<int>(kind), fields);
+        undoRecord(record, folders);
     }
+    return folders;
 }
 
-void UninstallRun::undoRecord(int kind, const std::string& fields) {
-    switch (static_cast<ActionLog::Kind>(kind)) {
-    case ActionLog::Kind::kDir:
-        noteFolder(fields);
+void UninstallRun::undoRecord(const ActionLogReader::Record& record, std::vector<Folder>& folders) {
+    static const std::string kCreate = "CREATE\t";
+    const char* fields = record.fields.c_str();
+    bool undone = true;
+    switch (record.kind) {
+    case ActionLogReader::Kind::kDir:
+        undone = noteFolder(record.fields, folders);
         break;
-    case ActionLog::Kind::kFile:
-        deleteFile(fields);
+    case ActionLogReader::Kind::kFile:
+        // Overwritten files came back in the restore.
+        if (record.fields.compare(0, kCreate.size(), kCreate) == 0)
+            deleteFile(record.fields.substr(kCreate.size()));
         break;
-    case ActionLog::Kind::kEnv:
+    case ActionLogReader::Kind::kEnv:
         environmentChanged_ = true;
-        if (system_.undoEnvironmentChange(fields.c_str(), &ui_) == 0)
-            fail();
+        undone = system_.undoEnvironmentChange(fields, &ui_) != 0;
         break;
-    case ActionLog::Kind::kIni:
-        if (system_.undoIniChange(fields.c_str(), &ui_) == 0)
-            fail();
+    case ActionLogReader::Kind::kIni:
+        undone = system_.undoIniChange(fields, &ui_) != 0;
         break;
-    case ActionLog::Kind::kShortcut:
-        if (system_.undoShortcut(fields.c_str(), &ui_) == 0)
-            fail();
+    case ActionLogReader::Kind::kShortcut:
+        undone = system_.undoShortcut(fields, &ui_) != 0;
         break;
     default:
         break;
     }
+    if (!undone)
+        fail();
 }
 
-// "CREATE" or "OVER", a TAB, the path. Overwritten files came back in the restore.
-void UninstallRun::deleteFile(const std::string& fields) {
-    static const char kCreate[] = "CREATE\t";
-    if (fields.compare(0, sizeof kCreate - 1, kCreate) != 0)
-        return;
-    std::string path = fields.substr(sizeof kCreate - 1);
+// A file already gone is as the uninstall wants it.
+void UninstallRun::deleteFile(const std::string& path) {
     if (!isFullPath(path.c_str())) {
         logMessage(stepLog_, "File: %s (not a full path, refused)", path.c_str());
+        reportFormatted(ui_, "FAILED to delete %s: not a full path", path.c_str());
         fail();
         return;
     }
-    // The backup file holds what could not be put back: it stays for another attempt.
-    if (samePath(path, backupPath_) && backupStillNeeded()) {
-        reportFormatted(ui_, "Left %s", path.c_str());
-        return;
-    }
     ui_.processEvents(0, 0, 0, 0);
-    bool deleted = std::remove(path.c_str()) == 0;
+    bool deleted = std::remove(path.c_str()) == 0 ||
+                   platform::pathKind(path.c_str()) == platform::PathKind::kNothing;
     logMessage(stepLog_, "File: %s (%s)", path.c_str(), deleted ? "ok" : "failed");
     reportFormatted(ui_, "%s%s", deleted ? "Delete " : "FAILED to delete ", path.c_str());
     if (!deleted)
@@ -140,23 +198,44 @@ void UninstallRun::deleteFile(const std::string& fields) {
 }
 
 // A count of levels, a TAB, the folder with its trailing separator.
-void UninstallRun::noteFolder(const std::string& fields) {
+bool UninstallRun::noteFolder(const std::string& fields, std::vector<Folder>& folders) {
     char* end = nullptr;
     long levels = std::strtol(fields.c_str(), &end, 10);
-    if (end == fields.c_str() || *end != '\t' || levels < 1 || levels > 1000)
-        return;
-    std::string path(end + 1);
-    if (!isFullPath(path.c_str())) {
-        logMessage(stepLog_, "Dir: %s (not a full path, refused)", path.c_str());
+    std::string path = end != fields.c_str() && *end == '\t' ? std::string(end + 1) : "";
+    if (levels < 1 || levels > 1000 || !isFullPath(path.c_str())) {
+        logMessage(stepLog_, "Dir: %s (damaged record, refused)", fields.c_str());
+        return false;
+    }
+    folders.push_back({path, static_cast<int>(levels)});
+    return true;
+}
+
+// The registration goes first: a registration whose program is gone could never be removed
+// through the list of installed programs.
+void UninstallRun::removeUndoFiles(const char* registrationName, const UndoFiles& undoFiles,
+                                   const std::vector<std::string>& installed) {
+    if (registrationName != nullptr && !system_.removeUninstallRegistration(registrationName)) {
+        reportFormatted(ui_, "FAILED to remove the registration of %s", registrationName);
         fail();
         return;
     }
-    folders_.push_back({path, static_cast<int>(levels)});
+    for (const std::string& path : installed)
+        deleteFile(path);
+    // Both were created by the installation itself, also where no file set placed them.
+    for (const std::string* path : {&undoFiles.backup, &undoFiles.actionLog}) {
+        bool listed = false;
+        for (const std::string& done : installed)
+            listed = listed || samePath(done, *path);
+        if (!listed && isFullPath(path->c_str()) &&
+            platform::pathKind(path->c_str()) == platform::PathKind::kFile)
+            deleteFile(*path);
+    }
 }
 
-// From the last record to the first, each from its deepest level up, never above the root.
-void UninstallRun::removeFolders() {
-    for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder) {
+// From the last record to the first, each from its deepest level up, never above the root. A
+// folder already gone is done; one still holding what someone put there stays.
+void UninstallRun::removeFolders(const std::vector<Folder>& folders) {
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
         std::string path = folder->path;
         for (int level = 0; level < folder->levels; ++level) {
             while (!path.empty() && isPathSeparator(path.back()))
@@ -164,10 +243,14 @@ void UninstallRun::removeFolders() {
             if (!isFullPath((path + "\\").c_str()) || path.size() <= 3)
                 break;
             ui_.processEvents(0, 0, 0, 0);
-            bool removed = platform::removeDirectory(path.c_str()) == 0;
-            logMessage(stepLog_, "Dir: %s (%s)", path.c_str(), removed ? "ok" : "failed");
-            reportFormatted(ui_, "%s%s", removed ? "Remove " : "FAILED to remove ", path.c_str());
-            if (!removed)
+            bool removed = platform::removeDirectory(path.c_str()) == 0 || errno == ENOENT;
+            bool occupied = !removed && errno == ENOTEMPTY;
+            logMessage(stepLog_, "Dir: %s (%s)", path.c_str(),
+                       removed ? "ok" : (occupied ? "not empty" : "failed"));
+            reportFormatted(ui_, "%s%s",
+                            removed ? "Remove " : (occupied ? "Left " : "FAILED to remove "),
+                            path.c_str());
+            if (!removed && !occupied)
                 fail();
             path.erase(path.find_last_of("\\/") + 1);
         }

@@ -1,13 +1,18 @@
-// One uninstall, or the rollback of a run: the variables recorded in the action log, the
-// "PreUninstall" actions, the restore of the backed-up files, then the records in log order
-// (created files deleted; environment, INI and shortcut changes undone), then the folders the
-// installation made, deepest first. Records are read whole; a line that is not a complete
-// record, or a path that is not a full path, is never acted on.
+// One uninstall, or the rollback of a run. The action log is read whole first; then the
+// variables it recorded, the "PreUninstall" actions, the restore of the backed-up files, the
+// records in log order (created files deleted; environment, INI and shortcut changes undone),
+// and last the undo files themselves and the folders the installation made, deepest first.
+//
+// Every step decides from what is on disk: what is already undone counts as done, what the user
+// changed since is left (and said so), and what could not be undone keeps the uninstall pending.
+// A pending uninstall keeps everything needed to run it again: the registration, the action log,
+// the backup file, the description copy and the uninstaller program.
 #pragma once
 
-#include "engine/BackupFile.h"
+#include "engine/ActionLogReader.h"
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,39 +27,53 @@ class UninstallRun {
     UninstallRun(const Description& description, VariableStore& variables, SystemChanges& system,
                  InstallerUI& ui, Log* stepLog);
 
-    // 0 when every deletion, removal, undo and restore succeeded, else -1. A null backup path
-    // reads it from the action log (its second line: the stream stands behind the first).
-    int perform(std::FILE* actionLog, const char* backupPath);
-    // Every backed-up file was put back: nothing left, nothing failed, the backup read whole.
-    bool restoredEverything() const { return !backupStillNeeded() && restored_.left == 0; }
+    // What the run is, and what it may remove at its end.
+    struct Target {
+        // The rollback's temporary backup file; null for an uninstall, which takes the log's.
+        const char* rollbackBackup = nullptr;
+        // The registration an uninstall removes once nothing remains to be undone; null: none.
+        const char* registrationName = nullptr;
+    };
+    // 0 when nothing remains to be undone (a change the user made since is left on purpose),
+    // else -1.
+    int perform(std::FILE* actionLog, const Target& target);
+    // Backed-up files left as someone changed them since: their previous content is still in the
+    // backup file alone.
+    int filesLeft() const { return filesLeft_; }
 
   private:
-    // Some previous content exists only in the backup: an entry could not be read or written
-    // back. (A file the user changed since is left on purpose and needs nothing more.)
-    bool backupStillNeeded() const { return !restored_.complete || restored_.failed > 0; }
-
     struct Folder {
         std::string path;
         int levels;
     };
+    // The files the uninstall itself needs, removed only once everything else is undone.
+    struct UndoFiles {
+        std::string actionLog, backup, description, program;
+    };
 
-    bool readBackupPath(std::FILE* actionLog, const char* given);
-    void restoreFiles();
-    void walkRecords(std::FILE* actionLog);
-    void undoRecord(int kind, const std::string& fields);
-    void deleteFile(const std::string& fields);
-    void noteFolder(const std::string& fields);
-    void removeFolders();
-    void fail() { error_ = true; }
+    void setVariables(const std::vector<ActionLogReader::Variable>& recorded);
+    UndoFiles findUndoFiles(const ActionLogReader::Contents& log) const;
+    void restoreFiles(const std::string& backupPath,
+                      const std::vector<ActionLogReader::Record>& records);
+    // Undoes the records in log order; returns the folders to remove and the undo files a FILE
+    // CREATE record names (those are the installation's to remove).
+    std::vector<Folder> undoRecords(const std::vector<ActionLogReader::Record>& records,
+                                    const UndoFiles& undoFiles, std::vector<std::string>* installed);
+    void undoRecord(const ActionLogReader::Record& record, std::vector<Folder>& folders);
+    void deleteFile(const std::string& path);
+    bool noteFolder(const std::string& fields, std::vector<Folder>& folders);
+    void removeUndoFiles(const char* registrationName, const UndoFiles& undoFiles,
+                         const std::vector<std::string>& installed);
+    void removeFolders(const std::vector<Folder>& folders);
+    void fail() { pending_ = true; }
 
     const Description& description_;
     VariableStore& variables_;
     SystemChanges& system_;
     InstallerUI& ui_;
     Log* stepLog_;
-    std::string backupPath_;
-    BackupFile::Restored restored_;
-    std::vector<Folder> folders_;
-    bool error_ = false;
+    // Something of the installation remains that a later run must undo.
+    bool pending_ = false;
     bool environmentChanged_ = false;
+    int filesLeft_ = 0;
 };

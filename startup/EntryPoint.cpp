@@ -8,7 +8,6 @@
 #include "startup/ProcessState.h"
 #include "startup/RelaunchCommand.h"
 #include "system/NamedEvent.h"
-#include "system/UninstallRegistry.h"
 #include "system/WinHandle.h"
 #include "system/WindowsSystem.h"
 #include "ui/ConsoleUI.h"
@@ -151,17 +150,16 @@ int EntryPoint::realUninstall(Installer& installer) {
     ProcessState& state = processState();
     logMessage(&state.debugLog, "Real uninstall");
     NamedEvent::signal(NamedEvent::kUninstallerStart);
+    installer.setRegistrationName(uninstallApp_);
     int result = installer.openPayload(uninstallFile_, 0, 1);
     if (result == 0)
         result = installer.loadDescription(selectUI(installer), &state.debugLog, nullptr);
     if (installer.failure()[0] != '\0')
         tell(installer.failure(), MB_ICONERROR);
     installer.closePayload();
-    // Once the uninstall run has ended the product is gone, however the wizard is left: a
-    // registration kept then could never be uninstalled.
+    // The uninstall run removes the registration itself, once nothing remains to be undone: an
+    // uninstall that could not finish keeps it, so that it can be run again.
     Wizard& wizard = installer.wizard();
-    if (wizard.hasRun() && !UninstallRegistry::remove(uninstallApp_))
-        result = -1;
     if (state.debug == 0)
         DeleteFileA(uninstallFile_);
     NamedEvent::signal(NamedEvent::kUninstallerEnd);

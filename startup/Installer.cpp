@@ -1,7 +1,7 @@
 #include "startup/Installer.h"
 
 #include "config/DefaultValues.h"
-#include "engine/ActionLog.h"
+#include "engine/ActionLogReader.h"
 #include "engine/InstallationRun.h"
 #include "engine/ProgramActions.h"
 #include "engine/UninstallRun.h"
@@ -146,7 +146,7 @@ int Installer::readDescriptionFromActionLog(Log* log) {
     logMessage(log, "Reading installation file name from action log");
     char path[kPathLineSize];
     // A path line that does not fit would name a different file: it is refused.
-    if (!ActionLog::readLine(actionLogFile_, path, sizeof path)) {
+    if (!ActionLogReader::readLine(actionLogFile_, path, sizeof path)) {
         logMessage(log, "Could not obtain installation file from action log");
         return fail(log, "The action log does not name the saved description.");
     }
@@ -166,7 +166,9 @@ int Installer::readDescriptionFromActionLog(Log* log) {
 int Installer::runCopyProgress(InstallerUI& ui, bool* cancelled) {
     if (isUninstalling()) {
         UninstallRun uninstall(description_, variables_, system_, ui, debugLog_);
-        return uninstall.perform(actionLogFile_, nullptr);
+        UninstallRun::Target target;
+        target.registrationName = registrationName_;
+        return uninstall.perform(actionLogFile_, target);
     }
     InstallationRun run(description_, files_, variables_, payload_, system_, ui, debugLog_);
     int result = run.perform();

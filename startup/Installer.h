@@ -30,6 +30,8 @@ class Installer : private WizardSteps {
     // An installation reads its package; an uninstall reads the action log instead, whose
     // first line names the saved description. A payload code (0 for success).
     int openPayload(const char* path, uint32_t offset, int uninstall);
+    // The registration an uninstall removes once it has undone everything; null: none.
+    void setRegistrationName(const char* name) { registrationName_ = name; }
     int closePayload();
     // Loads the description, sets the defaults (then the configuration file's, when one is
     // named) and runs the handler's loop. 0, or -1 when loading failed or the loop did.
@@ -61,6 +63,7 @@ class Installer : private WizardSteps {
     PageList pages_;
     Wizard wizard_;
     std::FILE* actionLogFile_ = nullptr;
+    const char* registrationName_ = nullptr;
     Log* debugLog_ = nullptr;
     char failure_[512] = {};
 };

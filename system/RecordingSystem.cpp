@@ -95,3 +95,8 @@ int RecordingSystem::uninstallPreviousVersion(const char* productName) {
 int RecordingSystem::registerUninstall(const UninstallRegistration& registration) {
     return record("registerUninstall:" + registration.uninstallString(), 1);
 }
+
+bool RecordingSystem::removeUninstallRegistration(const char* productName) {
+    return record(std::string("removeUninstallRegistration:") + productName,
+                  failing.count(productName) == 0 ? 1 : 0) != 0;
+}

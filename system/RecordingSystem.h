@@ -30,6 +30,7 @@ class RecordingSystem : public SystemChanges {
     int isPreviousVersionInstalled(const char* productName) override;
     int uninstallPreviousVersion(const char* productName) override;
     int registerUninstall(const UninstallRegistration& registration) override;
+    bool removeUninstallRegistration(const char* productName) override;
 
     // Where temporary names are made; empty: no temporary name can be had.
     std::string tempFolder;

@@ -39,4 +39,6 @@ class SystemChanges {
     virtual int uninstallPreviousVersion(const char* productName) = 0;
     // 1 when every value was written.
     virtual int registerUninstall(const UninstallRegistration& registration) = 0;
+    // Deletes the product's registration; true also when there is none.
+    virtual bool removeUninstallRegistration(const char* productName) = 0;
 };

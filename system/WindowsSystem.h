@@ -28,6 +28,7 @@ class WindowsSystem : public SystemChanges {
     int isPreviousVersionInstalled(const char* productName) override;
     int uninstallPreviousVersion(const char* productName) override;
     int registerUninstall(const UninstallRegistration& registration) override;
+    bool removeUninstallRegistration(const char* productName) override;
 
     int tempNamesIssued() const { return tempCounter_; }
 

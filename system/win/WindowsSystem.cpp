@@ -55,8 +55,8 @@ int WindowsSystem::createShortcut(int kind, const char* path, const char* target
                                   const char* description, const char* arguments,
                                   const char* workingFolder, char* record, int capacity,
                                   InstallerUI* ui) {
-    return ShellShortcuts::create(kind, path, target, description, arguments, workingFolder,
-                                  record, capacity, ui);
+    return ShellShortcuts::create(kind, path, target, description, arguments, workingFolder, record,
+                                  capacity, ui);
 }
 
 int WindowsSystem::undoShortcut(const char* record, InstallerUI* ui) {
@@ -81,4 +81,8 @@ int WindowsSystem::uninstallPreviousVersion(const char* productName) {
 
 int WindowsSystem::registerUninstall(const UninstallRegistration& registration) {
     return UninstallRegistry::write(registration);
+}
+
+bool WindowsSystem::removeUninstallRegistration(const char* productName) {
+    return UninstallRegistry::remove(productName);
 }

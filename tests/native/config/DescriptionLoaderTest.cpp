@@ -158,7 +158,7 @@ TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfig
                                 "Skipping default value of \"BLANK" + refused,
                                 "Skipping default value of \"DIR" + refused,
                                 "Skipping default value of \"NOTE\": the name or value holds a "
-                                "line break",
+                                "line break (or the name a TAB)",
                                 "Skipping default value of \"" + longName +
                                     "\": the name or value is too long"}));
     EXPECT_EQ(DefaultValues(document.variables, nullptr).apply(Document("<R/>").xml()), -1);

@@ -1,6 +1,7 @@
-// The item records and the line limit; the header, DIR and FILE lines are checked where an
-// installation run writes them.
+// The action log written and read back: the line limit, fields that cannot forge records, and
+// the closing record that proves a log lists every change of its run.
 #include "engine/ActionLog.h"
+#include "engine/ActionLogReader.h"
 
 #include "config/VariableStore.h"
 
@@ -8,47 +9,98 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+ActionLogReader::Contents readBack(const std::string& path) {
+    std::FILE* stream = std::fopen(path.c_str(), "rb");
+    ActionLogReader::Contents contents = ActionLogReader::read(stream);
+    if (stream != nullptr)
+        std::fclose(stream);
+    return contents;
+}
+} // namespace
+
 TEST(ActionLog, RecordsUpToTheLongestLineAreWrittenWholeLongerOnesRefused) {
     TempFolder folder;
     Log log;
     ActionLog actions(log);
     EXPECT_FALSE(actions.writePath("no file open yet"));
     ASSERT_EQ(actions.open((folder / "a.log").c_str()), 0);
-    EXPECT_TRUE(actions.writeEnvironment("CREATE\tPRODUCT_HOME"));
-    EXPECT_TRUE(actions.writeShortcut("CREATE\tC:\\Menu\\Product.lnk"));
+    EXPECT_TRUE(actions.writeEnvironment("CREATE\tPRODUCT_HOME\tC:\\Product"));
+    EXPECT_TRUE(actions.writeShortcut("CREATE\tC:\\Menu\\Product.lnk\t0123abcd"));
     std::string longest(ActionLog::kMaxLine - 4, 'v');
     EXPECT_TRUE(actions.writeIni(longest.c_str()));
     EXPECT_FALSE(actions.writeIni((longest + "v").c_str()));
+    EXPECT_TRUE(actions.writeEnd());
     actions.close();
-    EXPECT_EQ(readAll(folder / "a.log"), "ENV\tCREATE\tPRODUCT_HOME\r\n"
-                                         "SHORTCUT\tCREATE\tC:\\Menu\\Product.lnk\r\nINI\t" +
-                                             longest + "\r\n");
+    EXPECT_EQ(readAll(folder / "a.log"),
+              "ENV\tCREATE\tPRODUCT_HOME\tC:\\Product\r\n"
+              "SHORTCUT\tCREATE\tC:\\Menu\\Product.lnk\t0123abcd\r\nINI\t" +
+                  longest + "\r\nEND\t3\r\n");
 }
 
 // A value holding a line break would end its line early and let the rest read as records of
-// their own (a forged FILE record makes the uninstall delete a file it never installed). A TAB,
-// or white space at the end, stays in the value and reads back whole.
-TEST(ActionLog, ValuesCannotForgeRecordsAndTabsReadBackWhole) {
+// their own (a forged FILE record makes the uninstall delete a file it never installed); a name
+// holding a TAB would be skipped by the writer while the count still counts it, so that the
+// next record read as a variable and was never undone. A TAB, or white space at the end, stays
+// in a value and reads back whole.
+TEST(ActionLog, NamesAndValuesCannotForgeRecordsAndTabsInValuesReadBackWhole) {
     VariableStore written;
     EXPECT_EQ(written.set("NOTE", "hello\r\nFILE\tCREATE\tC:\\victim\\important.dat"),
               VariableStore::kLineBreak);
+    EXPECT_EQ(written.set("A\tB", "x"), VariableStore::kLineBreak);
     EXPECT_EQ(written.set("COLUMNS", "a\tb\t"), 0);
     EXPECT_EQ(written.set("PADDED", "ends in blanks  "), 0);
     TempFolder folder;
     Log log;
     ActionLog actions(log);
     ASSERT_EQ(actions.open((folder / "a.log").c_str()), 0);
+    EXPECT_TRUE(actions.writePath("C:\\p\\install.xml") && actions.writePath("C:\\p\\backup.bin"));
     EXPECT_TRUE(actions.writeVariables(written));
     for (bool refused : {actions.writeFile(false, "C:\\a\tb"), actions.writePath("C:\\x\r\nDIR"),
                          actions.writeDirectory(1, "C:\\d\n"), actions.writeIni("x\r\nFILE\t")})
         EXPECT_FALSE(refused);
+    EXPECT_TRUE(actions.writeFile(true, "C:\\p\\a.txt") && actions.writeEnd());
     actions.close();
-    std::FILE* stream = std::fopen((folder / "a.log").c_str(), "rb");
-    ASSERT_NE(stream, nullptr);
-    VariableStore read;
-    EXPECT_TRUE(ActionLog::readVariables(stream, read));
-    std::fclose(stream);
-    ASSERT_EQ(read.count(), 2);
-    EXPECT_STREQ(read.at(0).value, "a\tb\t");
-    EXPECT_STREQ(read.at(1).value, "ends in blanks  ");
+    ActionLogReader::Contents read = readBack(folder / "a.log");
+    EXPECT_TRUE(read.headerWhole && read.closed);
+    ASSERT_EQ(read.variables.size(), 2u);
+    EXPECT_EQ(read.variables[0].value, "a\tb\t");
+    EXPECT_EQ(read.variables[1].value, "ends in blanks  ");
+    ASSERT_EQ(read.records.size(), 1u);
+    EXPECT_EQ(read.records[0].fields, "OVER\tC:\\p\\a.txt");
+}
+
+// A log cut at any line end reads as whole records but cannot prove it is complete; neither can
+// one whose closing record counts other records, or that holds a line of no kind.
+TEST(ActionLogReader, OnlyALogEndingInItsClosingRecordWithTheRightCountIsComplete) {
+    TempFolder folder;
+    const std::string header =
+        "C:\\p\\install.xml\r\nC:\\p\\backup.bin\r\nNUMVARS\t1\r\nVAR\tA\t1\r\n";
+    const std::string records =
+        "DIR\t1\tC:\\p\\\r\nFILE\tOVER\tC:\\p\\a\r\nFILE\tDONE\tC:\\p\\a\r\n";
+    const std::string whole = header + records + "END\t3\r\n";
+    for (size_t cut = whole.find('\n'); cut != std::string::npos; cut = whole.find('\n', cut + 1)) {
+        writeAll(folder / "a.log", whole.substr(0, cut + 1));
+        EXPECT_EQ(readBack(folder / "a.log").closed, cut + 1 == whole.size()) << cut;
+    }
+    const struct {
+        std::string log;
+        size_t records;
+        int damaged;
+    } rows[] = {
+        {header + records + "END\t2\r\n", 3, 0},
+        {header + records + "END\t3\r\nFILE\tCREATE\tC:\\p\\b\r\n", 3, 1},
+        {header + "FILE\tCREATE\tC:\\p\\b\r\nforeign text\r\nEND\t1\r\n", 1, 1},
+        {header + records + "END\t3", 3, 1}, // no line end: not the writer's whole line
+        {"C:\\p\\install.xml\r\nC:\\p\\backup.bin\r\nNUMVARS\t2\r\nVAR\tA\t1\r\n" + records +
+             "END\t3\r\n",
+         2, 0}, // the count announced one more variable: the DIR line went as one
+    };
+    for (const auto& row : rows) {
+        writeAll(folder / "a.log", row.log);
+        ActionLogReader::Contents read = readBack(folder / "a.log");
+        EXPECT_FALSE(read.closed) << row.log;
+        EXPECT_EQ(read.records.size(), row.records) << row.log;
+        EXPECT_EQ(read.damagedLines, row.damaged) << row.log;
+    }
 }

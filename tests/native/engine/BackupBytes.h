@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/BackupFile.h"
-#include "engine/CheckSum.h"
+#include "package/FileCheck.h"
 
 #include <string>
 
@@ -14,21 +14,21 @@ inline std::string littleEndian(uint64_t value, int bytes) {
         out += static_cast<char>(value >> (8 * i));
     return out;
 }
-inline uint32_t sumOf(const std::string& content) {
-    return checkSum(static_cast<uint32_t>(content.size()), content.data(), content.size());
+inline uint32_t checkOf(const std::string& content) {
+    return FileCheck::of(content.data(), content.size());
 }
-// The previous content of `path`, recorded with the check sum of what was installed over it.
-inline std::string entry(const std::string& path, const std::string& previous, uint32_t sum) {
+// The previous content of `path`, recorded with the check of what was installed over it.
+inline std::string entry(const std::string& path, const std::string& previous, uint32_t installed) {
     return littleEndian(path.size() + 1, 2) + path + '\0' + littleEndian(previous.size(), 8) +
-           littleEndian(sum, 4) + previous;
+           littleEndian(installed, 4) + littleEndian(checkOf(previous), 4) + previous;
 }
 inline std::string entry(const std::string& path, const std::string& previous,
                          const std::string& installed) {
-    return entry(path, previous, sumOf(installed));
+    return entry(path, previous, checkOf(installed));
 }
 // The header, the entries and, unless the file was cut short, the end record.
 inline std::string file(const std::string& entries = "", bool ended = true) {
-    return std::string(BackupFile::kHeader) + '\0' + entries +
-           (ended ? std::string("\1\0\0", 3) : "");
+    return std::string(BackupFile::kHeader) + '\0' + littleEndian(BackupFile::kFormatVersion, 4) +
+           entries + (ended ? std::string("\1\0\0", 3) : "");
 }
 } // namespace backupbytes

@@ -16,7 +16,7 @@ std::string rendered(const ErrorList& errors) {
 }
 } // namespace
 
-TEST(BackupFile, EntriesHoldWholePathsUpTo510CharactersTheOldContentAndTheInstalledCheckSum) {
+TEST(BackupFile, EntriesHoldWholePathsUpTo510CharactersTheOldContentAndBothChecks) {
     TempFolder folder;
     std::string kept = folder / "kept.txt", other = folder / "other.bin";
     std::string longest = folder.path();
@@ -44,7 +44,7 @@ TEST(BackupFile, AFailedEntryIsTakenBackAndEveryLaterOneRefused) {
     writeAll(kept, "kept");
     BackupFile file;
     EXPECT_EQ(rendered(file.addFile(kept.c_str(), 1)), "[BackupFile::addFile] Not in write mode");
-    EXPECT_EQ(file.openForRead((folder / "missing.bin").c_str()), -1);
+    EXPECT_EQ(file.openForRead((folder / "missing.bin").c_str()), BackupFile::Opened::kMissing);
     file.openForWrite((folder / "backup.bin").c_str());
     EXPECT_TRUE(file.addFile(kept.c_str(), 1).empty());
     EXPECT_EQ(rendered(file.addFile((folder / "missing.txt").c_str(), 2)),

@@ -60,6 +60,7 @@ class InstallationRunTest : public ::testing::Test {
         variables.set("APPDIR", app.c_str());
         variables.set("DOCS", "1");
         variables.set("UNDODIR", undo.c_str());
+        writeAll(undo + "/u.exe", "the uninstaller program");
     }
     // A description whose Installation element holds `fileSets`, over a package of `entries`.
     void load(const std::string& fileSets, const testpayload::Entries& entries) {
@@ -88,11 +89,14 @@ class InstallationRunTest : public ::testing::Test {
         ASSERT_EQ(mkdir(app.c_str(), 0700), 0);
         writeAll(app + "/" + name, content);
     }
-    // The action log's records behind its paths and variables.
+    // The action log's records behind its paths and variables, without its closing record.
     std::string records() {
         std::string log = readAll(undo + "/install.log"), last = "VAR\tUNDODIR\t" + undo + "\r\n";
         size_t at = log.find(last);
-        return at == std::string::npos ? "no header: " + log : log.substr(at + last.size());
+        size_t end = log.rfind("END\t");
+        return at == std::string::npos || end == std::string::npos
+                   ? "no header or end: " + log
+                   : log.substr(at + last.size(), end - at - last.size());
     }
 
     TempFolder folder;
@@ -125,9 +129,9 @@ TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfT
     EXPECT_EQ(readAll(undo + "/install.log"),
               undo + "\\x.xml\r\n" + undo + "\\backup.bin\r\nNUMVARS\t4\r\nVAR\tAPPDIR\t" + app +
                   "\r\nVAR\tDOCS\t1\r\nVAR\tUNDODIR\t" + undo + "\r\nVAR\tLONG\t" +
-                  std::string(1000, 'L') + "\r\nFILE\tOVER\t" + cfg + "\r\nDIR\t2\t" + app +
-                  "\\x\\y\\\r\nFILE\tCREATE\t" + app + "\\x\\y\\a.txt\r\nFILE\tCREATE\t" + undo +
-                  "\\install.log\r\n");
+                  std::string(1000, 'L') + "\r\nFILE\tOVER\t" + cfg + "\r\nFILE\tDONE\t" + cfg +
+                  "\r\nDIR\t2\t" + app + "\\x\\y\\\r\nFILE\tCREATE\t" + app +
+                  "\\x\\y\\a.txt\r\nFILE\tCREATE\t" + undo + "\\install.log\r\nEND\t5\r\n");
     EXPECT_EQ(readAll(app + "/x/y/a.txt"), "alpha");
     EXPECT_EQ(readAll(app + "/app.cfg"), written);
     EXPECT_EQ(readAll(undo + "/backup.bin"),
@@ -152,7 +156,8 @@ TEST_F(InstallationRunTest, AFileWrittenTwiceIntoAFolderTheRunMadeIsOverwrittenT
     EXPECT_EQ(perform(), 0);
     std::string folder = app + "\\new\\", dup = folder + "dup.txt";
     EXPECT_EQ(records(), "DIR\t2\t" + folder + "\r\nFILE\tCREATE\t" + dup + "\r\nFILE\tCREATE\t" +
-                             folder + "other.txt\r\nFILE\tOVER\t" + dup + "\r\n");
+                             folder + "other.txt\r\nFILE\tOVER\t" + dup + "\r\nFILE\tDONE\t" + dup +
+                             "\r\n");
     EXPECT_EQ(readAll(app + "/new/dup.txt"), "second");
     EXPECT_EQ(readAll(undo + "/backup.bin"),
               backupbytes::file(backupbytes::entry(dup, "first", "second")));
@@ -169,7 +174,8 @@ TEST_F(InstallationRunTest, TheParentOfAFolderTheRunMadeHoldsThatFolderAndTheFil
     EXPECT_EQ(perform(), 0);
     std::string made = app + "\\new\\", b = app + "\\b.txt";
     EXPECT_EQ(records(), "DIR\t2\t" + made + "\r\nFILE\tCREATE\t" + made +
-                             "a.txt\r\nFILE\tCREATE\t" + b + "\r\nFILE\tOVER\t" + b + "\r\n");
+                             "a.txt\r\nFILE\tCREATE\t" + b + "\r\nFILE\tOVER\t" + b +
+                             "\r\nFILE\tDONE\t" + b + "\r\n");
     EXPECT_EQ(ui.lines[2], "FAILED to create " + app + "\\new");
 }
 
@@ -287,7 +293,10 @@ TEST_F(InstallationRunTest, AnIncompleteUndoKeepsTheUndoFilesInPlace) {
     EXPECT_NE(readAll(undo + "/install.log").find("FILE\tOVER\t"), std::string::npos);
 }
 
-TEST_F(InstallationRunTest, APreviousVersionIsUninstalledFirstOrTheRunCancelled) {
+// Installing over a previous version that is still there, or over another installation's undo
+// data, would leave that installation's files and its user's originals for ever: the run stops
+// before its first change. Only what a previous version's completed uninstall left may go.
+TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyChange) {
     loadOneFile();
     system.previousVersionInstalled = 1;
     system.previousVersionRemoved = 0;
@@ -296,12 +305,24 @@ TEST_F(InstallationRunTest, APreviousVersionIsUninstalledFirstOrTheRunCancelled)
     EXPECT_EQ(declined.perform(), -1);
     EXPECT_TRUE(declined.wasCancelled());
     EXPECT_EQ(ui.questions[0].substr(0, 48), "0:A previous version of Run Test is already inst");
-    // Accepted, but the uninstall leaves it in place: the user decides once more.
     ui.answer = 1;
-    EXPECT_EQ(perform(), 0);
+    InstallationRun kept(description, files, variables, payload, system, ui, nullptr);
+    EXPECT_EQ(kept.perform(), -1);
+    EXPECT_FALSE(kept.wasCancelled());
     EXPECT_EQ(system.calls[2], "uninstallPreviousVersion:Run Test");
     EXPECT_EQ(ui.questions.back().substr(0, 52),
-              "0:The previous version was not uninstalled properly.");
+              "1:The previous version of Run Test is still installe");
+    writeAll(undo + "/backup.bin", "another installation's backup");
+    system.previousVersionInstalled = 0;
+    EXPECT_EQ(perform(), -1);
+    EXPECT_NE(ui.questions.back().find(undo + "\\backup.bin already holds the undo data"),
+              std::string::npos)
+        << ui.questions.back();
+    EXPECT_FALSE(exists(app));
+    EXPECT_EQ(readAll(undo + "/backup.bin"), "another installation's backup");
+    system.previousVersionInstalled = 1;
+    system.previousVersionRemoved = 1;
+    EXPECT_EQ(perform(), 0);
     EXPECT_EQ(readAll(app + "/a"), "x");
 }
 
@@ -331,8 +352,9 @@ TEST_P(LargeEntryTest, StreamedIntoItsFileWithTheSameBytesCheckSumsRecordsAndFai
     EXPECT_EQ(perform(), 0);
     std::string path = app + "\\big.bin", kind = test.existing ? "OVER\t" : "CREATE\t";
     std::string made = test.existing ? "" : "DIR\t1\t" + app + "\\\r\n";
+    std::string done = test.existing && !test.damaged ? "FILE\tDONE\t" + path + "\r\n" : "";
     EXPECT_EQ(records(),
-              test.damaged && test.existing ? "" : made + "FILE\t" + kind + path + "\r\n");
+              test.damaged && test.existing ? "" : made + "FILE\t" + kind + path + "\r\n" + done);
     std::string failed =
         "FAILED to " + std::string(test.existing ? "overwrite " : "create ") + path;
     EXPECT_EQ(ui.lines, (test.damaged    ? Lines{failed}

@@ -1,5 +1,6 @@
-// The uninstall over an action log and a backup file written here: the restore, the record walk
-// in log order, the folders removed deepest first, and the honest result.
+// The uninstall over an action log and a backup file written here: the restore decided from what
+// is on disk, the record walk in log order, the folders removed deepest first, the undo files and
+// the registration kept while anything remains to be undone, and the honest result.
 #include "engine/UninstallRun.h"
 
 #include "config/Description.h"
@@ -11,27 +12,54 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 using backupbytes::entry;
 
+bool exists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+std::string joined(const Lines& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "|";
+    return text;
+}
+
 class UninstallRunTest : public ::testing::Test {
   protected:
-    // Runs the uninstall as the uninstaller does: the stream stands behind line 1.
-    int uninstall(const std::string& records) {
-        writeAll(folder / "install.log", "C:\\saved.xml\r\n" + folder / "backup.bin" +
-                                             "\r\nNUMVARS\t1\r\nVAR\tAPP\t" + app + "\r\n" +
-                                             records);
+    void SetUp() override {
+        const std::string text =
+            "<VarnexGroupInstallation><Installation><Uninstall>"
+            "<InstallLogFile>[APP]/u/install.log"
+            "</InstallLogFile><UninstallCmd>[APP]/u/uninstall.exe"
+            "</UninstallCmd></Uninstall></Installation></VarnexGroupInstallation>";
+        description.parse(text.c_str(), text.size());
+        ASSERT_EQ(std::system(("mkdir -p '" + app + "/u'").c_str()), 0);
+    }
+    // Runs the uninstall as the uninstaller does; `records` are CR LF lines, closed with their
+    // count unless `closed` is false.
+    int uninstall(const std::string& records, bool closed = true) {
+        size_t count = 0;
+        for (size_t at = records.find('\n'); at != std::string::npos;
+             at = records.find('\n', at + 1))
+            ++count;
+        writeAll(folder / "install.log",
+                 app + "/u/install.xml\r\n" + backup + "\r\nNUMVARS\t1\r\nVAR\tAPP\t" + app +
+                     "\r\n" + records + (closed ? "END\t" + std::to_string(count) + "\r\n" : ""));
         std::FILE* log = std::fopen((folder / "install.log").c_str(), "rb");
-        char first[64];
-        std::fgets(first, sizeof first, log);
-        UninstallRun run(description, variables, system, ui, nullptr);
-        int result = run.perform(log, nullptr);
+        UninstallRun::Target target;
+        target.registrationName = "Product";
+        int result = UninstallRun(description, variables, system, ui, nullptr).perform(log, target);
         std::fclose(log);
         return result;
     }
 
     TempFolder folder;
-    std::string app = folder / "app";
+    std::string app = folder / "app", backup = app + "/u/backup.bin";
     VariableStore variables;
     Description description{variables};
     RecordingSystem system;
@@ -39,72 +67,123 @@ class UninstallRunTest : public ::testing::Test {
 };
 } // namespace
 
+// A file or folder already gone is done; a folder still holding the user's file is left, not a
+// failure; a record that names no full path, and a log that does not end in its closing record,
+// keep the uninstall pending.
 TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst) {
     std::string deep = app + "/x/y/";
     ASSERT_EQ(std::system(("mkdir -p '" + deep + "' '" + app + "/kept'").c_str()), 0);
     writeAll(deep + "a.txt", "a");
     writeAll(app + "/kept/mine.txt", "the user's own file");
-    writeAll(app + "/kept/b.txt", "b");
-    writeAll(folder / "backup.bin", backupbytes::file(""));
+    writeAll(backup, backupbytes::file(""));
     // A record longer than 255 characters is read whole, never split into two.
     std::string longName = deep + std::string(240, 'l');
     writeAll(longName, "long");
-    EXPECT_EQ(uninstall("DIR\t2\t" + app + "/x/y/\r\nFILE\tCREATE\t" + deep + "a.txt\r\n" +
-                        "DIR\t1\t" + app + "/kept/\r\nFILE\tCREATE\t" + app + "/kept/b.txt\r\n" +
-                        "FILE\tCREATE\t" + longName + "\r\nENV\tADD\tPATH\t;C:\\app\r\n" +
-                        "INI\tCREATE\tC:\\h.ini\tS\tK\tV\r\nSHORTCUT\tCREATE\tC:\\s.lnk\r\n" +
-                        "REG\tignored\r\nFILE\tCREATE\trelative.txt\r\n" + "FILE\tCREATE\t" + app +
-                        "/cut-short.txt"),
-              -1);
-    EXPECT_EQ(ui.lines, (Lines{"Delete " + deep + "a.txt", "Delete " + app + "/kept/b.txt",
-                               "Delete " + longName, "FAILED to remove " + app + "/kept",
+    const std::string records =
+        "DIR\t2\t" + app + "/x/y/\r\nFILE\tCREATE\t" + deep + "a.txt\r\n" + "DIR\t1\t" + app +
+        "/kept/\r\nFILE\tCREATE\t" + app + "/kept/gone.txt\r\nFILE\tCREATE\t" + longName +
+        "\r\nENV\tADD\tPATH\t;C:\\app\r\nINI\tCREATE\tC:\\h.ini\tS\tK\tV\r\n"
+        "SHORTCUT\tCREATE\tC:\\s.lnk\t00000000\r\nREG\tignored\r\n";
+    EXPECT_EQ(uninstall(records), 0);
+    EXPECT_EQ(ui.lines, (Lines{"Delete " + deep + "a.txt", "Delete " + app + "/kept/gone.txt",
+                               "Delete " + longName, "Delete " + backup, "Left " + app + "/kept",
                                "Remove " + app + "/x/y", "Remove " + app + "/x"}));
     EXPECT_EQ(system.calls,
               (Lines{"undoEnvironmentChange:ADD\tPATH\t;C:\\app",
-                     "undoIniChange:CREATE\tC:\\h.ini\tS\tK\tV", "undoShortcut:CREATE\tC:\\s.lnk",
-                     "broadcastEnvironmentChange:"}));
-    EXPECT_TRUE(filebytes::readAll(app + "/kept/mine.txt").size() > 0);
+                     "undoIniChange:CREATE\tC:\\h.ini\tS\tK\tV",
+                     "undoShortcut:CREATE\tC:\\s.lnk\t00000000",
+                     "removeUninstallRegistration:Product", "broadcastEnvironmentChange:"}));
+    EXPECT_TRUE(exists(app + "/kept/mine.txt"));
     char value[64];
     ASSERT_GE(variables.get("APP", value, sizeof value), 0); // the recorded variables are back
+    for (const auto& pending : {std::make_pair("FILE\tCREATE\trelative.txt\r\n", true),
+                                std::make_pair("FILE\tCREATE\tC:\\cut-short.txt\r\n", false)}) {
+        ui.lines.clear();
+        system.calls.clear();
+        EXPECT_EQ(uninstall(pending.first, pending.second), -1);
+        EXPECT_EQ(system.calls, Lines{});
+        EXPECT_NE(ui.lines.back().find("The uninstall is not complete"), std::string::npos);
+    }
 }
 
-// Each row: the backup entries, what the files hold at uninstall time, what they hold after. The
-// log holds only its header: no other record is undone.
-TEST_F(UninstallRunTest, RestoresWhereTheInstalledContentIsStillThereLastEntryFirst) {
-    std::string cfg = folder / "app.ini", data = folder / "data.bin";
+// Each row: the backup entries, what the files hold at uninstall time, what they hold after, the
+// lines reported. The log holds only the FILE records the rows name.
+TEST_F(UninstallRunTest, RestoresFromWhatIsOnDiskLastEntryFirstAndNeverOverTheUsersEdit) {
+    std::string cfg = app + "/app.ini", data = app + "/data.bin";
+    std::string damaged = entry(cfg, "old", "new");
+    damaged[damaged.size() - 1] ^= 1;
+    // Two words swapped keep a sum of words: the check must see the edit.
+    const std::string words = "AAAABBBB";
     const struct {
-        std::string entries;
+        std::string entries, records;
         bool ended;
         int result;
-        std::string before, after, lines; // app.ini|data.bin; the lines reported, each ended by |
+        std::string before, after, lines; // app.ini|data.bin ("-": missing); lines ended by |
     } rows[] = {
-        {"", true, 0, "untouched|", "untouched|", ""},
+        {"", "", true, 0, "untouched|", "untouched|", ""},
         // Two file sets installed app.ini over the user's: both steps come back, last first.
-        {entry(cfg, "user's", "first") + entry(cfg, "first", "second"), true, 0, "second|",
+        {entry(cfg, "user's", "first") + entry(cfg, "first", "second"), "", true, 0, "second|",
          "user's|", "Restore " + cfg + "|Restore " + cfg + "|"},
         // A file the user changed is left; an empty previous file comes back empty.
-        {entry(cfg, "old", "new") + entry(data, "", "installed"), true, 0, "changed|installed",
+        {entry(cfg, "old", "new") + entry(data, "", "installed"), "", true, 0, "changed|installed",
          "changed|", "Restore " + data + "|Left " + cfg + "|"},
-        // A backup cut short: the entries before the cut come back, the result tells.
-        {entry(cfg, "old", "new") + entry(data, "previous", "installed").substr(0, 20), false, -1,
-         "new|installed", "old|installed", "Restore " + cfg + "|"},
+        {entry(cfg, "old", words), "", true, 0, "BBBBAAAA|", "BBBBAAAA|", "Left " + cfg + "|"},
+        // Deleted by the user, or already put back by an earlier uninstall: the previous content.
+        {entry(cfg, "old", "new") + entry(data, "previous", "installed"), "", true, 0, "-|previous",
+         "old|previous", "Restore " + data + "|Restore " + cfg + "|"},
+        // The installation's write was cut: put back whatever the file holds now.
+        {entry(cfg, "old", "new"), "FILE\tOVER\t" + cfg + "\r\n", true, 0, "ne|", "old|",
+         "Restore " + cfg + "|"},
+        {entry(cfg, "old", "new"), "FILE\tOVER\t" + cfg + "\r\nFILE\tDONE\t" + cfg + "\r\n", true,
+         0, "ne|", "ne|", "Left " + cfg + "|"},
+        // Saved bytes that are no longer what was saved are never written back.
+        {damaged, "", true, -1, "new|", "new|",
+         "FAILED to restore " + cfg + ": damaged backup entry|"},
+        // A backup cut short: the entries before the cut come back, the backup stays.
+        {entry(cfg, "old", "new") + entry(data, "previous", "installed").substr(0, 20), "", false,
+         -1, "new|installed", "old|installed",
+         "Restore " + cfg + "|FAILED to read the backup file " + backup +
+             " to its end: it is damaged|"},
     };
     for (const auto& row : rows) {
-        writeAll(folder / "backup.bin", backupbytes::file(row.entries, row.ended));
-        writeAll(cfg, row.before.substr(0, row.before.find('|')));
+        writeAll(backup, backupbytes::file(row.entries, row.ended));
+        std::string cfgBefore = row.before.substr(0, row.before.find('|'));
+        std::remove(cfg.c_str());
+        if (cfgBefore != "-")
+            writeAll(cfg, cfgBefore);
         writeAll(data, row.before.substr(row.before.find('|') + 1));
         ui.lines.clear();
-        EXPECT_EQ(uninstall(""), row.result);
-        EXPECT_EQ(readAll(cfg) + "|" + readAll(data), row.after);
-        std::string lines;
-        for (const std::string& line : ui.lines)
-            lines += line + "|";
-        EXPECT_EQ(lines, row.lines);
+        EXPECT_EQ(uninstall(row.records), row.result) << row.lines;
+        EXPECT_EQ(readAll(cfg) + "|" + readAll(data), row.after) << row.lines;
+        std::string lines = joined(ui.lines);
+        EXPECT_EQ(lines.substr(0, row.lines.size()), row.lines);
+        // The backup goes only with everything it held.
+        EXPECT_EQ(exists(backup), row.result != 0) << row.lines;
     }
-    EXPECT_TRUE(system.calls.empty());
-    // A missing backup file restores nothing and says so.
-    std::remove((folder / "backup.bin").c_str());
+}
+
+// A pending uninstall keeps all it needs to run again; the run that finishes the job removes the
+// registration first, then the uninstaller's own files, then their folder.
+TEST_F(UninstallRunTest, APendingUninstallKeepsItsFilesAndTheNextRunFinishesTheJob) {
+    const std::string program = app + "/u/uninstall.exe", copy = app + "/u/install.xml",
+                      log = app + "/u/install.log", product = app + "/p.txt";
+    for (const std::string& file : {program, copy, log, product})
+        writeAll(file, "x");
+    writeAll(backup, backupbytes::file(""));
+    const std::string records = "DIR\t1\t" + app + "/u/\r\nFILE\tCREATE\t" + program +
+                                "\r\nFILE\tCREATE\t" + copy + "\r\nFILE\tCREATE\t" + log +
+                                "\r\nFILE\tCREATE\t" + product +
+                                "\r\nINI\tCREATE\tC:\\h.ini\tS\tK\tV\r\n";
+    system.failing.insert("Product");
+    EXPECT_EQ(uninstall(records), -1);
+    for (const std::string& file : {program, copy, log, backup})
+        EXPECT_TRUE(exists(file)) << file;
+    EXPECT_FALSE(exists(product));
+    system.failing.clear();
     ui.lines.clear();
-    EXPECT_EQ(uninstall(""), -1);
-    EXPECT_EQ(ui.lines, Lines{"FAILED to open " + folder / "backup.bin"});
+    EXPECT_EQ(uninstall(records), 0);
+    EXPECT_EQ(joined(ui.lines), "Delete " + product + "|Delete " + program + "|Delete " + copy +
+                                    "|Delete " + log + "|Delete " + backup + "|Remove " + app +
+                                    "/u|");
+    EXPECT_EQ(system.calls.back(), "removeUninstallRegistration:Product");
 }

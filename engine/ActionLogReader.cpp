@@ -1,0 +1,137 @@
+#include "engine/ActionLogReader.h"
+
+#include "engine/ActionLog.h"
+
+#include <cstdlib>
+#include <cstring>
+
+bool ActionLogReader::readLine(std::FILE* stream, char* line, int size) {
+    if (stream == nullptr || std::fgets(line, size, stream) == nullptr)
+        return false;
+    size_t length = std::strlen(line);
+    bool whole = (length > 0 && line[length - 1] == '\n') || std::feof(stream);
+    // Only the line end goes: a value may end in white space or a TAB and must read back whole.
+    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
+        line[--length] = '\0';
+    return whole;
+}
+
+bool ActionLogReader::readWholeLine(std::FILE* stream, std::string& line, bool* whole) {
+    line.clear();
+    *whole = false;
+    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) {
+        if (c == '\n') {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            *whole = line.size() <= static_cast<size_t>(ActionLog::kMaxLine);
+            return true;
+        }
+        // Past the longest line the writer writes the rest is skipped, not kept.
+        if (line.size() <= static_cast<size_t>(ActionLog::kMaxLine))
+            line.push_back(static_cast<char>(c));
+    }
+    return !line.empty();
+}
+
+ActionLogReader::Kind ActionLogReader::kindOf(const std::string& line, std::string* rest) {
+    static const struct {
+        const char* word;
+        Kind kind;
+    } kKinds[] = {{"DIR", Kind::kDir}, {"FILE", Kind::kFile}, {"REG", Kind::kReg},
+                  {"ENV", Kind::kEnv}, {"INI", Kind::kIni},   {"SHORTCUT", Kind::kShortcut},
+                  {"END", Kind::kEnd}};
+    size_t tab = line.find('\t');
+    if (tab == std::string::npos)
+        return Kind::kNone;
+    for (const auto& entry : kKinds) {
+        if (line.compare(0, tab, entry.word) == 0) {
+            *rest = line.substr(tab + 1);
+            return entry.kind;
+        }
+    }
+    return Kind::kNone;
+}
+
+bool ActionLogReader::parseVariableCount(const std::string& line, int* count) {
+    static const char kPrefix[] = "NUMVARS\t";
+    if (line.compare(0, sizeof kPrefix - 1, kPrefix) != 0)
+        return false;
+    const char* digits = line.c_str() + sizeof kPrefix - 1;
+    char* end = nullptr;
+    long value = std::strtol(digits, &end, 10);
+    if (end == digits || *end != '\0' || value < 0 || value > 0x7fffffffL)
+        return false;
+    *count = static_cast<int>(value);
+    return true;
+}
+
+bool ActionLogReader::parseVariable(const std::string& line, Variable* variable) {
+    static const char kPrefix[] = "VAR\t";
+    if (line.compare(0, sizeof kPrefix - 1, kPrefix) != 0)
+        return false;
+    size_t nameStart = sizeof kPrefix - 1;
+    size_t nameEnd = line.find('\t', nameStart);
+    if (nameEnd == std::string::npos)
+        nameEnd = line.size();
+    if (nameEnd == nameStart)
+        return false;
+    variable->name = line.substr(nameStart, nameEnd - nameStart);
+    variable->value = nameEnd < line.size() ? line.substr(nameEnd + 1) : std::string();
+    return true;
+}
+
+void ActionLogReader::readHeader(std::FILE* stream, Contents& contents) {
+    std::string line;
+    bool whole = false;
+    if (!readWholeLine(stream, contents.descriptionPath, &whole) || !whole ||
+        !readWholeLine(stream, contents.backupPath, &whole) || !whole)
+        return;
+    int count = 0;
+    if (!readWholeLine(stream, line, &whole) || !whole || !parseVariableCount(line, &count))
+        return;
+    for (int i = 0; i < count; ++i) {
+        Variable variable;
+        if (!readWholeLine(stream, line, &whole) || !whole || !parseVariable(line, &variable))
+            return;
+        contents.variables.push_back(variable);
+    }
+    contents.headerWhole = true;
+}
+
+void ActionLogReader::readRecords(std::FILE* stream, Contents& contents) {
+    std::string line;
+    bool whole = false;
+    bool ended = false;
+    int endCount = -1;
+    while (readWholeLine(stream, line, &whole)) {
+        Record record{Kind::kNone, std::string()};
+        if (whole)
+            record.kind = kindOf(line, &record.fields);
+        // Anything behind the closing record was not written by the run that closed it.
+        if (record.kind == Kind::kNone || ended) {
+            ++contents.damagedLines;
+            continue;
+        }
+        if (record.kind == Kind::kEnd) {
+            ended = true;
+            char* end = nullptr;
+            long count = std::strtol(record.fields.c_str(), &end, 10);
+            bool number = end != record.fields.c_str() && *end == '\0' && count >= 0;
+            endCount = number ? static_cast<int>(count) : -1;
+            continue;
+        }
+        contents.records.push_back(record);
+    }
+    contents.closed = contents.headerWhole && endCount >= 0 &&
+                      static_cast<size_t>(endCount) == contents.records.size() &&
+                      contents.damagedLines == 0;
+}
+
+ActionLogReader::Contents ActionLogReader::read(std::FILE* stream) {
+    Contents contents;
+    if (stream == nullptr || std::fseek(stream, 0, SEEK_SET) != 0)
+        return contents;
+    readHeader(stream, contents);
+    readRecords(stream, contents);
+    return contents;
+}
