@@ -85,5 +85,5 @@ TEST_F(CraftedPackage, DeviceNamesAndFoldersInTheFilesPlaceFailBeforeAnythingIsW
     std::string log = actionLog();
     EXPECT_EQ(log.find("FILE\t"), std::string::npos) << log;
     EXPECT_EQ(log.find("DIR\t"), std::string::npos) << log;
-    EXPECT_EQ(readAll(root_ + "\\undo\\backup.bin").size(), 43u);
+    EXPECT_EQ(readAll(root_ + "\\undo\\backup.bin").size(), 47u); // header, version, end
 }

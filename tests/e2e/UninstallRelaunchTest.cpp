@@ -98,10 +98,8 @@ TEST_F(UninstallRelaunch, TheRealUninstallKeepsItsLogCopyOnlyInDebugAndNeverRemo
                          "</Fullname></ProductDesc><UninstallDialogs><CopyProgress></CopyProgress>"
                          "</UninstallDialogs><Installation><DefValues></DefValues></Installation>"
                          "</VarnexGroupInstallation>"));
-    ASSERT_TRUE(
-        writeAll(backup, std::string("Varnex Software installer backup file.\n\0\1\0\0", 43)));
     // An action log without records; one whose description is missing fails the uninstall.
-    const std::string empty = description + "\r\n" + backup + "\r\nNUMVARS\t0\r\n";
+    const std::string empty = description + "\r\n" + backup + "\r\nNUMVARS\t0\r\nEND\t0\r\n";
     const std::string failing = "C:\\Product\\install.xml\r\n";
     const struct {
         std::string log, options; // an empty log: no log file
@@ -119,6 +117,9 @@ TEST_F(UninstallRelaunch, TheRealUninstallKeepsItsLogCopyOnlyInDebugAndNeverRemo
         SCOPED_TRACE(row.options);
         DeleteFileA(log.c_str());
         ASSERT_TRUE(row.log.empty() || writeAll(log, row.log));
+        // A complete uninstall removes the backup file with everything else.
+        ASSERT_TRUE(writeAll(
+            backup, std::string("Varnex Software installer backup file.\n\0\2\0\0\0\1\0\0", 47)));
         NamedEvents events;
         ProcessResult result =
             EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
