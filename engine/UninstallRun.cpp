@@ -38,6 +38,15 @@ std::string expanded(const Description& description, int (Description::*getter)(
     return (description.*getter)(path, sizeof path) == 0 ? std::string(path) : std::string();
 }
 
+bool anyOverwritten(const std::vector<ActionLogReader::Record>& records) {
+    for (const auto& record : records) {
+        if (record.kind == ActionLogReader::Kind::kFile &&
+            record.fields.compare(0, 5, "OVER\t") == 0)
+            return true;
+    }
+    return false;
+}
+
 // "OVER" and "DONE" records: the files whose last write by the installation never completed.
 std::set<std::string> unfinishedWrites(const std::vector<ActionLogReader::Record>& records) {
     static const std::string kOver = "OVER\t";
@@ -72,7 +81,7 @@ int UninstallRun::perform(std::FILE* actionLog, const Target& target) {
     }
     ProgramActions(description_.document(), variables_, system_).run("PreUninstall");
     UndoFiles undoFiles = findUndoFiles(log);
-    restoreFiles(rollback ? std::string(target.rollbackBackup) : log.backupPath, log.records);
+    restoreFiles(rollback ? std::string(target.rollbackBackup) : log.backupPath, log);
     ui_.setStatusText("Uninstalling");
     std::vector<std::string> installed;
     std::vector<Folder> folders = undoRecords(log.records, undoFiles, &installed);
@@ -116,14 +125,18 @@ UninstallRun::UndoFiles UninstallRun::findUndoFiles(const ActionLogReader::Conte
 }
 
 void UninstallRun::restoreFiles(const std::string& backupPath,
-                                const std::vector<ActionLogReader::Record>& records) {
+                                const ActionLogReader::Contents& log) {
+    // A complete log that replaced no file needs nothing from a backup file, not even one that
+    // is gone; a log cut short may have lost the records of files the backup still holds.
+    if (log.closed && !anyOverwritten(log.records))
+        return;
     if (backupPath.empty()) {
         reportFormatted(ui_, "FAILED to open the backup file: the action log names none");
         fail();
         return;
     }
     BackupRestore::Outcome restored =
-        BackupRestore(ui_, stepLog_).restore(backupPath, unfinishedWrites(records));
+        BackupRestore(ui_, stepLog_).restore(backupPath, unfinishedWrites(log.records));
     filesLeft_ = restored.left;
     if (restored.backupNeeded())
         fail();

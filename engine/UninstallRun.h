@@ -53,12 +53,12 @@ class UninstallRun {
 
     void setVariables(const std::vector<ActionLogReader::Variable>& recorded);
     UndoFiles findUndoFiles(const ActionLogReader::Contents& log) const;
-    void restoreFiles(const std::string& backupPath,
-                      const std::vector<ActionLogReader::Record>& records);
+    void restoreFiles(const std::string& backupPath, const ActionLogReader::Contents& log);
     // Undoes the records in log order; returns the folders to remove and the undo files a FILE
     // CREATE record names (those are the installation's to remove).
     std::vector<Folder> undoRecords(const std::vector<ActionLogReader::Record>& records,
-                                    const UndoFiles& undoFiles, std::vector<std::string>* installed);
+                                    const UndoFiles& undoFiles,
+                                    std::vector<std::string>* installed);
     void undoRecord(const ActionLogReader::Record& record, std::vector<Folder>& folders);
     void deleteFile(const std::string& path);
     bool noteFolder(const std::string& fields, std::vector<Folder>& folders);

@@ -104,10 +104,12 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
         EXPECT_EQ(system.calls, Lines{});
         EXPECT_NE(ui.lines.back().find("The uninstall is not complete"), std::string::npos);
     }
+    // The backup file is gone, but a complete log that replaced no file needs none.
+    EXPECT_EQ(uninstall("DIR\t1\t" + app + "/x/\r\n"), 0);
 }
 
 // Each row: the backup entries, what the files hold at uninstall time, what they hold after, the
-// lines reported. The log holds only the FILE records the rows name.
+// lines reported. Both files were replaced and written whole unless a row names the records.
 TEST_F(UninstallRunTest, RestoresFromWhatIsOnDiskLastEntryFirstAndNeverOverTheUsersEdit) {
     std::string cfg = app + "/app.ini", data = app + "/data.bin";
     std::string damaged = entry(cfg, "old", "new");
@@ -153,7 +155,9 @@ TEST_F(UninstallRunTest, RestoresFromWhatIsOnDiskLastEntryFirstAndNeverOverTheUs
             writeAll(cfg, cfgBefore);
         writeAll(data, row.before.substr(row.before.find('|') + 1));
         ui.lines.clear();
-        EXPECT_EQ(uninstall(row.records), row.result) << row.lines;
+        const std::string whole = "FILE\tOVER\t" + cfg + "\r\nFILE\tDONE\t" + cfg +
+                                  "\r\nFILE\tOVER\t" + data + "\r\nFILE\tDONE\t" + data + "\r\n";
+        EXPECT_EQ(uninstall(row.records.empty() ? whole : row.records), row.result) << row.lines;
         EXPECT_EQ(readAll(cfg) + "|" + readAll(data), row.after) << row.lines;
         std::string lines = joined(ui.lines);
         EXPECT_EQ(lines.substr(0, row.lines.size()), row.lines);
