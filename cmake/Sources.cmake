@@ -69,6 +69,7 @@ set(KESTREL_WINDOWS_SOURCES
     system/win/WindowsSystem.cpp
     system/win/MachineEnvironment.cpp
     system/win/UninstallRegistry.cpp
+    system/UninstallerPresence.cpp
     system/win/RegistryValue.cpp
     system/win/ShellShortcuts.cpp
     system/win/ProgramLauncher.cpp

@@ -4,6 +4,8 @@
 // and removing the registration at the end of an uninstall.
 #pragma once
 
+#include "system/UninstallerPresence.h"
+
 struct UninstallRegistration;
 
 class UninstallRegistry {
@@ -17,10 +19,25 @@ class UninstallRegistry {
     static int write(const UninstallRegistration& registration);
     // 1 when the product's key exists.
     static int isInstalled(const char* productName);
-    // Starts the registered "UninstallString" (with " -gui=0" when `console`), then waits up to
-    // 2 s for the uninstaller's start event and, only if it came, up to 2 min for its end event.
+    // How long after the registered command has ended an uninstall may take to announce itself
+    // (its start event or its presence) before the installer stops waiting for one: generous,
+    // because the command relaunches a copy of itself, whose start a busy machine can delay.
+    static constexpr unsigned long kAnnounceBoundMs = 60000;
+
+    struct UninstallerRun {
+        bool started = false;
+        UninstallerPresence::WaitEnd end = UninstallerPresence::WaitEnd::Silent;
+    };
+
+    // Starts the registered "QuietUninstallString" (the user has already agreed) or, without
+    // one, the "UninstallString" (with " -gui=0" when `console`), and waits until that
+    // uninstall has really ended (UninstallerPresence::waitForUninstall with kAnnounceBoundMs).
+    // A command line that does not fit the system's 32,767 characters is not started.
     // 1 when the uninstaller was started.
     static int runUninstaller(const char* productName, bool console);
+    // The same with the bound given, and what ended the wait.
+    static UninstallerRun runUninstaller(const char* productName, bool console,
+                                         unsigned long announceBoundMs);
     // Deletes the product's key with its values; true also when there is none. An empty name
     // never reaches the system (it would name the uninstall key itself).
     static bool remove(const char* productName);

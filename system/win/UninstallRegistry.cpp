@@ -14,8 +14,6 @@ const char kPublisher[] = "Varnex Group Ltd";
 const char kConsoleOption[] = " -gui=0";
 // CreateProcessA takes at most this many characters with the terminating zero.
 const size_t kCommandLineSize = 32767;
-const DWORD kStartWaitMs = 2000;
-const DWORD kEndWaitMs = 120000;
 
 // A key name holds no backslash (it would name a key further down) and is at most 255
 // characters; an empty one would be the uninstall key itself.
@@ -58,13 +56,21 @@ bool writeValues(HKEY key, const UninstallRegistration& registration) {
            written;
 }
 
-// The registered command, or an empty text when there is none to start.
+bool isCommand(const RegistryValue& value) {
+    return value.state == RegistryValue::State::Text && value.type == REG_SZ && !value.text.empty();
+}
+
+// The registered command, or an empty text when there is none to start. The quiet one asks
+// nothing and opens no window of its own, so it is taken as it stands.
 std::string uninstallCommand(const char* productName, bool console) {
     RegistryKey product;
     if (!openProduct(product, productName, KEY_READ))
         return std::string();
+    RegistryValue quiet = RegistryValue::read(product.get(), "QuietUninstallString");
+    if (isCommand(quiet))
+        return quiet.text;
     RegistryValue command = RegistryValue::read(product.get(), "UninstallString");
-    if (command.state != RegistryValue::State::Text || command.type != REG_SZ)
+    if (!isCommand(command))
         return std::string();
     if (console)
         command.text += kConsoleOption;
@@ -79,7 +85,8 @@ HANDLE createEvent(const char* name) {
     return event;
 }
 
-bool start(const std::string& command) {
+// Starts the command; `process` then owns the started process's handle.
+bool start(const std::string& command, WinHandle& process) {
     // Refused rather than cut: a cut command line runs something else.
     if (command.empty() || command.size() >= kCommandLineSize)
         return false;
@@ -87,12 +94,12 @@ bool start(const std::string& command) {
     line.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
+    PROCESS_INFORMATION started = {};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+                        &startup, &started))
         return false;
-    WinHandle processHandle(process.hProcess);
-    WinHandle threadHandle(process.hThread);
+    process.reset(started.hProcess);
+    WinHandle thread(started.hThread);
     return true;
 }
 } // namespace
@@ -113,16 +120,23 @@ int UninstallRegistry::isInstalled(const char* productName) {
 }
 
 int UninstallRegistry::runUninstaller(const char* productName, bool console) {
+    return runUninstaller(productName, console, kAnnounceBoundMs).started ? 1 : 0;
+}
+
+UninstallRegistry::UninstallerRun UninstallRegistry::runUninstaller(const char* productName,
+                                                                    bool console,
+                                                                    unsigned long announceBoundMs) {
+    UninstallerRun run;
     std::string command = uninstallCommand(productName, console);
+    // Made before the start, so that no signal of the uninstaller can come before them.
     WinHandle started(createEvent(NamedEvent::kUninstallerStart));
     WinHandle ended(createEvent(NamedEvent::kUninstallerEnd));
-    if (!start(command))
-        return 0;
-    // The uninstaller relaunches itself from a copy; only the copy's events tell anything.
-    if (started.valid() && WaitForSingleObject(started.get(), kStartWaitMs) == WAIT_OBJECT_0 &&
-        ended.valid())
-        WaitForSingleObject(ended.get(), kEndWaitMs);
-    return 1;
+    WinHandle process;
+    run.started = start(command, process);
+    if (run.started)
+        run.end = UninstallerPresence::waitForUninstall(process.get(), started.get(), ended.get(),
+                                                        announceBoundMs);
+    return run;
 }
 
 bool UninstallRegistry::remove(const char* productName) {

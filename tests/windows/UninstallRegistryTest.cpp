@@ -1,21 +1,46 @@
-// The uninstall registration in the real registry, read back by the system's own reg.exe, and
-// the start of a registered uninstaller with the waits on its events.
+// The uninstall registration in the real registry, read back by the system's own reg.exe; the
+// start of a registered uninstaller, and the wait until that uninstall has really ended.
 #include "system/UninstallRegistry.h"
+#include "system/RegistryKey.h"
+#include "system/RegistryValue.h"
 #include "system/UninstallRegistration.h"
+#include "system/UninstallerPresence.h"
 #include "tests/e2e/EngineProcess.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <ostream>
+#include <thread>
 
 namespace {
 const char kProduct[] = "Kestrel Test Product";
+using WaitEnd = UninstallerPresence::WaitEnd;
+using Clock = std::chrono::steady_clock;
+// The bounds are kept with the system's tick count, which moves in steps of about 16 ms: a bound
+// may end that much earlier than the test's clock says.
+const long long kTickMs = 32;
 
 UninstallRegistration registration(const std::string& program, const std::string& logPath) {
     return {kProduct,      "2.5.1", "https://example.test/kestrel", program, logPath,
             "C:\\Kestrel", 1234};
 }
+
+long long msSince(Clock::time_point begin) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
+}
+
+std::string probePath() {
+    return EngineProcess::testFolder() + "kestrel_probe.exe";
+}
 } // namespace
+
+// Failures name what ended a wait.
+void PrintTo(WaitEnd end, std::ostream* out) {
+    const char* names[] = {"Ended", "Released", "Abandoned", "Silent", "Unfinished", "Failed"};
+    *out << names[static_cast<int>(end)];
+}
 
 // The second program path is far beyond the 511 characters a fixed buffer would keep. An empty
 // name finds nothing and never deletes the uninstall key itself.
@@ -53,29 +78,206 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
     EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, false), 0);
 }
 
-// The probe signals its events only when its command line holds "signal", and its end only once
-// it has written its command line: waited for, that is there as soon as the start returns.
-TEST(UninstallRegistry, StartsTheUninstallerAndWaitsForItsEndOnlyAfterItsStart) {
-    const std::string probe = EngineProcess::testFolder() + "kestrel_probe.exe";
+namespace {
+enum class Quiet { AsWritten, Missing, Expandable, Empty, Longest, TooLong };
+
+// The longest command line the system takes: 32,766 characters; one more is refused.
+std::string longestCommand() {
+    const std::string program = inQuotes(probePath()) + " ";
+    return program + std::string(32766 - program.size(), 'x');
+}
+
+// Replaces the registered "QuietUninstallString" as the row asks.
+void setQuiet(Quiet quiet) {
+    RegistryKey product;
+    ASSERT_TRUE(product.open(
+        HKEY_LOCAL_MACHINE,
+        (std::string(UninstallRegistry::kUninstallKey) + "\\" + kProduct).c_str(), KEY_SET_VALUE));
+    const std::string longest = longestCommand();
+    switch (quiet) {
+    case Quiet::AsWritten:
+        return;
+    case Quiet::Missing:
+        RegDeleteValueA(product.get(), "QuietUninstallString");
+        return;
+    case Quiet::Expandable:
+        ASSERT_TRUE(RegistryValue::writeText(product.get(), "QuietUninstallString", REG_EXPAND_SZ,
+                                             longest));
+        return;
+    case Quiet::Empty:
+    case Quiet::Longest:
+    case Quiet::TooLong:
+        ASSERT_TRUE(RegistryValue::writeText(
+            product.get(), "QuietUninstallString", REG_SZ,
+            quiet == Quiet::Empty ? "" : longest + (quiet == Quiet::TooLong ? "x" : "")));
+        return;
+    }
+}
+} // namespace
+
+// The probe writes the command line it was started with. The quiet command is taken as it
+// stands, in console mode too; only a REG_SZ that is not empty counts as one. A command line
+// beyond the system's limit is not started rather than cut.
+TEST(UninstallRegistry, StartsTheQuietUninstallerWhenRegisteredElseTheInteractiveOne) {
+    const std::string probe = probePath();
+    UninstallRegistration values = registration(probe, "C:\\silent.log");
+    const std::string longest = longestCommand();
     const struct {
-        const char* logPath;
+        Quiet quiet;
         bool console;
-        std::string tail; // what the probe adds to the registered command
-    } rows[] = {{"C:\\silent.log", false, ""},
-                {"C:\\signal.log", false, "\nended"},
-                {"C:\\signal.log", true, " -gui=0\nended"}};
+        std::string commandLine; // empty: not started
+    } rows[] = {
+        {Quiet::AsWritten, true, values.quietUninstallString()},
+        {Quiet::Missing, true, values.uninstallString() + " -gui=0"},
+        {Quiet::Missing, false, values.uninstallString()},
+        {Quiet::Expandable, false, values.uninstallString()},
+        {Quiet::Empty, true, values.uninstallString() + " -gui=0"},
+        {Quiet::Longest, false, longest},
+        {Quiet::TooLong, false, ""},
+    };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.tail);
+        SCOPED_TRACE(static_cast<int>(row.quiet));
+        DeleteFileA((probe + ".txt").c_str());
+        ASSERT_EQ(UninstallRegistry::write(values), 1);
+        setQuiet(row.quiet);
+        // No bound: the probe has written its line before it ends.
+        UninstallRegistry::UninstallerRun run =
+            UninstallRegistry::runUninstaller(kProduct, row.console, 0);
+        EXPECT_EQ(run.started, !row.commandLine.empty());
+        EXPECT_EQ(readAll(probe + ".txt"), row.commandLine);
+    }
+    UninstallRegistry::remove(kProduct);
+}
+
+// The probe's modes stand for the installed uninstaller, which relaunches a copy of itself that
+// takes 3 s to start: the wait lasts until that copy has ended, however short the bound once the
+// relauncher hands over; a copy that dies releases the waiter at once (the bound is long, and
+// without the presence its start would be waited on for minutes); an earlier version's copy
+// (events only) is waited for by its end; a command that says nothing is waited for only until
+// it ends and the bound has passed.
+TEST(UninstallRegistry, WaitsUntilTheRelaunchedUninstallHasReallyEnded) {
+    const std::string probe = probePath();
+    const struct {
+        const char* logPath; // names the probe's modes
+        unsigned long boundMs;
+        WaitEnd end;
+        bool removed; // the copy removed the registration before the wait ended
+        long long minMs, maxMs;
+    } rows[] = {
+        {"C:\\#relaunch.log", 30000, WaitEnd::Ended, true, 4500, 25000},
+        {"C:\\#relaunch#handover.log", 300, WaitEnd::Ended, true, 4500, 25000},
+        {"C:\\#relaunch#die.log", 60000, WaitEnd::Abandoned, false, 4500, 25000},
+        {"C:\\signal.log", 30000, WaitEnd::Ended, false, 1500, 25000},
+        {"C:\\silent.log", 1500, WaitEnd::Silent, false, 1500, 9000},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.logPath);
         DeleteFileA((probe + ".txt").c_str());
         UninstallRegistration values = registration(probe, row.logPath);
         ASSERT_EQ(UninstallRegistry::write(values), 1);
-        auto begin = std::chrono::steady_clock::now();
-        EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, row.console), 1);
-        // Not a measure of speed: an uninstaller that never signals is not waited for long.
-        EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
-        for (int tries = 0; row.tail.empty() && tries < 100 && !fileExists(probe + ".txt"); ++tries)
-            Sleep(100);
-        EXPECT_EQ(readAll(probe + ".txt"), values.uninstallString() + row.tail);
+        Clock::time_point begin = Clock::now();
+        UninstallRegistry::UninstallerRun run =
+            UninstallRegistry::runUninstaller(kProduct, false, row.boundMs);
+        long long elapsed = msSince(begin);
+        EXPECT_TRUE(run.started);
+        EXPECT_EQ(run.end, row.end);
+        EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), row.removed ? 0 : 1);
+        EXPECT_GE(elapsed + kTickMs, row.minMs);
+        EXPECT_LT(elapsed, row.maxMs);
+        // The copy's work was done when the wait ended.
+        const std::string copyLine = inQuotes(probe) + " -probe=copy " +
+                                     values.uninstallArguments() + " -gui=0 -quiet=1\nended";
+        EXPECT_EQ(readAll(probe + ".txt") == copyLine, row.removed);
     }
     UninstallRegistry::remove(kProduct);
+}
+
+// The waiter's side inside one process: a thread stands for the copy (a mutex belongs to a
+// thread) and an event already set for the started process that has ended.
+TEST(UninstallerPresence, TheWaitAfterTheCommandEndsFollowsTheEndEventTheStartAndThePresence) {
+    const struct {
+        const char* what;
+        bool startSet, endSet;
+        DWORD holdMs, endAfterMs; // 0: no presence, no end
+        unsigned long boundMs;
+        WaitEnd end;
+        long long minMs;
+    } rows[] = {
+        {"end already signalled", false, true, 0, 0, 5000, WaitEnd::Ended, 0},
+        {"nothing within the bound", false, false, 0, 0, 300, WaitEnd::Silent, 300},
+        {"presence held past the bound", false, false, 800, 0, 100, WaitEnd::Released, 800},
+        {"start without presence, end later", true, false, 0, 800, 100, WaitEnd::Ended, 800},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        WinHandle process(CreateEventA(nullptr, TRUE, TRUE, nullptr));
+        WinHandle started(CreateEventA(nullptr, FALSE, row.startSet, nullptr));
+        WinHandle ended(CreateEventA(nullptr, FALSE, row.endSet, nullptr));
+        WinHandle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        std::atomic<bool> held{true};
+        Clock::time_point begin = Clock::now();
+        std::thread copy([&] {
+            if (row.holdMs != 0) {
+                UninstallerPresence presence;
+                held = presence.held();
+                SetEvent(ready.get());
+                Sleep(row.holdMs);
+            }
+            SetEvent(ready.get());
+            if (row.endAfterMs != 0) {
+                Sleep(row.endAfterMs);
+                SetEvent(ended.get());
+            }
+        });
+        WaitForSingleObject(ready.get(), INFINITE);
+        WaitEnd end = UninstallerPresence::waitForUninstall(process.get(), started.get(),
+                                                            ended.get(), row.boundMs);
+        long long elapsed = msSince(begin);
+        copy.join();
+        EXPECT_TRUE(held);
+        EXPECT_EQ(end, row.end);
+        EXPECT_GE(elapsed + kTickMs, row.minMs);
+        EXPECT_LT(elapsed, row.minMs + 5000);
+    }
+}
+
+// The relauncher's side: it returns as soon as the copy holds its presence, and without a
+// presence once the bound has passed or at once without a process.
+TEST(UninstallerPresence, TheRelauncherWaitsForItsCopyOnlyUntilItHoldsThePresence) {
+    const struct {
+        bool held;
+        bool process;
+        unsigned long boundMs;
+        bool result;
+        long long minMs, maxMs;
+    } rows[] = {
+        {true, true, 10000, true, 0, 3000},
+        {false, true, 300, false, 300, 3000},
+        {false, false, 10000, false, 0, 1000},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.boundMs);
+        WinHandle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        WinHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        std::thread copy([&] {
+            if (row.held) {
+                UninstallerPresence presence;
+                SetEvent(ready.get());
+                WaitForSingleObject(release.get(), INFINITE);
+            }
+        });
+        if (row.held)
+            WaitForSingleObject(ready.get(), INFINITE);
+        // An event never set stands for a copy that does not end.
+        WinHandle running(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        Clock::time_point begin = Clock::now();
+        bool result =
+            UninstallerPresence::waitForCopy(row.process ? running.get() : nullptr, row.boundMs);
+        long long elapsed = msSince(begin);
+        SetEvent(release.get());
+        copy.join();
+        EXPECT_EQ(result, row.result);
+        EXPECT_GE(elapsed + kTickMs, row.minMs);
+        EXPECT_LT(elapsed, row.maxMs);
+    }
 }

@@ -1,12 +1,22 @@
 // Stands in for the programs the engine starts: writes its raw command line beside itself (its
-// own path followed by ".txt") and ends. Two modes, named on its command line:
+// own path followed by ".txt") and ends. Other modes, named on its command line:
 // - "-probe=engine": it is the engine itself. The uninstaller's relaunch copies whatever
 //   executable runs it, so the copy (lumouninst.dll) shows the exact command line it receives.
-// - "signal": it does what a relaunched uninstaller does: signals the start event, works a
-//   while, writes its command line and "\nended", then signals the end event.
+// - "signal": it does what a relaunched uninstaller of an earlier version did: signals the start
+//   event, works a while, writes its command line and "\nended", then signals the end event.
+// - "#relaunch": it does what the installed uninstaller does: starts a copy of itself with
+//   "-probe=copy" before its own arguments and ends at once; with "#handover" it ends only once
+//   the copy holds its presence. The copy takes 3 s to start, holds the presence, signals the
+//   start, works a while, removes the registration named by -uninstallApp, writes its command
+//   line and "\nended", and signals the end; with "#die" it dies instead after its work,
+//   without a word.
 #include "package/BoundedText.h"
+#include "startup/CommandLineOptions.h"
 #include "startup/EntryPoint.h"
 #include "system/NamedEvent.h"
+#include "system/UninstallRegistry.h"
+#include "system/UninstallerPresence.h"
+#include "system/WinHandle.h"
 
 #include <cstdio>
 #include <cstring>
@@ -29,12 +39,59 @@ int writeBesideItself(const std::string& text) {
     std::fclose(file);
     return MoveFileExA(partial, output, MOVEFILE_REPLACE_EXISTING) ? 0 : 5;
 }
+
+// What follows the program name, quoted or not.
+const char* argumentsOf(const char* commandLine) {
+    const char* end =
+        commandLine[0] == '"' ? std::strchr(commandLine + 1, '"') : std::strchr(commandLine, ' ');
+    return end == nullptr ? "" : end + 1;
+}
+
+int relaunch(const char* commandLine) {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return 3;
+    std::string line = "\"" + std::string(path) + "\" -probe=copy " + argumentsOf(commandLine);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        return 6;
+    WinHandle process(started.hProcess);
+    WinHandle thread(started.hThread);
+    if (std::strstr(commandLine, "#handover") != nullptr)
+        UninstallerPresence::waitForCopy(process.get(), UninstallerPresence::kCopyStartMs);
+    return 0;
+}
+
+int copy(const char* commandLine) {
+    Sleep(3000);
+    UninstallerPresence presence;
+    NamedEvent::signal(NamedEvent::kUninstallerStart);
+    Sleep(1500);
+    if (std::strstr(commandLine, "#die") != nullptr)
+        TerminateProcess(GetCurrentProcess(), 9);
+    CommandLineOptions options;
+    options.parse(commandLine);
+    const char* app = nullptr;
+    if (options.getString("uninstallApp", &app))
+        UninstallRegistry::remove(app);
+    int result = writeBesideItself(std::string(commandLine) + "\nended");
+    NamedEvent::signal(NamedEvent::kUninstallerEnd);
+    return result;
+}
 } // namespace
 
 int main() {
     const char* commandLine = GetCommandLineA();
     if (std::strstr(commandLine, "-probe=engine") != nullptr)
         return EntryPoint().run();
+    if (std::strstr(commandLine, "-probe=copy") != nullptr)
+        return copy(commandLine);
+    if (std::strstr(commandLine, "#relaunch") != nullptr)
+        return relaunch(commandLine);
     if (std::strstr(commandLine, "signal") == nullptr)
         return writeBesideItself(commandLine);
     NamedEvent::signal(NamedEvent::kUninstallerStart);
