@@ -13,11 +13,14 @@
 #include "ui/InstallerUI.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <strings.h>
+#include <thread>
 
 namespace {
+constexpr std::chrono::milliseconds kProgramPatience(10000);
 constexpr const char* kIncomplete =
     "The action log is incomplete: it does not end with the record of a finished installation, "
     "so only the changes it lists were undone.";
@@ -193,8 +196,9 @@ void UninstallRun::undoRecord(const ActionLogReader::Record& record, std::vector
         fail();
 }
 
-// A file already gone is as the uninstall wants it.
-void UninstallRun::deleteFile(const std::string& path) {
+// A file already gone is as the uninstall wants it. `patience`: how long a file still in use may
+// take to be let go.
+void UninstallRun::deleteFile(const std::string& path, std::chrono::milliseconds patience) {
     if (!isFullPath(path.c_str())) {
         logMessage(stepLog_, "File: %s (not a full path, refused)", path.c_str());
         reportFormatted(ui_, "FAILED to delete %s: not a full path", path.c_str());
@@ -202,8 +206,15 @@ void UninstallRun::deleteFile(const std::string& path) {
         return;
     }
     ui_.processEvents(0, 0, 0, 0);
-    bool deleted = std::remove(path.c_str()) == 0 ||
-                   platform::pathKind(path.c_str()) == platform::PathKind::kNothing;
+    auto deadline = std::chrono::steady_clock::now() + patience;
+    bool deleted = false;
+    for (;;) {
+        deleted = std::remove(path.c_str()) == 0 ||
+                  platform::pathKind(path.c_str()) == platform::PathKind::kNothing;
+        if (deleted || std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     logMessage(stepLog_, "File: %s (%s)", path.c_str(), deleted ? "ok" : "failed");
     reportFormatted(ui_, "%s%s", deleted ? "Delete " : "FAILED to delete ", path.c_str());
     if (!deleted)
@@ -232,8 +243,10 @@ void UninstallRun::removeUndoFiles(const char* registrationName, const UndoFiles
         fail();
         return;
     }
+    // The uninstaller program started this uninstall's copy and ends only once the copy runs.
     for (const std::string& path : installed)
-        deleteFile(path);
+        deleteFile(path, samePath(path, undoFiles.program) ? kProgramPatience
+                                                           : std::chrono::milliseconds(0));
     // Both were created by the installation itself, also where no file set placed them.
     for (const std::string* path : {&undoFiles.backup, &undoFiles.actionLog}) {
         bool listed = false;

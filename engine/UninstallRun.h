@@ -11,6 +11,7 @@
 
 #include "engine/ActionLogReader.h"
 
+#include <chrono>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -60,7 +61,8 @@ class UninstallRun {
                                     const UndoFiles& undoFiles,
                                     std::vector<std::string>* installed);
     void undoRecord(const ActionLogReader::Record& record, std::vector<Folder>& folders);
-    void deleteFile(const std::string& path);
+    void deleteFile(const std::string& path,
+                    std::chrono::milliseconds patience = std::chrono::milliseconds(0));
     bool noteFolder(const std::string& fields, std::vector<Folder>& folders);
     void removeUndoFiles(const char* registrationName, const UndoFiles& undoFiles,
                          const std::vector<std::string>& installed);

@@ -8,6 +8,7 @@
 #include "startup/ProcessState.h"
 #include "startup/RelaunchCommand.h"
 #include "system/NamedEvent.h"
+#include "system/UninstallerPresence.h"
 #include "system/WinHandle.h"
 #include "system/WindowsSystem.h"
 #include "ui/ConsoleUI.h"
@@ -139,7 +140,14 @@ int EntryPoint::relaunchForUninstall() {
                            &startup, &process)) {
             WinHandle processHandle(process.hProcess);
             WinHandle threadHandle(process.hThread);
-            return 0;
+            // A waiting installer must find the copy running once this process has ended. A copy
+            // that ended already said its end itself, unless it failed before its uninstall began.
+            DWORD copyExit = STILL_ACTIVE;
+            if (UninstallerPresence::waitForCopy(processHandle.get(),
+                                                 UninstallerPresence::kCopyStartMs) ||
+                !GetExitCodeProcess(processHandle.get(), &copyExit) || copyExit == STILL_ACTIVE ||
+                copyExit == 0)
+                return 0;
         }
     }
     NamedEvent::signal(NamedEvent::kUninstallerEnd);
@@ -149,6 +157,11 @@ int EntryPoint::relaunchForUninstall() {
 int EntryPoint::realUninstall(Installer& installer) {
     ProcessState& state = processState();
     logMessage(&state.debugLog, "Real uninstall");
+    // Held from before the start event to after the end event: a waiting installer sees at once
+    // when this process ends, also when it dies.
+    UninstallerPresence presence;
+    if (!presence.held())
+        logMessage(&state.debugLog, "Another uninstall holds the uninstaller presence");
     NamedEvent::signal(NamedEvent::kUninstallerStart);
     installer.setRegistrationName(uninstallApp_);
     int result = installer.openPayload(uninstallFile_, 0, 1);
