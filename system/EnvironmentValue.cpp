@@ -11,13 +11,34 @@ const char kCreateWord[] = "CREATE";
 const char kReplaceWord[] = "REPLACE";
 const char kAddWord[] = "ADD";
 
-bool startsWith(const std::string& text, const std::string& start) {
-    return text.compare(0, start.size(), start) == 0;
+using Undo = EnvironmentValue::Undo;
+using UndoAction = EnvironmentValue::UndoAction;
+
+// Where an ADD record's text went: behind the list (";" first), in front of it (";" last), or
+// it became the whole variable.
+enum class Placement { Appended, Inserted, Created };
+
+struct Addition {
+    Placement placement = Placement::Created;
+    std::string entry; // the added text without its separator
+};
+
+bool beginsOrEndsWithSeparator(const std::string& text) {
+    return !text.empty() && (text.front() == ';' || text.back() == ';');
 }
 
-bool endsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
+// Nothing for a text no change writes: a separator at both ends, or one left over.
+std::optional<Addition> additionOf(const std::string& added) {
+    Addition addition{Placement::Created, added};
+    if (!added.empty() && added.front() == ';') {
+        addition = {Placement::Appended, added.substr(1)};
+    } else if (!added.empty() && added.back() == ';') {
+        addition = {Placement::Inserted, added.substr(0, added.size() - 1)};
+    }
+    bool placed = addition.placement != Placement::Created;
+    if ((placed && addition.entry.empty()) || beginsOrEndsWithSeparator(addition.entry))
+        return std::nullopt;
+    return addition;
 }
 
 std::string withoutQuotes(std::string text) {
@@ -25,20 +46,57 @@ std::string withoutQuotes(std::string text) {
     return text;
 }
 
-// Removes the first occurrence of `entry` that is a whole run of list entries, with one of the
-// separators beside it.
-std::string withoutEntry(std::string list, const std::string& entry) {
-    for (size_t at = list.find(entry); at != std::string::npos; at = list.find(entry, at + 1)) {
+// Where `entry` stands in the list as a whole run of entries (a separator or an end on each
+// side): the first such place, or the last.
+std::optional<size_t> findEntry(const std::string& list, const std::string& entry, bool last) {
+    std::optional<size_t> found;
+    for (size_t at = 0; at + entry.size() <= list.size();) {
         size_t end = at + entry.size();
-        bool startsEntry = at == 0 || list[at - 1] == ';';
-        bool endsEntry = end == list.size() || list[end] == ';';
-        if (!startsEntry || !endsEntry)
-            continue;
-        if (end < list.size())
-            return list.erase(at, entry.size() + 1);
-        return at > 0 ? list.erase(at - 1, entry.size() + 1) : std::string();
+        if (list.compare(at, entry.size(), entry) == 0 &&
+            (end == list.size() || list[end] == ';')) {
+            found = at;
+            if (!last)
+                return found;
+        }
+        size_t separator = list.find(';', at);
+        if (separator == std::string::npos)
+            break;
+        at = separator + 1;
     }
-    return list;
+    return found;
+}
+
+// The entry goes with one separator beside it: the one in front for an appended entry (that is
+// the one the change added), else the one behind; the only entry goes alone.
+std::string withoutEntryAt(std::string list, size_t at, size_t length, bool separatorInFront) {
+    size_t end = at + length;
+    if (at > 0 && (separatorInFront || end == list.size()))
+        return list.erase(at - 1, length + 1);
+    if (end < list.size())
+        return list.erase(at, length + 1);
+    return list.erase(at, length);
+}
+
+Undo undoAddition(const Addition& addition, const std::optional<std::string>& current) {
+    if (!current)
+        return {UndoAction::Nothing, ""};
+    // It did not exist before the installation: holding only what was added, it goes.
+    if (addition.placement == Placement::Created && *current == addition.entry)
+        return {UndoAction::Delete, ""};
+    if (addition.entry.empty())
+        return {UndoAction::Nothing, ""};
+    bool appended = addition.placement == Placement::Appended;
+    std::optional<size_t> at = findEntry(*current, addition.entry, appended);
+    if (!at)
+        return {UndoAction::Nothing, ""};
+    return {UndoAction::Write, withoutEntryAt(*current, *at, addition.entry.size(), appended)};
+}
+
+EnvironmentValue::Change noChange() {
+    EnvironmentValue::Change change;
+    change.ok = true;
+    change.record = kNoneWord;
+    return change;
 }
 } // namespace
 
@@ -47,35 +105,30 @@ EnvironmentValue::Change EnvironmentValue::apply(const std::string& name,
                                                  const std::string& text, int mode, bool isPath,
                                                  DirectoryMatch::Probe probe) {
     Change change;
-    if (mode != kReplace && mode != kAppend && mode != kInsert) {
-        change.ok = true;
-        change.record = kNoneWord;
-        return change;
-    }
+    if (mode != kReplace && mode != kAppend && mode != kInsert)
+        return noChange();
     if (name.empty()) {
         change.failure = "the variable has no name";
         return change;
     }
-    Record record{Kind::Add, name, text};
-    change.value = text;
-    bool adding = mode != kReplace && current;
-    if (adding && !text.empty() && (text.front() == ';' || text.back() == ';')) {
-        // Its record would read the same for Append and Insert: the undo could not tell where.
+    if (mode != kReplace && beginsOrEndsWithSeparator(text)) {
+        // Its record would read as another placement: the undo could not tell where it went.
         change.failure = "the added text begins or ends with \";\"";
         return change;
     }
+    Record record{Kind::Add, name, "", text};
+    change.value = text;
     if (mode == kReplace) {
-        record = current ? Record{Kind::Replace, name, *current} : Record{Kind::Create, name, ""};
-    } else if (adding && (text.empty() || (isPath && listsFolder(*current, text, probe)))) {
-        change.ok = true;
-        change.record = kNoneWord;
-        return change;
+        record = current ? Record{Kind::Replace, name, *current, text}
+                         : Record{Kind::Create, name, "", text};
+    } else if (current && (text.empty() || (isPath && listsFolder(*current, text, probe)))) {
+        return noChange();
     } else if (current && mode == kAppend) {
         change.value = *current + ";" + text;
-        record.value = ";" + text;
+        record.newValue = ";" + text;
     } else if (current) {
         change.value = text + ";" + *current;
-        record.value = text + ";";
+        record.newValue = text + ";";
     }
     change.kind = record.kind;
     std::optional<std::string> formatted = formatRecord(record);
@@ -88,24 +141,27 @@ EnvironmentValue::Change EnvironmentValue::apply(const std::string& name,
     return change;
 }
 
-std::string EnvironmentValue::withoutAdded(const std::string& current, const std::string& added) {
-    if (added.empty())
-        return current;
-    bool appended = added.front() == ';';
-    bool inserted = added.back() == ';';
-    if (appended && endsWith(current, added))
-        return current.substr(0, current.size() - added.size());
-    if (inserted && startsWith(current, added))
-        return current.substr(added.size());
-    if (current == added)
-        return std::string();
-    // Moved since it was added: it still goes only as whole entries.
-    std::string entry = added;
-    if (appended)
-        entry.erase(0, 1);
-    else if (inserted)
-        entry.pop_back();
-    return entry.empty() ? current : withoutEntry(current, entry);
+EnvironmentValue::Undo EnvironmentValue::undo(const Record& record,
+                                              const std::optional<std::string>& current) {
+    switch (record.kind) {
+    case Kind::None:
+        break;
+    case Kind::Create:
+        if (!current)
+            return {UndoAction::Nothing, ""};
+        return {*current == record.newValue ? UndoAction::Delete : UndoAction::Left, ""};
+    case Kind::Replace:
+        if (current && *current == record.oldValue)
+            return {UndoAction::Nothing, ""};
+        if (current && *current == record.newValue)
+            return {UndoAction::Write, record.oldValue};
+        return {UndoAction::Left, ""};
+    case Kind::Add:
+        if (std::optional<Addition> addition = additionOf(record.newValue))
+            return undoAddition(*addition, current);
+        return {UndoAction::Left, ""};
+    }
+    return {UndoAction::Nothing, ""};
 }
 
 bool EnvironmentValue::listsFolder(const std::string& list, const std::string& folder,
@@ -129,13 +185,11 @@ std::optional<std::string> EnvironmentValue::formatRecord(const Record& record) 
     case Kind::None:
         return std::string(kNoneWord);
     case Kind::Create:
-        return RecordFields::join({kCreateWord, record.name});
+        return RecordFields::join({kCreateWord, record.name, record.newValue});
     case Kind::Replace:
-        return RecordFields::join({kReplaceWord, record.name, record.value});
+        return RecordFields::join({kReplaceWord, record.name, record.oldValue, record.newValue});
     case Kind::Add:
-        return RecordFields::join({kAddWord, record.name, record.value});
-    case Kind::Other:
-        break;
+        return RecordFields::join({kAddWord, record.name, record.newValue});
     }
     return std::nullopt;
 }
@@ -143,21 +197,28 @@ std::optional<std::string> EnvironmentValue::formatRecord(const Record& record) 
 std::optional<EnvironmentValue::Record> EnvironmentValue::parseRecord(const std::string& text) {
     std::vector<std::string> fields = RecordFields::split(text);
     Record record;
-    if (fields[0] == kCreateWord)
+    size_t expected = 0;
+    if (fields[0] == kNoneWord) {
+        expected = 1;
+    } else if (fields[0] == kCreateWord) {
         record.kind = Kind::Create;
-    else if (fields[0] == kReplaceWord)
+        expected = 3;
+    } else if (fields[0] == kReplaceWord) {
         record.kind = Kind::Replace;
-    else if (fields[0] == kAddWord)
+        expected = 4;
+    } else if (fields[0] == kAddWord) {
         record.kind = Kind::Add;
-    else
-        record.kind = fields[0] == kNoneWord ? Kind::None : Kind::Other;
-    if (record.kind == Kind::None || record.kind == Kind::Other)
-        return record;
-    // The log's reader strips a last TAB, and with it an empty value behind it.
-    size_t most = record.kind == Kind::Create ? 2 : 3;
-    if (fields.size() < 2 || fields.size() > most || fields[1].empty())
+        expected = 3;
+    }
+    if (expected == 0 || fields.size() != expected)
         return std::nullopt;
+    if (record.kind == Kind::None)
+        return record;
     record.name = fields[1];
-    record.value = fields.size() == 3 ? fields[2] : std::string();
+    record.newValue = fields.back();
+    if (record.kind == Kind::Replace)
+        record.oldValue = fields[2];
+    if (record.name.empty() || (record.kind == Kind::Add && !additionOf(record.newValue)))
+        return std::nullopt;
     return record;
 }

@@ -3,21 +3,26 @@
 #include "system/IniFile.h"
 #include "system/RecordFields.h"
 
+#include <vector>
+
 namespace {
 const char kNone[] = "NONE";
 const char kCreate[] = "CREATE";
 const char kReplace[] = "REPLACE";
 
+// The record says what was about to be done, so that the failure can be told as that.
 IniChange::Result failed(IniChange::Result result, const char* why) {
     result.ok = false;
     result.failure = why;
     return result;
 }
 
-IniChange::Result succeeded(IniChange::Result result, IniChange::Kind kind) {
-    result.ok = true;
-    result.kind = kind;
-    return result;
+IniChange::UndoResult undoFailed(const char* why) {
+    return {IniChange::Outcome::Failed, why};
+}
+
+bool loadedOrMissing(IniFile::Status status) {
+    return status == IniFile::Status::Ok || status == IniFile::Status::Missing;
 }
 } // namespace
 
@@ -38,92 +43,105 @@ const char* IniChange::entryFault(const Request& request) {
 
 IniChange::Result IniChange::apply(const Request& request, DirectoryMatch::Probe probe) {
     Result result;
+    result.record = {Kind::None, request.file, request.section, request.key, "", request.value};
     if (const char* fault = entryFault(request))
         return failed(result, fault);
     IniFile file;
     IniFile::Status loaded = file.load(request.file);
-    if (loaded != IniFile::Status::Ok && loaded != IniFile::Status::Missing)
+    if (!loadedOrMissing(loaded))
         return failed(result, IniFile::describe(loaded));
-    result.fileExisted = loaded == IniFile::Status::Ok;
-    result.sectionExisted = file.hasSection(request.section);
     if (request.isPath) {
         for (const auto& entry : file.entriesOf(request.section)) {
             if (DirectoryMatch::same(entry.second, request.value, probe)) {
-                result.record = kNone;
-                return succeeded(result, Kind::None);
+                result.ok = true;
+                result.text = kNone;
+                return result;
             }
         }
     }
-    result.oldValue = file.valueOf(request.section, request.key);
-    bool hadValue = result.oldValue && !result.oldValue->empty();
-    Record record{hadValue ? Kind::Replace : Kind::Create, request.file, request.section,
-                  request.key, hadValue ? *result.oldValue : request.value};
-    result.kind = record.kind;
-    std::optional<std::string> text = formatRecord(record);
+    // A line "key=" is there as much as one with a value: the undo gives it back as it was.
+    std::optional<std::string> old = file.valueOf(request.section, request.key);
+    result.record.kind = old ? Kind::Replace : Kind::Create;
+    result.record.oldValue = old.value_or("");
+    std::optional<std::string> text = formatRecord(result.record);
     if (!text)
         return failed(result, "the action log could not hold the change exactly");
     file.write(request.section, request.key, request.value, request.beforeKey);
     IniFile::Status saved = file.save(request.file);
     if (saved != IniFile::Status::Ok)
         return failed(result, IniFile::describe(saved));
-    result.record = *text;
-    return succeeded(result, record.kind);
+    result.ok = true;
+    result.text = *text;
+    return result;
 }
 
-IniChange::Result IniChange::undo(const Record& record) {
-    Result result;
-    result.kind = record.kind;
-    if (record.kind != Kind::Create && record.kind != Kind::Replace)
-        return succeeded(result, record.kind);
-    Request entry{record.file, record.section, record.key, record.value, "", false};
-    if (const char* fault = entryFault(entry))
-        return failed(result, fault);
+IniChange::UndoResult IniChange::undo(const Record& record) {
+    if (record.kind == Kind::None)
+        return {Outcome::NothingLeft, ""};
+    if (const char* fault = entryFault({record.file, record.section, record.key,
+                                        record.oldValue + record.newValue, "", false}))
+        return undoFailed(fault);
+    bool create = record.kind == Kind::Create;
     IniFile file;
     IniFile::Status loaded = file.load(record.file);
-    if (loaded != IniFile::Status::Ok && loaded != IniFile::Status::Missing)
-        return failed(result, IniFile::describe(loaded));
-    result.fileExisted = loaded == IniFile::Status::Ok;
-    result.sectionExisted = file.hasSection(record.section);
-    result.oldValue = file.valueOf(record.section, record.key);
-    bool restore = record.kind == Kind::Replace;
-    if (!restore && !result.fileExisted)
-        return succeeded(result, record.kind);
-    std::optional<std::string> value =
-        restore ? std::optional<std::string>(record.value) : std::nullopt;
-    if (!file.write(record.section, record.key, value, ""))
-        return succeeded(result, record.kind);
+    if (loaded == IniFile::Status::Missing)
+        return {create ? Outcome::NothingLeft : Outcome::Left, ""};
+    if (loaded != IniFile::Status::Ok)
+        return undoFailed(IniFile::describe(loaded));
+    std::optional<std::string> current = file.valueOf(record.section, record.key);
+    if (create && !current)
+        return {Outcome::NothingLeft, ""};
+    if (!create && current == record.oldValue)
+        return {Outcome::NothingLeft, ""};
+    if (current != record.newValue)
+        return {Outcome::Left, ""};
+    std::optional<std::string> value;
+    if (!create)
+        value = record.oldValue;
+    file.write(record.section, record.key, value, "");
     IniFile::Status saved = file.save(record.file);
     if (saved != IniFile::Status::Ok)
-        return failed(result, IniFile::describe(saved));
-    return succeeded(result, record.kind);
+        return undoFailed(IniFile::describe(saved));
+    return {Outcome::Undone, ""};
 }
 
 std::optional<std::string> IniChange::formatRecord(const Record& record) {
-    if (record.kind == Kind::None)
+    switch (record.kind) {
+    case Kind::None:
         return std::string(kNone);
-    if (record.kind == Kind::Other)
-        return std::nullopt;
-    const char* word = record.kind == Kind::Create ? kCreate : kReplace;
-    return RecordFields::join({word, record.file, record.section, record.key, record.value});
+    case Kind::Create:
+        return RecordFields::join(
+            {kCreate, record.file, record.section, record.key, record.newValue});
+    case Kind::Replace:
+        return RecordFields::join(
+            {kReplace, record.file, record.section, record.key, record.oldValue, record.newValue});
+    }
+    return std::nullopt;
 }
 
 std::optional<IniChange::Record> IniChange::parseRecord(const std::string& text) {
     std::vector<std::string> fields = RecordFields::split(text);
     Record record;
-    if (fields[0] == kNone)
-        return record;
-    if (fields[0] != kCreate && fields[0] != kReplace) {
-        record.kind = Kind::Other;
-        return record;
+    size_t expected = 0;
+    if (fields[0] == kNone) {
+        expected = 1;
+    } else if (fields[0] == kCreate) {
+        record.kind = Kind::Create;
+        expected = 5;
+    } else if (fields[0] == kReplace) {
+        record.kind = Kind::Replace;
+        expected = 6;
     }
-    // The log's reader strips a last TAB, and with it the empty value behind it.
-    if (fields.size() != 4 && fields.size() != 5)
+    if (expected == 0 || fields.size() != expected)
         return std::nullopt;
-    record.kind = fields[0] == kCreate ? Kind::Create : Kind::Replace;
+    if (record.kind == Kind::None)
+        return record;
     record.file = fields[1];
     record.section = fields[2];
     record.key = fields[3];
-    record.value = fields.size() == 5 ? fields[4] : std::string();
+    record.newValue = fields.back();
+    if (record.kind == Kind::Replace)
+        record.oldValue = fields[4];
     if (record.file.empty() || record.section.empty() || record.key.empty())
         return std::nullopt;
     return record;

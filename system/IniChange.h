@@ -1,10 +1,11 @@
 // One INI entry of an installation, made undoable: setting a key leaves a record from which
-// the uninstall restores the old value or removes the key again.
+// the uninstall removes the key again or writes the old value back, but only while the key
+// still holds what the installation wrote: a value the user has set since is theirs.
 //
-// Record texts (the part of an "INI" action-log line after its TAB):
-//   "REPLACE" file section key old-value   the key had a non-empty value
-//   "CREATE"  file section key new-value   the key was absent or empty
-//   "NONE"                                 a path entry already listed the folder
+// Record texts (the part of an "INI" action-log line after its TAB), fields split by TABs:
+//   "CREATE"  file section key new-value             the key line was absent
+//   "REPLACE" file section key old-value new-value   the key line was there (also as "key=")
+//   "NONE"                                           a path entry already listed the folder
 #pragma once
 
 #include "system/DirectoryMatch.h"
@@ -16,14 +17,15 @@ class IniChange {
   public:
     IniChange() = delete;
 
-    enum class Kind { None, Create, Replace, Other };
+    enum class Kind { None, Create, Replace };
 
     struct Record {
         Kind kind = Kind::None;
         std::string file;
         std::string section;
         std::string key;
-        std::string value; // the old value of REPLACE, the new value of CREATE
+        std::string oldValue; // REPLACE: the value of the key line before
+        std::string newValue; // the value written
     };
 
     struct Request {
@@ -37,25 +39,32 @@ class IniChange {
 
     struct Result {
         bool ok = false;
-        Kind kind = Kind::None; // Create / Replace: the key was new / had a value; None: untouched
-        std::string record;     // the record text to log (set when ok)
-        std::optional<std::string> oldValue; // the key's line value before, when it had a line
-        bool sectionExisted = false;
-        bool fileExisted = false;
+        Record record;            // what was done (kind None: nothing)
+        std::string text;         // the record text to log (set when ok)
         const char* failure = ""; // why not, when !ok
+    };
+
+    // What undoing a record came to: undone now, nothing of ours left (undone before, or the
+    // key or file already gone), left to the user who changed the value, or failed (the file
+    // could not be read or written).
+    enum class Outcome { Undone, NothingLeft, Left, Failed };
+    struct UndoResult {
+        Outcome outcome = Outcome::NothingLeft;
+        const char* failure = ""; // why, when Failed
     };
 
     // Sets the key. When the record could not describe the change exactly, or the entry could
     // not be written as the one line it must be, nothing is changed and the result is a
     // failure. `probe` may add the file system's answer to the is-path test.
     static Result apply(const Request& request, DirectoryMatch::Probe probe);
-    // Undoes a parsed record: REPLACE writes the old value back, CREATE removes the key (a key
-    // or file already gone needs nothing), NONE and Other need nothing.
-    static Result undo(const Record& record);
+    // CREATE: the key line goes while it holds the new value. REPLACE: the old value goes back
+    // into the key line while it holds the new value; only that line's text changes.
+    static UndoResult undo(const Record& record);
 
-    // Nothing when a field holds a TAB, CR or LF or the last field ends in white space.
+    // Nothing when a field holds a TAB, CR or LF.
     static std::optional<std::string> formatRecord(const Record& record);
-    // Nothing for a damaged CREATE or REPLACE record; unknown kinds parse as Other.
+    // Nothing for a damaged record: an unknown kind, a wrong number of fields, or an empty
+    // file, section or key.
     static std::optional<Record> parseRecord(const std::string& text);
 
   private:

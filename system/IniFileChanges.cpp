@@ -7,6 +7,9 @@
 #include <string>
 
 namespace {
+using Kind = IniChange::Kind;
+using Outcome = IniChange::Outcome;
+
 // The prefix followed by "[section]/key in file"; only shown, so a long one may be cut.
 void report(InstallerUI* ui, const char* prefix, const IniChange::Record& entry) {
     if (ui == nullptr)
@@ -16,6 +19,20 @@ void report(InstallerUI* ui, const char* prefix, const IniChange::Record& entry)
     boundedFormat(line, sizeof line, "%s[%s]/%s in %s", prefix, entry.section.c_str(),
                   entry.key.c_str(), entry.file.c_str());
     ui->reportLine(0, 0, line, 0, 0);
+}
+
+const char* undoPrefix(Kind kind, Outcome outcome) {
+    bool replace = kind == Kind::Replace;
+    switch (outcome) {
+    case Outcome::Undone:
+    case Outcome::NothingLeft:
+        return replace ? "Restore " : "Remove ";
+    case Outcome::Left:
+        return "Left ";
+    case Outcome::Failed:
+        break;
+    }
+    return replace ? "FAILED to restore " : "FAILED to remove ";
 }
 
 std::string textOf(const char* text) {
@@ -33,20 +50,20 @@ int IniFileChanges::change(const char* file, const char* section, const char* ke
     IniChange::Request request{textOf(file),  textOf(section),   textOf(key),
                                textOf(value), textOf(beforeKey), isPath != 0};
     IniChange::Result result = IniChange::apply(request, DirectoryMatch::isSameDirectory);
-    bool recorded = result.ok && copyText(record, capacity, result.record.c_str()) == 0;
-    IniChange::Record entry{result.kind, request.file, request.section, request.key,
-                            result.oldValue.value_or(request.value)};
-    if (result.ok && !recorded && result.kind != IniChange::Kind::None) {
+    bool recorded = result.ok && copyText(record, capacity, result.text.c_str()) == 0;
+    Kind kind = result.record.kind;
+    if (result.ok && !recorded && kind != Kind::None) {
         // A change the action log cannot hold whole could never be undone: it is taken back.
-        IniChange::undo(entry);
+        IniChange::undo(result.record);
     }
-    if (result.kind == IniChange::Kind::None && result.ok)
+    if (result.ok && kind == Kind::None)
         return recorded ? 1 : 0;
-    bool replace = result.kind == IniChange::Kind::Replace;
+    const IniChange::Record& shown = result.record;
+    bool replace = kind == Kind::Replace;
     if (recorded)
-        report(ui, replace ? "Replace " : "Create ", entry);
+        report(ui, replace ? "Replace " : "Create ", shown);
     else
-        report(ui, replace ? "FAILED to replace " : "FAILED to create ", entry);
+        report(ui, replace ? "FAILED to replace " : "FAILED to create ", shown);
     return recorded ? 1 : 0;
 }
 
@@ -54,12 +71,9 @@ int IniFileChanges::undo(const char* record, InstallerUI* ui) {
     std::optional<IniChange::Record> parsed = IniChange::parseRecord(textOf(record));
     if (!parsed)
         return 0;
-    if (parsed->kind != IniChange::Kind::Create && parsed->kind != IniChange::Kind::Replace)
+    if (parsed->kind == Kind::None)
         return 1;
-    bool undone = IniChange::undo(*parsed).ok;
-    bool replace = parsed->kind == IniChange::Kind::Replace;
-    const char* prefix = replace ? (undone ? "Restore " : "FAILED to restore ")
-                                 : (undone ? "Remove " : "FAILED to remove ");
-    report(ui, prefix, *parsed);
-    return undone ? 1 : 0;
+    IniChange::UndoResult undone = IniChange::undo(*parsed);
+    report(ui, undoPrefix(parsed->kind, undone.outcome), *parsed);
+    return undone.outcome == Outcome::Failed ? 0 : 1;
 }

@@ -12,7 +12,10 @@ class IniFileChanges {
     static int change(const char* file, const char* section, const char* key, const char* value,
                       int mode, char* record, int capacity, InstallerUI* ui, int isPath,
                       const char* beforeKey);
-    // Undoes one INI sub-record; 1 also for a record that needs nothing. Reports "Restore " or
-    // "Remove " (or their "FAILED to " forms).
+    // Undoes one INI sub-record while the key still holds the value the installation wrote.
+    // 1 when nothing of ours remains to be done: undone, undone before, or left to the user
+    // who changed the value since (reported "Left [section]/key in file"). 0 when the file
+    // could not be read or written (reported "FAILED to restore " or "FAILED to remove ") or
+    // the record is damaged (reported nothing). Otherwise reports "Restore " or "Remove ".
     static int undo(const char* record, InstallerUI* ui);
 };

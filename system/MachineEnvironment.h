@@ -15,8 +15,12 @@ class MachineEnvironment {
     // "Add to " or their "FAILED to " forms followed by the name.
     static int change(const char* name, const char* value, int mode, char* record, int capacity,
                       InstallerUI* ui, int isPath);
-    // Undoes one ENV sub-record; 1 also for a record that needs nothing. Reports "Restore ",
-    // "Remove ", "Erase from " or their "FAILED to " forms.
+    // Undoes one ENV sub-record while the variable still holds what the installation wrote.
+    // 1 when nothing of ours remains to be done: undone, undone before, or left to the user who
+    // changed the variable since (reported "Left " and the name). 0 when the registry could not
+    // be changed or the record is damaged (reported nothing). Reports "Restore ", "Remove ",
+    // "Erase from " or their "FAILED to " forms followed by the name. A second run after a
+    // success changes nothing.
     static int undo(const char* record, InstallerUI* ui);
     // WM_SETTINGCHANGE with "Environment" to every top-level window, 1 second per window at
     // most; 1.

@@ -1,9 +1,5 @@
 #include "system/RecordFields.h"
 
-bool RecordFields::isTrailingSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 std::optional<std::string> RecordFields::join(const std::vector<std::string>& fields) {
     std::string line;
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -13,8 +9,6 @@ std::optional<std::string> RecordFields::join(const std::vector<std::string>& fi
             line += '\t';
         line += fields[i];
     }
-    if (!fields.empty() && !fields.back().empty() && isTrailingSpace(fields.back().back()))
-        return std::nullopt;
     return line;
 }
 

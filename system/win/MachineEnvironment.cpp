@@ -23,9 +23,12 @@ const Prefixes kAdd = {"Add to ", "FAILED to add to "};
 const Prefixes kRestore = {"Restore ", "FAILED to restore "};
 const Prefixes kRemove = {"Remove ", "FAILED to remove "};
 const Prefixes kErase = {"Erase from ", "FAILED to erase from "};
+// The user changed the variable since: it is theirs now, and that is no failure.
+const Prefixes kLeft = {"Left ", "Left "};
 
 using State = RegistryValue::State;
 using Kind = EnvironmentValue::Kind;
+using UndoAction = EnvironmentValue::UndoAction;
 
 void report(InstallerUI* ui, const Prefixes& prefixes, bool done, const std::string& name) {
     if (ui == nullptr)
@@ -61,24 +64,41 @@ int failChange(InstallerUI* ui, int mode, State state, const std::string& name) 
     return 0;
 }
 
-// The registry side of undoing one parsed record; true when it is done.
-bool undoInRegistry(HKEY key, const EnvironmentValue::Record& record) {
-    const char* name = record.name.c_str();
-    RegistryValue variable = RegistryValue::read(key, name);
-    // What someone has since made something else than a string is no longer ours to touch.
-    if (variable.state == State::Unreadable)
-        return false;
-    if (record.kind == Kind::Create) {
+enum class UndoOutcome { Done, Left, Failed };
+
+UndoOutcome carryOut(HKEY key, const char* name, DWORD type, const EnvironmentValue::Undo& step) {
+    switch (step.action) {
+    case UndoAction::Nothing:
+        return UndoOutcome::Done;
+    case UndoAction::Left:
+        return UndoOutcome::Left;
+    case UndoAction::Delete: {
         LONG status = RegDeleteValueA(key, name);
-        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+        bool gone = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+        return gone ? UndoOutcome::Done : UndoOutcome::Failed;
     }
-    // The type stays what the change left, so an expandable string stays one.
-    if (record.kind == Kind::Replace)
-        return RegistryValue::writeText(key, name, variable.type, record.value);
-    if (variable.state == State::Absent)
-        return false;
-    std::string value = EnvironmentValue::withoutAdded(variable.text, record.value);
-    return value == variable.text || RegistryValue::writeText(key, name, variable.type, value);
+    case UndoAction::Write:
+        // The type stays what it is now, so an expandable string stays one.
+        return RegistryValue::writeText(key, name, type, step.value) ? UndoOutcome::Done
+                                                                     : UndoOutcome::Failed;
+    }
+    return UndoOutcome::Failed;
+}
+
+// The registry side of undoing one parsed record.
+UndoOutcome undoInRegistry(const EnvironmentValue::Record& record) {
+    RegistryKey key;
+    if (!key.open(HKEY_LOCAL_MACHINE, kEnvironmentKey, KEY_QUERY_VALUE | KEY_SET_VALUE))
+        return UndoOutcome::Failed;
+    const char* name = record.name.c_str();
+    RegistryValue variable = RegistryValue::read(key.get(), name);
+    // No string this engine writes: someone has made it something else since.
+    if (variable.state == State::Unreadable)
+        return UndoOutcome::Left;
+    std::optional<std::string> current;
+    if (variable.state == State::Text)
+        current = variable.text;
+    return carryOut(key.get(), name, variable.type, EnvironmentValue::undo(record, current));
 }
 } // namespace
 
@@ -131,15 +151,16 @@ int MachineEnvironment::undo(const char* record, InstallerUI* ui) {
     // A damaged record names nothing that could be undone or reported.
     if (!parsed)
         return 0;
-    if (parsed->kind != Kind::Replace && parsed->kind != Kind::Create && parsed->kind != Kind::Add)
+    if (parsed->kind == Kind::None)
         return 1;
-    RegistryKey key;
-    bool done = key.open(HKEY_LOCAL_MACHINE, kEnvironmentKey, KEY_QUERY_VALUE | KEY_SET_VALUE) &&
-                undoInRegistry(key.get(), *parsed);
+    UndoOutcome outcome = undoInRegistry(*parsed);
     if (ui != nullptr)
         ui->processEvents(0, 0, 0, 0);
-    report(ui, undoPrefixes(parsed->kind), done, parsed->name);
-    return done ? 1 : 0;
+    if (outcome == UndoOutcome::Left)
+        report(ui, kLeft, true, parsed->name);
+    else
+        report(ui, undoPrefixes(parsed->kind), outcome == UndoOutcome::Done, parsed->name);
+    return outcome == UndoOutcome::Failed ? 0 : 1;
 }
 
 int MachineEnvironment::broadcast() {

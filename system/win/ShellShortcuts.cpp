@@ -1,12 +1,17 @@
 #include "system/ShellShortcuts.h"
 
 #include "package/BoundedText.h"
+#include "package/FileCheck.h"
+#include "package/Paths.h"
 #include "package/SystemLibrary.h"
 #include "system/RecordFields.h"
 #include "ui/InstallerUI.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 #include <objbase.h>
@@ -15,6 +20,8 @@
 #include <intshcut.h>
 
 namespace {
+const char kCreateWord[] = "CREATE";
+
 // COM for this thread while one shortcut is made; nothing carries over to the next one. Its
 // library is loaded by the first shortcut, not by every run.
 class ComApartment {
@@ -131,30 +138,79 @@ bool saveShortcut(int kind, const ShortcutData& data, const wchar_t* path) {
     return saveShellLink(com, data, path);
 }
 
-// The record is made before the shortcut, so that no shortcut is made that the uninstall could
-// not find again; it is cleared when the shortcut fails.
-bool writeRecord(const char* path, char* record, int capacity) {
-    if (record == nullptr || capacity <= 0)
-        return false;
-    record[0] = '\0';
-    auto line = RecordFields::join({"CREATE", path});
-    if (line && copyText(record, capacity, line->c_str()) == 0)
-        return true;
-    record[0] = '\0';
-    return false;
+// "CREATE", the path and the CRC-32 of the file as saved, as 8 hex digits.
+std::optional<std::string> recordText(const char* path, uint32_t crc) {
+    char digits[9];
+    boundedFormat(digits, sizeof digits, "%08X", static_cast<unsigned>(crc));
+    return RecordFields::join({kCreateWord, path, digits});
+}
+
+// Asked before the shortcut is made, so that no shortcut is made that the uninstall could not
+// find again: the record's length does not depend on the check it will carry.
+bool recordFits(const char* path, int capacity) {
+    std::optional<std::string> line = recordText(path, 0);
+    return line && capacity > 0 && line->size() < static_cast<size_t>(capacity);
 }
 
 // An existing file is never replaced: the uninstall would later delete a file it never made.
+// The file is read back as saved; a shortcut whose check cannot be had is taken back, as its
+// undo could not tell it from a file the user put there.
 bool createShortcut(int kind, const char* path, const ShortcutData& data, char* record,
                     int capacity) {
-    wchar_t widePath[MAX_PATH];
-    if (!writeRecord(path, record, capacity))
+    if (record == nullptr || capacity <= 0)
         return false;
-    if (toWidePath(path, widePath) && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
-        saveShortcut(kind, data, widePath))
+    record[0] = '\0';
+    wchar_t widePath[MAX_PATH];
+    if (!recordFits(path, capacity) || !toWidePath(path, widePath) ||
+        GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !saveShortcut(kind, data, widePath))
+        return false;
+    FileCheck::Result saved = FileCheck::ofFile(path);
+    std::optional<std::string> line;
+    if (saved.state == FileCheck::State::kRead)
+        line = recordText(path, saved.crc);
+    if (line && copyText(record, capacity, line->c_str()) == 0)
         return true;
     record[0] = '\0';
+    DeleteFileA(path);
     return false;
+}
+
+struct ShortcutRecord {
+    std::string path;
+    uint32_t crc = 0;
+};
+
+bool isCheckText(const std::string& text) {
+    return text.size() == 8 &&
+           text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
+// Nothing for a damaged record: another kind, a wrong number of fields, a path that is not
+// full (it would be taken from whatever folder the uninstaller stands in), a check that is not
+// 8 hex digits.
+std::optional<ShortcutRecord> parseRecord(const char* text) {
+    std::vector<std::string> fields = RecordFields::split(text != nullptr ? text : "");
+    if (fields.size() != 3 || fields[0] != kCreateWord || !isFullPath(fields[1].c_str()) ||
+        !isCheckText(fields[2]))
+        return std::nullopt;
+    return ShortcutRecord{fields[1],
+                          static_cast<uint32_t>(std::strtoul(fields[2].c_str(), nullptr, 16))};
+}
+
+enum class UndoOutcome { Removed, Left, Failed };
+
+// Deleted only while it holds the bytes saved; a file the user put in its place stays.
+UndoOutcome removeShortcut(const ShortcutRecord& shortcut) {
+    FileCheck::Result now = FileCheck::ofFile(shortcut.path.c_str());
+    if (now.state == FileCheck::State::kMissing)
+        return UndoOutcome::Removed;
+    if (now.state == FileCheck::State::kUnreadable)
+        return UndoOutcome::Failed;
+    if (now.crc != shortcut.crc)
+        return UndoOutcome::Left;
+    if (DeleteFileA(shortcut.path.c_str()) != 0 || FileCheck::meansMissing(GetLastError()))
+        return UndoOutcome::Removed;
+    return UndoOutcome::Failed;
 }
 
 // "%s shortcut %s" behind the prefix with its own blank ("Create  shortcut C:\...").
@@ -180,11 +236,18 @@ int ShellShortcuts::create(int kind, const char* path, const char* target, const
 }
 
 int ShellShortcuts::undo(const char* record, InstallerUI* ui) {
-    if (record == nullptr || std::strncmp(record, "CREATE", 6) != 0)
-        return 1;
-    const char* path = std::strchr(record, '\t');
-    path = path == nullptr ? "" : path + std::strspn(path, "\t");
-    // A record without a path names no file, and is a failure like a file that is gone.
-    bool removed = path[0] != '\0' && DeleteFileA(path) != 0;
-    return report(ui, removed, "Remove ", "FAILED to remove ", path);
+    std::optional<ShortcutRecord> shortcut = parseRecord(record);
+    // A damaged record names nothing that could be removed or reported.
+    if (!shortcut)
+        return 0;
+    const char* path = shortcut->path.c_str();
+    switch (removeShortcut(*shortcut)) {
+    case UndoOutcome::Removed:
+        return report(ui, true, "Remove ", "", path);
+    case UndoOutcome::Left:
+        return report(ui, true, "Left ", "", path);
+    case UndoOutcome::Failed:
+        break;
+    }
+    return report(ui, false, "", "FAILED to remove ", path);
 }

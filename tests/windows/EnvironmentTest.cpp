@@ -54,6 +54,7 @@ class MachineEnvironmentTest : public ::testing::Test {
 };
 } // namespace
 
+// Each change undone, and undone a second time, which finds nothing left to do.
 TEST_F(MachineEnvironmentTest, ChangesAndUndoesWholeValuesKeepingTheirType) {
     // 4,000 characters, far beyond any fixed line buffer.
     std::string list;
@@ -65,34 +66,59 @@ TEST_F(MachineEnvironmentTest, ChangesAndUndoesWholeValuesKeepingTheirType) {
     const struct {
         const char* name;
         int mode;
-        Stored before, changed, undone;
+        Stored before, changed;
         std::string record, reported, undoReported;
     } rows[] = {
         {"PATH", 2, text(REG_EXPAND_SZ, list), text(REG_EXPAND_SZ, list + ";D:\\Tools"),
-         text(REG_EXPAND_SZ, list), "ADD\tPATH\t;D:\\Tools", "Add to PATH", "Erase from PATH"},
+         "ADD\tPATH\t;D:\\Tools", "Add to PATH", "Erase from PATH"},
         {"PATH", 1, text(REG_EXPAND_SZ, list), text(REG_EXPAND_SZ, "D:\\Tools"),
-         text(REG_EXPAND_SZ, list), "REPLACE\tPATH\t" + list, "Replace PATH", "Restore PATH"},
-        {kVariable, 1, kAbsent, text(REG_SZ, "D:\\Tools"), kAbsent, "CREATE\t" + var,
+         "REPLACE\tPATH\t" + list + "\tD:\\Tools", "Replace PATH", "Restore PATH"},
+        {kVariable, 1, kAbsent, text(REG_SZ, "D:\\Tools"), "CREATE\t" + var + "\tD:\\Tools",
          "Create " + var, "Remove " + var},
-        // Created by an Append, the variable stays when its text is taken out again.
-        {kVariable, 2, kAbsent, text(REG_SZ, "D:\\Tools"), text(REG_SZ, ""),
-         "ADD\t" + var + "\tD:\\Tools", "Add to " + var, "Erase from " + var},
+        // Created by an Append and holding only that value, the variable goes again.
+        {kVariable, 2, kAbsent, text(REG_SZ, "D:\\Tools"), "ADD\t" + var + "\tD:\\Tools",
+         "Add to " + var, "Erase from " + var},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.record.substr(0, 40));
         store(row.name, row.before);
         RecordingUI ui;
-        char record[8192];
+        char record[16384];
         EXPECT_EQ(MachineEnvironment::change(row.name, "D:\\Tools", row.mode, record, sizeof record,
                                              &ui, 0),
                   1);
         EXPECT_EQ(std::string(record), row.record);
         EXPECT_EQ(load(row.name), row.changed);
-        EXPECT_EQ(MachineEnvironment::undo(record, &ui), 1);
-        EXPECT_EQ(load(row.name), row.undone);
-        EXPECT_EQ(ui.lines, (std::vector<std::string>{row.reported, row.undoReported}));
+        for (int run = 0; run < 2; ++run) {
+            EXPECT_EQ(MachineEnvironment::undo(record, &ui), 1);
+            EXPECT_EQ(load(row.name), row.before);
+        }
+        EXPECT_EQ(ui.lines, (Lines{row.reported, row.undoReported, row.undoReported}));
     }
     EXPECT_EQ(MachineEnvironment::broadcast(), 1);
+}
+
+// What the user set after the installation stays, with its type: also a number where the
+// installation wrote a string.
+TEST_F(MachineEnvironmentTest, UndoLeavesAVariableTheUserChanged) {
+    const std::string var = kVariable;
+    const struct {
+        std::string record;
+        Stored user;
+    } rows[] = {
+        {"CREATE\t" + var + "\tD:\\Tools", text(REG_EXPAND_SZ, "D:\\Tools;%SystemRoot%")},
+        {"REPLACE\t" + var + "\told\tD:\\Tools", text(REG_SZ, "D:\\Other")},
+        {"REPLACE\t" + var + "\told\tD:\\Tools", kAbsent},
+        {"CREATE\t" + var + "\tD:\\Tools", {REG_DWORD, std::string("\x07\0\0\0", 4)}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.record);
+        store(kVariable, row.user);
+        RecordingUI ui;
+        EXPECT_EQ(MachineEnvironment::undo(row.record.c_str(), &ui), 1);
+        EXPECT_EQ(load(kVariable), row.user);
+        EXPECT_EQ(ui.lines, Lines{"Left " + var});
+    }
 }
 
 // A number, a character the narrow texts cannot hold (it would come back as another one), and

@@ -24,7 +24,7 @@ TEST(IniFileChanges, WindowsReadsTheNewValueAndTheUndoGivesTheFileBackByteForByt
     } rows[] = {
         {"Kestrel", "Last", "CREATE\t" + path + "\tPlugins\tKestrel\tC:\\Apps\\Kestrel",
          "Create [Plugins]/Kestrel in " + path},
-        {"First", "", "REPLACE\t" + path + "\tPlugins\tFirst\ta",
+        {"First", "", "REPLACE\t" + path + "\tPlugins\tFirst\ta\tC:\\Apps\\Kestrel",
          "Replace [Plugins]/First in " + path},
     };
     for (const auto& row : rows) {
@@ -40,6 +40,36 @@ TEST(IniFileChanges, WindowsReadsTheNewValueAndTheUndoGivesTheFileBackByteForByt
         EXPECT_EQ(windowsReads(path, "Other", "Key"), "unchanged");
         EXPECT_EQ(IniFileChanges::undo(record, &ui), 1);
         EXPECT_EQ(readAll(path), original) << row.key;
+    }
+    DeleteFileA(path.c_str());
+}
+
+// A value the user set since stays; a file another program holds without sharing cannot be read
+// and is a failure, so that the undo can be run again.
+TEST(IniFileChanges, UndoLeavesTheUsersValueAndFailsOnAFileItCannotRead) {
+    std::string path = EngineProcess::tempFolder() + "kestrel-user.ini";
+    const std::string record = "REPLACE\t" + path + "\tPlugins\tFirst\ta\tC:\\Apps\\Kestrel";
+    const std::string entry = "[Plugins]/First in " + path;
+    const struct {
+        bool locked;
+        int result;
+        std::string report;
+    } rows[] = {
+        {false, 1, "Left " + entry},
+        {true, 0, "FAILED to restore " + entry},
+    };
+    for (const auto& row : rows) {
+        const std::string users = "[Plugins]\r\nFirst=mine\r\n";
+        writeAll(path, users);
+        HANDLE held = row.locked ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                 : INVALID_HANDLE_VALUE;
+        RecordingUI ui;
+        EXPECT_EQ(IniFileChanges::undo(record.c_str(), &ui), row.result);
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        EXPECT_EQ(ui.lines, std::vector<std::string>{row.report});
+        EXPECT_EQ(readAll(path), users);
     }
     DeleteFileA(path.c_str());
 }

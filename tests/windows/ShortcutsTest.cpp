@@ -1,6 +1,8 @@
 // Shortcuts made through the shell, and their undo. The links are left, with the list of what
 // was asked for (expected.txt), for tests/wine/check-shortcuts.sh to read back with lnkinfo, a
 // reader that shares no code with the shell that wrote them.
+#include "package/BoundedText.h"
+#include "package/FileCheck.h"
 #include "system/ShellShortcuts.h"
 #include "tests/e2e/EngineProcess.h"
 #include "tests/support/RecordingUI.h"
@@ -32,6 +34,14 @@ std::string freshPath(const std::string& name) {
     DeleteFileA((folder() + name).c_str());
     return folder() + name;
 }
+
+// The record a shortcut holding `bytes` has: its path and the CRC-32 of the bytes.
+std::string recordFor(const std::string& path, const std::string& bytes) {
+    char crc[9];
+    boundedFormat(crc, sizeof crc, "%08X",
+                  static_cast<unsigned>(FileCheck::of(bytes.data(), bytes.size())));
+    return "CREATE\t" + path + "\t" + crc;
+}
 } // namespace
 
 TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
@@ -62,7 +72,7 @@ TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
         EXPECT_EQ(ShellShortcuts::create(c.kind, path.c_str(), c.target, "Starts it", c.arguments,
                                          c.workingFolder, record, sizeof record, &ui),
                   1);
-        EXPECT_EQ(std::string(record), "CREATE\t" + path);
+        EXPECT_EQ(std::string(record), recordFor(path, readAll(path)));
         EXPECT_EQ(ui.lines, (Lines{"<events>", "Create  shortcut " + path}));
         if (c.kind == ShellShortcuts::kUrl) {
             char address[256] = {};
@@ -110,26 +120,43 @@ TEST(ShellShortcuts, RefusedShortcutsWriteNothing) {
     }
 }
 
-// Undo deletes whatever file the record names, link or not.
-TEST(ShellShortcuts, UndoDeletesOnlyWhatACreateRecordNames) {
-    std::string path = freshPath("Undo.lnk"), other = freshPath("Other.lnk");
-    std::string record = "CREATE\t" + path;
-    for (const std::string& file : {path, other})
-        writeAll(file, "keep");
+// The shortcut goes only while it holds the bytes saved; a file the user put in its place
+// stays, one that cannot be read is a failure, and a damaged record is one as well.
+TEST(ShellShortcuts, UndoDeletesOnlyTheShortcutAsSaved) {
+    std::string path = freshPath("Undo.lnk");
+    std::string ours = recordFor(path, "saved"), theirs = recordFor(path, "user's");
     const struct {
         std::string record;
+        const char* content; // at undo time; null: no file
+        bool locked;
         int result;
-        Lines lines;
+        std::string line;
+        const char* after; // null: no file
     } cases[] = {
-        {record, 1, {"<events>", "Remove  shortcut " + path}},
-        {record, 0, {"<events>", "FAILED to remove  shortcut " + path}},
-        {"DELETE\t" + other, 1, {}},
-        {"NONE", 1, {}},
+        {ours, "saved", false, 1, "Remove  shortcut " + path, nullptr},
+        {ours, nullptr, false, 1, "Remove  shortcut " + path, nullptr},
+        {theirs, "saved", false, 1, "Left  shortcut " + path, "saved"},
+        {ours, "saved", true, 0, "FAILED to remove  shortcut " + path, "saved"},
+        {"DELETE\t" + path + ours.substr(ours.rfind('\t')), "saved", false, 0, "", "saved"},
+        {"CREATE\t" + path, "saved", false, 0, "", "saved"},
+        {"CREATE\tUndo.lnk" + ours.substr(ours.rfind('\t')), "saved", false, 0, "", "saved"},
+        {"CREATE\t" + path + "\t12345G78", "saved", false, 0, "", "saved"},
+        {"NONE", "saved", false, 0, "", "saved"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.record);
+        DeleteFileA(path.c_str());
+        if (c.content != nullptr)
+            writeAll(path, c.content);
+        HANDLE held = c.locked ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr)
+                               : INVALID_HANDLE_VALUE;
         EventsUI ui;
-        EXPECT_EQ(ShellShortcuts::undo(c.record.c_str(), &ui), c.result) << c.record;
-        EXPECT_EQ(ui.lines, c.lines) << c.record;
+        EXPECT_EQ(ShellShortcuts::undo(c.record.c_str(), &ui), c.result);
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        EXPECT_EQ(ui.lines, c.line.empty() ? Lines{} : (Lines{"<events>", c.line}));
+        EXPECT_EQ(fileExists(path) ? readAll(path) : "none", c.after ? c.after : "none");
     }
-    EXPECT_EQ(readAll(other), "keep");
+    DeleteFileA(path.c_str());
 }

@@ -4,13 +4,27 @@
 
 namespace {
 using Value = std::optional<std::string>;
+using Action = EnvironmentValue::UndoAction;
 const Value kAbsent;
 constexpr int kAppend = EnvironmentValue::kAppend, kInsert = EnvironmentValue::kInsert,
               kReplace = EnvironmentValue::kReplace;
+
+// The variable after an undo step has been carried out.
+Value after(const EnvironmentValue::Undo& step, const Value& current) {
+    if (step.action == Action::Delete)
+        return kAbsent;
+    return step.action == Action::Write ? Value(step.value) : current;
+}
+
+EnvironmentValue::Undo undoRecord(const std::string& text, const Value& current) {
+    std::optional<EnvironmentValue::Record> record = EnvironmentValue::parseRecord(text);
+    EXPECT_TRUE(record.has_value()) << text;
+    return record ? EnvironmentValue::undo(*record, current) : EnvironmentValue::Undo{};
+}
 } // namespace
 
-// A change the record could not say exactly (a TAB or line break, white space at an end, a ";" at
-// an end of the added text) is refused and writes nothing.
+// A change the record could not say exactly (a TAB or line break, a ";" at an end of an added
+// text) is refused and writes nothing.
 TEST(EnvironmentValue, ApplyGivesTheNewValueAndItsRecordOrRefusesWhatTheRecordCannotSay) {
     const struct {
         Value current;
@@ -22,20 +36,22 @@ TEST(EnvironmentValue, ApplyGivesTheNewValueAndItsRecordOrRefusesWhatTheRecordCa
         {"A;B", "D", kAppend, false, "A;B;D", "ADD\tP\t;D"},
         {"A;B", "D", kInsert, false, "D;A;B", "ADD\tP\tD;"},
         {kAbsent, "D", kInsert, true, "D", "ADD\tP\tD"},
-        {"A;B", "D", kReplace, false, "D", "REPLACE\tP\tA;B"},
-        {kAbsent, "D", kReplace, false, "D", "CREATE\tP"},
+        {"A;B", "D", kReplace, false, "D", "REPLACE\tP\tA;B\tD"},
+        {"", "D", kReplace, false, "D", "REPLACE\tP\t\tD"},
+        {"old ", "", kReplace, false, "", "REPLACE\tP\told \t"},
+        {kAbsent, "D;", kReplace, false, "D;", "CREATE\tP\tD;"},
         {"A", "D", 4, false, nullptr, "NONE"},
         {"A", "", kInsert, false, nullptr, "NONE"},
         {"C:\\Win;\"c:\\apps\\\";X", "C:\\Apps", kAppend, true, nullptr, "NONE"},
         {"C:\\Win;C:\\Apps\\Tool\\bin", "\"C:\\Apps\"", kAppend, true,
          "C:\\Win;C:\\Apps\\Tool\\bin;\"C:\\Apps\"", "ADD\tP\t;\"C:\\Apps\""},
+        {"A", "space ", kAppend, false, "A;space ", "ADD\tP\t;space "},
         {"A", "tab\there", kAppend, false, nullptr, nullptr},
         {"A", "cr\r", kInsert, false, nullptr, nullptr},
         {kAbsent, "lf\nx", kAppend, false, nullptr, nullptr},
-        {"A", "space ", kAppend, false, nullptr, nullptr},
         {"old\tvalue", "D", kReplace, false, nullptr, nullptr},
-        {"old ", "D", kReplace, false, nullptr, nullptr},
         {"A", "D;", kAppend, false, nullptr, nullptr},
+        {kAbsent, ";D", kInsert, false, nullptr, nullptr},
     };
     for (const auto& c : cases) {
         EnvironmentValue::Change change =
@@ -48,41 +64,67 @@ TEST(EnvironmentValue, ApplyGivesTheNewValueAndItsRecordOrRefusesWhatTheRecordCa
     }
 }
 
-TEST(EnvironmentValue, UndoOfAnAdditionRemovesOnlyWholeEntriesAndLeavesEveryOtherByte) {
+// Whatever the change, its undo gives the variable back, and a second undo changes nothing.
+TEST(EnvironmentValue, UndoGivesBackTheVariableAndASecondUndoChangesNothing) {
     std::string longPath;
-    while (longPath.size() < 4000)
+    while (longPath.size() < 32000)
         longPath += "C:\\Program Files\\Vendor " + std::to_string(longPath.size()) + "\\bin;";
     longPath += "C:\\Apps\\Tool\\bin";
-    for (const std::string& current : {std::string("C:\\Win;C:\\Apps\\Tool\\bin"), longPath,
-                                       std::string(";; spaced ;"), std::string()}) {
-        for (int mode : {kAppend, kInsert}) {
+    for (const Value& before : {Value("C:\\Win;C:\\Apps\\Tool\\bin"), Value(longPath),
+                                Value(";; spaced ;"), Value(""), kAbsent}) {
+        for (int mode : {kAppend, kInsert, kReplace}) {
+            SCOPED_TRACE(before.value_or("<absent>").substr(0, 30) + " " + std::to_string(mode));
             EnvironmentValue::Change change =
-                EnvironmentValue::apply("PATH", current, "C:\\Apps", mode, true, nullptr);
-            std::optional<EnvironmentValue::Record> record =
-                EnvironmentValue::parseRecord(change.record);
-            ASSERT_TRUE(record.has_value());
-            EXPECT_EQ(EnvironmentValue::withoutAdded(change.value, record->value), current);
+                EnvironmentValue::apply("PATH", before, "C:\\Apps", mode, true, nullptr);
+            ASSERT_TRUE(change.write);
+            Value undone = after(undoRecord(change.record, change.value), change.value);
+            EXPECT_EQ(undone, before);
+            EXPECT_EQ(undoRecord(change.record, undone).action, Action::Nothing);
         }
     }
 }
 
-TEST(EnvironmentValue, UndoFindsAnAdditionThatMovedOnlyAsAWholeEntry) {
-    struct Case {
-        const char *current, *added, *restored;
-    } const cases[] = {
-        {"C:\\Apps\\Tool;C:\\Apps;X", ";C:\\Apps", "C:\\Apps\\Tool;X"},
-        {"X;C:\\Apps", "C:\\Apps;", "X"},
-        {"C:\\Win;C:\\Apps\\Tool\\bin", ";C:\\Apps", "C:\\Win;C:\\Apps\\Tool\\bin"},
-        {"C:\\AppsX;Y", "C:\\Apps", "C:\\AppsX;Y"},
-        {"C:\\Apps", "C:\\Apps", ""},
+// Each row: the record, the variable at uninstall time, what the undo asks, the value written.
+TEST(EnvironmentValue, UndoActsOnlyOnWhatIsStillOurs) {
+    const struct {
+        const char* record;
+        Value current;
+        Action action;
+        const char* written;
+    } rows[] = {
+        {"CREATE\tP\tD", "D", Action::Delete, ""},
+        {"CREATE\tP\tD", kAbsent, Action::Nothing, ""},
+        {"CREATE\tP\tD", "user", Action::Left, ""},
+        {"REPLACE\tP\told\tD", "D", Action::Write, "old"},
+        {"REPLACE\tP\t\tD", "D", Action::Write, ""},
+        {"REPLACE\tP\told\tD", "old", Action::Nothing, ""},
+        {"REPLACE\tP\told\tD", "user", Action::Left, ""},
+        {"REPLACE\tP\told\tD", kAbsent, Action::Left, ""},
+        // Append takes the last copy: the user's own earlier one keeps its place.
+        {"ADD\tP\t;D", "D;X;D;Y", Action::Write, "D;X;Y"},
+        // Insert takes the first: the user's own later one stays.
+        {"ADD\tP\tD;", "Y;D;X;D", Action::Write, "Y;X;D"},
+        {"ADD\tP\t;A;B", "X;A;B;Y", Action::Write, "X;Y"},
+        {"ADD\tP\t;C:\\Apps", "C:\\AppsX;C:\\Apps\\Tool", Action::Nothing, ""},
+        {"ADD\tP\t;D", kAbsent, Action::Nothing, ""},
+        // Created by an Append: holding only our value, the variable goes.
+        {"ADD\tP\tD", "D", Action::Delete, ""},
+        {"ADD\tP\tD", "X;D;Y", Action::Write, "X;Y"},
+        {"ADD\tP\tD", "X", Action::Nothing, ""},
+        {"ADD\tP\t", "", Action::Delete, ""},
+        {"ADD\tP\t", "X", Action::Nothing, ""},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(EnvironmentValue::withoutAdded(c.current, c.added), c.restored) << c.current;
+    for (const auto& row : rows) {
+        EnvironmentValue::Undo step = undoRecord(row.record, row.current);
+        EXPECT_EQ(step.action, row.action) << row.record << " on " << row.current.value_or("-");
+        EXPECT_EQ(step.value, row.written) << row.record << " on " << row.current.value_or("-");
+    }
 }
 
 TEST(EnvironmentValue, ParsesOnlyWholeRecords) {
-    EXPECT_EQ(EnvironmentValue::parseRecord("REPLACE\tP")->value, "");
-    EXPECT_EQ(EnvironmentValue::parseRecord("REG\tP")->kind, EnvironmentValue::Kind::Other);
-    for (const char* damaged : {"ADD\t\tx", "CREATE\tP\tx", "ADD\tP\tx\ty", "REPLACE"})
+    EXPECT_EQ(EnvironmentValue::parseRecord("NONE")->kind, EnvironmentValue::Kind::None);
+    for (const char* damaged :
+         {"ADD\t\tx", "CREATE\tP", "REPLACE\tP\told", "ADD\tP\tx\ty", "REPLACE", "REG\tP",
+          "NONE\tx", "ADD\tP\t;", "ADD\tP\t;x;", "ADD\tP\t;;x", "CREATE\t\tv", ""})
         EXPECT_FALSE(EnvironmentValue::parseRecord(damaged).has_value()) << damaged;
 }
