@@ -47,23 +47,23 @@ std::string withoutQuotes(std::string text) {
 }
 
 // Where `entry` stands in the list as a whole run of entries (a separator or an end on each
-// side): the first such place, or the last.
-std::optional<size_t> findEntry(const std::string& list, const std::string& entry, bool last) {
-    std::optional<size_t> found;
+// side), first to last.
+std::vector<size_t> entryPlaces(const std::string& list, const std::string& entry) {
+    std::vector<size_t> places;
     for (size_t at = 0; at + entry.size() <= list.size();) {
         size_t end = at + entry.size();
-        if (list.compare(at, entry.size(), entry) == 0 &&
-            (end == list.size() || list[end] == ';')) {
-            found = at;
-            if (!last)
-                return found;
-        }
+        if (list.compare(at, entry.size(), entry) == 0 && (end == list.size() || list[end] == ';'))
+            places.push_back(at);
         size_t separator = list.find(';', at);
         if (separator == std::string::npos)
             break;
         at = separator + 1;
     }
-    return found;
+    return places;
+}
+
+size_t countEntries(const std::string& list, const std::string& entry) {
+    return entryPlaces(list, entry).size();
 }
 
 // The entry goes with one separator beside it: the one in front for an appended entry (that is
@@ -77,19 +77,19 @@ std::string withoutEntryAt(std::string list, size_t at, size_t length, bool sepa
     return list.erase(at, length);
 }
 
-Undo undoAddition(const Addition& addition, const std::optional<std::string>& current) {
+Undo undoAddition(const Addition& addition, size_t entriesBefore,
+                  const std::optional<std::string>& current) {
     if (!current)
         return {UndoAction::Nothing, ""};
     // It did not exist before the installation: holding only what was added, it goes.
     if (addition.placement == Placement::Created && *current == addition.entry)
         return {UndoAction::Delete, ""};
-    if (addition.entry.empty())
+    if (addition.entry.empty() || countEntries(*current, addition.entry) <= entriesBefore)
         return {UndoAction::Nothing, ""};
     bool appended = addition.placement == Placement::Appended;
-    std::optional<size_t> at = findEntry(*current, addition.entry, appended);
-    if (!at)
-        return {UndoAction::Nothing, ""};
-    return {UndoAction::Write, withoutEntryAt(*current, *at, addition.entry.size(), appended)};
+    std::vector<size_t> places = entryPlaces(*current, addition.entry);
+    size_t at = appended ? places.back() : places.front();
+    return {UndoAction::Write, withoutEntryAt(*current, at, addition.entry.size(), appended)};
 }
 
 EnvironmentValue::Change noChange() {
@@ -126,9 +126,11 @@ EnvironmentValue::Change EnvironmentValue::apply(const std::string& name,
     } else if (current && mode == kAppend) {
         change.value = *current + ";" + text;
         record.newValue = ";" + text;
+        record.entriesBefore = countEntries(*current, text);
     } else if (current) {
         change.value = text + ";" + *current;
         record.newValue = text + ";";
+        record.entriesBefore = countEntries(*current, text);
     }
     change.kind = record.kind;
     std::optional<std::string> formatted = formatRecord(record);
@@ -158,7 +160,7 @@ EnvironmentValue::Undo EnvironmentValue::undo(const Record& record,
         return {UndoAction::Left, ""};
     case Kind::Add:
         if (std::optional<Addition> addition = additionOf(record.newValue))
-            return undoAddition(*addition, current);
+            return undoAddition(*addition, record.entriesBefore, current);
         return {UndoAction::Left, ""};
     }
     return {UndoAction::Nothing, ""};
@@ -189,7 +191,8 @@ std::optional<std::string> EnvironmentValue::formatRecord(const Record& record) 
     case Kind::Replace:
         return RecordFields::join({kReplaceWord, record.name, record.oldValue, record.newValue});
     case Kind::Add:
-        return RecordFields::join({kAddWord, record.name, record.newValue});
+        return RecordFields::join(
+            {kAddWord, record.name, record.newValue, std::to_string(record.entriesBefore)});
     }
     return std::nullopt;
 }
@@ -208,16 +211,26 @@ std::optional<EnvironmentValue::Record> EnvironmentValue::parseRecord(const std:
         expected = 4;
     } else if (fields[0] == kAddWord) {
         record.kind = Kind::Add;
-        expected = 3;
+        expected = 4;
     }
     if (expected == 0 || fields.size() != expected)
         return std::nullopt;
     if (record.kind == Kind::None)
         return record;
     record.name = fields[1];
-    record.newValue = fields.back();
-    if (record.kind == Kind::Replace)
+    record.newValue = fields[2];
+    if (record.kind == Kind::Replace) {
         record.oldValue = fields[2];
+        record.newValue = fields[3];
+    }
+    if (record.kind == Kind::Add) {
+        const std::string& count = fields[3];
+        // A count no list could hold is damage, as is anything but digits.
+        if (count.empty() || count.size() > 6 ||
+            count.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        record.entriesBefore = std::stoul(count);
+    }
     if (record.name.empty() || (record.kind == Kind::Add && !additionOf(record.newValue)))
         return std::nullopt;
     return record;

@@ -6,9 +6,10 @@
 // Record texts (the part of an "ENV" action-log line after its TAB), fields split by TABs:
 //   "CREATE" name new-value             Replace, the variable did not exist
 //   "REPLACE" name old-value new-value  Replace, the variable existed (old may be empty)
-//   "ADD" name ";" value                Append to an existing variable
-//   "ADD" name value ";"                Insert into an existing variable
-//   "ADD" name value                    Append or Insert, the variable did not exist
+//   "ADD" name ";" value count          Append to an existing variable
+//   "ADD" name value ";" count          Insert into an existing variable
+//   "ADD" name value 0                  Append or Insert, the variable did not exist
+// where count is how often the list named the value as a whole entry before the change.
 //   "NONE"                              nothing was changed
 //
 // The undo acts only on what is still the installation's: a variable that no longer holds what
@@ -32,6 +33,9 @@ class EnvironmentValue {
         std::string name;
         std::string oldValue; // REPLACE: the value before
         std::string newValue; // CREATE, REPLACE: the value written; ADD: the added text
+        // ADD: the whole entries of the added value the list held before. Only an entry beyond
+        // them is the installation's, so that an undo run twice never takes the user's copy.
+        size_t entriesBefore = 0;
     };
 
     struct Change {

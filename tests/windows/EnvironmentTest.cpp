@@ -70,13 +70,13 @@ TEST_F(MachineEnvironmentTest, ChangesAndUndoesWholeValuesKeepingTheirType) {
         std::string record, reported, undoReported;
     } rows[] = {
         {"PATH", 2, text(REG_EXPAND_SZ, list), text(REG_EXPAND_SZ, list + ";D:\\Tools"),
-         "ADD\tPATH\t;D:\\Tools", "Add to PATH", "Erase from PATH"},
+         "ADD\tPATH\t;D:\\Tools\t0", "Add to PATH", "Erase from PATH"},
         {"PATH", 1, text(REG_EXPAND_SZ, list), text(REG_EXPAND_SZ, "D:\\Tools"),
          "REPLACE\tPATH\t" + list + "\tD:\\Tools", "Replace PATH", "Restore PATH"},
         {kVariable, 1, kAbsent, text(REG_SZ, "D:\\Tools"), "CREATE\t" + var + "\tD:\\Tools",
          "Create " + var, "Remove " + var},
         // Created by an Append and holding only that value, the variable goes again.
-        {kVariable, 2, kAbsent, text(REG_SZ, "D:\\Tools"), "ADD\t" + var + "\tD:\\Tools",
+        {kVariable, 2, kAbsent, text(REG_SZ, "D:\\Tools"), "ADD\t" + var + "\tD:\\Tools\t0",
          "Add to " + var, "Erase from " + var},
     };
     for (const auto& row : rows) {

@@ -33,9 +33,9 @@ TEST(EnvironmentValue, ApplyGivesTheNewValueAndItsRecordOrRefusesWhatTheRecordCa
         bool isPath;
         const char *value, *record; // null: nothing to write; null: refused
     } cases[] = {
-        {"A;B", "D", kAppend, false, "A;B;D", "ADD\tP\t;D"},
-        {"A;B", "D", kInsert, false, "D;A;B", "ADD\tP\tD;"},
-        {kAbsent, "D", kInsert, true, "D", "ADD\tP\tD"},
+        {"A;B", "D", kAppend, false, "A;B;D", "ADD\tP\t;D\t0"},
+        {"A;B", "D", kInsert, false, "D;A;B", "ADD\tP\tD;\t0"},
+        {kAbsent, "D", kInsert, true, "D", "ADD\tP\tD\t0"},
         {"A;B", "D", kReplace, false, "D", "REPLACE\tP\tA;B\tD"},
         {"", "D", kReplace, false, "D", "REPLACE\tP\t\tD"},
         {"old ", "", kReplace, false, "", "REPLACE\tP\told \t"},
@@ -44,8 +44,8 @@ TEST(EnvironmentValue, ApplyGivesTheNewValueAndItsRecordOrRefusesWhatTheRecordCa
         {"A", "", kInsert, false, nullptr, "NONE"},
         {"C:\\Win;\"c:\\apps\\\";X", "C:\\Apps", kAppend, true, nullptr, "NONE"},
         {"C:\\Win;C:\\Apps\\Tool\\bin", "\"C:\\Apps\"", kAppend, true,
-         "C:\\Win;C:\\Apps\\Tool\\bin;\"C:\\Apps\"", "ADD\tP\t;\"C:\\Apps\""},
-        {"A", "space ", kAppend, false, "A;space ", "ADD\tP\t;space "},
+         "C:\\Win;C:\\Apps\\Tool\\bin;\"C:\\Apps\"", "ADD\tP\t;\"C:\\Apps\"\t0"},
+        {"A", "space ", kAppend, false, "A;space ", "ADD\tP\t;space \t0"},
         {"A", "tab\there", kAppend, false, nullptr, nullptr},
         {"A", "cr\r", kInsert, false, nullptr, nullptr},
         {kAbsent, "lf\nx", kAppend, false, nullptr, nullptr},
@@ -101,18 +101,20 @@ TEST(EnvironmentValue, UndoActsOnlyOnWhatIsStillOurs) {
         {"REPLACE\tP\told\tD", "user", Action::Left, ""},
         {"REPLACE\tP\told\tD", kAbsent, Action::Left, ""},
         // Append takes the last copy: the user's own earlier one keeps its place.
-        {"ADD\tP\t;D", "D;X;D;Y", Action::Write, "D;X;Y"},
+        {"ADD\tP\t;D\t1", "D;X;D;Y", Action::Write, "D;X;Y"},
+        // Run again, the user's own copy is not taken for ours.
+        {"ADD\tP\t;D\t1", "D;X;Y", Action::Nothing, ""},
         // Insert takes the first: the user's own later one stays.
-        {"ADD\tP\tD;", "Y;D;X;D", Action::Write, "Y;X;D"},
-        {"ADD\tP\t;A;B", "X;A;B;Y", Action::Write, "X;Y"},
-        {"ADD\tP\t;C:\\Apps", "C:\\AppsX;C:\\Apps\\Tool", Action::Nothing, ""},
-        {"ADD\tP\t;D", kAbsent, Action::Nothing, ""},
+        {"ADD\tP\tD;\t1", "Y;D;X;D", Action::Write, "Y;X;D"},
+        {"ADD\tP\t;A;B\t0", "X;A;B;Y", Action::Write, "X;Y"},
+        {"ADD\tP\t;C:\\Apps\t0", "C:\\AppsX;C:\\Apps\\Tool", Action::Nothing, ""},
+        {"ADD\tP\t;D\t0", kAbsent, Action::Nothing, ""},
         // Created by an Append: holding only our value, the variable goes.
-        {"ADD\tP\tD", "D", Action::Delete, ""},
-        {"ADD\tP\tD", "X;D;Y", Action::Write, "X;Y"},
-        {"ADD\tP\tD", "X", Action::Nothing, ""},
-        {"ADD\tP\t", "", Action::Delete, ""},
-        {"ADD\tP\t", "X", Action::Nothing, ""},
+        {"ADD\tP\tD\t0", "D", Action::Delete, ""},
+        {"ADD\tP\tD\t0", "X;D;Y", Action::Write, "X;Y"},
+        {"ADD\tP\tD\t0", "X", Action::Nothing, ""},
+        {"ADD\tP\t\t0", "", Action::Delete, ""},
+        {"ADD\tP\t\t0", "X", Action::Nothing, ""},
     };
     for (const auto& row : rows) {
         EnvironmentValue::Undo step = undoRecord(row.record, row.current);
@@ -125,6 +127,7 @@ TEST(EnvironmentValue, ParsesOnlyWholeRecords) {
     EXPECT_EQ(EnvironmentValue::parseRecord("NONE")->kind, EnvironmentValue::Kind::None);
     for (const char* damaged :
          {"ADD\t\tx", "CREATE\tP", "REPLACE\tP\told", "ADD\tP\tx\ty", "REPLACE", "REG\tP",
-          "NONE\tx", "ADD\tP\t;", "ADD\tP\t;x;", "ADD\tP\t;;x", "CREATE\t\tv", ""})
+          "NONE\tx", "ADD\tP\t;\t0", "ADD\tP\t;x;\t0", "ADD\tP\t;;x\t0", "CREATE\t\tv",
+          "ADD\tP\t;x", "ADD\tP\t;x\t-1", ""})
         EXPECT_FALSE(EnvironmentValue::parseRecord(damaged).has_value()) << damaged;
 }
