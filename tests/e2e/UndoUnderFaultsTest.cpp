@@ -1,0 +1,527 @@
+// Installations and uninstalls under faults, under Wine: files held open, read-only or on a full
+// disk, undo files damaged or cut, values the user changed after installing, undo data of
+// another installation and a previous version that will not go. Each ends with the machine
+// compared against a snapshot taken before: nothing the user had may be lost.
+#include "EngineProcess.h"
+#include "MachineSnapshot.h"
+#include "system/RegistryKey.h"
+#include "system/WinHandle.h"
+#include "tests/support/TestPayload.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <map>
+#include <sstream>
+
+namespace {
+using Lines = std::vector<std::string>;
+const char kProduct[] = "Kestrel Faults";
+const char kRegistration[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel Faults";
+const char kEnvironment[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+// The machine-wide variables these tests make; PATH stays untouched for the Wine session.
+const char* const kVariables[] = {"KESTRELFAULT_MADE",      "KESTRELFAULT_OLD", "KESTRELFAULT_BACK",
+                                  "KESTRELFAULT_UNTOUCHED", "KESTRELFAULT_CUT", "KESTRELLIST"};
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A report line: one that begins with `start` and holds `part`.
+struct Said {
+    std::string start, part;
+};
+
+bool wasSaid(const std::string& output, const Said& said) {
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.compare(0, said.start.size(), said.start) == 0 && contains(line, said.part))
+            return true;
+    }
+    return false;
+}
+
+// The exit code and the lines of one run, checked together so that its output is shown once.
+void expectRun(const ProcessResult& run, unsigned long exitCode, const std::vector<Said>& said,
+               const std::vector<Said>& unsaid = {}) {
+    std::string wrong;
+    if (run.exitCode != exitCode)
+        wrong += "exit code " + std::to_string(run.exitCode) + "\n";
+    for (const Said& line : said) {
+        if (!wasSaid(run.output, line))
+            wrong += "not said: " + line.start + "..." + line.part + "\n";
+    }
+    for (const Said& line : unsaid) {
+        if (wasSaid(run.output, line))
+            wrong += "said: " + line.start + "..." + line.part + "\n";
+    }
+    EXPECT_EQ(wrong, "") << "output:\n" << run.output;
+}
+
+void removeTree(const std::string& folder) {
+    EngineProcess::run("cmd.exe /c rmdir /s /q \"" + folder + "\"");
+}
+
+void setVariable(const char* name, const std::string& value) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kEnvironment, name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>(value.size() + 1));
+}
+
+std::string variable(const char* name) {
+    char value[2048] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, kEnvironment, name, RRF_RT_REG_SZ, nullptr, value,
+                     &size) != ERROR_SUCCESS)
+        return "(none)";
+    return value;
+}
+
+bool isRegistered() {
+    return RegistryKey().open(HKEY_LOCAL_MACHINE, kRegistration, KEY_READ);
+}
+
+// Every value of the product's registration: name -> data.
+std::map<std::string, std::string> registrationValues() {
+    std::map<std::string, std::string> values;
+    RegistryKey key;
+    if (!key.open(HKEY_LOCAL_MACHINE, kRegistration, KEY_READ))
+        return values;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        char data[2048] = {};
+        DWORD nameLength = sizeof name, size = sizeof data - 1;
+        if (RegEnumValueA(key.get(), index, name, &nameLength, nullptr, nullptr,
+                          reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
+            return values;
+        values[name] = std::string(data, size);
+    }
+}
+
+// The relaunched copy of the registered uninstaller may still be ending when it has signalled
+// its end; the next relaunch would fail to replace it.
+void waitForUninstallerCopy() {
+    std::string copy = EngineProcess::tempFolder() + "lumouninst.dll";
+    for (int i = 0; i < 200 && fileExists(copy); ++i) {
+        if (WinHandle(
+                CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+                .valid())
+            return;
+        Sleep(50);
+    }
+}
+
+bool undoFilesLeftInTemp() {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((EngineProcess::tempFolder() + "qzi*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
+Lines sorted(Lines lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+class UndoUnderFaults : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(resetMachine()); }
+    void TearDown() override { cleanUp(); }
+    // Each row of a table starts from here too: the product folder holding target_.
+    void resetMachine() {
+        cleanUp();
+        for (const std::string& folder : {root_, app_, links_})
+            CreateDirectoryA(folder.c_str(), nullptr);
+        ASSERT_TRUE(writeAll(target_, earlier_));
+    }
+    void cleanUp() {
+        held_.reset();
+        waitForUninstallerCopy();
+        SetFileAttributesA(target_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        for (const std::string& folder : {root_, smallFolder_}) {
+            if (!folder.empty())
+                removeTree(folder);
+        }
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRegistration);
+        for (const char* name : kVariables)
+            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvironment, name);
+        for (const std::string& file : {logCopy_, package_})
+            DeleteFileA(file.c_str());
+    }
+
+    // The uninstaller's file set (the description, the engine and the placeholders at the undo
+    // files' final paths) follows the product's, so a log cut behind the product's files lists
+    // none of it.
+    std::string description(const std::string& files, const std::string& items = "",
+                            const std::string& values = "") const {
+        return "<VarnexGroupInstallation><ProductDesc><Fullname>Kestrel Faults</Fullname>"
+               "</ProductDesc><Dialogs><CopyProgress></CopyProgress><Finish></Finish></Dialogs>"
+               "<UninstallDialogs><CopyProgress></CopyProgress><Finish></Finish>"
+               "</UninstallDialogs><Installation><Uninstall>"
+               "<InstallLogFile>[APP]\\uninst\\install.log</InstallLogFile>"
+               "<InstallBackupFile>[APP]\\uninst\\backup.bin</InstallBackupFile>"
+               "<UninstallXmlFile>[APP]\\uninst\\install.xml</UninstallXmlFile>"
+               "<UninstallCmd>[APP]\\uninst\\uninstall.exe</UninstallCmd></Uninstall><DefValues>"
+               "<Value Name=\"APP\" DataType=\"value\">" +
+               app_ + "</Value>" + values + "</DefValues><FileSet Name=\"Product\">" + files +
+               "</FileSet><FileSet Name=\"Uninstaller\">"
+               "<FN Dest=\"[APP]\\uninst\">install.xml</FN>"
+               "<FN Dest=\"[APP]\\uninst\" Alias=\"engine\">uninstall.exe</FN>"
+               "<FN Dest=\"[APP]\\uninst\" Alias=\"placeholder\">install.log</FN>"
+               "<FN Dest=\"[APP]\\uninst\" Alias=\"placeholder\">backup.bin</FN></FileSet>" +
+               items + "</Installation></VarnexGroupInstallation>";
+    }
+    // Quiet, or in the console answering `input`. Packaged: "new" (installed_), "a", "big".
+    ProcessResult install(const std::string& description, const std::string& options = "",
+                          const std::string& input = "") {
+        const testpayload::Entries entries = {{"install.xml", description},
+                                              {"engine", readAll(EngineProcess::enginePath())},
+                                              {"placeholder", "placeholder"},
+                                              {"new", installed_},
+                                              {"a", "a new file"},
+                                              {"big", std::string(2 << 20, 'k')}};
+        EXPECT_TRUE(writeAll(package_, testpayload::build(entries)));
+        std::string mode = input.empty() ? " -gui=0 -quiet=1" : " -gui=0";
+        return EngineProcess::run(inQuotes(EngineProcess::enginePath()) + mode +
+                                      " -bin=" + inQuotes(package_) + options,
+                                  input, 120000);
+    }
+    // An installation that must complete for the test to go on.
+    void installCompleted(const std::string& description) {
+        ProcessResult result = install(description);
+        ASSERT_EQ(result.exitCode, 0u) << result.output;
+    }
+    // What the registered command runs after its relaunch, with its exit code and output.
+    ProcessResult uninstall() {
+        EXPECT_TRUE(CopyFileA(actionLog_.c_str(), logCopy_.c_str(), FALSE));
+        return EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
+                                      " -uninstallFile=" + inQuotes(logCopy_) +
+                                      " -uninstallApp=" + inQuotes(kProduct) + " -gui=0 -quiet=1",
+                                  "", 120000);
+    }
+    // The registered quiet command, as the system runs it; true when its copy signalled the end.
+    bool uninstallAsRegistered() {
+        std::string command = registrationValues()["QuietUninstallString"];
+        WinHandle end(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerEnd"));
+        if (command.empty() || !EngineProcess::run(command).started)
+            return false;
+        bool ended = WaitForSingleObject(end.get(), 60000) == WAIT_OBJECT_0;
+        waitForUninstallerCopy();
+        return ended;
+    }
+    MachineSnapshot snapshot() const {
+        Lines folders = {root_, "C:\\Program Files"}; // the administrator check's probe goes there
+        if (!smallFolder_.empty())
+            folders.push_back(smallFolder_);
+        return MachineSnapshot(folders);
+    }
+    // An installation whose file `path` (holding earlier_) cannot be written is undone whole.
+    void expectRolledBack(const std::string& files, const std::string& path) {
+        MachineSnapshot before = snapshot();
+        expectRun(install(description(files)), kMinusOne, {}, {{"", "could not be undone"}});
+        std::string now = readAll(path); // may be megabytes
+        EXPECT_TRUE(now == earlier_) << now.size() << " bytes: " << now.substr(0, 40);
+        EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
+        EXPECT_FALSE(undoFilesLeftInTemp());
+    }
+    // What an uninstall that could not finish keeps: the registration and the uninstall folder.
+    Lines undoDataKept() const {
+        Lines kept = {"+ folder:" + uninst_, "+ key:uninstall\\" + std::string(kProduct)};
+        for (const char* name : {"install.xml", "uninstall.exe", "install.log", "backup.bin"})
+            kept.push_back("+ file:" + uninst_ + "\\" + name);
+        return kept;
+    }
+
+    const std::string root_ = "C:\\kestrel-faults", app_ = root_ + "\\app";
+    const std::string links_ = root_ + "\\links", uninst_ = app_ + "\\uninst";
+    const std::string actionLog_ = uninst_ + "\\install.log", backup_ = uninst_ + "\\backup.bin";
+    const std::string target_ = app_ + "\\old.txt";
+    const std::string package_ = EngineProcess::tempFolder() + "kestrel-faults.bin";
+    const std::string logCopy_ = EngineProcess::tempFolder() + "kestrel-faults-uninstall.log";
+    const std::string earlier_ = "the user's earlier text\r\n", installed_ = "AAAABBBBCCCCDD";
+    const std::string replaceTarget_ = "<FN Dest=\"[APP]\" Alias=\"new\">old.txt</FN>";
+    const std::string newFile_ = "<FN Dest=\"[APP]\\data\" Alias=\"a\">a.txt</FN>";
+    std::string smallFolder_;
+    WinHandle held_;
+};
+} // namespace
+
+// A file that cannot be read back is not one the user changed: its previous content stays in the
+// backup, and everything needed for another attempt stays with it until that attempt succeeds.
+TEST_F(UndoUnderFaults, AFileHeldOpenAtUninstallIsKeptForARetryThatFinishes) {
+    MachineSnapshot before = snapshot();
+    ASSERT_NO_FATAL_FAILURE(installCompleted(description(replaceTarget_ + newFile_)));
+    held_.reset(CreateFileA(target_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held_.valid());
+    expectRun(uninstall(), kMinusOne,
+              {{"FAILED to restore " + target_ + ": ", ""}, {"", "The uninstall is not complete"}},
+              {{"Left " + target_, ""}});
+    EXPECT_TRUE(isRegistered());
+    for (const std::string& kept :
+         {actionLog_, backup_, uninst_ + "\\install.xml", uninst_ + "\\uninstall.exe"})
+        EXPECT_TRUE(fileExists(kept)) << kept;
+    held_.reset();
+    EXPECT_EQ(readAll(target_), installed_);
+    EXPECT_TRUE(uninstallAsRegistered());
+    EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
+}
+
+// A deleted file has nothing of the user's in it: the previous content comes back.
+TEST_F(UndoUnderFaults, AnOverwrittenFileTheUserDeletedIsRestored) {
+    MachineSnapshot before = snapshot();
+    ASSERT_NO_FATAL_FAILURE(installCompleted(description(replaceTarget_)));
+    ASSERT_TRUE(DeleteFileA(target_.c_str()));
+    expectRun(uninstall(), 0, {{"Restore " + target_, ""}});
+    EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
+}
+
+// A file backed up but not written is still the user's: the rollback must not take it for one
+// the user changed and keep its backup as the only copy, nor register the half installation.
+TEST_F(UndoUnderFaults, AFileHeldOpenWithReadSharingIsRolledBackToItsPreviousContent) {
+    held_.reset(CreateFileA(target_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr));
+    ASSERT_TRUE(held_.valid());
+    expectRolledBack(newFile_ + replaceTarget_, target_);
+}
+
+// The same for a file whose read-only attribute refuses the write.
+TEST_F(UndoUnderFaults, AReadOnlyFileIsRolledBackToItsPreviousContent) {
+    ASSERT_TRUE(SetFileAttributesA(target_.c_str(), FILE_ATTRIBUTE_READONLY));
+    if (WinHandle(CreateFileA(target_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr))
+            .valid())
+        GTEST_SKIP() << "this system lets a read-only file be opened for writing (Wine run as "
+                        "root does): the installation could write it";
+    expectRolledBack(newFile_ + replaceTarget_, target_);
+    EXPECT_NE(GetFileAttributesA(target_.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+// KESTREL_SMALL_DRIVE names a folder on a RAM disk of about 1 MiB (scripts/test.sh mounts it);
+// the packaged file is 2 MiB.
+TEST_F(UndoUnderFaults, AWriteCutByAFullDiskIsRolledBackToThePreviousContent) {
+    const char* drive = std::getenv("KESTREL_SMALL_DRIVE");
+    if (drive == nullptr || drive[0] == '\0')
+        GTEST_SKIP() << "KESTREL_SMALL_DRIVE names no small drive (scripts/test.sh mounts one)";
+    smallFolder_ = std::string(drive) + "\\kestrel-faults";
+    ASSERT_TRUE(CreateDirectoryA(smallFolder_.c_str(), nullptr));
+    std::string small = smallFolder_ + "\\small.txt";
+    ASSERT_TRUE(writeAll(small, earlier_));
+    expectRolledBack(newFile_ + "<FN Dest=\"" + smallFolder_ + "\" Alias=\"big\">small.txt</FN>",
+                     small);
+}
+
+// Swapping two aligned 4-byte words keeps the length and the XOR of the words: a check that
+// cannot see such an edit would put the old content over the user's work.
+TEST_F(UndoUnderFaults, AUserEditThatKeepsLengthAndWordXorIsLeft) {
+    MachineSnapshot before = snapshot();
+    ASSERT_NO_FATAL_FAILURE(installCompleted(description(replaceTarget_)));
+    const std::string edited = "BBBBAAAACCCCDD";
+    ASSERT_TRUE(writeAll(target_, edited));
+    expectRun(uninstall(), 0, {{"Left " + target_, ""}});
+    EXPECT_EQ(readAll(target_), edited);
+    EXPECT_EQ(snapshot().differencesFrom(before), Lines{"~ file:" + target_});
+}
+
+// Damaged saved data written back would replace the installed file with neither version; the
+// backup, the only trace of the previous content, stays with everything the uninstall needs.
+TEST_F(UndoUnderFaults, ADamagedBackupEntryIsNotWrittenBackAndTheBackupIsKept) {
+    const struct {
+        const char* damage;
+        bool cut; // else the entry's last saved byte flipped
+    } rows[] = {{"one saved byte flipped", false}, {"cut inside the entry", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.damage);
+        ASSERT_NO_FATAL_FAILURE(resetMachine());
+        MachineSnapshot before = snapshot();
+        ASSERT_NO_FATAL_FAILURE(installCompleted(description(replaceTarget_)));
+        std::string damaged = readAll(backup_);
+        ASSERT_GT(damaged.size(), earlier_.size() + 3);
+        // The backup ends with the end entry 01 00 00; before it lies the entry's saved data.
+        if (row.cut)
+            damaged.resize(damaged.size() - 3 - earlier_.size() / 2);
+        else
+            damaged[damaged.size() - 4] ^= 0x01;
+        ASSERT_TRUE(writeAll(backup_, damaged));
+        expectRun(
+            uninstall(), kMinusOne,
+            {{"FAILED to restore " + target_ + ": ", ""}, {"", "The uninstall is not complete"}});
+        EXPECT_EQ(readAll(target_), installed_);
+        EXPECT_EQ(readAll(backup_), damaged);
+        Lines expected = undoDataKept();
+        expected.push_back("~ file:" + target_);
+        EXPECT_EQ(snapshot().differencesFrom(before), sorted(expected));
+    }
+}
+
+// Records past the cut were never read: the product stays registered for them.
+TEST_F(UndoUnderFaults, AnActionLogCutAtALineEndIsUndoneAsFarAsItGoesAndSaidIncomplete) {
+    MachineSnapshot before = snapshot();
+    ASSERT_NO_FATAL_FAILURE(
+        installCompleted(description(newFile_, "<Environment><Replace VarName=\"KESTRELFAULT_CUT\">"
+                                               "installed</Replace></Environment>")));
+    std::string log = readAll(actionLog_);
+    const std::string last = "FILE\tCREATE\t" + app_ + "\\data\\a.txt\r\n";
+    ASSERT_TRUE(contains(log, last)) << log;
+    ASSERT_TRUE(writeAll(actionLog_, log.substr(0, log.find(last) + last.size())));
+    expectRun(uninstall(), kMinusOne, {{"", "The action log is incomplete"}});
+    Lines expected = undoDataKept();
+    expected.push_back("+ value:environment\\KESTRELFAULT_CUT");
+    EXPECT_EQ(snapshot().differencesFrom(before), sorted(expected));
+}
+
+// A TAB in a variable's name would split its VAR record: the count of variables and the records
+// behind them would no longer agree. Asked whether to undo a run with errors, the answer is no.
+TEST_F(UndoUnderFaults, AVariableNameHoldingATabNeverBreaksTheUndo) {
+    const std::string tabValue = "<Value Name=\"KESTREL\tTAB\" DataType=\"value\">x</Value>";
+    const std::string configFile = root_ + "\\config.xml";
+    const struct {
+        const char* source;
+        bool fromConfigFile; // else from the description's DefValues
+    } rows[] = {{"-configFile", true}, {"DefValues", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.source);
+        ASSERT_NO_FATAL_FAILURE(resetMachine());
+        ASSERT_TRUE(
+            writeAll(configFile, "<Settings><DefValues>" + tabValue + "</DefValues></Settings>"));
+        MachineSnapshot before = snapshot();
+        ProcessResult result =
+            install(description(newFile_, "", row.fromConfigFile ? "" : tabValue),
+                    row.fromConfigFile ? " -configFile=" + inQuotes(configFile) : "", "no\n");
+        // Whether it stopped, went on without the variable or kept a run with errors: once
+        // registered, the uninstall undoes it all.
+        if (isRegistered())
+            expectRun(uninstall(), 0, {});
+        EXPECT_EQ(snapshot().differencesFrom(before), Lines{}) << result.output;
+    }
+}
+
+// What the user made of an item after installing is theirs; what is still as the installation
+// left it is undone.
+TEST_F(UndoUnderFaults, OnlyChangesStillAsTheInstallationLeftThemAreUndone) {
+    const std::string ini = root_ + "\\host.ini", mine = links_ + "\\Mine.lnk";
+    ASSERT_TRUE(writeAll(ini, "[Plugins]\r\nFirst=a\r\n"));
+    setVariable("KESTRELFAULT_OLD", "before");
+    setVariable("KESTRELFAULT_BACK", "before");
+    std::string items = "<Environment>";
+    for (const char* name :
+         {"KESTRELFAULT_MADE", "KESTRELFAULT_OLD", "KESTRELFAULT_BACK", "KESTRELFAULT_UNTOUCHED"})
+        items += "<Replace VarName=\"" + std::string(name) + "\">installed</Replace>";
+    items += "</Environment><IniFiles>";
+    for (const char* key : {"Made", "Untouched"})
+        items +=
+            "<Add FileName=\"" + ini + "\" Section=\"Plugins\" Key=\"" + key + "\">installed</Add>";
+    items += "</IniFiles><Shortcuts>";
+    for (const char* name : {"Mine.lnk", "Untouched.lnk"})
+        items += "<Add Type=\"File\" Dest=\"" + links_ + "\" Target=\"" + target_ + "\">" + name +
+                 "</Add>";
+    items += "</Shortcuts>";
+    MachineSnapshot before = snapshot();
+    ASSERT_NO_FATAL_FAILURE(installCompleted(description(replaceTarget_, items)));
+    setVariable("KESTRELFAULT_MADE", "the user's");
+    setVariable("KESTRELFAULT_OLD", "the user's");
+    std::string edited = readAll(ini);
+    const std::string made = "Made=installed";
+    ASSERT_TRUE(contains(edited, made)) << edited;
+    edited.replace(edited.find(made), made.size(), "Made=mine");
+    ASSERT_TRUE(writeAll(ini, edited));
+    ASSERT_TRUE(fileExists(mine));
+    ASSERT_TRUE(writeAll(mine, "the user's own link"));
+    expectRun(uninstall(), 0,
+              {{"Left ", "KESTRELFAULT_MADE"},
+               {"Left ", "KESTRELFAULT_OLD"},
+               {"Left ", "Made"},
+               {"Left ", mine}});
+    size_t untouched = edited.find("Untouched=installed");
+    ASSERT_NE(untouched, std::string::npos) << edited;
+    edited.erase(untouched, edited.find('\n', untouched) + 1 - untouched);
+    EXPECT_EQ(readAll(ini), edited);
+    EXPECT_EQ(variable("KESTRELFAULT_MADE"), "the user's");
+    EXPECT_EQ(variable("KESTRELFAULT_OLD"), "the user's");
+    EXPECT_EQ(readAll(mine), "the user's own link");
+    EXPECT_EQ(snapshot().differencesFrom(before),
+              sorted({"+ file:" + mine, "+ value:environment\\KESTRELFAULT_MADE", "~ file:" + ini,
+                      "~ value:environment\\KESTRELFAULT_OLD"}));
+}
+
+// "Key=" is a line of the user's file: an undo that removes it changes a file it never owned.
+TEST_F(UndoUnderFaults, AnIniKeyWithAnEmptyValueComesBackByteForByte) {
+    const std::string ini = root_ + "\\host.ini";
+    ASSERT_TRUE(writeAll(ini, "[Plugins]\r\nEmpty=\r\nLast=z\r\n"));
+    MachineSnapshot before = snapshot();
+    ASSERT_NO_FATAL_FAILURE(
+        installCompleted(description("", "<IniFiles><Add FileName=\"" + ini +
+                                             "\" Section=\"Plugins\" Key=\"Empty\">[APP]</Add>"
+                                             "</IniFiles>")));
+    expectRun(uninstall(), 0, {});
+    EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
+}
+
+// The list named the folder before; the product adds it once more and another program appends
+// after it: only the product's copy goes, and a longer entry that begins with it stays.
+TEST_F(UndoUnderFaults, AListEntryAddedTwiceLosesOnlyTheInstallationsCopy) {
+    const struct {
+        const char *mode, *before, *installed, *after;
+    } rows[] = {
+        {"Append", "C:\\a;C:\\app", "C:\\a;C:\\app;C:\\app", "C:\\a;C:\\app;C:\\other"},
+        {"Insert", "C:\\a;C:\\app", "C:\\app;C:\\a;C:\\app", "C:\\a;C:\\app;C:\\other"},
+        {"Append", "C:\\app\\bin;C:\\a", "C:\\app\\bin;C:\\a;C:\\app",
+         "C:\\app\\bin;C:\\a;C:\\other"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.mode) + " to " + row.before);
+        ASSERT_NO_FATAL_FAILURE(resetMachine());
+        setVariable("KESTRELLIST", row.before);
+        MachineSnapshot before = snapshot();
+        std::string item = std::string("<Environment><") + row.mode +
+                           " VarName=\"KESTRELLIST\">C:\\app</" + row.mode + "></Environment>";
+        ASSERT_NO_FATAL_FAILURE(installCompleted(description("", item)));
+        EXPECT_EQ(variable("KESTRELLIST"), row.installed);
+        setVariable("KESTRELLIST", std::string(row.installed) + ";C:\\other");
+        expectRun(uninstall(), 0, {});
+        EXPECT_EQ(variable("KESTRELLIST"), row.after);
+        EXPECT_EQ(snapshot().differencesFrom(before), Lines{"~ value:environment\\KESTRELLIST"});
+    }
+}
+
+// Replacing them would take the only way to undo that other installation.
+TEST_F(UndoUnderFaults, UndoDataOfAnotherInstallationAtTheFinalPathsStopsTheInstallation) {
+    const struct {
+        std::string path, content;
+    } rows[] = {
+        {actionLog_, "C:\\Other\\install.xml\r\nC:\\Other\\backup.bin\r\nNUMVARS\t0\r\n"
+                     "FILE\tCREATE\tC:\\Other\\other.txt\r\n"},
+        {backup_, std::string("Varnex Software installer backup file.\n\0\1\0\0", 43)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        ASSERT_NO_FATAL_FAILURE(resetMachine());
+        CreateDirectoryA(uninst_.c_str(), nullptr);
+        ASSERT_TRUE(writeAll(row.path, row.content));
+        MachineSnapshot before = snapshot();
+        expectRun(install(description(replaceTarget_ + newFile_)), kMinusOne,
+                  {{"", "undo data of another installation"}, {"", row.path}});
+        EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
+    }
+}
+
+// A registration whose uninstall removes nothing: installing over it would leave two
+// installations behind one registration.
+TEST_F(UndoUnderFaults, APreviousVersionStillRegisteredAfterItsUninstallStopsTheInstallation) {
+    {
+        RegistryKey key;
+        ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, kRegistration, KEY_WRITE));
+        for (const char* name : {"UninstallString", "QuietUninstallString"}) {
+            const char command[] = "cmd.exe /c exit 0";
+            RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
+                           sizeof command);
+        }
+    }
+    const std::map<std::string, std::string> fake = registrationValues();
+    MachineSnapshot before = snapshot();
+    expectRun(install(description(replaceTarget_ + newFile_)), kMinusOne,
+              {{"", "is still installed"}});
+    EXPECT_EQ(registrationValues(), fake);
+    EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
+}
