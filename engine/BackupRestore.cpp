@@ -21,7 +21,7 @@ bool holds(const FileCheck::Result& now, int64_t size, uint32_t check) {
 } // namespace
 
 BackupRestore::Outcome BackupRestore::restore(const std::string& backupPath,
-                                              std::set<std::string> unfinishedWrites) {
+                                              Overwritten overwritten) {
     Outcome outcome;
     BackupFile backup;
     BackupFile::Opened opened = backup.openForRead(backupPath.c_str());
@@ -39,7 +39,8 @@ BackupRestore::Outcome BackupRestore::restore(const std::string& backupPath,
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         ui_.processEvents(0, 0, 0, 0);
         // Only the last write of a file can be the one that was cut.
-        bool unfinished = unfinishedWrites.erase(entry->name) > 0;
+        bool unfinished = overwritten.unfinished.erase(entry->name) > 0;
+        overwritten.all.erase(entry->name);
         Verdict verdict = restoreEntry(backup, *entry, unfinished);
         outcome.restored += verdict == Verdict::kRestored;
         outcome.left += verdict == Verdict::kLeft;
@@ -49,6 +50,11 @@ BackupRestore::Outcome BackupRestore::restore(const std::string& backupPath,
         reportFormatted(ui_, "FAILED to read the backup file %s to its end: it is damaged",
                         backupPath.c_str());
         logMessage(stepLog_, "The backup file could not be read to its end");
+        // Their entries lie beyond the damage.
+        for (const std::string& name : overwritten.all) {
+            reportFormatted(ui_, "FAILED to restore %s: damaged backup file", name.c_str());
+            ++outcome.failed;
+        }
     }
     backup.close();
     return outcome;

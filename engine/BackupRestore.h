@@ -32,8 +32,12 @@ class BackupRestore {
 
     BackupRestore(InstallerUI& ui, Log* stepLog) : ui_(ui), stepLog_(stepLog) {}
 
-    // `unfinishedWrites`: the files whose last write by the installation did not complete.
-    Outcome restore(const std::string& backupPath, std::set<std::string> unfinishedWrites);
+    // What the action log says of the files the installation replaced.
+    struct Overwritten {
+        std::set<std::string> all;
+        std::set<std::string> unfinished; // whose last write by the installation did not complete
+    };
+    Outcome restore(const std::string& backupPath, Overwritten overwritten);
 
   private:
     enum class Verdict { kRestored, kLeft, kFailed };

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <strings.h>
 #include <thread>
+#include <utility>
 
 namespace {
 constexpr std::chrono::milliseconds kProgramPatience(10000);
@@ -41,29 +42,23 @@ std::string expanded(const Description& description, int (Description::*getter)(
     return (description.*getter)(path, sizeof path) == 0 ? std::string(path) : std::string();
 }
 
-bool anyOverwritten(const std::vector<ActionLogReader::Record>& records) {
-    for (const auto& record : records) {
-        if (record.kind == ActionLogReader::Kind::kFile &&
-            record.fields.compare(0, 5, "OVER\t") == 0)
-            return true;
-    }
-    return false;
-}
-
-// "OVER" and "DONE" records: the files whose last write by the installation never completed.
-std::set<std::string> unfinishedWrites(const std::vector<ActionLogReader::Record>& records) {
+// "OVER" and "DONE" records: the files replaced, and those whose last write by the installation
+// never completed.
+BackupRestore::Overwritten overwrittenFiles(const std::vector<ActionLogReader::Record>& records) {
     static const std::string kOver = "OVER\t";
     static const std::string kDone = std::string(ActionLog::kFileDone) + "\t";
-    std::set<std::string> unfinished;
+    BackupRestore::Overwritten files;
     for (const auto& record : records) {
         if (record.kind != ActionLogReader::Kind::kFile)
             continue;
-        if (record.fields.compare(0, kOver.size(), kOver) == 0)
-            unfinished.insert(record.fields.substr(kOver.size()));
-        else if (record.fields.compare(0, kDone.size(), kDone) == 0)
-            unfinished.erase(record.fields.substr(kDone.size()));
+        if (record.fields.compare(0, kOver.size(), kOver) == 0) {
+            files.all.insert(record.fields.substr(kOver.size()));
+            files.unfinished.insert(record.fields.substr(kOver.size()));
+        } else if (record.fields.compare(0, kDone.size(), kDone) == 0) {
+            files.unfinished.erase(record.fields.substr(kDone.size()));
+        }
     }
-    return unfinished;
+    return files;
 }
 } // namespace
 
@@ -131,7 +126,8 @@ void UninstallRun::restoreFiles(const std::string& backupPath,
                                 const ActionLogReader::Contents& log) {
     // A complete log that replaced no file needs nothing from a backup file, not even one that
     // is gone; a log cut short may have lost the records of files the backup still holds.
-    if (log.closed && !anyOverwritten(log.records))
+    BackupRestore::Overwritten overwritten = overwrittenFiles(log.records);
+    if (log.closed && overwritten.all.empty())
         return;
     if (backupPath.empty()) {
         reportFormatted(ui_, "FAILED to open the backup file: the action log names none");
@@ -139,7 +135,7 @@ void UninstallRun::restoreFiles(const std::string& backupPath,
         return;
     }
     BackupRestore::Outcome restored =
-        BackupRestore(ui_, stepLog_).restore(backupPath, unfinishedWrites(log.records));
+        BackupRestore(ui_, stepLog_).restore(backupPath, std::move(overwritten));
     filesLeft_ = restored.left;
     if (restored.backupNeeded())
         fail();

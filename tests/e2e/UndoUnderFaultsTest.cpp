@@ -512,11 +512,13 @@ TEST_F(UndoUnderFaults, APreviousVersionStillRegisteredAfterItsUninstallStopsThe
     {
         RegistryKey key;
         ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, kRegistration, KEY_WRITE));
-        for (const char* name : {"UninstallString", "QuietUninstallString"}) {
-            const char command[] = "cmd.exe /c exit 0";
-            RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
-                           sizeof command);
-        }
+        // An uninstaller that says its start and end but removes nothing.
+        const std::string command =
+            inQuotes(EngineProcess::testFolder() + "kestrel_probe.exe") + " signal";
+        for (const char* name : {"UninstallString", "QuietUninstallString"})
+            RegSetValueExA(key.get(), name, 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(command.c_str()),
+                           static_cast<DWORD>(command.size() + 1));
     }
     const std::map<std::string, std::string> fake = registrationValues();
     MachineSnapshot before = snapshot();
