@@ -32,6 +32,7 @@ set(KESTREL_NEUTRAL_SOURCES
     engine/BackupFile.cpp
     engine/ActionLogReader.cpp
     engine/BackupRestore.cpp
+    engine/InterruptedRun.cpp
     engine/FileCopy.cpp
     engine/InstallationItems.cpp
     engine/KnownFolders.cpp

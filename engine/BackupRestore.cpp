@@ -4,6 +4,7 @@
 #include "package/FileCheck.h"
 #include "package/Log.h"
 #include "package/Paths.h"
+#include "package/Platform.h"
 #include "system/FileMover.h"
 #include "ui/InstallerUI.h"
 
@@ -139,6 +140,6 @@ bool BackupRestore::writeBeside(BackupFile& backup, const BackupFile::Entry& ent
     if (copied && closed && FileMover::move(beside.c_str(), entry.name.c_str()))
         return true;
     *error = copied && closed ? 5 : kCannotCopy; // ERROR_ACCESS_DENIED: the place is held
-    std::remove(beside.c_str());
+    platform::removeFile(beside.c_str());
     return false;
 }

@@ -24,7 +24,7 @@ FileCopy::FileCopy(const FileList& files, const VariableStore& variables, const 
 
 FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
     info_ = info;
-    if (!isSelected())
+    if (!isSelected(info_, files_, variables_))
         return Result::kSkipped;
     if (install() == Step::kStopped)
         return Result::kStop;
@@ -35,16 +35,6 @@ FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
     return reportFormatted(ui_, "%s%s%s", failed_ ? "FAILED to " : "", verb, path_) != 0
                ? Result::kStop
                : Result::kContinue;
-}
-
-bool FileCopy::isSelected() const {
-    if (info_.destination[0] == '\0')
-        return false;
-    if (ConditionEvaluator::evaluate(variables_, info_.condition) == 0)
-        return false;
-    if (info_.fileSet < 0 || info_.fileSet >= files_.fileSetCount())
-        return true;
-    return ConditionEvaluator::evaluate(variables_, files_.fileSet(info_.fileSet).condition) != 0;
 }
 
 // Within one file: folders, DIR record, backup, FILE record, content. The FILE record comes
@@ -85,21 +75,36 @@ FileCopy::Step FileCopy::fail() {
 // folder is made canonical first, so that the folders created and the ones recorded are the
 // same. A device name as a level or the file name, or "." / ".." as the file name, names no
 // file the installation could write.
-bool FileCopy::formPath() {
-    char expanded[sizeof directory_];
-    bool formed = variables_.expand(info_.destination, expanded, sizeof expanded) ==
-                      VariableStore::kExpanded &&
-                  isFullPath(expanded) &&
-                  boundedFormat(directory_, sizeof directory_, "%s\\", expanded) >= 0 &&
-                  normalizePath(directory_) &&
-                  boundedFormat(path_, sizeof path_, "%s%s", directory_, info_.fileName) >= 0;
+bool FileCopy::formDestination(const FileInfo& info, const VariableStore& variables,
+                               char (&directory)[256], char (&path)[512]) {
+    char expanded[256];
+    bool formed =
+        variables.expand(info.destination, expanded, sizeof expanded) == VariableStore::kExpanded &&
+        isFullPath(expanded) && boundedFormat(directory, sizeof directory, "%s\\", expanded) >= 0 &&
+        normalizePath(directory) &&
+        boundedFormat(path, sizeof path, "%s%s", directory, info.fileName) >= 0;
     if (!formed) {
         // Only shown: the report names the file as the description does.
-        boundedFormat(path_, sizeof path_, "%s\\%s", info_.destination, info_.fileName);
+        boundedFormat(path, sizeof path, "%s\\%s", info.destination, info.fileName);
         return false;
     }
-    bool dotName = std::strcmp(info_.fileName, ".") == 0 || std::strcmp(info_.fileName, "..") == 0;
-    return !dotName && !hasReservedDeviceLevel(path_);
+    bool dotName = std::strcmp(info.fileName, ".") == 0 || std::strcmp(info.fileName, "..") == 0;
+    return !dotName && !hasReservedDeviceLevel(path);
+}
+
+bool FileCopy::isSelected(const FileInfo& info, const FileList& files,
+                          const VariableStore& variables) {
+    if (info.destination[0] == '\0')
+        return false;
+    if (ConditionEvaluator::evaluate(variables, info.condition) == 0)
+        return false;
+    if (info.fileSet < 0 || info.fileSet >= files.fileSetCount())
+        return true;
+    return ConditionEvaluator::evaluate(variables, files.fileSet(info.fileSet).condition) != 0;
+}
+
+bool FileCopy::formPath() {
+    return formDestination(info_, variables_, directory_, path_);
 }
 
 // The DIR record names exactly the levels made, ending at the deepest one, also when a deeper

@@ -31,6 +31,14 @@ class FileCopy {
 
     // Installs record `index` of `count`. kStop when the handler asked to end the file loop.
     Result perform(const FileInfo& info, int index, int count);
+
+    // Whether the record is installed at all: a destination, and its conditions hold.
+    static bool isSelected(const FileInfo& info, const FileList& files,
+                           const VariableStore& variables);
+    // The folder (with its separator) and the full path of the record, formed whole, or false
+    // (with `path` naming the file as the description does, for a report).
+    static bool formDestination(const FileInfo& info, const VariableStore& variables,
+                                char (&directory)[256], char (&path)[512]);
     // After perform: whether the file was written, where, and how many bytes.
     bool wasWritten() const { return written_; }
     const char* path() const { return path_; }
@@ -39,7 +47,6 @@ class FileCopy {
   private:
     enum class Step { kDone, kFailed, kStopped };
 
-    bool isSelected() const;
     Step install();
     bool formPath();
     bool makeDirectory();

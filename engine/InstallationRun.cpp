@@ -4,10 +4,12 @@
 #include "config/FileList.h"
 #include "engine/FileCopy.h"
 #include "engine/InstallationItems.h"
+#include "engine/InterruptedRun.h"
 #include "engine/KnownFolders.h"
 #include "engine/RunReport.h"
 #include "engine/UninstallRun.h"
 #include "package/Paths.h"
+#include "package/Payload.h"
 #include "package/Platform.h"
 #include "system/FileMover.h"
 #include "system/SystemChanges.h"
@@ -26,9 +28,10 @@ constexpr const char* kPreviousVersionStays =
     "anything.\nUninstall it from the list of installed programs, then run this installation "
     "again.";
 constexpr const char* kUndoDataFound =
-    "The installation stopped before changing anything: %s already holds the undo data of another "
-    "installation.\nUninstall that installation first, or move the file away if it belongs to "
-    "none.";
+    "%s already holds the undo data of another installation: uninstall that installation first, "
+    "or move the file away if it belongs to none.";
+constexpr const char* kNothingChanged =
+    "The installation stopped before changing anything: it could not be completed as described.";
 constexpr const char* kUndoQuestion =
     "An error occurred during the installation.\nDo you want to undo changes made to your "
     "system?\n";
@@ -61,12 +64,17 @@ InstallationRun::InstallationRun(const Description& description, const FileList&
 
 int InstallationRun::perform() {
     std::string productName = expanded(description_, &Description::getProductName);
+    // An earlier run that never completed is undone first: what it backed up would otherwise be
+    // taken for the user's content by this one.
+    if (InterruptedRun(description_, variables_, system_, ui_, debugLog_).recover(productName) ==
+        InterruptedRun::Outcome::kFailed)
+        return -1;
     Previous previous = settlePreviousVersion(productName);
     cancelled_ = previous == Previous::kCancelled;
     if (previous == Previous::kCancelled || previous == Previous::kStillInstalled)
         return -1;
     FinalPaths paths = finalPaths();
-    if (!undoDataIsFree(paths, previous) || !openUndoFiles())
+    if (!readyToChange(paths, previous) || !openUndoFiles(productName, paths))
         return -1;
     writeLogHeader(paths);
     Written written = copyFiles();
@@ -76,6 +84,7 @@ int InstallationRun::perform() {
         return rollBack(paths, productName, written);
     if (!moveIntoPlace(paths) || !registerUninstall(paths, productName, written))
         return -1;
+    forgetRun(productName);
     return 0;
 }
 
@@ -98,25 +107,62 @@ InstallationRun::Previous InstallationRun::settlePreviousVersion(const std::stri
     return Previous::kStillInstalled;
 }
 
-// The paths name where the uninstall finds its files; one that does not expand whole is an error
-// of the run, reported under its element's name.
-InstallationRun::FinalPaths InstallationRun::finalPaths() {
-    FinalPaths paths{expanded(description_, &Description::getUninstallXmlFile),
-                     expanded(description_, &Description::getInstallBackupFile),
-                     expanded(description_, &Description::getInstallLogFile)};
+InstallationRun::FinalPaths InstallationRun::finalPaths() const {
+    return {expanded(description_, &Description::getUninstallXmlFile),
+            expanded(description_, &Description::getInstallBackupFile),
+            expanded(description_, &Description::getInstallLogFile)};
+}
+
+// A run that could not complete for a reason known now would only change the machine to undo it
+// again: every such reason stops it before its first change, in every mode.
+bool InstallationRun::readyToChange(const FinalPaths& paths, Previous previous) {
+    bool ready = finalPathsExpand(paths) && undoDataIsFree(paths, previous);
+    // Every problem with the files is said, not only the first.
+    ready = filesCanBeInstalled() && ready;
+    if (!ready)
+        ui_.ask(kNothingChanged, InstallerUI::kAskNotice);
+    return ready;
+}
+
+// The paths name where the uninstall finds its files; each must expand whole, to a full path.
+bool InstallationRun::finalPathsExpand(const FinalPaths& paths) {
     const struct {
         const std::string& path;
         const char* element;
     } named[] = {{paths.description, "UninstallXmlFile"},
                  {paths.backup, "InstallBackupFile"},
                  {paths.actionLog, "InstallLogFile"}};
+    bool whole = true;
     for (const auto& path : named) {
-        if (path.path.empty()) {
-            reportFormatted(ui_, "FAILED to expand %s", path.element);
-            error_ = 1;
+        if (!isFullPath(path.path.c_str())) {
+            reportFormatted(ui_, "FAILED to expand %s: the description names no full path there",
+                            path.element);
+            whole = false;
         }
     }
-    return paths;
+    return whole;
+}
+
+// Each selected file's destination forms whole and its packaged entry is there.
+bool InstallationRun::filesCanBeInstalled() {
+    bool ready = true;
+    for (int i = 0; i < files_.fileCount(); ++i) {
+        const FileInfo& info = files_.file(i);
+        if (!FileCopy::isSelected(info, files_, variables_))
+            continue;
+        char directory[256];
+        char path[512];
+        if (!FileCopy::formDestination(info, variables_, directory, path)) {
+            reportFormatted(ui_, "FAILED to create %s: its destination cannot be formed whole",
+                            path);
+            ready = false;
+        } else if (payload_.find(info.alias) < 0) {
+            reportFormatted(ui_, "FAILED to create %s: the installer package holds no entry %s",
+                            path, info.alias);
+            ready = false;
+        }
+    }
+    return ready;
 }
 
 // An action log or backup file already at the final paths belongs to another installation (two
@@ -129,16 +175,15 @@ bool InstallationRun::undoDataIsFree(const FinalPaths& paths, Previous previous)
     for (const std::string* path : {&paths.actionLog, &paths.backup}) {
         if (path->empty() || platform::pathKind(path->c_str()) == platform::PathKind::kNothing)
             continue;
-        char notice[1024] = {};
-        boundedFormat(notice, sizeof notice, kUndoDataFound, path->c_str());
-        ui_.ask(notice, InstallerUI::kAskNotice);
+        reportFormatted(ui_, kUndoDataFound, path->c_str());
         return false;
     }
     return true;
 }
 
-// The action log and the backup file live under temporary names until the run is complete.
-bool InstallationRun::openUndoFiles() {
+// The action log and the backup file live under temporary names until the run is complete; the
+// run record names them, so that a run stopped at any point can be found and undone.
+bool InstallationRun::openUndoFiles(const std::string& productName, const FinalPaths& paths) {
     if (system_.makeTempFileName(logPath_, sizeof logPath_) != 0)
         return false;
     // Without its action log a run could never be undone: it changes nothing.
@@ -149,13 +194,35 @@ bool InstallationRun::openUndoFiles() {
     }
     if (system_.makeTempFileName(backupPath_, sizeof backupPath_) != 0) {
         actionLog_.close();
-        std::remove(logPath_);
+        platform::removeFile(logPath_);
         return false;
     }
     // A backup file that cannot be created refuses every entry; existing files are then left
     // untouched.
     backup_.openForWrite(backupPath_);
-    return true;
+    if (system_.writeRunRecord(productName.c_str(),
+                               {logPath_, backupPath_, paths.actionLog, paths.backup}))
+        return true;
+    reportFormatted(ui_,
+                    "FAILED to record the running installation of %s: it could not be "
+                    "undone after an interruption, so it changes nothing",
+                    productName.c_str());
+    system_.removeRunRecord(productName.c_str());
+    removeUndoFiles();
+    return false;
+}
+
+void InstallationRun::removeUndoFiles() {
+    actionLog_.close();
+    backup_.close();
+    platform::removeFile(logPath_);
+    platform::removeFile(backupPath_);
+}
+
+void InstallationRun::forgetRun(const std::string& productName) {
+    if (!system_.removeRunRecord(productName.c_str()))
+        reportFormatted(ui_, "FAILED to remove the record of this installation of %s",
+                        productName.c_str());
 }
 
 void InstallationRun::writeLogHeader(const FinalPaths& paths) {
@@ -223,15 +290,18 @@ int InstallationRun::rollBack(const FinalPaths& paths, const std::string& produc
     bool undone = uninstall.perform(log, target) == 0 && uninstall.filesLeft() == 0;
     std::fclose(log);
     if (undone) {
-        std::remove(logPath_);
-        std::remove(backupPath_);
+        removeUndoFiles();
+        forgetRun(productName);
         return -1;
     }
     // The backup holds the only copy of what could not be put back: both files stay where a
-    // later uninstall finds them, registered when its program is there to run.
-    if (moveIntoPlace(paths) && registerUninstall(paths, productName, written))
+    // later uninstall finds them, registered when its program is there to run (else the run
+    // record still leads the next installer to them).
+    if (moveIntoPlace(paths) && registerUninstall(paths, productName, written)) {
+        forgetRun(productName);
         reportFormatted(ui_, "The changes could not be undone; the action log is kept at %s.",
                         paths.actionLog.c_str());
+    }
     return -1;
 }
 

@@ -45,14 +45,21 @@ class InstallationRun {
     };
 
     Previous settlePreviousVersion(const std::string& productName);
-    FinalPaths finalPaths();
+    FinalPaths finalPaths() const;
+    // Everything that can be checked before the first change; false (said why) stops the run.
+    bool readyToChange(const FinalPaths& paths, Previous previous);
+    bool finalPathsExpand(const FinalPaths& paths);
     bool undoDataIsFree(const FinalPaths& paths, Previous previous);
-    bool openUndoFiles();
+    bool filesCanBeInstalled();
+    bool openUndoFiles(const std::string& productName, const FinalPaths& paths);
+    void removeUndoFiles();
     void writeLogHeader(const FinalPaths& paths);
     Written copyFiles();
     void applyItems();
     void closeUndoFiles();
     int rollBack(const FinalPaths& paths, const std::string& productName, const Written& written);
+    // The run is complete or undone: nothing needs its record any more.
+    void forgetRun(const std::string& productName);
     bool moveIntoPlace(const FinalPaths& paths);
     bool moveFile(const char* from, const std::string& to);
     // False when the description asks for a registration that cannot be made.

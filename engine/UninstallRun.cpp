@@ -83,14 +83,16 @@ int UninstallRun::perform(std::FILE* actionLog, const Target& target) {
     ui_.setStatusText("Uninstalling");
     std::vector<std::string> installed;
     std::vector<Folder> folders = undoRecords(log.records, undoFiles, &installed);
-    if (!log.closed) {
+    if (!log.closed && !target.interrupted) {
         reportFormatted(ui_, "%s", kIncomplete);
         logMessage(stepLog_, "The action log has no closing record (%d damaged lines)",
                    log.damagedLines);
         fail();
     }
+    // A rollback's own undo files are temporary ones that its caller removes; at the final paths
+    // stands only what file sets put there, which the records name.
     if (!pending_)
-        removeUndoFiles(target.registrationName, undoFiles, installed);
+        removeUndoFiles(target.registrationName, rollback ? UndoFiles() : undoFiles, installed);
     removeFolders(folders);
     if (environmentChanged_) {
         ui_.setStatusText("Updating environment");
@@ -205,7 +207,7 @@ void UninstallRun::deleteFile(const std::string& path, std::chrono::milliseconds
     auto deadline = std::chrono::steady_clock::now() + patience;
     bool deleted = false;
     for (;;) {
-        deleted = std::remove(path.c_str()) == 0 ||
+        deleted = platform::removeFile(path.c_str()) == 0 ||
                   platform::pathKind(path.c_str()) == platform::PathKind::kNothing;
         if (deleted || std::chrono::steady_clock::now() >= deadline)
             break;

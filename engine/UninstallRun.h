@@ -34,6 +34,9 @@ class UninstallRun {
         const char* rollbackBackup = nullptr;
         // The registration an uninstall removes once nothing remains to be undone; null: none.
         const char* registrationName = nullptr;
+        // The log is that of a run that was stopped: it lacks its closing record, and its last
+        // line may be cut. It lists every change made up to there all the same.
+        bool interrupted = false;
     };
     // 0 when nothing remains to be undone (a change the user made since is left on purpose),
     // else -1.

@@ -8,6 +8,8 @@ namespace platform {
 // 0 on success, -1 on failure (errno is set from the system error).
 int createDirectory(const char* path);
 int removeDirectory(const char* path);
+// Deletes a file; 0 on success, -1 on failure.
+int removeFile(const char* path);
 // Whether the last createDirectory failed because the directory already existed.
 bool lastErrorWasAlreadyExists();
 // 1 when the path names an existing file or directory.

@@ -96,6 +96,22 @@ int RecordingSystem::registerUninstall(const UninstallRegistration& registration
     return record("registerUninstall:" + registration.uninstallString(), 1);
 }
 
+bool RecordingSystem::writeRunRecord(const char* productName, const RunRecord& record) {
+    if (failing.count(productName) != 0)
+        return false;
+    runRecord = record;
+    return true;
+}
+
+std::optional<RunRecord> RecordingSystem::findRunRecord(const char*) {
+    return runRecord;
+}
+
+bool RecordingSystem::removeRunRecord(const char*) {
+    runRecord.reset();
+    return true;
+}
+
 bool RecordingSystem::removeUninstallRegistration(const char* productName) {
     return record(std::string("removeUninstallRegistration:") + productName,
                   failing.count(productName) == 0 ? 1 : 0) != 0;

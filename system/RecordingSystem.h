@@ -31,6 +31,9 @@ class RecordingSystem : public SystemChanges {
     int uninstallPreviousVersion(const char* productName) override;
     int registerUninstall(const UninstallRegistration& registration) override;
     bool removeUninstallRegistration(const char* productName) override;
+    bool writeRunRecord(const char* productName, const RunRecord& record) override;
+    std::optional<RunRecord> findRunRecord(const char* productName) override;
+    bool removeRunRecord(const char* productName) override;
 
     // Where temporary names are made; empty: no temporary name can be had.
     std::string tempFolder;
@@ -41,6 +44,8 @@ class RecordingSystem : public SystemChanges {
     // What a previous version's uninstall leaves: 1, removed; 0, still installed.
     int previousVersionRemoved = 1;
     std::vector<std::string> calls;
+    // The run record the product holds, as the registry would keep it.
+    std::optional<RunRecord> runRecord;
 
   private:
     int record(const std::string& call, int answer);

@@ -5,6 +5,10 @@
 // `record` (`capacity` bytes), which the engine puts into the action log.
 #pragma once
 
+#include "system/RunRecord.h"
+
+#include <optional>
+
 class InstallerUI;
 struct UninstallRegistration;
 
@@ -41,4 +45,13 @@ class SystemChanges {
     virtual int registerUninstall(const UninstallRegistration& registration) = 0;
     // Deletes the product's registration; true also when there is none.
     virtual bool removeUninstallRegistration(const char* productName) = 0;
+    // The record of a running installation of the product (kept beside its registration); false
+    // when it could not be written whole.
+    virtual bool writeRunRecord(const char* productName, const RunRecord& record) = 0;
+    // The record an interrupted installation left; nothing when there is none (or none that
+    // names full paths).
+    virtual std::optional<RunRecord> findRunRecord(const char* productName) = 0;
+    // Removes the record (and the key it stands in when no registration shares it); true also
+    // when there is none.
+    virtual bool removeRunRecord(const char* productName) = 0;
 };

@@ -6,6 +6,10 @@
 
 #include "system/UninstallerPresence.h"
 
+#include "system/RunRecord.h"
+
+#include <optional>
+
 struct UninstallRegistration;
 
 class UninstallRegistry {
@@ -17,8 +21,14 @@ class UninstallRegistry {
     // "UninstallString" in this order, then "InstallLocation", "EstimatedSize", "NoModify",
     // "NoRepair" and "QuietUninstallString". 1 when every value was written whole.
     static int write(const UninstallRegistration& registration);
-    // 1 when the product's key exists.
+    // 1 when the product's key holds a registration (an "UninstallString"); a key that holds only
+    // the record of a running installation is none.
     static int isInstalled(const char* productName);
+    // The run record, as four values of the product's key (created when missing).
+    static bool writeRunRecord(const char* productName, const RunRecord& record);
+    static std::optional<RunRecord> findRunRecord(const char* productName);
+    // Deletes the four values, and the key when no registration shares it.
+    static bool removeRunRecord(const char* productName);
     // How long after the registered command has ended an uninstall may take to announce itself
     // (its start event or its presence) before the installer stops waiting for one: generous,
     // because the command relaunches a copy of itself, whose start a busy machine can delay.

@@ -29,6 +29,9 @@ class WindowsSystem : public SystemChanges {
     int uninstallPreviousVersion(const char* productName) override;
     int registerUninstall(const UninstallRegistration& registration) override;
     bool removeUninstallRegistration(const char* productName) override;
+    bool writeRunRecord(const char* productName, const RunRecord& record) override;
+    std::optional<RunRecord> findRunRecord(const char* productName) override;
+    bool removeRunRecord(const char* productName) override;
 
     int tempNamesIssued() const { return tempCounter_; }
 

@@ -38,6 +38,11 @@ int removeDirectory(const char* path) {
     return -1;
 }
 
+int removeFile(const char* path) {
+    char hostPath[1024];
+    return toHostPath(path, hostPath, sizeof hostPath) && ::unlink(hostPath) == 0 ? 0 : -1;
+}
+
 bool lastErrorWasAlreadyExists() {
     return lastDirectoryErrno == EEXIST;
 }

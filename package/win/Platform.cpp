@@ -42,6 +42,10 @@ int removeDirectory(const char* path) {
     return RemoveDirectoryA(path) ? 0 : failWithSystemError();
 }
 
+int removeFile(const char* path) {
+    return DeleteFileA(path) ? 0 : -1;
+}
+
 bool lastErrorWasAlreadyExists() {
     return lastDirectoryError == ERROR_ALREADY_EXISTS;
 }

@@ -1,5 +1,6 @@
 #include "system/UninstallRegistry.h"
 
+#include "package/Paths.h"
 #include "system/NamedEvent.h"
 #include "system/RegistryKey.h"
 #include "system/RegistryValue.h"
@@ -22,6 +23,18 @@ bool isKeyName(const char* name) {
         return false;
     std::string text = name;
     return text.size() <= 255 && text.find('\\') == std::string::npos;
+}
+
+// The run record's values, each with the field it holds.
+struct RunValue {
+    const char* name;
+    std::string* text;
+};
+std::vector<RunValue> runValues(RunRecord& record) {
+    return {{"KestrelRunActionLog", &record.actionLog},
+            {"KestrelRunBackupFile", &record.backup},
+            {"KestrelRunFinalActionLog", &record.finalActionLog},
+            {"KestrelRunFinalBackupFile", &record.finalBackup}};
 }
 
 bool openProduct(RegistryKey& product, const char* name, REGSAM access) {
@@ -116,7 +129,64 @@ int UninstallRegistry::write(const UninstallRegistration& registration) {
 
 int UninstallRegistry::isInstalled(const char* productName) {
     RegistryKey product;
-    return openProduct(product, productName, KEY_READ) ? 1 : 0;
+    return openProduct(product, productName, KEY_READ) &&
+                   RegQueryValueExA(product.get(), "UninstallString", nullptr, nullptr, nullptr,
+                                    nullptr) == ERROR_SUCCESS
+               ? 1
+               : 0;
+}
+
+bool UninstallRegistry::writeRunRecord(const char* productName, const RunRecord& record) {
+    RegistryKey uninstall;
+    RegistryKey product;
+    if (!isKeyName(productName) ||
+        !uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_CREATE_SUB_KEY) ||
+        !product.create(uninstall.get(), productName, KEY_WRITE))
+        return false;
+    bool written = true;
+    RunRecord copy = record;
+    for (const RunValue& value : runValues(copy))
+        written =
+            RegistryValue::writeText(product.get(), value.name, REG_SZ, *value.text) && written;
+    return written;
+}
+
+std::optional<RunRecord> UninstallRegistry::findRunRecord(const char* productName) {
+    RegistryKey product;
+    if (!openProduct(product, productName, KEY_READ))
+        return std::nullopt;
+    RunRecord record;
+    for (const RunValue& value : runValues(record)) {
+        RegistryValue read = RegistryValue::read(product.get(), value.name);
+        // A record that names no whole path leads nowhere that could be undone.
+        if (read.state != RegistryValue::State::Text || !isFullPath(read.text.c_str()))
+            return std::nullopt;
+        *value.text = read.text;
+    }
+    return record;
+}
+
+bool UninstallRegistry::removeRunRecord(const char* productName) {
+    RegistryKey product;
+    if (!openProduct(product, productName, KEY_READ | KEY_SET_VALUE))
+        return true;
+    RunRecord record;
+    bool removed = true;
+    for (const RunValue& value : runValues(record)) {
+        LONG status = RegDeleteValueA(product.get(), value.name);
+        removed = removed && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
+    }
+    DWORD values = 1;
+    DWORD subKeys = 1;
+    // The key was made for the record alone: it goes with it.
+    if (removed &&
+        RegQueryInfoKeyA(product.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                         &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        values == 0 && subKeys == 0) {
+        product.reset();
+        return remove(productName);
+    }
+    return removed;
 }
 
 int UninstallRegistry::runUninstaller(const char* productName, bool console) {

@@ -86,3 +86,15 @@ int WindowsSystem::registerUninstall(const UninstallRegistration& registration) 
 bool WindowsSystem::removeUninstallRegistration(const char* productName) {
     return UninstallRegistry::remove(productName);
 }
+
+bool WindowsSystem::writeRunRecord(const char* productName, const RunRecord& record) {
+    return UninstallRegistry::writeRunRecord(productName, record);
+}
+
+std::optional<RunRecord> WindowsSystem::findRunRecord(const char* productName) {
+    return UninstallRegistry::findRunRecord(productName);
+}
+
+bool WindowsSystem::removeRunRecord(const char* productName) {
+    return UninstallRegistry::removeRunRecord(productName);
+}

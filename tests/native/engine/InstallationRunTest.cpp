@@ -200,25 +200,30 @@ TEST_F(InstallationRunTest, ConditionsPickTheFilesAndOnlyFilesUnder512BytesAreEx
     EXPECT_EQ(ui.status, "The installation was successful.");
 }
 
-TEST_F(InstallationRunTest, DestinationsThatCannotBeFormedWholeOrEntriesNotUnpackedWriteNothing) {
+// A saved-description path cut at an undefined variable would leave the product beyond any
+// uninstall; a file whose destination cannot be formed whole or whose entry is missing could only
+// fail after the others were installed. Every such problem is named, and the run stops before its
+// first change, having made no temporary file either.
+TEST_F(InstallationRunTest, WhatCanBeCheckedBeforeTheFirstChangeStopsTheRunWithNothingWritten) {
     std::string deep(240, 'd');
-    // A saved-description path cut at an undefined variable would leave the log's first line
-    // empty and the product beyond any uninstall: an error of the run, named.
     descriptionCopy = "[INSTALDIR]\\install.xml";
     load(fileSet("<FN Dest=\"[NOWHERE]\\sub\" Alias=\"1\">undefined</FN>"
                  "<FN Dest=\"relative\\sub\" Alias=\"1\">relative</FN><FN Dest=\"[APPDIR]\\" +
                  deep + "\" Alias=\"1\">deep</FN>" + fn("gone", "unpackable") + fn("1", "fine")),
          {{"1", "content"}});
-    ui.answer = 0;
-    EXPECT_EQ(perform(), 0);
-    EXPECT_EQ(ui.lines, (Lines{"FAILED to expand UninstallXmlFile", "Create " + app + "\\fine",
-                               "FAILED to create " + app + "\\unpackable",
-                               "FAILED to create [APPDIR]\\" + deep + "\\deep",
-                               "FAILED to create relative\\sub\\relative",
-                               "FAILED to create [NOWHERE]\\sub\\undefined"}));
-    EXPECT_EQ(records(), "DIR\t1\t" + app + "\\\r\nFILE\tCREATE\t" + app + "\\fine\r\n");
-    EXPECT_FALSE(exists(app + "/unpackable") || exists("relative"));
-    EXPECT_EQ(ui.questions, Lines{kUndoQuestion});
+    EXPECT_EQ(perform(), -1);
+    const std::string noFull = ": the description names no full path there";
+    const std::string unformed = ": its destination cannot be formed whole";
+    EXPECT_EQ(ui.lines, (Lines{"FAILED to expand UninstallXmlFile" + noFull,
+                               "FAILED to create " + app +
+                                   "\\unpackable: the installer package "
+                                   "holds no entry gone",
+                               "FAILED to create [APPDIR]\\" + deep + "\\deep" + unformed,
+                               "FAILED to create relative\\sub\\relative" + unformed,
+                               "FAILED to create [NOWHERE]\\sub\\undefined" + unformed}));
+    EXPECT_EQ(ui.questions, Lines{"1:The installation stopped before changing anything: it could "
+                                  "not be completed as described."});
+    EXPECT_FALSE(exists(app) || exists(folder / "qzinstall1.tmp") || system.runRecord);
 }
 
 TEST_F(InstallationRunTest, AnExistingFileIsNotOverwrittenAfterItsBackupFailed) {
@@ -283,7 +288,10 @@ TEST_F(InstallationRunTest, WithoutItsActionLogTheRunEndsBeforeAnyChange) {
 // keeps both undo files where an uninstall finds them: the backup holds the only copy of the
 // previous content.
 TEST_F(InstallationRunTest, AnIncompleteUndoKeepsTheUndoFilesInPlace) {
-    load(fileSet(fn("o", "old.txt") + fn("gone", "missing")), {{"o", "new"}});
+    load(fileSet(fn("o", "old.txt")) +
+             "<Environment><Append VarName=\"BROKEN\">x</Append></Environment>",
+         {{"o", "new"}});
+    system.failing.insert("BROKEN");
     existingFile("old.txt", "previous");
     ui.beforeAnswer = [this] { writeAll(app + "/old.txt", "changed meanwhile"); };
     EXPECT_EQ(perform(), -1);
@@ -315,9 +323,9 @@ TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyC
     writeAll(undo + "/backup.bin", "another installation's backup");
     system.previousVersionInstalled = 0;
     EXPECT_EQ(perform(), -1);
-    EXPECT_NE(ui.questions.back().find(undo + "\\backup.bin already holds the undo data"),
+    EXPECT_NE(ui.lines.back().find(undo + "\\backup.bin already holds the undo data"),
               std::string::npos)
-        << ui.questions.back();
+        << ui.lines.back();
     EXPECT_FALSE(exists(app));
     EXPECT_EQ(readAll(undo + "/backup.bin"), "another installation's backup");
     system.previousVersionInstalled = 1;
@@ -373,3 +381,56 @@ INSTANTIATE_TEST_SUITE_P(NewOrReplacingSoundOrDamaged, LargeEntryTest,
                          ::testing::Values(LargeEntryCase{false, false},
                                            LargeEntryCase{true, false}, LargeEntryCase{false, true},
                                            LargeEntryCase{true, true}));
+
+// A run killed after it replaced one file and created another left only its temporary undo files
+// and its record; the next run undoes it first (the replaced file comes back, also when its write
+// was cut), then installs. One that cannot be undone stops the next run before any change.
+TEST_F(InstallationRunTest, AnInterruptedRunIsUndoneBeforeTheNextOneChangesAnything) {
+    loadOneFile();
+    ASSERT_EQ(mkdir(app.c_str(), 0700), 0);
+    std::string replaced = app + "/old.txt", created = app + "/made.txt";
+    writeAll(replaced, "half-writ");
+    writeAll(created, "made");
+    std::string log = folder / "killed.log", backup = folder / "killed.bin";
+    writeAll(log, undo + "\\x.xml\r\n" + undo + "\\backup.bin\r\nNUMVARS\t0\r\nFILE\tOVER\t" +
+                      replaced + "\r\nFILE\tCREATE\t" + created + "\r\nFILE\tCREATE\t" + app +
+                      "/cut-sho");
+    writeAll(backup, backupbytes::file(backupbytes::entry(replaced, "the user's", "new")));
+    system.runRecord = RunRecord{log, backup, undo + "\\install.log", undo + "\\backup.bin"};
+    EXPECT_EQ(perform(), 0);
+    EXPECT_EQ(readAll(replaced), "the user's");
+    EXPECT_FALSE(exists(created) || exists(log) || exists(backup) || system.runRecord);
+    EXPECT_EQ(readAll(app + "/a"), "x");
+    EXPECT_EQ(ui.questions.at(0).substr(0, 40), "1:An earlier installation of Run Test di");
+
+    writeAll(log, undo + "\\x.xml\r\n" + undo + "\\backup.bin\r\nNUMVARS\t0\r\nFILE\tCREATE\t" +
+                      created + "\r\n");
+    ASSERT_EQ(mkdir(created.c_str(), 0700), 0); // a file that cannot be deleted
+    writeAll(created + "/inside", "x");
+    system.runRecord = RunRecord{log, backup, undo + "\\install.log", undo + "\\backup.bin"};
+    std::remove((app + "/a").c_str());
+    EXPECT_EQ(perform(), -1);
+    EXPECT_FALSE(exists(app + "/a"));
+    EXPECT_TRUE(exists(log) && system.runRecord);
+}
+
+// The record leads to the temporary undo files while the run changes the machine, and goes once
+// the run is complete or undone; a run that cannot record itself changes nothing.
+TEST_F(InstallationRunTest, TheRunRecordLastsUntilTheRunIsCompleteOrUndone) {
+    load(fileSet(fn("1", "a")) + "<Environment><Append VarName=\"V\">x</Append></Environment>",
+         {{"1", "x"}});
+    std::optional<RunRecord> during;
+    ui.beforeAnswer = [&] { during = system.runRecord; };
+    system.failing.insert("V");
+    EXPECT_EQ(perform(), -1); // undone
+    ASSERT_TRUE(during.has_value());
+    EXPECT_EQ(during->actionLog, folder / "qzinstall1.tmp");
+    EXPECT_EQ(during->finalBackup, undo + "\\backup.bin");
+    EXPECT_FALSE(system.runRecord || exists(app + "/a")) << ::testing::PrintToString(ui.lines);
+    system.failing = {"Run Test"};
+    EXPECT_EQ(perform(), -1);
+    EXPECT_FALSE(exists(app) || exists(folder / "qzinstall3.tmp") || system.runRecord);
+    system.failing.clear();
+    EXPECT_EQ(perform(), 0);
+    EXPECT_FALSE(system.runRecord);
+}

@@ -1,0 +1,73 @@
+#include "engine/InterruptedRun.h"
+
+#include "engine/RunReport.h"
+#include "engine/UninstallRun.h"
+#include "package/BoundedText.h"
+#include "package/Log.h"
+#include "package/Platform.h"
+#include "system/SystemChanges.h"
+#include "ui/InstallerUI.h"
+
+#include <cstdio>
+
+namespace {
+constexpr const char* kNotice = "An earlier installation of %s did not complete. Its changes are "
+                                "undone now, before anything else.";
+
+bool isFile(const std::string& path) {
+    return !path.empty() && platform::pathKind(path.c_str()) == platform::PathKind::kFile;
+}
+
+// The temporary file while it is there; once the run had moved it into place, the final one.
+std::string whereNow(const std::string& temporary, const std::string& final) {
+    return isFile(temporary) ? temporary : (isFile(final) ? final : std::string());
+}
+} // namespace
+
+InterruptedRun::InterruptedRun(const Description& description, VariableStore& variables,
+                               SystemChanges& system, InstallerUI& ui, Log* stepLog)
+    : description_(description), variables_(variables), system_(system), ui_(ui),
+      stepLog_(stepLog) {}
+
+InterruptedRun::Outcome InterruptedRun::recover(const std::string& productName) {
+    std::optional<RunRecord> record = system_.findRunRecord(productName.c_str());
+    if (!record)
+        return Outcome::kNone;
+    char notice[1024];
+    boundedFormat(notice, sizeof notice, kNotice, productName.c_str());
+    ui_.ask(notice, InstallerUI::kAskNotice);
+    logMessage(stepLog_, "Undoing the interrupted run of %s from %s", productName.c_str(),
+               record->actionLog.c_str());
+    std::string actionLog = whereNow(record->actionLog, record->finalActionLog);
+    std::string backup = whereNow(record->backup, record->finalBackup);
+    bool undone = true;
+    // Without its log the run had changed nothing yet: the log is made before the first change.
+    if (!actionLog.empty()) {
+        std::FILE* log = std::fopen(actionLog.c_str(), "rb");
+        UninstallRun uninstall(description_, variables_, system_, ui_, stepLog_);
+        UninstallRun::Target target;
+        target.rollbackBackup = backup.c_str();
+        target.interrupted = true;
+        undone =
+            log != nullptr && uninstall.perform(log, target) == 0 && uninstall.filesLeft() == 0;
+        if (log != nullptr)
+            std::fclose(log);
+    }
+    if (!undone) {
+        reportFormatted(ui_,
+                        "The interrupted installation could not be undone completely; its action "
+                        "log is kept at %s.",
+                        actionLog.c_str());
+        return Outcome::kFailed;
+    }
+    for (const std::string* file : {&actionLog, &backup, &record->backup}) {
+        if (isFile(*file))
+            platform::removeFile(file->c_str());
+    }
+    if (!system_.removeRunRecord(productName.c_str())) {
+        reportFormatted(ui_, "FAILED to remove the record of the interrupted installation of %s",
+                        productName.c_str());
+        return Outcome::kFailed;
+    }
+    return Outcome::kUndone;
+}
