@@ -85,6 +85,7 @@ void EntryPoint::readOptions() {
     options_.getString("uninstall", &uninstall_);
     options_.getString("uninstallApp", &uninstallApp_);
     options_.getString("uninstallFile", &uninstallFile_);
+    options_.getInt("recover", &recover_);
 }
 
 int EntryPoint::chooseRun(Installer& installer) {
@@ -92,6 +93,8 @@ int EntryPoint::chooseRun(Installer& installer) {
         return relaunchForUninstall();
     if (uninstallFile_ != nullptr)
         return realUninstall(installer);
+    if (recover_ != 0)
+        return recover(installer);
     return install(installer);
 }
 
@@ -209,6 +212,21 @@ int EntryPoint::install(Installer& installer) {
     bool completed =
         result == 0 && wizard.isFinished() && !wizard.isCancelled() && wizard.hasFailed() == 0;
     return completed ? 0 : -1;
+}
+
+// Runs in the console whatever -gui says: there is no wizard, only the undo's report lines.
+int EntryPoint::recover(Installer& installer) {
+    processState().gui = 0;
+    int result = openInstallPackage(installer);
+    if (result == 0) {
+        consoleUI.setQuiet(1);
+        result = installer.recoverInterruptedRun(consoleUI, &processState().debugLog);
+        consoleUI.finish();
+        if (installer.failure()[0] != '\0')
+            tell(installer.failure(), MB_ICONERROR);
+    }
+    installer.closePayload();
+    return result == 0 ? 0 : -1;
 }
 
 int EntryPoint::openInstallPackage(Installer& installer) {

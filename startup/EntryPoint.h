@@ -20,6 +20,8 @@ class EntryPoint {
     int relaunchForUninstall();
     int realUninstall(Installer& installer);
     int install(Installer& installer);
+    // -recover: undoes an interrupted installation of the package's product, installs nothing.
+    int recover(Installer& installer);
     int openInstallPackage(Installer& installer);
     InstallerUI* selectUI(Installer& installer);
     // Says what is wrong with the package: a console line, or a message box in gui mode.
@@ -32,4 +34,5 @@ class EntryPoint {
     const char* uninstallApp_ = nullptr;
     const char* uninstallFile_ = nullptr;
     bool configFileTooLong_ = false;
+    int recover_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "config/DefaultValues.h"
 #include "engine/ActionLogReader.h"
 #include "engine/InstallationRun.h"
+#include "engine/InterruptedRun.h"
 #include "engine/ProgramActions.h"
 #include "engine/UninstallRun.h"
 #include "package/Log.h"
@@ -163,8 +164,25 @@ int Installer::readDescriptionFromActionLog(Log* log) {
     return 0;
 }
 
+int Installer::recoverInterruptedRun(InstallerUI& ui, Log* log) {
+    if (readDescriptionFromPayload(log) != 0)
+        return -1;
+    char productName[512];
+    description_.getProductName(productName, sizeof productName);
+    InterruptedRun::Outcome outcome =
+        InterruptedRun(description_, variables_, system_, ui, log).recover(productName);
+    if (outcome == InterruptedRun::Outcome::kNone)
+        ui.reportLine(0, 0, "No interrupted installation was found.", 0, 0);
+    return outcome == InterruptedRun::Outcome::kFailed ? -1 : 0;
+}
+
 int Installer::runCopyProgress(InstallerUI& ui, bool* cancelled) {
     if (isUninstalling()) {
+        // An interrupted run recorded beside this registration is undone before it.
+        if (registrationName_ != nullptr &&
+            InterruptedRun(description_, variables_, system_, ui, debugLog_)
+                    .recover(registrationName_) == InterruptedRun::Outcome::kFailed)
+            return -1;
         UninstallRun uninstall(description_, variables_, system_, ui, debugLog_);
         UninstallRun::Target target;
         target.registrationName = registrationName_;

@@ -36,6 +36,9 @@ class Installer : private WizardSteps {
     // Loads the description, sets the defaults (then the configuration file's, when one is
     // named) and runs the handler's loop. 0, or -1 when loading failed or the loop did.
     int loadDescription(InstallerUI* ui, Log* log, const char* configFile);
+    // Undoes an interrupted installation of the package's product, if there is one: 0, or -1 when
+    // the description cannot be read or something of that run remains.
+    int recoverInterruptedRun(InstallerUI& ui, Log* log);
     // Why loading failed, for the user; empty when the handler has told them already.
     const char* failure() const { return failure_; }
 
