@@ -33,6 +33,10 @@ InterruptedRun::Outcome InterruptedRun::recover(const std::string& productName) 
     std::optional<RunRecord> record = system_.findRunRecord(productName.c_str());
     if (!record)
         return Outcome::kNone;
+    // Stopped after it had registered itself: the run was complete, only its record was left.
+    if (system_.isPreviousVersionInstalled(productName.c_str()) != 0 &&
+        isFile(record->finalActionLog) && !isFile(record->actionLog))
+        return system_.removeRunRecord(productName.c_str()) ? Outcome::kNone : Outcome::kFailed;
     char notice[1024];
     boundedFormat(notice, sizeof notice, kNotice, productName.c_str());
     ui_.ask(notice, InstallerUI::kAskNotice);
