@@ -68,22 +68,29 @@ TEST_F(CraftedPackage, DirRecordsNameExactlyTheFoldersCreated) {
 }
 
 // A device name or a folder where the file should go names no file: writing "NUL" would
-// report success while the content goes nowhere, "AUX" would hang the installer.
+// report success while the content goes nowhere, "AUX" would hang the installer. Device names are
+// known before the first change, and stop the run then; a folder in the file's place fails that
+// file before anything of it is recorded.
 TEST_F(CraftedPackage, DeviceNamesAndFoldersInTheFilesPlaceFailBeforeAnythingIsWritten) {
     CreateDirectoryA((root_ + "\\app").c_str(), nullptr);
     CreateDirectoryA((root_ + "\\app\\taken").c_str(), nullptr);
     ProcessResult result = install("<FN Dest=\"[ROOT]\\app\" Alias=\"n\">NUL</FN>"
                                    "<FN Dest=\"[ROOT]\\app\" Alias=\"x\">aux.txt</FN>"
-                                   "<FN Dest=\"[ROOT]\\app\\Com1\" Alias=\"c\">c.txt</FN>"
-                                   "<FN Dest=\"[ROOT]\\app\" Alias=\"t\">taken</FN>",
-                                   {{"n", "N"}, {"x", "X"}, {"c", "C"}, {"t", "T"}});
-    for (const char* path : {"\\app\\taken", "\\app\\Com1\\c.txt", "\\app\\aux.txt", "\\app\\NUL"})
-        EXPECT_NE(result.output.find("FAILED to create " + root_ + path + "\r\n"),
+                                   "<FN Dest=\"[ROOT]\\app\\Com1\" Alias=\"c\">c.txt</FN>",
+                                   {{"n", "N"}, {"x", "X"}, {"c", "C"}});
+    for (const char* path : {"\\app\\Com1\\c.txt", "\\app\\aux.txt", "\\app\\NUL"})
+        EXPECT_NE(result.output.find("FAILED to create " + root_ + path +
+                                     ": its destination cannot be formed whole\r\n"),
                   std::string::npos)
             << path << "\n"
             << result.output;
+    EXPECT_EQ(result.exitCode, kMinusOne);
+    EXPECT_FALSE(fileExists(root_ + "\\undo"));
+    result = install("<FN Dest=\"[ROOT]\\app\" Alias=\"t\">taken</FN>", {{"t", "T"}});
+    EXPECT_NE(result.output.find("FAILED to create " + root_ + "\\app\\taken\r\n"),
+              std::string::npos)
+        << result.output;
     std::string log = actionLog();
     EXPECT_EQ(log.find("FILE\t"), std::string::npos) << log;
     EXPECT_EQ(log.find("DIR\t"), std::string::npos) << log;
-    EXPECT_EQ(readAll(root_ + "\\undo\\backup.bin").size(), 47u); // header, version, end
 }

@@ -84,7 +84,7 @@ TEST_F(UninstallRoundTrip, AFailedQuietInstallationIsRolledBackToTheMachineBefor
                                  OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder.valid());
     // APP is app_; the INI file is in host_, the shortcut's folder in kPrograms.
-    const std::string description = R"(<R><ProductDesc><Fullname>Rollback</Fullname></ProductDesc>
+    const std::string description = R"(<VarnexGroupInstallation><ProductDesc><Fullname>Rollback</Fullname></ProductDesc>
 <Dialogs><CopyProgress></CopyProgress></Dialogs><Installation><Uninstall>
 <InstallLogFile>[APP]\u\install.log</InstallLogFile><InstallBackupFile>[APP]\u\backup.bin
 </InstallBackupFile><UninstallXmlFile>[APP]\u\install.xml</UninstallXmlFile>
@@ -95,7 +95,7 @@ Alias="c">kdemo.cmd</FN></FileSet><Environment><Append VarName="PATH" IsPath="1"
 </Environment><IniFiles><Add FileName="C:\Kestrel Host\host.ini" Section="Plugins" Key="Rollback"
 BeforeKey="Last">[APP]</Add></IniFiles><Shortcuts><Add Type="File"
 Dest="C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Rollback"
-Target="[APP]\kdemo.cmd">Rollback.lnk</Add></Shortcuts></Installation></R>)";
+Target="[APP]\kdemo.cmd">Rollback.lnk</Add></Shortcuts></Installation></VarnexGroupInstallation>)";
     const testpayload::Entries entries = {
         {"install.xml", description}, {"c", "@echo new"}, {"n", "new"}, {"h", "replacement"}};
     std::string package = root_ + "\\rollback.bin";
