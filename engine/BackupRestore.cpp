@@ -47,6 +47,8 @@ BackupRestore::Outcome BackupRestore::restore(const std::string& backupPath,
         outcome.left += verdict == Verdict::kLeft;
         outcome.failed += verdict == Verdict::kFailed;
     }
+    if (!outcome.backupWhole && overwritten.interrupted && overwritten.all.empty())
+        outcome.backupWhole = true;
     if (!outcome.backupWhole) {
         reportFormatted(ui_, "FAILED to read the backup file %s to its end: it is damaged",
                         backupPath.c_str());

@@ -36,6 +36,9 @@ class BackupRestore {
     struct Overwritten {
         std::set<std::string> all;
         std::set<std::string> unfinished; // whose last write by the installation did not complete
+        // The installation was stopped: the backup may end in the entry it was writing, whose
+        // file it had not touched yet. Only the entries of the files named above are needed.
+        bool interrupted = false;
     };
     Outcome restore(const std::string& backupPath, Overwritten overwritten);
 

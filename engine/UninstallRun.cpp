@@ -73,13 +73,15 @@ int UninstallRun::perform(std::FILE* actionLog, const Target& target) {
     // A rollback's variables are those of the run itself.
     if (!rollback)
         setVariables(log.variables);
-    if (!log.headerWhole) {
+    // A run stopped before its header was written had changed nothing yet.
+    if (!log.headerWhole && !(target.interrupted && log.records.empty())) {
         reportFormatted(ui_, "FAILED to read the action log: its paths or variables are damaged");
         fail();
     }
     ProgramActions(description_.document(), variables_, system_).run("PreUninstall");
     UndoFiles undoFiles = findUndoFiles(log);
-    restoreFiles(rollback ? std::string(target.rollbackBackup) : log.backupPath, log);
+    restoreFiles(rollback ? std::string(target.rollbackBackup) : log.backupPath, log,
+                 target.interrupted);
     ui_.setStatusText("Uninstalling");
     std::vector<std::string> installed;
     std::vector<Folder> folders = undoRecords(log.records, undoFiles, &installed);
@@ -124,12 +126,14 @@ UninstallRun::UndoFiles UninstallRun::findUndoFiles(const ActionLogReader::Conte
     return files;
 }
 
-void UninstallRun::restoreFiles(const std::string& backupPath,
-                                const ActionLogReader::Contents& log) {
+void UninstallRun::restoreFiles(const std::string& backupPath, const ActionLogReader::Contents& log,
+                                bool interrupted) {
     // A complete log that replaced no file needs nothing from a backup file, not even one that
-    // is gone; a log cut short may have lost the records of files the backup still holds.
+    // is gone; a log cut short may have lost the records of files the backup still holds. A
+    // stopped run's log lists every file it had begun to replace.
     BackupRestore::Overwritten overwritten = overwrittenFiles(log.records);
-    if (log.closed && overwritten.all.empty())
+    overwritten.interrupted = interrupted;
+    if ((log.closed || interrupted) && overwritten.all.empty())
         return;
     if (backupPath.empty()) {
         reportFormatted(ui_, "FAILED to open the backup file: the action log names none");

@@ -57,7 +57,8 @@ class UninstallRun {
 
     void setVariables(const std::vector<ActionLogReader::Variable>& recorded);
     UndoFiles findUndoFiles(const ActionLogReader::Contents& log) const;
-    void restoreFiles(const std::string& backupPath, const ActionLogReader::Contents& log);
+    void restoreFiles(const std::string& backupPath, const ActionLogReader::Contents& log,
+                      bool interrupted);
     // Undoes the records in log order; returns the folders to remove and the undo files a FILE
     // CREATE record names (those are the installation's to remove).
     std::vector<Folder> undoRecords(const std::vector<ActionLogReader::Record>& records,

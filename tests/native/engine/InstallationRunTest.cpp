@@ -395,13 +395,26 @@ TEST_F(InstallationRunTest, AnInterruptedRunIsUndoneBeforeTheNextOneChangesAnyth
     writeAll(log, undo + "\\x.xml\r\n" + undo + "\\backup.bin\r\nNUMVARS\t0\r\nFILE\tOVER\t" +
                       replaced + "\r\nFILE\tCREATE\t" + created + "\r\nFILE\tCREATE\t" + app +
                       "/cut-sho");
-    writeAll(backup, backupbytes::file(backupbytes::entry(replaced, "the user's", "new")));
+    // Killed while it backed up a file it had not touched yet: the backup ends in that entry.
+    writeAll(backup, backupbytes::file(backupbytes::entry(replaced, "the user's", "new") +
+                                           backupbytes::entry(created, "x", "y").substr(0, 9),
+                                       false));
     system.runRecord = RunRecord{log, backup, undo + "\\install.log", undo + "\\backup.bin"};
     EXPECT_EQ(perform(), 0);
     EXPECT_EQ(readAll(replaced), "the user's");
     EXPECT_FALSE(exists(created) || exists(log) || exists(backup) || system.runRecord);
     EXPECT_EQ(readAll(app + "/a"), "x");
     EXPECT_EQ(ui.questions.at(0).substr(0, 40), "1:An earlier installation of Run Test di");
+
+    // Killed before its header was whole: it had changed nothing.
+    for (const char* undoFile : {"/install.log", "/backup.bin"})
+        std::remove((undo + undoFile).c_str());
+    writeAll(log, undo + "\\x.xml\r\n" + undo + "\\back");
+    system.runRecord = RunRecord{log, backup, undo + "\\install.log", undo + "\\backup.bin"};
+    EXPECT_EQ(perform(), 0);
+    EXPECT_FALSE(system.runRecord);
+    for (const char* undoFile : {"/install.log", "/backup.bin"})
+        std::remove((undo + undoFile).c_str());
 
     writeAll(log, undo + "\\x.xml\r\n" + undo + "\\backup.bin\r\nNUMVARS\t0\r\nFILE\tCREATE\t" +
                       created + "\r\n");
