@@ -31,10 +31,16 @@ constexpr const char* kPending =
 
 // One file named twice: the records' paths are canonical, the undo files' as the description
 // gave them.
-bool samePath(std::string first, std::string second) {
-    collapseSeparators(&first[0]);
-    collapseSeparators(&second[0]);
-    return !first.empty() && strcasecmp(first.c_str(), second.c_str()) == 0;
+bool samePath(const std::string& first, const std::string& second) {
+    // Asked for every created file: most differ in the length of their last level already.
+    if (first.empty() ||
+        first.size() - first.find_last_of("\\/") != second.size() - second.find_last_of("\\/"))
+        return false;
+    std::string one = first;
+    std::string other = second;
+    collapseSeparators(&one[0]);
+    collapseSeparators(&other[0]);
+    return strcasecmp(one.c_str(), other.c_str()) == 0;
 }
 
 std::string expanded(const Description& description, int (Description::*getter)(char*, int) const) {
