@@ -6,7 +6,7 @@ set(KESTREL_NEUTRAL_SOURCES
     package/FileCheck.cpp
     package/FileStream.cpp
     package/Log.cpp
-    package/MappedFile.cpp
+    package/WindowedFile.cpp
     package/TextPool.cpp
     package/WinFile.cpp
     package/Paths.cpp
@@ -52,7 +52,6 @@ set(KESTREL_NEUTRAL_SOURCES
 
 set(KESTREL_HOST_SOURCES
     package/host/WinFile.cpp
-    package/host/MappedFile.cpp
     package/host/Platform.cpp
     system/host/FileMover.cpp
     system/host/RegistryReader.cpp
@@ -60,7 +59,6 @@ set(KESTREL_HOST_SOURCES
 
 set(KESTREL_WINDOWS_SOURCES
     package/win/WinFile.cpp
-    package/win/MappedFile.cpp
     package/win/Platform.cpp
     package/win/SystemLibrary.cpp
     package/PayloadMarker.cpp

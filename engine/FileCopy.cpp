@@ -32,7 +32,8 @@ FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
     const char* verb = existed_ ? "Overwrite " : "Create ";
     if (failed_)
         verb = existed_ ? "overwrite " : "create ";
-    return reportFormatted(ui_, "%s%s%s", failed_ ? "FAILED to " : "", verb, path_) != 0
+    const char* reason = failed_ && unreadable_ ? ": the installer package could not be read" : "";
+    return reportFormatted(ui_, "%s%s%s%s", failed_ ? "FAILED to " : "", verb, path_, reason) != 0
                ? Result::kStop
                : Result::kContinue;
 }
@@ -68,6 +69,12 @@ FileCopy::Step FileCopy::fail() {
     failed_ = true;
     error_ = 1;
     return Step::kFailed;
+}
+
+bool FileCopy::noteRead(Payload::EntryRead read) {
+    if (read == Payload::EntryRead::kUnreadable)
+        unreadable_ = true;
+    return read == Payload::EntryRead::kWhole;
 }
 
 // The destination must expand whole, to an anchored folder that leaves room for its separator,
@@ -149,17 +156,18 @@ bool FileCopy::unpack() {
         length_ = payload_.entry(entry_).size;
         return !existed_ || sumStreamedContent();
     }
-    unpacked_ = payload_.unpack(info_.alias, &length_);
+    Payload::EntryRead read = Payload::EntryRead::kWhole;
+    unpacked_ = payload_.unpack(info_.alias, &length_, &read);
     content_ = unpacked_.get();
-    return content_ != nullptr;
+    return noteRead(read) && content_ != nullptr;
 }
 
 bool FileCopy::sumStreamedContent() {
     streamedSum_ = 0;
-    return payload_.inflate(entry_, [this](const unsigned char* piece, uint32_t length) {
+    return noteRead(payload_.inflate(entry_, [this](const unsigned char* piece, uint32_t length) {
         streamedSum_ = FileCheck::update(streamedSum_, piece, length);
         return true;
-    });
+    }));
 }
 
 // Small text files may carry variable references. The unpacked buffer is terminated behind the
@@ -204,11 +212,13 @@ bool FileCopy::writeContent() {
     return whole;
 }
 
-// An entry found damaged only now (a new file is inflated once) fails the file as a failed
-// write does: its FILE record stands, so an undo of the run removes it.
+// An entry found damaged or unreadable only now (a new file is inflated once; the package may
+// shrink between the check sum and the write of a replacing one) fails the file as a failed
+// write does: nothing more is written into it, and its FILE record stands, so an undo of the
+// run removes it or restores what it replaced.
 bool FileCopy::writeStreamedContent(WinFile& file) {
-    return payload_.inflate(entry_, [&file](const unsigned char* piece, uint32_t length) {
+    return noteRead(payload_.inflate(entry_, [&file](const unsigned char* piece, uint32_t length) {
         uint32_t written = 0;
         return file.write(piece, length, &written) == 0 && written == length;
-    });
+    }));
 }

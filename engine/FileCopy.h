@@ -2,10 +2,14 @@
 // its FILE record and its content, then its progress and report line. A file whose destination
 // cannot be formed whole, whose packaged entry cannot be unpacked, whose previous content could
 // not be backed up or whose record could not be written is left alone and reported as failed.
+// A package that can no longer be read (its file shrank under the run) fails each file it was to
+// give, with that reason; a file already partly written keeps its FILE record, so that an undo
+// removes it or restores what it replaced.
 #pragma once
 
 #include "config/FileInfo.h"
 #include "package/BoundedText.h"
+#include "package/Payload.h"
 #include "package/WinFile.h"
 
 #include <cstdint>
@@ -17,7 +21,6 @@ class BackupFile;
 class FileList;
 class InstallerUI;
 class KnownFolders;
-class Payload;
 class VariableStore;
 
 class FileCopy {
@@ -58,6 +61,8 @@ class FileCopy {
     bool writeContent();
     bool writeStreamedContent(WinFile& file);
     Step fail();
+    // Notes how the entry came out; true when whole.
+    bool noteRead(Payload::EntryRead read);
 
     const FileList& files_;
     const VariableStore& variables_;
@@ -88,4 +93,5 @@ class FileCopy {
     bool existed_ = false;
     bool failed_ = false;
     bool written_ = false;
+    bool unreadable_ = false;
 };
