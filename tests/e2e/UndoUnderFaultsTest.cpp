@@ -4,126 +4,22 @@
 // compared against a snapshot taken before: nothing the user had may be lost.
 #include "EngineProcess.h"
 #include "MachineSnapshot.h"
+#include "UndoChecks.h"
 #include "system/RegistryKey.h"
 #include "system/WinHandle.h"
 #include "tests/support/TestPayload.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
-#include <sstream>
 
 namespace {
-using Lines = std::vector<std::string>;
+using namespace undochecks;
 const char kProduct[] = "Kestrel Faults";
-const char kRegistration[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel Faults";
-const char kEnvironment[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+const std::string kRegistration = std::string(kUninstallKey) + "\\" + kProduct;
 // The machine-wide variables these tests make; PATH stays untouched for the Wine session.
 const char* const kVariables[] = {"KESTRELFAULT_MADE",      "KESTRELFAULT_OLD", "KESTRELFAULT_BACK",
                                   "KESTRELFAULT_UNTOUCHED", "KESTRELFAULT_CUT", "KESTRELLIST"};
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-// A report line: one that begins with `start` and holds `part`.
-struct Said {
-    std::string start, part;
-};
-
-bool wasSaid(const std::string& output, const Said& said) {
-    std::istringstream lines(output);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.compare(0, said.start.size(), said.start) == 0 && contains(line, said.part))
-            return true;
-    }
-    return false;
-}
-
-// The exit code and the lines of one run, checked together so that its output is shown once.
-void expectRun(const ProcessResult& run, unsigned long exitCode, const std::vector<Said>& said,
-               const std::vector<Said>& unsaid = {}) {
-    std::string wrong;
-    if (run.exitCode != exitCode)
-        wrong += "exit code " + std::to_string(run.exitCode) + "\n";
-    for (const Said& line : said) {
-        if (!wasSaid(run.output, line))
-            wrong += "not said: " + line.start + "..." + line.part + "\n";
-    }
-    for (const Said& line : unsaid) {
-        if (wasSaid(run.output, line))
-            wrong += "said: " + line.start + "..." + line.part + "\n";
-    }
-    EXPECT_EQ(wrong, "") << "output:\n" << run.output;
-}
-
-void removeTree(const std::string& folder) {
-    EngineProcess::run("cmd.exe /c rmdir /s /q \"" + folder + "\"");
-}
-
-void setVariable(const char* name, const std::string& value) {
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kEnvironment, name, REG_SZ, value.c_str(),
-                    static_cast<DWORD>(value.size() + 1));
-}
-
-std::string variable(const char* name) {
-    char value[2048] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, kEnvironment, name, RRF_RT_REG_SZ, nullptr, value,
-                     &size) != ERROR_SUCCESS)
-        return "(none)";
-    return value;
-}
-
-bool isRegistered() {
-    return RegistryKey().open(HKEY_LOCAL_MACHINE, kRegistration, KEY_READ);
-}
-
-// Every value of the product's registration: name -> data.
-std::map<std::string, std::string> registrationValues() {
-    std::map<std::string, std::string> values;
-    RegistryKey key;
-    if (!key.open(HKEY_LOCAL_MACHINE, kRegistration, KEY_READ))
-        return values;
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        char data[2048] = {};
-        DWORD nameLength = sizeof name, size = sizeof data - 1;
-        if (RegEnumValueA(key.get(), index, name, &nameLength, nullptr, nullptr,
-                          reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
-            return values;
-        values[name] = std::string(data, size);
-    }
-}
-
-// The relaunched copy of the registered uninstaller may still be ending when it has signalled
-// its end; the next relaunch would fail to replace it.
-void waitForUninstallerCopy() {
-    std::string copy = EngineProcess::tempFolder() + "lumouninst.dll";
-    for (int i = 0; i < 200 && fileExists(copy); ++i) {
-        if (WinHandle(
-                CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-                .valid())
-            return;
-        Sleep(50);
-    }
-}
-
-bool undoFilesLeftInTemp() {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((EngineProcess::tempFolder() + "qzi*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return true;
-}
-
-Lines sorted(Lines lines) {
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
 
 class UndoUnderFaults : public ::testing::Test {
   protected:
@@ -144,9 +40,9 @@ class UndoUnderFaults : public ::testing::Test {
             if (!folder.empty())
                 removeTree(folder);
         }
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRegistration);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRegistration.c_str());
         for (const char* name : kVariables)
-            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvironment, name);
+            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name);
         for (const std::string& file : {logCopy_, package_})
             DeleteFileA(file.c_str());
     }
@@ -201,16 +97,6 @@ class UndoUnderFaults : public ::testing::Test {
                                       " -uninstallApp=" + inQuotes(kProduct) + " -gui=0 -quiet=1",
                                   "", 120000);
     }
-    // The registered quiet command, as the system runs it; true when its copy signalled the end.
-    bool uninstallAsRegistered() {
-        std::string command = registrationValues()["QuietUninstallString"];
-        WinHandle end(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerEnd"));
-        if (command.empty() || !EngineProcess::run(command).started)
-            return false;
-        bool ended = WaitForSingleObject(end.get(), 60000) == WAIT_OBJECT_0;
-        waitForUninstallerCopy();
-        return ended;
-    }
     MachineSnapshot snapshot() const {
         Lines folders = {root_, "C:\\Program Files"}; // the administrator check's probe goes there
         if (!smallFolder_.empty())
@@ -258,13 +144,13 @@ TEST_F(UndoUnderFaults, AFileHeldOpenAtUninstallIsKeptForARetryThatFinishes) {
     expectRun(uninstall(), kMinusOne,
               {{"FAILED to restore " + target_ + ": ", ""}, {"", "The uninstall is not complete"}},
               {{"Left " + target_, ""}});
-    EXPECT_TRUE(isRegistered());
+    EXPECT_TRUE(isRegistered(kProduct));
     for (const std::string& kept :
          {actionLog_, backup_, uninst_ + "\\install.xml", uninst_ + "\\uninstall.exe"})
         EXPECT_TRUE(fileExists(kept)) << kept;
     held_.reset();
     EXPECT_EQ(readAll(target_), installed_);
-    EXPECT_TRUE(uninstallAsRegistered());
+    EXPECT_TRUE(uninstallAsRegistered(kProduct));
     EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
 }
 
@@ -391,7 +277,7 @@ TEST_F(UndoUnderFaults, AVariableNameHoldingATabNeverBreaksTheUndo) {
                     row.fromConfigFile ? " -configFile=" + inQuotes(configFile) : "", "no\n");
         // Whether it stopped, went on without the variable or kept a run with errors: once
         // registered, the uninstall undoes it all.
-        if (isRegistered())
+        if (isRegistered(kProduct))
             expectRun(uninstall(), 0, {});
         EXPECT_EQ(snapshot().differencesFrom(before), Lines{}) << result.output;
     }
@@ -511,7 +397,7 @@ TEST_F(UndoUnderFaults, UndoDataOfAnotherInstallationAtTheFinalPathsStopsTheInst
 TEST_F(UndoUnderFaults, APreviousVersionStillRegisteredAfterItsUninstallStopsTheInstallation) {
     {
         RegistryKey key;
-        ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, kRegistration, KEY_WRITE));
+        ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, kRegistration.c_str(), KEY_WRITE));
         // An uninstaller that says its start and end but removes nothing.
         const std::string command =
             inQuotes(EngineProcess::testFolder() + "kestrel_probe.exe") + " signal";
@@ -520,10 +406,10 @@ TEST_F(UndoUnderFaults, APreviousVersionStillRegisteredAfterItsUninstallStopsThe
                            reinterpret_cast<const BYTE*>(command.c_str()),
                            static_cast<DWORD>(command.size() + 1));
     }
-    const std::map<std::string, std::string> fake = registrationValues();
+    const std::map<std::string, std::string> fake = registrationValues(kProduct);
     MachineSnapshot before = snapshot();
     expectRun(install(description(replaceTarget_ + newFile_)), kMinusOne,
               {{"", "is still installed"}});
-    EXPECT_EQ(registrationValues(), fake);
+    EXPECT_EQ(registrationValues(kProduct), fake);
     EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
 }

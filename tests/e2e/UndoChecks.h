@@ -1,0 +1,168 @@
+// What the end-to-end tests of undos under faults look at after an engine run: its exit code and
+// report lines, the product's registration, the machine-wide variables, the uninstaller's
+// temporary copy and the temporary undo files. Shared by the tests of damaged undo data and of
+// interrupted runs, so that both judge a run by the same rules.
+#pragma once
+
+#include "EngineProcess.h"
+#include "system/RegistryKey.h"
+#include "system/WinHandle.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace undochecks {
+using Lines = std::vector<std::string>;
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kEnvironmentKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+inline Lines sorted(Lines lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// A report line: one that begins with `start` and holds `part`.
+struct Said {
+    std::string start, part;
+};
+
+inline bool wasSaid(const std::string& output, const Said& said) {
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.compare(0, said.start.size(), said.start) == 0 && contains(line, said.part))
+            return true;
+    }
+    return false;
+}
+
+// A run's output as a failure shows it: lines that name values of thousands of characters cut.
+inline std::string shown(const std::string& output) {
+    std::istringstream lines(output);
+    std::string text;
+    for (std::string line; std::getline(lines, line);)
+        text += (line.size() > 300 ? line.substr(0, 300) + "..." : line) + "\n";
+    return text;
+}
+
+// The exit code and the lines of one run, checked together so that its output is shown once.
+inline void expectRun(const ProcessResult& run, unsigned long exitCode,
+                      const std::vector<Said>& said, const std::vector<Said>& unsaid = {}) {
+    std::string wrong;
+    if (run.exitCode != exitCode)
+        wrong += "exit code " + std::to_string(run.exitCode) + "\n";
+    for (const Said& line : said) {
+        if (!wasSaid(run.output, line))
+            wrong += "not said: " + line.start + "..." + line.part + "\n";
+    }
+    for (const Said& line : unsaid) {
+        if (wasSaid(run.output, line))
+            wrong += "said: " + line.start + "..." + line.part + "\n";
+    }
+    EXPECT_EQ(wrong, "") << "output:\n" << shown(run.output);
+}
+
+inline void removeTree(const std::string& folder) {
+    EngineProcess::run("cmd.exe /c rmdir /s /q \"" + folder + "\"");
+}
+
+inline void setVariable(const char* name, const std::string& value) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>(value.size() + 1));
+}
+
+// A machine-wide string variable, whatever its length; "(none)" when it is not there.
+inline std::string variable(const char* name) {
+    DWORD size = 0;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name, RRF_RT_REG_SZ, nullptr, nullptr,
+                     &size) != ERROR_SUCCESS)
+        return "(none)";
+    std::string value(size + 1, '\0');
+    size = static_cast<DWORD>(value.size());
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name, RRF_RT_REG_SZ, nullptr, &value[0],
+                     &size) != ERROR_SUCCESS)
+        return "(none)";
+    value.resize(value.find('\0'));
+    return value;
+}
+
+// The product's key, opened below the list of installed programs as the engine opens it: the
+// system may refuse a whole path of more than 255 characters.
+inline bool openProductKey(RegistryKey& key, const std::string& product, REGSAM access) {
+    RegistryKey uninstall;
+    return uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ) &&
+           key.open(uninstall.get(), product.c_str(), access);
+}
+
+// The product's key is there (with a registration, a run record or both).
+inline bool isRegistered(const std::string& product) {
+    RegistryKey key;
+    return openProductKey(key, product, KEY_READ);
+}
+
+// Every value of the product's key: name -> data.
+inline std::map<std::string, std::string> registrationValues(const std::string& product) {
+    std::map<std::string, std::string> values;
+    RegistryKey key;
+    if (!openProductKey(key, product, KEY_READ))
+        return values;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        char data[2048] = {};
+        DWORD nameLength = sizeof name, size = sizeof data - 1;
+        if (RegEnumValueA(key.get(), index, name, &nameLength, nullptr, nullptr,
+                          reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
+            return values;
+        // A string's data ends with its terminating zero.
+        values[name] = std::string(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
+    }
+}
+
+// Removes the product's key with its values.
+inline void removeProductKey(const std::string& product) {
+    RegistryKey uninstall;
+    if (uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ | KEY_WRITE))
+        RegDeleteKeyA(uninstall.get(), product.c_str());
+}
+
+// The relaunched copy of the registered uninstaller may still be ending when it has signalled
+// its end; the next relaunch would fail to replace it.
+inline void waitForUninstallerCopy() {
+    std::string copy = EngineProcess::tempFolder() + "lumouninst.dll";
+    for (int i = 0; i < 200 && fileExists(copy); ++i) {
+        if (WinHandle(
+                CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+                .valid())
+            return;
+        Sleep(50);
+    }
+}
+
+// The registered quiet command, as the system runs it; true when its copy signalled the end.
+inline bool uninstallAsRegistered(const std::string& product) {
+    std::string command = registrationValues(product)["QuietUninstallString"];
+    WinHandle end(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerEnd"));
+    if (command.empty() || !EngineProcess::run(command).started)
+        return false;
+    bool ended = WaitForSingleObject(end.get(), 60000) == WAIT_OBJECT_0;
+    waitForUninstallerCopy();
+    return ended;
+}
+
+// A temporary action log or backup file of a run ("qzi*.tmp").
+inline bool undoFilesLeftInTemp() {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((EngineProcess::tempFolder() + "qzi*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+} // namespace undochecks
