@@ -282,13 +282,14 @@ int InstallationRun::rollBack(const FinalPaths& paths, const std::string& produc
         reportFormatted(ui_, "FAILED to open %s", logPath_);
         return -1;
     }
+    ActionLogReader::Contents records = ActionLogReader::read(log);
+    std::fclose(log);
     UninstallRun uninstall(description_, variables_, system_, ui_, debugLog_);
     UninstallRun::Target target;
     target.rollbackBackup = backupPath_;
     // A file changed while the question was open keeps its previous content in the backup
     // alone: the backup must stay for it too.
-    bool undone = uninstall.perform(log, target) == 0 && uninstall.filesLeft() == 0;
-    std::fclose(log);
+    bool undone = uninstall.perform(records, target) == 0 && uninstall.filesLeft() == 0;
     if (undone) {
         removeUndoFiles();
         forgetRun(productName);

@@ -47,15 +47,18 @@ InterruptedRun::Outcome InterruptedRun::recover(const std::string& productName) 
     bool undone = true;
     // Without its log the run had changed nothing yet: the log is made before the first change.
     if (!actionLog.empty()) {
-        std::FILE* log = std::fopen(actionLog.c_str(), "rb");
+        // Read whole and closed first: the undo may have to delete the log itself, where a file
+        // set placed it.
+        std::FILE* stream = std::fopen(actionLog.c_str(), "rb");
+        ActionLogReader::Contents log = ActionLogReader::read(stream);
+        if (stream != nullptr)
+            std::fclose(stream);
         UninstallRun uninstall(description_, variables_, system_, ui_, stepLog_);
         UninstallRun::Target target;
         target.rollbackBackup = backup.c_str();
         target.interrupted = true;
         undone =
-            log != nullptr && uninstall.perform(log, target) == 0 && uninstall.filesLeft() == 0;
-        if (log != nullptr)
-            std::fclose(log);
+            stream != nullptr && uninstall.perform(log, target) == 0 && uninstall.filesLeft() == 0;
     }
     if (!undone) {
         reportFormatted(ui_,

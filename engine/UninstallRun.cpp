@@ -73,8 +73,7 @@ UninstallRun::UninstallRun(const Description& description, VariableStore& variab
     : description_(description), variables_(variables), system_(system), ui_(ui),
       stepLog_(stepLog) {}
 
-int UninstallRun::perform(std::FILE* actionLog, const Target& target) {
-    ActionLogReader::Contents log = ActionLogReader::read(actionLog);
+int UninstallRun::perform(const ActionLogReader::Contents& log, const Target& target) {
     bool rollback = target.rollbackBackup != nullptr;
     // A rollback's variables are those of the run itself.
     if (!rollback)
@@ -97,11 +96,15 @@ int UninstallRun::perform(std::FILE* actionLog, const Target& target) {
                    log.damagedLines);
         fail();
     }
-    // A rollback's own undo files are temporary ones that its caller removes; at the final paths
-    // stands only what file sets put there, which the records name.
-    if (!pending_)
+    // The product's folders go before the registration and the uninstaller's own files, so that
+    // an uninstall stopped at any point can be run again from its registration. A rollback's own
+    // undo files are temporary ones that its caller removes; at the final paths stands only what
+    // file sets put there, which the records name.
+    std::vector<Folder> occupied = removeFolders(folders, pending_);
+    if (!pending_) {
         removeUndoFiles(target.registrationName, rollback ? UndoFiles() : undoFiles, installed);
-    removeFolders(folders);
+        removeFolders(occupied, true);
+    }
     if (environmentChanged_) {
         ui_.setStatusText("Updating environment");
         system_.broadcastEnvironmentChange();
@@ -268,25 +271,36 @@ void UninstallRun::removeUndoFiles(const char* registrationName, const UndoFiles
 
 // From the last record to the first, each from its deepest level up, never above the root. A
 // folder already gone is done; one still holding what someone put there stays.
-void UninstallRun::removeFolders(const std::vector<Folder>& folders) {
+std::vector<UninstallRun::Folder> UninstallRun::removeFolders(const std::vector<Folder>& folders,
+                                                              bool last) {
+    std::vector<Folder> occupiedOnes;
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
         std::string path = folder->path;
+        bool occupiedOne = false;
         for (int level = 0; level < folder->levels; ++level) {
             while (!path.empty() && isPathSeparator(path.back()))
                 path.pop_back();
             if (!isFullPath((path + "\\").c_str()) || path.size() <= 3)
                 break;
             ui_.processEvents(0, 0, 0, 0);
-            bool removed = platform::removeDirectory(path.c_str()) == 0 || errno == ENOENT;
+            bool removed = platform::removeDirectory(path.c_str()) == 0;
+            bool gone = !removed && errno == ENOENT;
             bool occupied = !removed && errno == ENOTEMPTY;
+            occupiedOne = occupiedOne || occupied;
             logMessage(stepLog_, "Dir: %s (%s)", path.c_str(),
-                       removed ? "ok" : (occupied ? "not empty" : "failed"));
-            reportFormatted(ui_, "%s%s",
-                            removed ? "Remove " : (occupied ? "Left " : "FAILED to remove "),
-                            path.c_str());
-            if (!removed && !occupied)
+                       removed || gone ? "ok" : (occupied ? "not empty" : "failed"));
+            if (removed)
+                reportFormatted(ui_, "Remove %s", path.c_str());
+            else if (occupied && last)
+                reportFormatted(ui_, "Left %s", path.c_str());
+            else if (!gone && !occupied)
+                reportFormatted(ui_, "FAILED to remove %s", path.c_str());
+            if (!removed && !gone && !occupied)
                 fail();
             path.erase(path.find_last_of("\\/") + 1);
         }
+        if (occupiedOne)
+            occupiedOnes.insert(occupiedOnes.begin(), *folder);
     }
+    return occupiedOnes;
 }

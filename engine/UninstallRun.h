@@ -40,7 +40,11 @@ class UninstallRun {
     };
     // 0 when nothing remains to be undone (a change the user made since is left on purpose),
     // else -1.
-    int perform(std::FILE* actionLog, const Target& target);
+    int perform(const ActionLogReader::Contents& log, const Target& target);
+    // The same over the log read whole from the stream.
+    int perform(std::FILE* actionLog, const Target& target) {
+        return perform(ActionLogReader::read(actionLog), target);
+    }
     // Backed-up files left as someone changed them since: their previous content is still in the
     // backup file alone.
     int filesLeft() const { return filesLeft_; }
@@ -70,7 +74,9 @@ class UninstallRun {
     bool noteFolder(const std::string& fields, std::vector<Folder>& folders);
     void removeUndoFiles(const char* registrationName, const UndoFiles& undoFiles,
                          const std::vector<std::string>& installed);
-    void removeFolders(const std::vector<Folder>& folders);
+    // Removes the folders, deepest first; returns the records with a level still holding files.
+    // `last`: such a level is reported as left to its owner (else it is tried again later).
+    std::vector<Folder> removeFolders(const std::vector<Folder>& folders, bool last);
     void fail() { pending_ = true; }
 
     const Description& description_;

@@ -86,8 +86,9 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
         "SHORTCUT\tCREATE\tC:\\s.lnk\t00000000\r\nREG\tignored\r\n";
     EXPECT_EQ(uninstall(records), 0);
     EXPECT_EQ(ui.lines, (Lines{"Delete " + deep + "a.txt", "Delete " + app + "/kept/gone.txt",
-                               "Delete " + longName, "Delete " + backup, "Left " + app + "/kept",
-                               "Remove " + app + "/x/y", "Remove " + app + "/x"}));
+                               "Delete " + longName, "Remove " + app + "/x/y",
+                               "Remove " + app + "/x", "Delete " + backup,
+                               "Left " + app + "/kept"}));
     EXPECT_EQ(system.calls,
               (Lines{"undoEnvironmentChange:ADD\tPATH\t;C:\\app",
                      "undoIniChange:CREATE\tC:\\h.ini\tS\tK\tV",
