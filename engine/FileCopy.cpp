@@ -96,7 +96,9 @@ bool FileCopy::formDestination(const FileInfo& info, const VariableStore& variab
         return false;
     }
     bool dotName = std::strcmp(info.fileName, ".") == 0 || std::strcmp(info.fileName, "..") == 0;
-    return !dotName && !hasReservedDeviceLevel(path);
+    // The system's file calls take no longer path: it could be made but never written.
+    bool fits = std::strlen(path) < static_cast<size_t>(fileaccess::kPathSize);
+    return fits && !dotName && !hasReservedDeviceLevel(path);
 }
 
 bool FileCopy::isSelected(const FileInfo& info, const FileList& files,
@@ -114,20 +116,20 @@ bool FileCopy::formPath() {
     return formDestination(info_, variables_, directory_, path_);
 }
 
-// The DIR record names exactly the levels made, ending at the deepest one, also when a deeper
-// one could not be made; the file then fails before its FILE record.
+// The DIR record names the missing levels before they are made, so that a run stopped right
+// after making one still has it undone; a level that then could not be made is simply not there
+// for the uninstall. No level is made that the log could not record.
 bool FileCopy::makeDirectory() {
     if (folders_.contains(directory_))
         return true;
     int created = 0;
     int createdLength = 0;
-    bool made = makeDirectories(directory_, &created, &createdLength) == 0;
-    if (created > 0) {
-        char deepest[sizeof directory_];
-        copyTextPiece(deepest, sizeof deepest, directory_, createdLength);
-        if (!actionLog_.writeDirectory(created, deepest))
-            error_ = 1;
-    }
+    bool made =
+        makeDirectories(directory_, &created, &createdLength, [this](int levels, int length) {
+            char deepest[sizeof directory_];
+            return copyTextPiece(deepest, sizeof deepest, directory_, length) == 0 &&
+                   actionLog_.writeDirectory(levels, deepest);
+        }) == 0;
     if (made)
         folders_.add(directory_,
                      createdLength == static_cast<int>(std::strlen(directory_)) ? created : 0);

@@ -6,6 +6,7 @@
 #include "engine/ActionLog.h"
 #include "engine/RunReport.h"
 #include "package/Paths.h"
+#include "package/WinFile.h"
 #include "system/SystemChanges.h"
 #include "system/UninstallRegistration.h"
 #include "ui/InstallerUI.h"
@@ -16,6 +17,8 @@
 
 namespace {
 constexpr int kTextSize = 512;
+// A value is kept whole up to the longest one Windows keeps in an environment variable.
+constexpr int kValueSize = 32768;
 // Room for the record behind the longest kind word and its TAB ("SHORTCUT\t").
 constexpr int kRecordCapacity = ActionLog::kMaxLine - 9 + 1;
 constexpr const char* kDefaultShortcutDescription = "Varnex Group installer shortcut";
@@ -62,17 +65,30 @@ bool InstallationItems::expand(int item, const char* attribute, char* out, int s
     return false;
 }
 
+bool InstallationItems::check() {
+    bool changed = false;
+    int failed = forEachItem("Environment", [this, &changed](int item) {
+        return applyEnvironmentItem(item, Step::kCheck, &changed);
+    });
+    failed +=
+        forEachItem("IniFiles", [this](int item) { return applyIniItem(item, Step::kCheck); });
+    failed += forEachItem("Shortcuts",
+                          [this](int item) { return applyShortcutItem(item, Step::kCheck); });
+    return failed == 0;
+}
+
 int InstallationItems::applyEnvironmentItems() {
     bool changed = false;
-    int failed = forEachItem(
-        "Environment", [this, &changed](int item) { return applyEnvironmentItem(item, &changed); });
+    int failed = forEachItem("Environment", [this, &changed](int item) {
+        return applyEnvironmentItem(item, Step::kApply, &changed);
+    });
     // Running programs learn of the change once, and only of a batch that was applied whole.
     if (failed == 0 && changed && system_.broadcastEnvironmentChange() == 0)
         failed = 1;
     return failed;
 }
 
-bool InstallationItems::applyEnvironmentItem(int item, bool* changed) {
+bool InstallationItems::applyEnvironmentItem(int item, Step step, bool* changed) {
     const XmlDocument& document = description_.document();
     const char* name = document.getAttribute(item, "VarName");
     int mode = 0;
@@ -80,12 +96,14 @@ bool InstallationItems::applyEnvironmentItem(int item, bool* changed) {
         mode = strcasecmp(document.nodeName(item), entry.name) == 0 ? entry.value : mode;
     if (name == nullptr || document.nodeText(item) == nullptr || mode == 0)
         return true;
-    char value[kTextSize];
-    if (!expand(item, nullptr, value, sizeof value))
+    std::unique_ptr<char[]> value(new char[kValueSize]);
+    if (!expand(item, nullptr, value.get(), kValueSize))
         return false;
-    collapseSeparators(value);
+    if (step == Step::kCheck)
+        return true;
+    collapseSeparators(value.get());
     bool isPath = document.getAttribute(item, "IsPath") != nullptr;
-    if (system_.changeEnvironment(name, value, mode, record_.get(), kRecordCapacity, &ui_,
+    if (system_.changeEnvironment(name, value.get(), mode, record_.get(), kRecordCapacity, &ui_,
                                   isPath ? 1 : 0) == 0)
         return false;
     *changed = true;
@@ -93,10 +111,10 @@ bool InstallationItems::applyEnvironmentItem(int item, bool* changed) {
 }
 
 int InstallationItems::applyIniItems() {
-    return forEachItem("IniFiles", [this](int item) { return applyIniItem(item); });
+    return forEachItem("IniFiles", [this](int item) { return applyIniItem(item, Step::kApply); });
 }
 
-bool InstallationItems::applyIniItem(int item) {
+bool InstallationItems::applyIniItem(int item, Step step) {
     const XmlDocument& document = description_.document();
     if (document.getAttribute(item, "FileName") == nullptr || document.nodeText(item) == nullptr ||
         document.getAttribute(item, "Section") == nullptr ||
@@ -104,26 +122,30 @@ bool InstallationItems::applyIniItem(int item) {
         ConditionEvaluator::evaluate(variables_, document.getAttribute(item, "Condition")) == 0 ||
         strcasecmp(document.nodeName(item), "Add") != 0)
         return true;
-    char value[kTextSize], file[kTextSize], section[kTextSize], key[kTextSize], before[kTextSize];
-    if (!expand(item, nullptr, value, sizeof value) ||
+    std::unique_ptr<char[]> value(new char[kValueSize]);
+    char file[kTextSize], section[kTextSize], key[kTextSize], before[kTextSize];
+    if (!expand(item, nullptr, value.get(), kValueSize) ||
         !expand(item, "FileName", file, sizeof file) ||
         !expand(item, "Section", section, sizeof section) ||
         !expand(item, "Key", key, sizeof key) || !expand(item, "BeforeKey", before, sizeof before))
         return false;
-    collapseSeparators(value);
+    if (step == Step::kCheck)
+        return true;
+    collapseSeparators(value.get());
     collapseSeparators(file);
     bool isPath = document.getAttribute(item, "IsPath") != nullptr;
-    if (system_.changeIniFile(file, section, key, value, 1, record_.get(), kRecordCapacity, &ui_,
-                              isPath ? 1 : 0, before) == 0)
+    if (system_.changeIniFile(file, section, key, value.get(), 1, record_.get(), kRecordCapacity,
+                              &ui_, isPath ? 1 : 0, before) == 0)
         return false;
     return actionLog_.writeIni(record_.get());
 }
 
 int InstallationItems::applyShortcutItems() {
-    return forEachItem("Shortcuts", [this](int item) { return applyShortcutItem(item); });
+    return forEachItem("Shortcuts",
+                       [this](int item) { return applyShortcutItem(item, Step::kApply); });
 }
 
-bool InstallationItems::applyShortcutItem(int item) {
+bool InstallationItems::applyShortcutItem(int item, Step step) {
     const XmlDocument& document = description_.document();
     const char* type = document.getAttribute(item, "Type");
     int kind = 0;
@@ -164,11 +186,15 @@ bool InstallationItems::applyShortcutItem(int item) {
     if (kind != 2)
         collapseSeparators(target);
     collapseSeparators(start);
-    if (!makeShortcutFolder(folder, sizeof folder) ||
-        boundedFormat(path, sizeof path, "%s%s", folder, name) < 0) {
+    bool formed = formShortcutFolder(folder, sizeof folder) &&
+                  boundedFormat(path, sizeof path, "%s%s", folder, name) >= 0 &&
+                  std::strlen(path) < static_cast<size_t>(fileaccess::kPathSize);
+    if (!formed || (step == Step::kApply && !makeShortcutFolder(folder))) {
         reportFormatted(ui_, "FAILED to create  shortcut %s%s", folder, name);
         return false;
     }
+    if (step == Step::kCheck)
+        return true;
     const char* description = document.getAttribute(item, "Description");
     if (system_.createShortcut(
             kind, path, target, description != nullptr ? description : kDefaultShortcutDescription,
@@ -178,18 +204,18 @@ bool InstallationItems::applyShortcutItem(int item) {
     return actionLog_.writeShortcut(record_.get());
 }
 
-// The folder with its separator, made canonical and created; the levels made are recorded
-// before the shortcut, so that the uninstall removes them after deleting it.
-bool InstallationItems::makeShortcutFolder(char* folder, int size) {
-    if (appendText(folder, size, "\\") != 0 || !isFullPath(folder) || !normalizePath(folder))
-        return false;
+// The folder with its separator, made canonical and created; the levels to make are recorded
+// before them (and before the shortcut), so that the uninstall removes them after deleting it.
+bool InstallationItems::formShortcutFolder(char* folder, int size) {
+    return appendText(folder, size, "\\") == 0 && isFullPath(folder) && normalizePath(folder);
+}
+
+bool InstallationItems::makeShortcutFolder(const char* folder) {
     int created = 0;
     int createdLength = 0;
-    bool made = makeDirectories(folder, &created, &createdLength) == 0;
-    if (created > 0) {
-        std::string deepest(folder, static_cast<size_t>(createdLength));
-        if (!actionLog_.writeDirectory(created, deepest.c_str()))
-            return false;
-    }
-    return made;
+    return makeDirectories(folder, &created, &createdLength,
+                           [this, folder](int levels, int length) {
+                               std::string deepest(folder, static_cast<size_t>(length));
+                               return actionLog_.writeDirectory(levels, deepest.c_str());
+                           }) == 0;
 }

@@ -21,16 +21,24 @@ class InstallationItems {
     int applyEnvironmentItems();
     int applyIniItems();
     int applyShortcutItems();
+    // Forms every item as it would be applied and changes nothing: false (each problem
+    // reported) when an item could not be applied as described, so that the run can stop before
+    // its first change.
+    bool check();
 
   private:
-    // Each: true when the item succeeded or was skipped.
-    bool applyEnvironmentItem(int item, bool* changed);
-    bool applyIniItem(int item);
-    bool applyShortcutItem(int item);
+    // What a step does with an item once it is formed whole.
+    enum class Step { kApply, kCheck };
+    // Each: true when the item succeeded (or, checked, could be applied) or was skipped.
+    bool applyEnvironmentItem(int item, Step step, bool* changed);
+    bool applyIniItem(int item, Step step);
+    bool applyShortcutItem(int item, Step step);
     // The attribute (or the element's text, for a null name) expanded whole into out[512];
     // false with a report when it does not expand.
     bool expand(int item, const char* attribute, char* out, int size);
-    bool makeShortcutFolder(char* folder, int size);
+    // The folder with its separator, made canonical; false when it is no full path.
+    static bool formShortcutFolder(char* folder, int size);
+    bool makeShortcutFolder(const char* folder);
     template <typename Apply> int forEachItem(const char* container, Apply apply);
 
     const Description& description_;

@@ -117,8 +117,9 @@ InstallationRun::FinalPaths InstallationRun::finalPaths() const {
 // again: every such reason stops it before its first change, in every mode.
 bool InstallationRun::readyToChange(const FinalPaths& paths, Previous previous) {
     bool ready = finalPathsExpand(paths) && undoDataIsFree(paths, previous);
-    // Every problem with the files is said, not only the first.
+    // Every problem with the files and the items is said, not only the first.
     ready = filesCanBeInstalled() && ready;
+    ready = InstallationItems(description_, variables_, system_, actionLog_, ui_).check() && ready;
     if (!ready)
         ui_.ask(kNothingChanged, InstallerUI::kAskNotice);
     return ready;

@@ -284,8 +284,10 @@ std::vector<UninstallRun::Folder> UninstallRun::removeFolders(const std::vector<
                 break;
             ui_.processEvents(0, 0, 0, 0);
             bool removed = platform::removeDirectory(path.c_str()) == 0;
-            bool gone = !removed && errno == ENOENT;
             bool occupied = !removed && errno == ENOTEMPTY;
+            // Recorded before it was made, a level may never have come to be.
+            bool gone = !removed && !occupied &&
+                        platform::pathKind(path.c_str()) == platform::PathKind::kNothing;
             occupiedOne = occupiedOne || occupied;
             logMessage(stepLog_, "Dir: %s (%s)", path.c_str(),
                        removed || gone ? "ok" : (occupied ? "not empty" : "failed"));

@@ -52,6 +52,11 @@ int ensureDirectory(const char* path) {
 }
 
 int makeDirectories(const char* path, int* created, int* createdLength) {
+    return makeDirectories(path, created, createdLength, nullptr);
+}
+
+int makeDirectories(const char* path, int* created, int* createdLength,
+                    const LevelsAnnouncement& beforeMaking) {
     *created = 0;
     if (createdLength != nullptr)
         *createdLength = 0;
@@ -76,13 +81,29 @@ int makeDirectories(const char* path, int* created, int* createdLength) {
         if (there)
             return 0;
     }
+    // Below the first missing level every level is missing.
+    size_t missingFrom = length;
+    int missing = 0;
     for (size_t i = first; i < length; ++i) {
         if (!isPathSeparator(copy[i]))
             continue;
         copy[i] = '\0';
-        if (!platform::pathExists(copy)) {
-            if (!ensureDirectory(copy))
-                return -1;
+        if (missingFrom == length && !platform::pathExists(copy))
+            missingFrom = i;
+        missing += missingFrom < length;
+        copy[i] = kNativeSeparator;
+    }
+    if (missing == 0)
+        return 0;
+    if (beforeMaking && !beforeMaking(missing, static_cast<int>(deepest + 1)))
+        return -1;
+    for (size_t i = missingFrom; i < length; ++i) {
+        if (!isPathSeparator(copy[i]))
+            continue;
+        copy[i] = '\0';
+        if (!ensureDirectory(copy))
+            return -1;
+        if (!platform::lastErrorWasAlreadyExists()) {
             ++*created;
             if (createdLength != nullptr)
                 *createdLength = static_cast<int>(i + 1);

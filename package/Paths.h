@@ -1,6 +1,8 @@
 // Path and directory helpers shared by the engine. Both '\' and '/' are separators.
 #pragma once
 
+#include <functional>
+
 #include "package/BoundedText.h"
 
 constexpr int kPathBufferSize = 256;
@@ -14,6 +16,13 @@ int ensureDirectory(const char* path);
 // the levels that exist. Returns 0, or -1 on failure (the levels made before it stay counted)
 // or when the path does not fit the 256-byte work buffer.
 int makeDirectories(const char* path, int* created, int* createdLength = nullptr);
+// The same, telling `beforeMaking` how many levels are missing and the length of the path up to
+// the deepest of them before the first is made, so that a record of them can precede them; when
+// it answers false nothing is made (-1). Levels found missing but made by someone else meanwhile
+// are not counted in `created`.
+using LevelsAnnouncement = std::function<bool(int levels, int length)>;
+int makeDirectories(const char* path, int* created, int* createdLength,
+                    const LevelsAnnouncement& beforeMaking);
 // Makes an anchored path canonical in place: one separator between levels, no "." levels, each
 // ".." removing the level before it. False (the path unusable) when a ".." would climb above
 // the root.

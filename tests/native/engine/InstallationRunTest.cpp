@@ -209,7 +209,8 @@ TEST_F(InstallationRunTest, WhatCanBeCheckedBeforeTheFirstChangeStopsTheRunWithN
     descriptionCopy = "[INSTALDIR]\\install.xml";
     load(fileSet("<FN Dest=\"[NOWHERE]\\sub\" Alias=\"1\">undefined</FN>"
                  "<FN Dest=\"relative\\sub\" Alias=\"1\">relative</FN><FN Dest=\"[APPDIR]\\" +
-                 deep + "\" Alias=\"1\">deep</FN>" + fn("gone", "unpackable") + fn("1", "fine")),
+                 deep + "\" Alias=\"1\">deep</FN>" + fn("gone", "unpackable") + fn("1", "fine")) +
+             "<Environment><Append VarName=\"V\">[NOWHERE]</Append></Environment>",
          {{"1", "content"}});
     EXPECT_EQ(perform(), -1);
     const std::string noFull = ": the description names no full path there";
@@ -220,7 +221,8 @@ TEST_F(InstallationRunTest, WhatCanBeCheckedBeforeTheFirstChangeStopsTheRunWithN
                                    "holds no entry gone",
                                "FAILED to create [APPDIR]\\" + deep + "\\deep" + unformed,
                                "FAILED to create relative\\sub\\relative" + unformed,
-                               "FAILED to create [NOWHERE]\\sub\\undefined" + unformed}));
+                               "FAILED to create [NOWHERE]\\sub\\undefined" + unformed,
+                               "FAILED to expand [NOWHERE]"}));
     EXPECT_EQ(ui.questions, Lines{"1:The installation stopped before changing anything: it could "
                                   "not be completed as described."});
     EXPECT_FALSE(exists(app) || exists(folder / "qzinstall1.tmp") || system.runRecord);

@@ -85,10 +85,10 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
         "\r\nENV\tADD\tPATH\t;C:\\app\r\nINI\tCREATE\tC:\\h.ini\tS\tK\tV\r\n"
         "SHORTCUT\tCREATE\tC:\\s.lnk\t00000000\r\nREG\tignored\r\n";
     EXPECT_EQ(uninstall(records), 0);
-    EXPECT_EQ(ui.lines, (Lines{"Delete " + deep + "a.txt", "Delete " + app + "/kept/gone.txt",
-                               "Delete " + longName, "Remove " + app + "/x/y",
-                               "Remove " + app + "/x", "Delete " + backup,
-                               "Left " + app + "/kept"}));
+    EXPECT_EQ(ui.lines,
+              (Lines{"Delete " + deep + "a.txt", "Delete " + app + "/kept/gone.txt",
+                     "Delete " + longName, "Remove " + app + "/x/y", "Remove " + app + "/x",
+                     "Delete " + backup, "Left " + app + "/kept"}));
     EXPECT_EQ(system.calls,
               (Lines{"undoEnvironmentChange:ADD\tPATH\t;C:\\app",
                      "undoIniChange:CREATE\tC:\\h.ini\tS\tK\tV",
