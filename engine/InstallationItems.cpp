@@ -19,8 +19,6 @@ namespace {
 constexpr int kTextSize = 512;
 // A value is kept whole up to the longest one Windows keeps in an environment variable.
 constexpr int kValueSize = 32768;
-// Room for the record behind the longest kind word and its TAB ("SHORTCUT\t").
-constexpr int kRecordCapacity = ActionLog::kMaxLine - 9 + 1;
 constexpr const char* kDefaultShortcutDescription = "Varnex Group installer shortcut";
 
 struct NamedValue {
@@ -34,7 +32,7 @@ constexpr NamedValue kShortcutKinds[] = {{"File", 1}, {"URL", 2}, {"Uninstall", 
 InstallationItems::InstallationItems(const Description& description, const VariableStore& variables,
                                      SystemChanges& system, ActionLog& actionLog, InstallerUI& ui)
     : description_(description), variables_(variables), system_(system), actionLog_(actionLog),
-      ui_(ui), record_(new char[kRecordCapacity]) {}
+      ui_(ui) {}
 
 // Every container of that name in document order, its children in document order; a failed
 // child ends its container. 0, or 1 when a child failed.
@@ -103,11 +101,13 @@ bool InstallationItems::applyEnvironmentItem(int item, Step step, bool* changed)
         return true;
     collapseSeparators(value.get());
     bool isPath = document.getAttribute(item, "IsPath") != nullptr;
-    if (system_.changeEnvironment(name, value.get(), mode, record_.get(), kRecordCapacity, &ui_,
-                                  isPath ? 1 : 0) == 0)
+    RecordSink record = [this](const std::string& text) {
+        return actionLog_.writeEnvironment(text.c_str());
+    };
+    if (system_.changeEnvironment(name, value.get(), mode, record, &ui_, isPath ? 1 : 0) == 0)
         return false;
     *changed = true;
-    return actionLog_.writeEnvironment(record_.get());
+    return true;
 }
 
 int InstallationItems::applyIniItems() {
@@ -134,10 +134,11 @@ bool InstallationItems::applyIniItem(int item, Step step) {
     collapseSeparators(value.get());
     collapseSeparators(file);
     bool isPath = document.getAttribute(item, "IsPath") != nullptr;
-    if (system_.changeIniFile(file, section, key, value.get(), 1, record_.get(), kRecordCapacity,
-                              &ui_, isPath ? 1 : 0, before) == 0)
-        return false;
-    return actionLog_.writeIni(record_.get());
+    RecordSink record = [this](const std::string& text) {
+        return actionLog_.writeIni(text.c_str());
+    };
+    return system_.changeIniFile(file, section, key, value.get(), 1, record, &ui_, isPath ? 1 : 0,
+                                 before) != 0;
 }
 
 int InstallationItems::applyShortcutItems() {
@@ -196,12 +197,14 @@ bool InstallationItems::applyShortcutItem(int item, Step step) {
     if (step == Step::kCheck)
         return true;
     const char* description = document.getAttribute(item, "Description");
-    if (system_.createShortcut(
-            kind, path, target, description != nullptr ? description : kDefaultShortcutDescription,
-            hasArguments ? arguments.c_str() : nullptr, hasStart ? start : nullptr, record_.get(),
-            kRecordCapacity, &ui_) == 0)
-        return false;
-    return actionLog_.writeShortcut(record_.get());
+    RecordSink record = [this](const std::string& text) {
+        return actionLog_.writeShortcut(text.c_str());
+    };
+    return system_.createShortcut(kind, path, target,
+                                  description != nullptr ? description
+                                                         : kDefaultShortcutDescription,
+                                  hasArguments ? arguments.c_str() : nullptr,
+                                  hasStart ? start : nullptr, record, &ui_) != 0;
 }
 
 // The folder with its separator, made canonical and created; the levels to make are recorded

@@ -46,6 +46,4 @@ class InstallationItems {
     SystemChanges& system_;
     ActionLog& actionLog_;
     InstallerUI& ui_;
-    // The record a change returns: as long as an action-log line can be.
-    std::unique_ptr<char[]> record_;
 };

@@ -48,6 +48,22 @@ std::string expanded(const Description& description, int (Description::*getter)(
     return (description.*getter)(path, sizeof path) == 0 ? std::string(path) : std::string();
 }
 
+// A shortcut is recorded before the shell saves it (its check "-"), and again with the check of
+// the file saved: the later record is the one to undo.
+bool isSuperseded(const std::vector<ActionLogReader::Record>& records, size_t index) {
+    const ActionLogReader::Record& record = records[index];
+    const std::string& fields = record.fields;
+    if (record.kind != ActionLogReader::Kind::kShortcut || fields.size() < 2 ||
+        fields.compare(fields.size() - 2, 2, "\t-") != 0)
+        return false;
+    for (size_t later = index + 1; later < records.size(); ++later) {
+        if (records[later].kind == ActionLogReader::Kind::kShortcut &&
+            records[later].fields.compare(0, fields.size() - 1, fields, 0, fields.size() - 1) == 0)
+            return true;
+    }
+    return false;
+}
+
 // "OVER" and "DONE" records: the files replaced, and those whose last write by the installation
 // never completed.
 BackupRestore::Overwritten overwrittenFiles(const std::vector<ActionLogReader::Record>& records) {
@@ -161,7 +177,10 @@ UninstallRun::undoRecords(const std::vector<ActionLogReader::Record>& records,
                           const UndoFiles& undoFiles, std::vector<std::string>* installed) {
     static const std::string kCreate = "CREATE\t";
     std::vector<Folder> folders;
-    for (const auto& record : records) {
+    for (size_t i = 0; i < records.size(); ++i) {
+        const ActionLogReader::Record& record = records[i];
+        if (isSuperseded(records, i))
+            continue;
         bool created = record.kind == ActionLogReader::Kind::kFile &&
                        record.fields.compare(0, kCreate.size(), kCreate) == 0;
         std::string path = created ? record.fields.substr(kCreate.size()) : std::string();

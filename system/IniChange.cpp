@@ -41,7 +41,8 @@ const char* IniChange::entryFault(const Request& request) {
     return nullptr;
 }
 
-IniChange::Result IniChange::apply(const Request& request, DirectoryMatch::Probe probe) {
+IniChange::Result IniChange::apply(const Request& request, DirectoryMatch::Probe probe,
+                                   const RecordSink& record) {
     Result result;
     result.record = {Kind::None, request.file, request.section, request.key, "", request.value};
     if (const char* fault = entryFault(request))
@@ -66,6 +67,8 @@ IniChange::Result IniChange::apply(const Request& request, DirectoryMatch::Probe
     std::optional<std::string> text = formatRecord(result.record);
     if (!text)
         return failed(result, "the action log could not hold the change exactly");
+    if (record && !record(*text))
+        return failed(result, "the action log could not keep the change's record");
     file.write(request.section, request.key, request.value, request.beforeKey);
     IniFile::Status saved = file.save(request.file);
     if (saved != IniFile::Status::Ok)

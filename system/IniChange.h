@@ -9,6 +9,7 @@
 #pragma once
 
 #include "system/DirectoryMatch.h"
+#include "system/RecordSink.h"
 
 #include <optional>
 #include <string>
@@ -55,8 +56,11 @@ class IniChange {
 
     // Sets the key. When the record could not describe the change exactly, or the entry could
     // not be written as the one line it must be, nothing is changed and the result is a
-    // failure. `probe` may add the file system's answer to the is-path test.
-    static Result apply(const Request& request, DirectoryMatch::Probe probe);
+    // failure. `probe` may add the file system's answer to the is-path test. `record` (when
+    // given) gets the record text before the file is written; false from it leaves the file
+    // unchanged.
+    static Result apply(const Request& request, DirectoryMatch::Probe probe,
+                        const RecordSink& record = nullptr);
     // CREATE: the key line goes while it holds the new value. REPLACE: the old value goes back
     // into the key line while it holds the new value; only that line's text changes.
     static UndoResult undo(const Record& record);

@@ -41,7 +41,7 @@ std::string textOf(const char* text) {
 } // namespace
 
 int IniFileChanges::change(const char* file, const char* section, const char* key,
-                           const char* value, int mode, char* record, int capacity, InstallerUI* ui,
+                           const char* value, int mode, const RecordSink& record, InstallerUI* ui,
                            int isPath, const char* beforeKey) {
     if (mode != 1)
         return 1;
@@ -49,22 +49,17 @@ int IniFileChanges::change(const char* file, const char* section, const char* ke
         ui->processEvents(0, 0, 0, 0);
     IniChange::Request request{textOf(file),  textOf(section),   textOf(key),
                                textOf(value), textOf(beforeKey), isPath != 0};
-    IniChange::Result result = IniChange::apply(request, DirectoryMatch::isSameDirectory);
-    bool recorded = result.ok && copyText(record, capacity, result.text.c_str()) == 0;
+    // The record goes to the action log before the file is written.
+    IniChange::Result result = IniChange::apply(request, DirectoryMatch::isSameDirectory, record);
     Kind kind = result.record.kind;
-    if (result.ok && !recorded && kind != Kind::None) {
-        // A change the action log cannot hold whole could never be undone: it is taken back.
-        IniChange::undo(result.record);
-    }
     if (result.ok && kind == Kind::None)
-        return recorded ? 1 : 0;
-    const IniChange::Record& shown = result.record;
+        return record(result.text) ? 1 : 0;
     bool replace = kind == Kind::Replace;
-    if (recorded)
-        report(ui, replace ? "Replace " : "Create ", shown);
+    if (result.ok)
+        report(ui, replace ? "Replace " : "Create ", result.record);
     else
-        report(ui, replace ? "FAILED to replace " : "FAILED to create ", shown);
-    return recorded ? 1 : 0;
+        report(ui, replace ? "FAILED to replace " : "FAILED to create ", result.record);
+    return result.ok ? 1 : 0;
 }
 
 int IniFileChanges::undo(const char* record, InstallerUI* ui) {

@@ -2,15 +2,18 @@
 // through IniChange, its record written into the caller's buffer and its line reported.
 #pragma once
 
+#include "system/RecordSink.h"
+
 class InstallerUI;
 
 class IniFileChanges {
   public:
     // 1 on success or when nothing had to change (mode other than 1, or a folder already
-    // listed: record "NONE"), 0 on failure. The record is written only whole. Reports "Create "
-    // or "Replace " (or their "FAILED to " forms) followed by "[section]/key in file".
+    // listed: record "NONE"), 0 on failure. The record goes to `record` whole, before the file is
+    // written; one that is not kept leaves the file unchanged. Reports "Create " or "Replace "
+    // (or their "FAILED to " forms) followed by "[section]/key in file".
     static int change(const char* file, const char* section, const char* key, const char* value,
-                      int mode, char* record, int capacity, InstallerUI* ui, int isPath,
+                      int mode, const RecordSink& record, InstallerUI* ui, int isPath,
                       const char* beforeKey);
     // Undoes one INI sub-record while the key still holds the value the installation wrote.
     // 1 when nothing of ours remains to be done: undone, undone before, or left to the user

@@ -5,15 +5,17 @@
 // refused, never replaced. The value logic is EnvironmentValue's.
 #pragma once
 
+#include "system/RecordSink.h"
+
 class InstallerUI;
 
 class MachineEnvironment {
   public:
-    // 1 on success or when nothing had to change (record "NONE"), 0 on failure; the record (the
-    // ENV sub-record) is written only on success and only whole: a change whose record does not
-    // fit `capacity` or could not say it exactly is not made. Reports "Create ", "Replace ",
-    // "Add to " or their "FAILED to " forms followed by the name.
-    static int change(const char* name, const char* value, int mode, char* record, int capacity,
+    // 1 on success or when nothing had to change (record "NONE"), 0 on failure. The record (the
+    // ENV sub-record) goes to `record` before the registry is changed; a change whose record could
+    // not say it exactly or was not kept is not made. Reports "Create ", "Replace ", "Add to " or
+    // their "FAILED to " forms followed by the name.
+    static int change(const char* name, const char* value, int mode, const RecordSink& record,
                       InstallerUI* ui, int isPath);
     // Undoes one ENV sub-record while the variable still holds what the installation wrote.
     // 1 when nothing of ours remains to be done: undone, undone before, or left to the user who

@@ -8,12 +8,12 @@ int RecordingSystem::record(const std::string& call, int answer) {
     return answer;
 }
 
-int RecordingSystem::change(const std::string& call, const std::string& name, char* record,
-                            int capacity) {
+int RecordingSystem::change(const std::string& call, const std::string& name,
+                            const RecordSink& record) {
     calls.push_back(call);
     if (failing.count(name) != 0)
         return 0;
-    return copyText(record, capacity, ("RECORD\t" + name).c_str()) == 0 ? 1 : 0;
+    return record("RECORD\t" + name) ? 1 : 0;
 }
 
 int RecordingSystem::makeTempFileName(char* out, int size) {
@@ -28,11 +28,11 @@ int RecordingSystem::isAppRunning(const char* moduleName) {
     return runningPrograms.count(moduleName) != 0 ? 1 : 0;
 }
 
-int RecordingSystem::changeEnvironment(const char* name, const char* value, int mode, char* record,
-                                       int capacity, InstallerUI*, int isPath) {
+int RecordingSystem::changeEnvironment(const char* name, const char* value, int mode,
+                                       const RecordSink& record, InstallerUI*, int isPath) {
     return change("changeEnvironment:" + std::string(name) + "=" + value + " mode " +
                       std::to_string(mode) + (isPath != 0 ? " path" : ""),
-                  name, record, capacity);
+                  name, record);
 }
 
 int RecordingSystem::undoEnvironmentChange(const char* record, InstallerUI*) {
@@ -44,11 +44,11 @@ int RecordingSystem::broadcastEnvironmentChange() {
 }
 
 int RecordingSystem::changeIniFile(const char* file, const char* section, const char* key,
-                                   const char* value, int, char* record, int capacity, InstallerUI*,
+                                   const char* value, int, const RecordSink& record, InstallerUI*,
                                    int, const char* beforeKey) {
     return change("changeIniFile:" + std::string(file) + " [" + section + "]" + key + "=" + value +
                       " before " + beforeKey,
-                  file, record, capacity);
+                  file, record);
 }
 
 int RecordingSystem::undoIniChange(const char* record, InstallerUI*) {
@@ -57,13 +57,13 @@ int RecordingSystem::undoIniChange(const char* record, InstallerUI*) {
 
 int RecordingSystem::createShortcut(int kind, const char* path, const char* target,
                                     const char* description, const char* arguments,
-                                    const char* workingFolder, char* record, int capacity,
+                                    const char* workingFolder, const RecordSink& record,
                                     InstallerUI*) {
     return change("createShortcut:" + std::to_string(kind) + " " + path + " -> " + target + " " +
                       (arguments != nullptr ? arguments : "<none>") + " in " +
                       (workingFolder != nullptr ? workingFolder : "<none>") + " '" + description +
                       "'",
-                  path, record, capacity);
+                  path, record);
 }
 
 int RecordingSystem::undoShortcut(const char* record, InstallerUI*) {

@@ -2,6 +2,8 @@
 // uninstaller, and Internet shortcuts. COM is initialised around each shortcut.
 #pragma once
 
+#include "system/RecordSink.h"
+
 class InstallerUI;
 
 class ShellShortcuts {
@@ -10,21 +12,22 @@ class ShellShortcuts {
     static constexpr int kUrl = 2;
     static constexpr int kUninstall = 3;
 
-    // 1 when the shortcut file was saved; the record "CREATE\t<path>\t<crc>" is then written,
-    // crc being 8 hex digits of the CRC-32 of the file as saved. A record that would not fit
-    // `capacity` leaves the shortcut unmade; one that cannot be read back right after saving is
-    // deleted again. A shortcut file that already exists is this item's failure and is left
-    // untouched: the uninstall would otherwise delete a file the installation never made. For
-    // kUninstall, `target` and `arguments` are the uninstaller and its arguments. Reports
-    // "Create  shortcut PATH" or "FAILED to create  shortcut PATH" (the prefix keeps its blank
-    // before " shortcut ").
+    // 1 when the shortcut file was saved. Before it is saved, `record` gets "CREATE\t<path>\t-";
+    // once saved, "CREATE\t<path>\t<crc>", crc being 8 hex digits of the CRC-32 of the file as
+    // saved, which the uninstall takes instead of the first. A shortcut whose records are not
+    // kept is not made, or deleted again; so is one that cannot be read back right after saving.
+    // A shortcut file that already exists is this item's failure and is left untouched: the
+    // uninstall would otherwise delete a file the installation never made. For kUninstall,
+    // `target` and `arguments` are the uninstaller and its arguments. Reports "Create  shortcut
+    // PATH" or "FAILED to create  shortcut PATH" (the prefix keeps its blank before " shortcut ").
     static int create(int kind, const char* path, const char* target, const char* description,
-                      const char* arguments, const char* workingFolder, char* record, int capacity,
+                      const char* arguments, const char* workingFolder, const RecordSink& record,
                       InstallerUI* ui);
     // Deletes the shortcut of a "CREATE" record while the file still holds the bytes saved.
     // 1 when nothing of ours remains: deleted, already gone (both reported "Remove  shortcut
     // PATH"), or replaced by the user, whose file stays ("Left  shortcut PATH"). 0 when the
     // file cannot be read or deleted ("FAILED to remove  shortcut PATH") or the record is
-    // damaged (reported nothing).
+    // damaged (reported nothing). A record with the check "-" alone (the run stopped while the
+    // shell saved the file) deletes whatever file stands there: it came from that save.
     static int undo(const char* record, InstallerUI* ui);
 };

@@ -1,10 +1,11 @@
 // Every change the engine makes to the machine outside the files it copies, and the questions
 // it asks the machine, behind one interface: the Windows implementation makes them, the
 // recording one lets the engine's tests see them. The change operations return 1 for success
-// (or nothing to do) and 0 for failure; a change that succeeded writes its undo record into
-// `record` (`capacity` bytes), which the engine puts into the action log.
+// (or nothing to do) and 0 for failure; a change hands its undo record to `record` before it is
+// made (see RecordSink.h).
 #pragma once
 
+#include "system/RecordSink.h"
 #include "system/RunRecord.h"
 
 #include <optional>
@@ -19,17 +20,17 @@ class SystemChanges {
     // A fresh temporary file name (at least MAX_PATH bytes of buffer): 0, or -1.
     virtual int makeTempFileName(char* out, int size) = 0;
     virtual int isAppRunning(const char* moduleName) = 0;
-    virtual int changeEnvironment(const char* name, const char* value, int mode, char* record,
-                                  int capacity, InstallerUI* ui, int isPath) = 0;
+    virtual int changeEnvironment(const char* name, const char* value, int mode,
+                                  const RecordSink& record, InstallerUI* ui, int isPath) = 0;
     virtual int undoEnvironmentChange(const char* record, InstallerUI* ui) = 0;
     virtual int broadcastEnvironmentChange() = 0;
     virtual int changeIniFile(const char* file, const char* section, const char* key,
-                              const char* value, int mode, char* record, int capacity,
+                              const char* value, int mode, const RecordSink& record,
                               InstallerUI* ui, int isPath, const char* beforeKey) = 0;
     virtual int undoIniChange(const char* record, InstallerUI* ui) = 0;
     virtual int createShortcut(int kind, const char* path, const char* target,
                                const char* description, const char* arguments,
-                               const char* workingFolder, char* record, int capacity,
+                               const char* workingFolder, const RecordSink& record,
                                InstallerUI* ui) = 0;
     virtual int undoShortcut(const char* record, InstallerUI* ui) = 0;
     // A document is opened with its associated program; a program is started with the quoted

@@ -53,12 +53,6 @@ const Prefixes& undoPrefixes(Kind kind) {
     return kind == Kind::Create ? kRemove : kErase;
 }
 
-bool putRecord(const std::string& text, char* record, int capacity) {
-    if (record == nullptr || capacity <= 0 || text.size() >= static_cast<size_t>(capacity))
-        return false;
-    return copyText(record, capacity, text.c_str()) == 0;
-}
-
 int failChange(InstallerUI* ui, int mode, State state, const std::string& name) {
     report(ui, changePrefixes(mode, state), false, name);
     return 0;
@@ -102,17 +96,15 @@ UndoOutcome undoInRegistry(const EnvironmentValue::Record& record) {
 }
 } // namespace
 
-int MachineEnvironment::change(const char* name, const char* value, int mode, char* record,
-                               int capacity, InstallerUI* ui, int isPath) {
+int MachineEnvironment::change(const char* name, const char* value, int mode,
+                               const RecordSink& record, InstallerUI* ui, int isPath) {
     std::string variableName = name != nullptr ? name : "";
     std::string text = value != nullptr ? value : "";
-    if (record != nullptr && capacity > 0)
-        record[0] = '\0';
     if (mode != EnvironmentValue::kReplace && mode != EnvironmentValue::kAppend &&
         mode != EnvironmentValue::kInsert) {
         EnvironmentValue::Change none =
             EnvironmentValue::apply(variableName, std::nullopt, text, mode, false, nullptr);
-        return putRecord(none.record, record, capacity) ? 1 : 0;
+        return record(none.record) ? 1 : 0;
     }
     if (ui != nullptr)
         ui->processEvents(0, 0, 0, 0);
@@ -133,14 +125,11 @@ int MachineEnvironment::change(const char* name, const char* value, int mode, ch
     if (!change.ok)
         return failChange(ui, mode, variable.state, variableName);
     if (!change.write)
-        return putRecord(change.record, record, capacity) ? 1 : 0;
-    // A change the uninstall could not find in the log is not made: the record must fit first.
-    if (!putRecord(change.record, record, capacity) ||
-        !RegistryValue::writeText(key.get(), variableName.c_str(), variable.type, change.value)) {
-        if (record != nullptr && capacity > 0)
-            record[0] = '\0';
+        return record(change.record) ? 1 : 0;
+    // Recorded before it is made: a change the uninstall could not find in the log is not made.
+    if (!record(change.record) ||
+        !RegistryValue::writeText(key.get(), variableName.c_str(), variable.type, change.value))
         return failChange(ui, mode, variable.state, variableName);
-    }
     report(ui, changePrefixes(mode, variable.state), true, variableName);
     return 1;
 }

@@ -21,6 +21,8 @@
 
 namespace {
 const char kCreateWord[] = "CREATE";
+// The check of a shortcut recorded before the shell saved it.
+const char kPendingCheck[] = "-";
 
 // COM for this thread while one shortcut is made; nothing carries over to the next one. Its
 // library is loaded by the first shortcut, not by every run.
@@ -119,14 +121,16 @@ bool fitsLink(const char* text) {
     return text == nullptr || std::strlen(text) < MAX_PATH;
 }
 
-// Nothing is asked of COM for a shortcut that names nothing to start or open (for the
-// uninstaller: its command could not be determined).
-bool saveShortcut(int kind, const ShortcutData& data, const wchar_t* path) {
+// Nothing is asked of COM, nor recorded, for a shortcut that names nothing to start or open (for
+// the uninstaller: its command could not be determined).
+bool canSave(int kind, const ShortcutData& data) {
     if (kind < ShellShortcuts::kFile || kind > ShellShortcuts::kUninstall ||
         data.target == nullptr || data.target[0] == '\0')
         return false;
-    if (kind != ShellShortcuts::kUrl && (!fitsLink(data.target) || !fitsLink(data.workingFolder)))
-        return false;
+    return kind == ShellShortcuts::kUrl || (fitsLink(data.target) && fitsLink(data.workingFolder));
+}
+
+bool saveShortcut(int kind, const ShortcutData& data, const wchar_t* path) {
     ComApartment com;
     if (!com.initialised())
         return false;
@@ -145,32 +149,25 @@ std::optional<std::string> recordText(const char* path, uint32_t crc) {
     return RecordFields::join({kCreateWord, path, digits});
 }
 
-// Asked before the shortcut is made, so that no shortcut is made that the uninstall could not
-// find again: the record's length does not depend on the check it will carry.
-bool recordFits(const char* path, int capacity) {
-    std::optional<std::string> line = recordText(path, 0);
-    return line && capacity > 0 && line->size() < static_cast<size_t>(capacity);
-}
-
 // An existing file is never replaced: the uninstall would later delete a file it never made.
-// The file is read back as saved; a shortcut whose check cannot be had is taken back, as its
-// undo could not tell it from a file the user put there.
-bool createShortcut(int kind, const char* path, const ShortcutData& data, char* record,
-                    int capacity) {
-    if (record == nullptr || capacity <= 0)
-        return false;
-    record[0] = '\0';
+// The record of a shortcut about to be saved (its check "-") goes first, so that a run stopped
+// while the shell saves it still has it removed; then the record with the check of the file as
+// saved, which the uninstall takes instead. A shortcut whose check cannot be had is taken back,
+// as its undo could not tell it from a file the user put there.
+bool createShortcut(int kind, const char* path, const ShortcutData& data,
+                    const RecordSink& record) {
     wchar_t widePath[MAX_PATH];
-    if (!recordFits(path, capacity) || !toWidePath(path, widePath) ||
-        GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !saveShortcut(kind, data, widePath))
+    std::optional<std::string> pending = RecordFields::join({kCreateWord, path, kPendingCheck});
+    if (!pending || !canSave(kind, data) || !toWidePath(path, widePath) ||
+        GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !record(*pending) ||
+        !saveShortcut(kind, data, widePath))
         return false;
     FileCheck::Result saved = FileCheck::ofFile(path);
     std::optional<std::string> line;
     if (saved.state == FileCheck::State::kRead)
         line = recordText(path, saved.crc);
-    if (line && copyText(record, capacity, line->c_str()) == 0)
+    if (line && record(*line))
         return true;
-    record[0] = '\0';
     DeleteFileA(path);
     return false;
 }
@@ -178,6 +175,7 @@ bool createShortcut(int kind, const char* path, const ShortcutData& data, char* 
 struct ShortcutRecord {
     std::string path;
     uint32_t crc = 0;
+    bool pending = false; // recorded before the save: any file there came from that save
 };
 
 bool isCheckText(const std::string& text) {
@@ -190,11 +188,14 @@ bool isCheckText(const std::string& text) {
 // 8 hex digits.
 std::optional<ShortcutRecord> parseRecord(const char* text) {
     std::vector<std::string> fields = RecordFields::split(text != nullptr ? text : "");
-    if (fields.size() != 3 || fields[0] != kCreateWord || !isFullPath(fields[1].c_str()) ||
-        !isCheckText(fields[2]))
+    if (fields.size() != 3 || fields[0] != kCreateWord || !isFullPath(fields[1].c_str()))
         return std::nullopt;
-    return ShortcutRecord{fields[1],
-                          static_cast<uint32_t>(std::strtoul(fields[2].c_str(), nullptr, 16))};
+    if (fields[2] == kPendingCheck)
+        return ShortcutRecord{fields[1], 0, true};
+    if (!isCheckText(fields[2]))
+        return std::nullopt;
+    return ShortcutRecord{
+        fields[1], static_cast<uint32_t>(std::strtoul(fields[2].c_str(), nullptr, 16)), false};
 }
 
 enum class UndoOutcome { Removed, Left, Failed };
@@ -206,7 +207,7 @@ UndoOutcome removeShortcut(const ShortcutRecord& shortcut) {
         return UndoOutcome::Removed;
     if (now.state == FileCheck::State::kUnreadable)
         return UndoOutcome::Failed;
-    if (now.crc != shortcut.crc)
+    if (!shortcut.pending && now.crc != shortcut.crc)
         return UndoOutcome::Left;
     if (DeleteFileA(shortcut.path.c_str()) != 0 || FileCheck::meansMissing(GetLastError()))
         return UndoOutcome::Removed;
@@ -226,12 +227,12 @@ int report(InstallerUI* ui, bool succeeded, const char* done, const char* failed
 } // namespace
 
 int ShellShortcuts::create(int kind, const char* path, const char* target, const char* description,
-                           const char* arguments, const char* workingFolder, char* record,
-                           int capacity, InstallerUI* ui) {
+                           const char* arguments, const char* workingFolder,
+                           const RecordSink& record, InstallerUI* ui) {
     if (path == nullptr)
         path = "";
-    bool created = createShortcut(kind, path, {target, description, arguments, workingFolder},
-                                  record, capacity);
+    bool created =
+        createShortcut(kind, path, {target, description, arguments, workingFolder}, record);
     return report(ui, created, "Create ", "FAILED to create ", path);
 }
 

@@ -27,9 +27,9 @@ int WindowsSystem::isAppRunning(const char* moduleName) {
     return RunningPrograms::isRunning(moduleName) ? 1 : 0;
 }
 
-int WindowsSystem::changeEnvironment(const char* name, const char* value, int mode, char* record,
-                                     int capacity, InstallerUI* ui, int isPath) {
-    return MachineEnvironment::change(name, value, mode, record, capacity, ui, isPath);
+int WindowsSystem::changeEnvironment(const char* name, const char* value, int mode,
+                                     const RecordSink& record, InstallerUI* ui, int isPath) {
+    return MachineEnvironment::change(name, value, mode, record, ui, isPath);
 }
 
 int WindowsSystem::undoEnvironmentChange(const char* record, InstallerUI* ui) {
@@ -41,10 +41,9 @@ int WindowsSystem::broadcastEnvironmentChange() {
 }
 
 int WindowsSystem::changeIniFile(const char* file, const char* section, const char* key,
-                                 const char* value, int mode, char* record, int capacity,
+                                 const char* value, int mode, const RecordSink& record,
                                  InstallerUI* ui, int isPath, const char* beforeKey) {
-    return IniFileChanges::change(file, section, key, value, mode, record, capacity, ui, isPath,
-                                  beforeKey);
+    return IniFileChanges::change(file, section, key, value, mode, record, ui, isPath, beforeKey);
 }
 
 int WindowsSystem::undoIniChange(const char* record, InstallerUI* ui) {
@@ -53,10 +52,10 @@ int WindowsSystem::undoIniChange(const char* record, InstallerUI* ui) {
 
 int WindowsSystem::createShortcut(int kind, const char* path, const char* target,
                                   const char* description, const char* arguments,
-                                  const char* workingFolder, char* record, int capacity,
+                                  const char* workingFolder, const RecordSink& record,
                                   InstallerUI* ui) {
     return ShellShortcuts::create(kind, path, target, description, arguments, workingFolder, record,
-                                  capacity, ui);
+                                  ui);
 }
 
 int WindowsSystem::undoShortcut(const char* record, InstallerUI* ui) {

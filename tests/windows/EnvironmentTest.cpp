@@ -1,5 +1,6 @@
 // The machine-wide environment changed and undone in the real registry, PATH included.
 #include "system/MachineEnvironment.h"
+#include "tests/support/RecordKeeper.h"
 #include "tests/support/RecordingUI.h"
 
 #include <gtest/gtest.h>
@@ -83,14 +84,14 @@ TEST_F(MachineEnvironmentTest, ChangesAndUndoesWholeValuesKeepingTheirType) {
         SCOPED_TRACE(row.record.substr(0, 40));
         store(row.name, row.before);
         RecordingUI ui;
-        char record[16384];
-        EXPECT_EQ(MachineEnvironment::change(row.name, "D:\\Tools", row.mode, record, sizeof record,
-                                             &ui, 0),
+        RecordKeeper kept;
+        EXPECT_EQ(MachineEnvironment::change(row.name, "D:\\Tools", row.mode, kept.sink(), &ui, 0),
                   1);
-        EXPECT_EQ(std::string(record), row.record);
+        std::string record = kept.last();
+        EXPECT_EQ(record, row.record);
         EXPECT_EQ(load(row.name), row.changed);
         for (int run = 0; run < 2; ++run) {
-            EXPECT_EQ(MachineEnvironment::undo(record, &ui), 1);
+            EXPECT_EQ(MachineEnvironment::undo(record.c_str(), &ui), 1);
             EXPECT_EQ(load(row.name), row.before);
         }
         EXPECT_EQ(ui.lines, (Lines{row.reported, row.undoReported, row.undoReported}));
@@ -138,11 +139,12 @@ TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingWholeCanChan
         SCOPED_TRACE(row.capacity);
         store(kVariable, row.before);
         RecordingUI ui;
-        char record[256] = "old";
+        RecordKeeper kept;
+        kept.capacity = static_cast<size_t>(row.capacity);
         EXPECT_EQ(MachineEnvironment::change(kVariable, "C:\\Program Files\\Kestrel", row.mode,
-                                             record, row.capacity, &ui, 0),
+                                             kept.sink(), &ui, 0),
                   0);
-        EXPECT_EQ(std::string(record), "");
+        EXPECT_EQ(kept.records, std::vector<std::string>{});
         EXPECT_EQ(load(kVariable), row.before);
         EXPECT_EQ(ui.lines, std::vector<std::string>{row.reported + std::string(kVariable)});
     }

@@ -2,6 +2,7 @@
 // given back byte for byte.
 #include "system/IniFileChanges.h"
 #include "tests/e2e/EngineProcess.h"
+#include "tests/support/RecordKeeper.h"
 #include "tests/support/RecordingUI.h"
 
 #include <gtest/gtest.h>
@@ -30,15 +31,16 @@ TEST(IniFileChanges, WindowsReadsTheNewValueAndTheUndoGivesTheFileBackByteForByt
     for (const auto& row : rows) {
         writeAll(path, original);
         RecordingUI ui;
-        char record[2048];
+        RecordKeeper kept;
         ASSERT_EQ(IniFileChanges::change(path.c_str(), "Plugins", row.key, "C:\\Apps\\Kestrel", 1,
-                                         record, sizeof record, &ui, 0, row.before),
+                                         kept.sink(), &ui, 0, row.before),
                   1);
+        std::string record = kept.last();
         EXPECT_EQ(record, row.record);
         EXPECT_EQ(ui.lines, std::vector<std::string>{row.report});
         EXPECT_EQ(windowsReads(path, "Plugins", row.key), "C:\\Apps\\Kestrel");
         EXPECT_EQ(windowsReads(path, "Other", "Key"), "unchanged");
-        EXPECT_EQ(IniFileChanges::undo(record, &ui), 1);
+        EXPECT_EQ(IniFileChanges::undo(record.c_str(), &ui), 1);
         EXPECT_EQ(readAll(path), original) << row.key;
     }
     DeleteFileA(path.c_str());

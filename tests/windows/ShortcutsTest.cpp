@@ -5,6 +5,7 @@
 #include "package/FileCheck.h"
 #include "system/ShellShortcuts.h"
 #include "tests/e2e/EngineProcess.h"
+#include "tests/support/RecordKeeper.h"
 #include "tests/support/RecordingUI.h"
 
 #include <gtest/gtest.h>
@@ -68,11 +69,13 @@ TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
     for (const auto& c : cases) {
         std::string path = freshPath(c.name);
         EventsUI ui;
-        char record[512];
+        RecordKeeper kept;
         EXPECT_EQ(ShellShortcuts::create(c.kind, path.c_str(), c.target, "Starts it", c.arguments,
-                                         c.workingFolder, record, sizeof record, &ui),
+                                         c.workingFolder, kept.sink(), &ui),
                   1);
-        EXPECT_EQ(std::string(record), recordFor(path, readAll(path)));
+        // Recorded before the shell saved it, then with the check of the file saved.
+        EXPECT_EQ(kept.records, (Lines{"CREATE\t" + path + "\t-", recordFor(path, readAll(path))}));
+        std::string record = kept.last();
         EXPECT_EQ(ui.lines, (Lines{"<events>", "Create  shortcut " + path}));
         if (c.kind == ShellShortcuts::kUrl) {
             char address[256] = {};
@@ -110,11 +113,12 @@ TEST(ShellShortcuts, RefusedShortcutsWriteNothing) {
         if (existing)
             writeAll(path, "keep");
         RecordingUI ui;
-        char record[1024] = "old";
+        RecordKeeper kept;
+        kept.capacity = static_cast<size_t>(c.capacity);
         EXPECT_EQ(ShellShortcuts::create(c.kind, path.c_str(), c.target, "d", nullptr, nullptr,
-                                         record, c.capacity, &ui),
+                                         kept.sink(), &ui),
                   0);
-        EXPECT_EQ(std::string(record), "");
+        EXPECT_EQ(kept.records, Lines{});
         EXPECT_EQ(ui.lines, Lines{"FAILED to create  shortcut " + path});
         EXPECT_EQ(fileExists(path) ? readAll(path) : "none", existing ? "keep" : "none");
     }

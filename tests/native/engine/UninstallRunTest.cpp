@@ -83,17 +83,20 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
         "DIR\t2\t" + app + "/x/y/\r\nFILE\tCREATE\t" + deep + "a.txt\r\n" + "DIR\t1\t" + app +
         "/kept/\r\nFILE\tCREATE\t" + app + "/kept/gone.txt\r\nFILE\tCREATE\t" + longName +
         "\r\nENV\tADD\tPATH\t;C:\\app\r\nINI\tCREATE\tC:\\h.ini\tS\tK\tV\r\n"
+        "SHORTCUT\tCREATE\tC:\\s.lnk\t-\r\nSHORTCUT\tCREATE\tC:\\t.lnk\t-\r\n"
         "SHORTCUT\tCREATE\tC:\\s.lnk\t00000000\r\nREG\tignored\r\n";
     EXPECT_EQ(uninstall(records), 0);
     EXPECT_EQ(ui.lines,
               (Lines{"Delete " + deep + "a.txt", "Delete " + app + "/kept/gone.txt",
                      "Delete " + longName, "Remove " + app + "/x/y", "Remove " + app + "/x",
                      "Delete " + backup, "Left " + app + "/kept"}));
-    EXPECT_EQ(system.calls,
-              (Lines{"undoEnvironmentChange:ADD\tPATH\t;C:\\app",
-                     "undoIniChange:CREATE\tC:\\h.ini\tS\tK\tV",
-                     "undoShortcut:CREATE\tC:\\s.lnk\t00000000",
-                     "removeUninstallRegistration:Product", "broadcastEnvironmentChange:"}));
+    EXPECT_EQ(
+        system.calls,
+        (Lines{"undoEnvironmentChange:ADD\tPATH\t;C:\\app",
+               "undoIniChange:CREATE\tC:\\h.ini\tS\tK\tV",
+               // Recorded before it was saved, then with its check: undone once.
+               "undoShortcut:CREATE\tC:\\t.lnk\t-", "undoShortcut:CREATE\tC:\\s.lnk\t00000000",
+               "removeUninstallRegistration:Product", "broadcastEnvironmentChange:"}));
     EXPECT_TRUE(exists(app + "/kept/mine.txt"));
     char value[64];
     ASSERT_GE(variables.get("APP", value, sizeof value), 0); // the recorded variables are back
