@@ -43,10 +43,10 @@ class CraftedPackage : public ::testing::Test {
 };
 } // namespace
 
-// The DIR record names exactly the folders the installation made: an uninstall removes the
-// folder records from the deepest level up, so a record naming a folder that existed before, or
-// one that was never made, would remove the wrong thing.
-TEST_F(CraftedPackage, DirRecordsNameExactlyTheFoldersCreated) {
+// The DIR record names exactly the levels that were missing, before they are made: an uninstall
+// removes the folder records from the deepest level up, so a record naming a folder that existed
+// before would remove the wrong thing; a level that then could not be made is not there to remove.
+TEST_F(CraftedPackage, DirRecordsNameExactlyTheMissingFoldersBeforeTheyAreMade) {
     ProcessResult result =
         install("<FN Dest=\"[ROOT]\\prod\\..\\shared\" Alias=\"a\">a.txt</FN>"
                 "<FN Dest=\"[ROOT]\\new\\sub\\bad|name\\deep\" Alias=\"b\">b.txt</FN>",
@@ -59,7 +59,9 @@ TEST_F(CraftedPackage, DirRecordsNameExactlyTheFoldersCreated) {
                        "\\shared\\a.txt\r\n"),
               std::string::npos)
         << log;
-    EXPECT_NE(log.find("DIR\t2\t" + root_ + "\\new\\sub\\\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("DIR\t4\t" + root_ + "\\new\\sub\\bad|name\\deep\\\r\n"), std::string::npos)
+        << log;
+    EXPECT_TRUE(fileExists(root_ + "\\new\\sub"));
     EXPECT_EQ(log.find("prod"), std::string::npos) << log;
     EXPECT_EQ(log.find("b.txt"), std::string::npos) << log;
     EXPECT_FALSE(fileExists(root_ + "\\prod"));

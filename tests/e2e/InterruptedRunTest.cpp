@@ -96,9 +96,11 @@ std::string content(const std::string& seed, size_t size) {
 // Where a run stopped: before the record that begins with `beforeRecord` (its change made, the
 // record and the closing one not written; empty: after the closing record), and how far the
 // steps after the closing record had got.
+// The log ends at the first record beginning with `record` (before it, or with it kept).
 struct StopPoint {
-    std::string beforeRecord;
+    std::string record;
     bool logMoved = false, backupMoved = false, registered = false;
+    bool recordKept = false;
 };
 
 // What one description installs besides the uninstaller's own files.
@@ -239,10 +241,11 @@ class InterruptedRuns : public ::testing::Test {
         const std::string temporaryLog = EngineProcess::tempFolder() + "qzi-stopped-log.tmp";
         const std::string temporaryBackup = EngineProcess::tempFolder() + "qzi-stopped-backup.tmp";
         std::string log = readAll(actionLog_);
-        if (!stop.beforeRecord.empty()) {
-            size_t record = log.find("\n" + stop.beforeRecord);
+        if (!stop.record.empty()) {
+            size_t record = log.find("\n" + stop.record);
             ASSERT_NE(record, std::string::npos) << log;
-            ASSERT_TRUE(writeAll(actionLog_, log.substr(0, record + 1)));
+            size_t end = stop.recordKept ? log.find('\n', record + 1) : record;
+            ASSERT_TRUE(writeAll(actionLog_, log.substr(0, end + 1)));
         }
         // Before the move the final paths hold the placeholders the file set put there.
         auto unmove = [](const std::string& placed, const std::string& temporary) {
@@ -409,10 +412,11 @@ TEST_F(InterruptedRuns, AnInstallationKilledAnywhereIsUndoneByTheNextRunAndUnins
                 summary.c_str());
 }
 
-// Some steps take a few milliseconds, which evenly spaced kills rarely hit: the time between an
-// item's change and its record, and the last steps of the run. The state a kill there leaves is
-// made here from a completed run. Undone or found complete, the next run installs, and the
-// uninstall leaves the machine as before.
+// Some steps take a few milliseconds, which evenly spaced kills rarely hit: the time between a
+// change's record and the change (folders, a list, an INI key, a shortcut the shell saved before
+// its check was recorded), and the last steps of the run. The state a kill there leaves is made
+// here from a completed run. Undone or found complete, the next run installs, and the uninstall
+// leaves the machine as before.
 TEST_F(InterruptedRuns, AnInstallationStoppedInAShortStepIsUndoneByTheNextRun) {
     const std::string shortcut = "<Shortcuts><Add Type=\"File\" Dest=\"" + links_ + "\" Target=\"" +
                                  replaced(0) + "\">One.lnk</Add></Shortcuts>";
@@ -434,13 +438,22 @@ TEST_F(InterruptedRuns, AnInstallationStoppedInAShortStepIsUndoneByTheNextRun) {
         StopPoint stop;
         Lines notYetMade; // what the run had not made yet at that point
     } rows[] = {
-        {"after the first folders were made, before their record",
+        {"after the first folders were made, behind their record",
          oneNewFile,
-         {"DIR\t"},
+         {"DIR\t", false, false, false, true},
          {app_ + "\\data\\d0\\f0.txt", uninst_}},
-        {"after a shortcut was saved, before its record", withItems(shortcut), {"SHORTCUT\t"}, {}},
-        {"after the list was changed, before its record", withItems(list), {"ENV\t"}, {}},
-        {"after the INI key was set, before its record", withItems(key), {"INI\t"}, {}},
+        {"after a shortcut was saved, before its check was recorded",
+         withItems(shortcut),
+         {"SHORTCUT\t", false, false, false, true},
+         {}},
+        {"after the list was changed, behind its record",
+         withItems(list),
+         {"ENV\t", false, false, false, true},
+         {}},
+        {"after the INI key was set, behind its record",
+         withItems(key),
+         {"INI\t", false, false, false, true},
+         {}},
         {"after the closing record", withItems(standardItems()), {}, {}},
         {"after the action log was moved", withItems(standardItems()), {"", true}, {}},
         {"after both undo files were moved", withItems(standardItems()), {"", true, true}, {}},
