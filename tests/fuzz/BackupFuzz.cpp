@@ -12,9 +12,9 @@
 // target's scratch folder /tmp/kestrel-fuzz-scratch/Backup/ (emptied for every input): an input
 // with any other name, or one that holds "..", is skipped (return 0). The seeds name files there.
 //
-// What must hold: when every entry was restored, each file holds the saved bytes of the first
-// entry that names it (the entries are restored from the last to the first, so that the user's
-// own content comes back last).
+// What must hold: every entry is reported once, as restored, left or failed; a file all of whose
+// entries were restored holds the saved bytes of the first entry that names it (the entries are
+// restored from the last to the first, so that the user's own content comes back last).
 #include "engine/BackupFile.h"
 #include "engine/BackupRestore.h"
 #include "package/FileCheck.h"
@@ -66,15 +66,29 @@ bool identity(const std::string& name, std::pair<dev_t, ino_t>* id) {
     return true;
 }
 
-void checkRestored(const std::vector<BackupFile::Entry>& entries) {
-    std::map<std::pair<dev_t, ino_t>, const BackupFile::Entry*> firstOf;
-    for (const BackupFile::Entry& entry : entries) {
-        std::pair<dev_t, ino_t> id;
-        if (!identity(entry.name, &id))
-            __builtin_trap(); // restored, yet not there
-        firstOf.emplace(id, &entry);
+// Every entry gets one report, from the last entry to the first; a file all of whose entries
+// were restored holds the saved bytes of the first of them.
+void checkRestored(const std::vector<BackupFile::Entry>& entries, const Lines& reports) {
+    if (reports.size() < entries.size())
+        __builtin_trap();
+    using Id = std::pair<dev_t, ino_t>;
+    std::map<Id, const BackupFile::Entry*> firstOf;
+    std::map<Id, bool> allRestored;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        bool restored = reports[entries.size() - 1 - i].compare(0, 8, "Restore ") == 0;
+        Id id;
+        if (!identity(entries[i].name, &id)) {
+            if (restored)
+                __builtin_trap(); // restored, yet not there
+            continue;
+        }
+        firstOf.emplace(id, &entries[i]);
+        auto group = allRestored.emplace(id, true).first;
+        group->second = group->second && restored;
     }
     for (const auto& file : firstOf) {
+        if (!allRestored[file.first])
+            continue;
         FileCheck::Result now = FileCheck::ofFile(file.second->name.c_str());
         if (now.state != FileCheck::State::kRead || now.size != file.second->size ||
             now.crc != file.second->savedCheck)
@@ -121,8 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     RecordingUI ui;
     BackupRestore::Outcome outcome = BackupRestore(ui, nullptr).restore(backupPath, overwritten);
-    if (outcome.restored == static_cast<int>(entries.size()) && outcome.failed == 0 &&
-        outcome.left == 0)
-        checkRestored(entries);
+    if (outcome.restored + outcome.left + outcome.failed < static_cast<int>(entries.size()))
+        __builtin_trap();
+    checkRestored(entries, ui.lines);
     return 0;
 }
