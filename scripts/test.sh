@@ -52,13 +52,14 @@ echo "== native tests"
 ctest --test-dir build/native --output-on-failure 2>&1 | tee build/native-tests.log
 count_results build/native-tests.log
 
+# scripts/fuzz.sh runs them for longer.
 echo "== fuzz targets (bounded time each, over the committed seed corpora)"
 for fuzzer in build/native/*Fuzz; do
     [ -x "$fuzzer" ] || continue
     name=$(basename "$fuzzer")
     corpus=tests/fuzz/corpus/${name%Fuzz}
     work=$(mktemp -d)
-    if "$fuzzer" -max_total_time="${KESTREL_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 "$work" "$corpus" \
+    if "$fuzzer" -max_total_time="${KESTREL_FUZZ_SECONDS:-15}" -rss_limit_mb=2048 "$work" "$corpus" \
         >build/"$name".log 2>&1; then
         echo "$name: passed ($(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' build/"$name".log | tail -1)s)"
         passed=$((passed + 1))

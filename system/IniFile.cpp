@@ -233,11 +233,13 @@ std::optional<std::string> IniFile::valueOf(const std::string& section,
 }
 
 // A new line takes the file's line end; at the end of a file whose last line had none, the
-// new last line goes without one, as the file did.
+// new last line goes without one, as the file did. A last line that ends in a CR keeps it: with
+// a bare LF behind, the two would read back as one line end and the undo would lose the CR.
 void IniFile::insertLine(size_t at, const std::string& text) {
     Line line{text, newline_};
     if (at == lines_.size() && !lines_.empty() && lines_.back().end.empty()) {
-        lines_.back().end = newline_;
+        Line& last = lines_.back();
+        last.end = !last.text.empty() && last.text.back() == '\r' ? "\r\n" : newline_;
         line.end.clear();
     }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), line);
@@ -251,6 +253,10 @@ void IniFile::eraseLine(size_t at) {
 
 bool IniFile::write(const std::string& section, const std::optional<std::string>& key,
                     const std::optional<std::string>& value, const std::string& beforeKey) {
+    // A key placed in front of itself stays where it is: moved in front of its last copy, it
+    // would no longer be the first line of the key, the one that is read.
+    if (key && !beforeKey.empty() && beforeKey == *key)
+        return write(section, key, value, std::string());
     std::string current;
     std::string lastHeader;
     size_t anchor = 0;
@@ -299,7 +305,9 @@ bool IniFile::write(const std::string& section, const std::optional<std::string>
     }
     if (!key || !value)
         return changed;
-    if (lastHeader != section)
+    // The last section is the target's first appearance also when written in another case: a
+    // second header there would hide the key from valueOf, and so from the undo.
+    if (!equalsIgnoringCase(lastHeader, section))
         insertLine(lines_.size(), "[" + section + "]");
     insertLine(before ? *before : lines_.size(), *key + "=" + *value);
     return true;

@@ -48,8 +48,9 @@ class IniFile {
     std::optional<std::string> valueOf(const std::string& section, const std::string& key) const;
 
     // The edit. key and value given: set the key (at the place of `beforeKey` when that key
-    // is in the section), adding the section when needed. Key given, no value: remove the key.
-    // No key: remove the section's header and key lines. False when nothing changed.
+    // is in the section and is another key), adding the section when needed. Key given, no value:
+    // remove the key. No key: remove the section's header and key lines. False when nothing
+    // changed.
     bool write(const std::string& section, const std::optional<std::string>& key,
                const std::optional<std::string>& value, const std::string& beforeKey);
 
