@@ -39,8 +39,12 @@ StoppedRun runStoppedAfter(const std::string& commandLine, unsigned long stopAft
                            const std::string& outputFile) {
     StoppedRun run;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    WinHandle output(CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                 CREATE_ALWAYS, 0, nullptr));
+    // A file of its own each time: a program the engine starts (Wine's menu builder, for the
+    // shortcuts) inherits the handle and may outlive the run.
+    static int runs = 0;
+    const std::string file = outputFile + "." + std::to_string(++runs);
+    WinHandle output(CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 &inherit, CREATE_ALWAYS, 0, nullptr));
     WinHandle input(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                 OPEN_EXISTING, 0, nullptr));
     STARTUPINFOA startup = {};
@@ -68,7 +72,8 @@ StoppedRun runStoppedAfter(const std::string& commandLine, unsigned long stopAft
                                        .count());
     GetExitCodeProcess(process.hProcess, &run.exitCode);
     output.reset();
-    run.output = readAll(outputFile);
+    run.output = readAll(file);
+    DeleteFileA(file.c_str());
     return run;
 }
 
