@@ -34,6 +34,32 @@ long long msSince(Clock::time_point begin) {
 std::string probePath() {
     return EngineProcess::testFolder() + "kestrel_probe.exe";
 }
+
+enum class Quiet { AsWritten, Missing, Expandable, Empty, Longest, TooLong };
+
+// The longest command line the system takes: 32,766 characters; one more is refused.
+std::string longestCommand() {
+    const std::string program = inQuotes(probePath()) + " ";
+    return program + std::string(32766 - program.size(), 'x');
+}
+
+// Replaces the registered "QuietUninstallString" as the row asks.
+void setQuiet(Quiet quiet) {
+    RegistryKey product;
+    ASSERT_TRUE(product.open(
+        HKEY_LOCAL_MACHINE,
+        (std::string(UninstallRegistry::kUninstallKey) + "\\" + kProduct).c_str(), KEY_SET_VALUE));
+    if (quiet == Quiet::Missing)
+        RegDeleteValueA(product.get(), "QuietUninstallString");
+    if (quiet == Quiet::AsWritten || quiet == Quiet::Missing)
+        return;
+    std::string text = quiet == Quiet::Empty ? "" : longestCommand();
+    if (quiet == Quiet::TooLong)
+        text += "x";
+    ASSERT_TRUE(RegistryValue::writeText(product.get(), "QuietUninstallString",
+                                         quiet == Quiet::Expandable ? REG_EXPAND_SZ : REG_SZ,
+                                         text));
+}
 } // namespace
 
 // Failures name what ended a wait.
@@ -77,43 +103,6 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
     EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), 0);
     EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, false), 0);
 }
-
-namespace {
-enum class Quiet { AsWritten, Missing, Expandable, Empty, Longest, TooLong };
-
-// The longest command line the system takes: 32,766 characters; one more is refused.
-std::string longestCommand() {
-    const std::string program = inQuotes(probePath()) + " ";
-    return program + std::string(32766 - program.size(), 'x');
-}
-
-// Replaces the registered "QuietUninstallString" as the row asks.
-void setQuiet(Quiet quiet) {
-    RegistryKey product;
-    ASSERT_TRUE(product.open(
-        HKEY_LOCAL_MACHINE,
-        (std::string(UninstallRegistry::kUninstallKey) + "\\" + kProduct).c_str(), KEY_SET_VALUE));
-    const std::string longest = longestCommand();
-    switch (quiet) {
-    case Quiet::AsWritten:
-        return;
-    case Quiet::Missing:
-        RegDeleteValueA(product.get(), "QuietUninstallString");
-        return;
-    case Quiet::Expandable:
-        ASSERT_TRUE(RegistryValue::writeText(product.get(), "QuietUninstallString", REG_EXPAND_SZ,
-                                             longest));
-        return;
-    case Quiet::Empty:
-    case Quiet::Longest:
-    case Quiet::TooLong:
-        ASSERT_TRUE(RegistryValue::writeText(
-            product.get(), "QuietUninstallString", REG_SZ,
-            quiet == Quiet::Empty ? "" : longest + (quiet == Quiet::TooLong ? "x" : "")));
-        return;
-    }
-}
-} // namespace
 
 // The probe writes the command line it was started with. The quiet command is taken as it
 // stands, in console mode too; only a REG_SZ that is not empty counts as one. A command line
