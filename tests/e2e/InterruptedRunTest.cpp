@@ -7,6 +7,7 @@
 #include "MachineSnapshot.h"
 #include "UndoChecks.h"
 #include "system/RegistryKey.h"
+#include "system/RegistryValue.h"
 #include "system/WinHandle.h"
 #include "tests/support/TestPayload.h"
 
@@ -221,7 +222,6 @@ class InterruptedRuns : public ::testing::Test {
         ASSERT_TRUE(writeAll(package_, testpayload::build(entries)));
     }
     ProcessResult install() { return EngineProcess::run(installCommand(package_), "", 120000); }
-    // An installation that must complete for the test to go on.
     void installCompleted() {
         ProcessResult result = install();
         ASSERT_EQ(result.exitCode, 0u) << result.output;
@@ -264,9 +264,7 @@ class InterruptedRuns : public ::testing::Test {
             {"KestrelRunFinalActionLog", actionLog_},
             {"KestrelRunFinalBackupFile", backup_}};
         for (const auto& value : record)
-            RegSetValueExA(key.get(), value.first, 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(value.second.c_str()),
-                           static_cast<DWORD>(value.second.size() + 1));
+            ASSERT_TRUE(RegistryValue::writeText(key.get(), value.first, REG_SZ, value.second));
     }
     // The administrator check's probe goes to the program-files folder.
     MachineSnapshot snapshot() const { return MachineSnapshot({root_, "C:\\Program Files"}); }
@@ -281,7 +279,6 @@ class InterruptedRuns : public ::testing::Test {
             resetMachine();
     }
 
-    // The installation again, on the machine as the user had it.
     void reinstall() {
         ASSERT_NO_FATAL_FAILURE(resetMachine());
         ASSERT_NO_FATAL_FAILURE(installCompleted());

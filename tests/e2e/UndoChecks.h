@@ -125,7 +125,6 @@ inline std::map<std::string, std::string> registrationValues(const std::string& 
     }
 }
 
-// Removes the product's key with its values.
 inline void removeProductKey(const std::string& product) {
     RegistryKey uninstall;
     if (uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ | KEY_WRITE))

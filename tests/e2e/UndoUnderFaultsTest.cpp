@@ -6,6 +6,7 @@
 #include "MachineSnapshot.h"
 #include "UndoChecks.h"
 #include "system/RegistryKey.h"
+#include "system/RegistryValue.h"
 #include "system/WinHandle.h"
 #include "tests/support/TestPayload.h"
 
@@ -36,10 +37,9 @@ class UndoUnderFaults : public ::testing::Test {
         held_.reset();
         waitForUninstallerCopy();
         SetFileAttributesA(target_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        for (const std::string& folder : {root_, smallFolder_}) {
-            if (!folder.empty())
-                removeTree(folder);
-        }
+        removeTree(root_);
+        if (!smallFolder_.empty())
+            removeTree(smallFolder_);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRegistration.c_str());
         for (const char* name : kVariables)
             RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name);
@@ -66,12 +66,10 @@ class UndoUnderFaults : public ::testing::Test {
             command.replace(command.find(" -quiet=1"), 9, "");
         return EngineProcess::run(command, input, 120000);
     }
-    // An installation that must complete for the test to go on.
     void installCompleted(const std::string& description) {
         ProcessResult result = install(description);
         ASSERT_EQ(result.exitCode, 0u) << result.output;
     }
-    // What the registered command runs after its relaunch, with its exit code and output.
     ProcessResult uninstall() {
         EXPECT_TRUE(CopyFileA(actionLog_.c_str(), logCopy_.c_str(), FALSE));
         return EngineProcess::run(uninstallCommand(logCopy_, kProduct), "", 120000);
@@ -373,9 +371,7 @@ TEST_F(UndoUnderFaults, APreviousVersionStillRegisteredAfterItsUninstallStopsThe
         const std::string command =
             inQuotes(EngineProcess::testFolder() + "kestrel_probe.exe") + " signal";
         for (const char* name : {"UninstallString", "QuietUninstallString"})
-            RegSetValueExA(key.get(), name, 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(command.c_str()),
-                           static_cast<DWORD>(command.size() + 1));
+            ASSERT_TRUE(RegistryValue::writeText(key.get(), name, REG_SZ, command));
     }
     const std::map<std::string, std::string> fake = registrationValues(kProduct);
     MachineSnapshot before = snapshot();

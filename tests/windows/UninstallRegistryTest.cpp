@@ -27,8 +27,13 @@ UninstallRegistration registration(const std::string& program, const std::string
             "C:\\Kestrel", 1234};
 }
 
-long long msSince(Clock::time_point begin) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
+// A wait begun at `begin` and ended now lasted at least `minMs`, as the system's ticks count, and
+// less than `maxMs`.
+void expectWaited(Clock::time_point begin, long long minMs, long long maxMs) {
+    long long elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
+    EXPECT_GE(elapsed + kTickMs, minMs);
+    EXPECT_LT(elapsed, maxMs);
 }
 
 std::string probePath() {
@@ -167,12 +172,10 @@ TEST(UninstallRegistry, WaitsUntilTheRelaunchedUninstallHasReallyEnded) {
         Clock::time_point begin = Clock::now();
         UninstallRegistry::UninstallerRun run =
             UninstallRegistry::runUninstaller(kProduct, false, row.boundMs);
-        long long elapsed = msSince(begin);
+        expectWaited(begin, row.minMs, row.maxMs);
         EXPECT_TRUE(run.started);
         EXPECT_EQ(run.end, row.end);
         EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), row.removed ? 0 : 1);
-        EXPECT_GE(elapsed + kTickMs, row.minMs);
-        EXPECT_LT(elapsed, row.maxMs);
         // The copy's work was done when the wait ended.
         const std::string copyLine = inQuotes(probe) + " -probe=copy " +
                                      values.uninstallArguments() + " -gui=0 -quiet=1\nended";
@@ -221,12 +224,10 @@ TEST(UninstallerPresence, TheWaitAfterTheCommandEndsFollowsTheEndEventTheStartAn
         WaitForSingleObject(ready.get(), INFINITE);
         WaitEnd end = UninstallerPresence::waitForUninstall(process.get(), started.get(),
                                                             ended.get(), row.boundMs);
-        long long elapsed = msSince(begin);
+        expectWaited(begin, row.minMs, row.minMs + 5000);
         copy.join();
         EXPECT_TRUE(held);
         EXPECT_EQ(end, row.end);
-        EXPECT_GE(elapsed + kTickMs, row.minMs);
-        EXPECT_LT(elapsed, row.minMs + 5000);
     }
 }
 
@@ -262,11 +263,9 @@ TEST(UninstallerPresence, TheRelauncherWaitsForItsCopyOnlyUntilItHoldsThePresenc
         Clock::time_point begin = Clock::now();
         bool result =
             UninstallerPresence::waitForCopy(row.process ? running.get() : nullptr, row.boundMs);
-        long long elapsed = msSince(begin);
+        expectWaited(begin, row.minMs, row.maxMs);
         SetEvent(release.get());
         copy.join();
         EXPECT_EQ(result, row.result);
-        EXPECT_GE(elapsed + kTickMs, row.minMs);
-        EXPECT_LT(elapsed, row.maxMs);
     }
 }
