@@ -34,9 +34,12 @@ struct StoppedRun {
 };
 
 // Output goes to a file, so that a full pipe never slows the run down; the stop comes
-// `stopAfterMs` after the start (INFINITE: never).
+// `stopAfterMs` after the start (INFINITE: never). Each run has a file of its own: a program
+// the engine started through the shell may inherit the handle and hold the file after the run.
 StoppedRun runStoppedAfter(const std::string& commandLine, unsigned long stopAfterMs,
-                           const std::string& outputFile) {
+                           const std::string& outputName) {
+    static int runs = 0;
+    const std::string outputFile = outputName + std::to_string(++runs) + ".txt";
     StoppedRun run;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     WinHandle output(CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
@@ -66,6 +69,7 @@ StoppedRun runStoppedAfter(const std::string& commandLine, unsigned long stopAft
     GetExitCodeProcess(process.hProcess, &run.exitCode);
     output.reset();
     run.output = readAll(outputFile);
+    DeleteFileA(outputFile.c_str());
     return run;
 }
 
@@ -179,8 +183,7 @@ class InterruptedRuns : public ::testing::Test {
             removeProductKey(product);
         for (const char* name : {kList, kValue})
             RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name);
-        for (const std::string& file : {logCopy_, output_})
-            DeleteFileA(file.c_str());
+        DeleteFileA(logCopy_.c_str());
         undoFilesLeftInTemp(true);
     }
 
@@ -309,7 +312,7 @@ class InterruptedRuns : public ::testing::Test {
     const std::string actionLog_ = uninst_ + "\\install.log", backup_ = uninst_ + "\\backup.bin";
     const std::string package_ = EngineProcess::tempFolder() + "kestrel-kills.bin";
     const std::string logCopy_ = EngineProcess::tempFolder() + "kestrel-kills-uninstall.log";
-    const std::string output_ = EngineProcess::tempFolder() + "kestrel-kills-output.txt";
+    const std::string output_ = EngineProcess::tempFolder() + "kestrel-kills-output";
     Lines products_ = {kProduct};
 };
 } // namespace
