@@ -7,6 +7,7 @@
 #include "MachineSnapshot.h"
 #include "UndoChecks.h"
 #include "system/RegistryKey.h"
+#include "system/RegistryValue.h"
 #include "system/WinHandle.h"
 #include "tests/support/TestPayload.h"
 
@@ -28,31 +29,31 @@ const char kNotComplete[] = "The uninstall is not complete";
 // An engine run stopped from outside, as the task manager or a power cut stops it.
 struct StoppedRun {
     bool ended = false; // it ended by itself before the stop
-    unsigned long exitCode = 0;
-    unsigned long elapsedMs = 0;
+    unsigned long exitCode = 0, elapsedMs = 0;
     std::string output;
 };
 
 // Output goes to a file, so that a full pipe never slows the run down; the stop comes
-// `stopAfterMs` after the start (INFINITE: never).
+// `stopAfterMs` after the start (INFINITE: never). Each run has a file of its own: a program
+// the engine started through the shell may inherit the handle and hold the file after the run.
 StoppedRun runStoppedAfter(const std::string& commandLine, unsigned long stopAfterMs,
-                           const std::string& outputFile) {
+                           const std::string& outputName) {
+    static int runs = 0;
+    const std::string outputFile = outputName + std::to_string(++runs) + ".txt";
     StoppedRun run;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     // A file of its own each time: a program the engine starts (Wine's menu builder, for the
     // shortcuts) inherits the handle and may outlive the run.
-    static int runs = 0;
-    const std::string file = outputFile + "." + std::to_string(++runs);
-    WinHandle output(CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                 &inherit, CREATE_ALWAYS, 0, nullptr));
+    WinHandle output(CreateFileA(outputFile.c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit, CREATE_ALWAYS, 0,
+                                 nullptr));
     WinHandle input(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                 OPEN_EXISTING, 0, nullptr));
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = input.get();
-    startup.hStdOutput = output.get();
-    startup.hStdError = output.get();
+    startup.hStdOutput = startup.hStdError = output.get();
     PROCESS_INFORMATION process = {};
     std::string line = commandLine;
     auto start = std::chrono::steady_clock::now();
@@ -62,18 +63,16 @@ StoppedRun runStoppedAfter(const std::string& commandLine, unsigned long stopAft
         return run;
     WinHandle processHandle(process.hProcess), threadHandle(process.hThread);
     run.ended = WaitForSingleObject(process.hProcess, stopAfterMs) == WAIT_OBJECT_0;
-    if (!run.ended) {
-        TerminateProcess(process.hProcess, 99);
+    if (!run.ended && TerminateProcess(process.hProcess, 99))
         WaitForSingleObject(process.hProcess, 10000);
-    }
     run.elapsedMs =
         static_cast<unsigned long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                        std::chrono::steady_clock::now() - start)
                                        .count());
     GetExitCodeProcess(process.hProcess, &run.exitCode);
     output.reset();
-    run.output = readAll(file);
-    DeleteFileA(file.c_str());
+    run.output = readAll(outputFile);
+    DeleteFileA(outputFile.c_str());
     return run;
 }
 
@@ -83,6 +82,13 @@ Lines linesOf(const std::string& text) {
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+int fileRecordsIn(const std::string& log) {
+    Lines lines = linesOf(log);
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.compare(0, 5, "FILE\t") == 0;
+    }));
 }
 
 // Bytes that differ from file to file and from version to version.
@@ -98,25 +104,60 @@ std::string content(const std::string& seed, size_t size) {
     return bytes;
 }
 
-// Where a run stopped: before the record that begins with `beforeRecord` (its change made, the
-// record and the closing one not written; empty: after the closing record), and how far the
-// steps after the closing record had got.
-// The log ends at the first record beginning with `record` (before it, or with it kept).
+// Where a run stopped: the action log ends at the first record beginning with `record` (before
+// it, or with it kept; empty: after the closing record), and how far the steps after the closing
+// record had got.
 struct StopPoint {
     std::string record;
-    bool logMoved = false, backupMoved = false, registered = false;
-    bool recordKept = false;
+    bool logMoved = false, backupMoved = false, registered = false, recordKept = false;
 };
 
 // What one description installs besides the uninstaller's own files.
 struct Shape {
-    std::string product = kProduct;
+    std::string items;    // Environment, IniFiles, Shortcuts
     int smallFiles = 3;   // new files in ten folders below [APP]\data
     bool replaces = true; // the three files the user had in [APP]
-    std::string values;   // more DefValues
-    std::string files;    // more FN elements of the product's set
-    std::string items;    // Environment, IniFiles, Shortcuts
+    std::string product = kProduct;
+    std::string values{}, files{}; // more DefValues, more FN elements of the product's set
 };
+
+// Where a stopped installation had got to, from what it left: its run record, the last whole
+// line of its temporary action log, the undo files in place, the registration.
+std::string phaseOf(const std::string& finalLog, int fileRecords) {
+    std::map<std::string, std::string> values = registrationValues(kProduct);
+    bool registered = values.count("UninstallString") != 0;
+    if (values.count(kRunLog) == 0)
+        return registered ? "complete" : "before its run record";
+    if (registered)
+        return "registered, its record left";
+    if (!fileExists(values[kRunLog]))
+        return fileExists(finalLog) ? "undo files moved into place" : "its record alone";
+    std::string log = readAll(values[kRunLog]);
+    log.resize(log.rfind('\n') + 1);
+    Lines lines = linesOf(log);
+    std::string kind = lines.empty() ? "" : lines.back().substr(0, lines.back().find('\t'));
+    if (kind == "FILE" || kind == "DIR")
+        return "writing its log: files (" + std::to_string(fileRecordsIn(log)) + " of " +
+               std::to_string(fileRecords) + " FILE records)";
+    if (kind == "ENV" || kind == "INI" || kind == "SHORTCUT" || kind == "END")
+        return "writing its log: " + kind + " record last";
+    return "writing its log: " + std::string(lines.empty() ? "empty" : "header");
+}
+
+// The duration of a run, as the median of three: the system's load makes single runs vary.
+unsigned long medianDuration(const std::function<unsigned long()>& run) {
+    unsigned long durations[] = {run(), run(), run()};
+    std::sort(std::begin(durations), std::end(durations));
+    return durations[1];
+}
+
+void printKills(const char* run, unsigned long duration, const Lines& kills) {
+    std::string summary;
+    for (const std::string& line : kills)
+        summary += "  " + line + "\n";
+    std::printf("an uninterrupted %s: %lu ms; the kills landed:\n%s", run, duration,
+                summary.c_str());
+}
 
 class InterruptedRuns : public ::testing::Test {
   protected:
@@ -145,65 +186,35 @@ class InterruptedRuns : public ::testing::Test {
             removeProductKey(product);
         for (const char* name : {kList, kValue})
             RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name);
-        for (const std::string& file : {logCopy_, output_})
-            DeleteFileA(file.c_str());
-        removeUndoFilesInTemp();
-    }
-    // A failed row must not leave undo files that the next row's check would find.
-    static void removeUndoFilesInTemp() {
-        WIN32_FIND_DATAA found;
-        std::string temp = EngineProcess::tempFolder();
-        HANDLE search = FindFirstFileA((temp + "qzi*.tmp").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return;
-        do
-            DeleteFileA((temp + found.cFileName).c_str());
-        while (FindNextFileA(search, &found));
-        FindClose(search);
+        DeleteFileA(logCopy_.c_str());
+        undoFilesLeftInTemp(true);
     }
 
     static std::string previous(int i) { return content("previous" + std::to_string(i), 5000); }
     static std::string installed(int i) { return content("installed" + std::to_string(i), 6000); }
     std::string replaced(int i) const { return app_ + "\\old" + std::to_string(i) + ".txt"; }
 
+    std::string listItem() const {
+        return tag("Environment", variableItem("Append", kList, "[APP]\\bin"));
+    }
+    std::string iniKeyItem() const { return tag("IniFiles", iniItem(ini_, "Kills", "[APP]")); }
+    std::string shortcutItem() const { return linkItem(links_, replaced(0), "One.lnk"); }
     // The list entry, the INI key and two links, one in a folder the installation makes.
     std::string standardItems() const {
-        return std::string("<Environment><Append VarName=\"") + kList +
-               "\">[APP]\\bin</Append></Environment><IniFiles><Add FileName=\"" + ini_ +
-               "\" Section=\"Plugins\" Key=\"Kills\">[APP]</Add></IniFiles><Shortcuts>"
-               "<Add Type=\"File\" Dest=\"" +
-               links_ + "\" Target=\"" + replaced(0) +
-               "\">One.lnk</Add><Add Type=\"File\" Dest=\"" + links_ + "\\sub\" Target=\"" +
-               replaced(1) + "\">Two.lnk</Add></Shortcuts>";
+        return listItem() + iniKeyItem() +
+               tag("Shortcuts",
+                   shortcutItem() + linkItem(links_ + "\\sub", replaced(1), "Two.lnk"));
     }
-    // The uninstaller's file set follows the product's, as a vendor writes it.
     std::string description(const Shape& shape) const {
         std::string files;
-        if (shape.replaces) {
-            for (int i = 0; i < kReplaced; ++i)
-                files += "<FN Dest=\"[APP]\" Alias=\"new" + std::to_string(i) + "\">old" +
-                         std::to_string(i) + ".txt</FN>";
-        }
+        for (int i = 0; shape.replaces && i < kReplaced; ++i)
+            files +=
+                fileItem("[APP]", "new" + std::to_string(i), "old" + std::to_string(i) + ".txt");
         for (int i = 0; i < shape.smallFiles; ++i)
-            files += "<FN Dest=\"[APP]\\data\\d" + std::to_string(i % 10) + "\" Alias=\"small\">f" +
-                     std::to_string(i) + ".txt</FN>";
-        return "<VarnexGroupInstallation><ProductDesc><Fullname>" + shape.product +
-               "</Fullname></ProductDesc><Dialogs><CopyProgress></CopyProgress><Finish></Finish>"
-               "</Dialogs><UninstallDialogs><CopyProgress></CopyProgress><Finish></Finish>"
-               "</UninstallDialogs><Installation><Uninstall>"
-               "<InstallLogFile>[APP]\\uninst\\install.log</InstallLogFile>"
-               "<InstallBackupFile>[APP]\\uninst\\backup.bin</InstallBackupFile>"
-               "<UninstallXmlFile>[APP]\\uninst\\install.xml</UninstallXmlFile>"
-               "<UninstallCmd>[APP]\\uninst\\uninstall.exe</UninstallCmd></Uninstall><DefValues>"
-               "<Value Name=\"APP\" DataType=\"value\">" +
-               app_ + "</Value>" + shape.values + "</DefValues><FileSet Name=\"Product\">" + files +
-               shape.files +
-               "</FileSet><FileSet Name=\"Uninstaller\">"
-               "<FN Dest=\"[APP]\\uninst\">install.xml</FN>"
-               "<FN Dest=\"[APP]\\uninst\" Alias=\"engine\">uninstall.exe</FN>"
-               "<FN Dest=\"[APP]\\uninst\" Alias=\"placeholder\">install.log</FN>"
-               "<FN Dest=\"[APP]\\uninst\" Alias=\"placeholder\">backup.bin</FN></FileSet>" +
-               shape.items + "</Installation></VarnexGroupInstallation>";
+            files += fileItem("[APP]\\data\\d" + std::to_string(i % 10), "small",
+                              "f" + std::to_string(i) + ".txt");
+        return undochecks::description(shape.product, app_, files + shape.files, shape.items,
+                                       shape.values);
     }
     void writePackage(const Shape& shape) {
         products_.push_back(shape.product);
@@ -216,29 +227,18 @@ class InterruptedRuns : public ::testing::Test {
             entries.push_back({"new" + std::to_string(i), installed(i)});
         ASSERT_TRUE(writeAll(package_, testpayload::build(entries)));
     }
-    std::string installCommand() const {
-        return inQuotes(EngineProcess::enginePath()) +
-               " -gui=0 -quiet=1 -bin=" + inQuotes(package_);
-    }
-    ProcessResult install() { return EngineProcess::run(installCommand(), "", 120000); }
-    // An installation that must complete for the test to go on.
+    ProcessResult install() { return EngineProcess::run(installCommand(package_), "", 120000); }
     void installCompleted() {
         ProcessResult result = install();
         ASSERT_EQ(result.exitCode, 0u) << result.output;
     }
-    // What the registered command runs after its relaunch.
-    std::string uninstallCommand() const {
-        return inQuotes(EngineProcess::enginePath()) + " -uninstallFile=" + inQuotes(logCopy_) +
-               " -uninstallApp=" + inQuotes(kProduct) + " -gui=0 -quiet=1";
-    }
-    // The relaunch runs the uninstall on a copy of the installed log.
     void copyInstalledLog() const {
         ASSERT_TRUE(CopyFileA(actionLog_.c_str(), logCopy_.c_str(), FALSE))
             << "error " << GetLastError() << " copying " << actionLog_;
     }
     ProcessResult uninstall() {
         copyInstalledLog();
-        return EngineProcess::run(uninstallCommand(), "", 120000);
+        return EngineProcess::run(uninstallCommand(logCopy_, kProduct), "", 120000);
     }
     // Turns a completed installation of the product into what a run stopped at `stop` leaves:
     // the run record, the undo files where they were then, the registration if it was made.
@@ -260,8 +260,8 @@ class InterruptedRuns : public ::testing::Test {
         ASSERT_TRUE(stop.backupMoved || unmove(backup_, temporaryBackup));
         RegistryKey key;
         ASSERT_TRUE(openProductKey(key, kProduct, KEY_READ | KEY_WRITE));
-        if (!stop.registered) {
-            for (const auto& value : registrationValues(kProduct))
+        for (const auto& value : registrationValues(kProduct)) {
+            if (!stop.registered)
                 RegDeleteValueA(key.get(), value.first.c_str());
         }
         const std::pair<const char*, std::string> record[] = {
@@ -270,24 +270,32 @@ class InterruptedRuns : public ::testing::Test {
             {"KestrelRunFinalActionLog", actionLog_},
             {"KestrelRunFinalBackupFile", backup_}};
         for (const auto& value : record)
-            RegSetValueExA(key.get(), value.first, 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(value.second.c_str()),
-                           static_cast<DWORD>(value.second.size() + 1));
+            ASSERT_TRUE(RegistryValue::writeText(key.get(), value.first, REG_SZ, value.second));
     }
-    MachineSnapshot snapshot() const {
-        // The administrator check's probe goes to the program-files folder.
-        return MachineSnapshot({root_, "C:\\Program Files"});
-    }
+    // The administrator check's probe goes to the program-files folder.
+    MachineSnapshot snapshot() const { return MachineSnapshot({root_, "C:\\Program Files"}); }
     // The machine as before the installation, and no temporary undo file left behind.
     void expectMachineAsBefore(const MachineSnapshot& before) {
         EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
         EXPECT_FALSE(undoFilesLeftInTemp());
     }
+    // A row that failed starts the next one from a machine as the user had it.
+    void resetAfterFailure() {
+        if (HasFailure())
+            resetMachine();
+    }
 
-    // Nothing the user had is gone, and whatever differs from before is as the installation left
-    // it: a damaged undo may leave the installation's changes, never make others.
-    void expectNothingOfTheUsersTaken(const MachineSnapshot& before,
-                                      const MachineSnapshot& installed) const {
+    void reinstall() {
+        ASSERT_NO_FATAL_FAILURE(resetMachine());
+        ASSERT_NO_FATAL_FAILURE(installCompleted());
+    }
+    // An uninstall that could not undo everything says so and keeps what a retry needs; nothing
+    // the user had is gone, and whatever differs from before is as the installation left it: a
+    // damaged undo may leave the installation's changes, never make others.
+    void expectPending(const std::vector<Said>& reasons, const MachineSnapshot& before,
+                       const MachineSnapshot& installed) {
+        expectRun(uninstall(), kMinusOne, reasons);
+        EXPECT_EQ(registrationValues(kProduct).count("UninstallString"), 1u);
         MachineSnapshot now = snapshot();
         Lines sinceInstalled = now.differencesFrom(installed), wrong;
         for (const std::string& line : now.differencesFrom(before)) {
@@ -299,11 +307,6 @@ class InterruptedRuns : public ::testing::Test {
         }
         EXPECT_EQ(wrong, Lines{});
     }
-    // An uninstall that could not undo everything says so and keeps what a retry needs.
-    void expectPending(const ProcessResult& run, const std::vector<Said>& reasons) const {
-        expectRun(run, kMinusOne, reasons);
-        EXPECT_EQ(registrationValues(kProduct).count("UninstallString"), 1u);
-    }
 
     static constexpr int kReplaced = 3;
     const std::string root_ = "C:\\kestrel-kills", app_ = root_ + "\\app";
@@ -312,88 +315,33 @@ class InterruptedRuns : public ::testing::Test {
     const std::string actionLog_ = uninst_ + "\\install.log", backup_ = uninst_ + "\\backup.bin";
     const std::string package_ = EngineProcess::tempFolder() + "kestrel-kills.bin";
     const std::string logCopy_ = EngineProcess::tempFolder() + "kestrel-kills-uninstall.log";
-    const std::string output_ = EngineProcess::tempFolder() + "kestrel-kills-output.txt";
+    const std::string output_ = EngineProcess::tempFolder() + "kestrel-kills-output";
     Lines products_ = {kProduct};
 };
-
-int fileRecordsIn(const std::string& log) {
-    int files = 0;
-    for (const std::string& line : linesOf(log))
-        files += line.compare(0, 5, "FILE\t") == 0 ? 1 : 0;
-    return files;
-}
-
-// Where a stopped installation had got to, from what it left: its run record, the last whole
-// line of its temporary action log, the undo files in place, the registration.
-class InstallationPhase {
-  public:
-    explicit InstallationPhase(int fileRecords) : fileRecords_(fileRecords) {}
-    std::string of(const std::string& finalLog) const {
-        std::map<std::string, std::string> values = registrationValues(kProduct);
-        bool recorded = values.count(kRunLog) != 0;
-        bool registered = values.count("UninstallString") != 0;
-        if (!recorded)
-            return registered ? "complete" : "before its run record";
-        if (registered)
-            return "registered, its record left";
-        std::string log = readAll(values[kRunLog]);
-        if (!fileExists(values[kRunLog]))
-            return fileExists(finalLog) ? "undo files moved into place" : "its record alone";
-        return "writing its log: " + lastRecord(log);
-    }
-
-  private:
-    std::string lastRecord(const std::string& log) const {
-        std::string whole = log.substr(0, log.rfind('\n') + 1);
-        Lines lines = linesOf(whole);
-        if (lines.empty())
-            return "empty";
-        std::string kind = lines.back().substr(0, lines.back().find('\t'));
-        if (kind == "FILE" || kind == "DIR")
-            return "files (" + std::to_string(fileRecordsIn(whole)) + " of " +
-                   std::to_string(fileRecords_) + " FILE records)";
-        if (kind == "ENV" || kind == "INI" || kind == "SHORTCUT" || kind == "END")
-            return kind + " record last";
-        return "header";
-    }
-    int fileRecords_;
-};
-
-// The duration of a run, as the median of three: the system's load makes single runs vary.
-unsigned long medianDuration(const std::function<unsigned long()>& run) {
-    unsigned long durations[] = {run(), run(), run()};
-    std::sort(std::begin(durations), std::end(durations));
-    return durations[1];
-}
-
 } // namespace
 
 // Killed anywhere, from its first instruction to its last, an installation leaves what the next
 // start of its installer undoes before it installs; the uninstall then leaves the machine as it
 // was before the first run.
 TEST_F(InterruptedRuns, AnInstallationKilledAnywhereIsUndoneByTheNextRunAndUninstallsToBefore) {
-    Shape shape;
-    shape.smallFiles = 500;
-    shape.items = standardItems();
-    ASSERT_NO_FATAL_FAILURE(writePackage(shape));
+    ASSERT_NO_FATAL_FAILURE(writePackage(Shape{standardItems(), 500}));
     MachineSnapshot before = snapshot();
     int fileRecords = 0;
     const unsigned long duration = medianDuration([&] {
-        StoppedRun whole = runStoppedAfter(installCommand(), INFINITE, output_);
+        StoppedRun whole = runStoppedAfter(installCommand(package_), INFINITE, output_);
         EXPECT_TRUE(whole.ended && whole.exitCode == 0) << whole.output;
         fileRecords = fileRecordsIn(readAll(actionLog_));
         expectRun(uninstall(), 0, {});
         return whole.elapsedMs;
     });
     expectMachineAsBefore(before);
-    InstallationPhase phase(fileRecords);
     Lines phases;
     for (int kill = 1; kill <= 20; ++kill) {
         unsigned long at = duration * kill / 21;
         SCOPED_TRACE("killed after " + std::to_string(at) + " ms");
-        StoppedRun killed = runStoppedAfter(installCommand(), at, output_);
-        phases.push_back(std::to_string(at) +
-                         " ms: " + (killed.ended ? "ended by itself" : phase.of(actionLog_)));
+        StoppedRun killed = runStoppedAfter(installCommand(package_), at, output_);
+        phases.push_back(std::to_string(at) + " ms: " +
+                         (killed.ended ? "ended by itself" : phaseOf(actionLog_, fileRecords)));
         std::map<std::string, std::string> values = registrationValues(kProduct);
         // A run that had registered itself was complete: only its record is left to remove.
         bool interrupted = values.count(kRunLog) != 0 && values.count("UninstallString") == 0;
@@ -406,15 +354,9 @@ TEST_F(InterruptedRuns, AnInstallationKilledAnywhereIsUndoneByTheNextRunAndUnins
         if (rerun.exitCode == 0)
             expectRun(uninstall(), 0, {});
         expectMachineAsBefore(before);
-        if (HasFailure()) {
-            ASSERT_NO_FATAL_FAILURE(resetMachine());
-        }
+        ASSERT_NO_FATAL_FAILURE(resetAfterFailure());
     }
-    std::string summary;
-    for (const std::string& line : phases)
-        summary += "  " + line + "\n";
-    std::printf("an uninterrupted installation: %lu ms; the kills landed:\n%s", duration,
-                summary.c_str());
+    printKills("installation", duration, phases);
 }
 
 // Some steps take a few milliseconds, which evenly spaced kills rarely hit: the time between a
@@ -423,20 +365,6 @@ TEST_F(InterruptedRuns, AnInstallationKilledAnywhereIsUndoneByTheNextRunAndUnins
 // here from a completed run. Undone or found complete, the next run installs, and the uninstall
 // leaves the machine as before.
 TEST_F(InterruptedRuns, AnInstallationStoppedInAShortStepIsUndoneByTheNextRun) {
-    const std::string shortcut = "<Shortcuts><Add Type=\"File\" Dest=\"" + links_ + "\" Target=\"" +
-                                 replaced(0) + "\">One.lnk</Add></Shortcuts>";
-    const std::string list = std::string("<Environment><Append VarName=\"") + kList +
-                             "\">[APP]\\bin</Append></Environment>";
-    const std::string key = "<IniFiles><Add FileName=\"" + ini_ +
-                            "\" Section=\"Plugins\" Key=\"Kills\">[APP]</Add></IniFiles>";
-    auto withItems = [](const std::string& items) {
-        Shape shape;
-        shape.items = items;
-        return shape;
-    };
-    Shape oneNewFile;
-    oneNewFile.smallFiles = 1;
-    oneNewFile.replaces = false;
     const struct {
         const char* step;
         Shape shape;
@@ -444,25 +372,25 @@ TEST_F(InterruptedRuns, AnInstallationStoppedInAShortStepIsUndoneByTheNextRun) {
         Lines notYetMade; // what the run had not made yet at that point
     } rows[] = {
         {"after the first folders were made, behind their record",
-         oneNewFile,
+         {"", 1, false},
          {"DIR\t", false, false, false, true},
          {app_ + "\\data\\d0\\f0.txt", uninst_}},
         {"after a shortcut was saved, before its check was recorded",
-         withItems(shortcut),
+         {tag("Shortcuts", shortcutItem())},
          {"SHORTCUT\t", false, false, false, true},
          {}},
         {"after the list was changed, behind its record",
-         withItems(list),
+         {listItem()},
          {"ENV\t", false, false, false, true},
          {}},
         {"after the INI key was set, behind its record",
-         withItems(key),
+         {iniKeyItem()},
          {"INI\t", false, false, false, true},
          {}},
-        {"after the closing record", withItems(standardItems()), {}, {}},
-        {"after the action log was moved", withItems(standardItems()), {"", true}, {}},
-        {"after both undo files were moved", withItems(standardItems()), {"", true, true}, {}},
-        {"after the registration", withItems(standardItems()), {"", true, true, true}, {}},
+        {"after the closing record", {standardItems()}, {}, {}},
+        {"after the action log was moved", {standardItems()}, {"", true}, {}},
+        {"after both undo files were moved", {standardItems()}, {"", true, true}, {}},
+        {"after the registration", {standardItems()}, {"", true, true, true}, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.step);
@@ -488,15 +416,12 @@ TEST_F(InterruptedRuns, AnInstallationStoppedInAShortStepIsUndoneByTheNextRun) {
 // Killed anywhere, an uninstall leaves its registration for as long as anything of the
 // installation remains, and the registered command run again finishes the job.
 TEST_F(InterruptedRuns, AnUninstallKilledAnywhereIsFinishedByTheRegisteredUninstall) {
-    Shape shape;
-    shape.smallFiles = 300;
-    shape.items = standardItems();
-    ASSERT_NO_FATAL_FAILURE(writePackage(shape));
+    ASSERT_NO_FATAL_FAILURE(writePackage(Shape{standardItems(), 300}));
     MachineSnapshot before = snapshot();
     const unsigned long duration = medianDuration([this] {
         installCompleted();
         copyInstalledLog();
-        StoppedRun whole = runStoppedAfter(uninstallCommand(), INFINITE, output_);
+        StoppedRun whole = runStoppedAfter(uninstallCommand(logCopy_, kProduct), INFINITE, output_);
         EXPECT_TRUE(whole.ended && whole.exitCode == 0) << whole.output;
         return whole.elapsedMs;
     });
@@ -507,7 +432,7 @@ TEST_F(InterruptedRuns, AnUninstallKilledAnywhereIsFinishedByTheRegisteredUninst
         SCOPED_TRACE("killed after " + std::to_string(at) + " ms");
         ASSERT_NO_FATAL_FAILURE(installCompleted());
         ASSERT_NO_FATAL_FAILURE(copyInstalledLog());
-        StoppedRun killed = runStoppedAfter(uninstallCommand(), at, output_);
+        StoppedRun killed = runStoppedAfter(uninstallCommand(logCopy_, kProduct), at, output_);
         // Its output is no guide: the killed process never flushed what it had buffered.
         size_t left = snapshot().differencesFrom(before).size();
         bool registered = registrationValues(kProduct).count("QuietUninstallString") != 0;
@@ -519,23 +444,15 @@ TEST_F(InterruptedRuns, AnUninstallKilledAnywhereIsFinishedByTheRegisteredUninst
             EXPECT_TRUE(registered && uninstallAsRegistered(kProduct));
         }
         expectMachineAsBefore(before);
-        if (HasFailure()) {
-            ASSERT_NO_FATAL_FAILURE(resetMachine());
-        }
+        ASSERT_NO_FATAL_FAILURE(resetAfterFailure());
     }
-    std::string summary;
-    for (const std::string& line : outcomes)
-        summary += "  " + line + "\n";
-    std::printf("an uninterrupted uninstall: %lu ms; the kills landed:\n%s", duration,
-                summary.c_str());
+    printKills("uninstall", duration, outcomes);
 }
 
 // Whatever part of its action log is lost, the uninstall undoes only what the remaining records
 // prove the installation's, says that it is not complete and stays registered.
 TEST_F(InterruptedRuns, AnActionLogCutAtAnyLineEndNeverTakesWhatTheUserHad) {
-    Shape shape;
-    shape.items = standardItems();
-    ASSERT_NO_FATAL_FAILURE(writePackage(shape));
+    ASSERT_NO_FATAL_FAILURE(writePackage(Shape{standardItems()}));
     MachineSnapshot before = snapshot();
     ASSERT_NO_FATAL_FAILURE(installCompleted());
     const Lines lines = linesOf(readAll(actionLog_));
@@ -545,10 +462,7 @@ TEST_F(InterruptedRuns, AnActionLogCutAtAnyLineEndNeverTakesWhatTheUserHad) {
     const size_t header = 3 + std::stoul(lines[2].substr(8));
     for (size_t kept = 0; kept + 1 < lines.size(); ++kept) {
         SCOPED_TRACE("the first " + std::to_string(kept) + " lines kept");
-        if (kept > 0) {
-            ASSERT_NO_FATAL_FAILURE(resetMachine());
-            ASSERT_NO_FATAL_FAILURE(installCompleted());
-        }
+        ASSERT_NO_FATAL_FAILURE(reinstall());
         MachineSnapshot installed = snapshot();
         std::string log = readAll(actionLog_);
         size_t end = 0;
@@ -561,31 +475,24 @@ TEST_F(InterruptedRuns, AnActionLogCutAtAnyLineEndNeverTakesWhatTheUserHad) {
             said = {{"", kept < header ? "FAILED to read the action log"
                                        : "The action log is incomplete"},
                     {"", kNotComplete}};
-        expectPending(uninstall(), said);
-        expectNothingOfTheUsersTaken(before, installed);
+        expectPending(said, before, installed);
     }
 }
 
 // A backup file cut short has lost the previous content of the files behind the cut: those keep
 // what the installation wrote, the uninstall says which, and the registration stays.
 TEST_F(InterruptedRuns, ABackupCutAtAny4KiBBoundaryNeverTakesWhatTheUserHad) {
-    Shape shape;
-    shape.items = standardItems();
-    ASSERT_NO_FATAL_FAILURE(writePackage(shape));
+    ASSERT_NO_FATAL_FAILURE(writePackage(Shape{standardItems()}));
     MachineSnapshot before = snapshot();
     ASSERT_NO_FATAL_FAILURE(installCompleted());
     const size_t size = readAll(backup_).size();
     ASSERT_GT(size, 3 * 4096u);
     for (size_t cut = 0; cut < size; cut += 4096) {
         SCOPED_TRACE("cut at " + std::to_string(cut) + " of " + std::to_string(size) + " bytes");
-        if (cut > 0) {
-            ASSERT_NO_FATAL_FAILURE(resetMachine());
-            ASSERT_NO_FATAL_FAILURE(installCompleted());
-        }
+        ASSERT_NO_FATAL_FAILURE(reinstall());
         MachineSnapshot installed = snapshot();
         ASSERT_TRUE(writeAll(backup_, readAll(backup_).substr(0, cut)));
-        expectPending(uninstall(), {{"FAILED to ", ""}, {"", kNotComplete}});
-        expectNothingOfTheUsersTaken(before, installed);
+        expectPending({{"FAILED to ", ""}, {"", kNotComplete}}, before, installed);
     }
 }
 
@@ -598,9 +505,7 @@ TEST_F(InterruptedRuns, AValueAtItsLimitIsKeptWholeAndOneMoreIsRefusedBeforeAnyC
     auto longFolder = [&](size_t length) {
         return "<Value Name=\"LONG\" DataType=\"value\">" + folder(length) + "</Value>";
     };
-    auto inLongFolder = [](const std::string& name) {
-        return "<FN Dest=\"[LONG]\" Alias=\"limit\">" + name + "</FN>";
-    };
+    auto inLongFolder = [](const std::string& name) { return fileItem("[LONG]", "limit", name); };
     auto iniValue = [this] {
         std::string ini = readAll(ini_);
         size_t start = ini.find("Kills=");
@@ -611,7 +516,9 @@ TEST_F(InterruptedRuns, AValueAtItsLimitIsKeptWholeAndOneMoreIsRefusedBeforeAnyC
     auto bigVariable = [](size_t length) {
         return "<Value Name=\"BIG\" DataType=\"value\">" + std::string(length, 'v') + "</Value>";
     };
-    const std::string setValue = std::string("<Environment><Replace VarName=\"") + kValue + "\">";
+    auto setValue = [](const std::string& value) {
+        return tag("Environment", variableItem("Replace", kValue, value));
+    };
     const std::string name255 = kProduct + std::string(255 - sizeof kProduct + 1, 'n');
     enum class Expect { kKept, kRefused, kKeptOrRefused };
     const struct {
@@ -628,18 +535,16 @@ TEST_F(InterruptedRuns, AValueAtItsLimitIsKeptWholeAndOneMoreIsRefusedBeforeAnyC
         {"a folder of 254 characters with a file name of 5", kProduct, longFolder(254),
          inLongFolder("f.txt"), "", Expect::kKeptOrRefused, "at the limit\r\n",
          [&] { return readAll(folder(254) + "\\f.txt"); }},
-        {"a variable of 1,023 bytes", kProduct, bigVariable(1023), "",
-         setValue + "[BIG]</Replace></Environment>", Expect::kKept, std::string(1023, 'v'),
-         [&] { return variable(kValue); }},
-        {"a variable of 1,024 bytes", kProduct, bigVariable(1024), "",
-         setValue + "[BIG]</Replace></Environment>", Expect::kRefused, "", nullptr},
+        {"a variable of 1,023 bytes", kProduct, bigVariable(1023), "", setValue("[BIG]"),
+         Expect::kKept, std::string(1023, 'v'), [&] { return variable(kValue); }},
+        {"a variable of 1,024 bytes", kProduct, bigVariable(1024), "", setValue("[BIG]"),
+         Expect::kRefused, "", nullptr},
         {"an INI value of 32,767 characters", kProduct, "", "",
-         "<IniFiles><Add FileName=\"" + ini_ + "\" Section=\"Plugins\" Key=\"Kills\">" +
-             std::string(32767, 'i') + "</Add></IniFiles>",
-         Expect::kKept, std::string(32767, 'i'), iniValue},
+         tag("IniFiles", iniItem(ini_, "Kills", std::string(32767, 'i'))), Expect::kKept,
+         std::string(32767, 'i'), iniValue},
         {"an environment value of 32,767 characters", kProduct, "", "",
-         setValue + std::string(32767, 'e') + "</Replace></Environment>", Expect::kKept,
-         std::string(32767, 'e'), [&] { return variable(kValue); }},
+         setValue(std::string(32767, 'e')), Expect::kKept, std::string(32767, 'e'),
+         [&] { return variable(kValue); }},
         {"a product name of 255 characters", name255, "", "", "", Expect::kKept, name255,
          [&] { return registrationValues(name255)["DisplayName"]; }},
         {"a product name of 256 characters", name255 + "n", "", "", "", Expect::kRefused, "",
@@ -648,12 +553,8 @@ TEST_F(InterruptedRuns, AValueAtItsLimitIsKeptWholeAndOneMoreIsRefusedBeforeAnyC
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         ASSERT_NO_FATAL_FAILURE(resetMachine());
-        Shape shape;
-        shape.product = row.product;
-        shape.values = row.values;
-        shape.files = row.files;
-        shape.items = row.items;
-        ASSERT_NO_FATAL_FAILURE(writePackage(shape));
+        ASSERT_NO_FATAL_FAILURE(
+            writePackage(Shape{row.items, 3, true, row.product, row.values, row.files}));
         MachineSnapshot before = snapshot();
         ProcessResult run = install();
         bool kept = row.expect == Expect::kKept ||

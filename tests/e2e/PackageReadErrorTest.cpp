@@ -3,6 +3,7 @@
 // rolls back, ends with -1, and the machine is as it was before.
 #include "EngineProcess.h"
 #include "MachineSnapshot.h"
+#include "UndoChecks.h"
 #include "package/PayloadEntry.h"
 #include "package/PayloadFormat.h"
 
@@ -13,7 +14,10 @@
 #include <zlib.h>
 
 namespace {
-using Lines = std::vector<std::string>;
+using undochecks::fileItem;
+using undochecks::Lines;
+using undochecks::removeTree;
+using undochecks::undoFilesLeftInTemp;
 
 // A package in the payload layout whose entries' places are known, so that a test can cut it or
 // damage it exactly there. Noise is stored, as it would not shrink anyway, so packing is quick.
@@ -79,7 +83,7 @@ const std::string kRoot = "C:\\kestrel-readerror", kApp = kRoot + "\\app";
 std::string description(const Lines& names) {
     std::string files;
     for (auto name = names.rbegin(); name != names.rend(); ++name)
-        files += "<FN Dest=\"[APP]\" Alias=\"" + *name + "\">" + *name + "</FN>";
+        files += fileItem("[APP]", *name, *name);
     return "<VarnexGroupInstallation><ProductDesc><Fullname>Read errors</Fullname></ProductDesc>"
            "<Dialogs><CopyProgress></CopyProgress></Dialogs><Installation><Uninstall>"
            "<InstallLogFile>[APP]\\u\\install.log</InstallLogFile><InstallBackupFile>"
@@ -101,32 +105,21 @@ Lines failures(const std::string& output) {
 class PackageReadError : public ::testing::Test {
   protected:
     void SetUp() override {
-        removeTree(kRoot);
-        removeTree(folder_);
-        CreateDirectoryA(kRoot.c_str(), nullptr);
-        CreateDirectoryA(kApp.c_str(), nullptr);
-        CreateDirectoryA(folder_.c_str(), nullptr);
+        TearDown();
+        for (const std::string& folder : {kRoot, kApp, folder_})
+            CreateDirectoryA(folder.c_str(), nullptr);
         ASSERT_TRUE(writeAll(kApp + "\\old.txt", "the previous content"));
     }
     void TearDown() override {
         removeTree(kRoot);
         removeTree(folder_);
     }
-    static void removeTree(const std::string& folder) {
-        EngineProcess::run("cmd.exe /c rmdir /s /q \"" + folder + "\"");
-    }
     MachineSnapshot snapshot() const { return MachineSnapshot({kRoot, "C:\\Program Files"}); }
-    std::string command() const {
-        return inQuotes(EngineProcess::enginePath()) +
-               " -gui=0 -quiet=1 -bin=" + inQuotes(package_);
-    }
-    // The undone run leaves no temporary action log or backup file behind.
-    static void expectNoTemporaryFiles() {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((EngineProcess::tempFolder() + "qzi*.tmp").c_str(), &found);
-        EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
-        if (search != INVALID_HANDLE_VALUE)
-            FindClose(search);
+    std::string command() const { return undochecks::installCommand(package_); }
+    // The run undone, the machine is as before and no temporary undo file is left behind.
+    void expectAsBefore(const MachineSnapshot& before) const {
+        EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
+        EXPECT_FALSE(undoFilesLeftInTemp());
     }
 
     // The package lies on the host's drive Z:, so that the host can reach it by its own name.
@@ -149,9 +142,7 @@ bool cutFromTheHost(const std::string& package, const std::string& hostPath, siz
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return false;
-    for (HANDLE handle : {process.hProcess, process.hThread})
-        if (handle != nullptr)
-            CloseHandle(handle);
+    WinHandle processHandle(process.hProcess), threadHandle(process.hThread);
     for (int wait = 0; wait < 10000; ++wait) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (GetFileAttributesExA(package.c_str(), GetFileExInfoStandard, &data) &&
@@ -208,12 +199,11 @@ TEST_F(PackageReadError, APackageCutWhileItInstallsFailsTheFilesBeyondTheCutAndI
         std::future<ProcessResult> run =
             std::async(std::launch::async, [this] { return EngineProcess::run(command()); });
         ASSERT_TRUE(awaitFile(kApp + "\\" + names[4], run)) << run.get().output;
-        HANDLE writer = CreateFileA(package_.c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-        EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "the installer lets writers in";
-        if (writer != INVALID_HANDLE_VALUE)
-            CloseHandle(writer);
+        EXPECT_FALSE(WinHandle(CreateFileA(package_.c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr))
+                         .valid())
+            << "the installer lets writers in";
         ASSERT_TRUE(cutFromTheHost(package_, hostPackage_, cut)) << "the host did not cut it";
         ProcessResult result = run.get();
 
@@ -226,8 +216,7 @@ TEST_F(PackageReadError, APackageCutWhileItInstallsFailsTheFilesBeyondTheCutAndI
         for (const std::string& failure : failures(result.output))
             EXPECT_NE(failure.find(": the installer package could not be read"), std::string::npos)
                 << failure;
-        EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
-        expectNoTemporaryFiles();
+        expectAsBefore(before);
     }
 }
 
@@ -278,8 +267,7 @@ TEST_F(PackageReadError, ABitFlippedInAnyPartOfThePackageChangesNothingOnTheMach
         EXPECT_NE(result.output.find(row.printed), std::string::npos) << result.output;
         // The flip is the only fault: at most the damaged entry's file fails.
         EXPECT_LE(failures(result.output).size(), 1u) << result.output;
-        EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
-        expectNoTemporaryFiles();
+        expectAsBefore(before);
     }
     // Unflipped, the same package installs: each row failed for its flip alone.
     ASSERT_TRUE(writeAll(package_, sound));

@@ -125,7 +125,6 @@ inline std::map<std::string, std::string> registrationValues(const std::string& 
     }
 }
 
-// Removes the product's key with its values.
 inline void removeProductKey(const std::string& product) {
     RegistryKey uninstall;
     if (uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ | KEY_WRITE))
@@ -156,13 +155,70 @@ inline bool uninstallAsRegistered(const std::string& product) {
     return ended;
 }
 
-// A temporary action log or backup file of a run ("qzi*.tmp").
-inline bool undoFilesLeftInTemp() {
+// Whether a run left a temporary action log or backup file ("qzi*.tmp"); `remove` deletes them,
+// so that a failed row leaves none for the next row's check to find.
+inline bool undoFilesLeftInTemp(bool remove = false) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((EngineProcess::tempFolder() + "qzi*.tmp").c_str(), &found);
+    const std::string temp = EngineProcess::tempFolder();
+    HANDLE search = FindFirstFileA((temp + "qzi*.tmp").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return false;
+    for (bool more = remove; more; more = FindNextFileA(search, &found))
+        DeleteFileA((temp + found.cFileName).c_str());
     FindClose(search);
     return true;
+}
+
+inline std::string tag(const std::string& name, const std::string& text) {
+    return "<" + name + ">" + text + "</" + name + ">";
+}
+inline std::string fileItem(const std::string& dest, const std::string& alias,
+                            const std::string& name) {
+    return "<FN Dest=\"" + dest + "\" Alias=\"" + alias + "\">" + name + "</FN>";
+}
+inline std::string variableItem(const std::string& mode, const std::string& name,
+                                const std::string& value) {
+    return "<" + mode + " VarName=\"" + name + "\">" + value + "</" + mode + ">";
+}
+inline std::string iniItem(const std::string& file, const std::string& key,
+                           const std::string& value) {
+    return "<Add FileName=\"" + file + "\" Section=\"Plugins\" Key=\"" + key + "\">" + value +
+           "</Add>";
+}
+inline std::string linkItem(const std::string& dest, const std::string& target,
+                            const std::string& name) {
+    return "<Add Type=\"File\" Dest=\"" + dest + "\" Target=\"" + target + "\">" + name + "</Add>";
+}
+
+// A product installed into `app` with its undo files in [APP]\uninst. The uninstaller's file set
+// (the description, the engine and the placeholders at the undo files' final paths) follows the
+// product's, as a vendor writes it, so a log cut behind the product's files lists none of it.
+inline std::string description(const std::string& product, const std::string& app,
+                               const std::string& files, const std::string& items,
+                               const std::string& values) {
+    return "<VarnexGroupInstallation><ProductDesc><Fullname>" + product +
+           "</Fullname></ProductDesc><Dialogs><CopyProgress></CopyProgress><Finish></Finish>"
+           "</Dialogs><UninstallDialogs><CopyProgress></CopyProgress><Finish></Finish>"
+           "</UninstallDialogs><Installation><Uninstall>"
+           "<InstallLogFile>[APP]\\uninst\\install.log</InstallLogFile>"
+           "<InstallBackupFile>[APP]\\uninst\\backup.bin</InstallBackupFile>"
+           "<UninstallXmlFile>[APP]\\uninst\\install.xml</UninstallXmlFile>"
+           "<UninstallCmd>[APP]\\uninst\\uninstall.exe</UninstallCmd></Uninstall><DefValues>"
+           "<Value Name=\"APP\" DataType=\"value\">" +
+           app + "</Value>" + values + "</DefValues><FileSet Name=\"Product\">" + files +
+           "</FileSet><FileSet Name=\"Uninstaller\"><FN Dest=\"[APP]\\uninst\">install.xml</FN>"
+           "<FN Dest=\"[APP]\\uninst\" Alias=\"engine\">uninstall.exe</FN>"
+           "<FN Dest=\"[APP]\\uninst\" Alias=\"placeholder\">install.log</FN>"
+           "<FN Dest=\"[APP]\\uninst\" Alias=\"placeholder\">backup.bin</FN></FileSet>" +
+           items + "</Installation></VarnexGroupInstallation>";
+}
+
+inline std::string installCommand(const std::string& package) {
+    return inQuotes(EngineProcess::enginePath()) + " -gui=0 -quiet=1 -bin=" + inQuotes(package);
+}
+// What the registered command runs after its relaunch, on a copy of the installed log.
+inline std::string uninstallCommand(const std::string& logCopy, const std::string& product) {
+    return inQuotes(EngineProcess::enginePath()) + " -uninstallFile=" + inQuotes(logCopy) +
+           " -uninstallApp=" + inQuotes(product) + " -gui=0 -quiet=1";
 }
 } // namespace undochecks

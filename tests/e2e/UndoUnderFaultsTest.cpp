@@ -6,6 +6,7 @@
 #include "MachineSnapshot.h"
 #include "UndoChecks.h"
 #include "system/RegistryKey.h"
+#include "system/RegistryValue.h"
 #include "system/WinHandle.h"
 #include "tests/support/TestPayload.h"
 
@@ -36,10 +37,9 @@ class UndoUnderFaults : public ::testing::Test {
         held_.reset();
         waitForUninstallerCopy();
         SetFileAttributesA(target_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        for (const std::string& folder : {root_, smallFolder_}) {
-            if (!folder.empty())
-                removeTree(folder);
-        }
+        removeTree(root_);
+        if (!smallFolder_.empty())
+            removeTree(smallFolder_);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kRegistration.c_str());
         for (const char* name : kVariables)
             RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name);
@@ -47,27 +47,9 @@ class UndoUnderFaults : public ::testing::Test {
             DeleteFileA(file.c_str());
     }
 
-    // The uninstaller's file set (the description, the engine and the placeholders at the undo
-    // files' final paths) follows the product's, so a log cut behind the product's files lists
-    // none of it.
     std::string description(const std::string& files, const std::string& items = "",
                             const std::string& values = "") const {
-        return "<VarnexGroupInstallation><ProductDesc><Fullname>Kestrel Faults</Fullname>"
-               "</ProductDesc><Dialogs><CopyProgress></CopyProgress><Finish></Finish></Dialogs>"
-               "<UninstallDialogs><CopyProgress></CopyProgress><Finish></Finish>"
-               "</UninstallDialogs><Installation><Uninstall>"
-               "<InstallLogFile>[APP]\\uninst\\install.log</InstallLogFile>"
-               "<InstallBackupFile>[APP]\\uninst\\backup.bin</InstallBackupFile>"
-               "<UninstallXmlFile>[APP]\\uninst\\install.xml</UninstallXmlFile>"
-               "<UninstallCmd>[APP]\\uninst\\uninstall.exe</UninstallCmd></Uninstall><DefValues>"
-               "<Value Name=\"APP\" DataType=\"value\">" +
-               app_ + "</Value>" + values + "</DefValues><FileSet Name=\"Product\">" + files +
-               "</FileSet><FileSet Name=\"Uninstaller\">"
-               "<FN Dest=\"[APP]\\uninst\">install.xml</FN>"
-               "<FN Dest=\"[APP]\\uninst\" Alias=\"engine\">uninstall.exe</FN>"
-               "<FN Dest=\"[APP]\\uninst\" Alias=\"placeholder\">install.log</FN>"
-               "<FN Dest=\"[APP]\\uninst\" Alias=\"placeholder\">backup.bin</FN></FileSet>" +
-               items + "</Installation></VarnexGroupInstallation>";
+        return undochecks::description(kProduct, app_, files, items, values);
     }
     // Quiet, or in the console answering `input`. Packaged: "new" (installed_), "a", "big".
     ProcessResult install(const std::string& description, const std::string& options = "",
@@ -79,23 +61,18 @@ class UndoUnderFaults : public ::testing::Test {
                                               {"a", "a new file"},
                                               {"big", std::string(2 << 20, 'k')}};
         EXPECT_TRUE(writeAll(package_, testpayload::build(entries)));
-        std::string mode = input.empty() ? " -gui=0 -quiet=1" : " -gui=0";
-        return EngineProcess::run(inQuotes(EngineProcess::enginePath()) + mode +
-                                      " -bin=" + inQuotes(package_) + options,
-                                  input, 120000);
+        std::string command = installCommand(package_) + options;
+        if (!input.empty())
+            command.replace(command.find(" -quiet=1"), 9, "");
+        return EngineProcess::run(command, input, 120000);
     }
-    // An installation that must complete for the test to go on.
     void installCompleted(const std::string& description) {
         ProcessResult result = install(description);
         ASSERT_EQ(result.exitCode, 0u) << result.output;
     }
-    // What the registered command runs after its relaunch, with its exit code and output.
     ProcessResult uninstall() {
         EXPECT_TRUE(CopyFileA(actionLog_.c_str(), logCopy_.c_str(), FALSE));
-        return EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
-                                      " -uninstallFile=" + inQuotes(logCopy_) +
-                                      " -uninstallApp=" + inQuotes(kProduct) + " -gui=0 -quiet=1",
-                                  "", 120000);
+        return EngineProcess::run(uninstallCommand(logCopy_, kProduct), "", 120000);
     }
     MachineSnapshot snapshot() const {
         Lines folders = {root_, "C:\\Program Files"}; // the administrator check's probe goes there
@@ -127,8 +104,8 @@ class UndoUnderFaults : public ::testing::Test {
     const std::string package_ = EngineProcess::tempFolder() + "kestrel-faults.bin";
     const std::string logCopy_ = EngineProcess::tempFolder() + "kestrel-faults-uninstall.log";
     const std::string earlier_ = "the user's earlier text\r\n", installed_ = "AAAABBBBCCCCDD";
-    const std::string replaceTarget_ = "<FN Dest=\"[APP]\" Alias=\"new\">old.txt</FN>";
-    const std::string newFile_ = "<FN Dest=\"[APP]\\data\" Alias=\"a\">a.txt</FN>";
+    const std::string replaceTarget_ = fileItem("[APP]", "new", "old.txt");
+    const std::string newFile_ = fileItem("[APP]\\data", "a", "a.txt");
     std::string smallFolder_;
     WinHandle held_;
 };
@@ -194,8 +171,7 @@ TEST_F(UndoUnderFaults, AWriteCutByAFullDiskIsRolledBackToThePreviousContent) {
     ASSERT_TRUE(CreateDirectoryA(smallFolder_.c_str(), nullptr));
     std::string small = smallFolder_ + "\\small.txt";
     ASSERT_TRUE(writeAll(small, earlier_));
-    expectRolledBack(newFile_ + "<FN Dest=\"" + smallFolder_ + "\" Alias=\"big\">small.txt</FN>",
-                     small);
+    expectRolledBack(newFile_ + fileItem(smallFolder_, "big", "small.txt"), small);
 }
 
 // Swapping two aligned 4-byte words keeps the length and the XOR of the words: a check that
@@ -244,9 +220,8 @@ TEST_F(UndoUnderFaults, ADamagedBackupEntryIsNotWrittenBackAndTheBackupIsKept) {
 // Records past the cut were never read: the product stays registered for them.
 TEST_F(UndoUnderFaults, AnActionLogCutAtALineEndIsUndoneAsFarAsItGoesAndSaidIncomplete) {
     MachineSnapshot before = snapshot();
-    ASSERT_NO_FATAL_FAILURE(
-        installCompleted(description(newFile_, "<Environment><Replace VarName=\"KESTRELFAULT_CUT\">"
-                                               "installed</Replace></Environment>")));
+    ASSERT_NO_FATAL_FAILURE(installCompleted(description(
+        newFile_, tag("Environment", variableItem("Replace", "KESTRELFAULT_CUT", "installed")))));
     std::string log = readAll(actionLog_);
     const std::string last = "FILE\tCREATE\t" + app_ + "\\data\\a.txt\r\n";
     ASSERT_TRUE(contains(log, last)) << log;
@@ -290,19 +265,16 @@ TEST_F(UndoUnderFaults, OnlyChangesStillAsTheInstallationLeftThemAreUndone) {
     ASSERT_TRUE(writeAll(ini, "[Plugins]\r\nFirst=a\r\n"));
     setVariable("KESTRELFAULT_OLD", "before");
     setVariable("KESTRELFAULT_BACK", "before");
-    std::string items = "<Environment>";
+    std::string variables, keys, links;
     for (const char* name :
          {"KESTRELFAULT_MADE", "KESTRELFAULT_OLD", "KESTRELFAULT_BACK", "KESTRELFAULT_UNTOUCHED"})
-        items += "<Replace VarName=\"" + std::string(name) + "\">installed</Replace>";
-    items += "</Environment><IniFiles>";
+        variables += variableItem("Replace", name, "installed");
     for (const char* key : {"Made", "Untouched"})
-        items +=
-            "<Add FileName=\"" + ini + "\" Section=\"Plugins\" Key=\"" + key + "\">installed</Add>";
-    items += "</IniFiles><Shortcuts>";
+        keys += iniItem(ini, key, "installed");
     for (const char* name : {"Mine.lnk", "Untouched.lnk"})
-        items += "<Add Type=\"File\" Dest=\"" + links_ + "\" Target=\"" + target_ + "\">" + name +
-                 "</Add>";
-    items += "</Shortcuts>";
+        links += linkItem(links_, target_, name);
+    const std::string items =
+        tag("Environment", variables) + tag("IniFiles", keys) + tag("Shortcuts", links);
     MachineSnapshot before = snapshot();
     ASSERT_NO_FATAL_FAILURE(installCompleted(description(replaceTarget_, items)));
     setVariable("KESTRELFAULT_MADE", "the user's");
@@ -337,9 +309,7 @@ TEST_F(UndoUnderFaults, AnIniKeyWithAnEmptyValueComesBackByteForByte) {
     ASSERT_TRUE(writeAll(ini, "[Plugins]\r\nEmpty=\r\nLast=z\r\n"));
     MachineSnapshot before = snapshot();
     ASSERT_NO_FATAL_FAILURE(
-        installCompleted(description("", "<IniFiles><Add FileName=\"" + ini +
-                                             "\" Section=\"Plugins\" Key=\"Empty\">[APP]</Add>"
-                                             "</IniFiles>")));
+        installCompleted(description("", tag("IniFiles", iniItem(ini, "Empty", "[APP]")))));
     expectRun(uninstall(), 0, {});
     EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
 }
@@ -360,9 +330,8 @@ TEST_F(UndoUnderFaults, AListEntryAddedTwiceLosesOnlyTheInstallationsCopy) {
         ASSERT_NO_FATAL_FAILURE(resetMachine());
         setVariable("KESTRELLIST", row.before);
         MachineSnapshot before = snapshot();
-        std::string item = std::string("<Environment><") + row.mode +
-                           " VarName=\"KESTRELLIST\">C:\\app</" + row.mode + "></Environment>";
-        ASSERT_NO_FATAL_FAILURE(installCompleted(description("", item)));
+        ASSERT_NO_FATAL_FAILURE(installCompleted(
+            description("", tag("Environment", variableItem(row.mode, "KESTRELLIST", "C:\\app")))));
         EXPECT_EQ(variable("KESTRELLIST"), row.installed);
         setVariable("KESTRELLIST", std::string(row.installed) + ";C:\\other");
         expectRun(uninstall(), 0, {});
@@ -402,9 +371,7 @@ TEST_F(UndoUnderFaults, APreviousVersionStillRegisteredAfterItsUninstallStopsThe
         const std::string command =
             inQuotes(EngineProcess::testFolder() + "kestrel_probe.exe") + " signal";
         for (const char* name : {"UninstallString", "QuietUninstallString"})
-            RegSetValueExA(key.get(), name, 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(command.c_str()),
-                           static_cast<DWORD>(command.size() + 1));
+            ASSERT_TRUE(RegistryValue::writeText(key.get(), name, REG_SZ, command));
     }
     const std::map<std::string, std::string> fake = registrationValues(kProduct);
     MachineSnapshot before = snapshot();

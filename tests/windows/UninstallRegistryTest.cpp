@@ -27,12 +27,43 @@ UninstallRegistration registration(const std::string& program, const std::string
             "C:\\Kestrel", 1234};
 }
 
-long long msSince(Clock::time_point begin) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
+// A wait begun at `begin` and ended now lasted at least `minMs`, as the system's ticks count, and
+// less than `maxMs`.
+void expectWaited(Clock::time_point begin, long long minMs, long long maxMs) {
+    long long elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
+    EXPECT_GE(elapsed + kTickMs, minMs);
+    EXPECT_LT(elapsed, maxMs);
 }
 
 std::string probePath() {
     return EngineProcess::testFolder() + "kestrel_probe.exe";
+}
+
+enum class Quiet { AsWritten, Missing, Expandable, Empty, Longest, TooLong };
+
+// The longest command line the system takes: 32,766 characters; one more is refused.
+std::string longestCommand() {
+    const std::string program = inQuotes(probePath()) + " ";
+    return program + std::string(32766 - program.size(), 'x');
+}
+
+// Replaces the registered "QuietUninstallString" as the row asks.
+void setQuiet(Quiet quiet) {
+    RegistryKey product;
+    ASSERT_TRUE(product.open(
+        HKEY_LOCAL_MACHINE,
+        (std::string(UninstallRegistry::kUninstallKey) + "\\" + kProduct).c_str(), KEY_SET_VALUE));
+    if (quiet == Quiet::Missing)
+        RegDeleteValueA(product.get(), "QuietUninstallString");
+    if (quiet == Quiet::AsWritten || quiet == Quiet::Missing)
+        return;
+    std::string text = quiet == Quiet::Empty ? "" : longestCommand();
+    if (quiet == Quiet::TooLong)
+        text += "x";
+    ASSERT_TRUE(RegistryValue::writeText(product.get(), "QuietUninstallString",
+                                         quiet == Quiet::Expandable ? REG_EXPAND_SZ : REG_SZ,
+                                         text));
 }
 } // namespace
 
@@ -77,43 +108,6 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
     EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), 0);
     EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, false), 0);
 }
-
-namespace {
-enum class Quiet { AsWritten, Missing, Expandable, Empty, Longest, TooLong };
-
-// The longest command line the system takes: 32,766 characters; one more is refused.
-std::string longestCommand() {
-    const std::string program = inQuotes(probePath()) + " ";
-    return program + std::string(32766 - program.size(), 'x');
-}
-
-// Replaces the registered "QuietUninstallString" as the row asks.
-void setQuiet(Quiet quiet) {
-    RegistryKey product;
-    ASSERT_TRUE(product.open(
-        HKEY_LOCAL_MACHINE,
-        (std::string(UninstallRegistry::kUninstallKey) + "\\" + kProduct).c_str(), KEY_SET_VALUE));
-    const std::string longest = longestCommand();
-    switch (quiet) {
-    case Quiet::AsWritten:
-        return;
-    case Quiet::Missing:
-        RegDeleteValueA(product.get(), "QuietUninstallString");
-        return;
-    case Quiet::Expandable:
-        ASSERT_TRUE(RegistryValue::writeText(product.get(), "QuietUninstallString", REG_EXPAND_SZ,
-                                             longest));
-        return;
-    case Quiet::Empty:
-    case Quiet::Longest:
-    case Quiet::TooLong:
-        ASSERT_TRUE(RegistryValue::writeText(
-            product.get(), "QuietUninstallString", REG_SZ,
-            quiet == Quiet::Empty ? "" : longest + (quiet == Quiet::TooLong ? "x" : "")));
-        return;
-    }
-}
-} // namespace
 
 // The probe writes the command line it was started with. The quiet command is taken as it
 // stands, in console mode too; only a REG_SZ that is not empty counts as one. A command line
@@ -178,12 +172,10 @@ TEST(UninstallRegistry, WaitsUntilTheRelaunchedUninstallHasReallyEnded) {
         Clock::time_point begin = Clock::now();
         UninstallRegistry::UninstallerRun run =
             UninstallRegistry::runUninstaller(kProduct, false, row.boundMs);
-        long long elapsed = msSince(begin);
+        expectWaited(begin, row.minMs, row.maxMs);
         EXPECT_TRUE(run.started);
         EXPECT_EQ(run.end, row.end);
         EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), row.removed ? 0 : 1);
-        EXPECT_GE(elapsed + kTickMs, row.minMs);
-        EXPECT_LT(elapsed, row.maxMs);
         // The copy's work was done when the wait ended.
         const std::string copyLine = inQuotes(probe) + " -probe=copy " +
                                      values.uninstallArguments() + " -gui=0 -quiet=1\nended";
@@ -232,12 +224,10 @@ TEST(UninstallerPresence, TheWaitAfterTheCommandEndsFollowsTheEndEventTheStartAn
         WaitForSingleObject(ready.get(), INFINITE);
         WaitEnd end = UninstallerPresence::waitForUninstall(process.get(), started.get(),
                                                             ended.get(), row.boundMs);
-        long long elapsed = msSince(begin);
+        expectWaited(begin, row.minMs, row.minMs + 5000);
         copy.join();
         EXPECT_TRUE(held);
         EXPECT_EQ(end, row.end);
-        EXPECT_GE(elapsed + kTickMs, row.minMs);
-        EXPECT_LT(elapsed, row.minMs + 5000);
     }
 }
 
@@ -273,11 +263,9 @@ TEST(UninstallerPresence, TheRelauncherWaitsForItsCopyOnlyUntilItHoldsThePresenc
         Clock::time_point begin = Clock::now();
         bool result =
             UninstallerPresence::waitForCopy(row.process ? running.get() : nullptr, row.boundMs);
-        long long elapsed = msSince(begin);
+        expectWaited(begin, row.minMs, row.maxMs);
         SetEvent(release.get());
         copy.join();
         EXPECT_EQ(result, row.result);
-        EXPECT_GE(elapsed + kTickMs, row.minMs);
-        EXPECT_LT(elapsed, row.maxMs);
     }
 }
