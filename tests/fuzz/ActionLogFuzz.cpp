@@ -3,13 +3,13 @@
 // registration changes are only written down, and a recording UI handler.
 //
 // The walk deletes the files and removes the folders the log names and restores files from the
-// backup file it names. It must never reach outside this target's scratch folder
-// /tmp/kestrel-fuzz-scratch/ActionLog/, which is filled afresh for every input with a small
-// installation (its undo files, a replaced file and its backup, created files). An input is
-// therefore skipped (return 0) when its backup path, the path of a FILE record, the folder of a
-// DIR record (or a level count that would climb above the scratch folder), or one of the undo
-// files that the description names with the log's variables lies elsewhere or holds "..". The
-// seed corpus names paths in that folder.
+// backup file it names. It must never reach outside this target's scratch folder, which the
+// inputs name /tmp/kestrel-fuzz-scratch/ActionLog/ (each process has its own, see FuzzScratch.h)
+// and which is filled afresh for every input with a small installation (its undo files, a
+// replaced file and its backup, created files). An input is therefore skipped (return 0) when its
+// backup path, the path of a FILE record, the folder of a DIR record (or a level count that would
+// climb above the scratch folder), or one of the undo files that the description names with the
+// log's variables lies elsewhere or holds "..". The seed corpus names paths in that folder.
 //
 // What must hold: a log that reads back whole reads back the same once written out again (and
 // then counts as complete); an uninstall over a log without its closing record never ends as
@@ -111,7 +111,8 @@ void fillScratch(const Scratch& s) {
 // The uninstall's description and its variables as the loader leaves them: the defaults.
 struct Undoing {
     Undoing() : description(variables) {
-        if (description.parse(kDescription, sizeof kDescription - 1) != 0 ||
+        static const std::string text = fuzzscratch::rewritten(kDescription);
+        if (description.parse(text.c_str(), text.size()) != 0 ||
             DefaultValues(variables, nullptr).apply(description.document()) != 0)
             std::abort();
     }
@@ -233,7 +234,8 @@ bool saidIncomplete(const RecordingUI& ui) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Scratch& s = scratch();
-    std::string text(reinterpret_cast<const char*>(data), size);
+    std::string text =
+        fuzzscratch::rewritten(std::string(reinterpret_cast<const char*>(data), size));
     ActionLogReader::Contents log = readText(text);
     checkRoundTrip(log);
     if (!staysInside(log, s.folder))

@@ -9,8 +9,9 @@
 // one replaced file that no entry holds.
 //
 // The restore writes every file an entry names, so every name must lie strictly inside this
-// target's scratch folder /tmp/kestrel-fuzz-scratch/Backup/ (emptied for every input): an input
-// with any other name, or one that holds "..", is skipped (return 0). The seeds name files there.
+// target's scratch folder, which the inputs name /tmp/kestrel-fuzz-scratch/Backup/ (each process
+// has its own, see FuzzScratch.h; emptied for every input): an input with any other name, or one
+// that holds "..", is skipped (return 0). The seeds name files there.
 //
 // What must hold: every entry is reported once, as restored, left or failed; a file all of whose
 // entries were restored holds the saved bytes of the first entry that names it (the entries are
@@ -103,8 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& scratch = folder();
     fuzzscratch::empty(scratch);
     const std::string backupPath = scratch + "backup.bin";
-    if (!filebytes::writeAll(backupPath,
-                             std::string(reinterpret_cast<const char*>(data) + 1, size - 1)))
+    if (!filebytes::writeAll(backupPath, fuzzscratch::rewritten(std::string(
+                                             reinterpret_cast<const char*>(data) + 1, size - 1))))
         std::abort();
 
     std::vector<BackupFile::Entry> entries;

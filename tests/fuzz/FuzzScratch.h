@@ -1,7 +1,10 @@
-// The folder where the fuzz targets that write files keep them: one fixed folder per target
-// below /tmp/kestrel-fuzz-scratch, so that an input (an action log, a backup file) can name paths
-// in it and the seed corpora can carry them. Whatever the code under test deletes, writes or
-// removes must lie strictly inside it; the targets skip every input that names anything else.
+// Where the fuzz targets that write files keep them. Inputs (an action log, a backup file) and
+// the seed corpora name paths below the fixed folder kNamedRoot; each process works below a
+// folder of its own whose path has the same length, and every input is rewritten to it before
+// use (lengths recorded in an input stay right). Two runs at once, such as a test run beside a
+// long fuzzing run or parallel jobs, therefore never meet. Whatever the code under test deletes,
+// writes or removes must lie strictly inside the target's folder; the targets skip every input
+// that names anything else. The folder goes when the process ends normally.
 #pragma once
 
 #include <cstdio>
@@ -10,32 +13,76 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 
 namespace fuzzscratch {
-constexpr const char* kRoot = "/tmp/kestrel-fuzz-scratch/";
+constexpr const char* kNamedRoot = "/tmp/kestrel-fuzz-scratch/";
 
-// For a target whose inputs name no path: in memory where the system offers it, since its
-// files are synced to disk on every write.
-constexpr const char* kMemoryRoot = "/dev/shm/kestrel-fuzz-scratch/";
+enum class Medium { kDisk, kMemory };
 
-// The target's folder (with its trailing slash), created when missing. A link standing there
-// could lead anywhere: the target then stops at once.
-inline std::string prepare(const char* target, const char* root = kRoot) {
+namespace detail {
+inline std::string& rootOf(Medium medium) {
+    static std::string roots[2];
+    return roots[medium == Medium::kDisk ? 0 : 1];
+}
+
+inline void removeRoots() {
     std::error_code error;
-    if (root == kMemoryRoot && !std::filesystem::is_directory("/dev/shm", error))
-        root = kRoot;
-    std::string folder = std::string(root) + target + "/";
-    for (const std::string& level : {std::string(root), folder}) {
-        std::filesystem::create_directory(level, error);
-        if (std::filesystem::is_symlink(level, error) || !std::filesystem::is_directory(level)) {
-            std::fprintf(stderr, "%s is not a folder of this fuzz target\n", level.c_str());
-            std::abort();
-        }
+    for (Medium medium : {Medium::kDisk, Medium::kMemory}) {
+        if (!rootOf(medium).empty())
+            std::filesystem::remove_all(rootOf(medium), error);
     }
+}
+
+// A folder that must be a real folder: a link standing there could lead anywhere.
+inline void makeFolder(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directory(folder, error);
+    if (std::filesystem::is_symlink(folder, error) || !std::filesystem::is_directory(folder)) {
+        std::fprintf(stderr, "%s is not a folder of this fuzz target\n", folder.c_str());
+        std::abort();
+    }
+}
+} // namespace detail
+
+// This process's folder in place of kNamedRoot, as long as it. In memory, where the system
+// offers it, for a target whose inputs name no path and whose files are synced on every write.
+inline const std::string& processRoot(Medium medium = Medium::kDisk) {
+    std::string& root = detail::rootOf(medium);
+    if (!root.empty())
+        return root;
+    char id[16];
+    std::snprintf(id, sizeof id, "%07d", static_cast<int>(::getpid() % 10000000));
+    std::error_code error;
+    bool memory = medium == Medium::kMemory && std::filesystem::is_directory("/dev/shm", error);
+    root = std::string(memory ? "/dev/shm" : "/tmp") + "/kestrel-fuzz-" + id + "/";
+    detail::makeFolder(root);
+    static bool registered = std::atexit(detail::removeRoots) == 0;
+    (void)registered;
+    return root;
+}
+
+// The target's folder (with its trailing slash) below this process's folder, created when
+// missing.
+inline std::string prepare(const char* target, Medium medium = Medium::kDisk) {
+    std::string folder = processRoot(medium) + target + "/";
+    detail::makeFolder(folder);
     return folder;
 }
 
-// Removes everything inside the folder, leaving the folder itself.
+// The bytes with every kNamedRoot replaced by this process's folder.
+inline std::string rewritten(std::string bytes) {
+    const std::string named = kNamedRoot;
+    const std::string& own = processRoot();
+    static_assert(sizeof "/tmp/kestrel-fuzz-scratch/" == sizeof "/tmp/kestrel-fuzz-0000000/",
+                  "the process's folder must be as long as the named one");
+    for (size_t at = bytes.find(named); at != std::string::npos;
+         at = bytes.find(named, at + own.size()))
+        bytes.replace(at, named.size(), own);
+    return bytes;
+}
+
+// Empties the folder, leaving the folder itself.
 inline void empty(const std::string& folder) {
     std::error_code error;
     for (const auto& item : std::filesystem::directory_iterator(folder, error))

@@ -13,8 +13,8 @@
 //   (a created key in a section that had to be added leaves only that section's header);
 // - an undo record parses only when it is exactly the text its fields format to (or holds a line
 //   end, which the undo refuses), and a REPLACE undone leaves the key with its old value.
-// The file lies in this target's scratch folder /dev/shm/kestrel-fuzz-scratch/Ini/ (records name it
-// in place of their own file).
+// The file lies in this target's scratch folder (FuzzScratch.h), in memory where the system
+// offers it; records name it in place of their own file.
 #include "system/IniChange.h"
 #include "system/IniFile.h"
 #include "tests/fuzz/FuzzScratch.h"
@@ -169,7 +169,7 @@ void readBack(const Input& input, const std::string& path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path =
-        fuzzscratch::prepare("Ini", fuzzscratch::kMemoryRoot) + "settings.ini";
+        fuzzscratch::prepare("Ini", fuzzscratch::Medium::kMemory) + "settings.ini";
     Input input = split(data, size);
     checkRoundTrip(input.text);
     checkWrite(input);
