@@ -16,8 +16,10 @@
 //   old value of a REPLACE, or the list without one entry of an ADD.
 #include "system/EnvironmentValue.h"
 
+#include "tests/fuzz/FuzzFields.h"
 #include <cstdint>
 #include <optional>
+
 #include <string>
 #include <vector>
 
@@ -37,13 +39,7 @@ Input split(const uint8_t* data, size_t size) {
     Input input;
     if (size == 0)
         return input;
-    std::vector<std::string> fields(1);
-    for (size_t i = 1; i < size; ++i) {
-        if (data[i] == 0)
-            fields.emplace_back();
-        else
-            fields.back() += static_cast<char>(data[i]);
-    }
+    std::vector<std::string> fields = zeroSeparatedFields(data + 1, size - 1);
     fields.resize(5);
     input.mode = data[0] & 3;
     input.isPath = (data[0] & 4) != 0;

@@ -20,8 +20,10 @@
 #include "tests/fuzz/FuzzScratch.h"
 #include "tests/support/FileBytes.h"
 
+#include "tests/fuzz/FuzzFields.h"
 #include <cstdint>
 #include <optional>
+
 #include <string>
 #include <vector>
 
@@ -34,13 +36,7 @@ struct Input {
 };
 
 Input split(const uint8_t* data, size_t size) {
-    std::vector<std::string> fields(1);
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0)
-            fields.emplace_back();
-        else
-            fields.back() += static_cast<char>(data[i]);
-    }
+    std::vector<std::string> fields = zeroSeparatedFields(data, size);
     size_t given = fields.size();
     fields.resize(7);
     Input input;

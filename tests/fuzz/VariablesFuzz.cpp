@@ -15,20 +15,16 @@
 #include "config/XmlDocument.h"
 #include "package/Log.h"
 
+#include "tests/fuzz/FuzzFields.h"
 #include <cstdint>
 #include <cstring>
+
 #include <string>
 #include <vector>
 
 namespace {
 std::vector<std::string> split(const uint8_t* data, size_t size) {
-    std::vector<std::string> fields(1);
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0)
-            fields.emplace_back();
-        else
-            fields.back() += static_cast<char>(data[i]);
-    }
+    std::vector<std::string> fields = zeroSeparatedFields(data, size);
     if (fields.size() < 2)
         fields.resize(2);
     return fields;
