@@ -82,6 +82,10 @@ int Description::getWebsite(char* out, int size) const {
     return copyProductText("Website", out, size);
 }
 
+int Description::getPublisher(char* out, int size) const {
+    return copyProductText("Publisher", out, size);
+}
+
 int Description::getSupportEmail(char* out, int size) const {
     return copyProductText("Supportemail", out, size);
 }

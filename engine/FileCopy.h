@@ -44,7 +44,10 @@ class FileCopy {
                                 char (&directory)[256], char (&path)[512]);
     // After perform: whether the file was written, where, and how many bytes.
     bool wasWritten() const { return written_; }
+    // Written where no file stood before.
+    bool wasCreated() const { return written_ && !existed_; }
     const char* path() const { return path_; }
+    const char* folder() const { return directory_; }
     uint32_t length() const { return length_; }
 
   private:

@@ -16,6 +16,7 @@
 #include "system/UninstallRegistration.h"
 #include "ui/InstallerUI.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace {
@@ -41,15 +42,16 @@ std::string expanded(const Description& description, int (Description::*getter)(
     return (description.*getter)(path, sizeof path) == 0 ? std::string(path) : std::string();
 }
 
-// Keeps the deepest folder that holds every path noted so far.
-void noteFolder(std::string& common, const std::string& path) {
-    std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
+// Keeps the deepest folder that holds every folder noted so far (each with its separator).
+void noteFolder(std::string& common, const std::string& folder) {
     if (common.empty()) {
         common = folder;
         return;
     }
     size_t same = 0;
-    while (same < folder.size() && same < common.size() && folder[same] == common[same])
+    while (same < folder.size() && same < common.size() &&
+           std::tolower(static_cast<unsigned char>(folder[same])) ==
+               std::tolower(static_cast<unsigned char>(common[same])))
         ++same;
     if (same < common.size())
         common.erase(same == 0 ? 0 : common.find_last_of("\\/", same - 1) + 1);
@@ -235,16 +237,21 @@ void InstallationRun::writeLogHeader(const FinalPaths& paths) {
 InstallationRun::Written InstallationRun::copyFiles() {
     KnownFolders folders;
     Written written;
+    // A tool that cleans up the registered location after an uninstall must find there nothing
+    // but the product: a shared file replaced elsewhere, or a folder that stood before, keeps
+    // the common folder out.
     for (int i = 0; i < files_.fileCount(); ++i) {
         FileCopy copy(files_, variables_, payload_, ui_, actionLog_, backup_, folders, error_);
         FileCopy::Result result = copy.perform(files_.file(i), i, files_.fileCount());
-        if (copy.wasWritten()) {
+        if (copy.wasWritten())
             written.bytes += copy.length();
-            noteFolder(written.folder, copy.path());
-        }
+        if (copy.wasCreated() && folders.wasMade(copy.folder()))
+            noteFolder(written.folder, copy.folder());
         if (result == FileCopy::Result::kStop)
             break;
     }
+    if (written.folder.size() <= 3 || !folders.wasMade(written.folder))
+        written.folder.clear();
     return written;
 }
 
@@ -356,12 +363,13 @@ bool InstallationRun::registerUninstall(const FinalPaths& paths, const std::stri
     registration.productName = productName;
     registration.versionText = expanded(description_, &Description::getVersionString);
     registration.website = expanded(description_, &Description::getWebsite);
+    std::string publisher = expanded(description_, &Description::getPublisher);
+    if (!publisher.empty())
+        registration.publisher = publisher;
     registration.actionLogPath = paths.actionLog;
-    noteFolder(written.folder, program);
-    registration.installLocation = written.folder;
-    // "C:\Product" names the folder; only a drive's root keeps its separator.
-    if (registration.installLocation.size() > 3)
-        registration.installLocation.pop_back();
+    // "C:\Product" names the folder.
+    if (!written.folder.empty())
+        registration.installLocation = written.folder.substr(0, written.folder.size() - 1);
     registration.estimatedSizeKiB = static_cast<uint32_t>((written.bytes + 1023) / 1024);
     if (!productName.empty() && system_.registerUninstall(registration) == 1)
         return true;

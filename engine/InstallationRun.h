@@ -41,7 +41,9 @@ class InstallationRun {
     // What the files of the run came to.
     struct Written {
         uint64_t bytes = 0;
-        std::string folder; // the deepest folder holding every file written, with its separator
+        // The product's own folder (with its separator): the deepest one holding every file the
+        // run created in folders it made itself, when the run made that folder; else empty.
+        std::string folder;
     };
 
     Previous settlePreviousVersion(const std::string& productName);

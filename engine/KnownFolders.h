@@ -18,6 +18,8 @@ class KnownFolders {
     // False only when nothing can stand at `name` in `folder`: the run made the folder and wrote
     // no file there that the system could take for that name.
     bool mayHold(const char* folder, const char* name) const;
+    // Whether the run made `folder` (with its separator) itself.
+    bool wasMade(const std::string& folder) const { return made_.count(folder) != 0; }
     // A file is about to be created at `name` in `folder`.
     void noteWritten(const char* folder, const char* name);
 

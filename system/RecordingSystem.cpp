@@ -93,6 +93,7 @@ int RecordingSystem::uninstallPreviousVersion(const char* productName) {
 }
 
 int RecordingSystem::registerUninstall(const UninstallRegistration& registration) {
+    installLocation = registration.installLocation;
     return record("registerUninstall:" + registration.uninstallString(), 1);
 }
 

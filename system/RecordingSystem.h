@@ -44,6 +44,8 @@ class RecordingSystem : public SystemChanges {
     // What a previous version's uninstall leaves: 1, removed; 0, still installed.
     int previousVersionRemoved = 1;
     std::vector<std::string> calls;
+    // The last registration's "InstallLocation".
+    std::string installLocation;
     // The run record the product holds, as the registry would keep it.
     std::optional<RunRecord> runRecord;
 

@@ -11,14 +11,16 @@ struct UninstallRegistration {
     std::string productName; // the key's name and "DisplayName"
     std::string versionText;
     std::string website;
+    std::string publisher = "Varnex Group Ltd";
     std::string uninstallProgram; // the installed engine
     std::string actionLogPath;
     std::string installLocation;
     uint32_t estimatedSizeKiB = 0;
 
-    // The quoted program directly followed by its arguments, without a space between them:
-    // both the system and the engine's option parser end a quoted program name at its quote.
-    std::string uninstallString() const { return quotedProgram() + uninstallArguments(); }
+    // The quoted program, a space, its arguments: a command interpreter, and tools that split the
+    // program from its arguments at the first space after the quotes, need that space. (The
+    // engine's option parser also reads older registrations written without it.)
+    std::string uninstallString() const { return quotedProgram() + " " + uninstallArguments(); }
     // The same, answered without a question and with an honest exit code.
     std::string quietUninstallString() const { return uninstallString() + " -gui=0 -quiet=1"; }
     std::string quotedProgram() const { return "\"" + uninstallProgram + "\""; }

@@ -11,7 +11,6 @@
 #include <vector>
 
 namespace {
-const char kPublisher[] = "Varnex Group Ltd";
 const char kConsoleOption[] = " -gui=0";
 // CreateProcessA takes at most this many characters with the terminating zero.
 const size_t kCommandLineSize = 32767;
@@ -53,13 +52,19 @@ bool writeValues(HKEY key, const UninstallRegistration& registration) {
                           {"DisplayName", registration.productName},
                           {"DisplayVersion", registration.versionText},
                           {"HelpLink", registration.website},
-                          {"Publisher", kPublisher},
-                          {"UninstallString", registration.uninstallString()},
-                          {"InstallLocation", registration.installLocation}};
+                          {"Publisher", registration.publisher},
+                          {"UninstallString", registration.uninstallString()}};
     // Every value is tried, so that one refused value leaves as much of the entry as possible.
     bool written = true;
     for (const Text& text : first)
         written = RegistryValue::writeText(key, text.name, REG_SZ, text.value) && written;
+    // Without a folder of the product's own there is no location a tool could clean up.
+    if (registration.installLocation.empty())
+        RegDeleteValueA(key, "InstallLocation");
+    else
+        written = RegistryValue::writeText(key, "InstallLocation", REG_SZ,
+                                           registration.installLocation) &&
+                  written;
     written =
         RegistryValue::writeNumber(key, "EstimatedSize", registration.estimatedSizeKiB) && written;
     written = RegistryValue::writeNumber(key, "NoModify", 1) && written;

@@ -90,7 +90,7 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
             "DisplayVersion    REG_SZ    2.5.1",
             "HelpLink    REG_SZ    https://example.test/kestrel",
             "Publisher    REG_SZ    Varnex Group Ltd",
-            "UninstallString    REG_SZ    \"" + program + "\"-uninstall=\"" + program +
+            "UninstallString    REG_SZ    \"" + program + "\" -uninstall=\"" + program +
                 ".log\" -uninstallApp=\"Kestrel Test Product\"",
             "InstallLocation    REG_SZ    C:\\Kestrel",
             "EstimatedSize    REG_DWORD    0x4d2",

@@ -140,11 +140,44 @@ TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfT
               (Lines{"Back up " + cfg, "Overwrite " + cfg, "Create " + app + "\\x\\y\\a.txt",
                      "Create " + undo + "\\install.log"}));
     EXPECT_TRUE(ui.questions.empty());
-    // The registration names the final action log, with the uninstall string's missing space.
+    // The registration names the final action log.
     EXPECT_EQ(system.calls, (Lines{"isPreviousVersionInstalled:Run Test",
-                                   "registerUninstall:\"" + undo + "\\u.exe\"-uninstall=\"" + undo +
-                                       "\\install.log\" -uninstallApp=\"Run Test\""}));
+                                   "registerUninstall:\"" + undo + "\\u.exe\" -uninstall=\"" +
+                                       undo + "\\install.log\" -uninstallApp=\"Run Test\""}));
 }
+
+// The registered location is the product's own folder, which a tool may empty after the
+// uninstall: never one that stood before the run, nor a shared file's folder.
+struct LocationRow {
+    const char* files; // FN elements
+    bool appExists;
+    const char* location; // below APPDIR's parent; "" when left out
+};
+class InstallLocationTest : public InstallationRunTest,
+                            public ::testing::WithParamInterface<LocationRow> {};
+TEST_P(InstallLocationTest, NamesOnlyAFolderTheRunMadeForItsOwnFiles) {
+    const LocationRow& row = GetParam();
+    if (row.appExists)
+        existingFile("old.txt", "the user's");
+    writeAll(undo + "/shared.dll", "shared, replaced");
+    load(fileSet(row.files), {{"1", "x"}, {"2", "y"}});
+    EXPECT_EQ(perform(), 0);
+    EXPECT_EQ(system.installLocation, row.location[0] == '\0' ? "" : folder / row.location);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, InstallLocationTest,
+    ::testing::Values(LocationRow{"<FN Dest=\"[APPDIR]\" Alias=\"1\">a</FN>"
+                                  "<FN Dest=\"[APPDIR]\\sub\" Alias=\"2\">b</FN>",
+                                  false, "app"},
+                      LocationRow{"<FN Dest=\"[APPDIR]\\sub\" Alias=\"1\">a</FN>"
+                                  "<FN Dest=\"[UNDODIR]\" Alias=\"2\">shared.dll</FN>",
+                                  false, "app\\sub"},
+                      LocationRow{"<FN Dest=\"[APPDIR]\" Alias=\"1\">a</FN>", true, ""},
+                      LocationRow{"<FN Dest=\"[APPDIR]\\sub\" Alias=\"1\">a</FN>", true,
+                                  "app\\sub"},
+                      LocationRow{"<FN Dest=\"[UNDODIR]\\one\" Alias=\"1\">a</FN>"
+                                  "<FN Dest=\"[UNDODIR]\\two\" Alias=\"2\">b</FN>",
+                                  false, ""}));
 
 // The folders a run made hold only what it wrote there: a file written there a second time
 // exists, and is backed up and overwritten.

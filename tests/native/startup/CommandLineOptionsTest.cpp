@@ -27,6 +27,9 @@ TEST(CommandLineOptions, LinesAndTheValuesTheyGive) {
     } rows[] = {
         {"x -uninstall=\"C:\\Program Files\\P\\install.log\" -uninstallApp=\"My Product\"", 0, 2,
          "uninstall=C:\\Program Files\\P\\install.log|uninstallApp=My Product"},
+        // Registrations written before the space after the program still run.
+        {"\"C:\\P\\u.exe\"-uninstall=\"C:\\P\\i.log\" -uninstallApp=\"P\"", 0, 2,
+         "uninstall=C:\\P\\i.log|uninstallApp=P"},
         // A quote before the dash makes the value quoted.
         {"x \"-configFile=C:\\My Settings\\a.xml\" -gui=0", 0, 2,
          "configFile=C:\\My Settings\\a.xml|gui=0"},
