@@ -55,6 +55,7 @@ set(KESTREL_HOST_SOURCES
     package/host/Platform.cpp
     system/host/FileMover.cpp
     system/host/RegistryReader.cpp
+    system/host/FileSecurity.cpp
 )
 
 set(KESTREL_WINDOWS_SOURCES
@@ -75,6 +76,8 @@ set(KESTREL_WINDOWS_SOURCES
     system/win/FileMover.cpp
     system/RunningPrograms.cpp
     system/win/RegistryReader.cpp
+    system/win/FileSecurity.cpp
+    system/win/UninstallHandoff.cpp
     ui/CheckBoxControl.cpp
     ui/DirectoryControl.cpp
     ui/FieldControl.cpp

@@ -118,8 +118,10 @@ int UninstallRun::perform(const ActionLogReader::Contents& log, const Target& ta
     // file sets put there, which the records name.
     std::vector<Folder> occupied = removeFolders(folders, pending_);
     if (!pending_) {
-        removeUndoFiles(target.registrationName, rollback ? UndoFiles() : undoFiles, installed);
-        removeFolders(occupied, true);
+        bool atRestart = removeUndoFiles(target, rollback ? UndoFiles() : undoFiles, installed);
+        occupied = removeFolders(occupied, !atRestart);
+        if (atRestart)
+            removeAtRestart(occupied);
     }
     if (environmentChanged_) {
         ui_.setStatusText("Updating environment");
@@ -265,18 +267,22 @@ bool UninstallRun::noteFolder(const std::string& fields, std::vector<Folder>& fo
 }
 
 // The registration goes first: a registration whose program is gone could never be removed
-// through the list of installed programs.
-void UninstallRun::removeUndoFiles(const char* registrationName, const UndoFiles& undoFiles,
+// through the list of installed programs. The uninstaller program goes last.
+bool UninstallRun::removeUndoFiles(const Target& target, const UndoFiles& undoFiles,
                                    const std::vector<std::string>& installed) {
+    const char* registrationName = target.registrationName;
     if (registrationName != nullptr && !system_.removeUninstallRegistration(registrationName)) {
         reportFormatted(ui_, "FAILED to remove the registration of %s", registrationName);
         fail();
-        return;
+        return false;
     }
-    // The uninstaller program started this uninstall's copy and ends only once the copy runs.
-    for (const std::string& path : installed)
-        deleteFile(path, samePath(path, undoFiles.program) ? kProgramPatience
-                                                           : std::chrono::milliseconds(0));
+    std::vector<std::string> programs;
+    for (const std::string& path : installed) {
+        if (samePath(path, undoFiles.program))
+            programs.push_back(path);
+        else
+            deleteFile(path);
+    }
     // Both were created by the installation itself, also where no file set placed them.
     for (const std::string* path : {&undoFiles.backup, &undoFiles.actionLog}) {
         bool listed = false;
@@ -285,6 +291,49 @@ void UninstallRun::removeUndoFiles(const char* registrationName, const UndoFiles
         if (!listed && isFullPath(path->c_str()) &&
             platform::pathKind(path->c_str()) == platform::PathKind::kFile)
             deleteFile(*path);
+    }
+    bool handedOver = !pending_ && target.tellOutcome;
+    if (handedOver)
+        target.tellOutcome();
+    bool atRestart = false;
+    for (const std::string& path : programs)
+        atRestart = !removeProgram(path, handedOver) || atRestart;
+    return atRestart;
+}
+
+// The program that started the uninstall's copy ends once the copy runs, or, handed the
+// outcome, right after; one the system still holds then goes at the next start of Windows.
+// False when it was left for then.
+bool UninstallRun::removeProgram(const std::string& path, bool handedOver) {
+    if (!handedOver) {
+        deleteFile(path, kProgramPatience);
+        return true;
+    }
+    bool wasPending = pending_;
+    deleteFile(path, kProgramPatience);
+    if (pending_ == wasPending)
+        return true;
+    // The outcome is told: what remains is only the program, which nothing can use any more.
+    pending_ = wasPending;
+    bool scheduled = system_.removeAtRestart(path.c_str());
+    reportFormatted(ui_, "%s %s", path.c_str(),
+                    scheduled ? "is still in use: it is removed when Windows next starts"
+                              : "is still in use and could not be scheduled for removal either");
+    return false;
+}
+
+void UninstallRun::removeAtRestart(const std::vector<Folder>& folders) {
+    // Deepest first; at the start of Windows a level still holding anything simply stays.
+    for (const Folder& folder : folders) {
+        std::string path = folder.path;
+        for (int level = 0; level < folder.levels; ++level) {
+            while (!path.empty() && isPathSeparator(path.back()))
+                path.pop_back();
+            if (!isFullPath((path + "\\").c_str()) || path.size() <= 3)
+                break;
+            system_.removeAtRestart(path.c_str());
+            path.erase(path.find_last_of("\\/") + 1);
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ class UninstallRun {
         // The log is that of a run that was stopped: it lacks its closing record, and its last
         // line may be cut. It lists every change made up to there all the same.
         bool interrupted = false;
+        // Set when the uninstaller program that started this run waits for its outcome: called
+        // once only that program (and the folders holding it) remains, to tell the outcome and
+        // wait until the program has ended, so that it can then be removed.
+        std::function<void()> tellOutcome;
     };
     // 0 when nothing remains to be undone (a change the user made since is left on purpose),
     // else -1.
@@ -72,8 +77,11 @@ class UninstallRun {
     void deleteFile(const std::string& path,
                     std::chrono::milliseconds patience = std::chrono::milliseconds(0));
     bool noteFolder(const std::string& fields, std::vector<Folder>& folders);
-    void removeUndoFiles(const char* registrationName, const UndoFiles& undoFiles,
+    // True when the uninstaller program could only be scheduled for removal at the next start.
+    bool removeUndoFiles(const Target& target, const UndoFiles& undoFiles,
                          const std::vector<std::string>& installed);
+    bool removeProgram(const std::string& path, bool handedOver);
+    void removeAtRestart(const std::vector<Folder>& folders);
     // Removes the folders, deepest first; returns the records with a level still holding files.
     // `last`: such a level is reported as left to its owner (else it is tried again later).
     std::vector<Folder> removeFolders(const std::vector<Folder>& folders, bool last);

@@ -7,7 +7,9 @@
 #include "startup/Installer.h"
 #include "startup/ProcessState.h"
 #include "startup/RelaunchCommand.h"
+#include "system/FileSecurity.h"
 #include "system/NamedEvent.h"
+#include "system/UninstallHandoff.h"
 #include "system/UninstallerPresence.h"
 #include "system/WinHandle.h"
 #include "system/WindowsSystem.h"
@@ -85,6 +87,7 @@ void EntryPoint::readOptions() {
     options_.getString("uninstall", &uninstall_);
     options_.getString("uninstallApp", &uninstallApp_);
     options_.getString("uninstallFile", &uninstallFile_);
+    options_.getString("log", &logFile_);
     options_.getInt("recover", &recover_);
 }
 
@@ -118,43 +121,54 @@ InstallerUI* EntryPoint::selectUI(Installer& installer) {
 int EntryPoint::relaunchForUninstall() {
     ProcessState& state = processState();
     logMessage(&state.debugLog, "Uninstalling");
+    if (refuseUndoData(uninstall_))
+        return -1;
     char executable[256];
-    char temporary[256];
-    char logCopy[256];
-    char executableCopy[256];
-    char command[kRelaunchCommandSize];
-    DWORD tempLength = GetTempPathA(sizeof temporary, temporary);
-    bool ready = modulePath(executable, sizeof executable) && tempLength != 0 &&
-                 tempLength < sizeof temporary &&
-                 boundedFormat(logCopy, sizeof logCopy, "%s\\lumouninst.log", temporary) >= 0 &&
-                 boundedFormat(executableCopy, sizeof executableCopy, "%s\\lumouninst.dll",
-                               temporary) >= 0 &&
-                 CopyFileA(uninstall_, logCopy, FALSE) &&
-                 CopyFileA(executable, executableCopy, FALSE) &&
-                 buildRelaunchCommand(command, sizeof command, executableCopy, logCopy,
-                                      uninstallApp_, state.gui, state.quiet) == 0;
-    if (ready) {
-        STARTUPINFOA startup;
-        ZeroMemory(&startup, sizeof startup);
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process;
-        ZeroMemory(&process, sizeof process);
-        if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, temporary,
-                           &startup, &process)) {
-            WinHandle processHandle(process.hProcess);
-            WinHandle threadHandle(process.hThread);
-            // A waiting installer must find the copy running once this process has ended. A copy
-            // that ended already said its end itself, unless it failed before its uninstall began.
-            DWORD copyExit = STILL_ACTIVE;
-            if (UninstallerPresence::waitForCopy(processHandle.get(),
-                                                 UninstallerPresence::kCopyStartMs) ||
-                !GetExitCodeProcess(processHandle.get(), &copyExit) || copyExit == STILL_ACTIVE ||
-                copyExit == 0)
-                return 0;
-        }
+    UninstallHandoff::removeEmptyFolders();
+    std::string folder = UninstallHandoff::createFolder();
+    RelaunchCommand command;
+    command.executableCopy = folder + "\\" + UninstallHandoff::kProgramName;
+    command.logCopy = folder + "\\" + UninstallHandoff::kLogName;
+    command.uninstallApp = uninstallApp_;
+    command.gui = state.gui;
+    command.quiet = state.quiet;
+    command.logFile = logFile_;
+    UninstallHandoff handoff;
+    bool started = !folder.empty() && modulePath(executable, sizeof executable) &&
+                   CopyFileA(uninstall_, command.logCopy.c_str(), TRUE) &&
+                   CopyFileA(executable, command.executableCopy.c_str(), TRUE) &&
+                   handoff.start(command.text(), folder, command.executableCopy);
+    if (!started) {
+        logMessage(&state.debugLog, "The uninstaller copy could not be started (error %lu)",
+                   GetLastError());
+        tell("The uninstall could not start its copy in the temporary folder.", MB_ICONERROR);
+        if (!folder.empty())
+            UninstallHandoff::removeFolder(folder);
+        NamedEvent::signal(NamedEvent::kUninstallerEnd);
+        return -1;
     }
+    // Whoever started this command waits for it: it ends with the uninstall's outcome.
+    int outcome = handoff.awaitOutcome();
+    if (handoff.copyEnded()) {
+        UninstallHandoff::removeFolder(folder);
+        // A copy that failed before its uninstall began never said its end.
+        if (outcome != 0)
+            NamedEvent::signal(NamedEvent::kUninstallerEnd);
+    }
+    return outcome == 0 ? 0 : -1;
+}
+
+bool EntryPoint::refuseUndoData(const char* path) {
+    if (!FileSecurity::othersMayWrite(path))
+        return false;
+    char text[768];
+    boundedFormat(text, sizeof text,
+                  "The uninstall is refused: \"%s\" can be changed by accounts other than the "
+                  "administrators, so it cannot be trusted to say what to remove.",
+                  path);
+    tell(text, MB_ICONERROR);
     NamedEvent::signal(NamedEvent::kUninstallerEnd);
-    return -1;
+    return true;
 }
 
 int EntryPoint::realUninstall(Installer& installer) {
@@ -166,7 +180,16 @@ int EntryPoint::realUninstall(Installer& installer) {
     if (!presence.held())
         logMessage(&state.debugLog, "Another uninstall holds the uninstaller presence");
     NamedEvent::signal(NamedEvent::kUninstallerStart);
+    UninstallHandoff handoff;
+    const char* handoffValue = nullptr;
+    bool handedOff =
+        options_.getString(UninstallHandoff::kOption, &handoffValue) && handoff.adopt(handoffValue);
+    // The copy's own log is in its private folder; one named directly must be checked.
+    if (!handedOff && refuseUndoData(uninstallFile_))
+        return -1;
     installer.setRegistrationName(uninstallApp_);
+    if (handedOff)
+        installer.setOutcomeTeller([&handoff] { handoff.tellOutcome(0, kCommandEndMs); });
     int result = installer.openPayload(uninstallFile_, 0, 1);
     if (result == 0)
         result = installer.loadDescription(selectUI(installer), &state.debugLog, nullptr);
@@ -181,6 +204,8 @@ int EntryPoint::realUninstall(Installer& installer) {
     NamedEvent::signal(NamedEvent::kUninstallerEnd);
     bool completed = result == 0 && wizard.hasRun() && wizard.hasFailed() == 0 &&
                      wizard.isCancelled() == 0 && wizard.isFinished() == 1;
+    if (handedOff && state.debug == 0)
+        UninstallHandoff::leaveFolder();
     return completed ? 0 : -1;
 }
 

@@ -10,6 +10,9 @@ class InstallerUI;
 class EntryPoint {
   public:
     static constexpr const char* kDebugLogPath = "c:/kestrel.log.txt";
+    // How long the uninstall's copy waits for the command it told the outcome to end, before
+    // it tries to remove that command's program all the same.
+    static constexpr unsigned long kCommandEndMs = 30000;
 
     // Returns the process exit code.
     int run();
@@ -19,6 +22,8 @@ class EntryPoint {
     int chooseRun(Installer& installer);
     int relaunchForUninstall();
     int realUninstall(Installer& installer);
+    // Says so and returns true when others than the administrators may change the undo file.
+    bool refuseUndoData(const char* path);
     int install(Installer& installer);
     // -recover: undoes an interrupted installation of the package's product, installs nothing.
     int recover(Installer& installer);
@@ -33,6 +38,7 @@ class EntryPoint {
     const char* uninstall_ = nullptr;
     const char* uninstallApp_ = nullptr;
     const char* uninstallFile_ = nullptr;
+    const char* logFile_ = nullptr;
     bool configFileTooLong_ = false;
     int recover_ = 0;
 };

@@ -186,6 +186,7 @@ int Installer::runCopyProgress(InstallerUI& ui, bool* cancelled) {
         UninstallRun uninstall(description_, variables_, system_, ui, debugLog_);
         UninstallRun::Target target;
         target.registrationName = registrationName_;
+        target.tellOutcome = tellOutcome_;
         return uninstall.perform(actionLogFile_, target);
     }
     InstallationRun run(description_, files_, variables_, payload_, system_, ui, debugLog_);

@@ -15,6 +15,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 class InstallerUI;
 class Log;
@@ -32,6 +34,8 @@ class Installer : private WizardSteps {
     int openPayload(const char* path, uint32_t offset, int uninstall);
     // The registration an uninstall removes once it has undone everything; null: none.
     void setRegistrationName(const char* name) { registrationName_ = name; }
+    // Called once an uninstall is complete but for the uninstaller program that waits for it.
+    void setOutcomeTeller(std::function<void()> tell) { tellOutcome_ = std::move(tell); }
     int closePayload();
     // Loads the description, sets the defaults (then the configuration file's, when one is
     // named) and runs the handler's loop. 0, or -1 when loading failed or the loop did.
@@ -67,6 +71,7 @@ class Installer : private WizardSteps {
     Wizard wizard_;
     std::FILE* actionLogFile_ = nullptr;
     const char* registrationName_ = nullptr;
+    std::function<void()> tellOutcome_;
     Log* debugLog_ = nullptr;
     char failure_[512] = {};
 };

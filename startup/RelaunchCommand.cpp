@@ -1,25 +1,28 @@
 #include "startup/RelaunchCommand.h"
 
-#include "package/BoundedText.h"
+#include "startup/CommandLineOptions.h"
 
-int buildRelaunchCommand(char* buffer, int size, const char* executableCopy, const char* logCopy,
-                         const char* uninstallApp, int gui, int quiet) {
-    int result =
-        boundedFormat(buffer, size, "\"%s\" -uninstallFile=\"%s\"", executableCopy, logCopy);
-    if (result >= 0 && uninstallApp != nullptr) {
-        char option[kRelaunchCommandSize];
-        result = boundedFormat(option, sizeof option, " -uninstallApp=\"%s\"", uninstallApp);
-        if (result >= 0)
-            result = appendText(buffer, size, option);
+namespace {
+std::string quoted(const std::string& value) {
+    std::string text = "\"";
+    for (char c : value) {
+        if (c == '"')
+            text += static_cast<char>(CommandLineOptions::kEscape);
+        text += c;
     }
-    if (result >= 0 && gui == 0)
-        result = appendText(buffer, size, " -gui=0");
-    if (result >= 0 && quiet != 0)
-        result = appendText(buffer, size, " -quiet=1");
-    if (result < 0) {
-        if (size > 0)
-            buffer[0] = '\0';
-        return -1;
-    }
-    return 0;
+    return text + "\"";
+}
+} // namespace
+
+std::string RelaunchCommand::text() const {
+    std::string command = quoted(executableCopy) + " -uninstallFile=" + quoted(logCopy);
+    if (uninstallApp != nullptr)
+        command += " -uninstallApp=" + quoted(uninstallApp);
+    if (gui == 0)
+        command += " -gui=0";
+    if (quiet != 0)
+        command += " -quiet=1";
+    if (logFile != nullptr)
+        command += " -log=" + quoted(logFile);
+    return command;
 }

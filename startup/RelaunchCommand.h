@@ -1,11 +1,19 @@
-// The command line with which the uninstaller relaunches its temporary copy.
+// The command line with which the uninstall command starts its temporary copy.
 #pragma once
 
-constexpr int kRelaunchCommandSize = 512;
+#include <string>
 
-// "<exe copy>" -uninstallFile="<log copy>" -uninstallApp="<app>" [-gui=0] [-quiet=1]
-// A missing app name (null) leaves the -uninstallApp option out; quiet is passed on so that a
-// silent uninstall asks nothing. Returns 0, or -1 when the command does not fit the buffer
-// (nothing that could start a different program is kept).
-int buildRelaunchCommand(char* buffer, int size, const char* executableCopy, const char* logCopy,
-                         const char* uninstallApp, int gui, int quiet);
+struct RelaunchCommand {
+    std::string executableCopy;
+    std::string logCopy;
+    const char* uninstallApp = nullptr; // null: the option is left out
+    int gui = 1;
+    int quiet = 0;
+    const char* logFile = nullptr; // -log: null when not asked for
+
+    // "<exe copy>" -uninstallFile="<log copy>" [-uninstallApp="<app>"] [-gui=0] [-quiet=1]
+    // [-log="<file>"]. Quiet and the log file are passed on so that a silent uninstall asks
+    // nothing and its record lands where it was asked for. A double quote inside a value is
+    // escaped, so that it cannot end the value and start an option of its own.
+    std::string text() const;
+};

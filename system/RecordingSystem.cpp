@@ -117,3 +117,7 @@ bool RecordingSystem::removeUninstallRegistration(const char* productName) {
     return record(std::string("removeUninstallRegistration:") + productName,
                   failing.count(productName) == 0 ? 1 : 0) != 0;
 }
+
+bool RecordingSystem::removeAtRestart(const char* path) {
+    return record(std::string("removeAtRestart:") + path, 1) == 1;
+}

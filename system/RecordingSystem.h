@@ -43,6 +43,7 @@ class RecordingSystem : public SystemChanges {
     int previousVersionInstalled = 0;
     // What a previous version's uninstall leaves: 1, removed; 0, still installed.
     int previousVersionRemoved = 1;
+    bool removeAtRestart(const char* path) override;
     std::vector<std::string> calls;
     // The last registration's "InstallLocation".
     std::string installLocation;

@@ -55,4 +55,7 @@ class SystemChanges {
     // Removes the record (and the key it stands in when no registration shares it); true also
     // when there is none.
     virtual bool removeRunRecord(const char* productName) = 0;
+    // Has the system remove the file, or the folder if it is then empty, at the next start of
+    // Windows; false when it cannot be scheduled.
+    virtual bool removeAtRestart(const char* path) = 0;
 };

@@ -66,11 +66,6 @@ bool presenceHeld(WinHandle& mutex) {
     return false;
 }
 
-bool presenceHeld() {
-    WinHandle mutex;
-    return presenceHeld(mutex);
-}
-
 // Until the holder of `mutex` lets it go, dies, or signals `ended`.
 WaitEnd waitWhileHeld(HANDLE mutex, HANDLE ended) {
     Waited waited = waitAny({ended, mutex}, INFINITE);
@@ -127,24 +122,6 @@ UninstallerPresence::UninstallerPresence() {
 UninstallerPresence::~UninstallerPresence() {
     if (held_)
         ReleaseMutex(mutex_.get());
-}
-
-bool UninstallerPresence::waitForCopy(HANDLE copyProcess, unsigned long boundMs) {
-    if (copyProcess == nullptr || copyProcess == INVALID_HANDLE_VALUE)
-        return false;
-    const ULONGLONG deadline = GetTickCount64() + boundMs;
-    for (;;) {
-        if (presenceHeld())
-            return true;
-        ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return false;
-        DWORD slice = deadline - now < kLookMs ? static_cast<DWORD>(deadline - now) : kLookMs;
-        DWORD result = WaitForSingleObject(copyProcess, slice);
-        // Ended (or gone from under the wait): it holds nothing any more.
-        if (result != WAIT_TIMEOUT)
-            return false;
-    }
 }
 
 UninstallerPresence::WaitEnd UninstallerPresence::waitForUninstall(HANDLE process, HANDLE started,

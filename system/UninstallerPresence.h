@@ -15,9 +15,6 @@ class UninstallerPresence {
     // How long the copy tries to take the mutex. A waiter only holds it for the instant of a
     // look; only another uninstall running at the same time holds it longer.
     static constexpr unsigned long kClaimMs = 5000;
-    // How long the relauncher waits for its copy to hold the presence: far beyond the seconds a
-    // slow machine needs to start a program.
-    static constexpr unsigned long kCopyStartMs = 60000;
     // An uninstaller of an earlier version signals its start but holds no presence: its end is
     // waited for at most this long, so that one that died cannot hold the installer for ever.
     static constexpr unsigned long kUnwatchedEndMs = 120000;
@@ -39,12 +36,6 @@ class UninstallerPresence {
     UninstallerPresence& operator=(const UninstallerPresence&) = delete;
     // False when the mutex could not be made or another uninstall held it all along.
     bool held() const { return held_; }
-
-    // The relauncher's side, after it started the copy: returns once the copy holds its
-    // presence (true) or has ended or the bound passed (false), so that when the relauncher
-    // ends a waiting installer already sees the copy. Never touches the start event: that is
-    // the waiting installer's to take.
-    static bool waitForCopy(HANDLE copyProcess, unsigned long boundMs);
 
     // The waiting installer's side. `started` and `ended` are the auto-reset events it created
     // before it started `process`. Waits without limit for the process to end (or the end

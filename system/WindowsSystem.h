@@ -32,6 +32,7 @@ class WindowsSystem : public SystemChanges {
     bool writeRunRecord(const char* productName, const RunRecord& record) override;
     std::optional<RunRecord> findRunRecord(const char* productName) override;
     bool removeRunRecord(const char* productName) override;
+    bool removeAtRestart(const char* path) override;
 
     int tempNamesIssued() const { return tempCounter_; }
 

@@ -4,6 +4,8 @@
 #include <share.h>
 #include <windows.h>
 
+#include <sddl.h>
+
 namespace {
 DWORD lastDirectoryError = 0;
 
@@ -29,12 +31,30 @@ int failWithSystemError() {
     }
     return -1;
 }
+// What the engine puts in a folder it makes drives an administrator's uninstall later (the
+// action log, the backup file, the uninstaller program): only the administrators and SYSTEM may
+// change it; every user may read and run it. Not inherited from the parent, which may let every
+// user write (a folder directly under the drive's root does).
+const SECURITY_ATTRIBUTES* madeFolderSecurity() {
+    static SECURITY_ATTRIBUTES attributes = [] {
+        SECURITY_ATTRIBUTES made = {sizeof made, nullptr, FALSE};
+        // Kept for the life of the process. Without it the folder gets the parent's permissions.
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1,
+                &made.lpSecurityDescriptor, nullptr))
+            made.lpSecurityDescriptor = nullptr;
+        return made;
+    }();
+    return &attributes;
+}
 } // namespace
 
 namespace platform {
 int createDirectory(const char* path) {
     lastDirectoryError = 0;
-    return CreateDirectoryA(path, nullptr) ? 0 : failWithSystemError();
+    return CreateDirectoryA(path, const_cast<SECURITY_ATTRIBUTES*>(madeFolderSecurity()))
+               ? 0
+               : failWithSystemError();
 }
 
 int removeDirectory(const char* path) {

@@ -97,3 +97,7 @@ std::optional<RunRecord> WindowsSystem::findRunRecord(const char* productName) {
 bool WindowsSystem::removeRunRecord(const char* productName) {
     return UninstallRegistry::removeRunRecord(productName);
 }
+
+bool WindowsSystem::removeAtRestart(const char* path) {
+    return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}

@@ -180,7 +180,7 @@ class InterruptedRuns : public ::testing::Test {
         setVariable(kList, "C:\\before;C:\\other");
     }
     void cleanUp() {
-        waitForUninstallerCopy();
+        uninstallerCopyGone();
         removeTree(root_);
         for (const std::string& product : products_)
             removeProductKey(product);

@@ -131,28 +131,37 @@ inline void removeProductKey(const std::string& product) {
         RegDeleteKeyA(uninstall.get(), product.c_str());
 }
 
-// The relaunched copy of the registered uninstaller may still be ending when it has signalled
-// its end; the next relaunch would fail to replace it.
-inline void waitForUninstallerCopy() {
-    std::string copy = EngineProcess::tempFolder() + "lumouninst.dll";
-    for (int i = 0; i < 200 && fileExists(copy); ++i) {
-        if (WinHandle(
-                CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-                .valid())
-            return;
+// Whether the registered uninstaller's copy has gone: it removes the program that started it
+// once that program has ended, then itself; its private folder stays empty until the next
+// uninstall command removes it.
+inline bool uninstallerCopyGone() {
+    const std::string temp = EngineProcess::tempFolder();
+    for (int i = 0; i < 200; ++i) {
+        bool left = false;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((temp + "kestrel-uninstall-*").c_str(), &found);
+        for (bool more = search != INVALID_HANDLE_VALUE; more && !left;
+             more = FindNextFileA(search, &found))
+            left = !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+                   !RemoveDirectoryA((temp + found.cFileName).c_str());
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+        if (!left)
+            return true;
         Sleep(50);
     }
+    return false;
 }
 
-// The registered quiet command, as the system runs it; true when its copy signalled the end.
+// The registered quiet command, started and waited for as deployment tools do; true when it
+// ended with 0, its copy signalled the end and nothing of the copy stayed behind.
 inline bool uninstallAsRegistered(const std::string& product) {
     std::string command = registrationValues(product)["QuietUninstallString"];
     WinHandle end(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerEnd"));
-    if (command.empty() || !EngineProcess::run(command).started)
-        return false;
+    ProcessResult result = EngineProcess::run(command);
     bool ended = WaitForSingleObject(end.get(), 60000) == WAIT_OBJECT_0;
-    waitForUninstallerCopy();
-    return ended;
+    EXPECT_EQ(result.exitCode, 0u) << result.output;
+    return !command.empty() && result.exitCode == 0 && ended && uninstallerCopyGone();
 }
 
 // Whether a run left a temporary action log or backup file ("qzi*.tmp"); `remove` deletes them,

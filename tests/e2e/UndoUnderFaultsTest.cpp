@@ -35,7 +35,7 @@ class UndoUnderFaults : public ::testing::Test {
     }
     void cleanUp() {
         held_.reset();
-        waitForUninstallerCopy();
+        uninstallerCopyGone();
         SetFileAttributesA(target_.c_str(), FILE_ATTRIBUTE_NORMAL);
         removeTree(root_);
         if (!smallFolder_.empty())
@@ -118,9 +118,11 @@ TEST_F(UndoUnderFaults, AFileHeldOpenAtUninstallIsKeptForARetryThatFinishes) {
     ASSERT_NO_FATAL_FAILURE(installCompleted(description(replaceTarget_ + newFile_)));
     held_.reset(CreateFileA(target_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held_.valid());
-    expectRun(uninstall(), kMinusOne,
+    // The registered command, waited for as deployment tools wait, ends with the outcome.
+    expectRun(EngineProcess::run(registrationValues(kProduct)["QuietUninstallString"]), kMinusOne,
               {{"FAILED to restore " + target_ + ": ", ""}, {"", "The uninstall is not complete"}},
               {{"Left " + target_, ""}});
+    EXPECT_TRUE(uninstallerCopyGone());
     EXPECT_TRUE(isRegistered(kProduct));
     for (const std::string& kept :
          {actionLog_, backup_, uninst_ + "\\install.xml", uninst_ + "\\uninstall.exe"})

@@ -2,10 +2,13 @@
 // the demo uninstalled through its registered command and a failed installation rolled back.
 #include "EngineProcess.h"
 #include "MachineSnapshot.h"
+#include "UndoChecks.h"
 #include "system/WinHandle.h"
 #include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
+
+using namespace undochecks;
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -58,19 +61,12 @@ TEST_F(UninstallRoundTrip, TheDemoUninstallsThroughItsRegisteredCommandToTheMach
     ASSERT_TRUE(writeAll(app_ + "\\settings.cfg", "changed by the user\r\n"));
     std::string samples = root_ + "\\Kestrel Demo\\samples";
     ASSERT_TRUE(writeAll(samples + "\\mine.txt", "the user's own"));
-    char command[2048] = {};
-    DWORD size = sizeof command;
-    RegGetValueA(HKEY_LOCAL_MACHINE,
-                 "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel Demo",
-                 "UninstallString", RRF_RT_REG_SZ, nullptr, command, &size);
-    // Started as the system starts it, the uninstaller ends at once; the copy it relaunches from
-    // the temporary folder signals the end event.
-    WinHandle start(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerStart"));
-    WinHandle end(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerEnd"));
-    ProcessResult relaunch = EngineProcess::run(std::string(command) + " -gui=0");
-    EXPECT_EQ(WaitForSingleObject(start.get(), 30000), WAIT_OBJECT_0) << relaunch.output;
-    EXPECT_EQ(WaitForSingleObject(end.get(), 60000), WAIT_OBJECT_0);
-    EXPECT_EQ(relaunch.exitCode, 0u);
+    // Started as deployment tools start it: the command ends once the uninstall has, with its
+    // outcome, and leaves nothing of its copy behind.
+    std::map<std::string, std::string> values = registrationValues("Kestrel Demo");
+    const std::string quiet = values["QuietUninstallString"];
+    EXPECT_EQ(quiet.find(values["DisplayIcon"] + " -uninstall=\""), 0u) << quiet;
+    EXPECT_TRUE(uninstallAsRegistered("Kestrel Demo"));
     EXPECT_EQ(snapshot().differencesFrom(before),
               (Lines{"+ file:" + samples + "\\mine.txt", "+ folder:" + samples,
                      "~ file:" + app_ + "\\settings.cfg"})); // what the user changed or added
@@ -84,7 +80,8 @@ TEST_F(UninstallRoundTrip, AFailedQuietInstallationIsRolledBackToTheMachineBefor
                                  OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder.valid());
     // APP is app_; the INI file is in host_, the shortcut's folder in kPrograms.
-    const std::string description = R"(<VarnexGroupInstallation><ProductDesc><Fullname>Rollback</Fullname></ProductDesc>
+    const std::string description =
+        R"(<VarnexGroupInstallation><ProductDesc><Fullname>Rollback</Fullname></ProductDesc>
 <Dialogs><CopyProgress></CopyProgress></Dialogs><Installation><Uninstall>
 <InstallLogFile>[APP]\u\install.log</InstallLogFile><InstallBackupFile>[APP]\u\backup.bin
 </InstallBackupFile><UninstallXmlFile>[APP]\u\install.xml</UninstallXmlFile>

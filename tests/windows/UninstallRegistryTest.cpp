@@ -23,8 +23,8 @@ using Clock = std::chrono::steady_clock;
 const long long kTickMs = 32;
 
 UninstallRegistration registration(const std::string& program, const std::string& logPath) {
-    return {kProduct,      "2.5.1", "https://example.test/kestrel", program, logPath,
-            "C:\\Kestrel", 1234};
+    return {kProduct, "2.5.1", "https://example.test/kestrel", "Varnex Group Ltd", program,
+            logPath,  "C:\\Kestrel", 1234};
 }
 
 // A wait begun at `begin` and ended now lasted at least `minMs`, as the system's ticks count, and
@@ -228,44 +228,5 @@ TEST(UninstallerPresence, TheWaitAfterTheCommandEndsFollowsTheEndEventTheStartAn
         copy.join();
         EXPECT_TRUE(held);
         EXPECT_EQ(end, row.end);
-    }
-}
-
-// The relauncher's side: it returns as soon as the copy holds its presence, and without a
-// presence once the bound has passed or at once without a process.
-TEST(UninstallerPresence, TheRelauncherWaitsForItsCopyOnlyUntilItHoldsThePresence) {
-    const struct {
-        bool held;
-        bool process;
-        unsigned long boundMs;
-        bool result;
-        long long minMs, maxMs;
-    } rows[] = {
-        {true, true, 10000, true, 0, 3000},
-        {false, true, 300, false, 300, 3000},
-        {false, false, 10000, false, 0, 1000},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.boundMs);
-        WinHandle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        WinHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        std::thread copy([&] {
-            if (row.held) {
-                UninstallerPresence presence;
-                SetEvent(ready.get());
-                WaitForSingleObject(release.get(), INFINITE);
-            }
-        });
-        if (row.held)
-            WaitForSingleObject(ready.get(), INFINITE);
-        // An event never set stands for a copy that does not end.
-        WinHandle running(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        Clock::time_point begin = Clock::now();
-        bool result =
-            UninstallerPresence::waitForCopy(row.process ? running.get() : nullptr, row.boundMs);
-        expectWaited(begin, row.minMs, row.maxMs);
-        SetEvent(release.get());
-        copy.join();
-        EXPECT_EQ(result, row.result);
     }
 }

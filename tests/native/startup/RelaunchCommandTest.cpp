@@ -1,28 +1,46 @@
 #include "startup/RelaunchCommand.h"
 
+#include "startup/CommandLineOptions.h"
+
 #include <gtest/gtest.h>
 
-// 7 + 23 + 17 + 464 = 511 characters fit the 512-byte buffer; a command that would not fit,
-// also for the " -gui=0" alone, is refused, never started cut.
-TEST(RelaunchCommand, CarriesTheAppGuiZeroAndQuietOnlyWhenGivenAndRefusesOver511Characters) {
-    const std::string fits(464, 'x'), tooLong = fits + "x";
+#include <sstream>
+
+// What the copy is started with reads back as the options the uninstall command was given; a
+// quote inside a name cannot end its value and smuggle in an option.
+TEST(RelaunchCommand, ReadsBackAsTheOptionsPassedOn) {
     struct Row {
         const char* app;
         int gui, quiet;
-        std::string expected;
+        const char* logFile;
+        const char* expected; // name=value pairs in order, '|'-separated
     } rows[] = {
-        {"Example Product", 0, 0,
-         "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"Example Product\" -gui=0"},
-        {"App", 1, 0, "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"App\""},
-        {"App", 0, 1, "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"App\" -gui=0 -quiet=1"},
-        {nullptr, 0, 0, "\"a.dll\" -uninstallFile=\"a.log\" -gui=0"},
-        {fits.c_str(), 1, 0, "\"a.dll\" -uninstallFile=\"a.log\" -uninstallApp=\"" + fits + "\""},
-        {tooLong.c_str(), 1, 0, "<refused>"},
-        {fits.c_str(), 0, 0, "<refused>"}};
+        {"Example Product", 0, 0, nullptr,
+         "uninstallFile=C:\\T\\a.log|uninstallApp=Example Product|gui=0"},
+        {"App", 1, 1, "C:\\Logs\\u.txt",
+         "uninstallFile=C:\\T\\a.log|uninstallApp=App|quiet=1|"
+         "log=C:\\Logs\\u.txt"},
+        {nullptr, 1, 0, nullptr, "uninstallFile=C:\\T\\a.log"},
+        {"A\" -debug=\"1", 1, 0, nullptr, "uninstallFile=C:\\T\\a.log|uninstallApp=A\" -debug=\"1"},
+    };
     for (const Row& row : rows) {
-        char command[kRelaunchCommandSize] = "x";
-        int result = buildRelaunchCommand(command, sizeof command, "a.dll", "a.log", row.app,
-                                          row.gui, row.quiet);
-        EXPECT_EQ(result == 0 ? command : command[0] == '\0' ? "<refused>" : "<cut>", row.expected);
+        RelaunchCommand command;
+        command.executableCopy = "C:\\T\\copy.exe";
+        command.logCopy = "C:\\T\\a.log";
+        command.uninstallApp = row.app;
+        command.gui = row.gui;
+        command.quiet = row.quiet;
+        command.logFile = row.logFile;
+        CommandLineOptions options;
+        ASSERT_EQ(options.parse(command.text().c_str()), 0) << command.text();
+        std::istringstream pairs(row.expected);
+        int count = 0;
+        for (std::string pair; std::getline(pairs, pair, '|'); ++count) {
+            const char* value = nullptr;
+            std::string name = pair.substr(0, pair.find('='));
+            ASSERT_EQ(options.getString(name.c_str(), &value), 1) << name;
+            EXPECT_EQ(value, pair.substr(name.size() + 1));
+        }
+        EXPECT_EQ(options.count(), count);
     }
 }
