@@ -182,8 +182,9 @@ TEST_F(UninstallRunTest, APendingUninstallKeepsItsFilesAndTheNextRunFinishesTheJ
     system.failing.clear();
     ui.lines.clear();
     EXPECT_EQ(uninstall(records), 0);
-    EXPECT_EQ(joined(ui.lines), "Delete " + product + "|Delete " + program + "|Delete " + copy +
-                                    "|Delete " + log + "|Delete " + backup + "|Remove " + app +
+    // The uninstaller program goes last of all files: it is the one that may still be running.
+    EXPECT_EQ(joined(ui.lines), "Delete " + product + "|Delete " + copy + "|Delete " + log +
+                                    "|Delete " + backup + "|Delete " + program + "|Remove " + app +
                                     "/u|");
     EXPECT_EQ(system.calls.back(), "removeUninstallRegistration:Product");
 }
