@@ -48,6 +48,8 @@ set(KESTREL_NEUTRAL_SOURCES
     startup/Installer.cpp
     startup/ProcessState.cpp
     startup/RelaunchCommand.cpp
+    startup/Transcript.cpp
+    startup/TranscriptUI.cpp
 )
 
 set(KESTREL_HOST_SOURCES

@@ -7,6 +7,7 @@
 #include "startup/Installer.h"
 #include "startup/ProcessState.h"
 #include "startup/RelaunchCommand.h"
+#include "startup/Transcript.h"
 #include "system/FileSecurity.h"
 #include "system/NamedEvent.h"
 #include "system/UninstallHandoff.h"
@@ -56,8 +57,15 @@ int EntryPoint::run() {
     logMessage(log, "Loading riched20.dll");
     LoadLibraryA("riched20.dll");
 
+    if (transcript_.wanted() && !transcript_.writable()) {
+        char text[768];
+        boundedFormat(text, sizeof text, "The log file \"%s\" cannot be written.", logFile_);
+        tell(text, MB_ICONERROR);
+        return -1;
+    }
     WindowsSystem system(state.gui == 0);
     Installer installer(system);
+    installer.setTranscript(&transcript_);
     if (!AdminCheck::canWriteProgramFiles()) {
         if (state.gui != 0)
             MessageBoxA(nullptr, "This program requires administrative privileges",
@@ -66,7 +74,9 @@ int EntryPoint::run() {
             std::fputs("This program requires administrative privileges.\n", stdout);
         return -1;
     }
-    return chooseRun(installer);
+    int exitCode = chooseRun(installer);
+    transcript_.line("Exit code %d", exitCode);
+    return exitCode;
 }
 
 void EntryPoint::readOptions() {
@@ -88,6 +98,7 @@ void EntryPoint::readOptions() {
     options_.getString("uninstallApp", &uninstallApp_);
     options_.getString("uninstallFile", &uninstallFile_);
     options_.getString("log", &logFile_);
+    transcript_ = Transcript(logFile_);
     options_.getInt("recover", &recover_);
 }
 
@@ -284,6 +295,7 @@ void EntryPoint::reportPackageFailure(const char* path, int code) {
 }
 
 void EntryPoint::tell(const char* text, unsigned int icon) {
+    transcript_.line("%s", text);
     if (processState().gui != 0)
         MessageBoxA(nullptr, text, "Installation", icon);
     else

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "startup/CommandLineOptions.h"
+#include "startup/Transcript.h"
 
 class Installer;
 class InstallerUI;
@@ -39,6 +40,8 @@ class EntryPoint {
     const char* uninstallApp_ = nullptr;
     const char* uninstallFile_ = nullptr;
     const char* logFile_ = nullptr;
+    // -log: every report line, question and answer, and every reason a run stopped.
+    Transcript transcript_;
     bool configFileTooLong_ = false;
     int recover_ = 0;
 };

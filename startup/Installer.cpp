@@ -9,6 +9,7 @@
 #include "package/Log.h"
 #include "package/PayloadFormat.h"
 #include "package/Platform.h"
+#include "startup/TranscriptUI.h"
 #include "system/SystemChanges.h"
 #include "ui/InstallerUI.h"
 
@@ -164,7 +165,8 @@ int Installer::readDescriptionFromActionLog(Log* log) {
     return 0;
 }
 
-int Installer::recoverInterruptedRun(InstallerUI& ui, Log* log) {
+int Installer::recoverInterruptedRun(InstallerUI& shown, Log* log) {
+    TranscriptUI ui(shown, transcript_);
     if (readDescriptionFromPayload(log) != 0)
         return -1;
     char productName[512];
@@ -176,7 +178,8 @@ int Installer::recoverInterruptedRun(InstallerUI& ui, Log* log) {
     return outcome == InterruptedRun::Outcome::kFailed ? -1 : 0;
 }
 
-int Installer::runCopyProgress(InstallerUI& ui, bool* cancelled) {
+int Installer::runCopyProgress(InstallerUI& shown, bool* cancelled) {
+    TranscriptUI ui(shown, transcript_);
     if (isUninstalling()) {
         // An interrupted run recorded beside this registration is undone before it.
         if (registrationName_ != nullptr &&

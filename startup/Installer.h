@@ -21,6 +21,7 @@
 class InstallerUI;
 class Log;
 class SystemChanges;
+class Transcript;
 
 class Installer : private WizardSteps {
   public:
@@ -36,6 +37,8 @@ class Installer : private WizardSteps {
     void setRegistrationName(const char* name) { registrationName_ = name; }
     // Called once an uninstall is complete but for the uninstaller program that waits for it.
     void setOutcomeTeller(std::function<void()> tell) { tellOutcome_ = std::move(tell); }
+    // Where the run's report lines and questions are also kept (-log); null: nowhere.
+    void setTranscript(Transcript* transcript) { transcript_ = transcript; }
     int closePayload();
     // Loads the description, sets the defaults (then the configuration file's, when one is
     // named) and runs the handler's loop. 0, or -1 when loading failed or the loop did.
@@ -72,6 +75,7 @@ class Installer : private WizardSteps {
     std::FILE* actionLogFile_ = nullptr;
     const char* registrationName_ = nullptr;
     std::function<void()> tellOutcome_;
+    Transcript* transcript_ = nullptr;
     Log* debugLog_ = nullptr;
     char failure_[512] = {};
 };

@@ -153,12 +153,15 @@ inline bool uninstallerCopyGone() {
     return false;
 }
 
-// The registered quiet command, started and waited for as deployment tools do; true when it
-// ended with 0, its copy signalled the end and nothing of the copy stayed behind.
-inline bool uninstallAsRegistered(const std::string& product) {
+// The registered quiet command, started and waited for as deployment tools do (`options`
+// appended; through the command interpreter when `throughCmd`); true when it ended with 0, its
+// copy signalled the end and nothing of the copy stayed behind.
+inline bool uninstallAsRegistered(const std::string& product, const std::string& options = "",
+                                  bool throughCmd = false) {
     std::string command = registrationValues(product)["QuietUninstallString"];
     WinHandle end(CreateEventA(nullptr, FALSE, FALSE, "LumoUninstallerEnd"));
-    ProcessResult result = EngineProcess::run(command);
+    ProcessResult result = EngineProcess::run(
+        throughCmd ? "cmd.exe /c \"" + command + options + "\"" : command + options);
     bool ended = WaitForSingleObject(end.get(), 60000) == WAIT_OBJECT_0;
     EXPECT_EQ(result.exitCode, 0u) << result.output;
     return !command.empty() && result.exitCode == 0 && ended && uninstallerCopyGone();

@@ -48,14 +48,17 @@ class UninstallRoundTrip : public ::testing::Test {
 };
 } // namespace
 
-// Through the registered command every created file and folder goes, except what the user
-// changed or added; overwritten files, PATH, the host's INI file and the registration are as
-// they were.
+// Through the registered command, run by the command interpreter, every created file and folder
+// goes, except what the user changed or added; overwritten files, PATH, the host's INI file and
+// the registration are as they were. Both runs keep their record in the -log file.
 TEST_F(UninstallRoundTrip, TheDemoUninstallsThroughItsRegisteredCommandToTheMachineBefore) {
     MachineSnapshot before = snapshot();
+    const std::string logFile = EngineProcess::tempFolder() + "kestrel roundtrip log.txt";
+    DeleteFileA(logFile.c_str());
     ProcessResult install =
         EngineProcess::run(inQuotes(EngineProcess::testFolder() + "testdata\\demo-setup.exe") +
-                           " -gui=0 -quiet=1 -configFile=" + inQuotes(root_ + "\\config.xml"));
+                           " -gui=0 -quiet=1 -log=" + inQuotes(logFile) +
+                           " -configFile=" + inQuotes(root_ + "\\config.xml"));
     ASSERT_EQ(install.exitCode, 0u) << install.output;
     EXPECT_NE(readAll(host_ + "\\host.ini").find("KestrelDemo="), std::string::npos);
     ASSERT_TRUE(writeAll(app_ + "\\settings.cfg", "changed by the user\r\n"));
@@ -66,10 +69,21 @@ TEST_F(UninstallRoundTrip, TheDemoUninstallsThroughItsRegisteredCommandToTheMach
     std::map<std::string, std::string> values = registrationValues("Kestrel Demo");
     const std::string quiet = values["QuietUninstallString"];
     EXPECT_EQ(quiet.find(values["DisplayIcon"] + " -uninstall=\""), 0u) << quiet;
-    EXPECT_TRUE(uninstallAsRegistered("Kestrel Demo"));
+    EXPECT_TRUE(uninstallAsRegistered("Kestrel Demo", " -log=" + inQuotes(logFile), true));
     EXPECT_EQ(snapshot().differencesFrom(before),
               (Lines{"+ file:" + samples + "\\mine.txt", "+ folder:" + samples,
                      "~ file:" + app_ + "\\settings.cfg"})); // what the user changed or added
+    // The installation's lines, then the copy's and the command's, each ending with the outcome.
+    const std::string log = readAll(logFile);
+    size_t at = 0;
+    for (const std::string& line :
+         {"  Create " + app_ + "\\kdemo.cmd\r\n", std::string("  Exit code 0\r\n"),
+          "  Left " + app_ + "\\settings.cfg\r\n", std::string("  Exit code 0\r\n"),
+          std::string("  Exit code 0\r\n")}) {
+        at = log.find(line, at);
+        ASSERT_NE(at, std::string::npos) << line << log;
+    }
+    DeleteFileA(logFile.c_str());
 }
 
 // A quiet installation with errors is undone whole: files, folders, environment, INI file,
