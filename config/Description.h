@@ -19,10 +19,8 @@ class Description {
     bool hasProductDescription() const;
 
     int getProductName(char* out, int size) const;
-    int getMajorVersion(char* out, int size) const;
     int getVersionString(char* out, int size) const;
     int getWebsite(char* out, int size) const;
-    int getSupportEmail(char* out, int size) const;
     int getHelpUrl(char* out, int size) const;
     int getInstallLogFile(char* out, int size) const;
     int getInstallBackupFile(char* out, int size) const;

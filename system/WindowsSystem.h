@@ -33,8 +33,6 @@ class WindowsSystem : public SystemChanges {
     std::optional<RunRecord> findRunRecord(const char* productName) override;
     bool removeRunRecord(const char* productName) override;
 
-    int tempNamesIssued() const { return tempCounter_; }
-
   private:
     bool console_;
     int tempCounter_ = 0;
