@@ -84,7 +84,8 @@ TEST_F(UninstallRoundTrip, AFailedQuietInstallationIsRolledBackToTheMachineBefor
                                  OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder.valid());
     // APP is app_; the INI file is in host_, the shortcut's folder in kPrograms.
-    const std::string description = R"(<VarnexGroupInstallation><ProductDesc><Fullname>Rollback</Fullname></ProductDesc>
+    const std::string description =
+        R"(<VarnexGroupInstallation><ProductDesc><Fullname>Rollback</Fullname></ProductDesc>
 <Dialogs><CopyProgress></CopyProgress></Dialogs><Installation><Uninstall>
 <InstallLogFile>[APP]\u\install.log</InstallLogFile><InstallBackupFile>[APP]\u\backup.bin
 </InstallBackupFile><UninstallXmlFile>[APP]\u\install.xml</UninstallXmlFile>
