@@ -7,7 +7,7 @@
 #include "config/VariableStore.h"
 #include "engine/InstallationRun.h"
 #include "package/Payload.h"
-#include "system/RecordingSystem.h"
+#include "tests/support/RecordingSystem.h"
 #include "tests/support/RecordingUI.h"
 #include "tests/support/TestPayload.h"
 

@@ -26,6 +26,7 @@ add_executable(payload_bench bench/PayloadBench.cpp)
 target_link_libraries(payload_bench PRIVATE kestrel_neutral)
 add_executable(kestrel_description_bench bench/DescriptionBench.cpp)
 target_link_libraries(kestrel_description_bench PRIVATE kestrel_neutral)
-add_executable(kestrel_installation_bench bench/InstallationBench.cpp)
+add_executable(kestrel_installation_bench bench/InstallationBench.cpp
+               tests/support/RecordingSystem.cpp)
 target_link_libraries(kestrel_installation_bench PRIVATE kestrel_neutral)
 target_include_directories(kestrel_installation_bench PRIVATE ${CMAKE_SOURCE_DIR})

@@ -4,7 +4,6 @@ set(KESTREL_NEUTRAL_SOURCES
     package/BoundedText.cpp
     package/ErrorList.cpp
     package/FileCheck.cpp
-    package/FileStream.cpp
     package/Log.cpp
     package/WindowedFile.cpp
     package/TextPool.cpp
@@ -13,7 +12,6 @@ set(KESTREL_NEUTRAL_SOURCES
     package/Payload.cpp
     package/PayloadFormat.cpp
     package/PayloadIndex.cpp
-    system/RecordingSystem.cpp
     system/RecordFields.cpp
     system/DirectoryMatch.cpp
     system/IniFile.cpp

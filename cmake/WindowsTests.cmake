@@ -87,7 +87,8 @@ kestrel_test_installer(wizard wizard)
 # The wizard window's tests run in a session with an X display (tests/gui/wizard-window.sh),
 # not under CTest: the in-process tests and the probe that reads the window for the scripts.
 file(GLOB KESTREL_GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*Test.cpp)
-kestrel_windows_test_exe(kestrel_gui_tests ${KESTREL_GUI_TEST_SOURCES})
+kestrel_windows_test_exe(kestrel_gui_tests ${KESTREL_GUI_TEST_SOURCES}
+                         ${CMAKE_SOURCE_DIR}/tests/support/RecordingSystem.cpp)
 add_executable(kestrel_window_probe tests/gui/WindowProbe.cpp)
 target_link_options(kestrel_window_probe PRIVATE -static)
 set_target_properties(kestrel_window_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

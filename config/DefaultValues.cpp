@@ -21,7 +21,7 @@ int DefaultValues::apply(const XmlDocument& document) {
     if (defaults < 0)
         return -1;
     IndexList nodes;
-    document.collectSubtree(defaults, nullptr, &nodes);
+    document.collectSubtree(defaults, nodes);
     for (int i = 0; i < nodes.count(); ++i) {
         if (strcasecmp(document.nodeName(nodes[i]), "Value") == 0)
             applyValue(document, nodes[i]);

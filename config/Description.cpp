@@ -59,10 +59,6 @@ int Description::getProductName(char* out, int size) const {
     return copyProductText("Fullname", out, size);
 }
 
-int Description::getMajorVersion(char* out, int size) const {
-    return copyProductText("MajorVersion", out, size);
-}
-
 int Description::getVersionString(char* out, int size) const {
     static const char* const kParts[3] = {"MajorVersion", "MinorVersion", "MinestVersion"};
     if (!clear(out, size))
@@ -84,10 +80,6 @@ int Description::getWebsite(char* out, int size) const {
 
 int Description::getPublisher(char* out, int size) const {
     return copyProductText("Publisher", out, size);
-}
-
-int Description::getSupportEmail(char* out, int size) const {
-    return copyProductText("Supportemail", out, size);
 }
 
 int Description::getHelpUrl(char* out, int size) const {

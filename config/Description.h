@@ -19,12 +19,10 @@ class Description {
     bool hasProductDescription() const;
 
     int getProductName(char* out, int size) const;
-    int getMajorVersion(char* out, int size) const;
     int getVersionString(char* out, int size) const;
     int getWebsite(char* out, int size) const;
     // The vendor's name for the list of installed programs; -1 when the description names none.
     int getPublisher(char* out, int size) const;
-    int getSupportEmail(char* out, int size) const;
     int getHelpUrl(char* out, int size) const;
     int getInstallLogFile(char* out, int size) const;
     int getInstallBackupFile(char* out, int size) const;

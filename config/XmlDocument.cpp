@@ -84,10 +84,6 @@ void XmlDocument::release() {
     lastTopLevel_ = -1;
 }
 
-int XmlDocument::visit(int, int, void*, IndexList*) const {
-    return 0;
-}
-
 int XmlDocument::loadFile(const char* path) {
     int result =
         file_.openPath(path, fileaccess::kRead, fileaccess::kShareRead, fileaccess::kOpenExisting);
@@ -105,7 +101,6 @@ int XmlDocument::loadFile(const char* path) {
     }
     uint32_t got = 0;
     result = file_.read(text, static_cast<uint32_t>(size), &got);
-    lastReadCount_ = static_cast<int32_t>(got);
     if (result == 0 && got < static_cast<uint32_t>(size))
         result = kShortRead;
     if (result == 0) {
@@ -251,16 +246,12 @@ int XmlDocument::getChildren(int parent, IndexList* list) const {
     return 0;
 }
 
-int XmlDocument::collectSubtree(int root, void* context, IndexList* list) const {
+void XmlDocument::collectSubtree(int root, IndexList& list) const {
     if (!isValidIndex(root))
-        return 0;
+        return;
     int node = root;
     for (;;) {
-        if (list != nullptr)
-            list->append(node);
-        int result = visit(root, node, context, list);
-        if (result != 0)
-            return result;
+        list.append(node);
         // Next in pre-order: the first child, else the next sibling of the nearest element
         // on the way back up that has one, never leaving the subtree.
         if (nodes_[node].firstChild >= 0) {
@@ -270,35 +261,9 @@ int XmlDocument::collectSubtree(int root, void* context, IndexList* list) const 
         while (node != root && nodes_[node].nextSibling < 0)
             node = nodes_[node].parent;
         if (node == root)
-            return 0;
+            return;
         node = nodes_[node].nextSibling;
     }
-}
-
-int XmlDocument::findChildPath(int parent, const char* path) const {
-    if (path == nullptr)
-        return -1;
-    if (*path == '/')
-        ++path;
-    if (*path == '\0')
-        return -1;
-    int found = -1;
-    while (path != nullptr) {
-        size_t length = componentLength(path);
-        found = -1;
-        for (int child = firstChildOf(parent); child >= 0; child = nextSiblingOf(child)) {
-            const char* name = nodes_[child].name;
-            if (std::strncmp(name, path, length) == 0 && name[length] == '\0') {
-                found = child;
-                break;
-            }
-        }
-        if (found < 0)
-            return -1;
-        parent = found;
-        path = nextComponent(path, length);
-    }
-    return found;
 }
 
 int XmlDocument::findPath(const char* path, int after, IndexList* list) const {

@@ -41,13 +41,9 @@ class XmlDocument {
     static constexpr int kTooLarge = 8; // ERROR_NOT_ENOUGH_MEMORY
 
     XmlDocument();
-    virtual ~XmlDocument();
+    ~XmlDocument();
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;
-
-    // Hook called by collectSubtree for every element it reaches; a non-zero result stops the
-    // walk and becomes its result.
-    virtual int visit(int root, int node, void* context, IndexList* list) const;
 
     // 0, the file error code, or kShortRead. The document stays empty on failure.
     int loadFile(const char* path);
@@ -58,11 +54,8 @@ class XmlDocument {
 
     // Appends, in document order, every element whose parent is `parent` (-1: top level).
     int getChildren(int parent, IndexList* list) const;
-    // Pre-order walk of `node` and its descendants: each is appended to the list (when given)
-    // and handed to visit. Returns the first non-zero visit result, else 0.
-    int collectSubtree(int node, void* context, IndexList* list) const;
-    // Exact, case-sensitive path below `parent`; every level must exist. -1 when not found.
-    int findChildPath(int parent, const char* path) const;
+    // Appends `node` and its descendants to the list in pre-order.
+    void collectSubtree(int node, IndexList& list) const;
     // Lenient path: considers only elements after `after`, starting under the parent of
     // `after` (the top level when negative); a component matches a name that begins with it,
     // and a component that matches nothing is skipped. Matched indices are appended to the
@@ -86,8 +79,6 @@ class XmlDocument {
     const XmlAttribute& attribute(int index, int position) const {
         return attributes_[nodes_[index].firstAttribute + position];
     }
-    // Bytes delivered by the last read of loadFile.
-    int32_t lastReadCount() const { return lastReadCount_; }
 
   private:
     struct Range {
@@ -104,7 +95,6 @@ class XmlDocument {
     void release();
 
     WinFile file_;
-    int32_t lastReadCount_ = 0;
     RecordList<XmlNode> nodes_;
     RecordList<XmlAttribute> attributes_;
     int32_t firstTopLevel_ = -1;

@@ -6,7 +6,7 @@
 #include <cstring>
 
 int ActionLog::open(const char* path) {
-    int result = log_.open(path, 0);
+    int result = log_.open(path);
     log_.flags = 0;
     records_ = 0;
     return result;

@@ -37,9 +37,8 @@ ActionLogReader::Kind ActionLogReader::kindOf(const std::string& line, std::stri
     static const struct {
         const char* word;
         Kind kind;
-    } kKinds[] = {{"DIR", Kind::kDir}, {"FILE", Kind::kFile}, {"REG", Kind::kReg},
-                  {"ENV", Kind::kEnv}, {"INI", Kind::kIni},   {"SHORTCUT", Kind::kShortcut},
-                  {"END", Kind::kEnd}};
+    } kKinds[] = {{"DIR", Kind::kDir}, {"FILE", Kind::kFile},         {"ENV", Kind::kEnv},
+                  {"INI", Kind::kIni}, {"SHORTCUT", Kind::kShortcut}, {"END", Kind::kEnd}};
     size_t tab = line.find('\t');
     if (tab == std::string::npos)
         return Kind::kNone;

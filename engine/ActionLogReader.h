@@ -13,7 +13,7 @@ class ActionLogReader {
   public:
     ActionLogReader() = delete;
 
-    enum class Kind { kNone, kDir, kFile, kReg, kEnv, kIni, kShortcut, kEnd };
+    enum class Kind { kNone, kDir, kFile, kEnv, kIni, kShortcut, kEnd };
     struct Record {
         Kind kind;
         std::string fields; // the line behind the kind word and its TAB

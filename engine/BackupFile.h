@@ -59,8 +59,6 @@ class BackupFile {
     // bytes read differ from those saved.
     bool copyOut(const Entry& entry, WinFile& target);
 
-    bool isWriting() const { return writing_; }
-
   private:
     static bool isBackupFile(const char* path);
     ErrorList appendEntry(const char* path, uint32_t installedCheck);

@@ -7,18 +7,16 @@
 Log::Log() = default;
 Log::~Log() = default;
 
-int Log::open(const char* path, int mode) {
+int Log::open(const char* path) {
     file_.reset(new WinFile());
-    flushAfterWrite = 0;
-    return file_->openLog(path, mode);
+    return file_->openLog(path);
 }
 
-int Log::close() {
+void Log::close() {
     if (file_) {
         file_->close();
         file_.reset();
     }
-    return -1;
 }
 
 void Log::write(const void* bytes, uint32_t length) {
@@ -30,8 +28,6 @@ bool Log::writeChecked(const void* bytes, uint32_t length) {
         return false;
     uint32_t written = 0;
     int result = file_->write(bytes, length, &written);
-    if (flushAfterWrite != 0)
-        file_->flush();
     return result == 0 && written == length;
 }
 
@@ -69,15 +65,13 @@ static const std::tm* currentLocalTime(std::tm* storage) {
 }
 
 int logMessage(Log* log, const char* format, ...) {
-    if (log == nullptr || log->enabled == 0)
+    if (log == nullptr)
         return 0;
     char message[1024];
     va_list args;
     va_start(args, format);
     boundedFormatV(message, sizeof message, format, args);
     va_end(args);
-    if (log->enabled == 0)
-        return 0;
     std::tm storage;
     const std::tm* localTime = nullptr;
     if (log->flags & Log::kTimeStamps)

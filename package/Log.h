@@ -3,44 +3,40 @@
 #pragma once
 
 #include "package/BoundedText.h"
-#include "package/LogBase.h"
-
+#include <cstdint>
 #include <ctime>
 #include <memory>
 
 class WinFile;
 
-class Log : public LogBase {
+class Log {
   public:
     static constexpr int kLineNumbers = 1;
     static constexpr int kTimeStamps = 2;
 
     Log();
-    ~Log() override;
+    ~Log();
     Log(const Log&) = delete;
     Log& operator=(const Log&) = delete;
 
-    // Mode 1 appends to an existing file (or creates it); any other mode empties or creates.
-    // Returns 0 or the system error code.
-    int open(const char* path, int mode) override;
-    int close() override;
-    void write(const void* bytes, uint32_t length) override;
+    // Creates or empties the file. Returns 0 or the system error code.
+    int open(const char* path);
+    void close();
+    void write(const void* bytes, uint32_t length);
     bool hasFile() const { return file_ != nullptr; }
     // Writes one line through the file and reports whether every byte arrived; the action log
     // needs to know, the debug log does not.
     bool writeChecked(const void* bytes, uint32_t length);
 
     int lineCounter = 0;
-    unsigned char enabled = 1;
     int flags = kLineNumbers | kTimeStamps;
-    int flushAfterWrite = 0;
 
   private:
     std::unique_ptr<WinFile> file_;
 };
 
 // Formats and writes one line: optional number, optional time stamp, the message, CR LF.
-// Returns 0 when the log is disabled, else 1.
+// Returns 0 without a log, else 1.
 int logMessage(Log* log, const char* format, ...) KESTREL_PRINTF(2, 3);
 
 // The prefix of a line for the given flags, number and local time (none: time unavailable).

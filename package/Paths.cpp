@@ -216,12 +216,3 @@ void collapseSeparators(char* path) {
     }
     path[write] = '\0';
 }
-
-void debugOutput(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    boundedFormatV(text, sizeof text, format, args);
-    va_end(args);
-    platform::debugTrace(text);
-}

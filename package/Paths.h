@@ -39,5 +39,3 @@ bool isFullPath(const char* path);
 // Folds each run of separators to its last separator, in place. A leading pair stays a pair so
 // that a network path (\\server\share) keeps naming the network share.
 void collapseSeparators(char* path);
-// Formats (at most 511 characters) and hands the text to the debugger.
-void debugOutput(const char* format, ...) KESTREL_PRINTF(1, 2);

@@ -19,7 +19,6 @@ int isDirectory(const char* path);
 // What the path names, with one question to the system.
 enum class PathKind { kNothing, kFile, kDirectory };
 PathKind pathKind(const char* path);
-void debugTrace(const char* text);
 // Opens a file for reading; while it is open other programs may read it but not write it.
 std::FILE* openReadDenyingWriters(const char* path);
 } // namespace platform

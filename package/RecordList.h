@@ -12,13 +12,12 @@ template <typename Record> class RecordList {
 
   public:
     explicit RecordList(int growStep = 5) : growStep_(growStep > 0 ? growStep : 1) {}
-    virtual ~RecordList() { clear(); }
+    ~RecordList() { clear(); }
     RecordList(const RecordList&) = delete;
     RecordList& operator=(const RecordList&) = delete;
 
-    virtual Record* data() { return records_; }
-    virtual int count() const { return count_; }
-
+    int count() const { return count_; }
+    Record* data() { return records_; }
     const Record* data() const { return records_; }
     int capacity() const { return capacity_; }
     Record& operator[](int index) { return records_[index]; }

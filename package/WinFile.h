@@ -1,8 +1,8 @@
-// FileStream over a system file handle. The Windows build uses the Win32 file calls; the
-// native build (unit tests, fuzzing, the packer) implements the same class over POSIX.
+// The engine's one file class: every raw file access goes through it, so that the Windows file
+// calls live in one class and the platform-neutral code can run natively. The Windows build
+// uses the Win32 file calls; the native build (unit tests, fuzzing, the packer) implements the
+// same class over POSIX. Results are 0 or the system error code unless a call says otherwise.
 #pragma once
-
-#include "package/FileStream.h"
 
 #include <cstdint>
 
@@ -19,45 +19,38 @@ constexpr int kErrorFilenameTooLong = 206; // ERROR_FILENAME_EXCED_RANGE
 constexpr int kErrorInvalidHandle = 6;     // ERROR_INVALID_HANDLE
 } // namespace fileaccess
 
-class WinFile : public FileStream {
+class WinFile {
   public:
     WinFile();
-    ~WinFile() override;
+    ~WinFile();
     WinFile(const WinFile&) = delete;
     WinFile& operator=(const WinFile&) = delete;
 
-    int open() override;
-    int close() override;
-    int flush() override;
-    int write(const void* bytes, uint32_t count, uint32_t* written) override;
-    int writeText(const char* text) override;
-    int read(void* buffer, uint32_t count, uint32_t* got) override;
-    int seekFromStart(int32_t low, int32_t high) override;
-    int seekFromCurrent(int32_t low, int32_t high) override;
-    int seekFromEnd(int32_t low, int32_t high) override;
-    int64_t size() override;
-    int truncate() override;
-    int64_t position() override;
-    int atEnd() override;
-    int openCount() override { return openCount_; }
-
     int openPath(const char* path, uint32_t access, uint32_t share, int mode);
+    // Creates or empties the file, for writing a log.
+    int openLog(const char* path);
+    bool isOpen() const;
+    int close();
+    // Returns the system's success value: non-zero on success.
+    int flush();
+    int write(const void* bytes, uint32_t count, uint32_t* written);
+    int read(void* buffer, uint32_t count, uint32_t* got);
+    int seekFromStart(int32_t low, int32_t high);
+    // Cuts the file at the current position.
+    int truncate();
+    int64_t size();
+    int64_t position();
+    const char* path() const { return path_; }
+
     // Size of the named file through a directory search; -1 when it cannot be found.
     static int64_t sizeOfFile(const char* path);
+
+  private:
+    int open();
     // Refuses (returns -1, stores nothing) a path that does not fit the 260-byte field:
     // a cut path would name a different file.
     int setPath(const char* path, uint32_t access, uint32_t share, int mode);
-    // Mode 1 opens or creates and appends; any other mode creates or empties.
-    int openLog(const char* path, int mode);
-    bool isOpen() const;
-    const char* path() const { return path_; }
-    // The system's handle (a descriptor natively), for the calls this class does not wrap.
-    intptr_t nativeHandle() const { return handle_; }
 
-  private:
-    int seek(int32_t low, int32_t high, int origin);
-
-    int openCount_ = 0;
     char path_[fileaccess::kPathSize] = {};
     uint32_t access_ = fileaccess::kRead | fileaccess::kWrite;
     uint32_t share_ = fileaccess::kShareRead;

@@ -49,7 +49,7 @@ int EntryPoint::run() {
     readFrameMetrics(state);
     readOptions();
     if (state.debug != 0)
-        state.debugLog.open(kDebugLogPath, 0);
+        state.debugLog.open(kDebugLogPath);
     Log* log = &state.debugLog;
     logMessage(log, "Installation started");
     logMessage(log, "Getting module handle");

@@ -35,7 +35,11 @@ void Transcript::line(const char* format, ...) {
 bool Transcript::append(const std::string& text) const {
     for (int attempt = 0; attempt < 50; ++attempt) {
         WinFile file;
-        if (file.openLog(path_.c_str(), 1) == 0) {
+        if (file.openPath(path_.c_str(), fileaccess::kWrite, fileaccess::kShareRead,
+                          fileaccess::kOpenOrCreate) == 0) {
+            int64_t end = file.size();
+            file.seekFromStart(static_cast<int32_t>(end & 0xffffffff),
+                               static_cast<int32_t>(end >> 32));
             uint32_t written = 0;
             bool whole =
                 text.empty() ||

@@ -82,16 +82,6 @@ bool writeWhole(const std::string& path, const std::string& bytes) {
     whole = file.flush() != 0 && whole;
     return file.close() == 0 && whole;
 }
-
-// Appends item and its zero to out[size], keeping room for the list's final zero.
-bool storeItem(char* buffer, int size, int* used, const std::string& item) {
-    if (static_cast<size_t>(size - *used) < item.size() + 2)
-        return false;
-    std::memcpy(buffer + *used, item.data(), item.size());
-    *used += static_cast<int>(item.size());
-    buffer[(*used)++] = '\0';
-    return true;
-}
 } // namespace
 
 const char* IniFile::describe(Status status) {
@@ -180,24 +170,6 @@ std::string IniFile::text() const {
     for (const Line& line : lines_)
         bytes += line.text + line.end;
     return bytes;
-}
-
-std::vector<std::string> IniFile::sectionNames() const {
-    std::vector<std::string> names;
-    for (const Line& line : lines_) {
-        LineParts parts = partsOf(line.text);
-        if (parts.kind == LineKind::Header)
-            names.push_back(parts.name);
-    }
-    return names;
-}
-
-bool IniFile::hasSection(const std::string& section) const {
-    for (const std::string& name : sectionNames()) {
-        if (equalsIgnoringCase(name, section))
-            return true;
-    }
-    return false;
 }
 
 std::vector<std::pair<std::string, std::string>>
@@ -311,49 +283,4 @@ bool IniFile::write(const std::string& section, const std::optional<std::string>
         insertLine(lines_.size(), "[" + section + "]");
     insertLine(before ? *before : lines_.size(), *key + "=" + *value);
     return true;
-}
-
-int IniFile::readIni(const char* path, const char* section, const char* key, const char* fallback,
-                     char* buffer, int size) {
-    if (path == nullptr || buffer == nullptr || size < 2)
-        return 0;
-    IniFile file;
-    if (file.load(path) != Status::Ok)
-        return 0;
-    std::vector<std::string> items;
-    if (section == nullptr) {
-        items = file.sectionNames();
-    } else if (key == nullptr) {
-        for (const auto& entry : file.entriesOf(section))
-            items.push_back(entry.first);
-    } else {
-        std::optional<std::string> value = file.valueOf(section, key);
-        if (value || fallback != nullptr)
-            items.push_back(value ? *value : fallback);
-    }
-    int used = 0;
-    for (const std::string& item : items) {
-        if (!storeItem(buffer, size, &used, item)) {
-            buffer[0] = buffer[1] = '\0';
-            return -1;
-        }
-    }
-    buffer[used] = '\0';
-    // A single value is counted without its zero, a list with the zero of each item.
-    return section != nullptr && key != nullptr && used > 0 ? used - 1 : used;
-}
-
-int IniFile::writeIni(const char* path, const char* section, const char* key, const char* value,
-                      const char* beforeKey) {
-    if (path == nullptr || section == nullptr)
-        return 0;
-    IniFile file;
-    Status loaded = file.load(path);
-    if (loaded != Status::Ok && loaded != Status::Missing)
-        return 0;
-    std::optional<std::string> keyText = key ? std::optional<std::string>(key) : std::nullopt;
-    std::optional<std::string> valueText = value ? std::optional<std::string>(value) : std::nullopt;
-    if (!file.write(section, keyText, valueText, beforeKey ? beforeKey : ""))
-        return 1;
-    return file.save(path) == Status::Ok ? 1 : 0;
 }

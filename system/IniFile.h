@@ -39,8 +39,6 @@ class IniFile {
     std::string text() const;
     void parse(const std::string& bytes);
 
-    std::vector<std::string> sectionNames() const;
-    bool hasSection(const std::string& section) const;
     // Every key line of the section (all its headers), in file order.
     std::vector<std::pair<std::string, std::string>> entriesOf(const std::string& section) const;
     // The value of the line that `write` with a value would replace: the first line of the key
@@ -53,16 +51,6 @@ class IniFile {
     // changed.
     bool write(const std::string& section, const std::optional<std::string>& key,
                const std::optional<std::string>& value, const std::string& beforeKey);
-
-    // The engine's file-level calls. readIni stores, zero-separated and ended by one more
-    // zero: the section names (no section), the keys of a section (no key), or the key's
-    // value (else the fallback). Returns the characters stored without the final zero; 0 when
-    // the file cannot be read; -1 (an empty list stored) when the answer does not fit whole.
-    static int readIni(const char* path, const char* section, const char* key, const char* fallback,
-                       char* buffer, int size);
-    // 1 when the file holds the edit (or needed none), 0 when it could not be read or written.
-    static int writeIni(const char* path, const char* section, const char* key, const char* value,
-                        const char* beforeKey);
 
   private:
     struct Line {

@@ -34,8 +34,6 @@ class WindowsSystem : public SystemChanges {
     bool removeRunRecord(const char* productName) override;
     bool removeAtRestart(const char* path) override;
 
-    int tempNamesIssued() const { return tempCounter_; }
-
   private:
     bool console_;
     int tempCounter_ = 0;

@@ -70,10 +70,6 @@ PathKind pathKind(const char* path) {
     return S_ISDIR(info.st_mode) ? PathKind::kDirectory : PathKind::kFile;
 }
 
-void debugTrace(const char* text) {
-    std::fputs(text, stderr);
-}
-
 // POSIX has no sharing modes; the host build only reads.
 std::FILE* openReadDenyingWriters(const char* path) {
     char hostPath[1024];

@@ -52,7 +52,6 @@ int WinFile::open() {
         handle_ = kNoHandle;
         return windowsErrorFromErrno(errno);
     }
-    ++openCount_;
     return 0;
 }
 
@@ -63,7 +62,6 @@ int WinFile::close() {
     handle_ = kNoHandle;
     if (result != 0)
         return windowsErrorFromErrno(errno);
-    --openCount_;
     return 0;
 }
 
@@ -113,23 +111,13 @@ int WinFile::read(void* buffer, uint32_t count, uint32_t* got) {
     return 0;
 }
 
-int WinFile::seek(int32_t low, int32_t high, int origin) {
+int WinFile::seekFromStart(int32_t low, int32_t high) {
     uint64_t bits =
         static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32 | static_cast<uint32_t>(low);
     int64_t distance = static_cast<int64_t>(bits);
-    if (::lseek(static_cast<int>(handle_), distance, origin) < 0)
+    if (::lseek(static_cast<int>(handle_), distance, SEEK_SET) < 0)
         return windowsErrorFromErrno(errno);
     return 0;
-}
-
-int WinFile::seekFromStart(int32_t low, int32_t high) {
-    return seek(low, high, SEEK_SET);
-}
-int WinFile::seekFromCurrent(int32_t low, int32_t high) {
-    return seek(low, high, SEEK_CUR);
-}
-int WinFile::seekFromEnd(int32_t low, int32_t high) {
-    return seek(low, high, SEEK_END);
 }
 
 int64_t WinFile::size() {

@@ -86,10 +86,6 @@ PathKind pathKind(const char* path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kDirectory : PathKind::kFile;
 }
 
-void debugTrace(const char* text) {
-    OutputDebugStringA(text);
-}
-
 std::FILE* openReadDenyingWriters(const char* path) {
     return _fsopen(path, "rb", _SH_DENYWR);
 }

@@ -34,7 +34,6 @@ int WinFile::open() {
     handle_ = fromHandle(handle);
     if (handle == INVALID_HANDLE_VALUE)
         return static_cast<int>(GetLastError());
-    ++openCount_;
     return 0;
 }
 
@@ -48,7 +47,6 @@ int WinFile::close() {
     handle_ = fromHandle(INVALID_HANDLE_VALUE);
     if (!ok)
         return static_cast<int>(error);
-    --openCount_;
     return 0;
 }
 
@@ -72,26 +70,16 @@ int WinFile::read(void* buffer, uint32_t count, uint32_t* got) {
     return ok ? 0 : static_cast<int>(GetLastError());
 }
 
-int WinFile::seek(int32_t low, int32_t high, int origin) {
+int WinFile::seekFromStart(int32_t low, int32_t high) {
     LONG highPart = high;
     SetLastError(0);
-    DWORD result = SetFilePointer(toHandle(handle_), low, &highPart, static_cast<DWORD>(origin));
+    DWORD result = SetFilePointer(toHandle(handle_), low, &highPart, FILE_BEGIN);
     if (result == INVALID_SET_FILE_POINTER) {
         DWORD error = GetLastError();
         if (error != 0)
             return static_cast<int>(error);
     }
     return 0;
-}
-
-int WinFile::seekFromStart(int32_t low, int32_t high) {
-    return seek(low, high, FILE_BEGIN);
-}
-int WinFile::seekFromCurrent(int32_t low, int32_t high) {
-    return seek(low, high, FILE_CURRENT);
-}
-int WinFile::seekFromEnd(int32_t low, int32_t high) {
-    return seek(low, high, FILE_END);
 }
 
 int64_t WinFile::size() {

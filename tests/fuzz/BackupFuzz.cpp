@@ -2,16 +2,12 @@
 // BackupRestore::restore over it, as an uninstall runs it.
 //
 // Input: one byte that says what each entry's file holds before the restore, then the backup
-// file. Entry i (in file order) takes two bits of that byte, (byte >> 2 * (i % 4)) & 3: 0, the
-// file is gone; 1, it holds "installed\n" (the seeds record that text's CRC-32 as what the
-// installation wrote); 2, it holds a text the user wrote; 3, it holds "installed\n" and the
-// action log says the installation's write to it never completed. The action log also names
-// one replaced file that no entry holds.
-//
-// The restore writes every file an entry names, so every name must lie strictly inside this
-// target's scratch folder, which the inputs name /tmp/kestrel-fuzz-scratch/Backup/ (each process
-// has its own, see FuzzScratch.h; emptied for every input): an input with any other name, or one
-// that holds "..", is skipped (return 0). The seeds name files there.
+// file. Entry i takes two bits, (byte >> 2 * (i % 4)) & 3: 0, the file is gone; 1, it holds
+// "installed\n" (the seeds record that text's CRC-32 as what the installation wrote); 2, a text
+// the user wrote; 3, "installed\n" and the action log says the installation's write never
+// completed. The action log also names one replaced file that no entry holds. Every entry must
+// name a file strictly inside this target's scratch folder (FuzzScratch.h), else the input is
+// skipped.
 //
 // What must hold: every entry is reported once, as restored, left or failed; a file all of whose
 // entries were restored holds the saved bytes of the first entry that names it (the entries are
@@ -23,43 +19,20 @@
 #include "tests/support/FileBytes.h"
 #include "tests/support/RecordingUI.h"
 
-#include <cstdint>
-#include <filesystem>
 #include <map>
-#include <string>
 #include <sys/stat.h>
-#include <utility>
-#include <vector>
 
 namespace {
-const char kInstalled[] = "installed\n";
-const char kUserText[] = "changed by the user\n";
+using Id = std::pair<dev_t, ino_t>;
 
-enum class Before { kGone, kInstalled, kChanged, kUnfinished };
-
-const std::string& folder() {
-    static const std::string made = fuzzscratch::prepare("Backup");
-    return made;
-}
-
-// The system's view of an entry's name: the native build reads a backslash as a slash.
+// The native build reads a backslash as a slash.
 std::string hostPath(std::string name) {
-    for (char& c : name) {
-        if (c == '\\')
-            c = '/';
-    }
+    std::replace(name.begin(), name.end(), '\\', '/');
     return name;
 }
 
-void putFile(const std::string& name, const char* text) {
-    std::string path = hostPath(name);
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    filebytes::writeAll(path, text);
-}
-
 // One file as the system knows it, whatever name led to it.
-bool identity(const std::string& name, std::pair<dev_t, ino_t>* id) {
+bool identity(const std::string& name, Id* id) {
     struct stat info;
     if (::stat(hostPath(name).c_str(), &info) != 0)
         return false;
@@ -67,12 +40,9 @@ bool identity(const std::string& name, std::pair<dev_t, ino_t>* id) {
     return true;
 }
 
-// Every entry gets one report, from the last entry to the first; a file all of whose entries
-// were restored holds the saved bytes of the first of them.
 void checkRestored(const std::vector<BackupFile::Entry>& entries, const Lines& reports) {
     if (reports.size() < entries.size())
         __builtin_trap();
-    using Id = std::pair<dev_t, ino_t>;
     std::map<Id, const BackupFile::Entry*> firstOf;
     std::map<Id, bool> allRestored;
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -84,37 +54,33 @@ void checkRestored(const std::vector<BackupFile::Entry>& entries, const Lines& r
             continue;
         }
         firstOf.emplace(id, &entries[i]);
-        auto group = allRestored.emplace(id, true).first;
-        group->second = group->second && restored;
+        allRestored.emplace(id, true).first->second &= restored;
     }
-    for (const auto& file : firstOf) {
-        if (!allRestored[file.first])
-            continue;
-        FileCheck::Result now = FileCheck::ofFile(file.second->name.c_str());
-        if (now.state != FileCheck::State::kRead || now.size != file.second->size ||
-            now.crc != file.second->savedCheck)
+    for (const auto& [id, entry] : firstOf) {
+        FileCheck::Result now = FileCheck::ofFile(entry->name.c_str());
+        if (allRestored[id] && (now.state != FileCheck::State::kRead || now.size != entry->size ||
+                                now.crc != entry->savedCheck))
             __builtin_trap();
     }
 }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::string scratch = fuzzscratch::prepare("Backup");
     if (size == 0)
         return 0;
-    const std::string& scratch = folder();
     fuzzscratch::empty(scratch);
     const std::string backupPath = scratch + "backup.bin";
-    if (!filebytes::writeAll(backupPath, fuzzscratch::rewritten(std::string(
-                                             reinterpret_cast<const char*>(data) + 1, size - 1))))
+    std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    if (!filebytes::writeAll(backupPath, fuzzscratch::rewritten(bytes)))
         std::abort();
-
     std::vector<BackupFile::Entry> entries;
     {
         BackupFile reader;
         if (reader.openForRead(backupPath.c_str()) == BackupFile::Opened::kOk)
             reader.readEntries(entries);
     }
-    std::pair<dev_t, ino_t> backupId;
+    Id backupId, id;
     if (!identity(backupPath, &backupId))
         std::abort();
     BackupRestore::Overwritten overwritten;
@@ -123,17 +89,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!fuzzscratch::inside(name, scratch))
             return 0;
         overwritten.all.insert(name);
-        auto before = static_cast<Before>((data[0] >> (2 * (i % 4))) & 3);
-        if (before == Before::kUnfinished)
+        int before = (data[0] >> (2 * (i % 4))) & 3;
+        if (before == 3)
             overwritten.unfinished.insert(name);
-        std::pair<dev_t, ino_t> id;
         // The input itself stays as it is, under whatever name an entry gives it.
-        bool isBackup = identity(name, &id) && id == backupId;
-        if (before != Before::kGone && !isBackup)
-            putFile(name, before == Before::kChanged ? kUserText : kInstalled);
+        if (before == 0 || (identity(name, &id) && id == backupId))
+            continue;
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::path(hostPath(name)).parent_path(),
+                                            error);
+        filebytes::writeAll(hostPath(name), before == 2 ? "changed by the user\n" : "installed\n");
     }
     overwritten.all.insert(scratch + "lost.txt");
-
     RecordingUI ui;
     BackupRestore::Outcome outcome = BackupRestore(ui, nullptr).restore(backupPath, overwritten);
     if (outcome.restored + outcome.left + outcome.failed < static_cast<int>(entries.size()))

@@ -1,15 +1,12 @@
 // The option parser takes whatever command line a process was started with.
 #include "startup/CommandLineOptions.h"
 
-#include <cstdint>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string line(reinterpret_cast<const char*>(data), size);
     CommandLineOptions options;
     int result = options.parse(line.c_str());
-    if (result != 0 && result != -1 && result != -2)
-        __builtin_trap();
     const char* value = nullptr;
     int number = 0;
     for (const char* name : {"gui", "debug", "quiet", "configFile", "bin", "uninstall",
@@ -18,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             __builtin_trap();
         options.getInt(name, &number);
     }
-    if (options.capacity() % 100 != 0 || options.capacity() < options.count())
+    if (result < -2 || result > 0 || options.capacity() < options.count())
         __builtin_trap();
     return 0;
 }

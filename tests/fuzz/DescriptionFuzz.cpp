@@ -1,6 +1,6 @@
 // The description loader over an arbitrary XML document, as the installer and the uninstaller
-// read it: the product data, the file sets against a small payload, the pages and fields of
-// both wizards, the default values (registry lookups answer nothing natively), then every getter.
+// read it: the product data, the file sets against a small payload, the pages and fields of both
+// wizards, the default values (registry lookups answer nothing natively), then every getter.
 //
 // What must hold: every text a getter or a list hands out fits its buffer or record whole; a
 // getter that fails leaves an empty text, and one that succeeds gives the same text into any
@@ -17,25 +17,19 @@
 #include "tests/support/TestPayload.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 namespace {
-using Getter = int (Description::*)(char*, int) const;
-
 const Payload& fixedPayload() {
     static Payload* opened = [] {
         std::string path = fuzzscratch::prepare("Description") + "payload.bin";
         testpayload::writeFile(path, testpayload::build({{"install.xml", "<x/>"},
                                                          {"sample.exe", "MZ sample"},
-                                                         {"readme.txt", "read me\r\n"},
                                                          {"AppIcon", std::string(300, 'i')}}));
-        auto* p = new Payload();
-        if (p->open(path.c_str(), 0) != 0)
+        auto* payload = new Payload();
+        if (payload->open(path.c_str(), 0) != 0)
             std::abort();
-        return p;
+        return payload;
     }();
     return *opened;
 }
@@ -43,20 +37,23 @@ const Payload& fixedPayload() {
 bool fits(const char* text, size_t size) {
     return text != nullptr && std::strlen(text) < size;
 }
-
-void checkGetter(const Description& description, Getter getter) {
-    char whole[512];
-    char small[12];
-    int result = (description.*getter)(whole, sizeof whole);
-    if (!fits(whole, sizeof whole) || (result != 0 && whole[0] != '\0'))
-        __builtin_trap();
-    int cut = (description.*getter)(small, sizeof small);
-    if ((cut != 0 && small[0] != '\0') || (cut == 0 && std::strcmp(small, whole) != 0) ||
-        (result == 0 && std::strlen(whole) < sizeof small && cut != 0))
-        __builtin_trap();
+template <size_t N> bool fits(const char (&text)[N]) {
+    return fits(text, N);
 }
 
-void checkVersion(const Description& description) {
+void checkGetters(const Description& description) {
+    for (auto getter : {&Description::getProductName, &Description::getVersionString,
+                        &Description::getWebsite, &Description::getHelpUrl,
+                        &Description::getInstallLogFile, &Description::getInstallBackupFile,
+                        &Description::getUninstallCmd, &Description::getUninstallXmlFile}) {
+        char whole[512], small[12];
+        int result = (description.*getter)(whole, sizeof whole);
+        int cut = (description.*getter)(small, sizeof small);
+        if (!fits(whole) || (result != 0 && whole[0] != '\0') || (cut != 0 && small[0] != '\0') ||
+            (cut == 0 && std::strcmp(small, whole) != 0) ||
+            (result == 0 && std::strlen(whole) < sizeof small && cut != 0))
+            __builtin_trap();
+    }
     char version[512];
     if (description.getVersionString(version, sizeof version) == 0 &&
         std::count(version, version + std::strlen(version), '.') < 2)
@@ -65,20 +62,18 @@ void checkVersion(const Description& description) {
 
 void checkFiles(const FileList& files) {
     for (int i = 0; i < files.fileSetCount(); ++i) {
-        const FileSetInfo& set = files.fileSet(i);
-        if (!fits(set.name, sizeof set.name) || !fits(set.condition, sizeof set.condition))
+        if (!fits(files.fileSet(i).name) || !fits(files.fileSet(i).condition))
             __builtin_trap();
     }
     for (int i = 0; i < files.fileCount(); ++i) {
         const FileInfo& file = files.file(i);
+        int entry = fixedPayload().find(file.alias);
         if (file.fileSet < 0 || file.fileSet >= files.fileSetCount() ||
             !fits(file.destination, FileInfo::kDestinationSize) ||
             !fits(file.alias, FileInfo::kAliasSize) ||
             !fits(file.fileName, FileInfo::kFileNameSize) ||
-            !fits(file.condition, FileInfo::kConditionSize))
-            __builtin_trap();
-        int entry = fixedPayload().find(file.alias);
-        if (file.unpackedSize != (entry >= 0 ? fixedPayload().entry(entry).size : 0))
+            !fits(file.condition, FileInfo::kConditionSize) ||
+            file.unpackedSize != (entry >= 0 ? fixedPayload().entry(entry).size : 0))
             __builtin_trap();
     }
 }
@@ -90,17 +85,14 @@ void checkPages(const XmlDocument& document, int uninstalling, const VariableSto
         return;
     for (int i = -1; i <= pages.dialogCount(); ++i) {
         DialogInfo dialog = pages.dialog(i);
-        if (!fits(dialog.name, sizeof dialog.name) ||
-            !fits(dialog.condition, sizeof dialog.condition))
+        if (!fits(dialog.name) || !fits(dialog.condition))
             __builtin_trap();
     }
     for (int i = -1; i <= pages.fieldCount(); ++i) {
         FieldInfo field = pages.field(i, variables);
         if (field.page < -1 || field.page >= std::max(pages.dialogCount(), 1) ||
-            !fits(field.label, sizeof field.label) ||
-            !fits(field.variable, sizeof field.variable) ||
-            !fits(field.content, sizeof field.content) ||
-            !fits(field.condition, sizeof field.condition))
+            !fits(field.label) || !fits(field.variable) || !fits(field.content) ||
+            !fits(field.condition))
             __builtin_trap();
     }
 }
@@ -119,13 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkPages(description.document(), 0, variables);
     DefaultValues(variables, &log).apply(description.document());
     checkPages(description.document(), 1, variables);
-    for (Getter getter : {&Description::getProductName, &Description::getMajorVersion,
-                          &Description::getVersionString, &Description::getWebsite,
-                          &Description::getSupportEmail, &Description::getHelpUrl,
-                          &Description::getInstallLogFile, &Description::getInstallBackupFile,
-                          &Description::getUninstallCmd, &Description::getUninstallXmlFile})
-        checkGetter(description, getter);
-    checkVersion(description);
+    checkGetters(description);
     description.hasUninstallCmd();
     return 0;
 }

@@ -1,49 +1,25 @@
 // The variables: VariableStore set, expand and expandKnown over arbitrary names, values and
 // texts, and a configuration file (DefaultValues over an arbitrary XML document) that sets them.
 //
-// Input: fields separated by zero bytes: the text to expand, the configuration file, then names
-// and values in turns, set in that order before the configuration file is applied.
+// Input: zero-separated fields: the text to expand, the configuration file, then names and values
+// in turns, set in that order before the configuration file is applied.
 //
-// What must hold:
-// - a variable is set exactly when its name and value fit whole and hold no line break (nor the
-//   name a TAB); it then reads back as its value with every run of separators folded to one
-//   (a leading pair stays a pair), never longer;
-// - an expansion that succeeds fits its buffer and gives what expandKnown gives when every bracket
-//   is closed; a smaller buffer gives the same text or a refusal holding a part of it.
+// What must hold: a variable is set exactly when its name and value fit whole and hold no line
+// break (nor the name a TAB); it then reads back as its value with every run of separators folded
+// to one (a leading pair stays a pair), never longer; an expansion that succeeds fits its buffer
+// and gives what expandKnown gives when every bracket is closed; a smaller buffer gives the same
+// text or a refusal holding a part of it.
 #include "config/DefaultValues.h"
 #include "config/VariableStore.h"
 #include "config/XmlDocument.h"
 #include "package/Log.h"
-
 #include "tests/fuzz/FuzzFields.h"
-#include <cstdint>
+
 #include <cstring>
 
-#include <string>
-#include <vector>
-
 namespace {
-std::vector<std::string> split(const uint8_t* data, size_t size) {
-    std::vector<std::string> fields = zeroSeparatedFields(data, size);
-    if (fields.size() < 2)
-        fields.resize(2);
-    return fields;
-}
-
 bool isSeparator(char c) {
     return c == '/' || c == '\\';
-}
-
-// The value folded as stored: every run of separators to its last one, but a leading pair.
-bool foldedFrom(const std::string& stored, const std::string& value) {
-    if (stored.size() > value.size())
-        return false;
-    for (size_t i = 1; i < stored.size(); ++i) {
-        if (isSeparator(stored[i]) && isSeparator(stored[i - 1]) &&
-            !(i == 1 && isSeparator(value[0]) && isSeparator(value[1])))
-            return false;
-    }
-    return true;
 }
 
 void checkSet(VariableStore& store, const std::string& name, const std::string& value) {
@@ -52,28 +28,28 @@ void checkSet(VariableStore& store, const std::string& name, const std::string& 
                      value.find_first_of("\r\n") != std::string::npos;
     bool fits = name.size() < static_cast<size_t>(VariableStore::kNameSize) &&
                 value.size() < static_cast<size_t>(VariableStore::kValueSize);
-    int expected = lineBreak ? VariableStore::kLineBreak : fits ? 0 : VariableStore::kTooLongToSet;
-    if (result != expected)
+    if (result != (lineBreak ? VariableStore::kLineBreak : fits ? 0 : VariableStore::kTooLongToSet))
         __builtin_trap();
+    char stored[VariableStore::kValueSize];
     if (result != 0)
         return;
-    char stored[VariableStore::kValueSize];
-    if (store.get(name.c_str(), stored, sizeof stored) < 0 || !foldedFrom(stored, value))
+    if (store.get(name.c_str(), stored, sizeof stored) < 0 || std::strlen(stored) > value.size())
         __builtin_trap();
-}
-
-bool bracketsClosed(const std::string& text) {
-    size_t open = text.rfind('[');
-    return open == std::string::npos || text.find(']', open) != std::string::npos;
+    for (size_t i = 1; stored[i - 1] != '\0' && stored[i] != '\0'; ++i) {
+        bool leadingPair = i == 1 && isSeparator(value[0]) && isSeparator(value[1]);
+        if (isSeparator(stored[i]) && isSeparator(stored[i - 1]) && !leadingPair)
+            __builtin_trap();
+    }
 }
 
 void checkExpand(const VariableStore& store, const std::string& text) {
     static char large[4096];
     int whole = store.expand(text.c_str(), large, sizeof large);
-    if (std::strlen(large) >= sizeof large)
-        __builtin_trap();
-    std::string known = store.expandKnown(text.data(), text.size());
-    if (whole == VariableStore::kExpanded && bracketsClosed(text) && known != large)
+    size_t open = text.rfind('[');
+    bool closed = open == std::string::npos || text.find(']', open) != std::string::npos;
+    if (std::strlen(large) >= sizeof large ||
+        (whole == VariableStore::kExpanded && closed &&
+         store.expandKnown(text.data(), text.size()) != large))
         __builtin_trap();
     for (int size : {1, 2, 16, 100}) {
         char small[100];
@@ -81,18 +57,18 @@ void checkExpand(const VariableStore& store, const std::string& text) {
         size_t length = std::strlen(small);
         if (length >= static_cast<size_t>(size))
             __builtin_trap();
-        if (whole != VariableStore::kExpanded)
-            continue;
-        if ((result == VariableStore::kExpanded && std::strcmp(small, large) != 0) ||
-            (result == VariableStore::kTooLong && std::strncmp(small, large, length) != 0) ||
-            result == VariableStore::kUndefined)
+        if (whole == VariableStore::kExpanded &&
+            ((result == VariableStore::kExpanded && std::strcmp(small, large) != 0) ||
+             (result == VariableStore::kTooLong && std::strncmp(small, large, length) != 0) ||
+             result == VariableStore::kUndefined))
             __builtin_trap();
     }
 }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::vector<std::string> fields = split(data, size);
+    std::vector<std::string> fields = zeroSeparatedFields(data, size);
+    fields.resize(std::max<size_t>(fields.size(), 2));
     VariableStore store;
     for (size_t i = 2; i + 1 < fields.size(); i += 2)
         checkSet(store, fields[i], fields[i + 1]);

@@ -3,7 +3,7 @@
 #include "config/Description.h"
 #include "config/PageList.h"
 #include "config/VariableStore.h"
-#include "system/RecordingSystem.h"
+#include "tests/support/RecordingSystem.h"
 #include "ui/Wizard.h"
 #include "ui/WizardSteps.h"
 

@@ -2,8 +2,8 @@
 #include "package/Log.h"
 #include "package/PayloadFormat.h"
 #include "startup/Installer.h"
-#include "system/RecordingSystem.h"
 #include "tests/native/TempFolder.h"
+#include "tests/support/RecordingSystem.h"
 #include "tests/support/RecordingUI.h"
 #include "tests/support/SampleDescription.h"
 #include "tests/support/TestPayload.h"
@@ -11,16 +11,23 @@
 #include <gtest/gtest.h>
 
 namespace {
-// A debug log that keeps its messages (a line is written as prefix, message and line end).
+// A debug log without prefixes in a file of its own; `lines` reads its messages back.
 class MemoryLog : public Log {
   public:
-    MemoryLog() { flags = 0; }
-    void write(const void* bytes, uint32_t length) override {
-        std::string text(static_cast<const char*>(bytes), length);
-        if (!text.empty() && text != "\r\n")
-            lines.push_back(text);
+    MemoryLog() {
+        flags = 0;
+        open((folder_ / "debug.log").c_str());
     }
-    Lines lines;
+    Lines lines() const {
+        std::string text = readAll(folder_ / "debug.log");
+        Lines found;
+        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+            found.push_back(text.substr(at, end - at));
+        return found;
+    }
+
+  private:
+    TempFolder folder_;
 };
 
 // A description parsed over its own variables.
@@ -114,7 +121,7 @@ TEST(DescriptionLists, OverLongTextsFailTheReadNamingTheElementAndLongConditions
         std::string problem = std::string(files.problem()) + pages.problem();
         EXPECT_EQ(problem.rfind(row.problem, 0), 0u) << problem;
         EXPECT_EQ(read && pages.problem()[0] == '\0', row.problem.empty()) << row.problem;
-        EXPECT_EQ(log.lines.empty(), row.problem.empty()) << row.problem;
+        EXPECT_EQ(log.lines().empty(), row.problem.empty()) << row.problem;
         if (row.problem.empty()) {
             EXPECT_EQ(std::string(files.fileSet(0).condition), kept);
             EXPECT_EQ(std::string(pages.dialog(0).condition), kept);
@@ -154,13 +161,13 @@ TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfig
         EXPECT_EQ(document.value(row[0]), row[2]) << row[0];
     EXPECT_EQ(document.variables.count(), 8) << "ODD and REG stay undefined";
     const std::string refused = "\": it refers to an undefined variable or is too long";
-    EXPECT_EQ(log.lines, (Lines{"Skipping default value of \"LATE" + refused,
-                                "Skipping default value of \"BLANK" + refused,
-                                "Skipping default value of \"DIR" + refused,
-                                "Skipping default value of \"NOTE\": the name or value holds a "
-                                "line break (or the name a TAB)",
-                                "Skipping default value of \"" + longName +
-                                    "\": the name or value is too long"}));
+    EXPECT_EQ(log.lines(), (Lines{"Skipping default value of \"LATE" + refused,
+                                  "Skipping default value of \"BLANK" + refused,
+                                  "Skipping default value of \"DIR" + refused,
+                                  "Skipping default value of \"NOTE\": the name or value holds a "
+                                  "line break (or the name a TAB)",
+                                  "Skipping default value of \"" + longName +
+                                      "\": the name or value is too long"}));
     EXPECT_EQ(DefaultValues(document.variables, nullptr).apply(Document("<R/>").xml()), -1);
     TempFolder folder;
     writeAll(folder / "config.xml", "<Settings><DefValues><value name=\"DIR\" datatype=\"VALUE\">"
@@ -224,7 +231,7 @@ TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
         ASSERT_EQ(installer.openPayload((folder / "input").c_str(), 0, row.uninstall), 0);
         std::string config = row.uninstall ? folder / "missing.xml" : "";
         EXPECT_EQ(installer.loadDescription(&ui, &log, config.c_str()), row.expected);
-        EXPECT_EQ(log.lines, row.steps) << row.file.substr(0, 80);
+        EXPECT_EQ(log.lines(), row.steps) << row.file.substr(0, 80);
         EXPECT_EQ(ui.runs, row.expected == -1 ? 0 : 1);
         EXPECT_EQ(installer.wizard().dialogCount(), row.dialogs);
     }

@@ -6,7 +6,7 @@
 #include "config/VariableStore.h"
 #include "engine/ActionLog.h"
 #include "engine/ProgramActions.h"
-#include "system/RecordingSystem.h"
+#include "tests/support/RecordingSystem.h"
 #include "tests/support/RecordingUI.h"
 
 #include "../TempFolder.h"

@@ -6,9 +6,9 @@
 #include "config/FileList.h"
 #include "config/VariableStore.h"
 #include "package/Payload.h"
-#include "system/RecordingSystem.h"
 #include "tests/native/TempFolder.h"
 #include "tests/native/engine/BackupBytes.h"
+#include "tests/support/RecordingSystem.h"
 #include "tests/support/RecordingUI.h"
 #include "tests/support/TestPayload.h"
 

@@ -5,9 +5,9 @@
 
 #include "config/Description.h"
 #include "config/VariableStore.h"
-#include "system/RecordingSystem.h"
 #include "tests/native/TempFolder.h"
 #include "tests/native/engine/BackupBytes.h"
+#include "tests/support/RecordingSystem.h"
 #include "tests/support/RecordingUI.h"
 
 #include <gtest/gtest.h>
@@ -84,7 +84,7 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
         "/kept/\r\nFILE\tCREATE\t" + app + "/kept/gone.txt\r\nFILE\tCREATE\t" + longName +
         "\r\nENV\tADD\tPATH\t;C:\\app\r\nINI\tCREATE\tC:\\h.ini\tS\tK\tV\r\n"
         "SHORTCUT\tCREATE\tC:\\s.lnk\t-\r\nSHORTCUT\tCREATE\tC:\\t.lnk\t-\r\n"
-        "SHORTCUT\tCREATE\tC:\\s.lnk\t00000000\r\nREG\tignored\r\n";
+        "SHORTCUT\tCREATE\tC:\\s.lnk\t00000000\r\n";
     EXPECT_EQ(uninstall(records), 0);
     EXPECT_EQ(ui.lines,
               (Lines{"Delete " + deep + "a.txt", "Delete " + app + "/kept/gone.txt",

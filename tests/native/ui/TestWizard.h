@@ -6,7 +6,7 @@
 #include "config/PageList.h"
 #include "config/VariableStore.h"
 #include "config/XmlDocument.h"
-#include "system/RecordingSystem.h"
+#include "tests/support/RecordingSystem.h"
 #include "ui/Wizard.h"
 #include "ui/WizardSteps.h"
 

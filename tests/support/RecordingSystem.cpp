@@ -1,4 +1,4 @@
-#include "system/RecordingSystem.h"
+#include "tests/support/RecordingSystem.h"
 
 #include "package/BoundedText.h"
 #include "system/UninstallRegistration.h"
