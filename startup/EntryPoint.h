@@ -19,6 +19,7 @@ class EntryPoint {
     int chooseRun(Installer& installer);
     int relaunchForUninstall();
     int realUninstall(Installer& installer);
+    void openUninstallResources(Installer& installer);
     int install(Installer& installer);
     // -recover: undoes an interrupted installation of the package's product, installs nothing.
     int recover(Installer& installer);

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <commctrl.h>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -21,8 +22,14 @@ class FakeSteps : public WizardSteps {
     int runCopyProgress(InstallerUI& ui, bool*) override { return copy ? copy(ui) : 0; }
     void runPostInstall(InstallerUI&) override {}
     int showHelpDocument() override { return 0; }
-    bool isUninstalling() const override { return false; }
+    bool hasHelpDocument() const override { return hasHelp; }
+    bool keepsDestinationWhole(const char*, const char* folder) override {
+        return std::strlen(folder) < 100;
+    }
+    bool isUninstalling() const override { return uninstalling; }
     std::function<int(InstallerUI&)> copy;
+    bool hasHelp = true;
+    bool uninstalling = false;
 };
 
 // A wizard over the pages given, with the window built and the first page shown.
