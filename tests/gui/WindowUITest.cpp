@@ -13,8 +13,10 @@
 #include <atomic>
 #include <commctrl.h>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -341,4 +343,59 @@ TEST(WindowUI, TheUninstallWindowSaysItRemovesTheProduct) {
     answer.join();
     EXPECT_EQ(question.rfind("Do you want to cancel the uninstall of ", 0), 0u) << question;
     EXPECT_FALSE(page.wizard->isCancelled());
+}
+
+namespace {
+// Whether the control's text needs more room than the control has, measured in its own font:
+// one line for a button, as many lines as fit for a text. A check box or radio button loses
+// the room of its mark.
+bool isClipped(HWND control) {
+    char className[16] = {};
+    char text[1024] = {};
+    GetClassNameA(control, className, sizeof className);
+    GetWindowTextA(control, text, sizeof text);
+    bool isButton = lstrcmpiA(className, "Button") == 0;
+    if ((!isButton && lstrcmpiA(className, "Static") != 0) || text[0] == '\0')
+        return false;
+    RECT client;
+    GetClientRect(control, &client);
+    LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+    bool hasMark = isButton && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON;
+    int room = client.right - (hasMark ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0);
+    HDC dc = GetDC(control);
+    HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT needed = {0, 0, room, 0};
+    DrawTextA(dc, text, -1, &needed, DT_CALCRECT | (isButton ? DT_SINGLELINE : DT_WORDBREAK));
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return needed.right > room || needed.bottom > client.bottom;
+}
+} // namespace
+
+// The demo's pages at the screen's DPI (the script runs this at 96 and at 144): the window
+// scales by DPI / 96 and every text fits its control.
+TEST(WindowUI, TheDemoPagesScaleWithTheScreenAndClipNoText) {
+    std::ifstream file("examples/demo/product/install.xml");
+    std::stringstream read;
+    read << file.rdbuf();
+    std::string description = read.str();
+    size_t start = description.find("<Dialogs>") + 9;
+    ASSERT_NE(start, std::string::npos + 9);
+    WindowWizard page(description.substr(start, description.find("</Dialogs>") - start));
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    RECT frame;
+    GetWindowRect(page.ui.mainWindow(), &frame);
+    EXPECT_EQ(frame.right - frame.left, MulDiv(500, dpi, 96));
+    for (int index = 0; index < page.wizard->dialogCount(); ++index) {
+        page.wizard->showDialog(index, &page.ui);
+        for (HWND child = GetWindow(page.ui.mainWindow(), GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            char text[64] = {};
+            GetWindowTextA(child, text, sizeof text);
+            EXPECT_FALSE(isClipped(child)) << "page " << index << " at " << dpi << " DPI: " << text;
+        }
+    }
 }
