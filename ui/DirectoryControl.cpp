@@ -115,12 +115,10 @@ void DirectoryControl::browse() {
     HRESULT com = initialise(nullptr, COINIT_APARTMENTTHREADED);
     char start[MAX_PATH] = {};
     bool hasStart = startFolder(start, sizeof start);
-    char title[256];
-    copyText(title, sizeof title, label_);
     BROWSEINFOA info = {};
     info.hwndOwner = parent_;
     info.pidlRoot = nullptr;
-    info.lpszTitle = title;
+    info.lpszTitle = label_;
     // The new style offers "Make New Folder".
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     info.lpfn = browseCallback;
