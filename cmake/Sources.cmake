@@ -38,7 +38,9 @@ set(KESTREL_NEUTRAL_SOURCES
     engine/ProgramActions.cpp
     engine/RunReport.cpp
     engine/UninstallRun.cpp
+    ui/AccessKeys.cpp
     ui/ConsoleUI.cpp
+    ui/DestinationCheck.cpp
     ui/ImageEntry.cpp
     ui/RunningAppsCheck.cpp
     ui/Wizard.cpp

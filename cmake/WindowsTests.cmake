@@ -65,7 +65,8 @@ endfunction()
 kestrel_test_installer(sample data)
 
 # The demo product (examples/demo), packed as scripts/demo.sh packs it: its uninstaller file is
-# the engine itself, copied into a staging copy of the product.
+# the engine packed with the uninstall wizard's pictures and icon only, put into a staging copy
+# of the product.
 set(KESTREL_DEMO_STAGE ${KESTREL_E2E_OUT}/demo-stage)
 set(KESTREL_DEMO_SETUP ${KESTREL_E2E_OUT}/demo-setup.exe)
 file(GLOB_RECURSE KESTREL_DEMO_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/examples/demo/*)
@@ -74,11 +75,17 @@ add_custom_command(
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${KESTREL_DEMO_STAGE}
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/examples/demo/product
             ${KESTREL_DEMO_STAGE}
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kestrel> ${KESTREL_DEMO_STAGE}/uninst/uninstall.exe
+    COMMAND ${CMAKE_COMMAND} -DSOURCE=${KESTREL_DEMO_STAGE}/install.xml
+            -DOUTPUT=${KESTREL_E2E_OUT}/demo-uninstaller.xml
+            -P ${CMAKE_SOURCE_DIR}/cmake/UninstallerDescription.cmake
+    COMMAND ${KESTREL_INSTPACK} build --description ${KESTREL_E2E_OUT}/demo-uninstaller.xml
+            --engine $<TARGET_FILE:kestrel> --resources ${CMAKE_SOURCE_DIR}/examples/demo/resources
+            --out ${KESTREL_DEMO_STAGE}/uninst/uninstall.exe
     COMMAND ${KESTREL_INSTPACK} build --description ${KESTREL_DEMO_STAGE}/install.xml
             --engine $<TARGET_FILE:kestrel> --resources ${CMAKE_SOURCE_DIR}/examples/demo/resources
             --out ${KESTREL_DEMO_SETUP}
     DEPENDS kestrel ${KESTREL_DEMO_INPUTS} ${KESTREL_INSTPACK}
+            ${CMAKE_SOURCE_DIR}/cmake/UninstallerDescription.cmake
     COMMENT "Packing the demo installer")
 add_custom_target(kestrel_e2e_demo ALL DEPENDS ${KESTREL_DEMO_SETUP})
 add_dependencies(kestrel_e2e_tests kestrel_e2e_demo)

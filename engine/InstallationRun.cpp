@@ -21,8 +21,8 @@
 
 namespace {
 constexpr const char* kPreviousVersionQuestion =
-    "A previous version of %s is already installed. This version must be\nuninstalled before the "
-    "installation can continue.\n\nPress Ok to uninstall the previous version or Cancel to abort "
+    "A previous version of %s is already installed. It must be uninstalled before the "
+    "installation can continue.\n\nPress OK to uninstall the previous version or Cancel to abort "
     "the installation.";
 constexpr const char* kPreviousVersionStays =
     "The previous version of %s is still installed; the installation stopped before changing "
@@ -33,6 +33,12 @@ constexpr const char* kUndoDataFound =
     "or move the file away if it belongs to none.";
 constexpr const char* kNothingChanged =
     "The installation stopped before changing anything: it could not be completed as described.";
+// The status line after the question: what the machine holds now.
+constexpr const char* kKeptWithErrors =
+    "The installation ended with errors; its changes were kept.";
+constexpr const char* kUndone = "The installation failed; its changes were undone.";
+constexpr const char* kNotUndone =
+    "The installation failed; some of its changes could not be undone.";
 constexpr const char* kUndoQuestion =
     "An error occurred during the installation.\nDo you want to undo changes made to your "
     "system?\n";
@@ -84,6 +90,8 @@ int InstallationRun::perform() {
     closeUndoFiles();
     if (error_ != 0 && ui_.ask(kUndoQuestion, InstallerUI::kAskYesNo) == 1)
         return rollBack(paths, productName, written);
+    if (error_ != 0)
+        ui_.setStatusText(kKeptWithErrors);
     if (!moveIntoPlace(paths) || !registerUninstall(paths, productName, written))
         return -1;
     forgetRun(productName);
@@ -298,6 +306,7 @@ int InstallationRun::rollBack(const FinalPaths& paths, const std::string& produc
     // A file changed while the question was open keeps its previous content in the backup
     // alone: the backup must stay for it too.
     bool undone = uninstall.perform(records, target) == 0 && uninstall.filesLeft() == 0;
+    ui_.setStatusText(undone ? kUndone : kNotUndone);
     if (undone) {
         removeUndoFiles();
         forgetRun(productName);

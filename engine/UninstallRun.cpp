@@ -129,6 +129,7 @@ int UninstallRun::perform(const ActionLogReader::Contents& log, const Target& ta
     }
     if (pending_ && !rollback)
         reportFormatted(ui_, "%s", kPending);
+    ui_.setOverallProgress(100);
     ui_.setStatusText(pending_ ? "There were errors during the uninstall."
                                : "The uninstall was successful.");
     logMessage(stepLog_, "Uninstall %s", pending_ ? "ended with errors" : "completed");
@@ -181,6 +182,7 @@ UninstallRun::undoRecords(const std::vector<ActionLogReader::Record>& records,
     std::vector<Folder> folders;
     for (size_t i = 0; i < records.size(); ++i) {
         const ActionLogReader::Record& record = records[i];
+        ui_.setOverallProgress(static_cast<int>(i * 100 / records.size()));
         if (isSuperseded(records, i))
             continue;
         bool created = record.kind == ActionLogReader::Kind::kFile &&

@@ -8,12 +8,17 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
 bash scripts/build.sh || exit 1
 
-# The uninstaller is the engine without payload: it is one of the product's files.
+# The uninstaller is one of the product's files: the engine packed with the uninstall wizard's
+# pictures and icon only.
 stage=build/demo
 rm -rf "$stage"
 mkdir -p "$stage"
 cp -r examples/demo/product "$stage/product"
-cp build/win64/bin/kestrel.exe "$stage/product/uninst/uninstall.exe"
+cmake -DSOURCE="$stage/product/install.xml" -DOUTPUT="$stage/uninstaller.xml" \
+    -P cmake/UninstallerDescription.cmake || exit 1
+build/native/instpack build --description "$stage/uninstaller.xml" \
+    --engine build/win64/bin/kestrel.exe --resources examples/demo/resources \
+    --out "$stage/product/uninst/uninstall.exe" || exit 1
 echo "== Packing the demo: instpack build"
 build/native/instpack build --description "$stage/product/install.xml" \
     --engine build/win64/bin/kestrel.exe --resources examples/demo/resources \

@@ -202,8 +202,10 @@ int EntryPoint::realUninstall(Installer& installer) {
     if (handedOff)
         installer.setOutcomeTeller([&handoff] { handoff.tellOutcome(0, kCommandEndMs); });
     int result = installer.openPayload(uninstallFile_, 0, 1);
-    if (result == 0)
+    if (result == 0) {
+        openUninstallResources(installer);
         result = installer.loadDescription(selectUI(installer), &state.debugLog, nullptr);
+    }
     if (installer.failure()[0] != '\0')
         tell(installer.failure(), MB_ICONERROR);
     installer.closePayload();
@@ -218,6 +220,18 @@ int EntryPoint::realUninstall(Installer& installer) {
     if (handedOff && state.debug == 0)
         UninstallHandoff::leaveFolder();
     return completed ? 0 : -1;
+}
+
+// An uninstaller program packed with the uninstall wizard's pictures, texts and icon carries them
+// as a payload of its own; a bare engine carries none, and its pages show no pictures.
+void EntryPoint::openUninstallResources(Installer& installer) {
+    char path[256];
+    if (!PayloadMarker::isPatched() || !modulePath(path, sizeof path))
+        return;
+    int result = installer.openUninstallResources(path, PayloadMarker::offset());
+    if (result != payload::kOk)
+        logMessage(&processState().debugLog, "The uninstaller's own resources cannot be read (%i)",
+                   result);
 }
 
 int EntryPoint::install(Installer& installer) {

@@ -25,6 +25,7 @@ class EntryPoint {
     int realUninstall(Installer& installer);
     // Says so and returns true when others than the administrators may change the undo file.
     bool refuseUndoData(const char* path);
+    void openUninstallResources(Installer& installer);
     int install(Installer& installer);
     // -recover: undoes an interrupted installation of the package's product, installs nothing.
     int recover(Installer& installer);

@@ -2,6 +2,7 @@
 
 #include "config/DefaultValues.h"
 #include "engine/ActionLogReader.h"
+#include "engine/FileCopy.h"
 #include "engine/InstallationRun.h"
 #include "engine/InterruptedRun.h"
 #include "engine/ProgramActions.h"
@@ -14,6 +15,7 @@
 #include "ui/InstallerUI.h"
 
 #include <cstdarg>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -204,6 +206,33 @@ int Installer::showHelpDocument() {
     if (description_.getHelpUrl(address, sizeof address) != 0)
         return 0;
     return system_.showHelpDocument(address);
+}
+
+bool Installer::hasHelpDocument() const {
+    char address[512];
+    return description_.getHelpUrl(address, sizeof address) == 0 && address[0] != '\0';
+}
+
+// The folder is tried in the variable, and the variable's value put back: every file whose
+// destination names the variable must form a whole path below it.
+bool Installer::keepsDestinationWhole(const char* variable, const char* folder) {
+    char previous[VariableStore::kValueSize];
+    bool existed = variables_.get(variable, previous, sizeof previous) >= 0;
+    if (variables_.set(variable, folder) != 0)
+        return false;
+    std::string reference = std::string("[") + variable + "]";
+    bool whole = true;
+    for (int i = 0; i < files_.fileCount() && whole; ++i) {
+        const FileInfo& file = files_.file(i);
+        char directory[256];
+        char path[512];
+        if (file.destination != nullptr && std::strstr(file.destination, reference.c_str()) &&
+            !FileCopy::formDestination(file, variables_, directory, path))
+            whole = false;
+    }
+    if (existed)
+        variables_.set(variable, previous);
+    return whole;
 }
 
 void Installer::runPostInstall(InstallerUI&) {

@@ -46,6 +46,11 @@ class Installer : private WizardSteps {
     // Undoes an interrupted installation of the package's product, if there is one: 0, or -1 when
     // the description cannot be read or something of that run remains.
     int recoverInterruptedRun(InstallerUI& ui, Log* log);
+    // Opens the pictures and texts the uninstall wizard shows: the payload an uninstaller
+    // program carries (the action log stays what the uninstall reads). A payload code.
+    int openUninstallResources(const char* path, uint32_t offset) {
+        return payload_.open(path, offset);
+    }
     // Why loading failed, for the user; empty when the handler has told them already.
     const char* failure() const { return failure_; }
 
@@ -59,6 +64,8 @@ class Installer : private WizardSteps {
     int runCopyProgress(InstallerUI& ui, bool* cancelled) override;
     void runPostInstall(InstallerUI& ui) override;
     int showHelpDocument() override;
+    bool hasHelpDocument() const override;
+    bool keepsDestinationWhole(const char* variable, const char* folder) override;
 
     int fail(Log* log, const char* format, ...) KESTREL_PRINTF(3, 4);
     int readDescription(Log* log);

@@ -1,7 +1,13 @@
 #include "ui/DirectoryControl.h"
 
 #include "config/VariableStore.h"
+#include "package/BoundedText.h"
+#include "package/Platform.h"
 #include "package/SystemLibrary.h"
+#include "ui/DestinationCheck.h"
+#include "ui/Wizard.h"
+
+#include <cstring>
 
 #include <shlobj.h>
 
@@ -12,7 +18,7 @@ void DirectoryControl::create(HWND parent, int firstId, int x, int* y) {
         createChild("Static", label_, WS_GROUP, 0, x + 10, *y, widthFrom(296 - x), 16, firstId);
     edit_ = createChild("Edit", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, x + 10, *y + 18,
                         widthFrom(472 - x), 20, firstId + 1);
-    browse_ = createChild("Button", "Browse...", WS_TABSTOP, 0, 382, *y - 4, 100, 20, firstId + 2);
+    browse_ = createChild("Button", "B&rowse...", WS_TABSTOP, 0, 382, *y - 4, 100, 20, firstId + 2);
     *y += kHeight;
     load();
 }
@@ -30,8 +36,10 @@ void DirectoryControl::onCommand(int, int, HWND sender) {
 
 void DirectoryControl::load() {
     char value[VariableStore::kValueSize];
-    if (readVariable(value, sizeof value))
+    if (readVariable(value, sizeof value)) {
         SetWindowTextA(edit_, value);
+        copyText(shown_, sizeof shown_, value);
+    }
 }
 
 bool DirectoryControl::fitsVariable() const {
@@ -40,11 +48,23 @@ bool DirectoryControl::fitsVariable() const {
 
 static_assert(VariableStore::kValueSize == 1024, "the refusal names the longest folder");
 
-const char* DirectoryControl::refusal() const {
-    if (edit_ == nullptr || fitsVariable())
-        return nullptr;
-    return "The folder name is too long: a folder name may have at most 1023 characters.\r"
-           "Please choose a shorter one.";
+bool DirectoryControl::refuses(char* reason, int size) const {
+    if (edit_ == nullptr)
+        return false;
+    if (!fitsVariable()) {
+        copyText(reason, size,
+                 "The folder name is too long: a folder name may have at most 1023 characters. "
+                 "Please choose a shorter one.");
+        return true;
+    }
+    char folder[VariableStore::kValueSize];
+    GetWindowTextA(edit_, folder, sizeof folder);
+    DestinationCheck check;
+    DestinationCheck::Problem problem = check.check(folder, [this](const char* candidate) {
+        return wizard_.keepsDestinationWhole(variable_, candidate);
+    });
+    check.describe(problem, folder, reason, size);
+    return problem != DestinationCheck::Problem::kNone;
 }
 
 void DirectoryControl::store() {
@@ -53,6 +73,29 @@ void DirectoryControl::store() {
     char value[VariableStore::kValueSize];
     GetWindowTextA(edit_, value, sizeof value);
     writeVariable(value);
+}
+
+bool DirectoryControl::startFolder(char* out, int size) const {
+    if (GetWindowTextA(edit_, out, size) <= 0 || !fitsVariable())
+        return false;
+    for (;;) {
+        if (platform::pathKind(out) == platform::PathKind::kDirectory)
+            return true;
+        char* cut = std::strrchr(out, '\\');
+        if (cut == nullptr)
+            return false;
+        *cut = '\0';
+        // "C:" alone is the drive's current folder; its root is what exists.
+        if (std::strlen(out) == 2 && out[1] == ':')
+            return appendText(out, size, "\\") == 0 &&
+                   platform::pathKind(out) == platform::PathKind::kDirectory;
+    }
+}
+
+int CALLBACK DirectoryControl::browseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED && data != 0)
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
 }
 
 void DirectoryControl::browse() {
@@ -70,17 +113,24 @@ void DirectoryControl::browse() {
         browseForFolder == nullptr || pathOf == nullptr)
         return;
     HRESULT com = initialise(nullptr, COINIT_APARTMENTTHREADED);
+    char start[MAX_PATH] = {};
+    bool hasStart = startFolder(start, sizeof start);
     BROWSEINFOA info = {};
     info.hwndOwner = parent_;
     info.pidlRoot = nullptr;
     info.lpszTitle = label_;
-    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    // The new style offers "Make New Folder".
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = browseCallback;
+    info.lParam = hasStart ? reinterpret_cast<LPARAM>(start) : 0;
     PIDLIST_ABSOLUTE chosen = browseForFolder(&info);
     if (chosen != nullptr) {
         // The shell refuses a path longer than its buffer instead of cutting it.
         char path[MAX_PATH];
-        if (pathOf(chosen, path))
-            SetWindowTextA(edit_, path);
+        char folder[VariableStore::kValueSize];
+        if (pathOf(chosen, path) &&
+            DestinationCheck::withProductLevel(path, shown_, folder, sizeof folder))
+            SetWindowTextA(edit_, folder);
         else
             MessageBoxA(parent_, "The chosen folder cannot be used here.", "Installation",
                         MB_OK | MB_ICONWARNING);

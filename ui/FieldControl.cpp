@@ -1,6 +1,7 @@
 #include "ui/FieldControl.h"
 
 #include "package/BoundedText.h"
+#include "ui/AccessKeys.h"
 #include "ui/CheckBoxControl.h"
 #include "ui/DirectoryControl.h"
 #include "ui/RadioButtonsControl.h"
@@ -29,12 +30,16 @@ FieldControl* FieldControl::make(const FieldInfo& field, Wizard& wizard) {
 HWND FieldControl::createChild(const char* className, const char* text, DWORD style,
                                DWORD extendedStyle, int x, int y, int width, int height,
                                int id) const {
-    HWND window = CreateWindowExA(
-        extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    char keyed[512];
+    bool isLabel = lstrcmpiA(className, "Static") == 0 || lstrcmpiA(className, "Button") == 0;
+    if (isLabel && look_.keys != nullptr && look_.keys->assign(text, keyed, sizeof keyed))
+        text = keyed;
+    HWND window = CreateWindowExA(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style,
+                                  look_.px(x), look_.px(y), look_.px(width), look_.px(height),
+                                  parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  GetModuleHandleA(nullptr), nullptr);
     if (window != nullptr)
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
-                     FALSE);
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(look_.textFont()), FALSE);
     return window;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "config/FieldInfo.h"
+#include "ui/WindowLook.h"
 
 #include <windows.h>
 
@@ -22,15 +23,18 @@ class FieldControl {
     virtual void load() = 0;
     virtual void store() = 0;
     virtual void destroyWindows() = 0;
-    // Why the value on screen cannot be stored, said to the user who then stays on the page;
-    // null when it can.
-    virtual const char* refusal() const { return nullptr; }
+    // Why the value on screen cannot be stored, into reason[size], said to the user who then
+    // stays on the page; false when it can.
+    virtual bool refuses(char* /*reason*/, int /*size*/) const { return false; }
+    // The scale, font and access keys of the windows `create` makes.
+    void setLook(const WindowLook& look) { look_ = look; }
 
     // The control for the field's kind, or null (another kind, or no memory).
     static FieldControl* make(const FieldInfo& field, Wizard& wizard);
 
   protected:
-    // A visible child of the parent with the default GUI font; null when it cannot be made.
+    // A visible child of the parent in the look's font, at the 96-DPI place scaled; a label
+    // ("Static") or a button gets its access key. Null when it cannot be made.
     HWND createChild(const char* className, const char* text, DWORD style, DWORD extendedStyle,
                      int x, int y, int width, int height, int id) const;
     // The variable's value into out[size]; false when the variable does not exist.
@@ -46,4 +50,5 @@ class FieldControl {
     int firstId_ = 0;
     HWND parent_ = nullptr;
     Wizard& wizard_;
+    WindowLook look_;
 };

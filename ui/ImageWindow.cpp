@@ -15,7 +15,7 @@ bool ImageWindow::registerClass(HINSTANCE instance) {
     return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-HWND ImageWindow::create(HWND parent, HINSTANCE instance, int x, int y,
+HWND ImageWindow::create(HWND parent, HINSTANCE instance, const WindowLook& look, int x, int y,
                          std::unique_ptr<ImageEntry> image) {
     if (image == nullptr)
         return nullptr;
@@ -23,9 +23,9 @@ HWND ImageWindow::create(HWND parent, HINSTANCE instance, int x, int y,
     // picture while it is being created; when creation fails before that, the picture is still
     // ours and released here.
     std::unique_ptr<ImageEntry> holder = std::move(image);
-    return CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, x, y, holder->width(),
-                           holder->height(), parent, reinterpret_cast<HMENU>(-1), instance,
-                           &holder);
+    return CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, look.px(x), look.px(y),
+                           look.px(holder->width()), look.px(holder->height()), parent,
+                           reinterpret_cast<HMENU>(-1), instance, &holder);
 }
 
 LRESULT CALLBACK ImageWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -63,7 +63,17 @@ void ImageWindow::paint(HWND window, const ImageEntry& image) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, 0, 0, image.width(), image.height(), 0, 0, 0, image.height(),
-                      image.pixels(), &info, DIB_RGB_COLORS);
+    RECT client = {};
+    GetClientRect(window, &client);
+    if (client.right == image.width() && client.bottom == image.height()) {
+        SetDIBitsToDevice(dc, 0, 0, image.width(), image.height(), 0, 0, 0, image.height(),
+                          image.pixels(), &info, DIB_RGB_COLORS);
+    } else {
+        // Scaled with the window: smoothed rather than with repeated pixels.
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, image.width(), image.height(),
+                      image.pixels(), &info, DIB_RGB_COLORS, SRCCOPY);
+    }
     EndPaint(window, &paint);
 }

@@ -1,8 +1,10 @@
 // The window class "VX::INSTALLER::IMAGE": a child window that shows one picture of the package
-// at its natural size. The window owns its picture from its creation to its destruction.
+// at its natural size, scaled
+// with the window. The window owns its picture from its creation to its destruction.
 #pragma once
 
 #include "ui/ImageEntry.h"
+#include "ui/WindowLook.h"
 
 #include <memory>
 #include <windows.h>
@@ -12,9 +14,9 @@ class ImageWindow {
     static constexpr const char* kClassName = "VX::INSTALLER::IMAGE";
 
     static bool registerClass(HINSTANCE instance);
-    // A visible child at (x, y), sized to the picture; null when it cannot be made (the picture
-    // is released then too).
-    static HWND create(HWND parent, HINSTANCE instance, int x, int y,
+    // A visible child at (x, y), sized to the picture, both scaled to the look's DPI; null when
+    // it cannot be made (the picture is released then too).
+    static HWND create(HWND parent, HINSTANCE instance, const WindowLook& look, int x, int y,
                        std::unique_ptr<ImageEntry> image);
 
   private:

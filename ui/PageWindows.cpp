@@ -18,19 +18,6 @@ HMENU idOf(int id) {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
 }
 
-void setDefaultFont(HWND window) {
-    if (window != nullptr)
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
-                     FALSE);
-}
-
-HWND createChild(HWND parent, DWORD extendedStyle, const char* className, const char* text,
-                 DWORD style, const PageElement& element, HMENU id) {
-    return CreateWindowExA(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, element.x,
-                           element.y, element.w, element.h, parent, id, GetModuleHandleA(nullptr),
-                           nullptr);
-}
-
 // Feeds the rich-text box from the unpacked entry, its length known: an entry may hold zero
 // bytes, and a text set in one piece would stop at the first.
 struct StreamSource {
@@ -51,7 +38,9 @@ DWORD CALLBACK readStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* gi
 }
 } // namespace
 
-void PageWindows::create(HWND parent, const Wizard& wizard, const Payload* package, int page) {
+void PageWindows::create(HWND parent, const Wizard& wizard, const Payload* package, int page,
+                         const WindowLook& look) {
+    look_ = look;
     int id = kFirstElementId;
     for (int i = 0; i < wizard.elementCount(); ++i, ++id) {
         PageElement element = wizard.getElement(i);
@@ -63,6 +52,19 @@ void PageWindows::create(HWND parent, const Wizard& wizard, const Payload* packa
         if (!records_.append(record) && record.window != nullptr)
             DestroyWindow(record.window);
     }
+}
+
+HWND PageWindows::createChild(HWND parent, DWORD extendedStyle, const char* className,
+                              const char* text, DWORD style, const PageElement& element,
+                              HMENU id) const {
+    return CreateWindowExA(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style,
+                           look_.px(element.x), look_.px(element.y), look_.px(element.w),
+                           look_.px(element.h), parent, id, GetModuleHandleA(nullptr), nullptr);
+}
+
+void PageWindows::setFont(HWND window) const {
+    if (window != nullptr)
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(look_.textFont()), FALSE);
 }
 
 void PageWindows::destroyAll() {
@@ -88,7 +90,7 @@ HWND PageWindows::createElement(HWND parent, const PageElement& element, const P
     case PageElement::kText:
         return createText(parent, element);
     case PageElement::kImage:
-        return ImageWindow::create(parent, GetModuleHandleA(nullptr), element.x, element.y,
+        return ImageWindow::create(parent, GetModuleHandleA(nullptr), look_, element.x, element.y,
                                    ImageEntry::load(package, element.text));
     case PageElement::kHLine:
         return createChild(parent, 0, "Static", element.text, WS_BORDER, element, kNoId);
@@ -108,7 +110,7 @@ HWND PageWindows::createElement(HWND parent, const PageElement& element, const P
     default:
         return nullptr;
     }
-    setDefaultFont(window);
+    setFont(window);
     return window;
 }
 
@@ -122,7 +124,7 @@ HWND PageWindows::createText(HWND parent, const PageElement& element) {
         alignment = SS_CENTER;
     HWND window =
         createChild(parent, 0, "Static", element.text, alignment | SS_NOPREFIX, element, kNoId);
-    setDefaultFont(window);
+    setFont(window);
     return window;
 }
 

@@ -4,6 +4,7 @@
 
 #include "package/RecordList.h"
 #include "ui/PageElement.h"
+#include "ui/WindowLook.h"
 #include "ui/WindowRecord.h"
 
 #include <windows.h>
@@ -18,7 +19,9 @@ class PageWindows {
     PageWindows(const PageWindows&) = delete;
     PageWindows& operator=(const PageWindows&) = delete;
 
-    void create(HWND parent, const Wizard& wizard, const Payload* package, int page);
+    // The page's element windows at their places scaled to the look's DPI, in its font.
+    void create(HWND parent, const Wizard& wizard, const Payload* package, int page,
+                const WindowLook& look);
     void destroyAll();
     // The newest window of that name (names compared without case), or null.
     HWND find(const char* name) const;
@@ -28,5 +31,10 @@ class PageWindows {
     HWND createText(HWND parent, const PageElement& element);
     HWND createRichText(HWND parent, const PageElement& element, const Payload* package, int id);
 
+    HWND createChild(HWND parent, DWORD extendedStyle, const char* className, const char* text,
+                     DWORD style, const PageElement& element, HMENU id) const;
+    void setFont(HWND window) const;
+
     RecordList<WindowRecord> records_;
+    WindowLook look_;
 };

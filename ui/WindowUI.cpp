@@ -3,6 +3,7 @@
 #include "config/Description.h"
 #include "package/BoundedText.h"
 #include "package/SystemLibrary.h"
+#include "ui/AccessKeys.h"
 #include "ui/FieldControl.h"
 #include "ui/ImageEntry.h"
 #include "ui/ImageWindow.h"
@@ -26,9 +27,8 @@ HINSTANCE moduleInstance(const WindowContext& context) {
                                              : GetModuleHandleA(nullptr);
 }
 
-void setDefaultFont(HWND window) {
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
-                 FALSE);
+void setFont(HWND window, const WindowLook& look) {
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(look.textFont()), FALSE);
 }
 
 bool isPushButton(HWND window) {
@@ -71,6 +71,8 @@ WindowUI::~WindowUI() {
     destroyFieldControls();
     if (icon_ != nullptr)
         DestroyIcon(icon_);
+    if (font_ != nullptr)
+        DeleteObject(font_);
 }
 
 int WindowUI::run() {
@@ -104,26 +106,24 @@ int WindowUI::buildWindow() {
     // Without the common controls the window still works; only its progress bars are missing.
     if (initControls != nullptr)
         initControls(&controls);
+    makeLook();
     makeAppIcon();
     if (!registerClasses())
         return -1;
-    char product[256] = {};
-    char version[256] = {};
-    if (context_.product != nullptr) {
-        context_.product->getProductName(product, sizeof product);
-        context_.product->getVersionString(version, sizeof version);
-    }
     char title[512];
-    boundedFormat(title, sizeof title, "%s - ver. %s", product, version);
+    makeTitle(title, sizeof title);
     int caption =
         context_.captionHeight > 0 ? context_.captionHeight : GetSystemMetrics(SM_CYCAPTION);
     quitRequested_ = false;
-    mainWindow_ = CreateWindowExA(
-        0, kClassName, title, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
-        0, kWidth, kHeight + caption, nullptr, nullptr, moduleInstance(context_), this);
+    mainWindow_ = CreateWindowExA(0, kClassName, title,
+                                  WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                  0, 0, look_.px(kWidth), look_.px(kHeight) + caption, nullptr,
+                                  nullptr, moduleInstance(context_), this);
     if (mainWindow_ == nullptr)
         return -1;
     createButtons();
+    // Help without a document to show would only disappoint.
+    show(help_, wizard_->hasHelpDocument() ? 1 : 0);
     wizard_->showDialog(wizard_->currentDialog(), this);
     RECT client = {};
     if (mainWindow_ != nullptr && GetClientRect(mainWindow_, &client))
@@ -137,6 +137,38 @@ int WindowUI::buildWindow() {
     else if (wizard_->isFinished())
         requestQuit(0);
     return 0;
+}
+
+// The screen's DPI (the manifest declares the process DPI-aware, so the system reports the real
+// one) and a font of the default GUI font's 8 points at that DPI.
+void WindowUI::makeLook() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : WindowLook::kBaseDpi;
+    if (screen != nullptr)
+        ReleaseDC(nullptr, screen);
+    look_.dpi =
+        dpi >= WindowLook::kBaseDpi && dpi <= 4 * WindowLook::kBaseDpi ? dpi : WindowLook::kBaseDpi;
+    if (look_.dpi != WindowLook::kBaseDpi && font_ == nullptr) {
+        LOGFONTA font = {};
+        if (GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font) == sizeof font) {
+            font.lfHeight = -MulDiv(8, look_.dpi, 72);
+            font.lfWidth = 0;
+            font_ = CreateFontIndirectA(&font);
+        }
+    }
+    look_.font = look_.dpi != WindowLook::kBaseDpi ? font_ : nullptr;
+}
+
+void WindowUI::makeTitle(char* title, int size) const {
+    char product[256] = {};
+    char version[256] = {};
+    if (context_.product != nullptr) {
+        context_.product->getProductName(product, sizeof product);
+        context_.product->getVersionString(version, sizeof version);
+    }
+    bool uninstalling = wizard_ != nullptr && wizard_->isUninstalling();
+    boundedFormat(title, size, "%s%s - ver. %s", uninstalling ? "Uninstall " : "", product,
+                  version);
 }
 
 void WindowUI::makeAppIcon() {
@@ -182,10 +214,10 @@ void WindowUI::createButtons() {
 HWND WindowUI::createButton(const char* caption, int id, DWORD style) {
     HWND button = CreateWindowExA(
         0, "Button", caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | style, 0, 0,
-        kButtonWidth, kButtonHeight, mainWindow_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        moduleInstance(context_), nullptr);
+        look_.px(kButtonWidth), look_.px(kButtonHeight), mainWindow_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), moduleInstance(context_), nullptr);
     if (button != nullptr)
-        setDefaultFont(button);
+        setFont(button, look_);
     return button;
 }
 
@@ -194,14 +226,17 @@ void WindowUI::layout(int width, int height) {
         HWND window;
         int x;
     };
-    const Place places[] = {
-        {help_, 10}, {back_, width - 260}, {next_, width - 185}, {cancel_, width - 85}};
+    const Place places[] = {{help_, look_.px(10)},
+                            {back_, width - look_.px(260)},
+                            {next_, width - look_.px(185)},
+                            {cancel_, width - look_.px(85)}};
     for (const Place& place : places) {
         if (place.window != nullptr)
-            MoveWindow(place.window, place.x, height - 35, kButtonWidth, kButtonHeight, TRUE);
+            MoveWindow(place.window, place.x, height - look_.px(35), look_.px(kButtonWidth),
+                       look_.px(kButtonHeight), TRUE);
     }
     if (separator_ != nullptr)
-        MoveWindow(separator_, 0, height - 50, width, 1, TRUE);
+        MoveWindow(separator_, 0, height - look_.px(50), width, 1, TRUE);
 }
 
 LRESULT CALLBACK WindowUI::mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -225,8 +260,8 @@ LRESULT WindowUI::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
         layout(LOWORD(lParam), HIWORD(lParam));
         break;
     case WM_CLOSE:
-        // Neither cancelled nor finished: the window just goes. A run under way finishes first.
-        requestQuit(0);
+        if (!onClose())
+            return 0;
         break;
     case WM_GETICON:
         if (icon_ != nullptr)
@@ -261,7 +296,7 @@ LRESULT WindowUI::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 void WindowUI::onCreate(HWND window) {
-    setDefaultFont(window);
+    setFont(window, look_);
     RECT frame;
     GetWindowRect(window, &frame);
     int x = (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2;
@@ -277,6 +312,25 @@ void WindowUI::onDestroy() {
     mainWindow_ = nullptr;
     back_ = next_ = cancel_ = help_ = separator_ = nullptr;
     savedFocus_ = nullptr;
+}
+
+// The window never disappears under a running installation or uninstall: closing does nothing
+// then, as the buttons do. Otherwise the wizard takes it as a cancel before the run and as the
+// end after it.
+bool WindowUI::onClose() {
+    if (navigating_)
+        return false;
+    if (wizard_ != nullptr)
+        wizard_->closeWindow();
+    requestQuit(wizard_ != nullptr && wizard_->isCancelled() ? -1 : 0);
+    return true;
+}
+
+// The close box and Alt+F4 look as they act.
+void WindowUI::allowClose(bool allowed) {
+    HMENU menu = mainWindow_ != nullptr ? GetSystemMenu(mainWindow_, FALSE) : nullptr;
+    if (menu != nullptr)
+        EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | (allowed ? MF_ENABLED : MF_GRAYED));
 }
 
 void WindowUI::onCommand(WPARAM wParam, LPARAM lParam) {
@@ -308,6 +362,7 @@ void WindowUI::runNavigation(int id) {
     if ((id == kBackId || id == kNextId) && !fieldsCanBeStored())
         return;
     navigating_ = true;
+    allowClose(false);
     if (id == kHelpId)
         wizard_->showHelpDocument(0);
     else if (id == kBackId)
@@ -317,14 +372,15 @@ void WindowUI::runNavigation(int id) {
     else
         wizard_->cancelDialog(this);
     navigating_ = false;
+    allowClose(true);
     focusPage();
 }
 
 bool WindowUI::fieldsCanBeStored() {
     for (int i = 0; i < fields_.count(); ++i) {
-        const char* refusal = fields_[i]->refusal();
-        if (refusal != nullptr) {
-            MessageBoxA(messageOwner(), refusal, "Installation", MB_OK | MB_ICONWARNING);
+        char reason[512];
+        if (fields_[i]->refuses(reason, sizeof reason)) {
+            MessageBoxA(messageOwner(), reason, "Installation", MB_OK | MB_ICONWARNING);
             return false;
         }
     }
@@ -340,7 +396,7 @@ int WindowUI::showPage(int page) {
         return -1;
     pageWindows_.destroyAll();
     if (mainWindow_ != nullptr)
-        pageWindows_.create(mainWindow_, *wizard_, context_.package, page);
+        pageWindows_.create(mainWindow_, *wizard_, context_.package, page, look_);
     return showFields(page);
 }
 
@@ -348,6 +404,16 @@ int WindowUI::showFields(int page) {
     destroyFieldControls();
     if (wizard_ == nullptr || mainWindow_ == nullptr)
         return 0;
+    // The buttons' captions keep their keys; the fields' labels take free ones.
+    AccessKeys keys;
+    for (HWND button : {help_, back_, next_, cancel_}) {
+        char caption[64] = {};
+        if (button != nullptr && IsWindowVisible(button) &&
+            GetWindowTextA(button, caption, sizeof caption) > 0)
+            keys.reserve(caption);
+    }
+    WindowLook look = look_;
+    look.keys = &keys;
     int y = kFieldsTop;
     for (int i = 0; i < wizard_->fieldCount(); ++i) {
         FieldInfo field = wizard_->getField(i);
@@ -358,6 +424,7 @@ int WindowUI::showFields(int page) {
         FieldControl* control = FieldControl::make(field, *wizard_);
         if (control == nullptr)
             continue;
+        control->setLook(look);
         control->create(mainWindow_, kFirstFieldId, field.x != -1 ? field.x : 0, &y);
         if (!fields_.append(control))
             delete control;
@@ -497,6 +564,7 @@ HWND WindowUI::messageOwner() const {
     return mainWindow_ != nullptr && IsWindow(mainWindow_) ? mainWindow_ : nullptr;
 }
 
+// Cancel is offered only before the run: nothing has changed yet.
 int WindowUI::confirmCancel() {
     if (wizard_ == nullptr)
         return 1;
@@ -504,8 +572,15 @@ int WindowUI::confirmCancel() {
     if (context_.product != nullptr)
         context_.product->getProductName(product, sizeof product);
     char text[512];
-    boundedFormat(text, sizeof text, "This will cancel the installation of\r%s\rAre you sure?",
-                  product);
+    if (wizard_->isUninstalling())
+        boundedFormat(text, sizeof text,
+                      "Do you want to cancel the uninstall of %s?\n\nNothing has been removed yet.",
+                      product);
+    else
+        boundedFormat(text, sizeof text,
+                      "Do you want to cancel the installation of %s?\n\nNothing has been "
+                      "installed yet.",
+                      product);
     return MessageBoxA(messageOwner(), text, "Cancel confirmation",
                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }

@@ -8,6 +8,7 @@
 #include "ui/InstallerUI.h"
 #include "ui/PageWindows.h"
 #include "ui/WindowContext.h"
+#include "ui/WindowLook.h"
 
 #include <windows.h>
 
@@ -72,6 +73,11 @@ class WindowUI : public InstallerUI {
     void onCommand(WPARAM wParam, LPARAM lParam);
     void runNavigation(int id);
     void onDestroy();
+    // Closing: nothing while a run goes on, else the wizard decides (Wizard::closeWindow).
+    bool onClose();
+    void allowClose(bool allowed);
+    void makeLook();
+    void makeTitle(char* title, int size) const;
     void makeAppIcon();
     bool registerClasses();
     void createButtons();
@@ -100,6 +106,9 @@ class WindowUI : public InstallerUI {
     HWND help_ = nullptr;
     HWND separator_ = nullptr;
     HICON icon_ = nullptr;
+    // The font made for a screen of another DPI than 96; owned.
+    HFONT font_ = nullptr;
+    WindowLook look_;
     PageWindows pageWindows_;
     Wizard* wizard_ = nullptr;
     WindowContext context_;

@@ -121,6 +121,18 @@ int Wizard::showHelpDocument(int) {
     return steps_.showHelpDocument();
 }
 
+bool Wizard::hasHelpDocument() const {
+    return steps_.hasHelpDocument();
+}
+
+bool Wizard::isUninstalling() const {
+    return steps_.isUninstalling();
+}
+
+bool Wizard::keepsDestinationWhole(const char* variable, const char* folder) {
+    return steps_.keepsDestinationWhole(variable, folder);
+}
+
 int Wizard::firstDialog() const {
     return searchForward(0);
 }
@@ -176,31 +188,25 @@ int Wizard::showDialog(int index, InstallerUI* ui) {
     return 0;
 }
 
+// Each page has one set of button states, whatever route led to it. Once the run of the
+// "CopyProgress" page has ended there is nothing left to cancel: the product is installed, or
+// its changes were undone.
 void Wizard::setWizardButtons(int index, InstallerUI* ui) {
     if (isWizardEnd(index, lastDialog())) {
-        ui->setNextCaption("Finish");
+        ui->setNextCaption("&Finish");
         ui->enableNext(1);
         ui->enableBack(0);
         ui->enableCancel(0);
         ui->enableHelp(0);
         return;
     }
-    bool isFirst = index == firstDialog();
-    if (isNamed(index, "License")) {
-        ui->setNextCaption("I agree");
-        ui->setCancelCaption("I disagree");
-        if (isFirst) {
-            ui->enableBack(0);
-            ui->enableNext(1);
-        }
-        return;
-    }
-    ui->setNextCaption("Next");
-    ui->setCancelCaption("Cancel");
-    ui->enableBack(isFirst ? 0 : 1);
+    bool isLicense = isNamed(index, "License");
+    ui->setNextCaption(isLicense ? "I &agree" : "&Next >");
+    ui->setCancelCaption(isLicense ? "I &disagree" : "&Cancel");
+    ui->enableBack(index == firstDialog() ? 0 : 1);
     ui->enableNext(1);
-    ui->enableHelp(1);
-    ui->enableCancel(1);
+    ui->enableHelp(hasHelpDocument() ? 1 : 0);
+    ui->enableCancel(copyProgressDone_ == 0 ? 1 : 0);
 }
 
 void Wizard::releasePageElements() {
@@ -262,8 +268,8 @@ void Wizard::runCopyProgress(InstallerUI* ui) {
     }
     ui->enableBack(0);
     ui->enableNext(1);
-    ui->enableHelp(1);
-    ui->enableCancel(1);
+    ui->enableHelp(hasHelpDocument() ? 1 : 0);
+    ui->enableCancel(0);
 }
 
 void Wizard::attachRunningAppsCheck(int page, InstallerUI* ui) {
@@ -343,6 +349,13 @@ int Wizard::previousDialog(InstallerUI* ui) {
         showDialog(shown, ui);
     }
     return 0;
+}
+
+void Wizard::closeWindow() {
+    if (copyProgressDone_ != 0 || isWizardEnd(currentDialog_, lastDialog()))
+        finished_ = 1;
+    else
+        cancelled_ = 1;
 }
 
 int Wizard::cancelDialog(InstallerUI* ui) {

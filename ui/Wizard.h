@@ -43,6 +43,17 @@ class Wizard {
     int cancelDialog(InstallerUI* ui);
     int showDialog(int index, InstallerUI* ui);
 
+    // The window's close box. Before the run of the "CopyProgress" page it cancels; once the run
+    // has ended, or on the last page, it ends the wizard as Finish does, without the
+    // post-install actions. The window ignores it while a run goes on.
+    void closeWindow();
+    // Whether the description names a help document for the Help button.
+    bool hasHelpDocument() const;
+    bool isUninstalling() const;
+    // Whether every file the installation places below `folder`, given to `variable`, has a
+    // destination the installation keeps whole.
+    bool keepsDestinationWhole(const char* variable, const char* folder);
+
     // The run of the "CopyProgress" page failed (or was undone).
     int hasFailed() const { return failed_; }
     // The run of the "CopyProgress" page has ended.

@@ -13,5 +13,9 @@ class WizardSteps {
     virtual int runCopyProgress(InstallerUI& ui, bool* cancelled) = 0;
     virtual void runPostInstall(InstallerUI& ui) = 0;
     virtual int showHelpDocument() = 0;
+    virtual bool hasHelpDocument() const = 0;
+    // Whether every file placed below the folder (the value of the variable) keeps a whole
+    // destination path.
+    virtual bool keepsDestinationWhole(const char* variable, const char* folder) = 0;
     virtual bool isUninstalling() const = 0;
 };

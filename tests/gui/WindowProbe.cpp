@@ -4,6 +4,10 @@
 //     kestrel_window_probe [TEXT [SECONDS]]
 // waits up to SECONDS (default 20) until a visible control's text contains TEXT, then prints the
 // window; exit code 1 when it never did.
+//     kestrel_window_probe --box TITLE [SECONDS]
+// prints the text of the message box with that title once it shows (exit code 1: none did).
+//     kestrel_window_probe --manifest IMAGE
+// prints the application manifest of an executable image (exit code 1: it has none).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -68,7 +72,39 @@ std::string dump(HWND wizard, bool* found, const char* wanted) {
 }
 } // namespace
 
+int printBox(const char* title, int seconds) {
+    for (int tries = 0; tries < seconds * 10; ++tries) {
+        HWND box = FindWindowA("#32770", title);
+        char text[2048] = {};
+        if (box != nullptr && GetDlgItemTextA(box, 0xffff, text, sizeof text) > 0) {
+            std::printf("%s\n", text);
+            return 0;
+        }
+        Sleep(100);
+    }
+    return 1;
+}
+
+int printManifest(const char* image) {
+    HMODULE module =
+        LoadLibraryExA(image, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HRSRC resource = module != nullptr
+                         ? FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24))
+                         : nullptr;
+    HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
+    const char* text = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (text != nullptr)
+        std::fwrite(text, 1, SizeofResource(module, resource), stdout);
+    if (module != nullptr)
+        FreeLibrary(module);
+    return text != nullptr ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--box")
+        return printBox(argv[2], argc > 3 ? std::atoi(argv[3]) : 20);
+    if (argc > 2 && std::string(argv[1]) == "--manifest")
+        return printManifest(argv[2]);
     const char* wanted = argc > 1 ? argv[1] : "";
     int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
     std::string last = "no wizard window\n";

@@ -1,8 +1,10 @@
 #!/bin/bash
 # The wizard window under Xvfb and Wine, driven with the keys a user presses (xdotool): the
-# in-process window tests, then the packed demo installed through the window, cancelled with
-# its confirmation, and closed from the system menu (its uninstall is the end-to-end round
-# trip's). Each case prints "ok" or "FAILED" with what it saw; the exit code counts the failures.
+# in-process window tests, the engine's manifest, then the packed demo installed through the
+# window and uninstalled through its own wizard, cancelled with its confirmation, closed from the
+# system menu, its folder refused and browsed for, shown at 144 DPI, and closed during and
+# after a long copy. Each case prints "ok" or "FAILED" with what it saw; the exit code counts
+# the failures. With KESTREL_SCREENSHOTS=DIR the pages are saved there at 96 and 144 DPI.
 # Needs build/win64 with kestrel_e2e_demo, kestrel_gui_tests and kestrel_window_probe.
 cd "$(dirname "$0")/../.." || exit 2
 . tests/gui/gui-session.sh
@@ -56,6 +58,11 @@ click_button() {
 }
 
 shows() { gui_probe "$1" "${2:-20}" >"$shots/probe"; }
+# box TITLE: the text of the message box with that title once it shows.
+box() { gui_probe --box "$1" >"$shots/probe"; }
+# shot NAME: the window saved as NAME.png in $KESTREL_SCREENSHOTS, when that is set.
+shot() { [ -z "${KESTREL_SCREENSHOTS:-}" ] || gui_screenshot "$KESTREL_SCREENSHOTS/$1.png"; }
+
 probe_has() { grep -qF -- "$1" "$shots/probe"; }
 installed() { [ -e "$WINEPREFIX/drive_c/$1" ]; }
 
@@ -74,41 +81,84 @@ printf '[Plugins]\r\nLast=1\r\n' >"$WINEPREFIX/drive_c/Kestrel Host/host.ini"
 echo "== in-process window tests"
 check "kestrel_gui_tests" "$KESTREL_WINE" build/win64/bin/kestrel_gui_tests.exe
 
+echo "== the engine's manifest, read back from each built image"
+for image in build/win64/bin/kestrel.exe build/win32/bin/kestrel.exe; do
+    [ -f "$image" ] || continue
+    gui_probe --manifest "$image" >"$shots/probe"
+    check "$image asks for elevation, the themed controls and DPI awareness" eval \
+        'probe_has "level=\"requireAdministrator\"" && probe_has "Microsoft.Windows.Common-Controls" && probe_has ">true</dpiAware>"'
+done
+
 echo "== the demo installed through the window"
 start_setup
 check "the welcome page" shows "Welcome to the Kestrel Demo"
-xdotool key Return
-shows "I disagree"
-check "the licence page's captions" probe_has "Button|I agree|f"
-xdotool key Return
+check "Help is hidden without a help document" probe_has "Button|&Help|dh"
+shot 1-welcome
+xdotool key alt+n
+shows "I &disagree"
+check "Alt+N is Next; the licence page's captions" probe_has "Button|I &agree|f"
+shot 2-licence
+xdotool key alt+a
 shows "Choose where"
+check "Alt+A is I agree" probe_has "Static|&Install to:|"
+shot 3-destination
 # From Next, Tab passes Cancel and wraps to the folder; Shift+Tab goes back.
 xdotool key Tab Tab
 shows "Choose where"
 check "Tab reaches the folder" probe_has "Edit|C:\\Program Files\\Kestrel Demo|f"
 xdotool key shift+Tab
 shows "Choose where"
-check "Shift+Tab goes back to Cancel" probe_has "Button|Cancel|f"
+check "Shift+Tab goes back to Cancel" probe_has "Button|&Cancel|f"
 xdotool key Tab
 xdotool type --delay 2 'C:\Demo Here'
 # Browse, the Documentation box (cleared with Space), the Samples group (Down: Complete).
 xdotool key Tab Tab space Tab Down
 shows "Choose where"
-check "the choices on screen" probe_has "Button|Complete|fc"
+check "the choices on screen" probe_has "Button|Co&mplete|fc"
 xdotool key Return
 check "the progress page reaches 100" shows "pos=100"
+check "Cancel is disabled after the run" probe_has "Button|&Cancel|d"
 gui_screenshot "$shots/progress.png"
+shot 5-progress
 filled=$(pixel "$shots/progress.png" 484 96)
 check "the screenshot shows the bar filled to its end" \
     test "$filled" = "$(pixel "$shots/progress.png" 14 96)" -a "$filled" != "$(pixel "$shots/progress.png" 250 80)"
 check "the list names the files" probe_has "last=Create  shortcut"
 xdotool key Return
 check "the finish page" shows "has been installed"
+shot 6-finish
 xdotool key Return
 check "exit code 0" test "$(exit_code)" = 0
 check "the typed folder and the choices" \
     test "$(tr -d '\r' <"$WINEPREFIX/drive_c/Demo Here/bin/settings.cfg")" = \
     "$(printf 'InstallDir=C:\\Demo Here\nDocumentation=0\nSamples=2')"
+
+echo "== the uninstall wizard, started from the installed uninstaller"
+title="Uninstall Kestrel Demo - ver. 1.0.0"
+"$KESTREL_WINE" 'C:\Demo Here\uninst\uninstall.exe' '-uninstall=C:\Demo Here\uninst\install.log' \
+    '-uninstallApp=Kestrel Demo' >/dev/null 2>&1 &
+window=$(gui_wait_window "$title")
+check "its title says it removes the product" test -n "$window"
+check "its welcome page shows the installer's picture" \
+    eval 'shows "Remove Kestrel Demo" && probe_has "VX::INSTALLER::IMAGE||"'
+KESTREL_TITLE=$title gui_screenshot "$shots/uninstall.png"
+KESTREL_TITLE=$title shot 7-uninstall
+# The picture's blue, not the window's grey, at the left of the page.
+check "the picture is drawn" test "$(pixel "$shots/uninstall.png" 20 200)" != "$(pixel "$shots/uninstall.png" 400 200)"
+xdotool key alt+c
+box "Cancel confirmation"
+check "its cancel question speaks of the uninstall" probe_has "cancel the uninstall of Kestrel Demo?"
+xdotool key n
+gui_wait_gone "Cancel confirmation" >/dev/null
+xdotool key alt+n
+check "its progress bar follows the uninstall to its end" shows "pos=100"
+check "its status line" probe_has "The uninstall was successful."
+xdotool key Return
+shows "has been removed"
+xdotool key Return
+gui_wait_gone "$title" >/dev/null
+check "the product is gone" eval '! installed "Demo Here/bin"'
+title="Kestrel Demo - ver. 1.0.0"
 
 echo "== Cancel: No stays, Yes ends; Back by its accelerator"
 start_setup
@@ -134,6 +184,100 @@ sleep 0.5
 xdotool key c
 check "the window closes with -1, nothing installed" \
     eval 'test "$(exit_code)" = 255 && ! installed "Program Files/Kestrel Demo"'
+
+echo "== the folder is checked on its page; Browse starts at it"
+start_setup
+xdotool key Return
+shows "I &disagree"
+xdotool key Return
+shows "Choose where"
+long="C:\\$(printf 'f%.0s' $(seq 250))"
+# Each row: a folder typed into the field, and what the refusal says.
+while IFS='|' read -r folder reason; do
+    xdotool key alt+i ctrl+a BackSpace
+    [ -z "$folder" ] || xdotool type --delay 1 "$folder"
+    xdotool key Return
+    box Installation
+    check "\"${folder:0:40}\" is refused on its page: $reason" probe_has "$reason"
+    xdotool key Return
+    gui_wait_gone Installation >/dev/null
+    shows "Choose where"
+done <<ROWS
+|Please enter the folder to install to.
+Demo|"Demo" is not a full path.
+C:\Demo\CON|names a device
+Q:\Demo|The drive or network share Q:\ of
+C:\Kestrel Host\host.ini\Demo|"C:\Kestrel Host\host.ini" is a file
+C:\Demo\a?b|not a valid folder name
+$long|is too long
+ROWS
+check "the folder's page is still shown" probe_has "Static|&Install to:|"
+xdotool key alt+i ctrl+a BackSpace
+xdotool type --delay 2 'C:\Kestrel Host\Sub'
+xdotool key alt+r
+gui_wait_window "Browse for Folder" >/dev/null
+# It opens on the deepest level of the field that exists; OK takes it with the product's folder.
+xdotool key Return
+gui_wait_gone "Browse for Folder" >/dev/null
+shows "Choose where"
+check "Browse appends the product's folder to the folder picked" \
+    probe_has "Edit|C:\Kestrel Host\Kestrel Demo|"
+xdotool key Escape
+gui_wait_window "Cancel confirmation" >/dev/null
+xdotool key y
+check "nothing was written" \
+    eval 'test "$(exit_code)" = 255 && ! installed "Kestrel Host/Kestrel Demo" && ! installed "Demo"'
+
+echo "== at 144 DPI the layout scales and nothing is clipped"
+wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+start_setup
+check "the welcome page" shows "Welcome to the Kestrel Demo"
+check "the window is 750 pixels wide" probe_has " 750x"
+check "the demo's pages scale and clip no text" "$KESTREL_WINE" build/win64/bin/kestrel_gui_tests.exe \
+    --gtest_filter='*ClipNoText*'
+shot 144dpi-1-welcome
+xdotool key Return
+shows "I &disagree"
+shot 144dpi-2-licence
+xdotool key Return
+shows "Choose where"
+shot 144dpi-3-destination
+xdotool key Escape
+gui_wait_window "Cancel confirmation" >/dev/null
+xdotool key y
+exit_code >/dev/null
+wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+
+echo "== closing during a long copy does nothing; closing on Finish ends with 0"
+# The demo with 400 more files: long enough for the keys to arrive while it copies.
+big=$shots/big
+cp -r build/win64/bin/testdata/demo-stage "$big"
+mkdir -p "$big/bulk"
+bulk=""
+for i in $(seq 400); do
+    head -c 262144 /dev/zero >"$big/bulk/f$i.bin"
+    bulk+="<FN Dest=\"[INSTALLDIR]\\\\bulk\">bulk\\\\f$i.bin</FN>"
+done
+sed -i "s|<FileSet Name=\"Program\" Desc=\"The program\">|&$bulk|" "$big/install.xml"
+build/native/instpack build --description "$big/install.xml" --engine build/win64/bin/kestrel.exe \
+    --resources examples/demo/resources --out "$shots/big-setup.exe" >/dev/null
+setup=$shots/big-setup.exe
+start_setup
+xdotool key Return
+shows "I &disagree"
+xdotool key Return
+shows "Choose where"
+xdotool key Return
+gui_probe "Create " >/dev/null
+xdotool key alt+F4
+sleep 0.3
+xdotool key alt+F4
+check "the window stays while it copies, and the copy completes" shows "pos=100" 60
+xdotool key Return
+shows "has been installed"
+xdotool key alt+F4
+check "closing on Finish exits 0 with the product installed" \
+    eval 'test "$(exit_code)" = 0 && installed "Program Files/Kestrel Demo/bulk/f400.bin"'
 
 rm -rf "$shots"
 echo "wizard-window: $failures failure(s)"

@@ -276,7 +276,7 @@ TEST_F(InstallationRunTest, AnExistingFileIsNotOverwrittenAfterItsBackupFailed) 
                                "FAILED to overwrite " + old, "Create " + app + "\\new.txt"}));
     EXPECT_EQ(records(), "FILE\tCREATE\t" + app + "\\new.txt\r\n");
     EXPECT_EQ(ui.questions, Lines{kUndoQuestion});
-    EXPECT_EQ(ui.status, "There were errors during the installation.");
+    EXPECT_EQ(ui.status, "The installation ended with errors; its changes were kept.");
 }
 
 // An undo file's missing folder is made; one that still cannot be moved fails the run: the

@@ -22,12 +22,15 @@ struct WizardParts : WizardSteps {
     }
     void runPostInstall(InstallerUI&) override { ++postInstalls; }
     int showHelpDocument() override { return 0; }
+    bool hasHelpDocument() const override { return hasHelp; }
+    bool keepsDestinationWhole(const char*, const char*) override { return true; }
     bool isUninstalling() const override { return false; }
     XmlDocument document;
     PageList pages;
     VariableStore variables;
     RecordingSystem system;
     int result = 0, runs = 0, postInstalls = 0;
+    bool hasHelp = true;
     std::function<void(InstallerUI&)> duringRun;
 };
 

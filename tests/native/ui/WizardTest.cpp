@@ -71,34 +71,39 @@ std::string stepped(const Step& test) {
 TEST(WizardNavigation, StepsOverPassedOverAndSpecialPagesAndSetsTheButtons) {
     const char* five = "Welcome Options? Hidden* Folder Finish";
     const Step steps[] = {
-        {five, 0, {0}, 'n', "1,3, at 3 Next/Cancel 1111"},
-        {five, 0, {3}, 'b', "1,0, at 0 Next/Cancel 0111"},
-        {five, 0, {4}, 'n', "end+post at 4 Finish/Cancel 0100"},
+        {five, 0, {0}, 'n', "1,3, at 3 &Next >/&Cancel 1111"},
+        {five, 0, {3}, 'b', "1,0, at 0 &Next >/&Cancel 0111"},
+        {five, 0, {4}, 'n', "end+post at 4 &Finish/Cancel 0100"},
         // A RunningApps page with nothing running is shown and passed over at once.
-        {"A RunningApps~ B", 0, {0}, 'n', "1,2, at 2 Finish/Cancel 0100"},
+        {"A RunningApps~ B", 0, {0}, 'n', "1,2, at 2 &Finish/&Cancel 0100"},
         // A failed run shows the BadFinish right behind the Finish page instead.
-        {"CopyProgress Finish BadFinish*", 0, {0, 1}, ' ', " at 1 Finish/Cancel 0100"},
-        {"CopyProgress Finish BadFinish*", -1, {0, 1}, ' ', " at 2 Finish/Cancel 0100"},
-        {"CopyProgress Finish X* BadFinish*", -1, {0, 1}, ' ', " at 1 Finish/Cancel 0100"},
-        {"CopyProgress BadFinish* Finish", -1, {0, 2}, ' ', " at 2 Finish/Cancel 0100"},
-        {"A B? C?", 0, {0}, 'n', "1,2,end+post at 2 Finish/Cancel 0100"},
-        {"A* B*", 0, {0}, 'n', "end+post at 0 Finish/Cancel 0100"},
+        {"CopyProgress Finish BadFinish*", 0, {0, 1}, ' ', " at 1 &Finish/&Cancel 0100"},
+        {"CopyProgress Finish BadFinish*", -1, {0, 1}, ' ', " at 2 &Finish/&Cancel 0100"},
+        {"CopyProgress Finish X* BadFinish*", -1, {0, 1}, ' ', " at 1 &Finish/&Cancel 0100"},
+        {"CopyProgress BadFinish* Finish", -1, {0, 2}, ' ', " at 2 &Finish/&Cancel 0100"},
+        {"A B? C?", 0, {0}, 'n', "1,2,end+post at 2 &Finish/&Cancel 0100"},
+        {"A* B*", 0, {0}, 'n', "end+post at 0 &Finish/Cancel 0100"},
         // After a failed run only special pages follow its BadFinish; nothing is started.
-        {"CopyProgress Finish BadFinish* Extra*", -1, {0, 1}, 'n', "end at 2 Finish/Cancel 0100"},
-        {"A? RunningApps~ B C", 0, {2}, 'b', "1,0,2, at 2 Next/Cancel 1111"},
-        {"A B C", 0, {0}, 'b', "0, at 0 Next/Cancel 0111"},
-        // Back onto a Finish page whose BadFinish is passed over goes further back.
-        {"CopyProgress Finish BadFinish*? More End", -1, {0, 3}, 'b', "2,0, at 0 Next/Cancel 0111"},
+        {"CopyProgress Finish BadFinish* Extra*", -1, {0, 1}, 'n', "end at 2 &Finish/&Cancel 0100"},
+        {"A? RunningApps~ B C", 0, {2}, 'b', "1,0,2, at 2 &Next >/&Cancel 1111"},
+        {"A B C", 0, {0}, 'b', "0, at 0 &Next >/&Cancel 0111"},
+        // Back onto a Finish page whose BadFinish is passed over goes further back; after the
+        // run Cancel stays off.
+        {"CopyProgress Finish BadFinish*? More End",
+         -1,
+         {0, 3},
+         'b',
+         "2,0, at 0 &Next >/&Cancel 0110"},
         // A RunningApps page passed over by its condition does not hold the user.
-        {"A RunningApps?! B", 0, {0}, 'n', "1,2, at 2 Finish/Cancel 0100"},
+        {"A RunningApps?! B", 0, {0}, 'n', "1,2, at 2 &Finish/&Cancel 0100"},
         // The first and the last page are the first and last without "Special".
-        {"A* B C D*", 0, {1}, ' ', " at 1 Next/Cancel 0111"},
-        {"A* B C D*", 0, {2}, ' ', " at 2 Finish/Cancel 0100"},
-        // "License" changes the captions and leaves the states as the page before set them...
-        {"Welcome License license Finish", 0, {3, 1}, ' ', " at 1 I agree/I disagree 0100"},
-        {"Welcome License license Finish", 0, {2}, ' ', " at 2 Next/Cancel 1111"},
-        // ...except that as the first page it disables Back and enables Next.
-        {"License Finish", 0, {0}, ' ', " at 0 I agree/I disagree 0111"},
+        {"A* B C D*", 0, {1}, ' ', " at 1 &Next >/&Cancel 0111"},
+        {"A* B C D*", 0, {2}, ' ', " at 2 &Finish/Cancel 0100"},
+        // "License" changes the captions; its states do not depend on the page before...
+        {"Welcome License license Finish", 0, {3, 1}, ' ', " at 1 I &agree/I &disagree 1111"},
+        {"Welcome License license Finish", 0, {2}, ' ', " at 2 &Next >/&Cancel 1111"},
+        // ...and as the first page it disables Back.
+        {"License Finish", 0, {0}, ' ', " at 0 I &agree/I &disagree 0111"},
     };
     for (const Step& test : steps)
         EXPECT_EQ(stepped(test), test.after) << test.pages << " " << test.step;
@@ -129,9 +134,47 @@ TEST(WizardCopyProgress, RunsOncePerProcessAndShowsItsResultWhenShownAgain) {
     EXPECT_EQ(wizard.currentDialog(), 1);
     EXPECT_EQ(wizard.runs, 1);
     EXPECT_EQ(wizard.hasFailed(), -1);
-    // Every button is off while the run works; after it, Back stays off.
-    EXPECT_EQ(buttonsWhileRunning, "Next/Cancel 0000");
-    EXPECT_EQ(ui.buttons(), "Next/Cancel 0111");
+    // Every button is off while the run works; after it, Back and Cancel stay off, also on the
+    // pages that follow: the run cannot be cancelled any more.
+    EXPECT_EQ(buttonsWhileRunning, "&Next >/&Cancel 0000");
+    EXPECT_EQ(ui.buttons(), "&Next >/&Cancel 0110");
+    wizard.nextDialog(&ui);
+    EXPECT_EQ(ui.buttons(), "&Next >/&Cancel 1110");
+}
+
+// Help is offered only when the description names a help document.
+TEST(WizardNavigation, HelpStaysOffWithoutAHelpDocument) {
+    TestWizard wizard(pagesOf("Welcome Folder Finish"));
+    wizard.hasHelp = false;
+    WizardUI ui;
+    wizard.showDialog(1, &ui);
+    EXPECT_EQ(ui.buttons(), "&Next >/&Cancel 1101");
+}
+
+// Closing the window cancels before the run and ends the wizard after it or on its last page;
+// the post-install programs start only from Finish.
+TEST(WizardNavigation, ClosingCancelsBeforeTheRunAndFinishesAfterIt) {
+    const struct {
+        const char* pages;
+        std::vector<int> visits;
+        const char* outcome;
+    } cases[] = {
+        {"Welcome CopyProgress Finish", {0}, "cancelled"},
+        {"Welcome CopyProgress More Finish", {0, 1}, "finished"},
+        {"Welcome CopyProgress Finish", {0, 1, 2}, "finished"},
+        {"Welcome Finish", {1}, "finished"},
+    };
+    for (const auto& test : cases) {
+        TestWizard wizard(pagesOf(test.pages));
+        WizardUI ui;
+        for (int visit : test.visits)
+            wizard.showDialog(visit, &ui);
+        wizard.closeWindow();
+        std::string outcome = wizard.isCancelled() ? "cancelled" : "";
+        outcome += wizard.isFinished() ? "finished" : "";
+        EXPECT_EQ(outcome, test.outcome) << test.pages << " " << test.visits.size();
+        EXPECT_EQ(wizard.postInstalls, 0);
+    }
 }
 
 TEST(PageElements, ReadsTheElementsOfThePageShownUnderTheConditionsOfThatMoment) {
