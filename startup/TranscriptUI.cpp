@@ -25,11 +25,6 @@ int TranscriptUI::confirmCancel() {
     return answer;
 }
 
-int TranscriptUI::setStatusText(const char* text) {
-    keep(transcript_, "Status: ", text);
-    return inner_.setStatusText(text);
-}
-
 int TranscriptUI::reportLine(int a, int b, const char* text, int c, int d) {
     keep(transcript_, "", text);
     return inner_.reportLine(a, b, text, c, d);

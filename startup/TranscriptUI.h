@@ -33,7 +33,7 @@ class TranscriptUI : public InstallerUI {
     int showCancel(int flag) override { return inner_.showCancel(flag); }
     int setOverallProgress(int percent) override { return inner_.setOverallProgress(percent); }
     int setCurrentProgress(int percent) override { return inner_.setCurrentProgress(percent); }
-    int setStatusText(const char* text) override;
+    int setStatusText(const char* text) override { return inner_.setStatusText(text); }
     int processEvents(int a, int b, int c, int d) override {
         return inner_.processEvents(a, b, c, d);
     }

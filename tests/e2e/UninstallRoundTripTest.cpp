@@ -73,12 +73,15 @@ TEST_F(UninstallRoundTrip, TheDemoUninstallsThroughItsRegisteredCommandToTheMach
     EXPECT_EQ(snapshot().differencesFrom(before),
               (Lines{"+ file:" + samples + "\\mine.txt", "+ folder:" + samples,
                      "~ file:" + app_ + "\\settings.cfg"})); // what the user changed or added
-    // The installation's lines, then the copy's and the command's, each ending with the outcome.
+    // The installation's lines, then the copy's and the command's, each run with its outcome;
+    // the copy removes the command's program once the command has ended.
     const std::string log = readAll(logFile);
     size_t at = 0;
     for (const std::string& line :
-         {"  Create " + app_ + "\\kdemo.cmd\r\n", std::string("  Exit code 0\r\n"),
-          "  Left " + app_ + "\\settings.cfg\r\n", std::string("  Exit code 0\r\n"),
+         {"  Create " + root_ + "\\Kestrel Demo\\samples\\basic.txt\r\n",
+          std::string("  Exit code 0\r\n"), "  Left " + app_ + "\\settings.cfg\r\n",
+          std::string("  Exit code 0\r\n"),
+          "  Delete " + root_ + "\\Kestrel Demo\\uninst\\uninstall.exe\r\n",
           std::string("  Exit code 0\r\n")}) {
         at = log.find(line, at);
         ASSERT_NE(at, std::string::npos) << line << log;

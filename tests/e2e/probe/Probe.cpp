@@ -54,7 +54,11 @@ int writeBesideItself(const std::string& text) {
 const char* argumentsOf(const char* commandLine) {
     const char* end =
         commandLine[0] == '"' ? std::strchr(commandLine + 1, '"') : std::strchr(commandLine, ' ');
-    return end == nullptr ? "" : end + 1;
+    if (end == nullptr)
+        return "";
+    for (++end; *end == ' ';)
+        ++end;
+    return end;
 }
 
 int relaunch(const char* commandLine) {
