@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
     googletest zlib1g-dev libdeflate-dev libpng-dev libssl-dev pkg-config
     wine64 fonts-wine xvfb xdotool imagemagick liblnk-utils nsis file binutils-mingw-w64-x86-64
+    osslsigncode openssl
     time procps
 )
 

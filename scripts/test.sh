@@ -102,6 +102,9 @@ wine_stop
 echo "== shortcuts read back by lnkinfo"
 run_check bash tests/wine/check-shortcuts.sh "$shortcuts"
 
+echo "== a signed installer: packed from a signed engine, signed, installed and uninstalled"
+run_check bash tests/wine/signed-installer.sh
+
 echo "== the wizard window under Xvfb and wine64, driven with xdotool"
 # Its own X server and Wine server: the Windows tests above must run without a display.
 run_check bash tests/gui/wizard-window.sh
