@@ -112,6 +112,12 @@ int UninstallRun::perform(const ActionLogReader::Contents& log, const Target& ta
                    log.damagedLines);
         fail();
     }
+    // Told before the undo files go: whoever waits for the uninstall command may start programs
+    // right after it, and those must see the environment as it is now.
+    if (environmentChanged_) {
+        ui_.setStatusText("Updating environment");
+        system_.broadcastEnvironmentChange();
+    }
     // The product's folders go before the registration and the uninstaller's own files, so that
     // an uninstall stopped at any point can be run again from its registration. A rollback's own
     // undo files are temporary ones that its caller removes; at the final paths stands only what
@@ -122,10 +128,6 @@ int UninstallRun::perform(const ActionLogReader::Contents& log, const Target& ta
         occupied = removeFolders(occupied, !atRestart);
         if (atRestart)
             removeAtRestart(occupied);
-    }
-    if (environmentChanged_) {
-        ui_.setStatusText("Updating environment");
-        system_.broadcastEnvironmentChange();
     }
     if (pending_ && !rollback)
         reportFormatted(ui_, "%s", kPending);

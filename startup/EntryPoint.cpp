@@ -172,12 +172,7 @@ int EntryPoint::relaunchForUninstall() {
 bool EntryPoint::refuseUndoData(const char* path) {
     if (!FileSecurity::othersMayWrite(path))
         return false;
-    char text[768];
-    boundedFormat(text, sizeof text,
-                  "The uninstall is refused: \"%s\" can be changed by accounts other than the "
-                  "administrators, so it cannot be trusted to say what to remove.",
-                  path);
-    tell(text, MB_ICONERROR);
+    tell(Installer::undoDataRefusal(path).c_str(), MB_ICONERROR);
     NamedEvent::signal(NamedEvent::kUninstallerEnd);
     return true;
 }

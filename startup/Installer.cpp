@@ -11,6 +11,7 @@
 #include "package/PayloadFormat.h"
 #include "package/Platform.h"
 #include "startup/TranscriptUI.h"
+#include "system/FileSecurity.h"
 #include "system/SystemChanges.h"
 #include "ui/InstallerUI.h"
 
@@ -126,6 +127,12 @@ int Installer::loadDescription(InstallerUI* ui, Log* log, const char* configFile
     return result;
 }
 
+std::string Installer::undoDataRefusal(const char* path) {
+    return std::string("The uninstall is refused: \"") + path +
+           "\" can be changed by accounts other than the administrators, so it cannot be "
+           "trusted to say what to remove.";
+}
+
 int Installer::readDescription(Log* log) {
     return isUninstalling() ? readDescriptionFromActionLog(log) : readDescriptionFromPayload(log);
 }
@@ -154,6 +161,8 @@ int Installer::readDescriptionFromActionLog(Log* log) {
         logMessage(log, "Could not obtain installation file from action log");
         return fail(log, "The action log does not name the saved description.");
     }
+    if (FileSecurity::othersMayWrite(path))
+        return fail(log, "%s", undoDataRefusal(path).c_str());
     logMessage(log, "Reading installation file");
     size_t length = 0;
     std::unique_ptr<char[]> text = readWholeFile(path, &length);
@@ -188,11 +197,17 @@ int Installer::runCopyProgress(InstallerUI& shown, bool* cancelled) {
             InterruptedRun(description_, variables_, system_, ui, debugLog_)
                     .recover(registrationName_) == InterruptedRun::Outcome::kFailed)
             return -1;
+        ActionLogReader::Contents log = ActionLogReader::read(actionLogFile_);
+        // The backup file says what is written back over the machine's files.
+        if (FileSecurity::othersMayWrite(log.backupPath.c_str())) {
+            ui.reportLine(0, 0, undoDataRefusal(log.backupPath.c_str()).c_str(), 0, 0);
+            return -1;
+        }
         UninstallRun uninstall(description_, variables_, system_, ui, debugLog_);
         UninstallRun::Target target;
         target.registrationName = registrationName_;
         target.tellOutcome = tellOutcome_;
-        return uninstall.perform(actionLogFile_, target);
+        return uninstall.perform(log, target);
     }
     InstallationRun run(description_, files_, variables_, payload_, system_, ui, debugLog_);
     int result = run.perform();

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <utility>
 
 class InstallerUI;
@@ -51,6 +52,10 @@ class Installer : private WizardSteps {
     int openUninstallResources(const char* path, uint32_t offset) {
         return payload_.open(path, offset);
     }
+    // Why an uninstall refuses an action log, backup file or saved description: others than
+    // the administrators may change it, and it drives what an administrator's uninstall
+    // deletes, writes back and starts.
+    static std::string undoDataRefusal(const char* path);
     // Why loading failed, for the user; empty when the handler has told them already.
     const char* failure() const { return failure_; }
 
