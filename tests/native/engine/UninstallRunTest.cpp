@@ -96,7 +96,7 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
                "undoIniChange:CREATE\tC:\\h.ini\tS\tK\tV",
                // Recorded before it was saved, then with its check: undone once.
                "undoShortcut:CREATE\tC:\\t.lnk\t-", "undoShortcut:CREATE\tC:\\s.lnk\t00000000",
-               "removeUninstallRegistration:Product", "broadcastEnvironmentChange:"}));
+               "broadcastEnvironmentChange:", "removeUninstallRegistration:Product"}));
     EXPECT_TRUE(exists(app + "/kept/mine.txt"));
     char value[64];
     ASSERT_GE(variables.get("APP", value, sizeof value), 0); // the recorded variables are back
