@@ -46,7 +46,6 @@ set(KESTREL_NEUTRAL_SOURCES
     ui/Wizard.cpp
     startup/CommandLineOptions.cpp
     startup/Installer.cpp
-    startup/ProcessState.cpp
     startup/RelaunchCommand.cpp
     startup/Transcript.cpp
     startup/TranscriptUI.cpp

@@ -5,7 +5,6 @@
 #include "package/PayloadMarker.h"
 #include "startup/AdminCheck.h"
 #include "startup/Installer.h"
-#include "startup/ProcessState.h"
 #include "startup/RelaunchCommand.h"
 #include "startup/Transcript.h"
 #include "system/FileSecurity.h"
@@ -21,15 +20,6 @@
 #include <windows.h>
 
 namespace {
-ConsoleUI consoleUI;
-WindowUI windowUI;
-
-void readFrameMetrics(ProcessState& state) {
-    const int metrics[5] = {SM_CYCAPTION, SM_CXBORDER, SM_CYBORDER, SM_CXFRAME, SM_CYFRAME};
-    for (int i = 0; i < 5; ++i)
-        state.frameMetrics[i] = GetSystemMetrics(metrics[i]);
-}
-
 // The path of the running executable; false when it does not fit the buffer.
 bool modulePath(char* buffer, DWORD size) {
     DWORD length = GetModuleFileNameA(nullptr, buffer, size);
@@ -45,8 +35,8 @@ int EntryPoint::run() {
                     "Varnex Software installer", MB_ICONERROR);
         return -1;
     }
-    ProcessState& state = processState();
-    readFrameMetrics(state);
+    ProcessState& state = state_;
+    state.captionHeight = GetSystemMetrics(SM_CYCAPTION);
     readOptions();
     if (state.debug != 0)
         state.debugLog.open(kDebugLogPath);
@@ -66,21 +56,13 @@ int EntryPoint::run() {
     WindowsSystem system(state.gui == 0);
     Installer installer(system);
     installer.setTranscript(&transcript_);
-    if (!AdminCheck::canWriteProgramFiles()) {
-        if (state.gui != 0)
-            MessageBoxA(nullptr, "This program requires administrative privileges",
-                        "Varnex Group installer", MB_ICONWARNING);
-        else
-            std::fputs("This program requires administrative privileges.\n", stdout);
-        return -1;
-    }
     int exitCode = chooseRun(installer);
     transcript_.line("Exit code %d", exitCode);
     return exitCode;
 }
 
 void EntryPoint::readOptions() {
-    ProcessState& state = processState();
+    ProcessState& state = state_;
     options_.parse(GetCommandLineA());
     state.gui = 1;
     state.debug = 0;
@@ -113,24 +95,24 @@ int EntryPoint::chooseRun(Installer& installer) {
 }
 
 InstallerUI* EntryPoint::selectUI(Installer& installer) {
-    ProcessState& state = processState();
+    ProcessState& state = state_;
     if (state.gui != 0) {
         WindowContext context;
         context.package = &installer.payload();
         context.product = &installer.description();
         context.moduleInstance = state.moduleInstance;
-        context.captionHeight = state.frameMetrics[0];
-        windowUI.setWizard(&installer.wizard());
-        windowUI.setContext(context);
-        return &windowUI;
+        context.captionHeight = state.captionHeight;
+        windowUI_.setWizard(&installer.wizard());
+        windowUI_.setContext(context);
+        return &windowUI_;
     }
-    consoleUI.setWizard(&installer.wizard());
-    consoleUI.setQuiet(state.quiet);
-    return &consoleUI;
+    consoleUI_.setWizard(&installer.wizard());
+    consoleUI_.setQuiet(state.quiet);
+    return &consoleUI_;
 }
 
 int EntryPoint::relaunchForUninstall() {
-    ProcessState& state = processState();
+    ProcessState& state = state_;
     logMessage(&state.debugLog, "Uninstalling");
     if (refuseUndoData(uninstall_))
         return -1;
@@ -178,7 +160,7 @@ bool EntryPoint::refuseUndoData(const char* path) {
 }
 
 int EntryPoint::realUninstall(Installer& installer) {
-    ProcessState& state = processState();
+    ProcessState& state = state_;
     logMessage(&state.debugLog, "Real uninstall");
     // Held from before the start event to after the end event: a waiting installer sees at once
     // when this process ends, also when it dies.
@@ -225,12 +207,11 @@ void EntryPoint::openUninstallResources(Installer& installer) {
         return;
     int result = installer.openUninstallResources(path, PayloadMarker::offset());
     if (result != payload::kOk)
-        logMessage(&processState().debugLog, "The uninstaller's own resources cannot be read (%i)",
-                   result);
+        logMessage(&state_.debugLog, "The uninstaller's own resources cannot be read (%i)", result);
 }
 
 int EntryPoint::install(Installer& installer) {
-    ProcessState& state = processState();
+    ProcessState& state = state_;
     Log* log = &state.debugLog;
     int result = -1;
     if (configFileTooLong_) {
@@ -261,12 +242,12 @@ int EntryPoint::install(Installer& installer) {
 
 // Runs in the console whatever -gui says: there is no wizard, only the undo's report lines.
 int EntryPoint::recover(Installer& installer) {
-    processState().gui = 0;
+    state_.gui = 0;
     int result = openInstallPackage(installer);
     if (result == 0) {
-        consoleUI.setQuiet(1);
-        result = installer.recoverInterruptedRun(consoleUI, &processState().debugLog);
-        consoleUI.finish();
+        consoleUI_.setQuiet(1);
+        result = installer.recoverInterruptedRun(consoleUI_, &state_.debugLog);
+        consoleUI_.finish();
         if (installer.failure()[0] != '\0')
             tell(installer.failure(), MB_ICONERROR);
     }
@@ -275,7 +256,7 @@ int EntryPoint::recover(Installer& installer) {
 }
 
 int EntryPoint::openInstallPackage(Installer& installer) {
-    Log* log = &processState().debugLog;
+    Log* log = &state_.debugLog;
     if (bin_ != nullptr) {
         int result = installer.openPayload(bin_, 0, 0);
         if (result != 0)
@@ -305,7 +286,7 @@ void EntryPoint::reportPackageFailure(const char* path, int code) {
 
 void EntryPoint::tell(const char* text, unsigned int icon) {
     transcript_.line("%s", text);
-    if (processState().gui != 0)
+    if (state_.gui != 0)
         MessageBoxA(nullptr, text, "Installation", icon);
     else
         std::printf("%s\n", text);

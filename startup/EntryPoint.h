@@ -3,7 +3,10 @@
 #pragma once
 
 #include "startup/CommandLineOptions.h"
+#include "startup/ProcessState.h"
 #include "startup/Transcript.h"
+#include "ui/ConsoleUI.h"
+#include "ui/WindowUI.h"
 
 class Installer;
 class InstallerUI;
@@ -35,6 +38,10 @@ class EntryPoint {
     void reportPackageFailure(const char* path, int code);
     void tell(const char* text, unsigned int icon);
 
+    ProcessState state_;
+    // The two handlers; the run's options choose one.
+    ConsoleUI consoleUI_;
+    WindowUI windowUI_;
     CommandLineOptions options_;
     const char* bin_ = nullptr;
     const char* uninstall_ = nullptr;

@@ -1,5 +1,5 @@
-// The state that the entry point sets once and the rest of the process reads: the run
-// options, the debug log and what the graphical wizard needs from the start-up.
+// What the entry point reads once at the start of the process: the run options, the debug log
+// and what the graphical wizard needs from the start-up.
 #pragma once
 
 #include "package/Log.h"
@@ -10,9 +10,6 @@ struct ProcessState {
     int quiet = 0;
     char configFile[512] = {};
     void* moduleInstance = nullptr;
-    // SM_CYCAPTION, SM_CXBORDER, SM_CYBORDER, SM_CXFRAME, SM_CYFRAME
-    int frameMetrics[5] = {};
+    int captionHeight = 0; // SM_CYCAPTION, for the wizard window's layout
     Log debugLog;
 };
-
-ProcessState& processState();

@@ -1,6 +1,0 @@
-#include "startup/ProcessState.h"
-
-ProcessState& processState() {
-    static ProcessState state;
-    return state;
-}
