@@ -27,7 +27,6 @@ class PageList {
     // The page record, or a zeroed one for an index out of range.
     DialogInfo dialog(int index) const;
     // Pages keep their handler (a running-programs check) here.
-    void setPageCheck(int index, PageCheck* check) { dialogs_[index].pageCheck = check; }
 
     int fieldCount() const { return fields_.count(); }
     // The field record; a zeroed one out of range, and page -1 while its condition does not

@@ -283,7 +283,7 @@ void Wizard::attachRunningAppsCheck(int page, InstallerUI* ui) {
             name[0] != '\0')
             runningApps_.addName(name);
     }
-    pages_.setPageCheck(page, &runningApps_);
+    checkedPages_.insert(page);
     // A page its condition passes over holds nobody: it lists nothing either.
     if (ConditionEvaluator::evaluate(variables_, pages_.dialog(page).condition) == 0)
         return;
@@ -298,7 +298,12 @@ bool Wizard::isPassedOver(int index, InstallerUI* ui) {
     DialogInfo dialog = pages_.dialog(index);
     if (ConditionEvaluator::evaluate(variables_, dialog.condition) == 0)
         return true;
-    return dialog.pageCheck != nullptr && dialog.pageCheck->check(ui) != 0;
+    PageCheck* check = checkOf(index);
+    return check != nullptr && check->check(ui) != 0;
+}
+
+PageCheck* Wizard::checkOf(int page) {
+    return checkedPages_.count(page) != 0 ? &runningApps_ : nullptr;
 }
 
 int Wizard::nextDialog(InstallerUI* ui) {
@@ -307,7 +312,7 @@ int Wizard::nextDialog(InstallerUI* ui) {
     int last = lastDialog();
     // Only the page the user is on can hold them; a page passed over by its condition never
     // does, even if it lists a program that runs.
-    PageCheck* check = getDialog(currentDialog_).pageCheck;
+    PageCheck* check = checkOf(currentDialog_);
     if (!isWizardEnd(currentDialog_, last) && check != nullptr && check->check(ui) == 0) {
         showDialog(currentDialog_, ui);
         return -1;

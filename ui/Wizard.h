@@ -8,6 +8,8 @@
 #include "ui/PageElement.h"
 #include "ui/RunningAppsCheck.h"
 
+#include <set>
+
 #include "config/DialogInfo.h"
 #include "config/FieldInfo.h"
 
@@ -77,12 +79,16 @@ class Wizard {
     int searchForward(int from) const;
     int searchBackward(int from) const;
     bool isNamed(int index, const char* name) const;
+    // The check the page holds the user with, or null.
+    PageCheck* checkOf(int page);
 
     PageList& pages_;
     const XmlDocument& description_;
     VariableStore& variables_;
     WizardSteps& steps_;
     RunningAppsCheck runningApps_;
+    // The pages that hold the user while a listed program runs.
+    std::set<int> checkedPages_;
     RecordList<PageElement> elements_;
     int currentDialog_ = -1;
     int cancelled_ = 0;
