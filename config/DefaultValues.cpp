@@ -4,8 +4,8 @@
 #include "config/XmlDocument.h"
 #include "package/BoundedText.h"
 #include "package/Log.h"
+#include "package/RunReporter.h"
 #include "system/RegistryReader.h"
-#include "ui/InstallerUI.h"
 
 #include <cstring>
 #include <strings.h>
@@ -91,7 +91,7 @@ int DefaultValues::expandDollarReferences(const char* text, char* out, int size)
 }
 
 int DefaultValues::initialize(const XmlDocument& description, const char* configFile,
-                              InstallerUI* ui) {
+                              RunReporter* ui) {
     int result = apply(description);
     if (result != 0 || configFile == nullptr || configFile[0] == '\0')
         return result;
@@ -100,7 +100,7 @@ int DefaultValues::initialize(const XmlDocument& description, const char* config
         return apply(configuration);
     logMessage(debugLog_, "Configuration file \"%s\" not found", configFile);
     if (ui != nullptr)
-        ui->ask("Configuration file not found. Installation cannot continue.",
-                InstallerUI::kAskNotice);
+        ui->confirm("Configuration file not found. Installation cannot continue.",
+                    RunReporter::Question::kNotice);
     return -1;
 }

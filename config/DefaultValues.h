@@ -4,7 +4,7 @@
 // variable as it was.
 #pragma once
 
-class InstallerUI;
+class RunReporter;
 class Log;
 class VariableStore;
 class XmlDocument;
@@ -19,7 +19,7 @@ class DefaultValues {
     // The description's values, then the configuration file's when one is named (null or empty:
     // none). -1 when the description has none, or the named file cannot be read (the user is
     // told).
-    int initialize(const XmlDocument& description, const char* configFile, InstallerUI* ui);
+    int initialize(const XmlDocument& description, const char* configFile, RunReporter* ui);
 
   private:
     int applyValue(const XmlDocument& document, int node);

@@ -5,8 +5,8 @@
 #include "package/Log.h"
 #include "package/Paths.h"
 #include "package/Platform.h"
+#include "package/RunReporter.h"
 #include "system/FileMover.h"
-#include "ui/InstallerUI.h"
 
 #include <cstdio>
 #include <cstring>
@@ -38,7 +38,7 @@ BackupRestore::Outcome BackupRestore::restore(const std::string& backupPath,
     std::vector<BackupFile::Entry> entries;
     outcome.backupWhole = backup.readEntries(entries);
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        ui_.processEvents(0, 0, 0, 0);
+        ui_.keepResponsive();
         // Only the last write of a file can be the one that was cut.
         bool unfinished = overwritten.unfinished.erase(entry->name) > 0;
         overwritten.all.erase(entry->name);

@@ -16,7 +16,7 @@
 #include <set>
 #include <string>
 
-class InstallerUI;
+class RunReporter;
 class Log;
 
 class BackupRestore {
@@ -30,7 +30,7 @@ class BackupRestore {
         bool backupNeeded() const { return !backupWhole || failed > 0; }
     };
 
-    BackupRestore(InstallerUI& ui, Log* stepLog) : ui_(ui), stepLog_(stepLog) {}
+    BackupRestore(RunReporter& ui, Log* stepLog) : ui_(ui), stepLog_(stepLog) {}
 
     // What the action log says of the files the installation replaced.
     struct Overwritten {
@@ -50,6 +50,6 @@ class BackupRestore {
     bool writeBeside(BackupFile& backup, const BackupFile::Entry& entry, int* error);
     Verdict failed(const BackupFile::Entry& entry, const char* reason, int error);
 
-    InstallerUI& ui_;
+    RunReporter& ui_;
     Log* stepLog_;
 };

@@ -11,13 +11,13 @@
 #include "package/Paths.h"
 #include "package/Payload.h"
 #include "package/Platform.h"
+#include "package/RunReporter.h"
 #include "package/WinFile.h"
-#include "ui/InstallerUI.h"
 
 #include <cstring>
 
 FileCopy::FileCopy(const FileList& files, const VariableStore& variables, const Payload& payload,
-                   InstallerUI& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders,
+                   RunReporter& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders,
                    int& errorFlag)
     : files_(files), variables_(variables), payload_(payload), ui_(ui), actionLog_(actionLog),
       backup_(backup), folders_(folders), error_(errorFlag) {}
@@ -28,7 +28,7 @@ FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
         return Result::kSkipped;
     if (install() == Step::kStopped)
         return Result::kStop;
-    ui_.setOverallProgress(static_cast<int>(static_cast<double>(index) / count * 100.0));
+    ui_.showProgress(static_cast<int>(static_cast<double>(index) / count * 100.0));
     const char* verb = existed_ ? "Overwrite " : "Create ";
     if (failed_)
         verb = existed_ ? "overwrite " : "create ";
@@ -43,7 +43,7 @@ FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
 FileCopy::Step FileCopy::install() {
     if (!formPath() || !makeDirectory())
         return fail();
-    ui_.setStatusText(path_);
+    ui_.showStatus(path_);
     if (!inspectDestination() || !unpack())
         return fail();
     expandContent();
@@ -52,7 +52,7 @@ FileCopy::Step FileCopy::install() {
         return fail();
     if (!actionLog_.writeFile(existed_, path_))
         return fail();
-    if (ui_.processEvents(0, 0, 0, 0) != 0)
+    if (ui_.keepResponsive())
         return Step::kStopped;
     folders_.noteWritten(directory_, info_.fileName);
     if (!writeContent())
@@ -188,7 +188,7 @@ void FileCopy::expandContent() {
 // recognises the file as unchanged and restores the previous content.
 bool FileCopy::backUp() {
     uint32_t sum = streamed_ ? streamedSum_ : FileCheck::of(content_, length_);
-    ui_.processEvents(0, 0, 0, 0);
+    ui_.keepResponsive();
     ErrorList errors = backup_.addFile(path_, sum);
     if (errors.empty()) {
         reportFormatted(ui_, "Back up %s", path_);

@@ -19,7 +19,7 @@
 class ActionLog;
 class BackupFile;
 class FileList;
-class InstallerUI;
+class RunReporter;
 class KnownFolders;
 class VariableStore;
 
@@ -29,7 +29,7 @@ class FileCopy {
 
     // `errorFlag` is the run's: every failure sets it, and it is never cleared here.
     FileCopy(const FileList& files, const VariableStore& variables, const Payload& payload,
-             InstallerUI& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders,
+             RunReporter& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders,
              int& errorFlag);
 
     // Installs record `index` of `count`. kStop when the handler asked to end the file loop.
@@ -70,7 +70,7 @@ class FileCopy {
     const FileList& files_;
     const VariableStore& variables_;
     const Payload& payload_;
-    InstallerUI& ui_;
+    RunReporter& ui_;
     ActionLog& actionLog_;
     BackupFile& backup_;
     KnownFolders& folders_;

@@ -6,10 +6,10 @@
 #include "engine/ActionLog.h"
 #include "engine/RunReport.h"
 #include "package/Paths.h"
+#include "package/RunReporter.h"
 #include "package/WinFile.h"
 #include "system/SystemChanges.h"
 #include "system/UninstallRegistration.h"
-#include "ui/InstallerUI.h"
 
 #include <cstring>
 #include <string>
@@ -30,7 +30,7 @@ constexpr NamedValue kShortcutKinds[] = {{"File", 1}, {"URL", 2}, {"Uninstall", 
 } // namespace
 
 InstallationItems::InstallationItems(const Description& description, const VariableStore& variables,
-                                     SystemChanges& system, ActionLog& actionLog, InstallerUI& ui)
+                                     SystemChanges& system, ActionLog& actionLog, RunReporter& ui)
     : description_(description), variables_(variables), system_(system), actionLog_(actionLog),
       ui_(ui) {}
 

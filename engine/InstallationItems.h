@@ -9,14 +9,14 @@
 
 class ActionLog;
 class Description;
-class InstallerUI;
+class RunReporter;
 class SystemChanges;
 class VariableStore;
 
 class InstallationItems {
   public:
     InstallationItems(const Description& description, const VariableStore& variables,
-                      SystemChanges& system, ActionLog& actionLog, InstallerUI& ui);
+                      SystemChanges& system, ActionLog& actionLog, RunReporter& ui);
 
     int applyEnvironmentItems();
     int applyIniItems();
@@ -45,5 +45,5 @@ class InstallationItems {
     const VariableStore& variables_;
     SystemChanges& system_;
     ActionLog& actionLog_;
-    InstallerUI& ui_;
+    RunReporter& ui_;
 };

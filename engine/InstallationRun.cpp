@@ -11,10 +11,10 @@
 #include "package/Paths.h"
 #include "package/Payload.h"
 #include "package/Platform.h"
+#include "package/RunReporter.h"
 #include "system/FileMover.h"
 #include "system/SystemChanges.h"
 #include "system/UninstallRegistration.h"
-#include "ui/InstallerUI.h"
 
 #include <cctype>
 #include <cstdio>
@@ -66,7 +66,7 @@ void noteFolder(std::string& common, const std::string& folder) {
 
 InstallationRun::InstallationRun(const Description& description, const FileList& files,
                                  VariableStore& variables, const Payload& payload,
-                                 SystemChanges& system, InstallerUI& ui, Log* debugLog)
+                                 SystemChanges& system, RunReporter& ui, Log* debugLog)
     : description_(description), files_(files), variables_(variables), payload_(payload),
       system_(system), ui_(ui), debugLog_(debugLog) {}
 
@@ -88,10 +88,10 @@ int InstallationRun::perform() {
     Written written = copyFiles();
     applyItems();
     closeUndoFiles();
-    if (error_ != 0 && ui_.ask(kUndoQuestion, InstallerUI::kAskYesNo) == 1)
+    if (error_ != 0 && ui_.confirm(kUndoQuestion, RunReporter::Question::kYesNo))
         return rollBack(paths, productName, written);
     if (error_ != 0)
-        ui_.setStatusText(kKeptWithErrors);
+        ui_.showStatus(kKeptWithErrors);
     if (!moveIntoPlace(paths) || !registerUninstall(paths, productName, written))
         return -1;
     forgetRun(productName);
@@ -106,14 +106,14 @@ InstallationRun::Previous InstallationRun::settlePreviousVersion(const std::stri
     // Only shown: a very long name may cut the question.
     char question[512] = {};
     boundedFormat(question, sizeof question, kPreviousVersionQuestion, productName.c_str());
-    if (ui_.ask(question, InstallerUI::kAskOkCancel) != 1)
+    if (!ui_.confirm(question, RunReporter::Question::kOkCancel))
         return Previous::kCancelled;
     if (system_.uninstallPreviousVersion(productName.c_str()) == 1 &&
         system_.isPreviousVersionInstalled(productName.c_str()) == 0)
         return Previous::kRemoved;
     char notice[512] = {};
     boundedFormat(notice, sizeof notice, kPreviousVersionStays, productName.c_str());
-    ui_.ask(notice, InstallerUI::kAskNotice);
+    ui_.confirm(notice, RunReporter::Question::kNotice);
     return Previous::kStillInstalled;
 }
 
@@ -131,7 +131,7 @@ bool InstallationRun::readyToChange(const FinalPaths& paths, Previous previous) 
     ready = filesCanBeInstalled() && ready;
     ready = InstallationItems(description_, variables_, system_, actionLog_, ui_).check() && ready;
     if (!ready)
-        ui_.ask(kNothingChanged, InstallerUI::kAskNotice);
+        ui_.confirm(kNothingChanged, RunReporter::Question::kNotice);
     return ready;
 }
 
@@ -265,13 +265,13 @@ InstallationRun::Written InstallationRun::copyFiles() {
 
 void InstallationRun::applyItems() {
     InstallationItems items(description_, variables_, system_, actionLog_, ui_);
-    ui_.setStatusText("Updating environment variables");
+    ui_.showStatus("Updating environment variables");
     if (items.applyEnvironmentItems() != 0)
         error_ = 1;
-    ui_.setStatusText("Updating .ini files");
+    ui_.showStatus("Updating .ini files");
     if (items.applyIniItems() != 0)
         error_ = 1;
-    ui_.setStatusText("Creating shortcuts");
+    ui_.showStatus("Creating shortcuts");
     if (items.applyShortcutItems() != 0)
         error_ = 1;
 }
@@ -281,9 +281,9 @@ void InstallationRun::applyItems() {
 void InstallationRun::closeUndoFiles() {
     if (!actionLog_.writeEnd())
         error_ = 1;
-    ui_.setOverallProgress(100);
-    ui_.setStatusText(error_ != 0 ? "There were errors during the installation."
-                                  : "The installation was successful.");
+    ui_.showProgress(100);
+    ui_.showStatus(error_ != 0 ? "There were errors during the installation."
+                               : "The installation was successful.");
     actionLog_.close();
     backup_.close();
 }
@@ -306,7 +306,7 @@ int InstallationRun::rollBack(const FinalPaths& paths, const std::string& produc
     // A file changed while the question was open keeps its previous content in the backup
     // alone: the backup must stay for it too.
     bool undone = uninstall.perform(records, target) == 0 && uninstall.filesLeft() == 0;
-    ui_.setStatusText(undone ? kUndone : kNotUndone);
+    ui_.showStatus(undone ? kUndone : kNotUndone);
     if (undone) {
         removeUndoFiles();
         forgetRun(productName);

@@ -14,7 +14,7 @@
 
 class Description;
 class FileList;
-class InstallerUI;
+class RunReporter;
 class Payload;
 class SystemChanges;
 class VariableStore;
@@ -23,7 +23,7 @@ class InstallationRun {
   public:
     // The debug log (may be null) receives the steps of a rollback.
     InstallationRun(const Description& description, const FileList& files, VariableStore& variables,
-                    const Payload& payload, SystemChanges& system, InstallerUI& ui, Log* debugLog);
+                    const Payload& payload, SystemChanges& system, RunReporter& ui, Log* debugLog);
 
     // 0 when completed (also with errors the user chose to keep); -1 when cancelled or stopped
     // before any change, without temporary files, or undone.
@@ -73,7 +73,7 @@ class InstallationRun {
     VariableStore& variables_;
     const Payload& payload_;
     SystemChanges& system_;
-    InstallerUI& ui_;
+    RunReporter& ui_;
     Log* debugLog_;
     Log actionLogFile_;
     ActionLog actionLog_{actionLogFile_};

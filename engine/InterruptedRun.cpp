@@ -5,8 +5,8 @@
 #include "package/BoundedText.h"
 #include "package/Log.h"
 #include "package/Platform.h"
+#include "package/RunReporter.h"
 #include "system/SystemChanges.h"
-#include "ui/InstallerUI.h"
 
 #include <cstdio>
 
@@ -25,7 +25,7 @@ std::string whereNow(const std::string& temporary, const std::string& final) {
 } // namespace
 
 InterruptedRun::InterruptedRun(const Description& description, VariableStore& variables,
-                               SystemChanges& system, InstallerUI& ui, Log* stepLog)
+                               SystemChanges& system, RunReporter& ui, Log* stepLog)
     : description_(description), variables_(variables), system_(system), ui_(ui),
       stepLog_(stepLog) {}
 
@@ -39,7 +39,7 @@ InterruptedRun::Outcome InterruptedRun::recover(const std::string& productName) 
         return system_.removeRunRecord(productName.c_str()) ? Outcome::kNone : Outcome::kFailed;
     char notice[1024];
     boundedFormat(notice, sizeof notice, kNotice, productName.c_str());
-    ui_.ask(notice, InstallerUI::kAskNotice);
+    ui_.confirm(notice, RunReporter::Question::kNotice);
     logMessage(stepLog_, "Undoing the interrupted run of %s from %s", productName.c_str(),
                record->actionLog.c_str());
     std::string actionLog = whereNow(record->actionLog, record->finalActionLog);

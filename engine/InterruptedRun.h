@@ -7,7 +7,7 @@
 #include <string>
 
 class Description;
-class InstallerUI;
+class RunReporter;
 class Log;
 class SystemChanges;
 class VariableStore;
@@ -15,7 +15,7 @@ class VariableStore;
 class InterruptedRun {
   public:
     InterruptedRun(const Description& description, VariableStore& variables, SystemChanges& system,
-                   InstallerUI& ui, Log* stepLog);
+                   RunReporter& ui, Log* stepLog);
 
     enum class Outcome { kNone, kUndone, kFailed };
     // kFailed when something of the interrupted run remains; its undo data and record then stay
@@ -26,6 +26,6 @@ class InterruptedRun {
     const Description& description_;
     VariableStore& variables_;
     SystemChanges& system_;
-    InstallerUI& ui_;
+    RunReporter& ui_;
     Log* stepLog_;
 };

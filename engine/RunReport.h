@@ -4,7 +4,7 @@
 
 #include "package/BoundedText.h"
 
-class InstallerUI;
+class RunReporter;
 
 // The handler's answer to the line: non-zero asks the run to stop.
-int reportFormatted(InstallerUI& ui, const char* format, ...) KESTREL_PRINTF(2, 3);
+int reportFormatted(RunReporter& ui, const char* format, ...) KESTREL_PRINTF(2, 3);

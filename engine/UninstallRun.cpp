@@ -9,8 +9,8 @@
 #include "package/Log.h"
 #include "package/Paths.h"
 #include "package/Platform.h"
+#include "package/RunReporter.h"
 #include "system/SystemChanges.h"
-#include "ui/InstallerUI.h"
 
 #include <cerrno>
 #include <chrono>
@@ -85,7 +85,7 @@ BackupRestore::Overwritten overwrittenFiles(const std::vector<ActionLogReader::R
 } // namespace
 
 UninstallRun::UninstallRun(const Description& description, VariableStore& variables,
-                           SystemChanges& system, InstallerUI& ui, Log* stepLog)
+                           SystemChanges& system, RunReporter& ui, Log* stepLog)
     : description_(description), variables_(variables), system_(system), ui_(ui),
       stepLog_(stepLog) {}
 
@@ -103,7 +103,7 @@ int UninstallRun::perform(const ActionLogReader::Contents& log, const Target& ta
     UndoFiles undoFiles = findUndoFiles(log);
     restoreFiles(rollback ? std::string(target.rollbackBackup) : log.backupPath, log,
                  target.interrupted);
-    ui_.setStatusText("Uninstalling");
+    ui_.showStatus("Uninstalling");
     std::vector<std::string> installed;
     std::vector<Folder> folders = undoRecords(log.records, undoFiles, &installed);
     if (!log.closed && !target.interrupted) {
@@ -115,7 +115,7 @@ int UninstallRun::perform(const ActionLogReader::Contents& log, const Target& ta
     // Told before the undo files go: whoever waits for the uninstall command may start programs
     // right after it, and those must see the environment as it is now.
     if (environmentChanged_) {
-        ui_.setStatusText("Updating environment");
+        ui_.showStatus("Updating environment");
         system_.broadcastEnvironmentChange();
     }
     // The product's folders go before the registration and the uninstaller's own files, so that
@@ -131,9 +131,9 @@ int UninstallRun::perform(const ActionLogReader::Contents& log, const Target& ta
     }
     if (pending_ && !rollback)
         reportFormatted(ui_, "%s", kPending);
-    ui_.setOverallProgress(100);
-    ui_.setStatusText(pending_ ? "There were errors during the uninstall."
-                               : "The uninstall was successful.");
+    ui_.showProgress(100);
+    ui_.showStatus(pending_ ? "There were errors during the uninstall."
+                            : "The uninstall was successful.");
     logMessage(stepLog_, "Uninstall %s", pending_ ? "ended with errors" : "completed");
     return pending_ ? -1 : 0;
 }
@@ -184,7 +184,7 @@ UninstallRun::undoRecords(const std::vector<ActionLogReader::Record>& records,
     std::vector<Folder> folders;
     for (size_t i = 0; i < records.size(); ++i) {
         const ActionLogReader::Record& record = records[i];
-        ui_.setOverallProgress(static_cast<int>(i * 100 / records.size()));
+        ui_.showProgress(static_cast<int>(i * 100 / records.size()));
         if (isSuperseded(records, i))
             continue;
         bool created = record.kind == ActionLogReader::Kind::kFile &&
@@ -241,7 +241,7 @@ void UninstallRun::deleteFile(const std::string& path, std::chrono::milliseconds
         fail();
         return;
     }
-    ui_.processEvents(0, 0, 0, 0);
+    ui_.keepResponsive();
     auto deadline = std::chrono::steady_clock::now() + patience;
     bool deleted = false;
     for (;;) {
@@ -354,7 +354,7 @@ std::vector<UninstallRun::Folder> UninstallRun::removeFolders(const std::vector<
                 path.pop_back();
             if (!isFullPath((path + "\\").c_str()) || path.size() <= 3)
                 break;
-            ui_.processEvents(0, 0, 0, 0);
+            ui_.keepResponsive();
             bool removed = platform::removeDirectory(path.c_str()) == 0;
             bool occupied = !removed && errno == ENOTEMPTY;
             // Recorded before it was made, a level may never have come to be.

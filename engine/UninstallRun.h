@@ -19,7 +19,7 @@
 #include <vector>
 
 class Description;
-class InstallerUI;
+class RunReporter;
 class Log;
 class SystemChanges;
 class VariableStore;
@@ -27,7 +27,7 @@ class VariableStore;
 class UninstallRun {
   public:
     UninstallRun(const Description& description, VariableStore& variables, SystemChanges& system,
-                 InstallerUI& ui, Log* stepLog);
+                 RunReporter& ui, Log* stepLog);
 
     // What the run is, and what it may remove at its end.
     struct Target {
@@ -90,7 +90,7 @@ class UninstallRun {
     const Description& description_;
     VariableStore& variables_;
     SystemChanges& system_;
-    InstallerUI& ui_;
+    RunReporter& ui_;
     Log* stepLog_;
     // Something of the installation remains that a later run must undo.
     bool pending_ = false;

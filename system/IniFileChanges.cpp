@@ -1,8 +1,8 @@
 #include "system/IniFileChanges.h"
 
 #include "package/BoundedText.h"
+#include "package/RunReporter.h"
 #include "system/IniChange.h"
-#include "ui/InstallerUI.h"
 
 #include <string>
 
@@ -11,14 +11,14 @@ using Kind = IniChange::Kind;
 using Outcome = IniChange::Outcome;
 
 // The prefix followed by "[section]/key in file"; only shown, so a long one may be cut.
-void report(InstallerUI* ui, const char* prefix, const IniChange::Record& entry) {
+void report(RunReporter* ui, const char* prefix, const IniChange::Record& entry) {
     if (ui == nullptr)
         return;
-    ui->processEvents(0, 0, 0, 0);
+    ui->keepResponsive();
     char line[512];
     boundedFormat(line, sizeof line, "%s[%s]/%s in %s", prefix, entry.section.c_str(),
                   entry.key.c_str(), entry.file.c_str());
-    ui->reportLine(0, 0, line, 0, 0);
+    ui->report(line);
 }
 
 const char* undoPrefix(Kind kind, Outcome outcome) {
@@ -41,12 +41,12 @@ std::string textOf(const char* text) {
 } // namespace
 
 int IniFileChanges::change(const char* file, const char* section, const char* key,
-                           const char* value, int mode, const RecordSink& record, InstallerUI* ui,
+                           const char* value, int mode, const RecordSink& record, RunReporter* ui,
                            int isPath, const char* beforeKey) {
     if (mode != 1)
         return 1;
     if (ui != nullptr)
-        ui->processEvents(0, 0, 0, 0);
+        ui->keepResponsive();
     IniChange::Request request{textOf(file),  textOf(section),   textOf(key),
                                textOf(value), textOf(beforeKey), isPath != 0};
     // The record goes to the action log before the file is written.
@@ -62,7 +62,7 @@ int IniFileChanges::change(const char* file, const char* section, const char* ke
     return result.ok ? 1 : 0;
 }
 
-int IniFileChanges::undo(const char* record, InstallerUI* ui) {
+int IniFileChanges::undo(const char* record, RunReporter* ui) {
     std::optional<IniChange::Record> parsed = IniChange::parseRecord(textOf(record));
     if (!parsed)
         return 0;

@@ -4,7 +4,7 @@
 
 #include "system/RecordSink.h"
 
-class InstallerUI;
+class RunReporter;
 
 class IniFileChanges {
   public:
@@ -13,12 +13,12 @@ class IniFileChanges {
     // written; one that is not kept leaves the file unchanged. Reports "Create " or "Replace "
     // (or their "FAILED to " forms) followed by "[section]/key in file".
     static int change(const char* file, const char* section, const char* key, const char* value,
-                      int mode, const RecordSink& record, InstallerUI* ui, int isPath,
+                      int mode, const RecordSink& record, RunReporter* ui, int isPath,
                       const char* beforeKey);
     // Undoes one INI sub-record while the key still holds the value the installation wrote.
     // 1 when nothing of ours remains to be done: undone, undone before, or left to the user
     // who changed the value since (reported "Left [section]/key in file"). 0 when the file
     // could not be read or written (reported "FAILED to restore " or "FAILED to remove ") or
     // the record is damaged (reported nothing). Otherwise reports "Restore " or "Remove ".
-    static int undo(const char* record, InstallerUI* ui);
+    static int undo(const char* record, RunReporter* ui);
 };

@@ -7,7 +7,7 @@
 
 #include "system/RecordSink.h"
 
-class InstallerUI;
+class RunReporter;
 
 class MachineEnvironment {
   public:
@@ -16,14 +16,14 @@ class MachineEnvironment {
     // not say it exactly or was not kept is not made. Reports "Create ", "Replace ", "Add to " or
     // their "FAILED to " forms followed by the name.
     static int change(const char* name, const char* value, int mode, const RecordSink& record,
-                      InstallerUI* ui, int isPath);
+                      RunReporter* ui, int isPath);
     // Undoes one ENV sub-record while the variable still holds what the installation wrote.
     // 1 when nothing of ours remains to be done: undone, undone before, or left to the user who
     // changed the variable since (reported "Left " and the name). 0 when the registry could not
     // be changed or the record is damaged (reported nothing). Reports "Restore ", "Remove ",
     // "Erase from " or their "FAILED to " forms followed by the name. A second run after a
     // success changes nothing.
-    static int undo(const char* record, InstallerUI* ui);
+    static int undo(const char* record, RunReporter* ui);
     // WM_SETTINGCHANGE with "Environment" to every top-level window, 1 second per window at
     // most; 1.
     static int broadcast();

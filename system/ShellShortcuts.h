@@ -4,7 +4,7 @@
 
 #include "system/RecordSink.h"
 
-class InstallerUI;
+class RunReporter;
 
 class ShellShortcuts {
   public:
@@ -22,12 +22,12 @@ class ShellShortcuts {
     // PATH" or "FAILED to create  shortcut PATH" (the prefix keeps its blank before " shortcut ").
     static int create(int kind, const char* path, const char* target, const char* description,
                       const char* arguments, const char* workingFolder, const RecordSink& record,
-                      InstallerUI* ui);
+                      RunReporter* ui);
     // Deletes the shortcut of a "CREATE" record while the file still holds the bytes saved.
     // 1 when nothing of ours remains: deleted, already gone (both reported "Remove  shortcut
     // PATH"), or replaced by the user, whose file stays ("Left  shortcut PATH"). 0 when the
     // file cannot be read or deleted ("FAILED to remove  shortcut PATH") or the record is
     // damaged (reported nothing). A record with the check "-" alone (the run stopped while the
     // shell saved the file) deletes whatever file stands there: it came from that save.
-    static int undo(const char* record, InstallerUI* ui);
+    static int undo(const char* record, RunReporter* ui);
 };

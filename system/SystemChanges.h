@@ -10,7 +10,7 @@
 
 #include <optional>
 
-class InstallerUI;
+class RunReporter;
 struct UninstallRegistration;
 
 class SystemChanges {
@@ -21,18 +21,18 @@ class SystemChanges {
     virtual int makeTempFileName(char* out, int size) = 0;
     virtual int isAppRunning(const char* moduleName) = 0;
     virtual int changeEnvironment(const char* name, const char* value, int mode,
-                                  const RecordSink& record, InstallerUI* ui, int isPath) = 0;
-    virtual int undoEnvironmentChange(const char* record, InstallerUI* ui) = 0;
+                                  const RecordSink& record, RunReporter* ui, int isPath) = 0;
+    virtual int undoEnvironmentChange(const char* record, RunReporter* ui) = 0;
     virtual int broadcastEnvironmentChange() = 0;
     virtual int changeIniFile(const char* file, const char* section, const char* key,
                               const char* value, int mode, const RecordSink& record,
-                              InstallerUI* ui, int isPath, const char* beforeKey) = 0;
-    virtual int undoIniChange(const char* record, InstallerUI* ui) = 0;
+                              RunReporter* ui, int isPath, const char* beforeKey) = 0;
+    virtual int undoIniChange(const char* record, RunReporter* ui) = 0;
     virtual int createShortcut(int kind, const char* path, const char* target,
                                const char* description, const char* arguments,
                                const char* workingFolder, const RecordSink& record,
-                               InstallerUI* ui) = 0;
-    virtual int undoShortcut(const char* record, InstallerUI* ui) = 0;
+                               RunReporter* ui) = 0;
+    virtual int undoShortcut(const char* record, RunReporter* ui) = 0;
     // A document is opened with its associated program; a program is started with the quoted
     // path and the arguments. 1 when it was started.
     virtual int launch(const char* file, int asDocument, const char* arguments) = 0;

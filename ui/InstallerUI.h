@@ -1,8 +1,10 @@
-// Everything the engine shows or asks goes through this handler. The order of the
-// operations is fixed; every caller passes 0 for the unused integers.
+// The wizard's handler: its window or console dialogue, pages, buttons and fields. The runs
+// below the wizard see it only as a RunReporter; every caller passes 0 for the unused integers.
 #pragma once
 
-class InstallerUI {
+#include "package/RunReporter.h"
+
+class InstallerUI : public RunReporter {
   public:
     static constexpr int kAskOkCancel = 0;
     static constexpr int kAskNotice = 1;
@@ -34,4 +36,15 @@ class InstallerUI {
     virtual int processEvents(int a, int b, int c, int d) = 0;
     virtual int reportLine(int a, int b, const char* text, int c, int d) = 0;
     virtual int ask(const char* text, int kind) = 0;
+
+    // What the runs below the wizard see of the handler.
+    bool report(const char* text) final { return reportLine(0, 0, text, 0, 0) != 0; }
+    bool confirm(const char* text, Question kind) final {
+        return ask(text, kind == Question::kYesNo    ? kAskYesNo
+                         : kind == Question::kNotice ? kAskNotice
+                                                     : kAskOkCancel) == 1;
+    }
+    void showStatus(const char* text) final { setStatusText(text); }
+    void showProgress(int percent) final { setOverallProgress(percent); }
+    bool keepResponsive() final { return processEvents(0, 0, 0, 0) != 0; }
 };

@@ -1,11 +1,11 @@
 #include "system/MachineEnvironment.h"
 
 #include "package/BoundedText.h"
+#include "package/RunReporter.h"
 #include "system/DirectoryMatch.h"
 #include "system/EnvironmentValue.h"
 #include "system/RegistryKey.h"
 #include "system/RegistryValue.h"
-#include "ui/InstallerUI.h"
 
 #include <optional>
 #include <string>
@@ -30,13 +30,13 @@ using State = RegistryValue::State;
 using Kind = EnvironmentValue::Kind;
 using UndoAction = EnvironmentValue::UndoAction;
 
-void report(InstallerUI* ui, const Prefixes& prefixes, bool done, const std::string& name) {
+void report(RunReporter* ui, const Prefixes& prefixes, bool done, const std::string& name) {
     if (ui == nullptr)
         return;
     // Only shown: a name too long for the line is cut in the line alone.
     char line[512];
     boundedFormat(line, sizeof line, "%s%s", done ? prefixes.done : prefixes.failed, name.c_str());
-    ui->reportLine(0, 0, line, 0, 0);
+    ui->report(line);
 }
 
 // A variable that is there but could not be read counts as existing: it is what a Replace
@@ -53,7 +53,7 @@ const Prefixes& undoPrefixes(Kind kind) {
     return kind == Kind::Create ? kRemove : kErase;
 }
 
-int failChange(InstallerUI* ui, int mode, State state, const std::string& name) {
+int failChange(RunReporter* ui, int mode, State state, const std::string& name) {
     report(ui, changePrefixes(mode, state), false, name);
     return 0;
 }
@@ -97,7 +97,7 @@ UndoOutcome undoInRegistry(const EnvironmentValue::Record& record) {
 } // namespace
 
 int MachineEnvironment::change(const char* name, const char* value, int mode,
-                               const RecordSink& record, InstallerUI* ui, int isPath) {
+                               const RecordSink& record, RunReporter* ui, int isPath) {
     std::string variableName = name != nullptr ? name : "";
     std::string text = value != nullptr ? value : "";
     if (mode != EnvironmentValue::kReplace && mode != EnvironmentValue::kAppend &&
@@ -107,7 +107,7 @@ int MachineEnvironment::change(const char* name, const char* value, int mode,
         return record(none.record) ? 1 : 0;
     }
     if (ui != nullptr)
-        ui->processEvents(0, 0, 0, 0);
+        ui->keepResponsive();
 
     RegistryKey key;
     if (variableName.empty() ||
@@ -134,7 +134,7 @@ int MachineEnvironment::change(const char* name, const char* value, int mode,
     return 1;
 }
 
-int MachineEnvironment::undo(const char* record, InstallerUI* ui) {
+int MachineEnvironment::undo(const char* record, RunReporter* ui) {
     std::optional<EnvironmentValue::Record> parsed =
         EnvironmentValue::parseRecord(record != nullptr ? record : "");
     // A damaged record names nothing that could be undone or reported.
@@ -144,7 +144,7 @@ int MachineEnvironment::undo(const char* record, InstallerUI* ui) {
         return 1;
     UndoOutcome outcome = undoInRegistry(*parsed);
     if (ui != nullptr)
-        ui->processEvents(0, 0, 0, 0);
+        ui->keepResponsive();
     if (outcome == UndoOutcome::Left)
         report(ui, kLeft, true, parsed->name);
     else

@@ -3,9 +3,9 @@
 #include "package/BoundedText.h"
 #include "package/FileCheck.h"
 #include "package/Paths.h"
+#include "package/RunReporter.h"
 #include "package/SystemLibrary.h"
 #include "system/RecordFields.h"
-#include "ui/InstallerUI.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -215,12 +215,11 @@ UndoOutcome removeShortcut(const ShortcutRecord& shortcut) {
 }
 
 // "%s shortcut %s" behind the prefix with its own blank ("Create  shortcut C:\...").
-int report(InstallerUI* ui, bool succeeded, const char* done, const char* failed,
+int report(RunReporter* ui, bool succeeded, const char* done, const char* failed,
            const char* path) {
     if (ui != nullptr) {
-        ui->processEvents(0, 0, 0, 0);
-        ui->reportLine(0, 0, (std::string(succeeded ? done : failed) + " shortcut " + path).c_str(),
-                       0, 0);
+        ui->keepResponsive();
+        ui->report((std::string(succeeded ? done : failed) + " shortcut " + path).c_str());
     }
     return succeeded ? 1 : 0;
 }
@@ -228,7 +227,7 @@ int report(InstallerUI* ui, bool succeeded, const char* done, const char* failed
 
 int ShellShortcuts::create(int kind, const char* path, const char* target, const char* description,
                            const char* arguments, const char* workingFolder,
-                           const RecordSink& record, InstallerUI* ui) {
+                           const RecordSink& record, RunReporter* ui) {
     if (path == nullptr)
         path = "";
     bool created =
@@ -236,7 +235,7 @@ int ShellShortcuts::create(int kind, const char* path, const char* target, const
     return report(ui, created, "Create ", "FAILED to create ", path);
 }
 
-int ShellShortcuts::undo(const char* record, InstallerUI* ui) {
+int ShellShortcuts::undo(const char* record, RunReporter* ui) {
     std::optional<ShortcutRecord> shortcut = parseRecord(record);
     // A damaged record names nothing that could be removed or reported.
     if (!shortcut)

@@ -28,11 +28,11 @@ int WindowsSystem::isAppRunning(const char* moduleName) {
 }
 
 int WindowsSystem::changeEnvironment(const char* name, const char* value, int mode,
-                                     const RecordSink& record, InstallerUI* ui, int isPath) {
+                                     const RecordSink& record, RunReporter* ui, int isPath) {
     return MachineEnvironment::change(name, value, mode, record, ui, isPath);
 }
 
-int WindowsSystem::undoEnvironmentChange(const char* record, InstallerUI* ui) {
+int WindowsSystem::undoEnvironmentChange(const char* record, RunReporter* ui) {
     return MachineEnvironment::undo(record, ui);
 }
 
@@ -42,23 +42,23 @@ int WindowsSystem::broadcastEnvironmentChange() {
 
 int WindowsSystem::changeIniFile(const char* file, const char* section, const char* key,
                                  const char* value, int mode, const RecordSink& record,
-                                 InstallerUI* ui, int isPath, const char* beforeKey) {
+                                 RunReporter* ui, int isPath, const char* beforeKey) {
     return IniFileChanges::change(file, section, key, value, mode, record, ui, isPath, beforeKey);
 }
 
-int WindowsSystem::undoIniChange(const char* record, InstallerUI* ui) {
+int WindowsSystem::undoIniChange(const char* record, RunReporter* ui) {
     return IniFileChanges::undo(record, ui);
 }
 
 int WindowsSystem::createShortcut(int kind, const char* path, const char* target,
                                   const char* description, const char* arguments,
                                   const char* workingFolder, const RecordSink& record,
-                                  InstallerUI* ui) {
+                                  RunReporter* ui) {
     return ShellShortcuts::create(kind, path, target, description, arguments, workingFolder, record,
                                   ui);
 }
 
-int WindowsSystem::undoShortcut(const char* record, InstallerUI* ui) {
+int WindowsSystem::undoShortcut(const char* record, RunReporter* ui) {
     return ShellShortcuts::undo(record, ui);
 }
 

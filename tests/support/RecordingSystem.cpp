@@ -29,13 +29,13 @@ int RecordingSystem::isAppRunning(const char* moduleName) {
 }
 
 int RecordingSystem::changeEnvironment(const char* name, const char* value, int mode,
-                                       const RecordSink& record, InstallerUI*, int isPath) {
+                                       const RecordSink& record, RunReporter*, int isPath) {
     return change("changeEnvironment:" + std::string(name) + "=" + value + " mode " +
                       std::to_string(mode) + (isPath != 0 ? " path" : ""),
                   name, record);
 }
 
-int RecordingSystem::undoEnvironmentChange(const char* record, InstallerUI*) {
+int RecordingSystem::undoEnvironmentChange(const char* record, RunReporter*) {
     return this->record(std::string("undoEnvironmentChange:") + record, 1);
 }
 
@@ -44,21 +44,21 @@ int RecordingSystem::broadcastEnvironmentChange() {
 }
 
 int RecordingSystem::changeIniFile(const char* file, const char* section, const char* key,
-                                   const char* value, int, const RecordSink& record, InstallerUI*,
+                                   const char* value, int, const RecordSink& record, RunReporter*,
                                    int, const char* beforeKey) {
     return change("changeIniFile:" + std::string(file) + " [" + section + "]" + key + "=" + value +
                       " before " + beforeKey,
                   file, record);
 }
 
-int RecordingSystem::undoIniChange(const char* record, InstallerUI*) {
+int RecordingSystem::undoIniChange(const char* record, RunReporter*) {
     return this->record(std::string("undoIniChange:") + record, 1);
 }
 
 int RecordingSystem::createShortcut(int kind, const char* path, const char* target,
                                     const char* description, const char* arguments,
                                     const char* workingFolder, const RecordSink& record,
-                                    InstallerUI*) {
+                                    RunReporter*) {
     return change("createShortcut:" + std::to_string(kind) + " " + path + " -> " + target + " " +
                       (arguments != nullptr ? arguments : "<none>") + " in " +
                       (workingFolder != nullptr ? workingFolder : "<none>") + " '" + description +
@@ -66,7 +66,7 @@ int RecordingSystem::createShortcut(int kind, const char* path, const char* targ
                   path, record);
 }
 
-int RecordingSystem::undoShortcut(const char* record, InstallerUI*) {
+int RecordingSystem::undoShortcut(const char* record, RunReporter*) {
     return this->record(std::string("undoShortcut:") + record, 1);
 }
 

@@ -14,17 +14,17 @@ class RecordingSystem : public SystemChanges {
     int makeTempFileName(char* out, int size) override;
     int isAppRunning(const char* moduleName) override;
     int changeEnvironment(const char* name, const char* value, int mode, const RecordSink& record,
-                          InstallerUI* ui, int isPath) override;
-    int undoEnvironmentChange(const char* record, InstallerUI* ui) override;
+                          RunReporter* ui, int isPath) override;
+    int undoEnvironmentChange(const char* record, RunReporter* ui) override;
     int broadcastEnvironmentChange() override;
     int changeIniFile(const char* file, const char* section, const char* key, const char* value,
-                      int mode, const RecordSink& record, InstallerUI* ui, int isPath,
+                      int mode, const RecordSink& record, RunReporter* ui, int isPath,
                       const char* beforeKey) override;
-    int undoIniChange(const char* record, InstallerUI* ui) override;
+    int undoIniChange(const char* record, RunReporter* ui) override;
     int createShortcut(int kind, const char* path, const char* target, const char* description,
                        const char* arguments, const char* workingFolder, const RecordSink& record,
-                       InstallerUI* ui) override;
-    int undoShortcut(const char* record, InstallerUI* ui) override;
+                       RunReporter* ui) override;
+    int undoShortcut(const char* record, RunReporter* ui) override;
     int launch(const char* file, int asDocument, const char* arguments) override;
     int showHelpDocument(const char* helpUrl) override;
     int isPreviousVersionInstalled(const char* productName) override;
