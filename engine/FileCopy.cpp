@@ -17,10 +17,9 @@
 #include <cstring>
 
 FileCopy::FileCopy(const FileList& files, const VariableStore& variables, const Payload& payload,
-                   RunReporter& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders,
-                   int& errorFlag)
+                   RunReporter& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders)
     : files_(files), variables_(variables), payload_(payload), ui_(ui), actionLog_(actionLog),
-      backup_(backup), folders_(folders), error_(errorFlag) {}
+      backup_(backup), folders_(folders) {}
 
 FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
     info_ = info;
@@ -61,13 +60,12 @@ FileCopy::Step FileCopy::install() {
     // Without it an uninstall takes the write for cut and restores the previous content
     // whatever the file holds then.
     if (existed_ && !actionLog_.writeFileDone(path_))
-        error_ = 1;
+        recordFailed_ = true;
     return Step::kDone;
 }
 
 FileCopy::Step FileCopy::fail() {
     failed_ = true;
-    error_ = 1;
     return Step::kFailed;
 }
 

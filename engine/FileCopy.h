@@ -27,10 +27,8 @@ class FileCopy {
   public:
     enum class Result { kSkipped, kContinue, kStop };
 
-    // `errorFlag` is the run's: every failure sets it, and it is never cleared here.
     FileCopy(const FileList& files, const VariableStore& variables, const Payload& payload,
-             RunReporter& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders,
-             int& errorFlag);
+             RunReporter& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders);
 
     // Installs record `index` of `count`. kStop when the handler asked to end the file loop.
     Result perform(const FileInfo& info, int index, int count);
@@ -44,6 +42,8 @@ class FileCopy {
                                 char (&directory)[256], char (&path)[512]);
     // After perform: whether the file was written, where, and how many bytes.
     bool wasWritten() const { return written_; }
+    // Whether anything of the file failed: it, or the record that says its write completed.
+    bool hasFailed() const { return failed_ || recordFailed_; }
     // Written where no file stood before.
     bool wasCreated() const { return written_ && !existed_; }
     const char* path() const { return path_; }
@@ -74,7 +74,6 @@ class FileCopy {
     ActionLog& actionLog_;
     BackupFile& backup_;
     KnownFolders& folders_;
-    int& error_;
 
     FileInfo info_{};
     // The folder with its trailing separator: makeDirectories works in 256 bytes.
@@ -95,6 +94,7 @@ class FileCopy {
     uint32_t length_ = 0;
     bool existed_ = false;
     bool failed_ = false;
+    bool recordFailed_ = false;
     bool written_ = false;
     bool unreadable_ = false;
 };

@@ -249,8 +249,10 @@ InstallationRun::Written InstallationRun::copyFiles() {
     // but the product: a shared file replaced elsewhere, or a folder that stood before, keeps
     // the common folder out.
     for (int i = 0; i < files_.fileCount(); ++i) {
-        FileCopy copy(files_, variables_, payload_, ui_, actionLog_, backup_, folders, error_);
+        FileCopy copy(files_, variables_, payload_, ui_, actionLog_, backup_, folders);
         FileCopy::Result result = copy.perform(files_.file(i), i, files_.fileCount());
+        if (copy.hasFailed())
+            error_ = 1;
         if (copy.wasWritten())
             written.bytes += copy.length();
         if (copy.wasCreated() && folders.wasMade(copy.folder()))
