@@ -85,6 +85,30 @@ void ConsoleUI::askFieldValues() {
     }
 }
 
+// The window refuses such a folder on its page; here, where no page is shown, the run stops
+// before anything is changed instead of failing while it copies.
+bool ConsoleUI::foldersUsable() {
+    for (int i = 0; i < wizard_->fieldCount(); ++i) {
+        FieldInfo field = wizard_->getField(i);
+        if (field.type != FIELD_DIRECTORY)
+            continue;
+        char folder[VariableStore::kValueSize] = {};
+        wizard_->getVariable(field.variable, folder, sizeof folder);
+        DestinationCheck check(folderProbe_);
+        DestinationCheck::Problem problem =
+            check.check(folder, [this, &field](const char* candidate) {
+                return wizard_->keepsDestinationWhole(field.variable, candidate);
+            });
+        if (problem != DestinationCheck::Problem::kNone) {
+            char reason[VariableStore::kValueSize + 512];
+            check.describe(problem, folder, reason, sizeof reason);
+            putLine(reason);
+            return false;
+        }
+    }
+    return true;
+}
+
 int ConsoleUI::run() {
     running_ = 1;
     put("Starting installation.\n");
@@ -94,6 +118,11 @@ int ConsoleUI::run() {
     }
     if (!quiet_)
         askFieldValues();
+    if (!wizard_->isUninstalling() && !foldersUsable()) {
+        put("Installation cannot continue.\n");
+        flushOutput();
+        return 0;
+    }
     wizard_->showDialog(wizard_->currentDialog(), this);
     if (!wizard_->isCancelled() && !wizard_->isFinished()) {
         do {

@@ -6,10 +6,12 @@
 // a person always sees everything before being asked.
 #pragma once
 
+#include "ui/DestinationCheck.h"
 #include "ui/InstallerUI.h"
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 class Wizard;
 
@@ -20,6 +22,8 @@ class ConsoleUI : public InstallerUI {
 
     void setWizard(Wizard* wizard) { wizard_ = wizard; }
     void setQuiet(int quiet) { quiet_ = quiet; }
+    // How the folders of "Directory" fields are looked at (the file system unless a test says).
+    void setFolderProbe(DestinationCheck::Probe probe) { folderProbe_ = std::move(probe); }
     int isRunning() const { return running_; }
 
     int run() override;
@@ -59,6 +63,9 @@ class ConsoleUI : public InstallerUI {
     // end removed). End of input gives the empty line. False when the line was longer.
     bool readLine(char* line);
     void askFieldValues();
+    // Says what is wrong with the first folder of a "Directory" field that cannot take the
+    // installation; true when every one can.
+    bool foldersUsable();
     const char* closingLine() const;
 
     std::FILE* input_;
@@ -67,4 +74,5 @@ class ConsoleUI : public InstallerUI {
     int quiet_ = 0;
     int running_ = 0;
     std::string pending_;
+    DestinationCheck::Probe folderProbe_ = platform::pathKind;
 };

@@ -28,6 +28,12 @@ template <typename Act> std::string console(const std::string& typed, int quiet,
         // Gathered output is written at the latest when the console goes away.
         ConsoleUI ui(input, output);
         ui.setQuiet(quiet);
+        // Drives C: and D: exist, with nothing on them.
+        ui.setFolderProbe([](const char* path) {
+            return std::string(path) == "C:\\" || std::string(path) == "D:\\"
+                       ? platform::PathKind::kDirectory
+                       : platform::PathKind::kNothing;
+        });
         act(ui);
     }
     std::rewind(output);
@@ -140,4 +146,20 @@ TEST(ConsoleQuestions, EachKindReadsExactlyOneLineAndQuietModeAnswersYesToAll) {
                           ui.reportLine(0, 0, "Create a", 0, 0);
                       }),
               "?\nCreate a\n|no\n"); // a notice is still said: unattended it is the only trace
+}
+
+// Unattended, no page shows the folder: one the installation could not use stops the run before
+// anything changes, saying why, instead of failing while it copies.
+TEST(ConsoleDialogue, AFolderOnADriveThatDoesNotExistStopsTheRunBeforeAnyChange) {
+    TestWizard wizard(kFields);
+    wizard.setVariable("DIR", "E:\\New");
+    wizard.start();
+    std::string printed = console("", 1, [&wizard](ConsoleUI& ui) {
+        ui.setWizard(&wizard);
+        EXPECT_EQ(ui.run(), 0);
+    });
+    EXPECT_EQ(printed,
+              "Starting installation.\nThe drive or network share E:\\ of \"E:\\New\" does "
+              "not exist.\nInstallation cannot continue.\n|");
+    EXPECT_FALSE(wizard.isFinished());
 }
