@@ -87,10 +87,10 @@ void ConsoleUI::askFieldValues() {
 
 // The window refuses such a folder on its page; here, where no page is shown, the run stops
 // before anything is changed instead of failing while it copies.
-bool ConsoleUI::foldersUsable() {
+bool ConsoleUI::foldersUsable(int page) {
     for (int i = 0; i < wizard_->fieldCount(); ++i) {
         FieldInfo field = wizard_->getField(i);
-        if (field.type != FIELD_DIRECTORY)
+        if (field.type != FIELD_DIRECTORY || field.page != page)
             continue;
         char folder[VariableStore::kValueSize] = {};
         wizard_->getVariable(field.variable, folder, sizeof folder);
@@ -118,15 +118,10 @@ int ConsoleUI::run() {
     }
     if (!quiet_)
         askFieldValues();
-    if (!wizard_->isUninstalling() && !foldersUsable()) {
-        put("Installation cannot continue.\n");
-        flushOutput();
-        return 0;
-    }
     wizard_->showDialog(wizard_->currentDialog(), this);
     if (!wizard_->isCancelled() && !wizard_->isFinished()) {
         do {
-            if (wizard_->nextDialog(this) != 0) {
+            if (!foldersUsable(wizard_->currentDialog()) || wizard_->nextDialog(this) != 0) {
                 put("Installation cannot continue.\n");
                 flushOutput();
                 return 0;

@@ -63,9 +63,9 @@ class ConsoleUI : public InstallerUI {
     // end removed). End of input gives the empty line. False when the line was longer.
     bool readLine(char* line);
     void askFieldValues();
-    // Says what is wrong with the first folder of a "Directory" field that cannot take the
-    // installation; true when every one can.
-    bool foldersUsable();
+    // Says what is wrong with the first folder of a "Directory" field of the page that cannot
+    // take the installation; true when every one can.
+    bool foldersUsable(int page);
     const char* closingLine() const;
 
     std::FILE* input_;
