@@ -10,7 +10,7 @@ TEST(WizardConsole, AnsweredOnStandardInputItReachesTheEndAndExitsZero) {
     // with its value), then the Samples box on.
     std::string installer = EngineProcess::testFolder() + "testdata\\wizard-setup.exe";
     ProcessResult run =
-        EngineProcess::run(inQuotes(installer) + " -gui=0", "D:\\Apps\\Kestrel\n0\n1\n1\n");
+        EngineProcess::run(inQuotes(installer) + " -gui=0", "C:\\Apps\\Kestrel\n0\n1\n1\n");
     const std::string prompt = "\r\nType new value or <Enter> to keep the default: ";
     EXPECT_EQ(run.output, "Starting installation.\r\nInstall to=C:\\Kestrel Wizard" + prompt +
                               "Documentation=1" + prompt + "Setup type=0" + prompt + "Samples=0" +
