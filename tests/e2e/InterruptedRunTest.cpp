@@ -20,8 +20,8 @@ struct StoppedRun {
     std::string output;
 };
 
-// Output goes to a file of its own, so that a full pipe never slows the run down and a program
-// the engine started through the shell cannot hold it after the run; the stop comes
+// Output goes to a file of its own, not a pipe: the shell that saves a shortcut under Wine starts
+// a desktop process that inherits the handle and holds it after the run. The stop comes
 // `stopAfterMs` after the start (INFINITE: never).
 StoppedRun runStoppedAfter(const std::string& commandLine, unsigned long stopAfterMs) {
     static int runs = 0;
