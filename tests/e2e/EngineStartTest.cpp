@@ -1,5 +1,5 @@
 // The engine started as Windows would start it on what it cannot install, with the debug log
-// each run leaves. A cut installer is the packed sample's case (PayloadEndToEnd).
+// each run leaves.
 #include "EngineProcess.h"
 
 #include "tests/support/TestPayload.h"
@@ -61,6 +61,8 @@ TEST(EngineStart, ItSaysWhyItCannotStartAndTheDebugLogEndsWithTheResult) {
          "Installation finished (res=-2)\n"},
         {"-quiet=1 " + bin, damaged,
          "The installer package is damaged: its install.xml entry cannot be unpacked.\r\n", ""},
+        {"-quiet=1 " + bin, loadable.substr(0, loadable.size() - 100),
+         "The file \"" + package + "\" is truncated.\r\n", ""},
         {"-debug=1 -quiet=1 " + bin + "-configFile=" + inQuotes(absent), loadable,
          "Configuration file not found. Installation cannot continue.\r\n",
          "Initializing default values\nConfiguration file \"" + absent +

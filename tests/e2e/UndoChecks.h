@@ -1,12 +1,13 @@
-// What the end-to-end tests of undos under faults look at after an engine run: its exit code and
-// report lines, the product's registration, the machine-wide variables, the uninstaller's
-// temporary copy and the temporary undo files. Shared by the tests of damaged undo data and of
-// interrupted runs, so that both judge a run by the same rules.
+// How the end-to-end tests judge an engine run and the machine after it (exit code and report
+// lines, registration, machine-wide variables, the uninstaller's copy, temporary undo files), and
+// the machine the tests of undos under faults and of interrupted runs start from.
 #pragma once
 
 #include "EngineProcess.h"
+#include "MachineSnapshot.h"
 #include "system/RegistryKey.h"
 #include "system/WinHandle.h"
+#include "tests/support/TestPayload.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -43,30 +44,21 @@ inline bool wasSaid(const std::string& output, const Said& said) {
     return false;
 }
 
-// A run's output as a failure shows it: lines that name values of thousands of characters cut.
-inline std::string shown(const std::string& output) {
-    std::istringstream lines(output);
-    std::string text;
-    for (std::string line; std::getline(lines, line);)
-        text += (line.size() > 300 ? line.substr(0, 300) + "..." : line) + "\n";
-    return text;
-}
-
-// The exit code and the lines of one run, checked together so that its output is shown once.
+// The exit code and the lines of one run, checked together so that its output is shown once,
+// with lines of thousands of characters cut.
 inline void expectRun(const ProcessResult& run, unsigned long exitCode,
                       const std::vector<Said>& said, const std::vector<Said>& unsaid = {}) {
-    std::string wrong;
+    std::string wrong, shown;
     if (run.exitCode != exitCode)
         wrong += "exit code " + std::to_string(run.exitCode) + "\n";
-    for (const Said& line : said) {
-        if (!wasSaid(run.output, line))
-            wrong += "not said: " + line.start + "..." + line.part + "\n";
-    }
-    for (const Said& line : unsaid) {
-        if (wasSaid(run.output, line))
-            wrong += "said: " + line.start + "..." + line.part + "\n";
-    }
-    EXPECT_EQ(wrong, "") << "output:\n" << shown(run.output);
+    for (const Said& line : said)
+        wrong += wasSaid(run.output, line) ? "" : "not said: " + line.start + line.part + "\n";
+    for (const Said& line : unsaid)
+        wrong += wasSaid(run.output, line) ? "said: " + line.start + line.part + "\n" : "";
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);)
+        shown += line.substr(0, 300) + "\n";
+    EXPECT_EQ(wrong, "") << "output:\n" << shown;
 }
 
 inline void removeTree(const std::string& folder) {
@@ -80,17 +72,12 @@ inline void setVariable(const char* name, const std::string& value) {
 
 // A machine-wide string variable, whatever its length; "(none)" when it is not there.
 inline std::string variable(const char* name) {
-    DWORD size = 0;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name, RRF_RT_REG_SZ, nullptr, nullptr,
-                     &size) != ERROR_SUCCESS)
-        return "(none)";
-    std::string value(size + 1, '\0');
-    size = static_cast<DWORD>(value.size());
+    std::string value(65536, '\0');
+    DWORD size = static_cast<DWORD>(value.size());
     if (RegGetValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name, RRF_RT_REG_SZ, nullptr, &value[0],
                      &size) != ERROR_SUCCESS)
         return "(none)";
-    value.resize(value.find('\0'));
-    return value;
+    return value.substr(0, value.find('\0'));
 }
 
 // The product's key, opened below the list of installed programs as the engine opens it: the
@@ -101,12 +88,6 @@ inline bool openProductKey(RegistryKey& key, const std::string& product, REGSAM 
            key.open(uninstall.get(), product.c_str(), access);
 }
 
-// The product's key is there (with a registration, a run record or both).
-inline bool isRegistered(const std::string& product) {
-    RegistryKey key;
-    return openProductKey(key, product, KEY_READ);
-}
-
 // Every value of the product's key: name -> data.
 inline std::map<std::string, std::string> registrationValues(const std::string& product) {
     std::map<std::string, std::string> values;
@@ -114,13 +95,11 @@ inline std::map<std::string, std::string> registrationValues(const std::string& 
     if (!openProductKey(key, product, KEY_READ))
         return values;
     for (DWORD index = 0;; ++index) {
-        char name[256];
-        char data[2048] = {};
+        char name[256], data[2048] = {};
         DWORD nameLength = sizeof name, size = sizeof data - 1;
         if (RegEnumValueA(key.get(), index, name, &nameLength, nullptr, nullptr,
                           reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
             return values;
-        // A string's data ends with its terminating zero.
         values[name] = std::string(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
     }
 }
@@ -233,4 +212,138 @@ inline std::string uninstallCommand(const std::string& logCopy, const std::strin
     return inQuotes(EngineProcess::enginePath()) + " -uninstallFile=" + inQuotes(logCopy) +
            " -uninstallApp=" + inQuotes(product) + " -gui=0 -quiet=1";
 }
+
+// Bytes that differ from file to file and from one 4-byte word to the next.
+inline std::string content(const std::string& seed, size_t size) {
+    std::string bytes;
+    for (unsigned i = 0; bytes.size() < size; ++i)
+        bytes += seed + std::to_string(i * 2654435761u) + ";";
+    return bytes.substr(0, size);
+}
+
+// What the user had before the product "Kestrel Undo" came: three files it replaces
+// (C:\kestrel-undo\app\old<i>.txt), one it does not know, an INI file, a list variable and a
+// folder for links. Its package holds the entries "new<i>" (replacing old<i>.txt), "small",
+// "big" (2 MiB), and the uninstaller's "engine" and "placeholder".
+class UndoMachine : public ::testing::Test {
+  protected:
+    static constexpr const char* kProduct = "Kestrel Undo";
+    static constexpr const char* kList = "KESTRELUNDO_LIST";
+
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(resetMachine()); }
+    void TearDown() override {
+        cleanUp();
+        DeleteFileA(package_.c_str());
+    }
+    void resetMachine() {
+        cleanUp();
+        for (const std::string& folder : {root_, app_, links_})
+            CreateDirectoryA(folder.c_str(), nullptr);
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(writeAll(replaced(i), previous(i)));
+        ASSERT_TRUE(writeAll(app_ + "\\user.txt", "the user's own file\r\n"));
+        ASSERT_TRUE(writeAll(ini_, "[Plugins]\r\nFirst=a\r\n"));
+        setVariable(kList, "C:\\before;C:\\other");
+    }
+    void cleanUp() {
+        held_.reset();
+        uninstallerCopyGone();
+        SetFileAttributesA(replaced(0).c_str(), FILE_ATTRIBUTE_NORMAL);
+        removeTree(root_);
+        if (!smallFolder_.empty())
+            removeTree(smallFolder_);
+        for (const std::string& product : products_)
+            removeProductKey(product);
+        for (const char* name : {"LIST", "VALUE", "MADE", "OLD", "BACK", "UNTOUCHED"})
+            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey,
+                               ("KESTRELUNDO_" + std::string(name)).c_str());
+        DeleteFileA(logCopy_.c_str());
+        undoFilesLeftInTemp(true);
+    }
+
+    static std::string previous(int i) { return content("previous" + std::to_string(i), 5000); }
+    static std::string installed(int i) { return content("installed" + std::to_string(i), 6000); }
+    std::string replaced(int i) const { return app_ + "\\old" + std::to_string(i) + ".txt"; }
+    static std::string replacedFiles() {
+        std::string files;
+        for (int i = 0; i < 3; ++i)
+            files +=
+                fileItem("[APP]", "new" + std::to_string(i), "old" + std::to_string(i) + ".txt");
+        return files;
+    }
+    // New files in ten folders below [APP]\data.
+    static std::string smallFiles(int count) {
+        std::string files;
+        for (int i = 0; i < count; ++i)
+            files += fileItem("[APP]\\data\\d" + std::to_string(i % 10), "small",
+                              "f" + std::to_string(i) + ".txt");
+        return files;
+    }
+    std::string listItem() const {
+        return tag("Environment", variableItem("Append", kList, "[APP]\\bin"));
+    }
+    std::string iniKeyItem() const { return tag("IniFiles", iniItem(ini_, "Kills", "[APP]")); }
+    std::string shortcutItem() const { return linkItem(links_, replaced(0), "One.lnk"); }
+    // The list entry, the INI key and two links, one in a folder the installation makes.
+    std::string standardItems() const {
+        return listItem() + iniKeyItem() +
+               tag("Shortcuts",
+                   shortcutItem() + linkItem(links_ + "\\sub", replaced(1), "Two.lnk"));
+    }
+
+    void writePackage(const std::string& files, const std::string& items = "",
+                      const std::string& values = "", const std::string& product = kProduct) {
+        products_.push_back(product);
+        testpayload::Entries entries = {
+            {"install.xml", description(product, app_, files, items, values)},
+            {"engine", readAll(EngineProcess::enginePath())},
+            {"placeholder", "placeholder"},
+            {"small", "a small file\r\n"},
+            {"big", std::string(2 << 20, 'k')}};
+        for (int i = 0; i < 3; ++i)
+            entries.push_back({"new" + std::to_string(i), installed(i)});
+        ASSERT_TRUE(writeAll(package_, testpayload::build(entries)));
+    }
+    // Quiet, or in the console answering `input`.
+    ProcessResult install(const std::string& options = "", const std::string& input = "") {
+        std::string command = installCommand(package_) + options;
+        if (!input.empty())
+            command.replace(command.find(" -quiet=1"), 9, "");
+        return EngineProcess::run(command, input, 120000);
+    }
+    void installCompleted() {
+        ProcessResult result = install();
+        ASSERT_EQ(result.exitCode, 0u) << result.output;
+    }
+    void copyInstalledLog() const {
+        ASSERT_TRUE(CopyFileA(actionLog_.c_str(), logCopy_.c_str(), FALSE))
+            << "error " << GetLastError() << " copying " << actionLog_;
+    }
+    ProcessResult uninstall() {
+        copyInstalledLog();
+        return EngineProcess::run(uninstallCommand(logCopy_, kProduct), "", 120000);
+    }
+    // The administrator check's probe goes to the program-files folder.
+    MachineSnapshot snapshot() const {
+        Lines folders = {root_, "C:\\Program Files"};
+        if (!smallFolder_.empty())
+            folders.push_back(smallFolder_);
+        return MachineSnapshot(folders);
+    }
+    // The machine as before, and no temporary undo file left behind.
+    void expectMachineAsBefore(const MachineSnapshot& before) {
+        EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
+        EXPECT_FALSE(undoFilesLeftInTemp());
+    }
+
+    const std::string root_ = "C:\\kestrel-undo", app_ = root_ + "\\app";
+    const std::string links_ = root_ + "\\links", ini_ = root_ + "\\host.ini";
+    const std::string uninst_ = app_ + "\\uninst";
+    const std::string actionLog_ = uninst_ + "\\install.log", backup_ = uninst_ + "\\backup.bin";
+    const std::string package_ = EngineProcess::tempFolder() + "kestrel-undo.bin";
+    const std::string logCopy_ = EngineProcess::tempFolder() + "kestrel-undo-uninstall.log";
+    std::string smallFolder_; // a folder on the small drive, once a test made one
+    WinHandle held_;
+    Lines products_ = {kProduct};
+};
 } // namespace undochecks

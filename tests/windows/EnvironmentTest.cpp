@@ -1,4 +1,6 @@
-// The machine-wide environment changed and undone in the real registry, PATH included.
+// The machine-wide environment changed and undone in the real registry, PATH included: what only
+// the registry shows (value types, UTF-16 texts, values that are not texts). The values and
+// records themselves are EnvironmentValue's.
 #include "system/MachineEnvironment.h"
 #include "tests/support/RecordKeeper.h"
 #include "tests/support/RecordingUI.h"
@@ -10,22 +12,20 @@
 namespace {
 const wchar_t kKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 const char kVariable[] = "KestrelTestVariable";
+const std::string kVar = kVariable;
 
 // A value's type and bytes as the registry keeps them (UTF-16); REG_NONE when it is absent.
 using Stored = std::pair<DWORD, std::string>;
 const Stored kAbsent = {REG_NONE, ""};
-
-std::wstring wide(const std::string& ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
-}
+const Stored kNumber = {REG_DWORD, std::string("\x07\0\0\0", 4)};
 
 Stored text(DWORD type, const std::wstring& value) {
     const char* bytes = reinterpret_cast<const char*>(value.c_str());
     return {type, std::string(bytes, (value.size() + 1) * sizeof(wchar_t))};
 }
 
-Stored text(DWORD type, const std::string& value) {
-    return text(type, wide(value));
+std::wstring wide(const std::string& ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
 }
 
 Stored load(const char* name) {
@@ -55,30 +55,33 @@ class MachineEnvironmentTest : public ::testing::Test {
 };
 } // namespace
 
-// Each change undone, and undone a second time, which finds nothing left to do.
+// Each change undone, and undone a second time, which finds nothing left to do; PATH keeps its
+// type and its 4,000 characters, far beyond any fixed line buffer.
 TEST_F(MachineEnvironmentTest, ChangesAndUndoesWholeValuesKeepingTheirType) {
-    // 4,000 characters, far beyond any fixed line buffer.
-    std::string list;
+    std::wstring list;
     for (int i = 1000; list.size() < 4000; ++i)
-        list += "C:\\Kestrel\\Folder" + std::to_string(i) + ";";
+        list += L"C:\\Kestrel\\Folder" + std::to_wstring(i) + L";";
     list.resize(4000);
-    list.back() = 'x';
-    const std::string var = kVariable;
+    list.back() = L'x';
     const struct {
         const char* name;
         int mode;
         Stored before, changed;
-        std::string record, reported, undoReported;
+        std::string record;
+        Lines reported;
     } rows[] = {
-        {"PATH", 2, text(REG_EXPAND_SZ, list), text(REG_EXPAND_SZ, list + ";D:\\Tools"),
-         "ADD\tPATH\t;D:\\Tools\t0", "Add to PATH", "Erase from PATH"},
-        {"PATH", 1, text(REG_EXPAND_SZ, list), text(REG_EXPAND_SZ, "D:\\Tools"),
-         "REPLACE\tPATH\t" + list + "\tD:\\Tools", "Replace PATH", "Restore PATH"},
-        {kVariable, 1, kAbsent, text(REG_SZ, "D:\\Tools"), "CREATE\t" + var + "\tD:\\Tools",
-         "Create " + var, "Remove " + var},
-        // Created by an Append and holding only that value, the variable goes again.
-        {kVariable, 2, kAbsent, text(REG_SZ, "D:\\Tools"), "ADD\t" + var + "\tD:\\Tools\t0",
-         "Add to " + var, "Erase from " + var},
+        {"PATH",
+         2,
+         text(REG_EXPAND_SZ, list),
+         text(REG_EXPAND_SZ, list + L";D:\\Tools"),
+         "ADD\tPATH\t;D:\\Tools\t0",
+         {"Add to PATH", "Erase from PATH", "Erase from PATH"}},
+        {kVariable,
+         1,
+         kAbsent,
+         text(REG_SZ, L"D:\\Tools"),
+         "CREATE\t" + kVar + "\tD:\\Tools",
+         {"Create " + kVar, "Remove " + kVar, "Remove " + kVar}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.record.substr(0, 40));
@@ -94,31 +97,21 @@ TEST_F(MachineEnvironmentTest, ChangesAndUndoesWholeValuesKeepingTheirType) {
             EXPECT_EQ(MachineEnvironment::undo(record.c_str(), &ui), 1);
             EXPECT_EQ(load(row.name), row.before);
         }
-        EXPECT_EQ(ui.lines, (Lines{row.reported, row.undoReported, row.undoReported}));
+        EXPECT_EQ(ui.lines, row.reported);
     }
     EXPECT_EQ(MachineEnvironment::broadcast(), 1);
 }
 
-// What the user set after the installation stays, with its type: also a number where the
+// What the user set after the installation stays with its type: also a number where the
 // installation wrote a string.
 TEST_F(MachineEnvironmentTest, UndoLeavesAVariableTheUserChanged) {
-    const std::string var = kVariable;
-    const struct {
-        std::string record;
-        Stored user;
-    } rows[] = {
-        {"CREATE\t" + var + "\tD:\\Tools", text(REG_EXPAND_SZ, "D:\\Tools;%SystemRoot%")},
-        {"REPLACE\t" + var + "\told\tD:\\Tools", text(REG_SZ, "D:\\Other")},
-        {"REPLACE\t" + var + "\told\tD:\\Tools", kAbsent},
-        {"CREATE\t" + var + "\tD:\\Tools", {REG_DWORD, std::string("\x07\0\0\0", 4)}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.record);
-        store(kVariable, row.user);
+    const std::string record = "CREATE\t" + kVar + "\tD:\\Tools";
+    for (const Stored& user : {text(REG_EXPAND_SZ, L"D:\\Tools;%SystemRoot%"), kNumber}) {
+        store(kVariable, user);
         RecordingUI ui;
-        EXPECT_EQ(MachineEnvironment::undo(row.record.c_str(), &ui), 1);
-        EXPECT_EQ(load(kVariable), row.user);
-        EXPECT_EQ(ui.lines, Lines{"Left " + var});
+        EXPECT_EQ(MachineEnvironment::undo(record.c_str(), &ui), 1);
+        EXPECT_EQ(load(kVariable), user);
+        EXPECT_EQ(ui.lines, Lines{"Left " + kVar});
     }
 }
 
@@ -131,9 +124,9 @@ TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingWholeCanChan
         int capacity;
         const char* reported;
     } rows[] = {
-        {{REG_DWORD, std::string("\x07\0\0\0", 4)}, 1, 256, "FAILED to replace "},
+        {kNumber, 1, 256, "FAILED to replace "},
         {text(REG_SZ, L"C:\\\x4E2D"), 2, 256, "FAILED to add to "},
-        {text(REG_SZ, "C:\\Windows"), 2, 24, "FAILED to add to "},
+        {text(REG_SZ, L"C:\\Windows"), 2, 24, "FAILED to add to "},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.capacity);
@@ -144,8 +137,8 @@ TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingWholeCanChan
         EXPECT_EQ(MachineEnvironment::change(kVariable, "C:\\Program Files\\Kestrel", row.mode,
                                              kept.sink(), &ui, 0),
                   0);
-        EXPECT_EQ(kept.records, std::vector<std::string>{});
+        EXPECT_EQ(kept.records, Lines{});
         EXPECT_EQ(load(kVariable), row.before);
-        EXPECT_EQ(ui.lines, std::vector<std::string>{row.reported + std::string(kVariable)});
+        EXPECT_EQ(ui.lines, Lines{row.reported + kVar});
     }
 }
