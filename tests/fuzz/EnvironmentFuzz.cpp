@@ -1,16 +1,9 @@
-// The value side of the environment changes: EnvironmentValue::apply, undo, parseRecord and
-// formatRecord over arbitrary names, values, texts and records.
-//
-// Input: one control byte, then zero-separated fields: the variable's name, its value before the
-// change, the text to set or add, an undo record, and the variable's value when that record is
-// undone. Control bits: 0-1 the mode (0 is no mode), 2 the text is a path, 3 the variable does
-// not exist before the change, 4 it does not exist when the record is undone.
-//
-// What must hold: a change made leaves a record that parses back to itself, and one refused says
-// why; undoing it on the value written gives the value before (or no variable), and undoing it
-// again changes nothing; an arbitrary record that parses formats to a text that parses to the
-// same record (or holds a line end, which no record may); undoing it on any value writes back only
-// the old value of a REPLACE, or the list without one entry of an ADD.
+// EnvironmentValue over arbitrary values and records. Input: a control byte (bits 0-1 the mode,
+// 2 a path, 3 no variable before the change, 4 none at the undo), then zero-separated: the name,
+// the value before, the text to set or add, an undo record, the value when it is undone. A change
+// is refused with a reason or leaves a record that parses back to itself, whose undo gives back
+// the value before, once. A parsed record formats back to itself, and its undo writes only the
+// old value of a REPLACE or the list without one entry of an ADD.
 #include "system/EnvironmentValue.h"
 #include "tests/fuzz/FuzzFields.h"
 
@@ -69,7 +62,6 @@ void checkRecord(const std::string& text, const Value& atUndo) {
         (record->kind == Kind::Replace && step.value != record->oldValue))
         __builtin_trap();
     if (record->kind == Kind::Add) {
-        // One entry goes, with at most one separator beside it.
         const std::string& added = record->newValue;
         bool placed = !added.empty() && (added.front() == ';' || added.back() == ';');
         size_t entry = added.size() - (placed ? 1 : 0);

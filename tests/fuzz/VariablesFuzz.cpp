@@ -1,14 +1,8 @@
-// The variables: VariableStore set, expand and expandKnown over arbitrary names, values and
-// texts, and a configuration file (DefaultValues over an arbitrary XML document) that sets them.
-//
-// Input: zero-separated fields: the text to expand, the configuration file, then names and values
-// in turns, set in that order before the configuration file is applied.
-//
-// What must hold: a variable is set exactly when its name and value fit whole and hold no line
-// break (nor the name a TAB); it then reads back as its value with every run of separators folded
-// to one (a leading pair stays a pair), never longer; an expansion that succeeds fits its buffer
-// and gives what expandKnown gives when every bracket is closed; a smaller buffer gives the same
-// text or a refusal holding a part of it.
+// VariableStore and a configuration file over arbitrary names, values and texts. Input:
+// zero-separated: the text to expand, the configuration file, then names and values in turns. A
+// variable is set exactly when it fits whole and holds no line break (nor the name a TAB), and
+// reads back with its separator runs folded; an expansion fits its buffer, and a smaller buffer
+// gives the same text or a refusal, never another text.
 #include "config/DefaultValues.h"
 #include "config/VariableStore.h"
 #include "config/XmlDocument.h"
