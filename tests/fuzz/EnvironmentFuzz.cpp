@@ -61,7 +61,7 @@ void checkRecord(const std::string& text, const Value& atUndo) {
     if (!atUndo || record->kind == Kind::Create || record->kind == Kind::None ||
         (record->kind == Kind::Replace && step.value != record->oldValue))
         __builtin_trap();
-    if (record->kind == Kind::Add) {
+    if (record->kind == Kind::Add) { // one entry goes, with at most one separator beside it
         const std::string& added = record->newValue;
         bool placed = !added.empty() && (added.front() == ';' || added.back() == ';');
         size_t entry = added.size() - (placed ? 1 : 0);

@@ -66,7 +66,10 @@ void checkChange(const std::string& path, const std::vector<std::string>& fields
     if (!change.ok || change.record.kind == IniChange::Kind::None)
         return;
     auto record = IniChange::parseRecord(change.text);
-    if (!record || IniChange::formatRecord(*record) != change.text ||
+    const IniChange::Record& made = change.record;
+    if (!record || record->kind != made.kind || record->file != made.file ||
+        record->section != made.section || record->key != made.key ||
+        record->oldValue != made.oldValue || record->newValue != made.newValue ||
         valueInFile(path, section, key) != fields[3])
         __builtin_trap();
     bool create = record->kind == IniChange::Kind::Create;
