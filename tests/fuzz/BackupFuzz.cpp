@@ -1,17 +1,9 @@
-// The restore's reader of the backup file: arbitrary bytes written as a backup file, then
-// BackupRestore::restore over it, as an uninstall runs it.
-//
-// Input: one byte that says what each entry's file holds before the restore, then the backup
-// file. Entry i takes two bits, (byte >> 2 * (i % 4)) & 3: 0, the file is gone; 1, it holds
-// "installed\n" (the seeds record that text's CRC-32 as what the installation wrote); 2, a text
-// the user wrote; 3, "installed\n" and the action log says the installation's write never
-// completed. The action log also names one replaced file that no entry holds. Every entry must
-// name a file strictly inside this target's scratch folder (FuzzScratch.h), else the input is
-// skipped.
-//
-// What must hold: every entry is reported once, as restored, left or failed; a file all of whose
-// entries were restored holds the saved bytes of the first entry that names it (the entries are
-// restored from the last to the first, so that the user's own content comes back last).
+// Arbitrary bytes restored as a backup file, as an uninstall restores one. The first byte says
+// what each entry's file holds before (two bits an entry, (byte >> 2 * (i % 4)) & 3): 0 gone,
+// 1 "installed\n" (the seeds record its check as what was installed), 2 the user's text, 3
+// "installed\n" from a write the action log says never completed. Entries must name files inside
+// this target's scratch folder, else the input is skipped. Every entry is reported once; a file
+// all of whose entries were restored holds the saved bytes of its first entry.
 #include "engine/BackupFile.h"
 #include "engine/BackupRestore.h"
 #include "package/FileCheck.h"
@@ -50,7 +42,7 @@ void checkRestored(const std::vector<BackupFile::Entry>& entries, const Lines& r
         Id id;
         if (!identity(entries[i].name, &id)) {
             if (restored)
-                __builtin_trap(); // restored, yet not there
+                __builtin_trap();
             continue;
         }
         firstOf.emplace(id, &entries[i]);
@@ -75,11 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!filebytes::writeAll(backupPath, fuzzscratch::rewritten(bytes)))
         std::abort();
     std::vector<BackupFile::Entry> entries;
-    {
-        BackupFile reader;
-        if (reader.openForRead(backupPath.c_str()) == BackupFile::Opened::kOk)
-            reader.readEntries(entries);
-    }
+    BackupFile reader;
+    if (reader.openForRead(backupPath.c_str()) == BackupFile::Opened::kOk)
+        reader.readEntries(entries);
+    reader.close();
     Id backupId, id;
     if (!identity(backupPath, &backupId))
         std::abort();
@@ -92,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int before = (data[0] >> (2 * (i % 4))) & 3;
         if (before == 3)
             overwritten.unfinished.insert(name);
-        // The input itself stays as it is, under whatever name an entry gives it.
+        // The backup file itself stays as it is, whatever an entry names it.
         if (before == 0 || (identity(name, &id) && id == backupId))
             continue;
         std::error_code error;
@@ -100,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                             error);
         filebytes::writeAll(hostPath(name), before == 2 ? "changed by the user\n" : "installed\n");
     }
-    overwritten.all.insert(scratch + "lost.txt");
+    overwritten.all.insert(scratch + "lost.txt"); // replaced, but in no entry
     RecordingUI ui;
     BackupRestore::Outcome outcome = BackupRestore(ui, nullptr).restore(backupPath, overwritten);
     if (outcome.restored + outcome.left + outcome.failed < static_cast<int>(entries.size()))

@@ -1,14 +1,8 @@
-// The variables: VariableStore set, expand and expandKnown over arbitrary names, values and
-// texts, and a configuration file (DefaultValues over an arbitrary XML document) that sets them.
-//
-// Input: zero-separated fields: the text to expand, the configuration file, then names and values
-// in turns, set in that order before the configuration file is applied.
-//
-// What must hold: a variable is set exactly when its name and value fit whole and hold no line
-// break (nor the name a TAB); it then reads back as its value with every run of separators folded
-// to one (a leading pair stays a pair), never longer; an expansion that succeeds fits its buffer
-// and gives what expandKnown gives when every bracket is closed; a smaller buffer gives the same
-// text or a refusal holding a part of it.
+// VariableStore and a configuration file over arbitrary names, values and texts. Input:
+// zero-separated: the text to expand, the configuration file, then names and values in turns. A
+// variable is set exactly when it fits whole and holds no line break (nor the name a TAB), and
+// reads back no longer than given; an expansion fits its buffer (and is what expandKnown gives),
+// and a smaller buffer gives the same text or a refusal, never another text.
 #include "config/DefaultValues.h"
 #include "config/VariableStore.h"
 #include "config/XmlDocument.h"
@@ -18,10 +12,6 @@
 #include <cstring>
 
 namespace {
-bool isSeparator(char c) {
-    return c == '/' || c == '\\';
-}
-
 void checkSet(VariableStore& store, const std::string& name, const std::string& value) {
     int result = store.set(name.c_str(), value.c_str());
     bool lineBreak = name.find_first_of("\t\r\n") != std::string::npos ||
@@ -35,11 +25,6 @@ void checkSet(VariableStore& store, const std::string& name, const std::string& 
         return;
     if (store.get(name.c_str(), stored, sizeof stored) < 0 || std::strlen(stored) > value.size())
         __builtin_trap();
-    for (size_t i = 1; stored[i - 1] != '\0' && stored[i] != '\0'; ++i) {
-        bool leadingPair = i == 1 && isSeparator(value[0]) && isSeparator(value[1]);
-        if (isSeparator(stored[i]) && isSeparator(stored[i - 1]) && !leadingPair)
-            __builtin_trap();
-    }
 }
 
 void checkExpand(const VariableStore& store, const std::string& text) {

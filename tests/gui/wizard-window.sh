@@ -1,11 +1,8 @@
 #!/bin/bash
 # The wizard window under Xvfb and Wine, driven with the keys a user presses (xdotool): the
-# in-process window tests, the engine's manifest, then the packed demo installed through the
-# window and uninstalled through its own wizard, cancelled with its confirmation, closed from the
-# system menu, its folder refused and browsed for, shown at 144 DPI, and closed during and
-# after a long copy. Each case prints "ok" or "FAILED" with what it saw; the exit code counts
-# the failures. With KESTREL_SCREENSHOTS=DIR the pages are saved there at 96 and 144 DPI.
-# Needs build/win64 with kestrel_e2e_demo, kestrel_gui_tests and kestrel_window_probe.
+# in-process window tests, the engine's manifest, then the packed demo through its window. Each
+# case prints "ok" or "FAILED" with what it saw; the exit code counts the failures. Needs
+# build/win64 with kestrel_e2e_demo, kestrel_gui_tests and kestrel_window_probe.
 cd "$(dirname "$0")/../.." || exit 2
 . tests/gui/gui-session.sh
 
@@ -39,8 +36,7 @@ start_setup() {
     window=$(gui_wait_window "$title")
 }
 
-# exit_code: the wizard's exit code once it has ended (empty after 30 seconds, and a wizard
-# still running then is ended, so that the next case starts alone).
+# exit_code: the wizard's exit code once it has ended (after 30 seconds: empty, the wizard ended).
 exit_code() {
     for _ in $(seq 300); do
         [ -s "$shots/code" ] && break
@@ -49,8 +45,7 @@ exit_code() {
     cat "$shots/code" 2>/dev/null || kill "$(cat "$shots/pid")" 2>/dev/null
 }
 
-# click_button X: a click on the button row of the window at client x X (the window has a
-# 1-pixel border and its caption above the client area).
+# click_button X: a click on the button row at client x X (below a 1-pixel border and a caption).
 click_button() {
     local height
     height=$(xdotool getwindowgeometry --shell "$window" | sed -n 's/^HEIGHT=//p')
@@ -58,16 +53,24 @@ click_button() {
 }
 
 shows() { gui_probe "$1" "${2:-20}" >"$shots/probe"; }
-# box TITLE: the text of the message box with that title once it shows.
-box() { gui_probe --box "$1" >"$shots/probe"; }
-# shot NAME: the window saved as NAME.png in $KESTREL_SCREENSHOTS, when that is set.
-shot() { [ -z "${KESTREL_SCREENSHOTS:-}" ] || gui_screenshot "$KESTREL_SCREENSHOTS/$1.png"; }
-
+box() { gui_probe --box "$1" >"$shots/probe"; } # the text of the message box titled $1
 probe_has() { grep -qF -- "$1" "$shots/probe"; }
 installed() { [ -e "$WINEPREFIX/drive_c/$1" ]; }
+# to_folder_page: Next past the welcome and the licence pages.
+to_folder_page() {
+    xdotool key Return
+    shows "I &disagree"
+    xdotool key Return
+    shows "Choose where"
+}
+# cancel_yes: Escape, then Yes in the confirmation.
+cancel_yes() {
+    xdotool key Escape
+    gui_wait_window "Cancel confirmation" >/dev/null
+    xdotool key y
+}
 
-# pixel FILE X Y: the colour at a point of the client area (the window has a 1-pixel border and
-# its caption above).
+# pixel FILE X Y: the colour at a point of the client area.
 pixel() {
     local height
     height=$(identify -format '%h' "$1")
@@ -93,15 +96,12 @@ echo "== the demo installed through the window"
 start_setup
 check "the welcome page" shows "Welcome to the Kestrel Demo"
 check "Help is hidden without a help document" probe_has "Button|&Help|dh"
-shot 1-welcome
 xdotool key alt+n
 shows "I &disagree"
 check "Alt+N is Next; the licence page's captions" probe_has "Button|I &agree|f"
-shot 2-licence
 xdotool key alt+a
 shows "Choose where"
 check "Alt+A is I agree" probe_has "Static|&Install to:|"
-shot 3-destination
 # From Next, Tab passes Cancel and wraps to the folder; Shift+Tab goes back.
 xdotool key Tab Tab
 shows "Choose where"
@@ -119,14 +119,12 @@ xdotool key Return
 check "the progress page reaches 100" shows "pos=100"
 check "Cancel is disabled after the run" probe_has "Button|&Cancel|d"
 gui_screenshot "$shots/progress.png"
-shot 5-progress
 filled=$(pixel "$shots/progress.png" 484 96)
 check "the screenshot shows the bar filled to its end" \
     test "$filled" = "$(pixel "$shots/progress.png" 14 96)" -a "$filled" != "$(pixel "$shots/progress.png" 250 80)"
 check "the list names the files" probe_has "last=Create  shortcut"
 xdotool key Return
 check "the finish page" shows "has been installed"
-shot 6-finish
 xdotool key Return
 check "exit code 0" test "$(exit_code)" = 0
 check "the typed folder and the choices" \
@@ -142,7 +140,6 @@ check "its title says it removes the product" test -n "$window"
 check "its welcome page shows the installer's picture" \
     eval 'shows "Remove Kestrel Demo" && probe_has "VX::INSTALLER::IMAGE||"'
 KESTREL_TITLE=$title gui_screenshot "$shots/uninstall.png"
-KESTREL_TITLE=$title shot 7-uninstall
 # The picture's blue, not the window's grey, at the left of the page.
 check "the picture is drawn" test "$(pixel "$shots/uninstall.png" 20 200)" != "$(pixel "$shots/uninstall.png" 400 200)"
 xdotool key alt+c
@@ -166,10 +163,7 @@ xdotool key Escape
 gui_wait_window "Cancel confirmation" >/dev/null
 xdotool key Return
 check "No keeps the wizard" eval 'gui_wait_gone "Cancel confirmation" && shows "Welcome to the Kestrel Demo"'
-xdotool key Return
-shows "I disagree"
-xdotool key Return
-shows "Choose where"
+to_folder_page
 xdotool key alt+b
 check "Alt+B is Back" shows "I disagree"
 click_button 450
@@ -187,10 +181,7 @@ check "the window closes with -1, nothing installed" \
 
 echo "== the folder is checked on its page; Browse starts at it"
 start_setup
-xdotool key Return
-shows "I &disagree"
-xdotool key Return
-shows "Choose where"
+to_folder_page
 long="C:\\$(printf 'f%.0s' $(seq 250))"
 # Each row: a folder typed into the field, and what the refusal says.
 while IFS='|' read -r folder reason; do
@@ -222,9 +213,7 @@ gui_wait_gone "Browse for Folder" >/dev/null
 shows "Choose where"
 check "Browse appends the product's folder to the folder picked" \
     probe_has "Edit|C:\Kestrel Host\Kestrel Demo|"
-xdotool key Escape
-gui_wait_window "Cancel confirmation" >/dev/null
-xdotool key y
+cancel_yes
 check "nothing was written" \
     eval 'test "$(exit_code)" = 255 && ! installed "Kestrel Host/Kestrel Demo" && ! installed "Demo"'
 
@@ -235,16 +224,7 @@ check "the welcome page" shows "Welcome to the Kestrel Demo"
 check "the window is 750 pixels wide" probe_has " 750x"
 check "the demo's pages scale and clip no text" "$KESTREL_WINE" build/win64/bin/kestrel_gui_tests.exe \
     --gtest_filter='*ClipNoText*'
-shot 144dpi-1-welcome
-xdotool key Return
-shows "I &disagree"
-shot 144dpi-2-licence
-xdotool key Return
-shows "Choose where"
-shot 144dpi-3-destination
-xdotool key Escape
-gui_wait_window "Cancel confirmation" >/dev/null
-xdotool key y
+cancel_yes
 exit_code >/dev/null
 wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 
@@ -263,10 +243,7 @@ build/native/instpack build --description "$big/install.xml" --engine build/win6
     --resources examples/demo/resources --out "$shots/big-setup.exe" >/dev/null
 setup=$shots/big-setup.exe
 start_setup
-xdotool key Return
-shows "I &disagree"
-xdotool key Return
-shows "Choose where"
+to_folder_page
 xdotool key Return
 gui_probe "Create " >/dev/null
 xdotool key alt+F4

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <sys/stat.h>
+
 class TempFolder {
   public:
     TempFolder() {
@@ -25,3 +27,9 @@ class TempFolder {
 
 using filebytes::readAll;
 using filebytes::writeAll;
+
+// Whether anything stands at the path, a dangling link included.
+inline bool exists(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}

@@ -3,17 +3,10 @@
 #include "package/BoundedText.h"
 #include "system/UninstallRegistration.h"
 
-int RecordingSystem::record(const std::string& call, int answer) {
-    calls.push_back(call);
-    return answer;
-}
-
 int RecordingSystem::change(const std::string& call, const std::string& name,
                             const RecordSink& record) {
     calls.push_back(call);
-    if (failing.count(name) != 0)
-        return 0;
-    return record("RECORD\t" + name) ? 1 : 0;
+    return failing.count(name) == 0 && record("RECORD\t" + name) ? 1 : 0;
 }
 
 int RecordingSystem::makeTempFileName(char* out, int size) {
@@ -24,23 +17,11 @@ int RecordingSystem::makeTempFileName(char* out, int size) {
                : 0;
 }
 
-int RecordingSystem::isAppRunning(const char* moduleName) {
-    return runningPrograms.count(moduleName) != 0 ? 1 : 0;
-}
-
 int RecordingSystem::changeEnvironment(const char* name, const char* value, int mode,
                                        const RecordSink& record, RunReporter*, int isPath) {
     return change("changeEnvironment:" + std::string(name) + "=" + value + " mode " +
                       std::to_string(mode) + (isPath != 0 ? " path" : ""),
                   name, record);
-}
-
-int RecordingSystem::undoEnvironmentChange(const char* record, RunReporter*) {
-    return this->record(std::string("undoEnvironmentChange:") + record, 1);
-}
-
-int RecordingSystem::broadcastEnvironmentChange() {
-    return record("broadcastEnvironmentChange:", 1);
 }
 
 int RecordingSystem::changeIniFile(const char* file, const char* section, const char* key,
@@ -49,10 +30,6 @@ int RecordingSystem::changeIniFile(const char* file, const char* section, const 
     return change("changeIniFile:" + std::string(file) + " [" + section + "]" + key + "=" + value +
                       " before " + beforeKey,
                   file, record);
-}
-
-int RecordingSystem::undoIniChange(const char* record, RunReporter*) {
-    return this->record(std::string("undoIniChange:") + record, 1);
 }
 
 int RecordingSystem::createShortcut(int kind, const char* path, const char* target,
@@ -66,23 +43,10 @@ int RecordingSystem::createShortcut(int kind, const char* path, const char* targ
                   path, record);
 }
 
-int RecordingSystem::undoShortcut(const char* record, RunReporter*) {
-    return this->record(std::string("undoShortcut:") + record, 1);
-}
-
 int RecordingSystem::launch(const char* file, int asDocument, const char* arguments) {
     return record(std::string(asDocument != 0 ? "open:" : "run:") + file +
                       (arguments != nullptr ? std::string(" ") + arguments : ""),
                   1);
-}
-
-int RecordingSystem::isPreviousVersionInstalled(const char* productName) {
-    calls.push_back(std::string("isPreviousVersionInstalled:") + productName);
-    return previousVersionInstalled;
-}
-
-int RecordingSystem::showHelpDocument(const char* helpUrl) {
-    return record(std::string("showHelpDocument:") + helpUrl, 0);
 }
 
 int RecordingSystem::uninstallPreviousVersion(const char* productName) {
@@ -95,29 +59,4 @@ int RecordingSystem::uninstallPreviousVersion(const char* productName) {
 int RecordingSystem::registerUninstall(const UninstallRegistration& registration) {
     installLocation = registration.installLocation;
     return record("registerUninstall:" + registration.uninstallString(), 1);
-}
-
-bool RecordingSystem::writeRunRecord(const char* productName, const RunRecord& record) {
-    if (failing.count(productName) != 0)
-        return false;
-    runRecord = record;
-    return true;
-}
-
-std::optional<RunRecord> RecordingSystem::findRunRecord(const char*) {
-    return runRecord;
-}
-
-bool RecordingSystem::removeRunRecord(const char*) {
-    runRecord.reset();
-    return true;
-}
-
-bool RecordingSystem::removeUninstallRegistration(const char* productName) {
-    return record(std::string("removeUninstallRegistration:") + productName,
-                  failing.count(productName) == 0 ? 1 : 0) != 0;
-}
-
-bool RecordingSystem::removeAtRestart(const char* path) {
-    return record(std::string("removeAtRestart:") + path, 1) == 1;
 }

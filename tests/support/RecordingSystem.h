@@ -12,28 +12,49 @@
 class RecordingSystem : public SystemChanges {
   public:
     int makeTempFileName(char* out, int size) override;
-    int isAppRunning(const char* moduleName) override;
+    int isAppRunning(const char* name) override { return runningPrograms.count(name) != 0; }
     int changeEnvironment(const char* name, const char* value, int mode, const RecordSink& record,
                           RunReporter* ui, int isPath) override;
-    int undoEnvironmentChange(const char* record, RunReporter* ui) override;
-    int broadcastEnvironmentChange() override;
+    int undoEnvironmentChange(const char* text, RunReporter*) override {
+        return record(std::string("undoEnvironmentChange:") + text, 1);
+    }
+    int broadcastEnvironmentChange() override { return record("broadcastEnvironmentChange:", 1); }
     int changeIniFile(const char* file, const char* section, const char* key, const char* value,
                       int mode, const RecordSink& record, RunReporter* ui, int isPath,
                       const char* beforeKey) override;
-    int undoIniChange(const char* record, RunReporter* ui) override;
+    int undoIniChange(const char* text, RunReporter*) override {
+        return record(std::string("undoIniChange:") + text, 1);
+    }
     int createShortcut(int kind, const char* path, const char* target, const char* description,
                        const char* arguments, const char* workingFolder, const RecordSink& record,
                        RunReporter* ui) override;
-    int undoShortcut(const char* record, RunReporter* ui) override;
+    int undoShortcut(const char* text, RunReporter*) override {
+        return record(std::string("undoShortcut:") + text, 1);
+    }
     int launch(const char* file, int asDocument, const char* arguments) override;
-    int showHelpDocument(const char* helpUrl) override;
-    int isPreviousVersionInstalled(const char* productName) override;
+    int showHelpDocument(const char* url) override {
+        return record(std::string("showHelpDocument:") + url, 0);
+    }
+    int isPreviousVersionInstalled(const char* product) override {
+        return record(std::string("isPreviousVersionInstalled:") + product,
+                      previousVersionInstalled);
+    }
     int uninstallPreviousVersion(const char* productName) override;
     int registerUninstall(const UninstallRegistration& registration) override;
-    bool removeUninstallRegistration(const char* productName) override;
-    bool writeRunRecord(const char* productName, const RunRecord& record) override;
-    std::optional<RunRecord> findRunRecord(const char* productName) override;
-    bool removeRunRecord(const char* productName) override;
+    bool removeUninstallRegistration(const char* product) override {
+        return record(std::string("removeUninstallRegistration:") + product,
+                      failing.count(product) == 0) != 0;
+    }
+    bool writeRunRecord(const char* product, const RunRecord& record) override {
+        if (failing.count(product) != 0)
+            return false;
+        return (runRecord = record, true);
+    }
+    std::optional<RunRecord> findRunRecord(const char*) override { return runRecord; }
+    bool removeRunRecord(const char*) override { return (runRecord.reset(), true); }
+    bool removeAtRestart(const char* path) override {
+        return record(std::string("removeAtRestart:") + path, 1) == 1;
+    }
 
     // Where temporary names are made; empty: no temporary name can be had.
     std::string tempFolder;
@@ -43,7 +64,6 @@ class RecordingSystem : public SystemChanges {
     int previousVersionInstalled = 0;
     // What a previous version's uninstall leaves: 1, removed; 0, still installed.
     int previousVersionRemoved = 1;
-    bool removeAtRestart(const char* path) override;
     std::vector<std::string> calls;
     // The last registration's "InstallLocation".
     std::string installLocation;
@@ -51,7 +71,7 @@ class RecordingSystem : public SystemChanges {
     std::optional<RunRecord> runRecord;
 
   private:
-    int record(const std::string& call, int answer);
+    int record(const std::string& call, int answer) { return (calls.push_back(call), answer); }
     // A change succeeds unless its name is failing; its record names the call.
     int change(const std::string& call, const std::string& name, const RecordSink& record);
     int tempCounter_ = 0;

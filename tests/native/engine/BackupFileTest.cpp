@@ -16,7 +16,9 @@ std::string rendered(const ErrorList& errors) {
 }
 } // namespace
 
-TEST(BackupFile, EntriesHoldWholePathsUpTo510CharactersTheOldContentAndBothChecks) {
+// Entries hold whole paths up to 510 characters, the old content and both checks; a failed entry
+// is taken back and every later one refused.
+TEST(BackupFile, EntriesHoldWholePathsUpTo510CharactersAndAFailureStopsTheFile) {
     TempFolder folder;
     std::string kept = folder / "kept.txt", other = folder / "other.bin";
     std::string longest = folder.path();
@@ -36,21 +38,15 @@ TEST(BackupFile, EntriesHoldWholePathsUpTo510CharactersTheOldContentAndBothCheck
     file.close();
     EXPECT_EQ(readAll(folder / "backup.bin"),
               backupbytes::file(entry(kept, "kept", 0x11223344) + entry(longest, "", 7)));
-}
-
-TEST(BackupFile, AFailedEntryIsTakenBackAndEveryLaterOneRefused) {
-    TempFolder folder;
-    std::string kept = folder / "kept.txt";
-    writeAll(kept, "kept");
-    BackupFile file;
-    EXPECT_EQ(rendered(file.addFile(kept.c_str(), 1)), "[BackupFile::addFile] Not in write mode");
-    EXPECT_EQ(file.openForRead((folder / "missing.bin").c_str()), BackupFile::Opened::kMissing);
-    file.openForWrite((folder / "backup.bin").c_str());
-    EXPECT_TRUE(file.addFile(kept.c_str(), 1).empty());
-    EXPECT_EQ(rendered(file.addFile((folder / "missing.txt").c_str(), 2)),
+    BackupFile second;
+    EXPECT_EQ(rendered(second.addFile(kept.c_str(), 1)), "[BackupFile::addFile] Not in write mode");
+    EXPECT_EQ(second.openForRead((folder / "missing.bin").c_str()), BackupFile::Opened::kMissing);
+    second.openForWrite((folder / "second.bin").c_str());
+    EXPECT_TRUE(second.addFile(kept.c_str(), 1).empty());
+    EXPECT_EQ(rendered(second.addFile((folder / "missing.txt").c_str(), 2)),
               "[BackupFile::addFile] Error opening file");
-    EXPECT_EQ(rendered(file.addFile(kept.c_str(), 3)),
+    EXPECT_EQ(rendered(second.addFile(kept.c_str(), 3)),
               "[BackupFile::addFile] There is a previous error");
-    file.close();
-    EXPECT_EQ(readAll(folder / "backup.bin"), backupbytes::file(entry(kept, "kept", 1)));
+    second.close();
+    EXPECT_EQ(readAll(folder / "second.bin"), backupbytes::file(entry(kept, "kept", 1)));
 }

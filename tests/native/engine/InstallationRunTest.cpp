@@ -1,5 +1,5 @@
-// The installation run and its file copies on the host file layer: what lands on disk, in the
-// action log and in the backup file, what the user is shown and asked, and how the run ends.
+// The installation run on the host file layer: what lands on disk, in the action log and the
+// backup, what the user is shown and asked, and how the run ends.
 #include "engine/InstallationRun.h"
 
 #include "config/Description.h"
@@ -16,15 +16,9 @@
 
 #include <functional>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-bool exists(const std::string& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0;
-}
-
 // An FN element installed into [APPDIR], and a file set.
 std::string fn(const std::string& alias, const std::string& name, const std::string& extra = "") {
     return "<FN Dest=\"[APPDIR]\" Alias=\"" + alias + "\"" + extra + ">" + name + "</FN>";
@@ -81,10 +75,10 @@ class InstallationRunTest : public ::testing::Test {
         ASSERT_EQ(files.read(description.document(), payload, nullptr), 0);
     }
     void loadOneFile() { load(fileSet(fn("1", "a")), {{"1", "x"}}); }
-    int perform() {
-        return InstallationRun(description, files, variables, payload, system, ui, nullptr)
-            .perform();
+    InstallationRun run() {
+        return InstallationRun(description, files, variables, payload, system, ui, nullptr);
     }
+    int perform() { return run().perform(); }
     void existingFile(const std::string& name, const std::string& content) {
         ASSERT_EQ(mkdir(app.c_str(), 0700), 0);
         writeAll(app + "/" + name, content);
@@ -114,8 +108,7 @@ class InstallationRunTest : public ::testing::Test {
 } // namespace
 
 TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfTheBytesWritten) {
-    // Within a set the files are installed last to first; the undo files replace their
-    // placeholder.
+    // Within a set files are installed last to first; the undo files replace their placeholder.
     variables.set("LONG", std::string(1000, 'L').c_str());
     load(fileSet("<FN Dest=\"[APPDIR]\\x\\y\" Alias=\"a\">a.txt</FN>" +
                  fn("cfg", "app.cfg", " ExpandVarsInFile=\"1\"")) +
@@ -179,8 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   "<FN Dest=\"[UNDODIR]\\two\" Alias=\"2\">b</FN>",
                                   false, ""}));
 
-// The folders a run made hold only what it wrote there: a file written there a second time
-// exists, and is backed up and overwritten.
+// A folder the run made holds what it wrote there: a file written there twice is overwritten.
 TEST_F(InstallationRunTest, AFileWrittenTwiceIntoAFolderTheRunMadeIsOverwrittenTheSecondTime) {
     const std::string dest = "<FN Dest=\"[APPDIR]\\new\" Alias=";
     load(fileSet(dest + "\"1\">dup.txt</FN>", "First\"") +
@@ -233,10 +225,8 @@ TEST_F(InstallationRunTest, ConditionsPickTheFilesAndOnlyFilesUnder512BytesAreEx
     EXPECT_EQ(ui.status, "The installation was successful.");
 }
 
-// A saved-description path cut at an undefined variable would leave the product beyond any
-// uninstall; a file whose destination cannot be formed whole or whose entry is missing could only
-// fail after the others were installed. Every such problem is named, and the run stops before its
-// first change, having made no temporary file either.
+// A path that cannot be formed whole, or a missing entry, would fail only after other changes:
+// every such problem is named and the run stops before its first change or temporary file.
 TEST_F(InstallationRunTest, WhatCanBeCheckedBeforeTheFirstChangeStopsTheRunWithNothingWritten) {
     std::string deep(240, 'd');
     descriptionCopy = "[INSTALDIR]\\install.xml";
@@ -279,8 +269,8 @@ TEST_F(InstallationRunTest, AnExistingFileIsNotOverwrittenAfterItsBackupFailed) 
     EXPECT_EQ(ui.status, "The installation ended with errors; its changes were kept.");
 }
 
-// An undo file's missing folder is made; one that still cannot be moved fails the run: the
-// temporary files stay (and are named), and no registration points at a log that is not there.
+// An undo file that cannot be moved into place fails the run: the temporary files stay, named,
+// and no registration points at a log that is not there.
 TEST_F(InstallationRunTest, UndoFilesThatCannotBeMovedIntoPlaceFailTheRunAndStayWhereTheyAre) {
     writeAll(undo + "/blocker", "a file where a folder should be");
     backupDestination = "[UNDODIR]\\blocker\\backup.bin";
@@ -319,9 +309,7 @@ TEST_F(InstallationRunTest, WithoutItsActionLogTheRunEndsBeforeAnyChange) {
     EXPECT_EQ(system.calls, Lines(2, "isPreviousVersionInstalled:Run Test"));
 }
 
-// An undo that cannot put everything back (here a file changed while the question was open)
-// keeps both undo files where an uninstall finds them: the backup holds the only copy of the
-// previous content.
+// An undo that cannot put everything back keeps both undo files where an uninstall finds them.
 TEST_F(InstallationRunTest, AnIncompleteUndoKeepsTheUndoFilesInPlace) {
     load(fileSet(fn("o", "old.txt")) +
              "<Environment><Append VarName=\"BROKEN\">x</Append></Environment>",
@@ -336,20 +324,19 @@ TEST_F(InstallationRunTest, AnIncompleteUndoKeepsTheUndoFilesInPlace) {
     EXPECT_NE(readAll(undo + "/install.log").find("FILE\tOVER\t"), std::string::npos);
 }
 
-// Installing over a previous version that is still there, or over another installation's undo
-// data, would leave that installation's files and its user's originals for ever: the run stops
-// before its first change. Only what a previous version's completed uninstall left may go.
+// A previous version still installed, or another installation's undo data, stops the run before
+// its first change; only what a previous version's completed uninstall left may go.
 TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyChange) {
     loadOneFile();
     system.previousVersionInstalled = 1;
     system.previousVersionRemoved = 0;
     ui.answer = 0;
-    InstallationRun declined(description, files, variables, payload, system, ui, nullptr);
+    InstallationRun declined = run();
     EXPECT_EQ(declined.perform(), -1);
     EXPECT_TRUE(declined.wasCancelled());
     EXPECT_EQ(ui.questions[0].substr(0, 48), "0:A previous version of Run Test is already inst");
     ui.answer = 1;
-    InstallationRun kept(description, files, variables, payload, system, ui, nullptr);
+    InstallationRun kept = run();
     EXPECT_EQ(kept.perform(), -1);
     EXPECT_FALSE(kept.wasCancelled());
     EXPECT_EQ(system.calls[2], "uninstallPreviousVersion:Run Test");
@@ -369,10 +356,8 @@ TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyC
     EXPECT_EQ(readAll(app + "/a"), "x");
 }
 
-// Entries of 1 MiB and more go from the package into their file piece by piece: the bytes, the
-// backup's check sum and the records are those of the whole-buffer path. A damaged one that
-// would replace a file fails before its backup, as a small one does; a new one is found damaged
-// only while it is written and fails as a failed write does, after its FILE record.
+// Entries of 1 MiB and more are streamed with the bytes, check sums, records and failures of the
+// whole-buffer path: a damaged one fails before its backup, or as a failed write when new.
 struct LargeEntryCase {
     bool existing, damaged;
 };
@@ -417,9 +402,8 @@ INSTANTIATE_TEST_SUITE_P(NewOrReplacingSoundOrDamaged, LargeEntryTest,
                                            LargeEntryCase{true, false}, LargeEntryCase{false, true},
                                            LargeEntryCase{true, true}));
 
-// A run killed after it replaced one file and created another left only its temporary undo files
-// and its record; the next run undoes it first (the replaced file comes back, also when its write
-// was cut), then installs. One that cannot be undone stops the next run before any change.
+// A killed run left its temporary undo files and its record: the next run undoes it first, also
+// a cut write; one that cannot be undone stops the next run before any change.
 TEST_F(InstallationRunTest, AnInterruptedRunIsUndoneBeforeTheNextOneChangesAnything) {
     loadOneFile();
     ASSERT_EQ(mkdir(app.c_str(), 0700), 0);
@@ -462,8 +446,8 @@ TEST_F(InstallationRunTest, AnInterruptedRunIsUndoneBeforeTheNextOneChangesAnyth
     EXPECT_TRUE(exists(log) && system.runRecord);
 }
 
-// The record leads to the temporary undo files while the run changes the machine, and goes once
-// the run is complete or undone; a run that cannot record itself changes nothing.
+// The record leads to the undo files while the run changes the machine; a run that cannot record
+// itself changes nothing.
 TEST_F(InstallationRunTest, TheRunRecordLastsUntilTheRunIsCompleteOrUndone) {
     load(fileSet(fn("1", "a")) + "<Environment><Append VarName=\"V\">x</Append></Environment>",
          {{"1", "x"}});

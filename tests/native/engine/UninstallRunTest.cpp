@@ -1,6 +1,4 @@
-// The uninstall over an action log and a backup file written here: the restore decided from what
-// is on disk, the record walk in log order, the folders removed deepest first, the undo files and
-// the registration kept while anything remains to be undone, and the honest result.
+// The uninstall over an action log and a backup file written here.
 #include "engine/UninstallRun.h"
 
 #include "config/Description.h"
@@ -12,15 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace {
 using backupbytes::entry;
-
-bool exists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
 
 std::string joined(const Lines& lines) {
     std::string text;
@@ -33,20 +24,16 @@ class UninstallRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const std::string text =
-            "<VarnexGroupInstallation><Installation><Uninstall>"
-            "<InstallLogFile>[APP]/u/install.log"
-            "</InstallLogFile><UninstallCmd>[APP]/u/uninstall.exe"
-            "</UninstallCmd></Uninstall></Installation></VarnexGroupInstallation>";
+            "<VarnexGroupInstallation><Installation><Uninstall><InstallLogFile>"
+            "[APP]/u/install.log</InstallLogFile><UninstallCmd>[APP]/u/"
+            "uninstall.exe</UninstallCmd></Uninstall></Installation>"
+            "</VarnexGroupInstallation>";
         description.parse(text.c_str(), text.size());
         ASSERT_EQ(std::system(("mkdir -p '" + app + "/u'").c_str()), 0);
     }
-    // Runs the uninstall as the uninstaller does; `records` are CR LF lines, closed with their
-    // count unless `closed` is false.
+    // Runs the uninstall over `records` (CR LF lines), closed with their count unless not `closed`.
     int uninstall(const std::string& records, bool closed = true) {
-        size_t count = 0;
-        for (size_t at = records.find('\n'); at != std::string::npos;
-             at = records.find('\n', at + 1))
-            ++count;
+        auto count = std::count(records.begin(), records.end(), '\n');
         writeAll(folder / "install.log",
                  app + "/u/install.xml\r\n" + backup + "\r\nNUMVARS\t1\r\nVAR\tAPP\t" + app +
                      "\r\n" + records + (closed ? "END\t" + std::to_string(count) + "\r\n" : ""));
@@ -67,9 +54,8 @@ class UninstallRunTest : public ::testing::Test {
 };
 } // namespace
 
-// A file or folder already gone is done; a folder still holding the user's file is left, not a
-// failure; a record that names no full path, and a log that does not end in its closing record,
-// keep the uninstall pending.
+// What is already gone is done; a folder holding the user's file is left; a record naming no full
+// path, or a log without its closing record, keeps the uninstall pending.
 TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst) {
     std::string deep = app + "/x/y/";
     ASSERT_EQ(std::system(("mkdir -p '" + deep + "' '" + app + "/kept'").c_str()), 0);
@@ -112,8 +98,8 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
     EXPECT_EQ(uninstall("DIR\t1\t" + app + "/x/\r\n"), 0);
 }
 
-// Each row: the backup entries, what the files hold at uninstall time, what they hold after, the
-// lines reported. Both files were replaced and written whole unless a row names the records.
+// Each row: backup entries, records (default: both files replaced whole), the result, the files
+// before and after, the lines reported.
 TEST_F(UninstallRunTest, RestoresFromWhatIsOnDiskLastEntryFirstAndNeverOverTheUsersEdit) {
     std::string cfg = app + "/app.ini", data = app + "/data.bin";
     const struct {
@@ -162,8 +148,8 @@ TEST_F(UninstallRunTest, RestoresFromWhatIsOnDiskLastEntryFirstAndNeverOverTheUs
     }
 }
 
-// A pending uninstall keeps all it needs to run again; the run that finishes the job removes the
-// registration first, then the uninstaller's own files, then their folder.
+// A pending uninstall keeps all it needs to run again; the run that finishes removes the
+// registration, then the uninstaller's own files, then their folder.
 TEST_F(UninstallRunTest, APendingUninstallKeepsItsFilesAndTheNextRunFinishesTheJob) {
     const std::string program = app + "/u/uninstall.exe", copy = app + "/u/install.xml",
                       log = app + "/u/install.log", product = app + "/p.txt";

@@ -21,8 +21,9 @@ TEST(CollapseSeparators, FoldsRunsToTheirLastSeparatorButKeepsTheLeadingPairOfAN
     }
 }
 
-// The last component is a folder only when a separator follows it.
-TEST(MakeDirectories, CreatesTheMissingLevelsAndFailsWhereALevelCannotBe) {
+// The last component is a folder only when a separator follows it; a network path starts below
+// its share (written as one, the temporary folder's parent is the server, the folder a share).
+TEST(MakeDirectories, CreatesTheMissingLevelsBelowTheShareAndFailsWhereALevelCannotBe) {
     TempFolder folder;
     writeAll(folder / "file", "");
     const std::pair<std::string, int> rows[] = {{"one/two/file.txt", 2},
@@ -37,11 +38,6 @@ TEST(MakeDirectories, CreatesTheMissingLevelsAndFailsWhereALevelCannotBe) {
     }
     EXPECT_TRUE(platform::pathExists((folder / "one/two/three").c_str()));
     EXPECT_FALSE(platform::pathExists((folder / "one/two/file.txt").c_str()));
-}
-
-TEST(MakeDirectories, StartsBelowTheShareOfANetworkPath) {
-    // Written as a network path, the temporary folder's parent is the server, the folder a share.
-    TempFolder folder;
     std::string missingShare = folder.path() + "-share";
     int created = -1;
     EXPECT_EQ(makeDirectories(("/" + missingShare + "/dir/f").c_str(), &created), -1);

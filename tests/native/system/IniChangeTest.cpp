@@ -103,34 +103,29 @@ TEST(IniChange, UndoActsOnlyWhileTheKeyHoldsWhatTheInstallationWrote) {
     }
 }
 
-TEST(IniChange, PathAlreadyListedInAnotherSpellingChangesNothing) {
+// A path already listed in another spelling changes nothing; what the record or the file cannot
+// hold exactly is refused with a reason. Either way the file stays as it was.
+TEST(IniChange, PathsListedInAnotherSpellingAndWhatCannotBeHeldExactlyLeaveTheFile) {
     TempFolder folder;
     std::string path = folder / "host.ini";
-    std::string original = "[Plugins]\nDir=\"C:\\Host\\Plug-Ins\\\"\n";
+    std::string original = "[A]\nTabbed=a\tb\nDir=\"C:\\Host\\Plug-Ins\\\"\n";
     writeAll(path, original);
-    for (const char* spelling : {"c:/host/plug-ins", "C:\\HOST\\Plug-Ins\\\\"}) {
-        IniChange::Result made =
-            IniChange::apply({path, "plugins", "New", spelling, "", true}, nullptr);
-        EXPECT_TRUE(made.ok);
-        EXPECT_EQ(made.text, "NONE");
-    }
-    EXPECT_EQ(readAll(path), original);
-}
-
-TEST(IniChange, RefusesWhatTheRecordOrTheFileCannotHoldExactly) {
-    TempFolder folder;
-    std::string path = folder / "host.ini";
-    std::string original = "[A]\nTabbed=a\tb\n";
-    writeAll(path, original);
-    const IniChange::Request refused[] = {
-        {path, "A", "Tabbed", "new", "", false},  {path, "A", "k", "tab\there", "", false},
-        {path, "A", "k", "line\nend", "", false}, {path, "A", "k=", "v", "", false},
-        {path, "A", "k", "cr\r", "", false},      {path, "A]", "k", "v", "", false},
+    const IniChange::Request requests[] = {
+        {path, "a", "New", "c:/host/plug-ins", "", true},
+        {path, "A", "New", "C:\\HOST\\Plug-Ins\\\\", "", true},
+        {path, "A", "Tabbed", "new", "", false},
+        {path, "A", "k", "tab\there", "", false},
+        {path, "A", "k", "line\nend", "", false},
+        {path, "A", "k=", "v", "", false},
+        {path, "A", "k", "cr\r", "", false},
+        {path, "A]", "k", "v", "", false},
     };
-    for (const IniChange::Request& request : refused) {
+    for (const IniChange::Request& request : requests) {
         IniChange::Result made = IniChange::apply(request, nullptr);
-        EXPECT_FALSE(made.ok) << request.key << "=" << request.value;
-        EXPECT_STRNE(made.failure, "");
+        bool listed = request.isPath;
+        EXPECT_EQ(made.ok, listed) << request.key << "=" << request.value;
+        EXPECT_EQ(made.ok ? made.text : "refused", listed ? "NONE" : "refused");
+        EXPECT_EQ(*made.failure == '\0', listed);
     }
     EXPECT_EQ(readAll(path), original);
 }

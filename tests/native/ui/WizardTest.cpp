@@ -1,5 +1,5 @@
-// The wizard over pages read from a small description, with a handler that keeps the captions
-// and button states and logs the pages shown.
+// The wizard over pages read from a small description; the handler keeps captions, button states
+// and the pages shown.
 #include "package/BoundedText.h"
 #include "tests/native/ui/TestWizard.h"
 #include "tests/support/RecordingUI.h"
@@ -23,9 +23,8 @@ class WizardUI : public RecordingUI {
     std::string next = "Next", cancel = "Cancel", enabled = "1011", shown;
 };
 
-// Pages in a short notation: one word a page; "*" marks it special, "?" gives it the condition
-// [MODE]==2, "!" lists the running "held.exe" on it, "~" the idle "idle.exe". The first page
-// holds `body`.
+// One word a page; "*" special, "?" the condition [MODE]==2, "!" lists the running "held.exe",
+// "~" the idle "idle.exe". The first page holds `body`.
 std::string pagesOf(const std::string& words, std::string body = "") {
     std::istringstream in(words);
     std::string xml;
@@ -49,8 +48,8 @@ struct Step {
     const char* after;
 };
 
-// Shows the pages `visits` and takes the step: the pages that showed, "end" (and "+post" for
-// the post-install programs) when it finished the wizard, where it stands and the buttons.
+// Shows `visits`, takes the step: the pages shown, "end" ("+post": the post-install programs
+// started) when it finished, where it stands and the buttons.
 std::string stepped(const Step& test) {
     TestWizard wizard(pagesOf(test.pages), test.result);
     WizardUI ui;
@@ -63,7 +62,6 @@ std::string stepped(const Step& test) {
            (wizard.postInstalls != 0 ? "+post" : "") + " at " +
            std::to_string(wizard.currentDialog()) + " " + ui.buttons();
 }
-
 } // namespace
 
 // Next and Back step over passed-over and special pages; Next finishes and Back stays when no
@@ -109,15 +107,19 @@ TEST(WizardNavigation, StepsOverPassedOverAndSpecialPagesAndSetsTheButtons) {
         EXPECT_EQ(stepped(test), test.after) << test.pages << " " << test.step;
 }
 
-TEST(WizardNavigation, CancelNeedsConfirmationAndEveryStepAHandler) {
-    TestWizard wizard(pagesOf("Welcome Finish"));
+// Help is offered only when the description names a help document.
+TEST(WizardNavigation, CancelNeedsConfirmationEveryStepAHandlerAndHelpADocument) {
+    TestWizard wizard(pagesOf("Welcome Folder Finish"));
     WizardUI ui;
-    EXPECT_EQ(wizard.showDialog(-1, &ui) + wizard.showDialog(2, &ui) +
+    EXPECT_EQ(wizard.showDialog(-1, &ui) + wizard.showDialog(3, &ui) +
                   wizard.showDialog(1, nullptr) + wizard.nextDialog(nullptr) +
                   wizard.previousDialog(nullptr) + wizard.cancelDialog(nullptr),
               -6);
     EXPECT_EQ(ui.shown, "");
     EXPECT_EQ(wizard.cancelDialog(&ui) + wizard.isCancelled(), 0);
+    wizard.hasHelp = false;
+    wizard.showDialog(1, &ui);
+    EXPECT_EQ(ui.buttons(), "&Next >/&Cancel 1101");
     ui.confirmAnswer = 1;
     EXPECT_EQ(wizard.cancelDialog(&ui) + wizard.isCancelled(), 1);
 }
@@ -140,15 +142,6 @@ TEST(WizardCopyProgress, RunsOncePerProcessAndShowsItsResultWhenShownAgain) {
     EXPECT_EQ(ui.buttons(), "&Next >/&Cancel 0110");
     wizard.nextDialog(&ui);
     EXPECT_EQ(ui.buttons(), "&Next >/&Cancel 1110");
-}
-
-// Help is offered only when the description names a help document.
-TEST(WizardNavigation, HelpStaysOffWithoutAHelpDocument) {
-    TestWizard wizard(pagesOf("Welcome Folder Finish"));
-    wizard.hasHelp = false;
-    WizardUI ui;
-    wizard.showDialog(1, &ui);
-    EXPECT_EQ(ui.buttons(), "&Next >/&Cancel 1101");
 }
 
 // Closing the window cancels before the run and ends the wizard after it or on its last page;
