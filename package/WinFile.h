@@ -11,6 +11,7 @@ constexpr uint32_t kRead = 0x80000000u;  // GENERIC_READ
 constexpr uint32_t kWrite = 0x40000000u; // GENERIC_WRITE
 constexpr uint32_t kShareRead = 1u;      // FILE_SHARE_READ
 constexpr uint32_t kShareWrite = 2u;     // FILE_SHARE_WRITE
+constexpr uint32_t kShareDelete = 4u;    // FILE_SHARE_DELETE
 constexpr int kOpenOrCreate = 2;
 constexpr int kCreateOrEmpty = 3;
 constexpr int kOpenExisting = 0;

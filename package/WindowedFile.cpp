@@ -9,7 +9,9 @@ constexpr size_t kReadLimit = size_t{1} << 30;
 
 int WindowedFile::open(const char* path) {
     close();
-    if (file_.openPath(path, fileaccess::kRead, fileaccess::kShareRead,
+    // The uninstall command's copy reads its own pictures from its program, which the command
+    // holds open for removal (delete access): a reader must share deletion to open it at all.
+    if (file_.openPath(path, fileaccess::kRead, fileaccess::kShareRead | fileaccess::kShareDelete,
                        fileaccess::kOpenExisting) != 0)
         return -1;
     size_ = file_.size();
