@@ -202,7 +202,7 @@ C:\Kestrel Host\host.ini\Demo|"C:\Kestrel Host\host.ini" is a file
 C:\Demo\a?b|not a valid folder name
 $long|is too long
 ROWS
-check "the folder's page is still shown" probe_has "Static|&Install to:|"
+check "the folder's page is still shown" eval 'shows "Choose where" && probe_has "Static|&Install to:|"'
 xdotool key alt+i ctrl+a BackSpace
 xdotool type --delay 2 'C:\Kestrel Host\Sub'
 xdotool key alt+r
