@@ -47,9 +47,6 @@ class UninstallHandoff {
   private:
     WinHandle process_; // the copy (waiting side) or the waiting process (copy side)
     WinHandle outcome_; // the pipe's read end (waiting side) or write end (copy side)
-    // Copy side: the handle that removes the copy's program. Never closed here: only when the
-    // process has ended can its program go, and the system closes it then.
-    HANDLE selfRemoval_ = nullptr;
     bool copyEnded_ = false;
     bool told_ = false;
 };

@@ -106,7 +106,8 @@ bool UninstallHandoff::adopt(const char* optionValue) {
         return false;
     outcome_.reset(write);
     process_.reset(waiter);
-    selfRemoval_ = removal;
+    // The removal handle is never closed here: only once the process has ended can its program
+    // go, and the system closes the handle then.
     return true;
 }
 
