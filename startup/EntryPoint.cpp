@@ -195,7 +195,7 @@ int EntryPoint::realUninstall(Installer& installer) {
     bool completed = result == 0 && wizard.hasRun() && wizard.hasFailed() == 0 &&
                      wizard.isCancelled() == 0 && wizard.isFinished() == 1;
     if (handedOff && state.debug == 0)
-        UninstallHandoff::leaveFolder();
+        handoff.leaveFolder();
     return completed ? 0 : -1;
 }
 

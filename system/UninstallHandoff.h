@@ -37,16 +37,18 @@ class UninstallHandoff {
     static std::string createFolder();
     // Removes the folder and the copies in it (the waiting side, when the copy has ended).
     static void removeFolder(const std::string& folder);
-    // The copy's side at its very end: its own program cannot go while it runs; it goes when
-    // the copy has ended, and the folder, then empty, with the next uninstall command or at the
-    // next start of Windows.
-    static void leaveFolder();
-    // Removes the empty folders earlier copies left.
+    // The copy's side at its very end, once the log copy is gone: its own program goes when the
+    // copy has ended, and the folder, then empty, right after.
+    void leaveFolder();
+    // Removes the empty folders earlier copies left (one whose last step failed).
     static void removeEmptyFolders();
 
   private:
-    WinHandle process_; // the copy (waiting side) or the waiting process (copy side)
-    WinHandle outcome_; // the pipe's read end (waiting side) or write end (copy side)
+    void waitOutOnTheFolder(const std::string& parent);
+
+    WinHandle process_;       // the copy (waiting side) or the waiting process (copy side)
+    WinHandle outcome_;       // the pipe's read end (waiting side) or write end (copy side)
+    WinHandle folderRemoval_; // copy side: removes the folder when its last holder closes it
     bool copyEnded_ = false;
     bool told_ = false;
 };

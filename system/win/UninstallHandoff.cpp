@@ -8,6 +8,20 @@
 #include <vector>
 
 namespace {
+const char kFolderPrefix[] = "\\kestrel-uninstall-";
+
+// The temporary folder without its trailing separator; empty when it cannot be had whole.
+std::string temporaryFolder() {
+    char path[MAX_PATH + 1];
+    DWORD length = GetTempPathA(sizeof path, path);
+    if (length == 0 || length >= sizeof path)
+        return std::string();
+    std::string folder(path, length);
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    return folder;
+}
+
 // Handle values travel as decimal numbers on the command line.
 bool parseHandle(const char*& text, HANDLE* handle) {
     char* end = nullptr;
@@ -17,6 +31,10 @@ bool parseHandle(const char*& text, HANDLE* handle) {
     *handle = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
     text = *end == ',' ? end + 1 : end;
     return true;
+}
+
+unsigned long long number(HANDLE handle) {
+    return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(handle));
 }
 
 HANDLE inheritable(HANDLE handle) {
@@ -52,15 +70,18 @@ bool UninstallHandoff::start(const std::string& command, const std::string& fold
     WinHandle removal(CreateFileA(copyProgram.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (!removal.valid())
+    // The same for the folder, once it is empty: the last process to hold this handle is the
+    // one the copy leaves behind to wait for its end (leaveFolder).
+    WinHandle folderRemoval(CreateFileA(
+        folder.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!removal.valid() || !folderRemoval.valid())
         return false;
     inheritable(removal.get());
-    char handles[96];
-    if (boundedFormat(handles, sizeof handles, " -%s=%llu,%llu,%llu", kOption,
-                      static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(write)),
-                      static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(self)),
-                      static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(removal.get()))) <
-        0)
+    inheritable(folderRemoval.get());
+    char handles[128];
+    if (boundedFormat(handles, sizeof handles, " -%s=%llu,%llu,%llu,%llu", kOption, number(write),
+                      number(self), number(removal.get()), number(folderRemoval.get())) < 0)
         return false;
     std::string full = command + handles;
     if (full.size() >= 32767)
@@ -70,7 +91,9 @@ bool UninstallHandoff::start(const std::string& command, const std::string& fold
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+    // Not started in its folder: a process's current folder cannot be removed.
+    std::string parent = temporaryFolder();
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, parent.c_str(),
                         &startup, &started))
         return false;
     process_.reset(started.hProcess);
@@ -95,17 +118,20 @@ bool UninstallHandoff::adopt(const char* optionValue) {
     HANDLE write = nullptr;
     HANDLE waiter = nullptr;
     HANDLE removal = nullptr;
+    HANDLE folderRemoval = nullptr;
     const char* text = optionValue;
     if (text == nullptr || !parseHandle(text, &write) || !parseHandle(text, &waiter) ||
-        !parseHandle(text, &removal) || *text != '\0')
+        !parseHandle(text, &removal) || !parseHandle(text, &folderRemoval) || *text != '\0')
         return false;
-    // Only handles this process was given: a pipe, a process, a file.
+    // Only handles this process was given: a pipe, a process, a file, a folder.
     if (!keepToSelf(write) || !keepToSelf(waiter) || !keepToSelf(removal) ||
-        GetFileType(write) != FILE_TYPE_PIPE || GetProcessId(waiter) == 0 ||
-        GetFileType(removal) != FILE_TYPE_DISK)
+        !keepToSelf(folderRemoval) || GetFileType(write) != FILE_TYPE_PIPE ||
+        GetProcessId(waiter) == 0 || GetFileType(removal) != FILE_TYPE_DISK ||
+        GetFileType(folderRemoval) != FILE_TYPE_DISK)
         return false;
     outcome_.reset(write);
     process_.reset(waiter);
+    folderRemoval_.reset(folderRemoval);
     // The removal handle is never closed here: only once the process has ended can its program
     // go, and the system closes the handle then.
     return true;
@@ -121,22 +147,6 @@ void UninstallHandoff::tellOutcome(int exitCode, unsigned long boundMs) {
     outcome_.reset();
     WaitForSingleObject(process_.get(), boundMs);
 }
-
-namespace {
-const char kFolderPrefix[] = "\\kestrel-uninstall-";
-
-// The temporary folder without its trailing separator; empty when it cannot be had whole.
-std::string temporaryFolder() {
-    char path[MAX_PATH + 1];
-    DWORD length = GetTempPathA(sizeof path, path);
-    if (length == 0 || length >= sizeof path)
-        return std::string();
-    std::string folder(path, length);
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
-        folder.pop_back();
-    return folder;
-}
-} // namespace
 
 std::string UninstallHandoff::createFolder() {
     std::string parent = temporaryFolder();
@@ -166,7 +176,7 @@ void UninstallHandoff::removeFolder(const std::string& folder) {
 void UninstallHandoff::leaveFolder() {
     char program[MAX_PATH + 1];
     DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
-    if (length == 0 || length >= sizeof program)
+    if (!folderRemoval_.valid() || length == 0 || length >= sizeof program)
         return;
     std::string folder(program, length);
     size_t cut = folder.find_last_of('\\');
@@ -174,12 +184,52 @@ void UninstallHandoff::leaveFolder() {
     if (cut == std::string::npos || folder.find(kFolderPrefix) == std::string::npos)
         return;
     folder.erase(cut);
-    // The program goes when this process ends (its removal handle); the folder, empty by then,
-    // is removed by the next uninstall command that starts, or at the next start of Windows.
     std::string parent = temporaryFolder();
     SetCurrentDirectoryA(parent.c_str());
+    // Should what follows not get there, they go at the next start of Windows.
     MoveFileExA(program, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    waitOutOnTheFolder(parent);
+}
+
+// This program can go only once its process has ended (its removal handle), and its folder only
+// after that. A system program is left holding the folder's removal handle: it reads its input
+// until this process has ended, then ends itself, and the folder, empty by then, goes with it.
+void UninstallHandoff::waitOutOnTheFolder(const std::string& parent) {
+    char system[MAX_PATH + 1];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length == 0 || length >= sizeof system)
+        return;
+    std::string command = "\"" + std::string(system, length) + "\\cmd.exe\" /d /q /c set /p x=";
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    if (!CreatePipe(&read, &write, &inherited, 0))
+        return;
+    WinHandle input(read);
+    // Held until this process ends: then the waiter reads the end of its input.
+    SetHandleInformation(write, HANDLE_FLAG_INHERIT, 0);
+    WinHandle nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                              OPEN_EXISTING, 0, nullptr));
+    // Only these reach the waiter: not the standard handles of whoever started the uninstall.
+    for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
+        SetHandleInformation(GetStdHandle(which), HANDLE_FLAG_INHERIT, 0);
+    inheritable(folderRemoval_.get());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input.get();
+    startup.hStdOutput = nul.get();
+    startup.hStdError = nul.get();
+    PROCESS_INFORMATION started = {};
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       parent.c_str(), &startup, &started)) {
+        WinHandle process(started.hProcess);
+        WinHandle thread(started.hThread);
+    }
+    folderRemoval_.reset();
 }
 
 void UninstallHandoff::removeEmptyFolders() {

@@ -111,22 +111,15 @@ inline void removeProductKey(const std::string& product) {
 }
 
 // Whether the registered uninstaller's copy has gone: it removes the program that started it
-// once that program has ended, then itself; its private folder stays empty until the next
-// uninstall command removes it.
+// once that program has ended, then itself and its private folder.
 inline bool uninstallerCopyGone() {
-    const std::string temp = EngineProcess::tempFolder();
     for (int i = 0; i < 200; ++i) {
-        bool left = false;
         WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((temp + "kestrel-uninstall-*").c_str(), &found);
-        for (bool more = search != INVALID_HANDLE_VALUE; more && !left;
-             more = FindNextFileA(search, &found))
-            left = !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-                   !RemoveDirectoryA((temp + found.cFileName).c_str());
-        if (search != INVALID_HANDLE_VALUE)
-            FindClose(search);
-        if (!left)
+        HANDLE search =
+            FindFirstFileA((EngineProcess::tempFolder() + "kestrel-uninstall-*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
             return true;
+        FindClose(search);
         Sleep(50);
     }
     return false;

@@ -88,7 +88,7 @@ TEST_F(UninstallRelaunch, TheCopyGetsTheOptionsPassedOnAndTheCommandEndsWithItsO
         for (size_t at; !folder.empty() && (at = received.find(folder)) != std::string::npos;)
             received.replace(at, folder.size(), "<T>");
         received =
-            std::regex_replace(received, std::regex("-handoff=\\d+,\\d+,\\d+$"), "-handoff=<h>");
+            std::regex_replace(received, std::regex("-handoff=\\d+,\\d+,\\d+,\\d+$"), "-handoff=<h>");
         EXPECT_EQ(received, row.commandLine);
         EXPECT_EQ(folder.find(temp_ + "kestrel-uninstall-") == 0, !refused) << folder;
         EXPECT_TRUE(uninstallerCopyGone());
