@@ -97,13 +97,41 @@ void ActionLogReader::readHeader(std::FILE* stream, Contents& contents) {
     contents.headerWhole = true;
 }
 
+namespace {
+// "CREATE|OVER|DONE TAB path" and "levels TAB folder"; what does not parse stays unparsed and is
+// refused where it would be acted on.
+void parseFields(ActionLogReader::Record& record) {
+    using Step = ActionLogReader::FileStep;
+    const std::string& fields = record.fields;
+    size_t tab = fields.find('\t');
+    if (tab == std::string::npos)
+        return;
+    std::string first = fields.substr(0, tab);
+    if (record.kind == ActionLogReader::Kind::kFile) {
+        record.step = first == "CREATE"               ? Step::kCreate
+                      : first == "OVER"               ? Step::kOver
+                      : first == ActionLog::kFileDone ? Step::kDone
+                                                      : Step::kNone;
+        if (record.step != Step::kNone)
+            record.path = fields.substr(tab + 1);
+    } else if (record.kind == ActionLogReader::Kind::kDir) {
+        char* end = nullptr;
+        long levels = std::strtol(first.c_str(), &end, 10);
+        if (end != first.c_str() && *end == '\0' && levels >= 1 && levels <= 1000) {
+            record.levels = static_cast<int>(levels);
+            record.path = fields.substr(tab + 1);
+        }
+    }
+}
+} // namespace
+
 void ActionLogReader::readRecords(std::FILE* stream, Contents& contents) {
     std::string line;
     bool whole = false;
     bool ended = false;
     int endCount = -1;
     while (readWholeLine(stream, line, &whole)) {
-        Record record{Kind::kNone, std::string()};
+        Record record;
         if (whole)
             record.kind = kindOf(line, &record.fields);
         // Anything behind the closing record was not written by the run that closed it.
@@ -119,6 +147,7 @@ void ActionLogReader::readRecords(std::FILE* stream, Contents& contents) {
             endCount = number ? static_cast<int>(count) : -1;
             continue;
         }
+        parseFields(record);
         contents.records.push_back(record);
     }
     contents.closed = contents.headerWhole && endCount >= 0 &&

@@ -14,9 +14,16 @@ class ActionLogReader {
     ActionLogReader() = delete;
 
     enum class Kind { kNone, kDir, kFile, kEnv, kIni, kShortcut, kEnd };
+    // What a FILE record says happened to its file.
+    enum class FileStep { kNone, kCreate, kOver, kDone };
     struct Record {
-        Kind kind;
+        Kind kind = Kind::kNone;
         std::string fields; // the line behind the kind word and its TAB
+        // FILE and DIR records, parsed: the step and the file, or the folder and how many of its
+        // deepest levels the run made (0: the record is damaged).
+        FileStep step = FileStep::kNone;
+        std::string path;
+        int levels = 0;
     };
     struct Variable {
         std::string name;

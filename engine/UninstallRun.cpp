@@ -67,17 +67,14 @@ bool isSuperseded(const std::vector<ActionLogReader::Record>& records, size_t in
 // "OVER" and "DONE" records: the files replaced, and those whose last write by the installation
 // never completed.
 BackupRestore::Overwritten overwrittenFiles(const std::vector<ActionLogReader::Record>& records) {
-    static const std::string kOver = "OVER\t";
-    static const std::string kDone = std::string(ActionLog::kFileDone) + "\t";
+    using Step = ActionLogReader::FileStep;
     BackupRestore::Overwritten files;
     for (const auto& record : records) {
-        if (record.kind != ActionLogReader::Kind::kFile)
-            continue;
-        if (record.fields.compare(0, kOver.size(), kOver) == 0) {
-            files.all.insert(record.fields.substr(kOver.size()));
-            files.unfinished.insert(record.fields.substr(kOver.size()));
-        } else if (record.fields.compare(0, kDone.size(), kDone) == 0) {
-            files.unfinished.erase(record.fields.substr(kDone.size()));
+        if (record.step == Step::kOver) {
+            files.all.insert(record.path);
+            files.unfinished.insert(record.path);
+        } else if (record.step == Step::kDone) {
+            files.unfinished.erase(record.path);
         }
     }
     return files;
@@ -180,16 +177,14 @@ void UninstallRun::restoreFiles(const std::string& backupPath, const ActionLogRe
 std::vector<UninstallRun::Folder>
 UninstallRun::undoRecords(const std::vector<ActionLogReader::Record>& records,
                           const UndoFiles& undoFiles, std::vector<std::string>* installed) {
-    static const std::string kCreate = "CREATE\t";
     std::vector<Folder> folders;
     for (size_t i = 0; i < records.size(); ++i) {
         const ActionLogReader::Record& record = records[i];
         ui_.showProgress(static_cast<int>(i * 100 / records.size()));
         if (isSuperseded(records, i))
             continue;
-        bool created = record.kind == ActionLogReader::Kind::kFile &&
-                       record.fields.compare(0, kCreate.size(), kCreate) == 0;
-        std::string path = created ? record.fields.substr(kCreate.size()) : std::string();
+        bool created = record.step == ActionLogReader::FileStep::kCreate;
+        const std::string& path = record.path;
         // The uninstall's own files go last, once nothing else remains.
         if (created &&
             (samePath(path, undoFiles.program) || samePath(path, undoFiles.description) ||
@@ -203,17 +198,16 @@ UninstallRun::undoRecords(const std::vector<ActionLogReader::Record>& records,
 }
 
 void UninstallRun::undoRecord(const ActionLogReader::Record& record, std::vector<Folder>& folders) {
-    static const std::string kCreate = "CREATE\t";
     const char* fields = record.fields.c_str();
     bool undone = true;
     switch (record.kind) {
     case ActionLogReader::Kind::kDir:
-        undone = noteFolder(record.fields, folders);
+        undone = noteFolder(record, folders);
         break;
     case ActionLogReader::Kind::kFile:
         // Overwritten files came back in the restore.
-        if (record.fields.compare(0, kCreate.size(), kCreate) == 0)
-            deleteFile(record.fields.substr(kCreate.size()));
+        if (record.step == ActionLogReader::FileStep::kCreate)
+            deleteFile(record.path);
         break;
     case ActionLogReader::Kind::kEnv:
         environmentChanged_ = true;
@@ -257,16 +251,13 @@ void UninstallRun::deleteFile(const std::string& path, std::chrono::milliseconds
         fail();
 }
 
-// A count of levels, a TAB, the folder with its trailing separator.
-bool UninstallRun::noteFolder(const std::string& fields, std::vector<Folder>& folders) {
-    char* end = nullptr;
-    long levels = std::strtol(fields.c_str(), &end, 10);
-    std::string path = end != fields.c_str() && *end == '\t' ? std::string(end + 1) : "";
-    if (levels < 1 || levels > 1000 || !isFullPath(path.c_str())) {
-        logMessage(stepLog_, "Dir: %s (damaged record, refused)", fields.c_str());
+// A DIR record the reader could parse, naming a full path: its levels are removed at the end.
+bool UninstallRun::noteFolder(const ActionLogReader::Record& record, std::vector<Folder>& folders) {
+    if (record.levels < 1 || !isFullPath(record.path.c_str())) {
+        logMessage(stepLog_, "Dir: %s (damaged record, refused)", record.fields.c_str());
         return false;
     }
-    folders.push_back({path, static_cast<int>(levels)});
+    folders.push_back({record.path, record.levels});
     return true;
 }
 

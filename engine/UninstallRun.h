@@ -76,7 +76,7 @@ class UninstallRun {
     void undoRecord(const ActionLogReader::Record& record, std::vector<Folder>& folders);
     void deleteFile(const std::string& path,
                     std::chrono::milliseconds patience = std::chrono::milliseconds(0));
-    bool noteFolder(const std::string& fields, std::vector<Folder>& folders);
+    bool noteFolder(const ActionLogReader::Record& record, std::vector<Folder>& folders);
     // True when the uninstaller program could only be scheduled for removal at the next start.
     bool removeUndoFiles(const Target& target, const UndoFiles& undoFiles,
                          const std::vector<std::string>& installed);
