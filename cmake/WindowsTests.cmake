@@ -38,32 +38,6 @@ set(KESTREL_INSTPACK ${CMAKE_SOURCE_DIR}/build/native/instpack CACHE FILEPATH
     "The native instpack used to build the test installers")
 set(KESTREL_E2E_OUT ${CMAKE_BINARY_DIR}/bin/testdata)
 
-# Packs tests/e2e/<folder>/product/install.xml (files relative to it, wizard resources from
-# tests/e2e/<folder>/resources) into bin/testdata/<name>-setup.exe, and copies the folder
-# to bin/testdata/<folder> for tests that read the sources.
-function(kestrel_test_installer name folder)
-    set(source ${CMAKE_SOURCE_DIR}/tests/e2e/${folder})
-    set(output ${KESTREL_E2E_OUT}/${name}-setup.exe)
-    file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${source}/*)
-    # A package without wizard pictures or texts has no resources folder.
-    set(resources)
-    if(EXISTS ${source}/resources)
-        set(resources --resources ${source}/resources)
-    endif()
-    add_custom_command(
-        OUTPUT ${output}
-        COMMAND ${CMAKE_COMMAND} -E rm -rf ${KESTREL_E2E_OUT}/${folder}
-        COMMAND ${CMAKE_COMMAND} -E copy_directory ${source} ${KESTREL_E2E_OUT}/${folder}
-        COMMAND ${KESTREL_INSTPACK} build --description ${source}/product/install.xml
-                --engine $<TARGET_FILE:kestrel> ${resources} --out ${output}
-        DEPENDS kestrel ${inputs} ${KESTREL_INSTPACK}
-        COMMENT "Packing the test installer ${name}")
-    add_custom_target(kestrel_e2e_${name} ALL DEPENDS ${output})
-    add_dependencies(kestrel_e2e_tests kestrel_e2e_${name})
-endfunction()
-
-kestrel_test_installer(sample data)
-
 # The demo product (examples/demo), packed as scripts/demo.sh packs it: its uninstaller file is
 # the engine packed with the uninstall wizard's pictures and icon only, put into a staging copy
 # of the product.
@@ -89,7 +63,6 @@ add_custom_command(
     COMMENT "Packing the demo installer")
 add_custom_target(kestrel_e2e_demo ALL DEPENDS ${KESTREL_DEMO_SETUP})
 add_dependencies(kestrel_e2e_tests kestrel_e2e_demo)
-kestrel_test_installer(wizard wizard)
 
 # The wizard window's tests run in a session with an X display (tests/gui/wizard-window.sh),
 # not under CTest: the in-process tests and the probe that reads the window for the scripts.

@@ -1,5 +1,4 @@
-// The engine on small packages made here, installed with -bin: what lands on the machine and
-// what is printed when a destination cannot be honoured.
+// Destinations the engine cannot honour, in small packages installed with -bin.
 #include "EngineProcess.h"
 #include "tests/support/TestPayload.h"
 
@@ -9,15 +8,12 @@ namespace {
 class CraftedPackage : public ::testing::Test {
   protected:
     void SetUp() override { CreateDirectoryA(root_.c_str(), nullptr); }
-    // The command interpreter deletes the folder tree: it knows every file kind.
     void TearDown() override {
         EngineProcess::run("cmd.exe /c rmdir /s /q \"" + root_ + "\"");
         DeleteFileA(package_.c_str());
     }
 
-    // Installs a package whose one file set holds `files` (FN elements), the undo files going
-    // to ROOT\undo; extra entries are packed beside install.xml. The question whether to undo
-    // the failed run is answered no, so that its records stay to be read.
+    // One file set of `files`, undo files in ROOT\undo; the failed run is not undone ("no").
     ProcessResult install(const std::string& files, const testpayload::Entries& entries) {
         std::string description =
             "<VarnexGroupInstallation><ProductDesc><Fullname>Crafted</Fullname></ProductDesc>"
@@ -36,16 +32,14 @@ class CraftedPackage : public ::testing::Test {
     }
     std::string actionLog() const { return readAll(root_ + "\\undo\\install.log"); }
 
-    // Drive Z: is the host's root under Wine: the undo files move there across volumes from the
-    // temporary folder on C:.
+    // On Z: (the host): the undo files move there across volumes from C:.
     std::string root_ = "Z:\\tmp\\kestrel-crafted-" + std::to_string(GetCurrentProcessId());
     std::string package_ = EngineProcess::tempFolder() + "kestrel-crafted.bin";
 };
 } // namespace
 
-// The DIR record names exactly the levels that were missing, before they are made: an uninstall
-// removes the folder records from the deepest level up, so a record naming a folder that existed
-// before would remove the wrong thing; a level that then could not be made is not there to remove.
+// The DIR record names exactly the levels that were missing, before they are made: one naming an
+// existing folder would have the uninstall remove it.
 TEST_F(CraftedPackage, DirRecordsNameExactlyTheMissingFoldersBeforeTheyAreMade) {
     ProcessResult result =
         install("<FN Dest=\"[ROOT]\\prod\\..\\shared\" Alias=\"a\">a.txt</FN>"
@@ -69,10 +63,8 @@ TEST_F(CraftedPackage, DirRecordsNameExactlyTheMissingFoldersBeforeTheyAreMade) 
         EXPECT_FALSE(fileExists(EngineProcess::tempFolder() + name)) << name;
 }
 
-// A device name or a folder where the file should go names no file: writing "NUL" would
-// report success while the content goes nowhere, "AUX" would hang the installer. Device names are
-// known before the first change, and stop the run then; a folder in the file's place fails that
-// file before anything of it is recorded.
+// "NUL" would take the content silently, "AUX" hang the installer: device names stop the run before
+// the first change; a folder in the file's place fails that file before anything is recorded.
 TEST_F(CraftedPackage, DeviceNamesAndFoldersInTheFilesPlaceFailBeforeAnythingIsWritten) {
     CreateDirectoryA((root_ + "\\app").c_str(), nullptr);
     CreateDirectoryA((root_ + "\\app\\taken").c_str(), nullptr);

@@ -44,7 +44,6 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &process))
         return result;
-    result.started = true;
     WinHandle processHandle(process.hProcess), threadHandle(process.hThread);
     outWriter.reset();
     inReader.reset();
@@ -62,8 +61,7 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
             result.output.append(buffer, got);
     });
     if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-        result.timedOut = true;
-        TerminateProcess(process.hProcess, 99);
+        TerminateProcess(process.hProcess, 99); // its exit code 99 tells the test
         WaitForSingleObject(process.hProcess, 5000);
     }
     GetExitCodeProcess(process.hProcess, &result.exitCode);

@@ -1,5 +1,5 @@
-// Starts a Windows program the way Windows would: from this process, with an exact command
-// line, its standard input and output connected to pipes, and waits for it.
+// Starts a Windows program with an exact command line, its standard input and output on pipes,
+// and waits for it.
 #pragma once
 
 #include "tests/support/FileBytes.h"
@@ -8,19 +8,15 @@
 #include <windows.h>
 
 struct ProcessResult {
-    bool started = false;
-    bool timedOut = false;
     unsigned long exitCode = 0;
     std::string output; // standard output and standard error, in arrival order
 };
 
 class EngineProcess {
   public:
-    // The folder of the running test program, with a trailing backslash.
+    // Folders end with a backslash; the engine lies beside the test program.
     static std::string testFolder();
-    // The engine beside the test program.
     static std::string enginePath();
-    // The system's temporary folder (ends with a backslash).
     static std::string tempFolder();
 
     // Runs the command line exactly as given; `input` is fed to standard input.

@@ -1,6 +1,5 @@
-// What an installation may change on the machine, taken before and compared after, so that
-// "as it was before" is checked rather than assumed: the files below some folders with their
-// contents, the machine-wide environment and the uninstall registrations.
+// What an installation may change on the machine, taken before and compared after: the files below
+// some folders with their contents, the machine-wide environment and the uninstall registrations.
 #pragma once
 
 #include <map>
@@ -9,10 +8,8 @@
 
 class MachineSnapshot {
   public:
-    // Takes the snapshot of these folders (and every file and folder below them).
     explicit MachineSnapshot(const std::vector<std::string>& folders);
-    // One line per difference from `before` ("+ path", "- path", "~ path" for a changed file or
-    // value), sorted; empty when the machine is as it was.
+    // One line per difference from `before` ("+ ", "- ", "~ " changed), sorted.
     std::vector<std::string> differencesFrom(const MachineSnapshot& before) const;
 
   private:

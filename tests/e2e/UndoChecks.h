@@ -1,6 +1,5 @@
-// How the end-to-end tests judge an engine run and the machine after it (exit code and report
-// lines, registration, machine-wide variables, the uninstaller's copy, temporary undo files), and
-// the machine the tests of undos under faults and of interrupted runs start from.
+// How the end-to-end tests judge an engine run and the machine after it, and the machine the
+// tests of undos under faults and of interrupted runs start from.
 #pragma once
 
 #include "EngineProcess.h"
@@ -25,39 +24,29 @@ inline bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-inline Lines sorted(Lines lines) {
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
 // A report line: one that begins with `start` and holds `part`.
 struct Said {
     std::string start, part;
 };
 
-inline bool wasSaid(const std::string& output, const Said& said) {
-    std::istringstream lines(output);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.compare(0, said.start.size(), said.start) == 0 && contains(line, said.part))
-            return true;
-    }
-    return false;
-}
-
-// The exit code and the lines of one run, checked together so that its output is shown once,
-// with lines of thousands of characters cut.
+// The exit code and the lines of one run, checked together: its output is shown once, lines cut.
 inline void expectRun(const ProcessResult& run, unsigned long exitCode,
                       const std::vector<Said>& said, const std::vector<Said>& unsaid = {}) {
-    std::string wrong, shown;
-    if (run.exitCode != exitCode)
-        wrong += "exit code " + std::to_string(run.exitCode) + "\n";
-    for (const Said& line : said)
-        wrong += wasSaid(run.output, line) ? "" : "not said: " + line.start + line.part + "\n";
-    for (const Said& line : unsaid)
-        wrong += wasSaid(run.output, line) ? "said: " + line.start + line.part + "\n" : "";
+    std::string wrong = run.exitCode == exitCode ? "" : "exit code " + std::to_string(run.exitCode);
+    std::string shown;
+    std::map<const Said*, bool> found;
     std::istringstream lines(run.output);
-    for (std::string line; std::getline(lines, line);)
+    for (std::string line; std::getline(lines, line);) {
         shown += line.substr(0, 300) + "\n";
+        for (const auto* list : {&said, &unsaid})
+            for (const Said& s : *list)
+                found[&s] = found[&s] || (line.compare(0, s.start.size(), s.start) == 0 &&
+                                          contains(line, s.part));
+    }
+    for (const Said& s : said)
+        wrong += found[&s] ? "" : "\nnot said: " + s.start + s.part;
+    for (const Said& s : unsaid)
+        wrong += found[&s] ? "\nsaid: " + s.start + s.part : "";
     EXPECT_EQ(wrong, "") << "output:\n" << shown;
 }
 
@@ -65,12 +54,7 @@ inline void removeTree(const std::string& folder) {
     EngineProcess::run("cmd.exe /c rmdir /s /q \"" + folder + "\"");
 }
 
-inline void setVariable(const char* name, const std::string& value) {
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name, REG_SZ, value.c_str(),
-                    static_cast<DWORD>(value.size() + 1));
-}
-
-// A machine-wide string variable, whatever its length; "(none)" when it is not there.
+// A machine-wide string variable; "(none)" when it is not there.
 inline std::string variable(const char* name) {
     std::string value(65536, '\0');
     DWORD size = static_cast<DWORD>(value.size());
@@ -80,15 +64,13 @@ inline std::string variable(const char* name) {
     return value.substr(0, value.find('\0'));
 }
 
-// The product's key, opened below the list of installed programs as the engine opens it: the
-// system may refuse a whole path of more than 255 characters.
+// Opened below the uninstall key: the system may refuse a whole path over 255 characters.
 inline bool openProductKey(RegistryKey& key, const std::string& product, REGSAM access) {
     RegistryKey uninstall;
     return uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ) &&
            key.open(uninstall.get(), product.c_str(), access);
 }
 
-// Every value of the product's key: name -> data.
 inline std::map<std::string, std::string> registrationValues(const std::string& product) {
     std::map<std::string, std::string> values;
     RegistryKey key;
@@ -102,12 +84,6 @@ inline std::map<std::string, std::string> registrationValues(const std::string& 
             return values;
         values[name] = std::string(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
     }
-}
-
-inline void removeProductKey(const std::string& product) {
-    RegistryKey uninstall;
-    if (uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ | KEY_WRITE))
-        RegDeleteKeyA(uninstall.get(), product.c_str());
 }
 
 // Whether the registered uninstaller's copy has gone: it removes the program that started it
@@ -125,9 +101,8 @@ inline bool uninstallerCopyGone() {
     return false;
 }
 
-// The registered quiet command, started and waited for as deployment tools do (`options`
-// appended; through the command interpreter when `throughCmd`); true when it ended with 0, its
-// copy signalled the end and nothing of the copy stayed behind.
+// The registered quiet command, waited for as deployment tools do: true when it ended with 0, its
+// copy signalled the end and left nothing behind.
 inline bool uninstallAsRegistered(const std::string& product, const std::string& options = "",
                                   bool throughCmd = false) {
     std::string command = registrationValues(product)["QuietUninstallString"];
@@ -139,8 +114,7 @@ inline bool uninstallAsRegistered(const std::string& product, const std::string&
     return !command.empty() && result.exitCode == 0 && ended && uninstallerCopyGone();
 }
 
-// Whether a run left a temporary action log or backup file ("qzi*.tmp"); `remove` deletes them,
-// so that a failed row leaves none for the next row's check to find.
+// Whether a run left a temporary undo file ("qzi*.tmp"); `remove` deletes them for the next row.
 inline bool undoFilesLeftInTemp(bool remove = false) {
     WIN32_FIND_DATAA found;
     const std::string temp = EngineProcess::tempFolder();
@@ -169,14 +143,8 @@ inline std::string iniItem(const std::string& file, const std::string& key,
     return "<Add FileName=\"" + file + "\" Section=\"Plugins\" Key=\"" + key + "\">" + value +
            "</Add>";
 }
-inline std::string linkItem(const std::string& dest, const std::string& target,
-                            const std::string& name) {
-    return "<Add Type=\"File\" Dest=\"" + dest + "\" Target=\"" + target + "\">" + name + "</Add>";
-}
 
-// A product installed into `app` with its undo files in [APP]\uninst. The uninstaller's file set
-// (the description, the engine and the placeholders at the undo files' final paths) follows the
-// product's, as a vendor writes it, so a log cut behind the product's files lists none of it.
+// A product installed into `app`, its undo files and uninstaller in [APP]\uninst.
 inline std::string description(const std::string& product, const std::string& app,
                                const std::string& files, const std::string& items,
                                const std::string& values) {
@@ -214,10 +182,8 @@ inline std::string content(const std::string& seed, size_t size) {
     return bytes.substr(0, size);
 }
 
-// What the user had before the product "Kestrel Undo" came: three files it replaces
-// (C:\kestrel-undo\app\old<i>.txt), one it does not know, an INI file, a list variable and a
-// folder for links. Its package holds the entries "new<i>" (replacing old<i>.txt), "small",
-// "big" (2 MiB), and the uninstaller's "engine" and "placeholder".
+// What the user had before "Kestrel Undo" came: files it replaces (app\old<i>.txt), one it does
+// not know, an INI file, a list variable, a folder for links. "big" in its package is 2 MiB.
 class UndoMachine : public ::testing::Test {
   protected:
     static constexpr const char* kProduct = "Kestrel Undo";
@@ -236,7 +202,9 @@ class UndoMachine : public ::testing::Test {
             ASSERT_TRUE(writeAll(replaced(i), previous(i)));
         ASSERT_TRUE(writeAll(app_ + "\\user.txt", "the user's own file\r\n"));
         ASSERT_TRUE(writeAll(ini_, "[Plugins]\r\nFirst=a\r\n"));
-        setVariable(kList, "C:\\before;C:\\other");
+        static const char listBefore[] = "C:\\before;C:\\other";
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, kList, REG_SZ, listBefore,
+                        sizeof listBefore);
     }
     void cleanUp() {
         held_.reset();
@@ -245,11 +213,12 @@ class UndoMachine : public ::testing::Test {
         removeTree(root_);
         if (!smallFolder_.empty())
             removeTree(smallFolder_);
-        for (const std::string& product : products_)
-            removeProductKey(product);
-        for (const char* name : {"LIST", "VALUE", "MADE", "OLD", "BACK", "UNTOUCHED"})
-            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey,
-                               ("KESTRELUNDO_" + std::string(name)).c_str());
+        RegistryKey uninstall;
+        if (uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ | KEY_WRITE))
+            for (const std::string& product : products_)
+                RegDeleteKeyA(uninstall.get(), product.c_str());
+        for (const char* name : {kList, "KESTRELUNDO_VALUE"})
+            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvironmentKey, name);
         DeleteFileA(logCopy_.c_str());
         undoFilesLeftInTemp(true);
     }
@@ -276,12 +245,15 @@ class UndoMachine : public ::testing::Test {
         return tag("Environment", variableItem("Append", kList, "[APP]\\bin"));
     }
     std::string iniKeyItem() const { return tag("IniFiles", iniItem(ini_, "Kills", "[APP]")); }
-    std::string shortcutItem() const { return linkItem(links_, replaced(0), "One.lnk"); }
+    std::string linkItem(const std::string& dest, int target, const std::string& name) const {
+        return "<Add Type=\"File\" Dest=\"" + dest + "\" Target=\"" + replaced(target) + "\">" +
+               name + "</Add>";
+    }
+    std::string shortcutItem() const { return linkItem(links_, 0, "One.lnk"); }
     // The list entry, the INI key and two links, one in a folder the installation makes.
     std::string standardItems() const {
         return listItem() + iniKeyItem() +
-               tag("Shortcuts",
-                   shortcutItem() + linkItem(links_ + "\\sub", replaced(1), "Two.lnk"));
+               tag("Shortcuts", shortcutItem() + linkItem(links_ + "\\sub", 1, "Two.lnk"));
     }
 
     void writePackage(const std::string& files, const std::string& items = "",
@@ -297,13 +269,7 @@ class UndoMachine : public ::testing::Test {
             entries.push_back({"new" + std::to_string(i), installed(i)});
         ASSERT_TRUE(writeAll(package_, testpayload::build(entries)));
     }
-    // Quiet, or in the console answering `input`.
-    ProcessResult install(const std::string& options = "", const std::string& input = "") {
-        std::string command = installCommand(package_) + options;
-        if (!input.empty())
-            command.replace(command.find(" -quiet=1"), 9, "");
-        return EngineProcess::run(command, input, 120000);
-    }
+    ProcessResult install() { return EngineProcess::run(installCommand(package_), "", 120000); }
     void installCompleted() {
         ProcessResult result = install();
         ASSERT_EQ(result.exitCode, 0u) << result.output;
@@ -316,14 +282,12 @@ class UndoMachine : public ::testing::Test {
         copyInstalledLog();
         return EngineProcess::run(uninstallCommand(logCopy_, kProduct), "", 120000);
     }
-    // The administrator check's probe goes to the program-files folder.
     MachineSnapshot snapshot() const {
         Lines folders = {root_, "C:\\Program Files"};
         if (!smallFolder_.empty())
             folders.push_back(smallFolder_);
         return MachineSnapshot(folders);
     }
-    // The machine as before, and no temporary undo file left behind.
     void expectMachineAsBefore(const MachineSnapshot& before) {
         EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
         EXPECT_FALSE(undoFilesLeftInTemp());

@@ -1,12 +1,5 @@
-// The uninstall command and the real uninstall's frame, watched by a Windows process that
-// creates the two named events as a waiting installer does.
-#include "EngineProcess.h"
+// The uninstall command and the real uninstall's frame, watched as a waiting installer watches.
 #include "UndoChecks.h"
-
-#include "system/RegistryKey.h"
-#include "system/WinHandle.h"
-
-#include <gtest/gtest.h>
 
 #include <aclapi.h>
 #include <regex>
@@ -15,14 +8,13 @@
 using namespace undochecks;
 
 namespace {
-// The two events as a waiting installer creates them.
 struct NamedEvents {
     WinHandle start{CreateEventA(nullptr, TRUE, FALSE, "LumoUninstallerStart")};
     WinHandle end{CreateEventA(nullptr, TRUE, FALSE, "LumoUninstallerEnd")};
 };
 
-bool isSet(const WinHandle& event, DWORD waitMs = 0) {
-    return WaitForSingleObject(event.get(), waitMs) == WAIT_OBJECT_0;
+bool isSet(const WinHandle& event) {
+    return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0;
 }
 
 // Lets every account write the file, as a folder directly below the drive's root would.
@@ -50,10 +42,8 @@ class UninstallRelaunch : public ::testing::Test {
 };
 } // namespace
 
-// The probe runs as the engine; its copy, started from a folder of its own, writes the command
-// line it received. Debug is not passed on; quiet and the log file are; -gui=0 only when the
-// command ran with gui 0; -uninstall wins over -uninstallFile. The command ends with the copy's
-// outcome and removes its folder.
+// The probe runs as the engine; its copy, in a folder of its own, writes the line it received.
+// Debug is not passed on; -uninstall wins over -uninstallFile; the copy's folder goes.
 TEST_F(UninstallRelaunch, TheCopyGetsTheOptionsPassedOnAndTheCommandEndsWithItsOutcome) {
     const std::string log = "-uninstall=" + inQuotes(actionLog_);
     const std::string copy =
@@ -62,12 +52,8 @@ TEST_F(UninstallRelaunch, TheCopyGetsTheOptionsPassedOnAndTheCommandEndsWithItsO
     const struct {
         std::string options, commandLine;
     } rows[] = {
-        {log + " -uninstallApp=\"Example Product 2.1\" -gui=0",
-         copy + "\"Example Product 2.1\" -gui=0 -handoff=<h>"},
-        {log + " -uninstallApp=App -debug=1 -quiet=1 -log=C:\\u.txt",
-         copy + "\"App\" -quiet=1 -log=\"C:\\u.txt\" -handoff=<h>"},
-        {"-uninstallFile=C:\\elsewhere.log " + log + " -uninstallApp=A",
-         copy + "\"A\" -handoff=<h>"},
+        {"-uninstallFile=C:\\elsewhere.log " + log + " -uninstallApp=A -debug=1 -gui=0",
+         copy + "\"A\" -gui=0 -handoff=<h>"},
         {"-uninstall=\"C:\\no such\\install.log\" -uninstallApp=X -gui=0", ""},
     };
     const std::string output = temp_ + "kestrel-relaunched.txt";
@@ -97,10 +83,8 @@ TEST_F(UninstallRelaunch, TheCopyGetsTheOptionsPassedOnAndTheCommandEndsWithItsO
     DeleteFileA(output.c_str());
 }
 
-// The real uninstall signals start and end whatever happens, and removes its log copy unless in
-// debug mode. An empty or missing registration name never removes the uninstall key itself
-// (the removal of a named registration is the round trip's). An action log that others than the
-// administrators may change is refused before anything is done.
+// The real uninstall signals start and end whatever happens and keeps its log copy only in debug
+// mode; no registration name never removes the uninstall key; a log others may change is refused.
 TEST_F(UninstallRelaunch, TheRealUninstallKeepsItsLogCopyOnlyInDebugAndNeverRemovesTheKey) {
     std::string description = temp_ + "kestrel uninstall.xml",
                 backup = temp_ + "kestrel backup.bin";
@@ -131,7 +115,6 @@ TEST_F(UninstallRelaunch, TheRealUninstallKeepsItsLogCopyOnlyInDebugAndNeverRemo
         DeleteFileA(log.c_str());
         ASSERT_TRUE(row.log.empty() || writeAll(log, row.log));
         ASSERT_TRUE(!row.everyoneWrites || letEveryoneWrite(log));
-        // A complete uninstall removes the backup file with everything else.
         ASSERT_TRUE(writeAll(
             backup, std::string("Varnex Software installer backup file.\n\0\2\0\0\0\1\0\0", 47)));
         NamedEvents events;

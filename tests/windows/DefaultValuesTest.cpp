@@ -1,5 +1,4 @@
-// Default values read from the real registry (keys created and removed here through the
-// Windows API).
+// Default values read from the real registry.
 #include "config/DefaultValues.h"
 #include "config/VariableStore.h"
 #include "config/XmlDocument.h"
@@ -33,7 +32,6 @@ class RegistryDefaults : public ::testing::Test {
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
             RegDeleteTreeA(root, kTestKey);
     }
-    // Applies the defaults of a description whose DefValues hold the given Value elements.
     int load(const std::string& values) {
         XmlDocument description;
         description.parse(("<R><DefValues>" + values + "</DefValues></R>").c_str());
@@ -49,30 +47,23 @@ class RegistryDefaults : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(RegistryDefaults, LastSuccessfulLookupWinsAndOnlyTheFourHivesCount) {
+// The last successful lookup wins and only the four hives count; a string stored without its
+// terminator ends where its data ends; binary values and texts over 1,023 bytes define nothing.
+TEST_F(RegistryDefaults, LastLookupWinsOnlyTheFourHivesCountAndValueTypesBecomeText) {
+    char windows[MAX_PATH];
+    ASSERT_NE(GetEnvironmentVariableA("SystemRoot", windows, sizeof windows), 0u);
     setValue(HKEY_CURRENT_USER, "", "V", REG_SZ, std::string("user", 5));
     setValue(HKEY_CURRENT_USER, "\\Second", "Folder", REG_SZ, std::string("C:\\Second", 10));
     setValue(HKEY_LOCAL_MACHINE, "\\Fourth\\Deeper", "Folder", REG_SZ,
              std::string("C:\\Fourth\\\\App", 15));
-    ASSERT_EQ(load(registryValue("DIR", "HKEY_CURRENT_USER", "/First", "Folder") +
-                   registryValue("DIR", "hkey_current_user", "/Second", "Folder", "Registry") +
-                   registryValue("DIR", "HKEY_LOCAL_MACHINE", "\\Second", "Missing") +
-                   registryValue("DIR", "HKEY_LOCAL_MACHINE", "/Fourth/Deeper", "Folder") +
-                   registryValue("B", "HKCU", "", "V") +
-                   registryValue("C", "HKEY_CURRENT_CONFIG", "", "V") +
-                   "<Value Name=\"D\" DataType=\"registry\" RegKey=\"Software\\KestrelDefaults"
-                   "Test\">V</Value>"),
-              0);
-    EXPECT_EQ(variable("DIR"), "C:\\Fourth\\App");
-    for (const char* name : {"B", "C", "D"})
-        EXPECT_EQ(variable(name), "<undefined>") << name;
-}
-
-// A string stored without its terminator still ends where its data ends; binary values and
-// texts over 1,023 bytes define nothing.
-TEST_F(RegistryDefaults, ValueTypesBecomeText) {
-    char windows[MAX_PATH];
-    ASSERT_NE(GetEnvironmentVariableA("SystemRoot", windows, sizeof windows), 0u);
+    std::string values =
+        registryValue("DIR", "HKEY_CURRENT_USER", "/First", "Folder") +
+        registryValue("DIR", "hkey_current_user", "/Second", "Folder", "Registry") +
+        registryValue("DIR", "HKEY_LOCAL_MACHINE", "\\Second", "Missing") +
+        registryValue("DIR", "HKEY_LOCAL_MACHINE", "/Fourth/Deeper", "Folder") +
+        registryValue("B", "HKCU", "", "V") + registryValue("C", "HKEY_CURRENT_CONFIG", "", "V") +
+        "<Value Name=\"D\" DataType=\"registry\" RegKey=\"Software\\KestrelDefaults"
+        "Test\">V</Value>";
     const struct {
         const char* name;
         DWORD type;
@@ -87,12 +78,14 @@ TEST_F(RegistryDefaults, ValueTypesBecomeText) {
         {"Unterminated", REG_SZ, "abc", "abc"},
         {"TooLong", REG_SZ, std::string(1100, 'x') + '\0', "<undefined>"},
     };
-    std::string values;
     for (const auto& row : rows) {
         setValue(HKEY_CURRENT_USER, "", row.name, row.type, row.stored);
         values += registryValue(std::string("V") + row.name, "HKEY_CURRENT_USER", "", row.name);
     }
     ASSERT_EQ(load(values), 0);
+    EXPECT_EQ(variable("DIR"), "C:\\Fourth\\App");
+    for (const char* name : {"B", "C", "D"})
+        EXPECT_EQ(variable(name), "<undefined>") << name;
     for (const auto& row : rows)
         EXPECT_EQ(variable(std::string("V") + row.name), row.text) << row.name;
 }

@@ -1,5 +1,4 @@
-// Programs and documents started without waiting, seen through the probe, which writes the
-// command line it received to its own path followed by ".txt".
+// Programs and documents started without waiting, seen through the probe.
 #include "system/ProgramLauncher.h"
 #include "tests/e2e/EngineProcess.h"
 
@@ -12,9 +11,8 @@ void setClassesText(const std::string& key, const std::string& text) {
     RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, text.c_str(), 0);
 }
 
-// The probe is copied into a folder whose name has spaces. ".kestreltest" and ".htm" name the
-// test's class, whose open command each test sets; the prefix is the test's own, so the classes
-// root is written directly, and the ".htm" class comes back after.
+// The probe lies in a folder whose name has spaces; ".kestreltest" and ".htm" name the test's
+// class, whose open command each test sets; ".htm" gets its class back after.
 class ProgramLauncherTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -36,10 +34,8 @@ class ProgramLauncherTest : public ::testing::Test {
     void setOpenCommand(const std::string& command) {
         setClassesText(std::string(kClass) + "\\shell\\open\\command", command);
     }
-    // The command line the probe received since the last call, or "" when it did not start
-    // within the time (long when a start is expected, short when none is).
+    // The command line the probe received since the last call, or "" when it did not start.
     std::string awaitCommandLine(bool expected) {
-        // The file may show before it can be read on a busy machine: wait for its content.
         std::string output = probe_ + ".txt", commandLine;
         for (int waited = 0; waited < (expected ? 20000 : 1500) && commandLine.empty();
              waited += 50) {
@@ -60,8 +56,7 @@ TEST_F(ProgramLauncherTest, StartsTheQuotedProgramOrTheDocumentAndSaysWhetherItS
     std::string document = probe_ + ".kestreltest";
     writeAll(document, "page");
     setOpenCommand(quoted_ + " --document \"%1\"");
-    // The quoted path, a space and these fill the 512-byte command line exactly; one more byte
-    // and it is not started rather than cut.
+    // Filling the 512-byte command line exactly; one more byte and it is not started, not cut.
     const std::string filling(508 - probe_.size(), 'x');
     const std::string tooLong = filling + "x";
     const struct {

@@ -1,6 +1,5 @@
-// Shortcuts made through the shell, and their undo. The links are left, with the list of what
-// was asked for (expected.txt), for tests/wine/check-shortcuts.sh to read back with lnkinfo, a
-// reader that shares no code with the shell that wrote them.
+// Shortcuts made through the shell and their undo; the links and expected.txt are left for
+// tests/wine/check-shortcuts.sh to read back with lnkinfo.
 #include "package/BoundedText.h"
 #include "package/FileCheck.h"
 #include "system/ShellShortcuts.h"
@@ -21,7 +20,6 @@ struct EventsUI : RecordingUI {
     }
 };
 
-// KESTREL_SHORTCUT_FOLDER names the host folder where scripts/test.sh has the links read back.
 std::string folder() {
     const char* kept = std::getenv("KESTREL_SHORTCUT_FOLDER");
     std::string name = kept != nullptr ? std::string(kept) + "\\"
@@ -30,13 +28,11 @@ std::string folder() {
     return name;
 }
 
-// A path in the folder where no file is yet.
 std::string freshPath(const std::string& name) {
     DeleteFileA((folder() + name).c_str());
     return folder() + name;
 }
 
-// The record a shortcut holding `bytes` has: its path and the CRC-32 of the bytes.
 std::string recordFor(const std::string& path, const std::string& bytes) {
     char crc[9];
     boundedFormat(crc, sizeof crc, "%08X",
@@ -46,7 +42,6 @@ std::string recordFor(const std::string& path, const std::string& bytes) {
 } // namespace
 
 TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
-    // What is saved: a link's target, arguments, working folder and description; a URL.
     const struct {
         int kind;
         const char *name, *target, *arguments, *workingFolder;
@@ -75,7 +70,6 @@ TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
                   1);
         // Recorded before the shell saved it, then with the check of the file saved.
         EXPECT_EQ(kept.records, (Lines{"CREATE\t" + path + "\t-", recordFor(path, readAll(path))}));
-        std::string record = kept.last();
         EXPECT_EQ(ui.lines, (Lines{"<events>", "Create  shortcut " + path}));
         if (c.kind == ShellShortcuts::kUrl) {
             char address[256] = {};

@@ -1,5 +1,5 @@
-// The uninstall registration in the real registry, read back by the system's own reg.exe; the
-// start of a registered uninstaller, and the wait until that uninstall has really ended.
+// The uninstall registration in the real registry, read back by reg.exe; the start of a
+// registered uninstaller and the wait until that uninstall has really ended.
 #include "system/UninstallRegistry.h"
 #include "system/RegistryKey.h"
 #include "system/RegistryValue.h"
@@ -11,15 +11,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <ostream>
 #include <thread>
 
 namespace {
 const char kProduct[] = "Kestrel Test Product";
 using WaitEnd = UninstallerPresence::WaitEnd;
 using Clock = std::chrono::steady_clock;
-// The bounds are kept with the system's tick count, which moves in steps of about 16 ms: a bound
-// may end that much earlier than the test's clock says.
+// The bounds are kept with the system's tick count, which moves in steps of about 16 ms.
 const long long kTickMs = 32;
 
 UninstallRegistration registration(const std::string& program, const std::string& logPath) {
@@ -28,8 +26,6 @@ UninstallRegistration registration(const std::string& program, const std::string
             "C:\\Kestrel",      1234};
 }
 
-// A wait begun at `begin` and ended now lasted at least `minMs`, as the system's ticks count, and
-// less than `maxMs`.
 void expectWaited(Clock::time_point begin, long long minMs, long long maxMs) {
     long long elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
@@ -42,14 +38,8 @@ std::string probePath() {
 }
 } // namespace
 
-// Failures name what ended a wait.
-void PrintTo(WaitEnd end, std::ostream* out) {
-    const char* names[] = {"Ended", "Released", "Abandoned", "Silent", "Unfinished", "Failed"};
-    *out << names[static_cast<int>(end)];
-}
-
-// The second program path is far beyond the 511 characters a fixed buffer would keep. An empty
-// name finds nothing and never deletes the uninstall key itself.
+// A program path far beyond a fixed buffer's 511 characters is kept whole; an empty name finds
+// nothing and never deletes the uninstall key itself.
 TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyItsKey) {
     for (const std::string& program :
          {std::string("C:\\Old\\u.exe"), "C:\\" + std::string(600, 'p')}) {
@@ -84,9 +74,8 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
     EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, false), 0);
 }
 
-// The probe writes the command line it was started with. The quiet command is taken as it
-// stands, in console mode too; only a REG_SZ that is not empty counts as one. A command line
-// beyond the system's limit of 32,766 characters is not started rather than cut.
+// The quiet command is taken as it stands, in console mode too; only a REG_SZ that is not empty
+// counts as one. A command line beyond the system's 32,766 characters is not started, not cut.
 TEST(UninstallRegistry, StartsTheQuietUninstallerWhenRegisteredElseTheInteractiveOne) {
     const std::string probe = probePath();
     UninstallRegistration values = registration(probe, "C:\\silent.log");
@@ -120,7 +109,6 @@ TEST(UninstallRegistry, StartsTheQuietUninstallerWhenRegisteredElseTheInteractiv
         else
             ASSERT_TRUE(RegistryValue::writeText(product.get(), "QuietUninstallString", row.type,
                                                  row.quiet));
-        // No bound: the probe has written its line before it ends.
         UninstallRegistry::UninstallerRun run =
             UninstallRegistry::runUninstaller(kProduct, row.console, 0);
         EXPECT_EQ(run.started, !row.commandLine.empty());
@@ -129,12 +117,10 @@ TEST(UninstallRegistry, StartsTheQuietUninstallerWhenRegisteredElseTheInteractiv
     UninstallRegistry::remove(kProduct);
 }
 
-// The probe's modes stand for the installed uninstaller, which relaunches a copy of itself that
-// takes 3 s to start: the wait lasts until that copy has ended, however short the bound once the
-// relauncher hands over; a copy that dies releases the waiter at once (the bound is long, and
-// without the presence its start would be waited on for minutes); an earlier version's copy
-// (events only) is waited for by its end; a command that says nothing is waited for only until
-// it ends and the bound has passed.
+// The probe stands for the installed uninstaller, whose copy takes 3 s to start: the wait lasts
+// until that copy has ended, however short the bound once the relauncher hands over; a copy that
+// dies releases the waiter at once; an earlier version's copy (events only) is waited for by its
+// end; a command that says nothing only until it ends and the bound has passed.
 TEST(UninstallRegistry, WaitsUntilTheRelaunchedUninstallHasReallyEnded) {
     const std::string probe = probePath();
     const struct {
@@ -162,7 +148,6 @@ TEST(UninstallRegistry, WaitsUntilTheRelaunchedUninstallHasReallyEnded) {
         EXPECT_TRUE(run.started);
         EXPECT_EQ(run.end, row.end);
         EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), row.removed ? 0 : 1);
-        // The copy's work was done when the wait ended.
         const std::string copyLine = inQuotes(probe) + " -probe=copy " +
                                      values.uninstallArguments() + " -gui=0 -quiet=1\nended";
         EXPECT_EQ(readAll(probe + ".txt") == copyLine, row.removed);
@@ -170,9 +155,8 @@ TEST(UninstallRegistry, WaitsUntilTheRelaunchedUninstallHasReallyEnded) {
     UninstallRegistry::remove(kProduct);
 }
 
-// The waiter's side inside one process, for what the probe cannot show: a thread stands for the
-// copy (a mutex belongs to a thread) and an event already set for the started process that has
-// ended.
+// What the probe cannot show: a thread stands for the copy (a mutex belongs to a thread), an event
+// already set for the started process that has ended.
 TEST(UninstallerPresence, TheWaitAfterTheCommandEndsFollowsTheEndEventTheStartAndThePresence) {
     const struct {
         const char* what;

@@ -22,27 +22,18 @@ TEST(WinFile, FailedOpensLeaveNothingOpenAndLongPathsAreRefused) {
 }
 
 // Mode 3 creates or empties the file, mode 2 opens it as it is; a log is created or emptied and
-// lets others only read while it is open.
-TEST(WinFile, CreationModesSizesPositionsAndLogSharing) {
+// lets others only read while it is open. Reads, writes and seeks are every installation's.
+TEST(WinFile, CreationModesAndLogSharing) {
     std::string path = EngineProcess::tempFolder() + "kestrel-modes.bin";
+    ASSERT_TRUE(writeAll(path, "abcde"));
     WinFile file, reader;
-    ASSERT_EQ(file.openPath(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, 3), 0);
-    uint32_t done = 0;
-    EXPECT_EQ(file.write("abcde", 5, &done), 0);
-    EXPECT_EQ(file.size(), 5);
-    EXPECT_EQ(file.seekFromStart(1, 0), 0);
-    char bytes[8] = {};
-    EXPECT_EQ(file.read(bytes, sizeof bytes, &done), 0);
-    EXPECT_EQ(std::string(bytes, done), "bcde");
-    EXPECT_EQ(file.seekFromStart(2, 0), 0);
-    EXPECT_EQ(file.position(), 2);
-    EXPECT_EQ(file.truncate(), 0);
-    EXPECT_NE(file.flush(), 0);
-    EXPECT_EQ(file.close(), 0);
-    EXPECT_EQ(WinFile::sizeOfFile(path.c_str()), 2);
     ASSERT_EQ(file.openPath(path.c_str(), GENERIC_READ, FILE_SHARE_READ, 2), 0);
-    EXPECT_EQ(file.size(), 2);
+    EXPECT_EQ(file.size(), 5);
     file.close();
+    ASSERT_EQ(file.openPath(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, 3), 0);
+    EXPECT_EQ(file.size(), 0);
+    file.close();
+    ASSERT_TRUE(writeAll(path, "abcde"));
     ASSERT_EQ(file.openLog(path.c_str()), 0);
     EXPECT_EQ(file.size(), 0);
     const uint32_t shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;

@@ -1,5 +1,5 @@
-// The system side's own Windows answers. The administrator check is every end-to-end run's (the
-// round trip's snapshot sees its probe file); the named events are the relaunch test's.
+// The system side's own Windows answers (the administrator check and named events are the
+// end-to-end tests').
 #include "system/WindowsSystem.h"
 #include "tests/support/WaitingProgram.h"
 

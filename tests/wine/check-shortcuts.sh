@@ -1,8 +1,7 @@
 #!/bin/bash
-# Reads the shell links that the Windows shortcut tests left in FOLDER with lnkinfo, a reader
-# that shares no code with Windows or Wine, and compares each with what the test asked for:
-# FOLDER/expected.txt holds one line per link, "name TAB target TAB arguments TAB working
-# folder TAB description"; an empty field means the link must not hold that property.
+# Reads the links the Windows shortcut tests left in FOLDER with lnkinfo, which shares no code
+# with Windows or Wine, against FOLDER/expected.txt: "name TAB target TAB arguments TAB working
+# folder TAB description" a line; an empty field: the link must not hold that property.
 set -uo pipefail
 
 folder=${1:?usage: check-shortcuts.sh FOLDER}
@@ -12,7 +11,6 @@ if [ ! -s "$expected" ]; then
     exit 1
 fi
 
-# The value lnkinfo shows for one property, or nothing when the link does not hold it.
 property() {
     sed -n "s/^\t$1\t*: //p" <<<"$2" | head -1
 }
@@ -20,7 +18,7 @@ property() {
 failures=0
 links=0
 while IFS= read -r line; do
-    # One field per TAB, empty ones included (read would merge adjacent TABs).
+    # One field per TAB, empty ones included.
     mapfile -t fields < <(tr '\t' '\n' <<<"$line")
     name=${fields[0]}
     links=$((links + 1))

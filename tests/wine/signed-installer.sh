@@ -1,8 +1,7 @@
 #!/bin/bash
-# A vendor's signing steps, with a throw-away certificate: the engine is signed, packed into an
-# installer whose uninstaller is that engine, and the installer is signed in turn. The signed
-# installer must still list, verify, install and uninstall through its registered command, and
-# the installed uninstaller must carry the engine's own valid signature.
+# A vendor's signing steps with a throw-away certificate: the signed engine is packed as its own
+# uninstaller and the installer signed in turn; it must still list, verify, install, uninstall
+# through its registered command, and the installed uninstaller keep the engine's signature.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 work=$(mktemp -d)

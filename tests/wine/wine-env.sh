@@ -1,8 +1,6 @@
-# Sourced by the scripts that run Windows programs: a throw-away Wine prefix and one
-# persistent wine server for the whole run, both removed again when the script exits.
-# After sourcing: WINEPREFIX is set, `wine_run PROGRAM ARGS...` runs a Windows program.
-# `wine_start` runs everything without a display (a message box then fails at once instead of
-# waiting for a click); `wine_start :N` gives the server's programs the X display :N.
+# Sourced by the scripts that run Windows programs: `wine_start [:N]` makes a throw-away prefix
+# and one wine server (X display :N, else none, so that a message box fails at once), removed by
+# `wine_stop` or at exit; `wine_run PROGRAM ARGS...` runs a Windows program.
 
 KESTREL_WINE=/usr/lib/wine/wine64
 KESTREL_WINESERVER=/usr/lib/wine/wineserver64
@@ -15,9 +13,7 @@ wine_start() {
     export WINEARCH=win64
     export WINEPREFIX
     WINEPREFIX=$(mktemp -d /tmp/kestrel-wine.XXXXXX)
-    # Wine refuses a prefix owned by another user; mktemp made it ours.
-    # Wine's desktop process, started with the first program, fixes the display for the whole
-    # server: it must be chosen here.
+    # Wine's desktop process, started with the first program, fixes the display for the server.
     if [ -n "${1:-}" ]; then
         export DISPLAY=$1
     else
@@ -27,9 +23,8 @@ wine_start() {
     "$KESTREL_WINESERVER" -w
     # Started only once the prefix is ready; its output must not hold our pipes open.
     "$KESTREL_WINESERVER" -p </dev/null >/dev/null 2>&1
-    # The first program of a server starts Wine's background services, which live as long as
-    # the server and inherit that program's output: start them here with nothing to inherit,
-    # or every later caller reading a program's output would wait for them to end.
+    # The first program starts Wine's background services, which inherit its output: with nothing
+    # to inherit, no later caller reading a program's output waits for them.
     "$KESTREL_WINE" cmd /c exit </dev/null >/dev/null 2>&1
     trap wine_stop EXIT
 }

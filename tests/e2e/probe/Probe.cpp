@@ -1,16 +1,12 @@
-// Stands in for the programs the engine starts: writes its raw command line beside itself (its
-// own path followed by ".txt") and ends. Other modes, named on its command line:
-// - "-probe=engine": it is the engine itself. The uninstaller's relaunch copies whatever
-//   executable runs it, so the copy (lumouninst.dll) shows the exact command line it receives,
-//   in "kestrel-relaunched.txt" in the temporary folder.
-// - "signal": it does what a relaunched uninstaller of an earlier version did: signals the start
-//   event, works a while, writes its command line and "\nended", then signals the end event.
-// - "#relaunch": it does what the installed uninstaller does: starts a copy of itself with
-//   "-probe=copy" before its own arguments and ends at once; with "#handover" it ends only once
-//   the copy has ended, as the uninstall command does. The copy takes 3 s to start, holds the
-//   presence, signals the start, works a while, removes the registration named by -uninstallApp,
-//   writes its command line and "\nended", and signals the end; with "#die" it dies instead after
-//   its work, without a word.
+// Stands in for the programs the engine starts: writes its raw command line to its own path +
+// ".txt" and ends. Modes named on its command line: "-probe=engine" runs the engine, whose
+// relaunched copy (lumouninst.dll) writes to "kestrel-relaunched.txt" in the temporary folder;
+// "signal" is an earlier version's relaunched uninstaller (start event, work, line + "\nended", end
+// event);
+// "#relaunch" is the installed uninstaller: starts a copy of itself ("-probe=copy") and ends, with
+// "#handover" once the copy has ended. The copy takes 3 s to start, holds the presence, signals the
+// start, removes the registration named by -uninstallApp, writes its line + "\nended" and signals
+// the end; with "#die" it dies after its work without a word.
 #include "package/BoundedText.h"
 #include "startup/CommandLineOptions.h"
 #include "startup/EntryPoint.h"
@@ -29,7 +25,6 @@ namespace {
 int writeBesideItself(const std::string& text) {
     char path[MAX_PATH], output[MAX_PATH + 16], partial[MAX_PATH + 16];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    // The uninstall command's copy writes where the test finds it: its own folder goes with it.
     if (length != 0 && length < sizeof path && std::strstr(path, "\\lumouninst.dll") != nullptr) {
         char temp[MAX_PATH];
         DWORD tempLength = GetTempPathA(sizeof temp, temp);
