@@ -223,17 +223,6 @@ TEST(WindowUI, AFolderTooLongForItsVariableIsRefusedNotCut) {
     EXPECT_EQ(page.variable("DIR"), longest);
 }
 
-TEST(WindowUI, ClosingBeforeTheRunCancelsWithoutAQuestion) {
-    WindowWizard page("<Welcome></Welcome><CopyProgress></CopyProgress><Finish></Finish>");
-    SendMessageA(page.ui.mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(page.wizard->isCancelled());
-    EXPECT_FALSE(page.wizard->isFinished());
-    // The quit request is the loop's, which does not run here: it must not end the next box.
-    MSG quit;
-    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(static_cast<int>(quit.wParam), -1);
-}
-
 namespace {
 // Whether the control's text needs more room than the control has, measured in its own font:
 // one line for a button, as many lines as fit for a text. A check box or radio button loses
