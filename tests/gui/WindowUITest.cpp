@@ -102,7 +102,7 @@ std::thread answerMessageBox(const char* title, int button) {
 } // namespace
 
 // The title made of the product's name and version is what the window scripts find it by.
-TEST(WindowUI, TheFrameIsFixedAndCentredWithItsFourButtons) {
+TEST(WindowUI, TheFrameIsFixedAndCentred) {
     WindowWizard page("<Welcome><Text x=\"10\" y=\"10\" w=\"100\" h=\"20\">Hello</Text></Welcome>"
                       "<Finish></Finish>");
     HWND window = page.ui.mainWindow();
@@ -114,12 +114,6 @@ TEST(WindowUI, TheFrameIsFixedAndCentredWithItsFourButtons) {
     EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - 500) / 2);
     LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
-    const char* captions[] = {"&Help", "< &Back", "&Next >", "&Cancel"}; // ids 101 to 104
-    for (int id = 101; id <= 104; ++id) {
-        char caption[32] = {};
-        GetWindowTextA(GetDlgItem(window, id), caption, sizeof caption);
-        EXPECT_STREQ(caption, captions[id - 101]) << id;
-    }
 }
 
 TEST(WindowUI, FieldsWithoutPositionsStackBelowEachOther) {

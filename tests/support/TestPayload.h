@@ -48,8 +48,4 @@ inline std::string build(const Entries& entries) {
     out.append(payload::kRecordHeaderSize - 4, '\0');
     return out;
 }
-
-inline bool writeFile(const std::string& path, const std::string& data) {
-    return filebytes::writeAll(path, data);
-}
 } // namespace testpayload

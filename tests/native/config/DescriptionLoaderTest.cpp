@@ -45,26 +45,6 @@ struct Document {
 };
 } // namespace
 
-TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
-    Document sample(sampledescription::text());
-    sample.variables.set("INSTALLDIR", "C:\\Program Files\\Sample");
-    auto get = [](const Document& document, auto getter, int size = 512) {
-        char out[512];
-        return (document.description.*getter)(out, size) == 0 ? std::string(out) : "<refused>";
-    };
-    const std::string uninst = "C:\\Program Files\\Sample\\uninst\\";
-    EXPECT_EQ(get(sample, &Description::getProductName, 15), "Sample Product");
-    EXPECT_EQ(get(sample, &Description::getProductName, 14), "<refused>");
-    EXPECT_EQ(get(sample, &Description::getInstallLogFile, 43), uninst + "install.log");
-    EXPECT_EQ(get(sample, &Description::getInstallLogFile, 42), "<refused>");
-    EXPECT_EQ(get(Document("<R><ProductDesc></ProductDesc></R>"), &Description::getHelpUrl),
-              "<refused>");
-    EXPECT_EQ(get(Document(sampledescription::text()), &Description::getInstallLogFile),
-              "<refused>");
-    EXPECT_EQ(sample.description.getProductName(nullptr, 10), -1);
-    EXPECT_FALSE(Document("<R><Dialogs></Dialogs></R>").description.hasProductDescription());
-}
-
 // Sets come in document order with their files last to first; a set without a name is skipped.
 TEST(DescriptionLists, FileSetsAndFilesOfTheSample) {
     TempFolder folder;
