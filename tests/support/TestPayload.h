@@ -48,4 +48,8 @@ inline std::string build(const Entries& entries) {
     out.append(payload::kRecordHeaderSize - 4, '\0');
     return out;
 }
+
+inline bool writeFile(const std::string& path, const std::string& data) {
+    return filebytes::writeAll(path, data);
+}
 } // namespace testpayload
