@@ -324,9 +324,9 @@ TEST_F(InstallationRunTest, AnIncompleteUndoKeepsTheUndoFilesInPlace) {
     EXPECT_NE(readAll(undo + "/install.log").find("FILE\tOVER\t"), std::string::npos);
 }
 
-// A previous version still installed stops the run before its first change; only what a previous
-// version's completed uninstall left may go.
-TEST_F(InstallationRunTest, APreviousVersionStillInstalledStopsTheRunBeforeAnyChange) {
+// A previous version still installed, or another installation's undo data, stops the run before
+// its first change; only what a previous version's completed uninstall left may go.
+TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyChange) {
     loadOneFile();
     system.previousVersionInstalled = 1;
     system.previousVersionRemoved = 0;
@@ -342,7 +342,15 @@ TEST_F(InstallationRunTest, APreviousVersionStillInstalledStopsTheRunBeforeAnyCh
     EXPECT_EQ(system.calls[2], "uninstallPreviousVersion:Run Test");
     EXPECT_EQ(ui.questions.back().substr(0, 52),
               "1:The previous version of Run Test is still installe");
+    writeAll(undo + "/backup.bin", "another installation's backup");
+    system.previousVersionInstalled = 0;
+    EXPECT_EQ(perform(), -1);
+    EXPECT_NE(ui.lines.back().find(undo + "\\backup.bin already holds the undo data"),
+              std::string::npos)
+        << ui.lines.back();
     EXPECT_FALSE(exists(app));
+    EXPECT_EQ(readAll(undo + "/backup.bin"), "another installation's backup");
+    system.previousVersionInstalled = 1;
     system.previousVersionRemoved = 1;
     EXPECT_EQ(perform(), 0);
     EXPECT_EQ(readAll(app + "/a"), "x");
