@@ -356,6 +356,52 @@ TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyC
     EXPECT_EQ(readAll(app + "/a"), "x");
 }
 
+// Entries of 1 MiB and more are streamed with the bytes, check sums, records and failures of the
+// whole-buffer path: a damaged one fails before its backup, or as a failed write when new.
+struct LargeEntryCase {
+    bool existing, damaged;
+};
+class LargeEntryTest : public InstallationRunTest,
+                       public ::testing::WithParamInterface<LargeEntryCase> {};
+
+TEST_P(LargeEntryTest, StreamedIntoItsFileWithTheSameBytesCheckSumsRecordsAndFailures) {
+    const LargeEntryCase test = GetParam();
+    // Several pieces and a last word of one byte.
+    std::string content;
+    for (uint32_t i = 0; content.size() < (1u << 20) + 5; ++i)
+        content += std::to_string(i * 2654435761u % 1000003) + ",";
+    content.resize((1u << 20) + 5);
+    if (test.damaged)
+        damage = [](std::string& bytes) { bytes[payload::kHeaderSize + 4] += 4; }; // its size
+    load(fileSet(fn("big", "big.bin")), {{"big", content}});
+    if (test.existing)
+        existingFile("big.bin", "previous content");
+    ui.answer = 0;
+    EXPECT_EQ(perform(), 0);
+    std::string path = app + "\\big.bin", kind = test.existing ? "OVER\t" : "CREATE\t";
+    std::string made = test.existing ? "" : "DIR\t1\t" + app + "\\\r\n";
+    std::string done = test.existing && !test.damaged ? "FILE\tDONE\t" + path + "\r\n" : "";
+    EXPECT_EQ(records(),
+              test.damaged && test.existing ? "" : made + "FILE\t" + kind + path + "\r\n" + done);
+    std::string failed =
+        "FAILED to " + std::string(test.existing ? "overwrite " : "create ") + path;
+    EXPECT_EQ(ui.lines, (test.damaged    ? Lines{failed}
+                         : test.existing ? Lines{"Back up " + path, "Overwrite " + path}
+                                         : Lines{"Create " + path}));
+    if (test.damaged && !test.existing)
+        return;
+    EXPECT_EQ(readAll(app + "/big.bin"), test.damaged ? "previous content" : content);
+    if (!test.damaged)
+        EXPECT_EQ(readAll(undo + "/backup.bin"),
+                  backupbytes::file(
+                      test.existing ? backupbytes::entry(path, "previous content", content) : ""));
+}
+
+INSTANTIATE_TEST_SUITE_P(NewOrReplacingSoundOrDamaged, LargeEntryTest,
+                         ::testing::Values(LargeEntryCase{false, false},
+                                           LargeEntryCase{true, false}, LargeEntryCase{false, true},
+                                           LargeEntryCase{true, true}));
+
 // A killed run left its temporary undo files and its record: the next run undoes it first, also
 // a cut write; one that cannot be undone stops the next run before any change.
 TEST_F(InstallationRunTest, AnInterruptedRunIsUndoneBeforeTheNextOneChangesAnything) {

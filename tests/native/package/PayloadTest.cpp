@@ -4,7 +4,9 @@
 #include "tests/native/TempFolder.h"
 #include "tests/support/TestPayload.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace {
 const std::string kHeader = testpayload::build({}).substr(0, payload::kHeaderSize);
@@ -19,6 +21,30 @@ std::string record(const std::string& name, const std::string& data) {
 std::string withWord(std::string bytes, size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i)
         bytes[at + i] = static_cast<char>(value >> (8 * i));
+    return bytes;
+}
+
+// A record whose data is stored rather than deflated, as noise would be: quick at any size.
+std::string storedRecord(const std::string& name, const std::string& data) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string packed(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(&packed[0]), &size,
+              reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()),
+              Z_NO_COMPRESSION);
+    packed.resize(size);
+    std::string header = record(name, "").substr(0, payload::kRecordHeaderSize);
+    header = withWord(withWord(header, 4, static_cast<uint32_t>(data.size())), 8,
+                      static_cast<uint32_t>(packed.size()));
+    return header + packed;
+}
+
+std::string noise(size_t length) {
+    std::string bytes(length, '\0');
+    uint32_t state = 12345;
+    for (char& byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<char>(state >> 24);
+    }
     return bytes;
 }
 
@@ -111,4 +137,40 @@ TEST_F(PayloadTest, EveryDamageOfTheEntryListGivesItsCodeAndLeavesNothingOpen) {
     // A folder opens for reading natively but cannot be read, the way a failing device reads.
     if (WinFile::sizeOfFile(folder.path().c_str()) > 0)
         EXPECT_EQ(payload.open(folder.path().c_str(), 0), payload::kCannotRead);
+}
+
+// A package that shrinks while open fails only the entries whose bytes are gone: an entry cut
+// mid-stream hands on only the pieces read whole. The large entry spans two read windows.
+TEST_F(PayloadTest, BytesLostAfterOpeningFailOnlyTheEntriesThatNeedThem) {
+    using Read = Payload::EntryRead;
+    const std::string large = noise(12u << 20);
+    const std::string bytes =
+        kHeader + record("first", "first entry") + storedRecord("large", large) + kEnd;
+    struct Row {
+        size_t cut;
+        Read first, large;
+        bool piecesHanded;
+    };
+    const Row rows[] = {{bytes.size(), Read::kWhole, Read::kWhole, true},
+                        {9u << 20, Read::kWhole, Read::kUnreadable, true},   // in the second window
+                        {100, Read::kUnreadable, Read::kUnreadable, false}}; // in the first record
+    for (const Row& row : rows) {
+        ASSERT_EQ(open(bytes), 0);
+        std::filesystem::resize_file(folder / "package.bin", row.cut);
+        Read read = Read::kMissing;
+        uint32_t length = 0;
+        std::unique_ptr<unsigned char[]> first = payload.unpack("first", &length, &read);
+        EXPECT_EQ(read, row.first) << row.cut;
+        EXPECT_EQ(first != nullptr, row.first == Read::kWhole) << row.cut;
+        std::unique_ptr<unsigned char[]> whole = payload.unpack("large", &length, &read);
+        EXPECT_EQ(read, row.large) << row.cut;
+        if (whole)
+            EXPECT_EQ(std::string(reinterpret_cast<char*>(whole.get()), length), large);
+        auto [pieces, taken] = inflated("large");
+        EXPECT_EQ(pieces, row.large) << row.cut;
+        EXPECT_EQ(!taken.empty(), row.piecesHanded) << row.cut;
+        EXPECT_TRUE(large.compare(0, taken.size(), taken) == 0) << row.cut;
+        EXPECT_EQ(taken.size() == large.size(), row.large == Read::kWhole) << row.cut;
+    }
+    EXPECT_EQ(open(bytes.substr(0, 9u << 20)), payload::kRecordPastEnd);
 }
