@@ -2,8 +2,8 @@
 // 2 a path, 3 no variable before the change, 4 none at the undo), then zero-separated: the name,
 // the value before, the text to set or add, an undo record, the value when it is undone. A change
 // is refused with a reason or leaves a record that parses back to itself, whose undo gives back
-// the value before; a parsed record formats back to itself, and its undo never deletes a
-// variable that is not there nor writes what the record does not hold.
+// the value before and a second undo nothing to do; a parsed record formats back to itself, and
+// its undo never deletes a variable that is not there nor writes what the record does not hold.
 #include "system/EnvironmentValue.h"
 #include "tests/fuzz/FuzzFields.h"
 
@@ -28,7 +28,8 @@ void checkChange(const std::vector<std::string>& fields, int control) {
     Value undone = step.action == Action::Delete  ? Value()
                    : step.action == Action::Write ? Value(step.value)
                                                   : change.value;
-    if (change.write && undone != before)
+    if (change.write &&
+        (undone != before || EnvironmentValue::undo(*record, undone).action != Action::Nothing))
         __builtin_trap();
 }
 

@@ -117,7 +117,6 @@ shows "Choose where"
 check "the choices on screen" probe_has "Button|Co&mplete|fc"
 xdotool key Return
 check "the progress page reaches 100" shows "pos=100"
-check "Cancel is disabled after the run" probe_has "Button|&Cancel|d"
 gui_screenshot "$shots/progress.png"
 filled=$(pixel "$shots/progress.png" 484 96)
 check "the screenshot shows the bar filled to its end" \
@@ -182,7 +181,6 @@ check "the window closes with -1, nothing installed" \
 echo "== the folder is checked on its page; Browse starts at it"
 start_setup
 to_folder_page
-long="C:\\$(printf 'f%.0s' $(seq 250))"
 # Each row: a folder typed into the field, and what the refusal says.
 while IFS='|' read -r folder reason; do
     xdotool key alt+i ctrl+a BackSpace
@@ -195,12 +193,8 @@ while IFS='|' read -r folder reason; do
     shows "Choose where"
 done <<ROWS
 |Please enter the folder to install to.
-Demo|"Demo" is not a full path.
-C:\Demo\CON|names a device
 Q:\Demo|The drive or network share Q:\ of
 C:\Kestrel Host\host.ini\Demo|"C:\Kestrel Host\host.ini" is a file
-C:\Demo\a?b|not a valid folder name
-$long|is too long
 ROWS
 check "the folder's page is still shown" eval 'shows "Choose where" && probe_has "Static|&Install to:|"'
 xdotool key alt+i ctrl+a BackSpace

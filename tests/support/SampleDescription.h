@@ -6,18 +6,6 @@
 #include <vector>
 
 namespace sampledescription {
-// The debug log's messages of a load that reaches the wizard.
-inline std::vector<std::string> loaderSteps() {
-    return {"Decompressing installation file",
-            "Parsing installation file",
-            "Getting product description",
-            "Getting file sets",
-            "Getting UI dialogs",
-            "Getting fields",
-            "Initializing default values",
-            "Starting installation UI"};
-}
-
 inline const char* text() {
     return R"(<VarnexGroupInstallation>
   <ProductDesc>

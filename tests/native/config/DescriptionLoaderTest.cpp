@@ -1,9 +1,11 @@
 #include "config/DefaultValues.h"
+#include "config/Description.h"
+#include "config/FileList.h"
+#include "config/PageList.h"
+#include "config/VariableStore.h"
 #include "package/Log.h"
-#include "package/PayloadFormat.h"
-#include "startup/Installer.h"
+#include "package/Payload.h"
 #include "tests/native/TempFolder.h"
-#include "tests/support/RecordingSystem.h"
 #include "tests/support/RecordingUI.h"
 #include "tests/support/SampleDescription.h"
 #include "tests/support/TestPayload.h"
@@ -42,26 +44,6 @@ struct Document {
     Description description{variables};
 };
 } // namespace
-
-TEST(Description, GettersGiveProductTextsAndExpandedUninstallPathsOnlyWhole) {
-    Document sample(sampledescription::text());
-    sample.variables.set("INSTALLDIR", "C:\\Program Files\\Sample");
-    auto get = [](const Document& document, auto getter, int size = 512) {
-        char out[512];
-        return (document.description.*getter)(out, size) == 0 ? std::string(out) : "<refused>";
-    };
-    const std::string uninst = "C:\\Program Files\\Sample\\uninst\\";
-    EXPECT_EQ(get(sample, &Description::getProductName, 15), "Sample Product");
-    EXPECT_EQ(get(sample, &Description::getProductName, 14), "<refused>");
-    EXPECT_EQ(get(sample, &Description::getInstallLogFile, 43), uninst + "install.log");
-    EXPECT_EQ(get(sample, &Description::getInstallLogFile, 42), "<refused>");
-    EXPECT_EQ(get(Document("<R><ProductDesc></ProductDesc></R>"), &Description::getHelpUrl),
-              "<refused>");
-    EXPECT_EQ(get(Document(sampledescription::text()), &Description::getInstallLogFile),
-              "<refused>");
-    EXPECT_EQ(sample.description.getProductName(nullptr, 10), -1);
-    EXPECT_FALSE(Document("<R><Dialogs></Dialogs></R>").description.hasProductDescription());
-}
 
 // Sets come in document order with their files last to first; a set without a name is skipped.
 TEST(DescriptionLists, FileSetsAndFilesOfTheSample) {
@@ -180,62 +162,4 @@ TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfig
     EXPECT_EQ(loader.initialize(document.xml(), (folder / "missing.xml").c_str(), &ui), -1);
     EXPECT_EQ(ui.questions, Lines{std::to_string(InstallerUI::kAskNotice) +
                                   ":Configuration file not found. Installation cannot continue."});
-}
-
-TEST(Installer, LoadingReadsEachPartInTurnAndStopsAtTheFirstMissingOne) {
-    TempFolder folder;
-    writeAll(folder / "saved.xml", sampledescription::text());
-    const Lines steps = sampledescription::loaderSteps();
-    const std::string fromLog = "Reading installation file name from action log",
-                      failed = "Cannot continue due to error(s)";
-    // The sample's PROGRAMFILES comes from a registry this host does not have.
-    const std::string skipped = "\": it refers to an undefined variable or is too long";
-    Lines installed = steps, uninstalled = {fromLog, "Reading installation file"};
-    installed.insert(installed.end() - 1, {"Skipping default value of \"PROGRAMFILES" + skipped,
-                                           "Skipping default value of \"INSTALLDIR" + skipped});
-    installed.push_back("Ending installation UI");
-    uninstalled.insert(uninstalled.end(), installed.begin() + 1, installed.end());
-    uninstalled.push_back("There were errors during the installation"); // the handler's result
-    const Lines noDialogs = {steps[0], steps[1], steps[2],
-                             steps[3], steps[4], "The description has no Dialogs element."},
-                noEntry = {steps[0], "Error decompressing installation file", failed,
-                           "The installer package is damaged: it holds no install.xml entry."},
-                lostCopy = {fromLog, uninstalled[1], "Error reading installation file", failed,
-                            "The saved description \"" + folder / "lost.xml" +
-                                "\" cannot be read."},
-                noCopy = {fromLog, "Could not obtain installation file from action log",
-                          "The action log does not name the saved description."};
-    // The package's description ("": none) or an uninstall's action log; the load's result, the
-    // pages read and the debug log.
-    struct Row {
-        int uninstall, expected, dialogs;
-        std::string file;
-        Lines steps;
-    } rows[] = {{0, 0, 4, sampledescription::text(), installed},
-                {0, -1, 0, "<R><ProductDesc></ProductDesc></R>", noDialogs},
-                {0, -1, 0, "", noEntry},
-                // The uninstall ignores the configuration file: it has the values it recorded.
-                {1, 3, 3, folder / "saved.xml" + "\r\nNUMVARS\t0\r\n", uninstalled},
-                {1, -1, 0, folder / "lost.xml\r\n", lostCopy},
-                {1, -1, 0, "", noCopy}};
-    for (const Row& row : rows) {
-        writeAll(folder / "input", row.uninstall ? row.file
-                                   : row.file.empty()
-                                       ? testpayload::build({{"other", "x"}})
-                                       : testpayload::build({{"install.xml", row.file}}));
-        RecordingSystem system;
-        Installer installer(system);
-        RecordingUI ui;
-        ui.runResult = row.expected == -1 ? 0 : row.expected;
-        MemoryLog log;
-        ASSERT_EQ(installer.openPayload((folder / "input").c_str(), 0, row.uninstall), 0);
-        std::string config = row.uninstall ? folder / "missing.xml" : "";
-        EXPECT_EQ(installer.loadDescription(&ui, &log, config.c_str()), row.expected);
-        EXPECT_EQ(log.lines(), row.steps) << row.file.substr(0, 80);
-        EXPECT_EQ(ui.runs, row.expected == -1 ? 0 : 1);
-        EXPECT_EQ(installer.wizard().dialogCount(), row.dialogs);
-    }
-    RecordingSystem system;
-    EXPECT_EQ(Installer(system).openPayload((folder / "none.log").c_str(), 0, 1),
-              payload::kActionLogMissing);
 }

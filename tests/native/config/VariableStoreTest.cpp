@@ -2,19 +2,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(VariableStore, ValuesUpTo1023BytesAreKeptWholeLongerOnesAreRefused) {
-    VariableStore store;
-    std::string folder = "C:\\" + std::string(1020, 'f');
-    char value[VariableStore::kValueSize];
-    EXPECT_EQ(store.set("DIR", "C:\\"), 0);
-    EXPECT_EQ(store.set("DIR", folder.c_str()), 0);
-    EXPECT_EQ(store.set("DIR", (folder + "g").c_str()), -1);
-    EXPECT_EQ(store.set(std::string(VariableStore::kNameSize, 'n').c_str(), "1"), -1);
-    EXPECT_EQ(store.get("DIR", value, sizeof value), 0);
-    EXPECT_EQ(value, folder);
-    EXPECT_EQ(store.count(), 1);
-}
-
 // Stored values have their separator runs folded; what expansion builds from them is not.
 TEST(VariableStore, ExpansionLeavesLongReferenceNamesUndefinedAndRefusesWhatDoesNotFit) {
     VariableStore store;

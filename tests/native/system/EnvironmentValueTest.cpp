@@ -9,13 +9,6 @@ const Value kAbsent;
 constexpr int kAppend = EnvironmentValue::kAppend, kInsert = EnvironmentValue::kInsert,
               kReplace = EnvironmentValue::kReplace;
 
-// The variable after an undo step has been carried out.
-Value after(const EnvironmentValue::Undo& step, const Value& current) {
-    if (step.action == Action::Delete)
-        return kAbsent;
-    return step.action == Action::Write ? Value(step.value) : current;
-}
-
 EnvironmentValue::Undo undoRecord(const std::string& text, const Value& current) {
     std::optional<EnvironmentValue::Record> record = EnvironmentValue::parseRecord(text);
     EXPECT_TRUE(record.has_value()) << text;
@@ -61,26 +54,6 @@ TEST(EnvironmentValue, ApplyGivesTheNewValueAndItsRecordOrRefusesWhatTheRecordCa
         EXPECT_EQ(change.value, c.value ? c.value : change.value) << c.text;
         EXPECT_EQ(change.record, c.record ? c.record : change.record) << c.text;
         EXPECT_EQ(*change.failure == '\0', change.ok) << c.text;
-    }
-}
-
-// Whatever the change, its undo gives the variable back, and a second undo changes nothing.
-TEST(EnvironmentValue, UndoGivesBackTheVariableAndASecondUndoChangesNothing) {
-    std::string longPath;
-    while (longPath.size() < 32000)
-        longPath += "C:\\Program Files\\Vendor " + std::to_string(longPath.size()) + "\\bin;";
-    longPath += "C:\\Apps\\Tool\\bin";
-    for (const Value& before : {Value("C:\\Win;C:\\Apps\\Tool\\bin"), Value(longPath),
-                                Value(";; spaced ;"), Value(""), kAbsent}) {
-        for (int mode : {kAppend, kInsert, kReplace}) {
-            SCOPED_TRACE(before.value_or("<absent>").substr(0, 30) + " " + std::to_string(mode));
-            EnvironmentValue::Change change =
-                EnvironmentValue::apply("PATH", before, "C:\\Apps", mode, true, nullptr);
-            ASSERT_TRUE(change.write);
-            Value undone = after(undoRecord(change.record, change.value), change.value);
-            EXPECT_EQ(undone, before);
-            EXPECT_EQ(undoRecord(change.record, undone).action, Action::Nothing);
-        }
     }
 }
 

@@ -129,13 +129,3 @@ TEST(IniChange, PathsListedInAnotherSpellingAndWhatCannotBeHeldExactlyLeaveTheFi
     }
     EXPECT_EQ(readAll(path), original);
 }
-
-TEST(IniChange, ParsesOnlyWholeRecords) {
-    EXPECT_EQ(IniChange::parseRecord("CREATE\tf\tA\tk\t")->newValue, "");
-    EXPECT_EQ(IniChange::parseRecord("REPLACE\tf\tA\tk\t\tv")->oldValue, "");
-    EXPECT_EQ(IniChange::parseRecord("NONE")->kind, IniChange::Kind::None);
-    for (const char* damaged :
-         {"CREATE\tf\tA\tk", "REPLACE\tf\tA\tk\tv", "REPLACE\tf\tA\tk\to\tv\textra",
-          "CREATE\t\tA\tk\tv", "CREATE\tf\t\tk\tv", "REG\tx", "NONE\tx", ""})
-        EXPECT_FALSE(IniChange::parseRecord(damaged).has_value()) << damaged;
-}

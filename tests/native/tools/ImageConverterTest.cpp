@@ -1,5 +1,4 @@
 #include "tools/instpack/ImageConverter.h"
-#include "tools/instpack/PayloadMarkerField.h"
 
 #include <gtest/gtest.h>
 
@@ -55,18 +54,4 @@ TEST(ImageConverter, DamagedPicturesAreRefusedAndOtherFilesLeftAlone) {
     EXPECT_FALSE(converted(png, ImageConverter::Result::Failed).empty());
     converted(bytesOf("BMW owners manual"), ImageConverter::Result::NotAnImage);
     converted(bytesOf("{\\rtf1 text}"), ImageConverter::Result::NotAnImage);
-}
-
-TEST(PayloadMarkerField, TheFieldInFrontOfThePayloadCounts) {
-    Bytes engine = bytesOf("code" + std::string("_BINARYIMAGEOFFSET_") + '\0' + "more code");
-    EXPECT_EQ(PayloadMarkerField::inEngine(engine.data(), engine.size()).state,
-              PayloadMarkerField::State::Unpatched);
-    // A packed installer whose payload carries the unpacked engine as its uninstaller.
-    Bytes installer = engine;
-    PayloadMarkerField::patch(installer.data(), 4, static_cast<uint32_t>(installer.size()));
-    installer.insert(installer.end(), engine.begin(), engine.end());
-    PayloadMarkerField::Found found =
-        PayloadMarkerField::inEngine(installer.data(), installer.size());
-    EXPECT_EQ(found.state, PayloadMarkerField::State::Patched);
-    EXPECT_EQ(found.offset, engine.size());
 }

@@ -70,44 +70,6 @@ class Instpack : public ::testing::Test {
 };
 } // namespace
 
-// Entries are compressed side by side and a large one in blocks joined into one zlib stream: the
-// package is the same byte for byte on any number of threads, and verifies and extracts whole.
-TEST_F(Instpack, BuildsTheSameInstallerOnAnyNumberOfThreadsThatVerifiesAndExtractsIntact) {
-    // Seventeen blocks and a part, text and noise: more than one window of blocks, written while
-    // the next is packed. The first streams end with 2, 3 and 5 bits of padding, so both ways of
-    // opening a stream up for the next are taken.
-    std::string large;
-    for (uint32_t i = 0; large.size() < (17u << 20) + 12345; ++i)
-        large += i % 7 == 0 ? std::to_string(i * 2654435761u) : "line " + std::to_string(i % 97);
-    space.write("src/bin/tool.exe", large);
-    testing::internal::CaptureStderr();
-    for (const char* jobs : {"1", "2", "5"}) {
-        std::vector<std::string> options = arguments(std::string("jobs") + jobs + ".exe");
-        options.insert(options.end(), {"--jobs", jobs});
-        ASSERT_EQ(space.build(options), 0) << jobs;
-    }
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "defined variables warn of nothing";
-    EXPECT_EQ(space.read("jobs1.exe"), space.read("jobs2.exe"));
-    EXPECT_EQ(space.read("jobs1.exe"), space.read("jobs5.exe"));
-    PackageFile package;
-    std::string error;
-    ASSERT_TRUE(package.load(space.path("jobs2.exe"), error)) << error;
-    EXPECT_TRUE(package.isInstaller());
-    EXPECT_EQ(package.payloadOffset(), space.read("engine.exe").size());
-    EXPECT_EQ(VerifyCommand::firstDamage(package), "");
-    uint32_t failedAt = 0;
-    ASSERT_EQ(package.index(&failedAt), 0);
-    EXPECT_EQ(package.entries().count(), 6) << "one file referenced twice is packed once";
-    ASSERT_EQ(ExtractCommand::run(space.path("jobs2.exe"), space.path("out")), 0);
-    EXPECT_EQ(space.read("out/install.xml"), kDescription);
-    EXPECT_EQ(space.read("out/bintool.exe"), large);
-    EXPECT_EQ(space.read("out/notes"), "notes\r\n");
-    EXPECT_EQ(space.read("out/LicenseText"), "{\\rtf1 licence}");
-    EXPECT_EQ(space.read("out/WelcomeLImg"), std::string("\1\0\0\0\1\0\0\0\x10\x20\x30\xff", 12));
-    EXPECT_EQ(space.read("out/AppIcon"), std::string("\1\0\0\0\1\0\0\0\x40\x50\x60\xff", 12))
-        << "a 32-bit bitmap has no palette";
-}
-
 TEST_F(Instpack, ListsEveryProblemOfABuildAndWritesNothing) {
     space.write("src/install.xml", std::string(kDescription)
                                        .replace(std::string(kDescription).find("</FileSet>"), 0,
