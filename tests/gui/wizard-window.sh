@@ -92,8 +92,8 @@ for image in build/win64/bin/kestrel.exe build/win32/bin/kestrel.exe; do
         'probe_has "level=\"requireAdministrator\"" && probe_has "Microsoft.Windows.Common-Controls" && probe_has ">true</dpiAware>"'
 done
 
-echo "== the demo installed through the window"
-start_setup
+echo "== the demo installed through the window, its record kept with -log"
+start_setup '-log=C:\window-log.txt'
 check "the welcome page" shows "Welcome to the Kestrel Demo"
 check "Help is hidden without a help document" probe_has "Button|&Help|dh"
 xdotool key alt+n
@@ -129,6 +129,9 @@ check "exit code 0" test "$(exit_code)" = 0
 check "the typed folder and the choices" \
     test "$(tr -d '\r' <"$WINEPREFIX/drive_c/Demo Here/bin/settings.cfg")" = \
     "$(printf 'InstallDir=C:\\Demo Here\nDocumentation=0\nSamples=2')"
+check "the -log file holds the window's run and its exit code" eval \
+    'grep -q "  Create C:.Demo Here.bin.settings.cfg" "$WINEPREFIX/drive_c/window-log.txt" &&
+     grep -q "  Exit code 0" "$WINEPREFIX/drive_c/window-log.txt"'
 
 echo "== the uninstall wizard, started from the installed uninstaller"
 title="Uninstall Kestrel Demo - ver. 1.0.0"
