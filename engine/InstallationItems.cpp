@@ -35,22 +35,22 @@ InstallationItems::InstallationItems(const Description& description, const Varia
       ui_(ui) {}
 
 // Every container of that name in document order, its children in document order; a failed
-// child ends its container. 0, or 1 when a child failed.
-template <typename Apply> int InstallationItems::forEachItem(const char* container, Apply apply) {
+// child ends its container. True when every child was applied.
+template <typename Apply> bool InstallationItems::forEachItem(const char* container, Apply apply) {
     const XmlDocument& document = description_.document();
-    int failed = 0;
+    bool applied = true;
     for (int node = document.findNextByName(container, -1); node >= 0;
          node = document.findNextByName(container, node)) {
         IndexList children;
         document.getChildren(node, &children);
         for (int i = 0; i < children.count(); ++i) {
             if (!apply(children[i])) {
-                failed = 1;
+                applied = false;
                 break;
             }
         }
     }
-    return failed;
+    return applied;
 }
 
 bool InstallationItems::expand(int item, const char* attribute, char* out, int size) {
@@ -65,25 +65,23 @@ bool InstallationItems::expand(int item, const char* attribute, char* out, int s
 
 bool InstallationItems::check() {
     bool changed = false;
-    int failed = forEachItem("Environment", [this, &changed](int item) {
+    bool environment = forEachItem("Environment", [this, &changed](int item) {
         return applyEnvironmentItem(item, Step::kCheck, &changed);
     });
-    failed +=
+    bool ini =
         forEachItem("IniFiles", [this](int item) { return applyIniItem(item, Step::kCheck); });
-    failed += forEachItem("Shortcuts",
-                          [this](int item) { return applyShortcutItem(item, Step::kCheck); });
-    return failed == 0;
+    bool shortcuts = forEachItem(
+        "Shortcuts", [this](int item) { return applyShortcutItem(item, Step::kCheck); });
+    return environment && ini && shortcuts;
 }
 
-int InstallationItems::applyEnvironmentItems() {
+bool InstallationItems::applyEnvironmentItems() {
     bool changed = false;
-    int failed = forEachItem("Environment", [this, &changed](int item) {
+    bool applied = forEachItem("Environment", [this, &changed](int item) {
         return applyEnvironmentItem(item, Step::kApply, &changed);
     });
     // Running programs learn of the change once, and only of a batch that was applied whole.
-    if (failed == 0 && changed && system_.broadcastEnvironmentChange() == 0)
-        failed = 1;
-    return failed;
+    return applied && (!changed || system_.broadcastEnvironmentChange() != 0);
 }
 
 bool InstallationItems::applyEnvironmentItem(int item, Step step, bool* changed) {
@@ -110,7 +108,7 @@ bool InstallationItems::applyEnvironmentItem(int item, Step step, bool* changed)
     return true;
 }
 
-int InstallationItems::applyIniItems() {
+bool InstallationItems::applyIniItems() {
     return forEachItem("IniFiles", [this](int item) { return applyIniItem(item, Step::kApply); });
 }
 
@@ -141,7 +139,7 @@ bool InstallationItems::applyIniItem(int item, Step step) {
                                  before) != 0;
 }
 
-int InstallationItems::applyShortcutItems() {
+bool InstallationItems::applyShortcutItems() {
     return forEachItem("Shortcuts",
                        [this](int item) { return applyShortcutItem(item, Step::kApply); });
 }

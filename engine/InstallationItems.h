@@ -18,9 +18,10 @@ class InstallationItems {
     InstallationItems(const Description& description, const VariableStore& variables,
                       SystemChanges& system, ActionLog& actionLog, RunReporter& ui);
 
-    int applyEnvironmentItems();
-    int applyIniItems();
-    int applyShortcutItems();
+    // Each true when every item of its kind was applied (or had nothing to do).
+    bool applyEnvironmentItems();
+    bool applyIniItems();
+    bool applyShortcutItems();
     // Forms every item as it would be applied and changes nothing: false (each problem
     // reported) when an item could not be applied as described, so that the run can stop before
     // its first change.
@@ -39,7 +40,7 @@ class InstallationItems {
     // The folder with its separator, made canonical; false when it is no full path.
     static bool formShortcutFolder(char* folder, int size);
     bool makeShortcutFolder(const char* folder);
-    template <typename Apply> int forEachItem(const char* container, Apply apply);
+    template <typename Apply> bool forEachItem(const char* container, Apply apply);
 
     const Description& description_;
     const VariableStore& variables_;

@@ -268,13 +268,13 @@ InstallationRun::Written InstallationRun::copyFiles() {
 void InstallationRun::applyItems() {
     InstallationItems items(description_, variables_, system_, actionLog_, ui_);
     ui_.showStatus("Updating environment variables");
-    if (items.applyEnvironmentItems() != 0)
+    if (!items.applyEnvironmentItems())
         error_ = 1;
     ui_.showStatus("Updating .ini files");
-    if (items.applyIniItems() != 0)
+    if (!items.applyIniItems())
         error_ = 1;
     ui_.showStatus("Creating shortcuts");
-    if (items.applyShortcutItems() != 0)
+    if (!items.applyShortcutItems())
         error_ = 1;
 }
 

@@ -34,9 +34,10 @@ class InstallationItemsTest : public ::testing::Test {
         ActionLog log(file);
         log.open((folder / "a.log").c_str());
         InstallationItems items(*description, variables, system, log, ui);
-        std::string results = std::to_string(items.applyEnvironmentItems()) +
-                              std::to_string(items.applyIniItems()) +
-                              std::to_string(items.applyShortcutItems());
+        // "0" for a kind whose items were all applied, "1" for one that failed.
+        std::string results = std::to_string(!items.applyEnvironmentItems()) +
+                              std::to_string(!items.applyIniItems()) +
+                              std::to_string(!items.applyShortcutItems());
         log.close();
         return results;
     }
