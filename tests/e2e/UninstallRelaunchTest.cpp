@@ -73,8 +73,8 @@ TEST_F(UninstallRelaunch, TheCopyGetsTheOptionsPassedOnAndTheCommandEndsWithItsO
             folder = match[1].str();
         for (size_t at; !folder.empty() && (at = received.find(folder)) != std::string::npos;)
             received.replace(at, folder.size(), "<T>");
-        received =
-            std::regex_replace(received, std::regex("-handoff=\\d+,\\d+,\\d+,\\d+$"), "-handoff=<h>");
+        received = std::regex_replace(received, std::regex("-handoff=\\d+,\\d+,\\d+,\\d+$"),
+                                      "-handoff=<h>");
         EXPECT_EQ(received, row.commandLine);
         EXPECT_EQ(folder.find(temp_ + "kestrel-uninstall-") == 0, !refused) << folder;
         EXPECT_TRUE(uninstallerCopyGone());
