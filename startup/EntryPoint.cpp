@@ -20,6 +20,9 @@
 #include <windows.h>
 
 namespace {
+const char kAnotherUninstall[] = "Another uninstall is still running; this one did not start. "
+                                 "Run it again when the other has ended.";
+
 // The path of the running executable; false when it does not fit the buffer.
 bool modulePath(char* buffer, DWORD size) {
     DWORD length = GetModuleFileNameA(nullptr, buffer, size);
@@ -116,6 +119,12 @@ int EntryPoint::relaunchForUninstall() {
     logMessage(&state.debugLog, "Uninstalling");
     if (refuseUndoData(uninstall_))
         return -1;
+    UninstallHandoff handoff;
+    if (!handoff.claimCommand()) {
+        tell(kAnotherUninstall, MB_ICONERROR);
+        NamedEvent::signal(NamedEvent::kUninstallerEnd);
+        return -1;
+    }
     char executable[256];
     UninstallHandoff::removeEmptyFolders();
     std::string folder = UninstallHandoff::createFolder();
@@ -126,7 +135,6 @@ int EntryPoint::relaunchForUninstall() {
     command.gui = state.gui;
     command.quiet = state.quiet;
     command.logFile = logFile_;
-    UninstallHandoff handoff;
     bool started = !folder.empty() && modulePath(executable, sizeof executable) &&
                    CopyFileA(uninstall_, command.logCopy.c_str(), TRUE) &&
                    CopyFileA(executable, command.executableCopy.c_str(), TRUE) &&
@@ -164,9 +172,14 @@ int EntryPoint::realUninstall(Installer& installer) {
     logMessage(&state.debugLog, "Real uninstall");
     // Held from before the start event to after the end event: a waiting installer sees at once
     // when this process ends, also when it dies.
-    UninstallerPresence presence;
-    if (!presence.held())
-        logMessage(&state.debugLog, "Another uninstall holds the uninstaller presence");
+    // Two uninstalls at once would undo the same changes side by side: a second one waits until
+    // the first has ended (and then finds done what it did).
+    UninstallerPresence presence(kOtherUninstallMs);
+    if (!presence.held()) {
+        tell(kAnotherUninstall, MB_ICONERROR);
+        NamedEvent::signal(NamedEvent::kUninstallerEnd);
+        return -1;
+    }
     NamedEvent::signal(NamedEvent::kUninstallerStart);
     UninstallHandoff handoff;
     const char* handoffValue = nullptr;

@@ -17,6 +17,8 @@ class EntryPoint {
     // How long the uninstall's copy waits for the command it told the outcome to end, before
     // it tries to remove that command's program all the same.
     static constexpr unsigned long kCommandEndMs = 30000;
+    // How long an uninstall waits for another one that runs to end before it gives up.
+    static constexpr unsigned long kOtherUninstallMs = 10 * 60 * 1000;
 
     // Returns the process exit code.
     int run();

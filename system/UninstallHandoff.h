@@ -32,6 +32,11 @@ class UninstallHandoff {
     static constexpr const char* kProgramName = "lumouninst.dll";
     static constexpr const char* kLogName = "lumouninst.log";
 
+    // The waiting side, before anything else: true when this is the only uninstall command
+    // running and no uninstall runs (held until this object goes). A second command would keep
+    // its program, the installed uninstaller, running while the first one's copy removes it.
+    bool claimCommand();
+
     // A new folder below the temporary folder that no one else can write to or have planted
     // anything in; empty when none could be made.
     static std::string createFolder();
@@ -49,6 +54,7 @@ class UninstallHandoff {
     WinHandle process_;       // the copy (waiting side) or the waiting process (copy side)
     WinHandle outcome_;       // the pipe's read end (waiting side) or write end (copy side)
     WinHandle folderRemoval_; // copy side: removes the folder when its last holder closes it
+    WinHandle command_;       // waiting side: the mutex only one uninstall command holds
     bool copyEnded_ = false;
     bool told_ = false;
 };

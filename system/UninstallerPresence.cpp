@@ -103,7 +103,7 @@ WaitEnd watch(HANDLE started, HANDLE ended, unsigned long boundMs, bool announce
 }
 } // namespace
 
-UninstallerPresence::UninstallerPresence() {
+UninstallerPresence::UninstallerPresence(unsigned long claimMs) {
     // A stale "already exists" would make the owner take its new mutex a second time, and one
     // release would then leave it held.
     SetLastError(ERROR_SUCCESS);
@@ -115,8 +115,13 @@ UninstallerPresence::UninstallerPresence() {
         return;
     }
     // It existed (a waiter looking, or one left open): it must be taken like any mutex.
-    DWORD result = WaitForSingleObject(mutex_.get(), kClaimMs);
+    DWORD result = WaitForSingleObject(mutex_.get(), claimMs);
     held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+}
+
+bool UninstallerPresence::isHeldNow() {
+    WinHandle mutex;
+    return presenceHeld(mutex);
 }
 
 UninstallerPresence::~UninstallerPresence() {

@@ -29,13 +29,16 @@ class UninstallerPresence {
         Failed,     // the system refused a wait
     };
 
-    // The copy's side: takes the presence and holds it until destroyed (on the same thread).
-    UninstallerPresence();
+    // The copy's side: takes the presence, waiting at most `claimMs` for another uninstall to
+    // let it go, and holds it until destroyed (on the same thread).
+    explicit UninstallerPresence(unsigned long claimMs = kClaimMs);
     ~UninstallerPresence();
     UninstallerPresence(const UninstallerPresence&) = delete;
     UninstallerPresence& operator=(const UninstallerPresence&) = delete;
     // False when the mutex could not be made or another uninstall held it all along.
     bool held() const { return held_; }
+    // Whether an uninstall runs now (some process holds the presence).
+    static bool isHeldNow();
 
     // The waiting installer's side. `started` and `ended` are the auto-reset events it created
     // before it started `process`. Waits without limit for the process to end (or the end

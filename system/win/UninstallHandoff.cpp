@@ -2,6 +2,7 @@
 
 #include "package/BoundedText.h"
 #include "system/FileSecurity.h"
+#include "system/UninstallerPresence.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -146,6 +147,27 @@ void UninstallHandoff::tellOutcome(int exitCode, unsigned long boundMs) {
     WriteFile(outcome_.get(), &code, sizeof code, &written, nullptr);
     outcome_.reset();
     WaitForSingleObject(process_.get(), boundMs);
+}
+
+bool UninstallHandoff::claimCommand() {
+    SetLastError(ERROR_SUCCESS);
+    command_.reset(CreateMutexA(nullptr, TRUE, "KestrelUninstallCommand"));
+    if (!command_.valid())
+        return false;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        DWORD result = WaitForSingleObject(command_.get(), 0);
+        if (result != WAIT_OBJECT_0 && result != WAIT_ABANDONED) {
+            command_.reset();
+            return false;
+        }
+    }
+    // A copy whose command has ended may still be removing that command's program.
+    if (UninstallerPresence::isHeldNow()) {
+        ReleaseMutex(command_.get());
+        command_.reset();
+        return false;
+    }
+    return true;
 }
 
 std::string UninstallHandoff::createFolder() {
