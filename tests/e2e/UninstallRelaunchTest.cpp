@@ -1,5 +1,6 @@
 // The uninstall command and the real uninstall's frame, watched as a waiting installer watches.
 #include "UndoChecks.h"
+#include "system/UninstallerPresence.h"
 
 #include <aclapi.h>
 #include <regex>
@@ -132,4 +133,18 @@ TEST_F(UninstallRelaunch, TheRealUninstallKeepsItsLogCopyOnlyInDebugAndNeverRemo
     }
     for (const std::string& file : {log, description, backup})
         DeleteFileA(file.c_str());
+}
+
+// A second uninstall command started while one runs would keep the installed uninstaller
+// running under the first one's removal: it refuses at once, and starts no copy.
+TEST_F(UninstallRelaunch, ASecondUninstallCommandRefusesWhileAnUninstallRuns) {
+    UninstallerPresence running; // as the copy of a running uninstall holds it
+    ASSERT_TRUE(running.held());
+    ProcessResult result =
+        EngineProcess::run(inQuotes(EngineProcess::enginePath()) +
+                           " -uninstall=" + inQuotes(actionLog_) + " -uninstallApp=X -gui=0");
+    EXPECT_EQ(result.exitCode, kMinusOne);
+    EXPECT_NE(result.output.find("Another uninstall is still running"), std::string::npos)
+        << result.output;
+    EXPECT_TRUE(uninstallerCopyGone());
 }
