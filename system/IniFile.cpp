@@ -62,14 +62,11 @@ bool isRewritable(const std::string& bytes) {
     return bytes.find('\0') == std::string::npos;
 }
 
-// A name beside the original, so that the final move is a rename on the same volume.
+// Beside the original, so that the final move is a rename on the same volume. One fixed name:
+// a save that was killed before its move leaves it, and the next save of the file writes over
+// it, and the next load of the file removes it, instead of leaving it for good.
 std::string temporaryNameFor(const std::string& path) {
-    for (int n = 0; n < 100; ++n) {
-        std::string candidate = path + ".~" + std::to_string(n);
-        if (!platform::pathExists(candidate.c_str()))
-            return candidate;
-    }
-    return std::string();
+    return path + ".~kestrel";
 }
 
 bool writeWhole(const std::string& path, const std::string& bytes) {
@@ -104,6 +101,7 @@ const char* IniFile::describe(Status status) {
 
 IniFile::Status IniFile::load(const std::string& path) {
     parse(std::string());
+    platform::removeFile(temporaryNameFor(path).c_str());
     WinFile file;
     int error = file.openPath(path.c_str(), fileaccess::kRead, fileaccess::kShareRead,
                               fileaccess::kOpenExisting);
@@ -128,8 +126,6 @@ IniFile::Status IniFile::load(const std::string& path) {
 
 IniFile::Status IniFile::save(const std::string& path) const {
     std::string temporary = temporaryNameFor(path);
-    if (temporary.empty())
-        return Status::WriteFailed;
     if (!writeWhole(temporary, text()) || !FileMover::move(temporary.c_str(), path.c_str())) {
         std::remove(temporary.c_str());
         return Status::WriteFailed;
