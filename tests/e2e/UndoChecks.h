@@ -111,7 +111,10 @@ inline bool uninstallAsRegistered(const std::string& product, const std::string&
         throughCmd ? "cmd.exe /c \"" + command + options + "\"" : command + options);
     bool ended = WaitForSingleObject(end.get(), 60000) == WAIT_OBJECT_0;
     EXPECT_EQ(result.exitCode, 0u) << result.output;
-    return !command.empty() && result.exitCode == 0 && ended && uninstallerCopyGone();
+    EXPECT_TRUE(ended) << "the uninstall never signalled its end: " << result.output;
+    bool gone = uninstallerCopyGone();
+    EXPECT_TRUE(gone) << "the uninstaller's copy or its folder stayed: " << result.output;
+    return !command.empty() && result.exitCode == 0 && ended && gone;
 }
 
 // Whether a run left a temporary undo file ("qzi*.tmp"); `remove` deletes them for the next row.
