@@ -12,6 +12,7 @@
 #include "system/UninstallRegistration.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <strings.h>
 
@@ -21,12 +22,27 @@ constexpr int kTextSize = 512;
 constexpr int kValueSize = 32768;
 constexpr const char* kDefaultShortcutDescription = "Varnex Group installer shortcut";
 
-struct NamedValue {
+template <typename Value> struct Named {
     const char* name;
-    int value;
+    Value value;
 };
-constexpr NamedValue kEnvironmentModes[] = {{"Replace", 1}, {"Append", 2}, {"Insert", 3}};
-constexpr NamedValue kShortcutKinds[] = {{"File", 1}, {"URL", 2}, {"Uninstall", 3}};
+using Mode = EnvironmentValue::Mode;
+using ShortcutKind = ShellShortcuts::Kind;
+// The element names of the environment items, the "Type" values of the shortcut items.
+constexpr Named<Mode> kEnvironmentModes[] = {
+    {"Replace", Mode::kReplace}, {"Append", Mode::kAppend}, {"Insert", Mode::kInsert}};
+constexpr Named<ShortcutKind> kShortcutKinds[] = {{"File", ShortcutKind::kFile},
+                                                  {"URL", ShortcutKind::kUrl},
+                                                  {"Uninstall", ShortcutKind::kUninstall}};
+
+// The value named `text` (compared with `same`), or nothing.
+template <typename Value, size_t count, typename Same>
+std::optional<Value> lookUp(const Named<Value> (&table)[count], const char* text, Same same) {
+    for (const Named<Value>& entry : table)
+        if (text != nullptr && same(text, entry.name))
+            return entry.value;
+    return std::nullopt;
+}
 } // namespace
 
 InstallationItems::InstallationItems(const Description& description, const VariableStore& variables,
@@ -81,16 +97,18 @@ bool InstallationItems::applyEnvironmentItems() {
         return applyEnvironmentItem(item, Step::kApply, &changed);
     });
     // Running programs learn of the change once, and only of a batch that was applied whole.
-    return applied && (!changed || system_.broadcastEnvironmentChange() != 0);
+    if (applied && changed)
+        system_.broadcastEnvironmentChange();
+    return applied;
 }
 
 bool InstallationItems::applyEnvironmentItem(int item, Step step, bool* changed) {
     const XmlDocument& document = description_.document();
     const char* name = document.getAttribute(item, "VarName");
-    int mode = 0;
-    for (const NamedValue& entry : kEnvironmentModes)
-        mode = strcasecmp(document.nodeName(item), entry.name) == 0 ? entry.value : mode;
-    if (name == nullptr || document.nodeText(item) == nullptr || mode == 0)
+    std::optional<Mode> mode =
+        lookUp(kEnvironmentModes, document.nodeName(item),
+               [](const char* a, const char* b) { return strcasecmp(a, b) == 0; });
+    if (name == nullptr || document.nodeText(item) == nullptr || !mode)
         return true;
     std::unique_ptr<char[]> value(new char[kValueSize]);
     if (!expand(item, nullptr, value.get(), kValueSize))
@@ -102,7 +120,7 @@ bool InstallationItems::applyEnvironmentItem(int item, Step step, bool* changed)
     RecordSink record = [this](const std::string& text) {
         return actionLog_.writeEnvironment(text.c_str());
     };
-    if (system_.changeEnvironment(name, value.get(), mode, record, &ui_, isPath ? 1 : 0) == 0)
+    if (!system_.changeEnvironment(name, value.get(), *mode, record, &ui_, isPath))
         return false;
     *changed = true;
     return true;
@@ -135,8 +153,7 @@ bool InstallationItems::applyIniItem(int item, Step step) {
     RecordSink record = [this](const std::string& text) {
         return actionLog_.writeIni(text.c_str());
     };
-    return system_.changeIniFile(file, section, key, value.get(), 1, record, &ui_, isPath ? 1 : 0,
-                                 before) != 0;
+    return system_.changeIniFile(file, section, key, value.get(), record, &ui_, isPath, before);
 }
 
 bool InstallationItems::applyShortcutItems() {
@@ -147,13 +164,12 @@ bool InstallationItems::applyShortcutItems() {
 bool InstallationItems::applyShortcutItem(int item, Step step) {
     const XmlDocument& document = description_.document();
     const char* type = document.getAttribute(item, "Type");
-    int kind = 0;
-    for (const NamedValue& entry : kShortcutKinds)
-        kind = type != nullptr && std::strcmp(type, entry.name) == 0 ? entry.value : kind;
+    std::optional<ShortcutKind> kind = lookUp(
+        kShortcutKinds, type, [](const char* a, const char* b) { return std::strcmp(a, b) == 0; });
     const char* name = document.nodeText(item);
     if (ConditionEvaluator::evaluate(variables_, document.getAttribute(item, "Condition")) == 0 ||
-        kind == 0 || document.getAttribute(item, "Dest") == nullptr || name == nullptr ||
-        (kind != 3 && document.getAttribute(item, "Target") == nullptr) ||
+        !kind || document.getAttribute(item, "Dest") == nullptr || name == nullptr ||
+        (kind != ShortcutKind::kUninstall && document.getAttribute(item, "Target") == nullptr) ||
         strcasecmp(document.nodeName(item), "Add") != 0)
         return true;
     char folder[kTextSize], target[kTextSize] = {}, start[kTextSize] = {}, path[kTextSize];
@@ -165,7 +181,7 @@ bool InstallationItems::applyShortcutItem(int item, Step step) {
     if (!expand(item, "Dest", folder, sizeof folder - 1) ||
         (hasStart && !expand(item, "StartPath", start, sizeof start)))
         return false;
-    if (kind == 3) {
+    if (kind == ShortcutKind::kUninstall) {
         UninstallRegistration registration;
         char text[kTextSize];
         bool named = description_.getUninstallCmd(target, sizeof target) == 0 &&
@@ -182,7 +198,7 @@ bool InstallationItems::applyShortcutItem(int item, Step step) {
     } else if (!expand(item, "Target", target, sizeof target)) {
         return false;
     }
-    if (kind != 2)
+    if (kind != ShortcutKind::kUrl)
         collapseSeparators(target);
     collapseSeparators(start);
     bool formed = formShortcutFolder(folder, sizeof folder) &&
@@ -198,11 +214,9 @@ bool InstallationItems::applyShortcutItem(int item, Step step) {
     RecordSink record = [this](const std::string& text) {
         return actionLog_.writeShortcut(text.c_str());
     };
-    return system_.createShortcut(kind, path, target,
-                                  description != nullptr ? description
-                                                         : kDefaultShortcutDescription,
-                                  hasArguments ? arguments.c_str() : nullptr,
-                                  hasStart ? start : nullptr, record, &ui_) != 0;
+    return system_.createShortcut(
+        *kind, path, target, description != nullptr ? description : kDefaultShortcutDescription,
+        hasArguments ? arguments.c_str() : nullptr, hasStart ? start : nullptr, record, &ui_);
 }
 
 // The folder with its separator, made canonical and created; the levels to make are recorded

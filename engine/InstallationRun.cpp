@@ -101,15 +101,15 @@ int InstallationRun::perform() {
 // The user has agreed to remove the previous version; one that is still registered afterwards
 // stops the run: installing over it would leave its files and its undo data for ever.
 InstallationRun::Previous InstallationRun::settlePreviousVersion(const std::string& productName) {
-    if (system_.isPreviousVersionInstalled(productName.c_str()) == 0)
+    if (!system_.isPreviousVersionInstalled(productName.c_str()))
         return Previous::kNone;
     // Only shown: a very long name may cut the question.
     char question[512] = {};
     boundedFormat(question, sizeof question, kPreviousVersionQuestion, productName.c_str());
     if (!ui_.confirm(question, RunReporter::Question::kOkCancel))
         return Previous::kCancelled;
-    if (system_.uninstallPreviousVersion(productName.c_str()) == 1 &&
-        system_.isPreviousVersionInstalled(productName.c_str()) == 0)
+    if (system_.uninstallPreviousVersion(productName.c_str()) &&
+        !system_.isPreviousVersionInstalled(productName.c_str()))
         return Previous::kRemoved;
     char notice[512] = {};
     boundedFormat(notice, sizeof notice, kPreviousVersionStays, productName.c_str());
@@ -195,7 +195,7 @@ bool InstallationRun::undoDataIsFree(const FinalPaths& paths, Previous previous)
 // The action log and the backup file live under temporary names until the run is complete; the
 // run record names them, so that a run stopped at any point can be found and undone.
 bool InstallationRun::openUndoFiles(const std::string& productName, const FinalPaths& paths) {
-    if (system_.makeTempFileName(logPath_, sizeof logPath_) != 0)
+    if (!system_.makeTempFileName(logPath_, sizeof logPath_))
         return false;
     // Without its action log a run could never be undone: it changes nothing.
     if (actionLog_.open(logPath_) != 0) {
@@ -203,7 +203,7 @@ bool InstallationRun::openUndoFiles(const std::string& productName, const FinalP
         reportFormatted(ui_, "FAILED to create %s", logPath_);
         return false;
     }
-    if (system_.makeTempFileName(backupPath_, sizeof backupPath_) != 0) {
+    if (!system_.makeTempFileName(backupPath_, sizeof backupPath_)) {
         actionLog_.close();
         platform::removeFile(logPath_);
         return false;
@@ -382,7 +382,7 @@ bool InstallationRun::registerUninstall(const FinalPaths& paths, const std::stri
     if (!written.folder.empty())
         registration.installLocation = written.folder.substr(0, written.folder.size() - 1);
     registration.estimatedSizeKiB = static_cast<uint32_t>((written.bytes + 1023) / 1024);
-    if (!productName.empty() && system_.registerUninstall(registration) == 1)
+    if (!productName.empty() && system_.registerUninstall(registration))
         return true;
     reportFormatted(ui_, "FAILED to register the uninstaller of %s", productName.c_str());
     return false;

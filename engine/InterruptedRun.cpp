@@ -34,8 +34,8 @@ InterruptedRun::Outcome InterruptedRun::recover(const std::string& productName) 
     if (!record)
         return Outcome::kNone;
     // Stopped after it had registered itself: the run was complete, only its record was left.
-    if (system_.isPreviousVersionInstalled(productName.c_str()) != 0 &&
-        isFile(record->finalActionLog) && !isFile(record->actionLog))
+    if (system_.isPreviousVersionInstalled(productName.c_str()) && isFile(record->finalActionLog) &&
+        !isFile(record->actionLog))
         return system_.removeRunRecord(productName.c_str()) ? Outcome::kNone : Outcome::kFailed;
     char notice[1024];
     boundedFormat(notice, sizeof notice, kNotice, productName.c_str());

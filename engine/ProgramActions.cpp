@@ -40,9 +40,9 @@ void ProgramActions::runAction(int action) {
         return;
     collapseSeparators(path);
     if (document)
-        system_.launch(path, 1, nullptr);
+        system_.launch(path, ProgramLauncher::Kind::kDocument, nullptr);
     else
-        system_.launch(path, 0,
+        system_.launch(path, ProgramLauncher::Kind::kProgram,
                        description_.getAttribute(action, "Arguments") != nullptr ? arguments
                                                                                  : nullptr);
 }

@@ -211,13 +211,13 @@ void UninstallRun::undoRecord(const ActionLogReader::Record& record, std::vector
         break;
     case ActionLogReader::Kind::kEnv:
         environmentChanged_ = true;
-        undone = system_.undoEnvironmentChange(fields, &ui_) != 0;
+        undone = system_.undoEnvironmentChange(fields, &ui_);
         break;
     case ActionLogReader::Kind::kIni:
-        undone = system_.undoIniChange(fields, &ui_) != 0;
+        undone = system_.undoIniChange(fields, &ui_);
         break;
     case ActionLogReader::Kind::kShortcut:
-        undone = system_.undoShortcut(fields, &ui_) != 0;
+        undone = system_.undoShortcut(fields, &ui_);
         break;
     default:
         break;

@@ -215,12 +215,11 @@ int Installer::runCopyProgress(InstallerUI& shown, bool* cancelled) {
     return result;
 }
 
-int Installer::showHelpDocument() {
+void Installer::showHelpDocument() {
     char address[512];
     // Without an address there is nothing to show.
-    if (description_.getHelpUrl(address, sizeof address) != 0)
-        return 0;
-    return system_.showHelpDocument(address);
+    if (description_.getHelpUrl(address, sizeof address) == 0)
+        system_.showHelpDocument(address);
 }
 
 bool Installer::hasHelpDocument() const {

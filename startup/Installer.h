@@ -68,7 +68,7 @@ class Installer : private WizardSteps {
   private:
     int runCopyProgress(InstallerUI& ui, bool* cancelled) override;
     void runPostInstall(InstallerUI& ui) override;
-    int showHelpDocument() override;
+    void showHelpDocument() override;
     bool hasHelpDocument() const override;
     bool keepsDestinationWhole(const char* variable, const char* folder) override;
 

@@ -102,28 +102,26 @@ EnvironmentValue::Change noChange() {
 
 EnvironmentValue::Change EnvironmentValue::apply(const std::string& name,
                                                  const std::optional<std::string>& current,
-                                                 const std::string& text, int mode, bool isPath,
+                                                 const std::string& text, Mode mode, bool isPath,
                                                  DirectoryMatch::Probe probe) {
     Change change;
-    if (mode != kReplace && mode != kAppend && mode != kInsert)
-        return noChange();
     if (name.empty()) {
         change.failure = "the variable has no name";
         return change;
     }
-    if (mode != kReplace && beginsOrEndsWithSeparator(text)) {
+    if (mode != Mode::kReplace && beginsOrEndsWithSeparator(text)) {
         // Its record would read as another placement: the undo could not tell where it went.
         change.failure = "the added text begins or ends with \";\"";
         return change;
     }
     Record record{Kind::Add, name, "", text};
     change.value = text;
-    if (mode == kReplace) {
+    if (mode == Mode::kReplace) {
         record = current ? Record{Kind::Replace, name, *current, text}
                          : Record{Kind::Create, name, "", text};
     } else if (current && (text.empty() || (isPath && listsFolder(*current, text, probe)))) {
         return noChange();
-    } else if (current && mode == kAppend) {
+    } else if (current && mode == Mode::kAppend) {
         change.value = *current + ";" + text;
         record.newValue = ";" + text;
         record.entriesBefore = countEntries(*current, text);

@@ -25,7 +25,7 @@ class EnvironmentValue {
   public:
     EnvironmentValue() = delete;
 
-    enum Mode { kReplace = 1, kAppend = 2, kInsert = 3 };
+    enum class Mode { kReplace, kAppend, kInsert };
     enum class Kind { None, Create, Replace, Add };
 
     struct Record {
@@ -61,7 +61,7 @@ class EnvironmentValue {
     // list; for Append and Insert a text beginning or ending with ";" is refused, as the record
     // could not say where it went.
     static Change apply(const std::string& name, const std::optional<std::string>& current,
-                        const std::string& text, int mode, bool isPath,
+                        const std::string& text, Mode mode, bool isPath,
                         DirectoryMatch::Probe probe);
     // `current`: the variable's value now, nothing when it is absent. An ADD takes out whole
     // ";"-separated entries only: for Append the last occurrence, for Insert the first, so

@@ -40,35 +40,33 @@ std::string textOf(const char* text) {
 }
 } // namespace
 
-int IniFileChanges::change(const char* file, const char* section, const char* key,
-                           const char* value, int mode, const RecordSink& record, RunReporter* ui,
-                           int isPath, const char* beforeKey) {
-    if (mode != 1)
-        return 1;
+bool IniFileChanges::change(const char* file, const char* section, const char* key,
+                            const char* value, const RecordSink& record, RunReporter* ui,
+                            bool isPath, const char* beforeKey) {
     if (ui != nullptr)
         ui->keepResponsive();
     IniChange::Request request{textOf(file),  textOf(section),   textOf(key),
-                               textOf(value), textOf(beforeKey), isPath != 0};
+                               textOf(value), textOf(beforeKey), isPath};
     // The record goes to the action log before the file is written.
     IniChange::Result result = IniChange::apply(request, DirectoryMatch::isSameDirectory, record);
     Kind kind = result.record.kind;
     if (result.ok && kind == Kind::None)
-        return record(result.text) ? 1 : 0;
+        return record(result.text);
     bool replace = kind == Kind::Replace;
     if (result.ok)
         report(ui, replace ? "Replace " : "Create ", result.record);
     else
         report(ui, replace ? "FAILED to replace " : "FAILED to create ", result.record);
-    return result.ok ? 1 : 0;
+    return result.ok;
 }
 
-int IniFileChanges::undo(const char* record, RunReporter* ui) {
+bool IniFileChanges::undo(const char* record, RunReporter* ui) {
     std::optional<IniChange::Record> parsed = IniChange::parseRecord(textOf(record));
     if (!parsed)
-        return 0;
+        return false;
     if (parsed->kind == Kind::None)
-        return 1;
+        return true;
     IniChange::UndoResult undone = IniChange::undo(*parsed);
     report(ui, undoPrefix(parsed->kind, undone.outcome), *parsed);
-    return undone.outcome == Outcome::Failed ? 0 : 1;
+    return undone.outcome != Outcome::Failed;
 }

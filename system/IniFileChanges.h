@@ -8,17 +8,17 @@ class RunReporter;
 
 class IniFileChanges {
   public:
-    // 1 on success or when nothing had to change (mode other than 1, or a folder already
-    // listed: record "NONE"), 0 on failure. The record goes to `record` whole, before the file is
-    // written; one that is not kept leaves the file unchanged. Reports "Create " or "Replace "
-    // (or their "FAILED to " forms) followed by "[section]/key in file".
-    static int change(const char* file, const char* section, const char* key, const char* value,
-                      int mode, const RecordSink& record, RunReporter* ui, int isPath,
-                      const char* beforeKey);
+    // True on success or when nothing had to change (a folder already listed: record "NONE"). The
+    // record goes to `record` whole, before the file is written; one that is not kept leaves the
+    // file unchanged. Reports "Create " or "Replace " (or their "FAILED to " forms) followed by
+    // "[section]/key in file".
+    static bool change(const char* file, const char* section, const char* key, const char* value,
+                       const RecordSink& record, RunReporter* ui, bool isPath,
+                       const char* beforeKey);
     // Undoes one INI sub-record while the key still holds the value the installation wrote.
-    // 1 when nothing of ours remains to be done: undone, undone before, or left to the user
-    // who changed the value since (reported "Left [section]/key in file"). 0 when the file
+    // True when nothing of ours remains to be done: undone, undone before, or left to the user
+    // who changed the value since (reported "Left [section]/key in file"). False when the file
     // could not be read or written (reported "FAILED to restore " or "FAILED to remove ") or
     // the record is damaged (reported nothing). Otherwise reports "Restore " or "Remove ".
-    static int undo(const char* record, RunReporter* ui);
+    static bool undo(const char* record, RunReporter* ui);
 };

@@ -5,26 +5,27 @@
 // refused, never replaced. The value logic is EnvironmentValue's.
 #pragma once
 
+#include "system/EnvironmentValue.h"
 #include "system/RecordSink.h"
 
 class RunReporter;
 
 class MachineEnvironment {
   public:
-    // 1 on success or when nothing had to change (record "NONE"), 0 on failure. The record (the
+    // True on success or when nothing had to change (record "NONE"). The record (the
     // ENV sub-record) goes to `record` before the registry is changed; a change whose record could
     // not say it exactly or was not kept is not made. Reports "Create ", "Replace ", "Add to " or
     // their "FAILED to " forms followed by the name.
-    static int change(const char* name, const char* value, int mode, const RecordSink& record,
-                      RunReporter* ui, int isPath);
+    static bool change(const char* name, const char* value, EnvironmentValue::Mode mode,
+                       const RecordSink& record, RunReporter* ui, bool isPath);
     // Undoes one ENV sub-record while the variable still holds what the installation wrote.
-    // 1 when nothing of ours remains to be done: undone, undone before, or left to the user who
-    // changed the variable since (reported "Left " and the name). 0 when the registry could not
+    // True when nothing of ours remains to be done: undone, undone before, or left to the user who
+    // changed the variable since (reported "Left " and the name). False when the registry could not
     // be changed or the record is damaged (reported nothing). Reports "Restore ", "Remove ",
     // "Erase from " or their "FAILED to " forms followed by the name. A second run after a
     // success changes nothing.
-    static int undo(const char* record, RunReporter* ui);
+    static bool undo(const char* record, RunReporter* ui);
     // WM_SETTINGCHANGE with "Environment" to every top-level window, 1 second per window at
-    // most; 1.
-    static int broadcast();
+    // most.
+    static void broadcast();
 };

@@ -4,11 +4,14 @@
 
 class ProgramLauncher {
   public:
-    // A document opens with its associated program (ShellExecute "open"): 1 when the system
-    // took it. A program starts with the quoted path, a space and the arguments: 1 when it
-    // started. A command line that does not fit is not started (0).
-    static int launch(const char* file, int asDocument, const char* arguments);
+    enum class Kind { kProgram, kDocument };
+
+    // A document opens with its associated program (ShellExecute "open"): true when the system
+    // took it. A program starts with the quoted path, a space and the arguments: true when it
+    // started. A command line that does not fit is not started.
+    static bool launch(const char* file, Kind kind, const char* arguments);
     // Opens the address with the program associated with ".htm" ("%1" replaced by the address,
-    // else the address appended after a space); a command that does not fit is not started. 0.
-    static int showHelpDocument(const char* address);
+    // else the address appended after a space); a command that does not fit is not started.
+    // Nobody waits for the help document: whether it opened is not asked.
+    static void showHelpDocument(const char* address);
 };

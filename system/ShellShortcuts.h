@@ -8,11 +8,10 @@ class RunReporter;
 
 class ShellShortcuts {
   public:
-    static constexpr int kFile = 1;
-    static constexpr int kUrl = 2;
-    static constexpr int kUninstall = 3;
+    // A shell link to a file, an Internet shortcut, a shell link to this product's uninstaller.
+    enum class Kind { kFile, kUrl, kUninstall };
 
-    // 1 when the shortcut file was saved. Before it is saved, `record` gets "CREATE\t<path>\t-";
+    // True when the shortcut file was saved. Before it is saved, `record` gets "CREATE\t<path>\t-";
     // once saved, "CREATE\t<path>\t<crc>", crc being 8 hex digits of the CRC-32 of the file as
     // saved, which the uninstall takes instead of the first. A shortcut whose records are not
     // kept is not made, or deleted again; so is one that cannot be read back right after saving.
@@ -20,14 +19,14 @@ class ShellShortcuts {
     // uninstall would otherwise delete a file the installation never made. For kUninstall,
     // `target` and `arguments` are the uninstaller and its arguments. Reports "Create  shortcut
     // PATH" or "FAILED to create  shortcut PATH" (the prefix keeps its blank before " shortcut ").
-    static int create(int kind, const char* path, const char* target, const char* description,
-                      const char* arguments, const char* workingFolder, const RecordSink& record,
-                      RunReporter* ui);
+    static bool create(Kind kind, const char* path, const char* target, const char* description,
+                       const char* arguments, const char* workingFolder, const RecordSink& record,
+                       RunReporter* ui);
     // Deletes the shortcut of a "CREATE" record while the file still holds the bytes saved.
-    // 1 when nothing of ours remains: deleted, already gone (both reported "Remove  shortcut
-    // PATH"), or replaced by the user, whose file stays ("Left  shortcut PATH"). 0 when the
+    // True when nothing of ours remains: deleted, already gone (both reported "Remove  shortcut
+    // PATH"), or replaced by the user, whose file stays ("Left  shortcut PATH"). False when the
     // file cannot be read or deleted ("FAILED to remove  shortcut PATH") or the record is
     // damaged (reported nothing). A record with the check "-" alone (the run stopped while the
     // shell saved the file) deletes whatever file stands there: it came from that save.
-    static int undo(const char* record, RunReporter* ui);
+    static bool undo(const char* record, RunReporter* ui);
 };

@@ -1,12 +1,15 @@
 // Every change the engine makes to the machine outside the files it copies, and the questions
 // it asks the machine, behind one interface: the Windows implementation makes them, the
-// recording one lets the engine's tests see them. The change operations return 1 for success
-// (or nothing to do) and 0 for failure; a change hands its undo record to `record` before it is
-// made (see RecordSink.h).
+// recording one lets the engine's tests see them. The change operations return true for success
+// (or nothing to do) and false for failure; a change hands its undo record to `record` before it
+// is made (see RecordSink.h).
 #pragma once
 
+#include "system/EnvironmentValue.h"
+#include "system/ProgramLauncher.h"
 #include "system/RecordSink.h"
 #include "system/RunRecord.h"
+#include "system/ShellShortcuts.h"
 
 #include <optional>
 
@@ -17,33 +20,34 @@ class SystemChanges {
   public:
     virtual ~SystemChanges() = default;
 
-    // A fresh temporary file name (at least MAX_PATH bytes of buffer): 0, or -1.
-    virtual int makeTempFileName(char* out, int size) = 0;
-    virtual int isAppRunning(const char* moduleName) = 0;
-    virtual int changeEnvironment(const char* name, const char* value, int mode,
-                                  const RecordSink& record, RunReporter* ui, int isPath) = 0;
-    virtual int undoEnvironmentChange(const char* record, RunReporter* ui) = 0;
-    virtual int broadcastEnvironmentChange() = 0;
-    virtual int changeIniFile(const char* file, const char* section, const char* key,
-                              const char* value, int mode, const RecordSink& record,
-                              RunReporter* ui, int isPath, const char* beforeKey) = 0;
-    virtual int undoIniChange(const char* record, RunReporter* ui) = 0;
-    virtual int createShortcut(int kind, const char* path, const char* target,
-                               const char* description, const char* arguments,
-                               const char* workingFolder, const RecordSink& record,
-                               RunReporter* ui) = 0;
-    virtual int undoShortcut(const char* record, RunReporter* ui) = 0;
+    // A fresh temporary file name (at least MAX_PATH bytes of buffer).
+    virtual bool makeTempFileName(char* out, int size) = 0;
+    virtual bool isAppRunning(const char* moduleName) = 0;
+    // `isPath`: the value names a folder, which a list gets only once.
+    virtual bool changeEnvironment(const char* name, const char* value, EnvironmentValue::Mode mode,
+                                   const RecordSink& record, RunReporter* ui, bool isPath) = 0;
+    virtual bool undoEnvironmentChange(const char* record, RunReporter* ui) = 0;
+    virtual void broadcastEnvironmentChange() = 0;
+    virtual bool changeIniFile(const char* file, const char* section, const char* key,
+                               const char* value, const RecordSink& record, RunReporter* ui,
+                               bool isPath, const char* beforeKey) = 0;
+    virtual bool undoIniChange(const char* record, RunReporter* ui) = 0;
+    virtual bool createShortcut(ShellShortcuts::Kind kind, const char* path, const char* target,
+                                const char* description, const char* arguments,
+                                const char* workingFolder, const RecordSink& record,
+                                RunReporter* ui) = 0;
+    virtual bool undoShortcut(const char* record, RunReporter* ui) = 0;
     // A document is opened with its associated program; a program is started with the quoted
-    // path and the arguments. 1 when it was started.
-    virtual int launch(const char* file, int asDocument, const char* arguments) = 0;
-    // Opens the address in the program associated with ".htm"; 0.
-    virtual int showHelpDocument(const char* helpUrl) = 0;
-    virtual int isPreviousVersionInstalled(const char* productName) = 0;
+    // path and the arguments. True when it was started.
+    virtual bool launch(const char* file, ProgramLauncher::Kind kind, const char* arguments) = 0;
+    // Opens the address in the program associated with ".htm"; nobody waits for it.
+    virtual void showHelpDocument(const char* helpUrl) = 0;
+    virtual bool isPreviousVersionInstalled(const char* productName) = 0;
     // Runs the registered uninstall command and waits for it through the two named events.
-    // 1 when it was started.
-    virtual int uninstallPreviousVersion(const char* productName) = 0;
-    // 1 when every value was written.
-    virtual int registerUninstall(const UninstallRegistration& registration) = 0;
+    // True when it was started.
+    virtual bool uninstallPreviousVersion(const char* productName) = 0;
+    // True when every value was written.
+    virtual bool registerUninstall(const UninstallRegistration& registration) = 0;
     // Deletes the product's registration; true also when there is none.
     virtual bool removeUninstallRegistration(const char* productName) = 0;
     // The record of a running installation of the product (kept beside its registration); false

@@ -19,11 +19,11 @@ class UninstallRegistry {
 
     // The six values "DisplayIcon", "DisplayName", "DisplayVersion", "HelpLink", "Publisher",
     // "UninstallString" in this order, then "InstallLocation", "EstimatedSize", "NoModify",
-    // "NoRepair" and "QuietUninstallString". 1 when every value was written whole.
-    static int write(const UninstallRegistration& registration);
-    // 1 when the product's key holds a registration (an "UninstallString"); a key that holds only
-    // the record of a running installation is none.
-    static int isInstalled(const char* productName);
+    // "NoRepair" and "QuietUninstallString". True when every value was written whole.
+    static bool write(const UninstallRegistration& registration);
+    // True when the product's key holds a registration (an "UninstallString"); a key that holds
+    // only the record of a running installation is none.
+    static bool isInstalled(const char* productName);
     // The run record, as four values of the product's key (created when missing).
     static bool writeRunRecord(const char* productName, const RunRecord& record);
     static std::optional<RunRecord> findRunRecord(const char* productName);
@@ -43,9 +43,7 @@ class UninstallRegistry {
     // one, the "UninstallString" (with " -gui=0" when `console`), and waits until that
     // uninstall has really ended (UninstallerPresence::waitForUninstall with kAnnounceBoundMs).
     // A command line that does not fit the system's 32,767 characters is not started.
-    // 1 when the uninstaller was started.
-    static int runUninstaller(const char* productName, bool console);
-    // The same with the bound given, and what ended the wait.
+    // Whether the uninstaller was started, and what ended the wait.
     static UninstallerRun runUninstaller(const char* productName, bool console,
                                          unsigned long announceBoundMs);
     // Deletes the product's key with its values; true also when there is none. An empty name

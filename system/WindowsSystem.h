@@ -9,25 +9,25 @@ class WindowsSystem : public SystemChanges {
     // In a console run a previous version's uninstaller runs in the console too.
     explicit WindowsSystem(bool console = false) : console_(console) {}
 
-    int makeTempFileName(char* out, int size) override;
-    int isAppRunning(const char* moduleName) override;
-    int changeEnvironment(const char* name, const char* value, int mode, const RecordSink& record,
-                          RunReporter* ui, int isPath) override;
-    int undoEnvironmentChange(const char* record, RunReporter* ui) override;
-    int broadcastEnvironmentChange() override;
-    int changeIniFile(const char* file, const char* section, const char* key, const char* value,
-                      int mode, const RecordSink& record, RunReporter* ui, int isPath,
-                      const char* beforeKey) override;
-    int undoIniChange(const char* record, RunReporter* ui) override;
-    int createShortcut(int kind, const char* path, const char* target, const char* description,
-                       const char* arguments, const char* workingFolder, const RecordSink& record,
-                       RunReporter* ui) override;
-    int undoShortcut(const char* record, RunReporter* ui) override;
-    int launch(const char* file, int asDocument, const char* arguments) override;
-    int showHelpDocument(const char* helpUrl) override;
-    int isPreviousVersionInstalled(const char* productName) override;
-    int uninstallPreviousVersion(const char* productName) override;
-    int registerUninstall(const UninstallRegistration& registration) override;
+    bool makeTempFileName(char* out, int size) override;
+    bool isAppRunning(const char* moduleName) override;
+    bool changeEnvironment(const char* name, const char* value, EnvironmentValue::Mode mode,
+                           const RecordSink& record, RunReporter* ui, bool isPath) override;
+    bool undoEnvironmentChange(const char* record, RunReporter* ui) override;
+    void broadcastEnvironmentChange() override;
+    bool changeIniFile(const char* file, const char* section, const char* key, const char* value,
+                       const RecordSink& record, RunReporter* ui, bool isPath,
+                       const char* beforeKey) override;
+    bool undoIniChange(const char* record, RunReporter* ui) override;
+    bool createShortcut(ShellShortcuts::Kind kind, const char* path, const char* target,
+                        const char* description, const char* arguments, const char* workingFolder,
+                        const RecordSink& record, RunReporter* ui) override;
+    bool undoShortcut(const char* record, RunReporter* ui) override;
+    bool launch(const char* file, ProgramLauncher::Kind kind, const char* arguments) override;
+    void showHelpDocument(const char* helpUrl) override;
+    bool isPreviousVersionInstalled(const char* productName) override;
+    bool uninstallPreviousVersion(const char* productName) override;
+    bool registerUninstall(const UninstallRegistration& registration) override;
     bool removeUninstallRegistration(const char* productName) override;
     bool writeRunRecord(const char* productName, const RunRecord& record) override;
     std::optional<RunRecord> findRunRecord(const char* productName) override;

@@ -16,7 +16,7 @@ int RunningAppsCheck::check(InstallerUI* ui) {
     int result = 1;
     // Every name is tested, so that the user sees all the programs to close at once.
     for (int i = 0; i < names_.count(); ++i) {
-        if (system_.isAppRunning(names_[i]) == 0)
+        if (!system_.isAppRunning(names_[i]))
             continue;
         if (report_ != 0)
             ui->reportLine(0, 0, names_[i], 0, 0);

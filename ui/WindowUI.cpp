@@ -364,7 +364,7 @@ void WindowUI::runNavigation(int id) {
     navigating_ = true;
     allowClose(false);
     if (id == kHelpId)
-        wizard_->showHelpDocument(0);
+        wizard_->showHelpDocument();
     else if (id == kBackId)
         wizard_->previousDialog(this);
     else if (id == kNextId)

@@ -117,8 +117,8 @@ int Wizard::setVariable(const char* name, const char* value) {
     return variables_.set(name, value);
 }
 
-int Wizard::showHelpDocument(int) {
-    return steps_.showHelpDocument();
+void Wizard::showHelpDocument() {
+    steps_.showHelpDocument();
 }
 
 bool Wizard::hasHelpDocument() const {

@@ -39,7 +39,7 @@ class Wizard {
     int isFinished() const { return finished_; }
     int getVariable(const char* name, char* out, int size) const;
     int setVariable(const char* name, const char* value);
-    int showHelpDocument(int unused);
+    void showHelpDocument();
     int previousDialog(InstallerUI* ui);
     int nextDialog(InstallerUI* ui);
     int cancelDialog(InstallerUI* ui);

@@ -12,7 +12,7 @@ class WizardSteps {
     // failed or was undone; `cancelled` is set when the user aborted before anything changed.
     virtual int runCopyProgress(InstallerUI& ui, bool* cancelled) = 0;
     virtual void runPostInstall(InstallerUI& ui) = 0;
-    virtual int showHelpDocument() = 0;
+    virtual void showHelpDocument() = 0;
     virtual bool hasHelpDocument() const = 0;
     // Whether every file placed below the folder (the value of the variable) keeps a whole
     // destination path.

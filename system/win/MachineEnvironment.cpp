@@ -41,8 +41,8 @@ void report(RunReporter* ui, const Prefixes& prefixes, bool done, const std::str
 
 // A variable that is there but could not be read counts as existing: it is what a Replace
 // would have replaced.
-const Prefixes& changePrefixes(int mode, State state) {
-    if (mode != EnvironmentValue::kReplace)
+const Prefixes& changePrefixes(EnvironmentValue::Mode mode, State state) {
+    if (mode != EnvironmentValue::Mode::kReplace)
         return kAdd;
     return state == State::Absent ? kCreate : kReplace;
 }
@@ -53,9 +53,10 @@ const Prefixes& undoPrefixes(Kind kind) {
     return kind == Kind::Create ? kRemove : kErase;
 }
 
-int failChange(RunReporter* ui, int mode, State state, const std::string& name) {
+bool failChange(RunReporter* ui, EnvironmentValue::Mode mode, State state,
+                const std::string& name) {
     report(ui, changePrefixes(mode, state), false, name);
-    return 0;
+    return false;
 }
 
 enum class UndoOutcome { Done, Left, Failed };
@@ -96,16 +97,10 @@ UndoOutcome undoInRegistry(const EnvironmentValue::Record& record) {
 }
 } // namespace
 
-int MachineEnvironment::change(const char* name, const char* value, int mode,
-                               const RecordSink& record, RunReporter* ui, int isPath) {
+bool MachineEnvironment::change(const char* name, const char* value, EnvironmentValue::Mode mode,
+                                const RecordSink& record, RunReporter* ui, bool isPath) {
     std::string variableName = name != nullptr ? name : "";
     std::string text = value != nullptr ? value : "";
-    if (mode != EnvironmentValue::kReplace && mode != EnvironmentValue::kAppend &&
-        mode != EnvironmentValue::kInsert) {
-        EnvironmentValue::Change none =
-            EnvironmentValue::apply(variableName, std::nullopt, text, mode, false, nullptr);
-        return record(none.record) ? 1 : 0;
-    }
     if (ui != nullptr)
         ui->keepResponsive();
 
@@ -121,27 +116,27 @@ int MachineEnvironment::change(const char* name, const char* value, int mode,
         current = variable.text;
 
     EnvironmentValue::Change change = EnvironmentValue::apply(
-        variableName, current, text, mode, isPath != 0, &DirectoryMatch::isSameDirectory);
+        variableName, current, text, mode, isPath, &DirectoryMatch::isSameDirectory);
     if (!change.ok)
         return failChange(ui, mode, variable.state, variableName);
     if (!change.write)
-        return record(change.record) ? 1 : 0;
+        return record(change.record);
     // Recorded before it is made: a change the uninstall could not find in the log is not made.
     if (!record(change.record) ||
         !RegistryValue::writeText(key.get(), variableName.c_str(), variable.type, change.value))
         return failChange(ui, mode, variable.state, variableName);
     report(ui, changePrefixes(mode, variable.state), true, variableName);
-    return 1;
+    return true;
 }
 
-int MachineEnvironment::undo(const char* record, RunReporter* ui) {
+bool MachineEnvironment::undo(const char* record, RunReporter* ui) {
     std::optional<EnvironmentValue::Record> parsed =
         EnvironmentValue::parseRecord(record != nullptr ? record : "");
     // A damaged record names nothing that could be undone or reported.
     if (!parsed)
-        return 0;
+        return false;
     if (parsed->kind == Kind::None)
-        return 1;
+        return true;
     UndoOutcome outcome = undoInRegistry(*parsed);
     if (ui != nullptr)
         ui->keepResponsive();
@@ -149,12 +144,11 @@ int MachineEnvironment::undo(const char* record, RunReporter* ui) {
         report(ui, kLeft, true, parsed->name);
     else
         report(ui, undoPrefixes(parsed->kind), outcome == UndoOutcome::Done, parsed->name);
-    return outcome == UndoOutcome::Failed ? 0 : 1;
+    return outcome != UndoOutcome::Failed;
 }
 
-int MachineEnvironment::broadcast() {
+void MachineEnvironment::broadcast() {
     DWORD_PTR answer = 0;
     SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
                         reinterpret_cast<LPARAM>("Environment"), SMTO_ABORTIFHUNG, 1000, &answer);
-    return 1;
 }

@@ -87,20 +87,19 @@ bool insertAddress(const char* command, const char* address,
 }
 } // namespace
 
-int ProgramLauncher::launch(const char* file, int asDocument, const char* arguments) {
+bool ProgramLauncher::launch(const char* file, Kind kind, const char* arguments) {
     if (file == nullptr || file[0] == '\0')
-        return 0;
-    if (asDocument != 0)
-        return openDocument(file) ? 1 : 0;
-    return startProgram(file, arguments) ? 1 : 0;
+        return false;
+    if (kind == Kind::kDocument)
+        return openDocument(file);
+    return startProgram(file, arguments);
 }
 
-int ProgramLauncher::showHelpDocument(const char* address) {
+void ProgramLauncher::showHelpDocument(const char* address) {
     if (address == nullptr || address[0] == '\0' || !isSingleArgument(address))
-        return 0;
+        return;
     char command[kAssociationSize];
     char commandLine[kCommandLineSize];
     if (readHtmlCommand(command) && insertAddress(command, address, commandLine))
         startProcess(commandLine, kHelpCreationFlags);
-    return 0;
 }

@@ -20,6 +20,8 @@
 #include <intshcut.h>
 
 namespace {
+using Kind = ShellShortcuts::Kind;
+
 const char kCreateWord[] = "CREATE";
 // The check of a shortcut recorded before the shell saved it.
 const char kPendingCheck[] = "-";
@@ -123,21 +125,20 @@ bool fitsLink(const char* text) {
 
 // Nothing is asked of COM, nor recorded, for a shortcut that names nothing to start or open (for
 // the uninstaller: its command could not be determined).
-bool canSave(int kind, const ShortcutData& data) {
-    if (kind < ShellShortcuts::kFile || kind > ShellShortcuts::kUninstall ||
-        data.target == nullptr || data.target[0] == '\0')
+bool canSave(Kind kind, const ShortcutData& data) {
+    if (data.target == nullptr || data.target[0] == '\0')
         return false;
-    return kind == ShellShortcuts::kUrl || (fitsLink(data.target) && fitsLink(data.workingFolder));
+    return kind == Kind::kUrl || (fitsLink(data.target) && fitsLink(data.workingFolder));
 }
 
-bool saveShortcut(int kind, const ShortcutData& data, const wchar_t* path) {
+bool saveShortcut(Kind kind, const ShortcutData& data, const wchar_t* path) {
     ComApartment com;
     if (!com.initialised())
         return false;
-    if (kind == ShellShortcuts::kUrl)
+    if (kind == Kind::kUrl)
         return saveInternetShortcut(com, data.target, path);
     // The uninstaller starts in no particular folder.
-    if (kind == ShellShortcuts::kUninstall)
+    if (kind == Kind::kUninstall)
         return saveShellLink(com, {data.target, data.description, data.arguments, nullptr}, path);
     return saveShellLink(com, data, path);
 }
@@ -154,7 +155,7 @@ std::optional<std::string> recordText(const char* path, uint32_t crc) {
 // while the shell saves it still has it removed; then the record with the check of the file as
 // saved, which the uninstall takes instead. A shortcut whose check cannot be had is taken back,
 // as its undo could not tell it from a file the user put there.
-bool createShortcut(int kind, const char* path, const ShortcutData& data,
+bool createShortcut(Kind kind, const char* path, const ShortcutData& data,
                     const RecordSink& record) {
     wchar_t widePath[MAX_PATH];
     std::optional<std::string> pending = RecordFields::join({kCreateWord, path, kPendingCheck});
@@ -215,19 +216,19 @@ UndoOutcome removeShortcut(const ShortcutRecord& shortcut) {
 }
 
 // "%s shortcut %s" behind the prefix with its own blank ("Create  shortcut C:\...").
-int report(RunReporter* ui, bool succeeded, const char* done, const char* failed,
-           const char* path) {
+bool report(RunReporter* ui, bool succeeded, const char* done, const char* failed,
+            const char* path) {
     if (ui != nullptr) {
         ui->keepResponsive();
         ui->report((std::string(succeeded ? done : failed) + " shortcut " + path).c_str());
     }
-    return succeeded ? 1 : 0;
+    return succeeded;
 }
 } // namespace
 
-int ShellShortcuts::create(int kind, const char* path, const char* target, const char* description,
-                           const char* arguments, const char* workingFolder,
-                           const RecordSink& record, RunReporter* ui) {
+bool ShellShortcuts::create(Kind kind, const char* path, const char* target,
+                            const char* description, const char* arguments,
+                            const char* workingFolder, const RecordSink& record, RunReporter* ui) {
     if (path == nullptr)
         path = "";
     bool created =
@@ -235,11 +236,11 @@ int ShellShortcuts::create(int kind, const char* path, const char* target, const
     return report(ui, created, "Create ", "FAILED to create ", path);
 }
 
-int ShellShortcuts::undo(const char* record, RunReporter* ui) {
+bool ShellShortcuts::undo(const char* record, RunReporter* ui) {
     std::optional<ShortcutRecord> shortcut = parseRecord(record);
     // A damaged record names nothing that could be removed or reported.
     if (!shortcut)
-        return 0;
+        return false;
     const char* path = shortcut->path.c_str();
     switch (removeShortcut(*shortcut)) {
     case UndoOutcome::Removed:

@@ -122,23 +122,21 @@ bool start(const std::string& command, WinHandle& process) {
 }
 } // namespace
 
-int UninstallRegistry::write(const UninstallRegistration& registration) {
+bool UninstallRegistry::write(const UninstallRegistration& registration) {
     RegistryKey uninstall;
     RegistryKey product;
     if (!isKeyName(registration.productName.c_str()) ||
         !uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_CREATE_SUB_KEY) ||
         !product.create(uninstall.get(), registration.productName.c_str(), KEY_WRITE))
-        return 0;
-    return writeValues(product.get(), registration) ? 1 : 0;
+        return false;
+    return writeValues(product.get(), registration);
 }
 
-int UninstallRegistry::isInstalled(const char* productName) {
+bool UninstallRegistry::isInstalled(const char* productName) {
     RegistryKey product;
     return openProduct(product, productName, KEY_READ) &&
-                   RegQueryValueExA(product.get(), "UninstallString", nullptr, nullptr, nullptr,
-                                    nullptr) == ERROR_SUCCESS
-               ? 1
-               : 0;
+           RegQueryValueExA(product.get(), "UninstallString", nullptr, nullptr, nullptr, nullptr) ==
+               ERROR_SUCCESS;
 }
 
 bool UninstallRegistry::writeRunRecord(const char* productName, const RunRecord& record) {
@@ -192,10 +190,6 @@ bool UninstallRegistry::removeRunRecord(const char* productName) {
         return remove(productName);
     }
     return removed;
-}
-
-int UninstallRegistry::runUninstaller(const char* productName, bool console) {
-    return runUninstaller(productName, console, kAnnounceBoundMs).started ? 1 : 0;
 }
 
 UninstallRegistry::UninstallerRun UninstallRegistry::runUninstaller(const char* productName,

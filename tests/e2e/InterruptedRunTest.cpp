@@ -179,9 +179,8 @@ TEST_F(InterruptedRuns, AnUninstallKilledAnywhereIsFinishedByTheRegisteredUninst
         return whole.elapsedMs;
     });
     expectMachineAsBefore(before);
-    for (int kill = 1; kill <= 30; ++kill) {
-        unsigned long at = getenv("PROBE") ? 20 + kill * 12 : duration * kill / 11;
-        if (!getenv("PROBE") && kill > 10) break;
+    for (int kill = 1; kill <= 10; ++kill) {
+        unsigned long at = duration * kill / 11;
         SCOPED_TRACE("killed after " + std::to_string(at) + " ms");
         ASSERT_NO_FATAL_FAILURE(installCompleted());
         ASSERT_NO_FATAL_FAILURE(copyInstalledLog());
@@ -191,9 +190,7 @@ TEST_F(InterruptedRuns, AnUninstallKilledAnywhereIsFinishedByTheRegisteredUninst
         bool registered = registrationValues(kProduct).count("QuietUninstallString") != 0;
         if (left != 0) {
             EXPECT_TRUE(registered) << "nothing is left to finish the uninstall with";
-            EXPECT_TRUE(registered && uninstallAsRegistered(kProduct, " -log=C:\\probe.log"));
-            if (HasFailure()) { printf("%s\n", readAll("C:\\probe.log").c_str()); }
-            DeleteFileA("C:\\probe.log");
+            EXPECT_TRUE(registered && uninstallAsRegistered(kProduct));
         }
         expectMachineAsBefore(before);
         ASSERT_NO_FATAL_FAILURE(resetAfterFailure());

@@ -1,9 +1,10 @@
 // EnvironmentValue over arbitrary values and records. Input: a control byte (bits 0-1 the mode,
-// 2 a path, 3 no variable before the change, 4 none at the undo), then zero-separated: the name,
-// the value before, the text to set or add, an undo record, the value when it is undone. A change
-// is refused with a reason or leaves a record that parses back to itself, whose undo gives back
-// the value before and a second undo nothing to do; a parsed record formats back to itself, and
-// its undo never deletes a variable that is not there nor writes what the record does not hold.
+// 3 meaning Replace too, 2 a path, 3 no variable before the change, 4 none at the undo), then
+// zero-separated: the name, the value before, the text to set or add, an undo record, the value
+// when it is undone. A change is refused with a reason or leaves a record that parses back to
+// itself, whose undo gives back the value before and a second undo nothing to do; a parsed record
+// formats back to itself, and its undo never deletes a variable that is not there nor writes what
+// the record does not hold.
 #include "system/EnvironmentValue.h"
 #include "tests/fuzz/FuzzFields.h"
 
@@ -14,7 +15,10 @@ using Kind = EnvironmentValue::Kind;
 
 void checkChange(const std::vector<std::string>& fields, int control) {
     Value before = (control & 8) ? Value() : fields[1];
-    auto change = EnvironmentValue::apply(fields[0], before, fields[2], control & 3,
+    const EnvironmentValue::Mode modes[] = {
+        EnvironmentValue::Mode::kReplace, EnvironmentValue::Mode::kAppend,
+        EnvironmentValue::Mode::kInsert, EnvironmentValue::Mode::kReplace};
+    auto change = EnvironmentValue::apply(fields[0], before, fields[2], modes[control & 3],
                                           (control & 4) != 0, nullptr);
     if (change.ok != (*change.failure == '\0') || (change.write && !change.ok))
         __builtin_trap();

@@ -19,7 +19,7 @@ namespace {
 struct FakeSteps : WizardSteps {
     int runCopyProgress(InstallerUI&, bool*) override { return 0; }
     void runPostInstall(InstallerUI&) override {}
-    int showHelpDocument() override { return 0; }
+    void showHelpDocument() override {}
     bool hasHelpDocument() const override { return true; }
     bool keepsDestinationWhole(const char*, const char*) override { return true; }
     bool isUninstalling() const override { return false; }

@@ -3,60 +3,84 @@
 #include "package/BoundedText.h"
 #include "system/UninstallRegistration.h"
 
-int RecordingSystem::change(const std::string& call, const std::string& name,
-                            const RecordSink& record) {
+namespace {
+const char* modeName(EnvironmentValue::Mode mode) {
+    switch (mode) {
+    case EnvironmentValue::Mode::kReplace:
+        return "Replace";
+    case EnvironmentValue::Mode::kAppend:
+        return "Append";
+    case EnvironmentValue::Mode::kInsert:
+        return "Insert";
+    }
+    return "?";
+}
+
+const char* kindName(ShellShortcuts::Kind kind) {
+    switch (kind) {
+    case ShellShortcuts::Kind::kFile:
+        return "File";
+    case ShellShortcuts::Kind::kUrl:
+        return "URL";
+    case ShellShortcuts::Kind::kUninstall:
+        return "Uninstall";
+    }
+    return "?";
+}
+} // namespace
+
+bool RecordingSystem::change(const std::string& call, const std::string& name,
+                             const RecordSink& record) {
     calls.push_back(call);
-    return failing.count(name) == 0 && record("RECORD\t" + name) ? 1 : 0;
+    return failing.count(name) == 0 && record("RECORD\t" + name);
 }
 
-int RecordingSystem::makeTempFileName(char* out, int size) {
-    if (tempFolder.empty())
-        return -1;
-    return boundedFormat(out, size, "%s/qzinstall%d.tmp", tempFolder.c_str(), ++tempCounter_) < 0
-               ? -1
-               : 0;
+bool RecordingSystem::makeTempFileName(char* out, int size) {
+    return !tempFolder.empty() &&
+           boundedFormat(out, size, "%s/qzinstall%d.tmp", tempFolder.c_str(), ++tempCounter_) >= 0;
 }
 
-int RecordingSystem::changeEnvironment(const char* name, const char* value, int mode,
-                                       const RecordSink& record, RunReporter*, int isPath) {
-    return change("changeEnvironment:" + std::string(name) + "=" + value + " mode " +
-                      std::to_string(mode) + (isPath != 0 ? " path" : ""),
+bool RecordingSystem::changeEnvironment(const char* name, const char* value,
+                                        EnvironmentValue::Mode mode, const RecordSink& record,
+                                        RunReporter*, bool isPath) {
+    return change("changeEnvironment:" + std::string(name) + "=" + value + " " + modeName(mode) +
+                      (isPath ? " path" : ""),
                   name, record);
 }
 
-int RecordingSystem::changeIniFile(const char* file, const char* section, const char* key,
-                                   const char* value, int, const RecordSink& record, RunReporter*,
-                                   int, const char* beforeKey) {
+bool RecordingSystem::changeIniFile(const char* file, const char* section, const char* key,
+                                    const char* value, const RecordSink& record, RunReporter*, bool,
+                                    const char* beforeKey) {
     return change("changeIniFile:" + std::string(file) + " [" + section + "]" + key + "=" + value +
                       " before " + beforeKey,
                   file, record);
 }
 
-int RecordingSystem::createShortcut(int kind, const char* path, const char* target,
-                                    const char* description, const char* arguments,
-                                    const char* workingFolder, const RecordSink& record,
-                                    RunReporter*) {
-    return change("createShortcut:" + std::to_string(kind) + " " + path + " -> " + target + " " +
-                      (arguments != nullptr ? arguments : "<none>") + " in " +
+bool RecordingSystem::createShortcut(ShellShortcuts::Kind kind, const char* path,
+                                     const char* target, const char* description,
+                                     const char* arguments, const char* workingFolder,
+                                     const RecordSink& record, RunReporter*) {
+    return change("createShortcut:" + std::string(kindName(kind)) + " " + path + " -> " + target +
+                      " " + (arguments != nullptr ? arguments : "<none>") + " in " +
                       (workingFolder != nullptr ? workingFolder : "<none>") + " '" + description +
                       "'",
                   path, record);
 }
 
-int RecordingSystem::launch(const char* file, int asDocument, const char* arguments) {
-    return record(std::string(asDocument != 0 ? "open:" : "run:") + file +
+bool RecordingSystem::launch(const char* file, ProgramLauncher::Kind kind, const char* arguments) {
+    return record(std::string(kind == ProgramLauncher::Kind::kDocument ? "open:" : "run:") + file +
                       (arguments != nullptr ? std::string(" ") + arguments : ""),
-                  1);
+                  true);
 }
 
-int RecordingSystem::uninstallPreviousVersion(const char* productName) {
+bool RecordingSystem::uninstallPreviousVersion(const char* productName) {
     calls.push_back(std::string("uninstallPreviousVersion:") + productName);
-    if (previousVersionRemoved != 0)
-        previousVersionInstalled = 0;
-    return 1;
+    if (previousVersionRemoved)
+        previousVersionInstalled = false;
+    return true;
 }
 
-int RecordingSystem::registerUninstall(const UninstallRegistration& registration) {
+bool RecordingSystem::registerUninstall(const UninstallRegistration& registration) {
     installLocation = registration.installLocation;
-    return record("registerUninstall:" + registration.uninstallString(), 1);
+    return record("registerUninstall:" + registration.uninstallString(), true);
 }

@@ -11,39 +11,39 @@
 
 class RecordingSystem : public SystemChanges {
   public:
-    int makeTempFileName(char* out, int size) override;
-    int isAppRunning(const char* name) override { return runningPrograms.count(name) != 0; }
-    int changeEnvironment(const char* name, const char* value, int mode, const RecordSink& record,
-                          RunReporter* ui, int isPath) override;
-    int undoEnvironmentChange(const char* text, RunReporter*) override {
-        return record(std::string("undoEnvironmentChange:") + text, 1);
+    bool makeTempFileName(char* out, int size) override;
+    bool isAppRunning(const char* name) override { return runningPrograms.count(name) != 0; }
+    bool changeEnvironment(const char* name, const char* value, EnvironmentValue::Mode mode,
+                           const RecordSink& record, RunReporter* ui, bool isPath) override;
+    bool undoEnvironmentChange(const char* text, RunReporter*) override {
+        return record(std::string("undoEnvironmentChange:") + text, true);
     }
-    int broadcastEnvironmentChange() override { return record("broadcastEnvironmentChange:", 1); }
-    int changeIniFile(const char* file, const char* section, const char* key, const char* value,
-                      int mode, const RecordSink& record, RunReporter* ui, int isPath,
-                      const char* beforeKey) override;
-    int undoIniChange(const char* text, RunReporter*) override {
-        return record(std::string("undoIniChange:") + text, 1);
+    void broadcastEnvironmentChange() override { record("broadcastEnvironmentChange:", true); }
+    bool changeIniFile(const char* file, const char* section, const char* key, const char* value,
+                       const RecordSink& record, RunReporter* ui, bool isPath,
+                       const char* beforeKey) override;
+    bool undoIniChange(const char* text, RunReporter*) override {
+        return record(std::string("undoIniChange:") + text, true);
     }
-    int createShortcut(int kind, const char* path, const char* target, const char* description,
-                       const char* arguments, const char* workingFolder, const RecordSink& record,
-                       RunReporter* ui) override;
-    int undoShortcut(const char* text, RunReporter*) override {
-        return record(std::string("undoShortcut:") + text, 1);
+    bool createShortcut(ShellShortcuts::Kind kind, const char* path, const char* target,
+                        const char* description, const char* arguments, const char* workingFolder,
+                        const RecordSink& record, RunReporter* ui) override;
+    bool undoShortcut(const char* text, RunReporter*) override {
+        return record(std::string("undoShortcut:") + text, true);
     }
-    int launch(const char* file, int asDocument, const char* arguments) override;
-    int showHelpDocument(const char* url) override {
-        return record(std::string("showHelpDocument:") + url, 0);
+    bool launch(const char* file, ProgramLauncher::Kind kind, const char* arguments) override;
+    void showHelpDocument(const char* url) override {
+        record(std::string("showHelpDocument:") + url, true);
     }
-    int isPreviousVersionInstalled(const char* product) override {
+    bool isPreviousVersionInstalled(const char* product) override {
         return record(std::string("isPreviousVersionInstalled:") + product,
                       previousVersionInstalled);
     }
-    int uninstallPreviousVersion(const char* productName) override;
-    int registerUninstall(const UninstallRegistration& registration) override;
+    bool uninstallPreviousVersion(const char* productName) override;
+    bool registerUninstall(const UninstallRegistration& registration) override;
     bool removeUninstallRegistration(const char* product) override {
         return record(std::string("removeUninstallRegistration:") + product,
-                      failing.count(product) == 0) != 0;
+                      failing.count(product) == 0);
     }
     bool writeRunRecord(const char* product, const RunRecord& record) override {
         if (failing.count(product) != 0)
@@ -53,7 +53,7 @@ class RecordingSystem : public SystemChanges {
     std::optional<RunRecord> findRunRecord(const char*) override { return runRecord; }
     bool removeRunRecord(const char*) override { return (runRecord.reset(), true); }
     bool removeAtRestart(const char* path) override {
-        return record(std::string("removeAtRestart:") + path, 1) == 1;
+        return record(std::string("removeAtRestart:") + path, true);
     }
 
     // Where temporary names are made; empty: no temporary name can be had.
@@ -61,9 +61,9 @@ class RecordingSystem : public SystemChanges {
     std::set<std::string> runningPrograms;
     // Changes of these names (variable, INI file or shortcut path) fail.
     std::set<std::string> failing;
-    int previousVersionInstalled = 0;
-    // What a previous version's uninstall leaves: 1, removed; 0, still installed.
-    int previousVersionRemoved = 1;
+    bool previousVersionInstalled = false;
+    // What a previous version's uninstall leaves: removed, or still installed.
+    bool previousVersionRemoved = true;
     std::vector<std::string> calls;
     // The last registration's "InstallLocation".
     std::string installLocation;
@@ -71,8 +71,8 @@ class RecordingSystem : public SystemChanges {
     std::optional<RunRecord> runRecord;
 
   private:
-    int record(const std::string& call, int answer) { return (calls.push_back(call), answer); }
+    bool record(const std::string& call, bool answer) { return (calls.push_back(call), answer); }
     // A change succeeds unless its name is failing; its record names the call.
-    int change(const std::string& call, const std::string& name, const RecordSink& record);
+    bool change(const std::string& call, const std::string& name, const RecordSink& record);
     int tempCounter_ = 0;
 };

@@ -53,7 +53,7 @@ TEST_F(MachineEnvironmentTest, UndoLeavesAVariableTheUserChanged) {
     for (const Stored& user : {text(REG_EXPAND_SZ, L"D:\\Tools;%SystemRoot%"), kNumber}) {
         store(user);
         RecordingUI ui;
-        EXPECT_EQ(MachineEnvironment::undo(record.c_str(), &ui), 1);
+        EXPECT_TRUE(MachineEnvironment::undo(record.c_str(), &ui));
         EXPECT_EQ(load(), user);
         EXPECT_EQ(ui.lines, Lines{"Left " + kVar});
     }
@@ -64,13 +64,13 @@ TEST_F(MachineEnvironmentTest, UndoLeavesAVariableTheUserChanged) {
 TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingWholeCanChange) {
     const struct {
         Stored before;
-        int mode;
+        EnvironmentValue::Mode mode;
         int capacity;
         const char* reported;
     } rows[] = {
-        {kNumber, 1, 256, "FAILED to replace "},
-        {text(REG_SZ, L"C:\\\x4E2D"), 2, 256, "FAILED to add to "},
-        {text(REG_SZ, L"C:\\Windows"), 2, 24, "FAILED to add to "},
+        {kNumber, EnvironmentValue::Mode::kReplace, 256, "FAILED to replace "},
+        {text(REG_SZ, L"C:\\\x4E2D"), EnvironmentValue::Mode::kAppend, 256, "FAILED to add to "},
+        {text(REG_SZ, L"C:\\Windows"), EnvironmentValue::Mode::kAppend, 24, "FAILED to add to "},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.capacity);
@@ -78,9 +78,8 @@ TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingWholeCanChan
         RecordingUI ui;
         RecordKeeper kept;
         kept.capacity = static_cast<size_t>(row.capacity);
-        EXPECT_EQ(MachineEnvironment::change(kVariable, "C:\\Program Files\\Kestrel", row.mode,
-                                             kept.sink(), &ui, 0),
-                  0);
+        EXPECT_FALSE(MachineEnvironment::change(kVariable, "C:\\Program Files\\Kestrel", row.mode,
+                                                kept.sink(), &ui, false));
         EXPECT_EQ(kept.records, Lines{});
         EXPECT_EQ(load(), row.before);
         EXPECT_EQ(ui.lines, Lines{row.reported + kVar});

@@ -16,7 +16,7 @@ TEST(IniFileChanges, UndoFailsOnAFileItCannotReadAndLeavesIt) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     RecordingUI ui;
     const std::string record = "REPLACE\t" + path + "\tPlugins\tFirst\ta\tC:\\Apps\\Kestrel";
-    EXPECT_EQ(IniFileChanges::undo(record.c_str(), &ui), 0);
+    EXPECT_FALSE(IniFileChanges::undo(record.c_str(), &ui));
     CloseHandle(held);
     EXPECT_EQ(ui.lines, Lines{"FAILED to restore [Plugins]/First in " + path});
     EXPECT_EQ(readAll(path), users);

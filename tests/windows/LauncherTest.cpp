@@ -59,25 +59,25 @@ TEST_F(ProgramLauncherTest, StartsTheQuotedProgramOrTheDocumentAndSaysWhetherItS
     // Filling the 512-byte command line exactly; one more byte and it is not started, not cut.
     const std::string filling(508 - probe_.size(), 'x');
     const std::string tooLong = filling + "x";
+    const auto kProgram = ProgramLauncher::Kind::kProgram,
+               kDocument = ProgramLauncher::Kind::kDocument;
     const struct {
         std::string file;
-        int asDocument;
+        ProgramLauncher::Kind kind;
         const char* arguments;
         std::string commandLine; // empty: not started
     } cases[] = {
-        {probe_, 0, "one  \"two three\"", quoted_ + " one  \"two three\""},
-        {probe_, 0, nullptr, quoted_},
-        {probe_, 0, filling.c_str(), quoted_ + " " + filling},
-        {probe_, 0, tooLong.c_str(), ""},
-        {"C:\\nowhere\\missing.exe", 0, nullptr, ""},
-        {document, 1, "unused", quoted_ + " --document \"" + document + "\""},
-        {probe_ + ".missing", 1, nullptr, ""},
+        {probe_, kProgram, "one  \"two three\"", quoted_ + " one  \"two three\""},
+        {probe_, kProgram, nullptr, quoted_},
+        {probe_, kProgram, filling.c_str(), quoted_ + " " + filling},
+        {probe_, kProgram, tooLong.c_str(), ""},
+        {"C:\\nowhere\\missing.exe", kProgram, nullptr, ""},
+        {document, kDocument, "unused", quoted_ + " --document \"" + document + "\""},
+        {probe_ + ".missing", kDocument, nullptr, ""},
     };
     for (const auto& c : cases) {
         bool started = !c.commandLine.empty();
-        EXPECT_EQ(ProgramLauncher::launch(c.file.c_str(), c.asDocument, c.arguments),
-                  started ? 1 : 0)
-            << c.file;
+        EXPECT_EQ(ProgramLauncher::launch(c.file.c_str(), c.kind, c.arguments), started) << c.file;
         EXPECT_EQ(awaitCommandLine(started), c.commandLine) << c.file;
     }
 }
@@ -95,7 +95,7 @@ TEST_F(ProgramLauncherTest, OpensTheHelpAddressWithTheHtmlCommandOnlyWhenItFitsW
     };
     for (const auto& c : cases) {
         setOpenCommand(c.command);
-        EXPECT_EQ(ProgramLauncher::showHelpDocument(c.address.c_str()), 0);
+        ProgramLauncher::showHelpDocument(c.address.c_str());
         EXPECT_EQ(awaitCommandLine(!c.commandLine.empty()), c.commandLine) << c.command;
     }
 }

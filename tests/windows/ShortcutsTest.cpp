@@ -43,21 +43,21 @@ std::string recordFor(const std::string& path, const std::string& bytes) {
 
 TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
     const struct {
-        int kind;
+        ShellShortcuts::Kind kind;
         const char *name, *target, *arguments, *workingFolder;
         std::string saved;
     } cases[] = {
-        {ShellShortcuts::kFile, "Editor.lnk", "C:\\windows\\notepad.exe", "-a \"b c\"",
+        {ShellShortcuts::Kind::kFile, "Editor.lnk", "C:\\windows\\notepad.exe", "-a \"b c\"",
          "C:\\windows\\temp", "C:\\windows\\notepad.exe\t-a \"b c\"\tC:\\windows\\temp\tStarts it"},
         // Without arguments and working folder those properties stay unset.
-        {ShellShortcuts::kFile, "Plain.lnk", "C:\\windows\\regedit.exe", nullptr, nullptr,
+        {ShellShortcuts::Kind::kFile, "Plain.lnk", "C:\\windows\\regedit.exe", nullptr, nullptr,
          "C:\\windows\\regedit.exe\t\t\tStarts it"},
         // The uninstaller starts in no particular folder, whatever the item names.
-        {ShellShortcuts::kUninstall, "Uninstall.lnk", "C:\\windows\\system32\\cmd.exe",
+        {ShellShortcuts::Kind::kUninstall, "Uninstall.lnk", "C:\\windows\\system32\\cmd.exe",
          "-uninstall=1 -uninstallApp=Demo", "C:\\windows",
          "C:\\windows\\system32\\cmd.exe\t-uninstall=1 -uninstallApp=Demo\t\tStarts it"},
         // An Internet shortcut whatever the extension.
-        {ShellShortcuts::kUrl, "Website.lnk", "http://www.example.com/demo", nullptr, nullptr,
+        {ShellShortcuts::Kind::kUrl, "Website.lnk", "http://www.example.com/demo", nullptr, nullptr,
          "http://www.example.com/demo"},
     };
     std::string expected;
@@ -67,11 +67,11 @@ TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
         RecordKeeper kept;
         EXPECT_EQ(ShellShortcuts::create(c.kind, path.c_str(), c.target, "Starts it", c.arguments,
                                          c.workingFolder, kept.sink(), &ui),
-                  1);
+                  true);
         // Recorded before the shell saved it, then with the check of the file saved.
         EXPECT_EQ(kept.records, (Lines{"CREATE\t" + path + "\t-", recordFor(path, readAll(path))}));
         EXPECT_EQ(ui.lines, (Lines{"<events>", "Create  shortcut " + path}));
-        if (c.kind == ShellShortcuts::kUrl) {
+        if (c.kind == ShellShortcuts::Kind::kUrl) {
             char address[256] = {};
             GetPrivateProfileStringA("InternetShortcut", "URL", "", address, sizeof address,
                                      path.c_str());
@@ -88,17 +88,17 @@ TEST(ShellShortcuts, RefusedShortcutsWriteNothing) {
     const std::string longTarget = "C:\\" + std::string(MAX_PATH, 'x') + ".exe";
     const struct {
         const char* why;
-        int kind;
+        ShellShortcuts::Kind kind;
         std::string name;
         const char* target;
         int capacity;
     } cases[] = {
-        {"the file exists", ShellShortcuts::kFile, "Existing.lnk", editor, 512},
-        {"no uninstall command", ShellShortcuts::kUninstall, "NoCommand.lnk", "", 512},
-        {"unknown kind", 4, "Other.lnk", editor, 512},
-        {"path over MAX_PATH", ShellShortcuts::kFile, std::string(250, 'x') + ".lnk", editor, 1024},
-        {"target over MAX_PATH", ShellShortcuts::kFile, "Long.lnk", longTarget.c_str(), 512},
-        {"record does not fit", ShellShortcuts::kFile, "Short.lnk", editor, 16},
+        {"the file exists", ShellShortcuts::Kind::kFile, "Existing.lnk", editor, 512},
+        {"no uninstall command", ShellShortcuts::Kind::kUninstall, "NoCommand.lnk", "", 512},
+        {"path over MAX_PATH", ShellShortcuts::Kind::kFile, std::string(250, 'x') + ".lnk", editor,
+         1024},
+        {"target over MAX_PATH", ShellShortcuts::Kind::kFile, "Long.lnk", longTarget.c_str(), 512},
+        {"record does not fit", ShellShortcuts::Kind::kFile, "Short.lnk", editor, 16},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -111,7 +111,7 @@ TEST(ShellShortcuts, RefusedShortcutsWriteNothing) {
         kept.capacity = static_cast<size_t>(c.capacity);
         EXPECT_EQ(ShellShortcuts::create(c.kind, path.c_str(), c.target, "d", nullptr, nullptr,
                                          kept.sink(), &ui),
-                  0);
+                  false);
         EXPECT_EQ(kept.records, Lines{});
         EXPECT_EQ(ui.lines, Lines{"FAILED to create  shortcut " + path});
         EXPECT_EQ(fileExists(path) ? readAll(path) : "none", existing ? "keep" : "none");
@@ -127,19 +127,19 @@ TEST(ShellShortcuts, UndoDeletesOnlyTheShortcutAsSaved) {
         std::string record;
         const char* content; // at undo time; null: no file
         bool locked;
-        int result;
+        bool result;
         std::string line;
         const char* after; // null: no file
     } cases[] = {
-        {ours, "saved", false, 1, "Remove  shortcut " + path, nullptr},
-        {ours, nullptr, false, 1, "Remove  shortcut " + path, nullptr},
-        {theirs, "saved", false, 1, "Left  shortcut " + path, "saved"},
-        {ours, "saved", true, 0, "FAILED to remove  shortcut " + path, "saved"},
-        {"DELETE\t" + path + ours.substr(ours.rfind('\t')), "saved", false, 0, "", "saved"},
-        {"CREATE\t" + path, "saved", false, 0, "", "saved"},
-        {"CREATE\tUndo.lnk" + ours.substr(ours.rfind('\t')), "saved", false, 0, "", "saved"},
-        {"CREATE\t" + path + "\t12345G78", "saved", false, 0, "", "saved"},
-        {"NONE", "saved", false, 0, "", "saved"},
+        {ours, "saved", false, true, "Remove  shortcut " + path, nullptr},
+        {ours, nullptr, false, true, "Remove  shortcut " + path, nullptr},
+        {theirs, "saved", false, true, "Left  shortcut " + path, "saved"},
+        {ours, "saved", true, false, "FAILED to remove  shortcut " + path, "saved"},
+        {"DELETE\t" + path + ours.substr(ours.rfind('\t')), "saved", false, false, "", "saved"},
+        {"CREATE\t" + path, "saved", false, false, "", "saved"},
+        {"CREATE\tUndo.lnk" + ours.substr(ours.rfind('\t')), "saved", false, false, "", "saved"},
+        {"CREATE\t" + path + "\t12345G78", "saved", false, false, "", "saved"},
+        {"NONE", "saved", false, false, "", "saved"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.record);

@@ -44,7 +44,7 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
     for (const std::string& program :
          {std::string("C:\\Old\\u.exe"), "C:\\" + std::string(600, 'p')}) {
         UninstallRegistration values = registration(program, program + ".log");
-        ASSERT_EQ(UninstallRegistry::write(values), 1);
+        ASSERT_TRUE(UninstallRegistry::write(values));
         std::string listed = EngineProcess::run("reg.exe query \"HKLM\\" +
                                                 std::string(UninstallRegistry::kUninstallKey) +
                                                 "\\" + kProduct + "\"")
@@ -66,12 +66,14 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
             EXPECT_NE(listed.find("    " + line + "\r\n"), std::string::npos) << line;
     }
     for (const char* name : {kProduct, "Kestrel Test", ""})
-        EXPECT_EQ(UninstallRegistry::isInstalled(name), std::string(name) == kProduct ? 1 : 0);
+        EXPECT_EQ(UninstallRegistry::isInstalled(name), std::string(name) == kProduct);
     EXPECT_TRUE(UninstallRegistry::remove(""));
-    EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), 1);
+    EXPECT_TRUE(UninstallRegistry::isInstalled(kProduct));
     EXPECT_TRUE(UninstallRegistry::remove(kProduct));
-    EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), 0);
-    EXPECT_EQ(UninstallRegistry::runUninstaller(kProduct, false), 0);
+    EXPECT_FALSE(UninstallRegistry::isInstalled(kProduct));
+    EXPECT_FALSE(
+        UninstallRegistry::runUninstaller(kProduct, false, UninstallRegistry::kAnnounceBoundMs)
+            .started);
 }
 
 // The quiet command is taken as it stands, in console mode too; only a REG_SZ that is not empty
@@ -98,7 +100,7 @@ TEST(UninstallRegistry, StartsTheQuietUninstallerWhenRegisteredElseTheInteractiv
     for (const auto& row : rows) {
         SCOPED_TRACE(row.quiet.substr(0, 80));
         DeleteFileA((probe + ".txt").c_str());
-        ASSERT_EQ(UninstallRegistry::write(values), 1);
+        ASSERT_TRUE(UninstallRegistry::write(values));
         RegistryKey product;
         ASSERT_TRUE(
             product.open(HKEY_LOCAL_MACHINE,
@@ -140,14 +142,14 @@ TEST(UninstallRegistry, WaitsUntilTheRelaunchedUninstallHasReallyEnded) {
         SCOPED_TRACE(row.logPath);
         DeleteFileA((probe + ".txt").c_str());
         UninstallRegistration values = registration(probe, row.logPath);
-        ASSERT_EQ(UninstallRegistry::write(values), 1);
+        ASSERT_TRUE(UninstallRegistry::write(values));
         Clock::time_point begin = Clock::now();
         UninstallRegistry::UninstallerRun run =
             UninstallRegistry::runUninstaller(kProduct, false, row.boundMs);
         expectWaited(begin, row.minMs, row.maxMs);
         EXPECT_TRUE(run.started);
         EXPECT_EQ(run.end, row.end);
-        EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), row.removed ? 0 : 1);
+        EXPECT_EQ(UninstallRegistry::isInstalled(kProduct), !row.removed);
         const std::string copyLine = inQuotes(probe) + " -probe=copy " +
                                      values.uninstallArguments() + " -gui=0 -quiet=1\nended";
         EXPECT_EQ(readAll(probe + ".txt") == copyLine, row.removed);

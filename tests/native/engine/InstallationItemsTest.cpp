@@ -61,13 +61,14 @@ TEST_F(InstallationItemsTest, EnvironmentItemsStopTheirContainerAtAFailureAndBro
                     "</Environment><Environment><Insert VarName=\"LAST\">l</Insert></Environment>"),
               "100");
     EXPECT_EQ(system.calls,
-              (Lines{"changeEnvironment:PATH=" + folder / "app\\bin mode 2 path",
-                     "changeEnvironment:BROKEN=v mode 3", "changeEnvironment:LAST=l mode 3"}));
+              (Lines{"changeEnvironment:PATH=" + folder / "app\\bin Append path",
+                     "changeEnvironment:BROKEN=v Insert", "changeEnvironment:LAST=l Insert"}));
     EXPECT_EQ(ui.lines, Lines{"FAILED to expand [NONE]"});
     EXPECT_EQ(readAll(folder / "a.log"), "ENV\tRECORD\tPATH\r\nENV\tRECORD\tLAST\r\n");
     system.calls.clear();
     EXPECT_EQ(apply("<Environment><Replace VarName=\"A\">a</Replace></Environment>"), "000");
-    EXPECT_EQ(system.calls, (Lines{"changeEnvironment:A=a mode 1", "broadcastEnvironmentChange:"}));
+    EXPECT_EQ(system.calls,
+              (Lines{"changeEnvironment:A=a Replace", "broadcastEnvironmentChange:"}));
 }
 
 TEST_F(InstallationItemsTest, IniItemsNeedTheirAttributesAndHoldingConditions) {
@@ -93,14 +94,15 @@ TEST_F(InstallationItemsTest, ShortcutsRecordTheirNewFolderFirstAndKeepTheirText
               "<Add Type=\"Uninstall\" Dest=\"[MENU]\\\\Demo\">Remove.lnk</Add></Shortcuts>"),
         "000");
     std::string menu = folder / "menu\\Demo\\", app = folder / "app";
-    EXPECT_EQ(
-        system.calls,
-        (Lines{"createShortcut:1 " + menu + "[APP].lnk -> " + app + "\\d.exe -x [APP] in " + app +
-                   " 'Varnex Group installer shortcut'",
-               "createShortcut:2 " + menu + "web.url -> https://a.test//x <none> in <none> 'Site'",
-               "createShortcut:3 " + menu + "Remove.lnk -> " + app + "\\u.exe -uninstall=\"" + app +
-                   "\\u.log\" -uninstallApp=\"Demo\" in <none> 'Varnex Group installer "
-                   "shortcut'"}));
+    EXPECT_EQ(system.calls,
+              (Lines{"createShortcut:File " + menu + "[APP].lnk -> " + app +
+                         "\\d.exe -x [APP] in " + app + " 'Varnex Group installer shortcut'",
+                     "createShortcut:URL " + menu +
+                         "web.url -> https://a.test//x <none> in <none> 'Site'",
+                     "createShortcut:Uninstall " + menu + "Remove.lnk -> " + app +
+                         "\\u.exe -uninstall=\"" + app +
+                         "\\u.log\" -uninstallApp=\"Demo\" in <none> 'Varnex Group installer "
+                         "shortcut'"}));
     EXPECT_EQ(readAll(folder / "a.log"), "DIR\t2\t" + menu + "\r\nSHORTCUT\tRECORD\t" + menu +
                                              "[APP].lnk\r\nSHORTCUT\tRECORD\t" + menu +
                                              "web.url\r\nSHORTCUT\tRECORD\t" + menu +

@@ -328,8 +328,8 @@ TEST_F(InstallationRunTest, AnIncompleteUndoKeepsTheUndoFilesInPlace) {
 // its first change; only what a previous version's completed uninstall left may go.
 TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyChange) {
     loadOneFile();
-    system.previousVersionInstalled = 1;
-    system.previousVersionRemoved = 0;
+    system.previousVersionInstalled = true;
+    system.previousVersionRemoved = false;
     ui.answer = 0;
     InstallationRun declined = run();
     EXPECT_EQ(declined.perform(), -1);
@@ -343,15 +343,15 @@ TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyC
     EXPECT_EQ(ui.questions.back().substr(0, 52),
               "1:The previous version of Run Test is still installe");
     writeAll(undo + "/backup.bin", "another installation's backup");
-    system.previousVersionInstalled = 0;
+    system.previousVersionInstalled = false;
     EXPECT_EQ(perform(), -1);
     EXPECT_NE(ui.lines.back().find(undo + "\\backup.bin already holds the undo data"),
               std::string::npos)
         << ui.lines.back();
     EXPECT_FALSE(exists(app));
     EXPECT_EQ(readAll(undo + "/backup.bin"), "another installation's backup");
-    system.previousVersionInstalled = 1;
-    system.previousVersionRemoved = 1;
+    system.previousVersionInstalled = true;
+    system.previousVersionRemoved = true;
     EXPECT_EQ(perform(), 0);
     EXPECT_EQ(readAll(app + "/a"), "x");
 }

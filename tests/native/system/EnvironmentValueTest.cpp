@@ -6,8 +6,8 @@ namespace {
 using Value = std::optional<std::string>;
 using Action = EnvironmentValue::UndoAction;
 const Value kAbsent;
-constexpr int kAppend = EnvironmentValue::kAppend, kInsert = EnvironmentValue::kInsert,
-              kReplace = EnvironmentValue::kReplace;
+using Mode = EnvironmentValue::Mode;
+constexpr Mode kAppend = Mode::kAppend, kInsert = Mode::kInsert, kReplace = Mode::kReplace;
 
 EnvironmentValue::Undo undoRecord(const std::string& text, const Value& current) {
     std::optional<EnvironmentValue::Record> record = EnvironmentValue::parseRecord(text);
@@ -22,7 +22,7 @@ TEST(EnvironmentValue, ApplyGivesTheNewValueAndItsRecordOrRefusesWhatTheRecordCa
     const struct {
         Value current;
         const char* text;
-        int mode;
+        Mode mode;
         bool isPath;
         const char *value, *record; // null: nothing to write; null: refused
     } cases[] = {
@@ -33,7 +33,6 @@ TEST(EnvironmentValue, ApplyGivesTheNewValueAndItsRecordOrRefusesWhatTheRecordCa
         {"", "D", kReplace, false, "D", "REPLACE\tP\t\tD"},
         {"old ", "", kReplace, false, "", "REPLACE\tP\told \t"},
         {kAbsent, "D;", kReplace, false, "D;", "CREATE\tP\tD;"},
-        {"A", "D", 4, false, nullptr, "NONE"},
         {"A", "", kInsert, false, nullptr, "NONE"},
         {"C:\\Win;\"c:\\apps\\\";X", "C:\\Apps", kAppend, true, nullptr, "NONE"},
         {"C:\\Win;C:\\Apps\\Tool\\bin", "\"C:\\Apps\"", kAppend, true,

@@ -21,7 +21,7 @@ struct WizardParts : WizardSteps {
         return (*cancelled = result == 1) ? 0 : result;
     }
     void runPostInstall(InstallerUI&) override { ++postInstalls; }
-    int showHelpDocument() override { return 0; }
+    void showHelpDocument() override {}
     bool hasHelpDocument() const override { return hasHelp; }
     bool keepsDestinationWhole(const char*, const char*) override { return true; }
     bool isUninstalling() const override { return false; }
