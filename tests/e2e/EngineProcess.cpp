@@ -27,8 +27,10 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE outRead = nullptr, outWrite = nullptr, inRead = nullptr, inWrite = nullptr;
     if (!CreatePipe(&outRead, &outWrite, &inherit, 0) ||
-        !CreatePipe(&inRead, &inWrite, &inherit, 0))
+        !CreatePipe(&inRead, &inWrite, &inherit, 0)) {
+        result.output = "no pipes: error " + std::to_string(GetLastError());
         return result;
+    }
     WinHandle outReader(outRead), outWriter(outWrite), inReader(inRead), inWriter(inWrite);
     SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
@@ -42,8 +44,10 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
     PROCESS_INFORMATION process = {};
     std::string line = commandLine; // the system may write into it
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process))
+                        &process)) {
+        result.output = "not started: error " + std::to_string(GetLastError()) + ": " + commandLine;
         return result;
+    }
     WinHandle processHandle(process.hProcess), threadHandle(process.hThread);
     outWriter.reset();
     inReader.reset();

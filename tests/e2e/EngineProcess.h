@@ -8,7 +8,9 @@
 #include <windows.h>
 
 struct ProcessResult {
-    unsigned long exitCode = 0;
+    // A program that never started has not succeeded: it ends with none of the engine's codes.
+    static constexpr unsigned long kNotStarted = 0xC0DE0000ul;
+    unsigned long exitCode = kNotStarted;
     std::string output; // standard output and standard error, in arrival order
 };
 
