@@ -21,57 +21,79 @@ FileCopy::FileCopy(const FileList& files, const VariableStore& variables, const 
     : files_(files), variables_(variables), payload_(payload), ui_(ui), actionLog_(actionLog),
       backup_(backup), folders_(folders) {}
 
-FileCopy::Result FileCopy::perform(const FileInfo& info, int index, int count) {
-    info_ = info;
-    if (!isSelected(info_, files_, variables_))
-        return Result::kSkipped;
-    if (install() == Step::kStopped)
-        return Result::kStop;
+FileCopy::Outcome FileCopy::perform(const FileInfo& info, int index, int count) {
+    Outcome outcome;
+    if (!isSelected(info, files_, variables_))
+        return outcome;
+    Destination destination = formPath(info);
+    Content content;
+    Installed installed = install(info, destination, content);
+    if (installed.step == Step::kStopped) {
+        outcome.result = Result::kStop;
+        return outcome;
+    }
     ui_.showProgress(static_cast<int>(static_cast<double>(index) / count * 100.0));
-    const char* verb = existed_ ? "Overwrite " : "Create ";
-    if (failed_)
-        verb = existed_ ? "overwrite " : "create ";
-    const char* reason = failed_ && unreadable_ ? ": the installer package could not be read" : "";
-    return reportFormatted(ui_, "%s%s%s%s", failed_ ? "FAILED to " : "", verb, path_, reason) != 0
-               ? Result::kStop
-               : Result::kContinue;
+    outcome.written = installed.step == Step::kWritten;
+    outcome.failed = installed.step == Step::kFailed || installed.recordFailed;
+    outcome.created = outcome.written && !installed.existed;
+    outcome.folder = destination.folder;
+    outcome.length = content.length;
+    outcome.result =
+        report(destination.path, installed, content.unreadable) ? Result::kStop : Result::kContinue;
+    return outcome;
+}
+
+bool FileCopy::report(const char* path, const Installed& installed, bool unreadable) {
+    bool failed = installed.step == Step::kFailed;
+    const char* verb = installed.existed ? "Overwrite " : "Create ";
+    if (failed)
+        verb = installed.existed ? "overwrite " : "create ";
+    const char* reason = failed && unreadable ? ": the installer package could not be read" : "";
+    return reportFormatted(ui_, "%s%s%s%s", failed ? "FAILED to " : "", verb, path, reason) != 0;
 }
 
 // Within one file: folders, DIR record, backup, FILE record, content. The FILE record comes
 // before the content so that an interrupted write still leaves a trace to undo.
-FileCopy::Step FileCopy::install() {
-    if (!formPath() || !makeDirectory())
-        return fail();
-    ui_.showStatus(path_);
-    if (!inspectDestination() || !unpack())
-        return fail();
-    expandContent();
+FileCopy::Installed FileCopy::install(const FileInfo& info, const Destination& destination,
+                                      Content& content) {
+    if (!destination.whole || !makeDirectory(destination))
+        return {};
+    ui_.showStatus(destination.path);
+    platform::PathKind found = inspectDestination(info, destination);
+    if (found == platform::PathKind::kDirectory)
+        return {};
+    Installed installed;
+    installed.existed = found == platform::PathKind::kFile;
+    if (!unpack(info, installed.existed, content))
+        return installed;
+    expandContent(info, content);
     // Overwriting without a backup would lose the previous content for good.
-    if (existed_ && !backUp())
-        return fail();
-    if (!actionLog_.writeFile(existed_, path_))
-        return fail();
-    if (ui_.keepResponsive())
-        return Step::kStopped;
-    folders_.noteWritten(directory_, info_.fileName);
-    if (!writeContent())
-        return fail();
-    written_ = true;
+    if (installed.existed && !backUp(destination.path, content))
+        return installed;
+    if (!actionLog_.writeFile(installed.existed, destination.path))
+        return installed;
+    if (ui_.keepResponsive()) {
+        installed.step = Step::kStopped;
+        return installed;
+    }
+    folders_.noteWritten(destination.folder, info.fileName);
+    if (!writeContent(destination.path, content))
+        return installed;
+    installed.step = Step::kWritten;
     // Without it an uninstall takes the write for cut and restores the previous content
     // whatever the file holds then.
-    if (existed_ && !actionLog_.writeFileDone(path_))
-        recordFailed_ = true;
-    return Step::kDone;
+    if (installed.existed && !actionLog_.writeFileDone(destination.path))
+        installed.recordFailed = true;
+    return installed;
 }
 
-FileCopy::Step FileCopy::fail() {
-    failed_ = true;
-    return Step::kFailed;
+const unsigned char* FileCopy::Content::bytes() const {
+    return unpacked ? unpacked.get() : reinterpret_cast<const unsigned char*>(expanded.data());
 }
 
-bool FileCopy::noteRead(Payload::EntryRead read) {
+bool FileCopy::Content::noteRead(Payload::EntryRead read) {
     if (read == Payload::EntryRead::kUnreadable)
-        unreadable_ = true;
+        unreadable = true;
     return read == Payload::EntryRead::kWhole;
 }
 
@@ -110,105 +132,109 @@ bool FileCopy::isSelected(const FileInfo& info, const FileList& files,
     return ConditionEvaluator::evaluate(variables, files.fileSet(info.fileSet).condition) != 0;
 }
 
-bool FileCopy::formPath() {
-    return formDestination(info_, variables_, directory_, path_);
+FileCopy::Destination FileCopy::formPath(const FileInfo& info) const {
+    Destination destination;
+    destination.whole = formDestination(info, variables_, destination.folder, destination.path);
+    return destination;
 }
 
 // The DIR record names the missing levels before they are made, so that a run stopped right
 // after making one still has it undone; a level that then could not be made is simply not there
 // for the uninstall. No level is made that the log could not record.
-bool FileCopy::makeDirectory() {
-    if (folders_.contains(directory_))
+bool FileCopy::makeDirectory(const Destination& destination) {
+    const char* folder = destination.folder;
+    if (folders_.contains(folder))
         return true;
     int created = 0;
     int createdLength = 0;
     bool made =
-        makeDirectories(directory_, &created, &createdLength, [this](int levels, int length) {
-            char deepest[sizeof directory_];
-            return copyTextPiece(deepest, sizeof deepest, directory_, length) == 0 &&
+        makeDirectories(folder, &created, &createdLength, [this, folder](int levels, int length) {
+            char deepest[sizeof destination.folder];
+            return copyTextPiece(deepest, sizeof deepest, folder, length) == 0 &&
                    actionLog_.writeDirectory(levels, deepest);
         }) == 0;
     if (made)
-        folders_.add(directory_,
-                     createdLength == static_cast<int>(std::strlen(directory_)) ? created : 0);
+        folders_.add(folder, createdLength == static_cast<int>(std::strlen(folder)) ? created : 0);
     return made;
 }
 
 // A folder in the file's place is not a file to back up and overwrite. A file another program
 // holds open exists even though nobody else can read it now.
-bool FileCopy::inspectDestination() {
-    platform::PathKind kind = folders_.mayHold(directory_, info_.fileName)
-                                  ? platform::pathKind(path_)
-                                  : platform::PathKind::kNothing;
-    existed_ = kind == platform::PathKind::kFile;
-    return kind != platform::PathKind::kDirectory;
+platform::PathKind FileCopy::inspectDestination(const FileInfo& info,
+                                                const Destination& destination) const {
+    return folders_.mayHold(destination.folder, info.fileName)
+               ? platform::pathKind(destination.path)
+               : platform::PathKind::kNothing;
 }
 
 // A damaged entry fails here, before anything is backed up or recorded; a large entry that
 // replaces a file is inflated once for that (its check sum goes into the backup), a large new
 // file only while it is written.
-bool FileCopy::unpack() {
-    entry_ = payload_.find(info_.alias);
-    if (entry_ < 0)
+bool FileCopy::unpack(const FileInfo& info, bool existed, Content& content) const {
+    content.entry = payload_.find(info.alias);
+    if (content.entry < 0)
         return false;
-    streamed_ = payload_.entry(entry_).size >= kStreamLimit;
-    if (streamed_) {
-        length_ = payload_.entry(entry_).size;
-        return !existed_ || sumStreamedContent();
+    content.streamed = payload_.entry(content.entry).size >= kStreamLimit;
+    if (content.streamed) {
+        content.length = payload_.entry(content.entry).size;
+        return !existed || sumStreamedContent(content);
     }
     Payload::EntryRead read = Payload::EntryRead::kWhole;
-    unpacked_ = payload_.unpack(info_.alias, &length_, &read);
-    content_ = unpacked_.get();
-    return noteRead(read) && content_ != nullptr;
+    content.unpacked = payload_.unpack(info.alias, &content.length, &read);
+    return content.noteRead(read) && content.unpacked != nullptr;
 }
 
-bool FileCopy::sumStreamedContent() {
-    streamedSum_ = 0;
-    return noteRead(payload_.inflate(entry_, [this](const unsigned char* piece, uint32_t length) {
-        streamedSum_ = FileCheck::update(streamedSum_, piece, length);
-        return true;
-    }));
+bool FileCopy::sumStreamedContent(Content& content) const {
+    content.streamedSum = 0;
+    return content.noteRead(
+        payload_.inflate(content.entry, [&content](const unsigned char* piece, uint32_t length) {
+            content.streamedSum = FileCheck::update(content.streamedSum, piece, length);
+            return true;
+        }));
 }
 
 // Small text files may carry variable references. The unpacked buffer is terminated behind the
 // data. Brackets that name no variable (an INI section header, a JSON array) stay as they are,
 // and the result is never cut: several long values may make it far longer than the file.
-void FileCopy::expandContent() {
-    if (info_.expandVariables == 0 || length_ >= kExpandLimit)
+void FileCopy::expandContent(const FileInfo& info, Content& content) const {
+    if (info.expandVariables == 0 || content.length >= kExpandLimit)
         return;
-    expanded_ = variables_.expandKnown(reinterpret_cast<const char*>(content_), length_);
-    unpacked_.reset();
-    content_ = reinterpret_cast<const unsigned char*>(expanded_.data());
-    length_ = static_cast<uint32_t>(expanded_.size());
+    content.expanded =
+        variables_.expandKnown(reinterpret_cast<const char*>(content.bytes()), content.length);
+    content.unpacked.reset();
+    content.length = static_cast<uint32_t>(content.expanded.size());
 }
 
 // The entry carries the check of exactly the bytes about to be written, so that an uninstall
 // recognises the file as unchanged and restores the previous content.
-bool FileCopy::backUp() {
-    uint32_t sum = streamed_ ? streamedSum_ : FileCheck::of(content_, length_);
+bool FileCopy::backUp(const char* path, const Content& content) {
+    uint32_t sum =
+        content.streamed ? content.streamedSum : FileCheck::of(content.bytes(), content.length);
     ui_.keepResponsive();
-    ErrorList errors = backup_.addFile(path_, sum);
+    ErrorList errors = backup_.addFile(path, sum);
     if (errors.empty()) {
-        reportFormatted(ui_, "Back up %s", path_);
+        reportFormatted(ui_, "Back up %s", path);
         return true;
     }
     char reason[512];
     errors.render(reason, sizeof reason);
-    reportFormatted(ui_, "FAILED to back up %s: %s", path_, reason);
+    reportFormatted(ui_, "FAILED to back up %s: %s", path, reason);
     return false;
 }
 
-bool FileCopy::writeContent() {
+bool FileCopy::writeContent(const char* path, Content& content) const {
     WinFile file;
-    if (file.openPath(path_, fileaccess::kRead | fileaccess::kWrite, fileaccess::kShareRead,
+    if (file.openPath(path, fileaccess::kRead | fileaccess::kWrite, fileaccess::kShareRead,
                       fileaccess::kCreateOrEmpty) != 0)
         return false;
     uint32_t written = 0;
-    bool whole = streamed_ ? writeStreamedContent(file)
-                           : file.write(content_, length_, &written) == 0 && written == length_;
+    bool whole = content.streamed ? writeStreamedContent(file, content)
+                                  : file.write(content.bytes(), content.length, &written) == 0 &&
+                                        written == content.length;
     if (file.close() != 0)
         whole = false;
-    unpacked_.reset();
+    // The buffer is not needed any more; the next file may need the memory.
+    content.unpacked.reset();
     return whole;
 }
 
@@ -216,9 +242,10 @@ bool FileCopy::writeContent() {
 // shrink between the check sum and the write of a replacing one) fails the file as a failed
 // write does: nothing more is written into it, and its FILE record stands, so an undo of the
 // run removes it or restores what it replaced.
-bool FileCopy::writeStreamedContent(WinFile& file) {
-    return noteRead(payload_.inflate(entry_, [&file](const unsigned char* piece, uint32_t length) {
-        uint32_t written = 0;
-        return file.write(piece, length, &written) == 0 && written == length;
-    }));
+bool FileCopy::writeStreamedContent(WinFile& file, Content& content) const {
+    return content.noteRead(
+        payload_.inflate(content.entry, [&file](const unsigned char* piece, uint32_t length) {
+            uint32_t written = 0;
+            return file.write(piece, length, &written) == 0 && written == length;
+        }));
 }

@@ -10,6 +10,7 @@
 #include "config/FileInfo.h"
 #include "package/BoundedText.h"
 #include "package/Payload.h"
+#include "package/Platform.h"
 #include "package/WinFile.h"
 
 #include <cstdint>
@@ -26,12 +27,27 @@ class VariableStore;
 class FileCopy {
   public:
     enum class Result { kSkipped, kContinue, kStop };
+    // What became of one file, for the run's totals.
+    struct Outcome {
+        // kStop when the handler asked to end the file loop.
+        Result result = Result::kSkipped;
+        // The whole content is in place.
+        bool written = false;
+        // Anything of the file failed: it, or the record that says its write completed.
+        bool failed = false;
+        // Written where no file stood before.
+        bool created = false;
+        // The folder it went to, with its separator.
+        std::string folder;
+        // The bytes it received.
+        uint32_t length = 0;
+    };
 
     FileCopy(const FileList& files, const VariableStore& variables, const Payload& payload,
              RunReporter& ui, ActionLog& actionLog, BackupFile& backup, KnownFolders& folders);
 
-    // Installs record `index` of `count`. kStop when the handler asked to end the file loop.
-    Result perform(const FileInfo& info, int index, int count);
+    // Installs record `index` of `count`.
+    Outcome perform(const FileInfo& info, int index, int count);
 
     // Whether the record is installed at all: a destination, and its conditions hold.
     static bool isSelected(const FileInfo& info, const FileList& files,
@@ -40,32 +56,63 @@ class FileCopy {
     // (with `path` naming the file as the description does, for a report).
     static bool formDestination(const FileInfo& info, const VariableStore& variables,
                                 char (&directory)[256], char (&path)[512]);
-    // After perform: whether the file was written, where, and how many bytes.
-    bool wasWritten() const { return written_; }
-    // Whether anything of the file failed: it, or the record that says its write completed.
-    bool hasFailed() const { return failed_ || recordFailed_; }
-    // Written where no file stood before.
-    bool wasCreated() const { return written_ && !existed_; }
-    const char* path() const { return path_; }
-    const char* folder() const { return directory_; }
-    uint32_t length() const { return length_; }
 
   private:
-    enum class Step { kDone, kFailed, kStopped };
+    enum class Step { kWritten, kFailed, kStopped };
+    struct Destination {
+        // makeDirectories works in 256 bytes, the folder's trailing separator included.
+        char folder[256] = {};
+        char path[512] = {};
+        // False: the path only names the file for its report.
+        bool whole = false;
+    };
+    // The bytes a file receives: a buffer of the whole entry or of its expansion, or, for a
+    // large entry, the entry itself, inflated while it is written.
+    struct Content {
+        int entry = -1;
+        bool streamed = false;
+        uint32_t length = 0;
+        // Of a streamed entry, for its backup.
+        uint32_t streamedSum = 0;
+        std::unique_ptr<unsigned char[]> unpacked;
+        std::string expanded;
+        // The package could not be read for it: its file shrank under the run.
+        bool unreadable = false;
 
-    Step install();
-    bool formPath();
-    bool makeDirectory();
-    bool inspectDestination();
-    bool unpack();
-    bool sumStreamedContent();
-    void expandContent();
-    bool backUp();
-    bool writeContent();
-    bool writeStreamedContent(WinFile& file);
-    Step fail();
-    // Notes how the entry came out; true when whole.
-    bool noteRead(Payload::EntryRead read);
+        // Of a buffered entry: the unpacked bytes, or their expansion once those are released.
+        const unsigned char* bytes() const;
+        // Notes how the entry came out; true when whole.
+        bool noteRead(Payload::EntryRead read);
+    };
+    // What became of one file, for its report line.
+    struct Installed {
+        // Failed until the content is in place: every early return is a failure.
+        Step step = Step::kFailed;
+        // A file stood at the path before.
+        bool existed = false;
+        // Written, but the record that says so failed.
+        bool recordFailed = false;
+    };
+
+    Destination formPath(const FileInfo& info) const;
+    Installed install(const FileInfo& info, const Destination& destination, Content& content);
+    bool makeDirectory(const Destination& destination);
+    platform::PathKind inspectDestination(const FileInfo& info,
+                                          const Destination& destination) const;
+    bool unpack(const FileInfo& info, bool existed, Content& content) const;
+    bool sumStreamedContent(Content& content) const;
+    void expandContent(const FileInfo& info, Content& content) const;
+    bool backUp(const char* path, const Content& content);
+    bool writeContent(const char* path, Content& content) const;
+    bool writeStreamedContent(WinFile& file, Content& content) const;
+    // Shows the file's line; true when the handler asked to end the file loop.
+    bool report(const char* path, const Installed& installed, bool unreadable);
+
+    // Files of this size and more are installed as packed, without expansion.
+    static constexpr uint32_t kExpandLimit = 512;
+    // Entries of this size and more go from the package into their file piece by piece instead
+    // of through a buffer of their whole size; below it one buffer is the faster way.
+    static constexpr uint32_t kStreamLimit = 1u << 20;
 
     const FileList& files_;
     const VariableStore& variables_;
@@ -74,27 +121,4 @@ class FileCopy {
     ActionLog& actionLog_;
     BackupFile& backup_;
     KnownFolders& folders_;
-
-    FileInfo info_{};
-    // The folder with its trailing separator: makeDirectories works in 256 bytes.
-    char directory_[256] = {};
-    char path_[512] = {};
-    std::unique_ptr<unsigned char[]> unpacked_;
-    // Files of this size and more are installed as packed, without expansion.
-    static constexpr uint32_t kExpandLimit = 512;
-    // Entries of this size and more go from the package into their file piece by piece instead
-    // of through a buffer of their whole size; below it one buffer is the faster way.
-    static constexpr uint32_t kStreamLimit = 1u << 20;
-    int entry_ = -1;
-    bool streamed_ = false;
-    // Of a streamed entry, for its backup.
-    uint32_t streamedSum_ = 0;
-    std::string expanded_;
-    const unsigned char* content_ = nullptr;
-    uint32_t length_ = 0;
-    bool existed_ = false;
-    bool failed_ = false;
-    bool recordFailed_ = false;
-    bool written_ = false;
-    bool unreadable_ = false;
 };

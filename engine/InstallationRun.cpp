@@ -84,13 +84,13 @@ int InstallationRun::perform() {
     FinalPaths paths = finalPaths();
     if (!readyToChange(paths, previous) || !openUndoFiles(productName, paths))
         return -1;
-    writeLogHeader(paths);
+    bool headerWritten = writeLogHeader(paths);
     Written written = copyFiles();
-    applyItems();
-    closeUndoFiles();
-    if (error_ != 0 && ui_.confirm(kUndoQuestion, RunReporter::Question::kYesNo))
+    bool itemsApplied = applyItems();
+    bool failed = !closeUndoFiles(headerWritten && !written.failed && itemsApplied);
+    if (failed && ui_.confirm(kUndoQuestion, RunReporter::Question::kYesNo))
         return rollBack(paths, productName, written);
-    if (error_ != 0)
+    if (failed)
         ui_.showStatus(kKeptWithErrors);
     if (!moveIntoPlace(paths) || !registerUninstall(paths, productName, written))
         return -1;
@@ -236,10 +236,9 @@ void InstallationRun::forgetRun(const std::string& productName) {
                         productName.c_str());
 }
 
-void InstallationRun::writeLogHeader(const FinalPaths& paths) {
-    if (!actionLog_.writePath(paths.description.c_str()) ||
-        !actionLog_.writePath(paths.backup.c_str()) || !actionLog_.writeVariables(variables_))
-        error_ = 1;
+bool InstallationRun::writeLogHeader(const FinalPaths& paths) {
+    return actionLog_.writePath(paths.description.c_str()) &&
+           actionLog_.writePath(paths.backup.c_str()) && actionLog_.writeVariables(variables_);
 }
 
 InstallationRun::Written InstallationRun::copyFiles() {
@@ -248,16 +247,16 @@ InstallationRun::Written InstallationRun::copyFiles() {
     // A tool that cleans up the registered location after an uninstall must find there nothing
     // but the product: a shared file replaced elsewhere, or a folder that stood before, keeps
     // the common folder out.
+    FileCopy copy(files_, variables_, payload_, ui_, actionLog_, backup_, folders);
     for (int i = 0; i < files_.fileCount(); ++i) {
-        FileCopy copy(files_, variables_, payload_, ui_, actionLog_, backup_, folders);
-        FileCopy::Result result = copy.perform(files_.file(i), i, files_.fileCount());
-        if (copy.hasFailed())
-            error_ = 1;
-        if (copy.wasWritten())
-            written.bytes += copy.length();
-        if (copy.wasCreated() && folders.wasMade(copy.folder()))
-            noteFolder(written.folder, copy.folder());
-        if (result == FileCopy::Result::kStop)
+        FileCopy::Outcome file = copy.perform(files_.file(i), i, files_.fileCount());
+        if (file.failed)
+            written.failed = true;
+        if (file.written)
+            written.bytes += file.length;
+        if (file.created && folders.wasMade(file.folder))
+            noteFolder(written.folder, file.folder);
+        if (file.result == FileCopy::Result::kStop)
             break;
     }
     if (written.folder.size() <= 3 || !folders.wasMade(written.folder))
@@ -265,29 +264,28 @@ InstallationRun::Written InstallationRun::copyFiles() {
     return written;
 }
 
-void InstallationRun::applyItems() {
+// Every kind is applied, also after a failure of the one before.
+bool InstallationRun::applyItems() {
     InstallationItems items(description_, variables_, system_, actionLog_, ui_);
     ui_.showStatus("Updating environment variables");
-    if (!items.applyEnvironmentItems())
-        error_ = 1;
+    bool applied = items.applyEnvironmentItems();
     ui_.showStatus("Updating .ini files");
-    if (!items.applyIniItems())
-        error_ = 1;
+    applied = items.applyIniItems() && applied;
     ui_.showStatus("Creating shortcuts");
-    if (!items.applyShortcutItems())
-        error_ = 1;
+    applied = items.applyShortcutItems() && applied;
+    return applied;
 }
 
 // The closing record proves to the uninstall that the log lists every change of the run; the
 // action log is closed before the backup file.
-void InstallationRun::closeUndoFiles() {
-    if (!actionLog_.writeEnd())
-        error_ = 1;
+bool InstallationRun::closeUndoFiles(bool succeeded) {
+    succeeded = actionLog_.writeEnd() && succeeded;
     ui_.showProgress(100);
-    ui_.showStatus(error_ != 0 ? "There were errors during the installation."
-                               : "The installation was successful.");
+    ui_.showStatus(succeeded ? "The installation was successful."
+                             : "There were errors during the installation.");
     actionLog_.close();
     backup_.close();
+    return succeeded;
 }
 
 // The uninstall reads the temporary action log from its first line, as it reads the installed

@@ -40,6 +40,8 @@ class InstallationRun {
     };
     // What the files of the run came to.
     struct Written {
+        // A file, or the record of one, failed.
+        bool failed = false;
         uint64_t bytes = 0;
         // The product's own folder (with its separator): the deepest one holding every file the
         // run created in folders it made itself, when the run made that folder; else empty.
@@ -55,10 +57,14 @@ class InstallationRun {
     bool filesCanBeInstalled();
     bool openUndoFiles(const std::string& productName, const FinalPaths& paths);
     void removeUndoFiles();
-    void writeLogHeader(const FinalPaths& paths);
+    // A failure of these steps does not stop the run: it offers the undo at its end.
+    // False when a header line could not be written.
+    bool writeLogHeader(const FinalPaths& paths);
     Written copyFiles();
-    void applyItems();
-    void closeUndoFiles();
+    // False when an item failed.
+    bool applyItems();
+    // Writes the closing record; whether the run succeeded, that record included.
+    bool closeUndoFiles(bool succeeded);
     int rollBack(const FinalPaths& paths, const std::string& productName, const Written& written);
     // The run is complete or undone: nothing needs its record any more.
     void forgetRun(const std::string& productName);
@@ -81,6 +87,5 @@ class InstallationRun {
     // The temporary names of the action log and the backup file.
     char logPath_[512] = {};
     char backupPath_[512] = {};
-    int error_ = 0;
     bool cancelled_ = false;
 };
