@@ -1,7 +1,6 @@
 #include "tests/support/RecordingSystem.h"
 
 #include "package/BoundedText.h"
-#include "system/UninstallRegistration.h"
 
 namespace {
 const char* modeName(EnvironmentValue::Mode mode) {
@@ -81,6 +80,6 @@ bool RecordingSystem::uninstallPreviousVersion(const char* productName) {
 }
 
 bool RecordingSystem::registerUninstall(const UninstallRegistration& registration) {
-    installLocation = registration.installLocation;
+    this->registration = registration;
     return record("registerUninstall:" + registration.uninstallString(), true);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "system/SystemChanges.h"
+#include "system/UninstallRegistration.h"
 
 #include <set>
 #include <string>
@@ -65,8 +66,8 @@ class RecordingSystem : public SystemChanges {
     // What a previous version's uninstall leaves: removed, or still installed.
     bool previousVersionRemoved = true;
     std::vector<std::string> calls;
-    // The last registration's "InstallLocation".
-    std::string installLocation;
+    // The last registration written.
+    UninstallRegistration registration;
     // The run record the product holds, as the registry would keep it.
     std::optional<RunRecord> runRecord;
 

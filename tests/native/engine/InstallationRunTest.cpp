@@ -58,14 +58,14 @@ class InstallationRunTest : public ::testing::Test {
     }
     // A description whose Installation element holds `fileSets`, over a package of `entries`.
     void load(const std::string& fileSets, const testpayload::Entries& entries) {
-        std::string text = "<VarnexGroupInstallation><ProductDesc><Fullname>Run Test</Fullname>"
-                           "</ProductDesc><Installation><Uninstall><InstallLogFile>[UNDODIR]\\"
-                           "install.log</InstallLogFile><InstallBackupFile>" +
-                           backupDestination + "</InstallBackupFile><UninstallXmlFile>" +
-                           descriptionCopy +
-                           "</UninstallXmlFile><UninstallCmd>[UNDODIR]\\u.exe</UninstallCmd>"
-                           "</Uninstall>" +
-                           fileSets + "</Installation></VarnexGroupInstallation>";
+        std::string text =
+            "<VarnexGroupInstallation><ProductDesc><Fullname>Run Test</Fullname>" + productDetails +
+            "</ProductDesc><Installation><Uninstall><InstallLogFile>[UNDODIR]\\"
+            "install.log</InstallLogFile><InstallBackupFile>" +
+            backupDestination + "</InstallBackupFile><UninstallXmlFile>" + descriptionCopy +
+            "</UninstallXmlFile><UninstallCmd>[UNDODIR]\\u.exe</UninstallCmd>"
+            "</Uninstall>" +
+            fileSets + "</Installation></VarnexGroupInstallation>";
         description.parse(text.c_str(), text.size());
         std::string package = testpayload::build(entries);
         if (damage)
@@ -97,6 +97,7 @@ class InstallationRunTest : public ::testing::Test {
     std::string app = folder / "app", undo = folder / "undo";
     std::string backupDestination = "[UNDODIR]\\backup.bin";
     std::string descriptionCopy = "[UNDODIR]\\x.xml";
+    std::string productDetails; // more elements of ProductDesc
     std::function<void(std::string&)> damage;
     VariableStore variables;
     Description description{variables};
@@ -110,6 +111,8 @@ class InstallationRunTest : public ::testing::Test {
 TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfTheBytesWritten) {
     // Within a set files are installed last to first; the undo files replace their placeholder.
     variables.set("LONG", std::string(1000, 'L').c_str());
+    productDetails = "<MajorVersion>2</MajorVersion><MinorVersion>5</MinorVersion><MinestVersion>"
+                     "1</MinestVersion><Website>https://example.test/help</Website>";
     load(fileSet("<FN Dest=\"[APPDIR]\\x\\y\" Alias=\"a\">a.txt</FN>" +
                  fn("cfg", "app.cfg", " ExpandVarsInFile=\"1\"")) +
              fileSet("<FN Dest=\"[UNDODIR]\" Alias=\"log\">install.log</FN>", "Uninstall\""),
@@ -137,6 +140,13 @@ TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfT
     EXPECT_EQ(system.calls, (Lines{"isPreviousVersionInstalled:Run Test",
                                    "registerUninstall:\"" + undo + "\\u.exe\" -uninstall=\"" +
                                        undo + "\\install.log\" -uninstallApp=\"Run Test\""}));
+    // The values the run computes: the version from its parts, the size in KiB rounded up, the
+    // default publisher where the description names none.
+    const UninstallRegistration& registered = system.registration;
+    EXPECT_EQ(registered.versionText, "2.5.1");
+    EXPECT_EQ(registered.website, "https://example.test/help");
+    EXPECT_EQ(registered.publisher, "Varnex Group Ltd");
+    EXPECT_EQ(registered.estimatedSizeKiB, (5 + written.size() + 1023) / 1024);
 }
 
 // The registered location is the product's own folder, which a tool may empty after the
@@ -155,7 +165,8 @@ TEST_P(InstallLocationTest, NamesOnlyAFolderTheRunMadeForItsOwnFiles) {
     writeAll(undo + "/shared.dll", "shared, replaced");
     load(fileSet(row.files), {{"1", "x"}, {"2", "y"}});
     EXPECT_EQ(perform(), 0);
-    EXPECT_EQ(system.installLocation, row.location[0] == '\0' ? "" : folder / row.location);
+    EXPECT_EQ(system.registration.installLocation,
+              row.location[0] == '\0' ? "" : folder / row.location);
 }
 INSTANTIATE_TEST_SUITE_P(
     Rows, InstallLocationTest,
