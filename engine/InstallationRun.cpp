@@ -380,8 +380,13 @@ bool InstallationRun::registerUninstall(const FinalPaths& paths, const std::stri
     if (!written.folder.empty())
         registration.installLocation = written.folder.substr(0, written.folder.size() - 1);
     registration.estimatedSizeKiB = static_cast<uint32_t>((written.bytes + 1023) / 1024);
-    if (!productName.empty() && system_.registerUninstall(registration))
-        return true;
-    reportFormatted(ui_, "FAILED to register the uninstaller of %s", productName.c_str());
-    return false;
+    if (productName.empty()) {
+        reportFormatted(ui_, "FAILED to register the uninstaller: the product has no name");
+        return false;
+    }
+    ChangeResult registered = system_.registerUninstall(registration);
+    if (!registered)
+        reportFormatted(ui_, "FAILED to register the uninstaller of %s: %s", productName.c_str(),
+                        registered.failure.c_str());
+    return static_cast<bool>(registered);
 }

@@ -5,6 +5,7 @@
 // is made (see RecordSink.h).
 #pragma once
 
+#include "system/ChangeResult.h"
 #include "system/EnvironmentValue.h"
 #include "system/ProgramLauncher.h"
 #include "system/RecordSink.h"
@@ -46,8 +47,8 @@ class SystemChanges {
     // Runs the registered uninstall command and waits for it through the two named events.
     // True when it was started.
     virtual bool uninstallPreviousVersion(const char* productName) = 0;
-    // True when every value was written.
-    virtual bool registerUninstall(const UninstallRegistration& registration) = 0;
+    // Every value written, or which could not be.
+    virtual ChangeResult registerUninstall(const UninstallRegistration& registration) = 0;
     // Deletes the product's registration; true also when there is none.
     virtual bool removeUninstallRegistration(const char* productName) = 0;
     // The record of a running installation of the product (kept beside its registration); false

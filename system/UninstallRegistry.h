@@ -4,6 +4,7 @@
 // and removing the registration at the end of an uninstall.
 #pragma once
 
+#include "system/ChangeResult.h"
 #include "system/UninstallerPresence.h"
 
 #include "system/RunRecord.h"
@@ -19,8 +20,9 @@ class UninstallRegistry {
 
     // The six values "DisplayIcon", "DisplayName", "DisplayVersion", "HelpLink", "Publisher",
     // "UninstallString" in this order, then "InstallLocation", "EstimatedSize", "NoModify",
-    // "NoRepair" and "QuietUninstallString". True when every value was written whole.
-    static bool write(const UninstallRegistration& registration);
+    // "NoRepair" and "QuietUninstallString", every one tried; the failure names the key or the
+    // values the registry refused.
+    static ChangeResult write(const UninstallRegistration& registration);
     // True when the product's key holds a registration (an "UninstallString"); a key that holds
     // only the record of a running installation is none.
     static bool isInstalled(const char* productName);

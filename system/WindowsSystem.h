@@ -27,7 +27,7 @@ class WindowsSystem : public SystemChanges {
     void showHelpDocument(const char* helpUrl) override;
     bool isPreviousVersionInstalled(const char* productName) override;
     bool uninstallPreviousVersion(const char* productName) override;
-    bool registerUninstall(const UninstallRegistration& registration) override;
+    ChangeResult registerUninstall(const UninstallRegistration& registration) override;
     bool removeUninstallRegistration(const char* productName) override;
     bool writeRunRecord(const char* productName, const RunRecord& record) override;
     std::optional<RunRecord> findRunRecord(const char* productName) override;

@@ -43,7 +43,8 @@ bool openProduct(RegistryKey& product, const char* name, REGSAM access) {
            product.open(uninstall.get(), name, access);
 }
 
-bool writeValues(HKEY key, const UninstallRegistration& registration) {
+// The names of the values that could not be written, or an empty text.
+std::string writeValues(HKEY key, const UninstallRegistration& registration) {
     struct Text {
         const char* name;
         std::string value;
@@ -55,23 +56,27 @@ bool writeValues(HKEY key, const UninstallRegistration& registration) {
                           {"Publisher", registration.publisher},
                           {"UninstallString", registration.uninstallString()}};
     // Every value is tried, so that one refused value leaves as much of the entry as possible.
-    bool written = true;
+    std::string refused;
+    auto note = [&refused](bool written, const char* name) {
+        if (!written)
+            refused += (refused.empty() ? "" : ", ") + std::string(name);
+    };
     for (const Text& text : first)
-        written = RegistryValue::writeText(key, text.name, REG_SZ, text.value) && written;
+        note(RegistryValue::writeText(key, text.name, REG_SZ, text.value), text.name);
     // Without a folder of the product's own there is no location a tool could clean up.
     if (registration.installLocation.empty())
         RegDeleteValueA(key, "InstallLocation");
     else
-        written = RegistryValue::writeText(key, "InstallLocation", REG_SZ,
-                                           registration.installLocation) &&
-                  written;
-    written =
-        RegistryValue::writeNumber(key, "EstimatedSize", registration.estimatedSizeKiB) && written;
-    written = RegistryValue::writeNumber(key, "NoModify", 1) && written;
-    written = RegistryValue::writeNumber(key, "NoRepair", 1) && written;
-    return RegistryValue::writeText(key, "QuietUninstallString", REG_SZ,
-                                    registration.quietUninstallString()) &&
-           written;
+        note(RegistryValue::writeText(key, "InstallLocation", REG_SZ, registration.installLocation),
+             "InstallLocation");
+    note(RegistryValue::writeNumber(key, "EstimatedSize", registration.estimatedSizeKiB),
+         "EstimatedSize");
+    note(RegistryValue::writeNumber(key, "NoModify", 1), "NoModify");
+    note(RegistryValue::writeNumber(key, "NoRepair", 1), "NoRepair");
+    note(RegistryValue::writeText(key, "QuietUninstallString", REG_SZ,
+                                  registration.quietUninstallString()),
+         "QuietUninstallString");
+    return refused;
 }
 
 bool isCommand(const RegistryValue& value) {
@@ -122,14 +127,18 @@ bool start(const std::string& command, WinHandle& process) {
 }
 } // namespace
 
-bool UninstallRegistry::write(const UninstallRegistration& registration) {
+ChangeResult UninstallRegistry::write(const UninstallRegistration& registration) {
     RegistryKey uninstall;
     RegistryKey product;
-    if (!isKeyName(registration.productName.c_str()) ||
-        !uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_CREATE_SUB_KEY) ||
+    if (!isKeyName(registration.productName.c_str()))
+        return {"the product's name cannot name a registry key"};
+    if (!uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_CREATE_SUB_KEY) ||
         !product.create(uninstall.get(), registration.productName.c_str(), KEY_WRITE))
-        return false;
-    return writeValues(product.get(), registration);
+        return {"its registry key cannot be created"};
+    std::string refused = writeValues(product.get(), registration);
+    if (refused.empty())
+        return {};
+    return {"the registry refused the value(s) " + refused};
 }
 
 bool UninstallRegistry::isInstalled(const char* productName) {

@@ -76,7 +76,7 @@ bool WindowsSystem::uninstallPreviousVersion(const char* productName) {
         .started;
 }
 
-bool WindowsSystem::registerUninstall(const UninstallRegistration& registration) {
+ChangeResult WindowsSystem::registerUninstall(const UninstallRegistration& registration) {
     return UninstallRegistry::write(registration);
 }
 

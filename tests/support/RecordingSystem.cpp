@@ -79,7 +79,8 @@ bool RecordingSystem::uninstallPreviousVersion(const char* productName) {
     return true;
 }
 
-bool RecordingSystem::registerUninstall(const UninstallRegistration& registration) {
+ChangeResult RecordingSystem::registerUninstall(const UninstallRegistration& registration) {
     this->registration = registration;
-    return record("registerUninstall:" + registration.uninstallString(), true);
+    record("registerUninstall:" + registration.uninstallString(), true);
+    return {};
 }

@@ -41,7 +41,7 @@ class RecordingSystem : public SystemChanges {
                       previousVersionInstalled);
     }
     bool uninstallPreviousVersion(const char* productName) override;
-    bool registerUninstall(const UninstallRegistration& registration) override;
+    ChangeResult registerUninstall(const UninstallRegistration& registration) override;
     bool removeUninstallRegistration(const char* product) override {
         return record(std::string("removeUninstallRegistration:") + product,
                       failing.count(product) == 0);

@@ -65,6 +65,11 @@ TEST(UninstallRegistry, WritesTheElevenValuesWholeFindsTheProductAndRemovesOnlyI
         for (const std::string& line : lines)
             EXPECT_NE(listed.find("    " + line + "\r\n"), std::string::npos) << line;
     }
+    // A name that would reach another key is refused, and says so.
+    UninstallRegistration nested = registration("C:\\u.exe", "C:\\u.log");
+    nested.productName = "Kestrel\\..\\Other";
+    EXPECT_EQ(UninstallRegistry::write(nested).failure,
+              "the product's name cannot name a registry key");
     for (const char* name : {kProduct, "Kestrel Test", ""})
         EXPECT_EQ(UninstallRegistry::isInstalled(name), std::string(name) == kProduct);
     EXPECT_TRUE(UninstallRegistry::remove(""));
