@@ -1,4 +1,5 @@
-// How the end-to-end tests judge a run and the machine, and the machine the undo tests start from.
+// How the end-to-end tests judge an engine run and the machine after it, and the machine the
+// tests of undos under faults and of interrupted runs start from.
 #pragma once
 
 #include "EngineProcess.h"
