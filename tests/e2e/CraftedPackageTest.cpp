@@ -9,7 +9,7 @@ class CraftedPackage : public ::testing::Test {
   protected:
     void SetUp() override { CreateDirectoryA(root_.c_str(), nullptr); }
     void TearDown() override {
-        EngineProcess::run("cmd.exe /c rmdir /s /q \"" + root_ + "\"");
+        EngineProcess::run("cmd.exe /c rmdir /s /q " + inQuotes(root_));
         DeleteFileA(package_.c_str());
     }
 
@@ -64,7 +64,7 @@ TEST_F(CraftedPackage, DirRecordsNameExactlyTheMissingFoldersBeforeTheyAreMade) 
 }
 
 // "NUL" would take the content silently, "AUX" hang the installer: device names stop the run before
-// the first change; a folder in the file's place fails that file before anything is recorded.
+// any change; a folder in the file's place fails before anything is recorded.
 TEST_F(CraftedPackage, DeviceNamesAndFoldersInTheFilesPlaceFailBeforeAnythingIsWritten) {
     CreateDirectoryA((root_ + "\\app").c_str(), nullptr);
     CreateDirectoryA((root_ + "\\app\\taken").c_str(), nullptr);

@@ -1,6 +1,4 @@
-// Runs stopped from outside at any point and values at every buffer limit, under Wine: a killed
-// installation is undone by the next start of its installer, a killed uninstall finished by the
-// next; a value too long for the engine is refused before any change or kept whole.
+// Runs killed at any point and values at their limits, under Wine.
 #include "UndoChecks.h"
 #include "system/RegistryValue.h"
 
@@ -10,8 +8,8 @@ namespace {
 using namespace undochecks;
 const char kRunLog[] = "KestrelRunActionLog";
 
-// A run stopped `stopAfterMs` after its start (INFINITE: never), as a power cut stops it. Output
-// goes to NUL: the desktop process a saved shortcut starts under Wine would hold a pipe.
+// A run killed `stopAfterMs` after its start (INFINITE: never). Output goes to NUL: the desktop
+// process a saved shortcut starts under Wine would hold a pipe.
 struct StoppedRun {
     bool ended = false; // it ended by itself before the stop
     unsigned long exitCode = 0, elapsedMs = 0;
@@ -42,7 +40,6 @@ StoppedRun runStoppedAfter(const std::string& commandLine, unsigned long stopAft
     return run;
 }
 
-// The median of three durations: the system's load makes single runs vary.
 unsigned long medianDuration(const std::function<unsigned long()>& run) {
     unsigned long durations[] = {run(), run(), run()};
     std::sort(std::begin(durations), std::end(durations));
@@ -54,7 +51,6 @@ enum class Stage { BehindRecord, Closed, LogMoved, BothMoved, Registered };
 
 class InterruptedRuns : public UndoMachine {
   protected:
-    // Turns a completed installation into what a run stopped at `stage` leaves.
     void leaveAsStopped(Stage stage, const std::string& record) {
         const std::string temporaryLog = EngineProcess::tempFolder() + "qzi-stopped-log.tmp";
         const std::string temporaryBackup = EngineProcess::tempFolder() + "qzi-stopped-backup.tmp";
@@ -64,7 +60,6 @@ class InterruptedRuns : public UndoMachine {
             ASSERT_NE(at, std::string::npos) << log;
             ASSERT_TRUE(writeAll(actionLog_, log.substr(0, log.find('\n', at + 1) + 1)));
         }
-        // Before the move the final paths hold the placeholders the file set put there.
         auto unmove = [](const std::string& placed, const std::string& temporary) {
             return MoveFileA(placed.c_str(), temporary.c_str()) && writeAll(placed, "placeholder");
         };
@@ -90,8 +85,6 @@ class InterruptedRuns : public UndoMachine {
 };
 } // namespace
 
-// Killed anywhere, an installation is undone by the next start of its installer before it installs;
-// the uninstall then leaves the machine as it was before the first run.
 TEST_F(InterruptedRuns, AnInstallationKilledAnywhereIsUndoneByTheNextRunAndUninstallsToBefore) {
     ASSERT_NO_FATAL_FAILURE(writePackage(replacedFiles() + smallFiles(500), standardItems()));
     MachineSnapshot before = snapshot();
@@ -107,7 +100,6 @@ TEST_F(InterruptedRuns, AnInstallationKilledAnywhereIsUndoneByTheNextRunAndUnins
         SCOPED_TRACE("killed after " + std::to_string(at) + " ms");
         runStoppedAfter(installCommand(package_), at);
         std::map<std::string, std::string> values = registrationValues(kProduct);
-        // A run that had registered itself was complete: only its record is left to remove.
         bool interrupted = values.count(kRunLog) != 0 && values.count("UninstallString") == 0;
         ProcessResult rerun = install();
         expectRun(rerun, 0, {});
@@ -122,8 +114,7 @@ TEST_F(InterruptedRuns, AnInstallationKilledAnywhereIsUndoneByTheNextRunAndUnins
     }
 }
 
-// Steps of a few milliseconds that spaced kills rarely hit (between a change's record and the
-// change; the last steps of the run), their state made from a completed run.
+// Steps of a few milliseconds that spaced kills rarely hit, made from a completed run.
 TEST_F(InterruptedRuns, AnInstallationStoppedInAShortStepIsUndoneByTheNextRun) {
     const std::string files = replacedFiles() + smallFiles(3);
     const struct {
@@ -166,8 +157,6 @@ TEST_F(InterruptedRuns, AnInstallationStoppedInAShortStepIsUndoneByTheNextRun) {
     }
 }
 
-// Killed anywhere, an uninstall stays registered while anything of the installation remains, and
-// the registered command finishes the job.
 TEST_F(InterruptedRuns, AnUninstallKilledAnywhereIsFinishedByTheRegisteredUninstall) {
     ASSERT_NO_FATAL_FAILURE(writePackage(replacedFiles() + smallFiles(300), standardItems()));
     MachineSnapshot before = snapshot();
@@ -185,7 +174,6 @@ TEST_F(InterruptedRuns, AnUninstallKilledAnywhereIsFinishedByTheRegisteredUninst
         ASSERT_NO_FATAL_FAILURE(installCompleted());
         ASSERT_NO_FATAL_FAILURE(copyInstalledLog());
         runStoppedAfter(uninstallCommand(logCopy_, kProduct), at);
-        // Its output is no guide: the killed process never flushed what it had buffered.
         size_t left = snapshot().differencesFrom(before).size();
         bool registered = registrationValues(kProduct).count("QuietUninstallString") != 0;
         if (left != 0) {
@@ -197,7 +185,6 @@ TEST_F(InterruptedRuns, AnUninstallKilledAnywhereIsFinishedByTheRegisteredUninst
     }
 }
 
-// Up to its longest length a value is kept whole; one more is refused before any change, not cut.
 TEST_F(InterruptedRuns, AValueAtItsLimitIsKeptWholeAndOneMoreIsRefusedBeforeAnyChange) {
     auto folder = [this](size_t length) {
         return root_ + "\\" + std::string(length - root_.size() - 1, 'd');
@@ -205,7 +192,7 @@ TEST_F(InterruptedRuns, AValueAtItsLimitIsKeptWholeAndOneMoreIsRefusedBeforeAnyC
     auto longFolder = [&](size_t length) {
         return "<Value Name=\"LONG\" DataType=\"value\">" + folder(length) + "</Value>";
     };
-    auto inLongFolder = [](const std::string& name) { return fileItem("[LONG]", "small", name); };
+    const std::string inLongFolder = fileItem("[LONG]", "small", "f");
     auto iniValue = [this] {
         std::string ini = readAll(ini_);
         size_t start = ini.find("Kills=");
@@ -213,13 +200,6 @@ TEST_F(InterruptedRuns, AValueAtItsLimitIsKeptWholeAndOneMoreIsRefusedBeforeAnyC
                    ? std::string("(none)")
                    : ini.substr(start + 6, ini.find('\r', start) - start - 6);
     };
-    auto bigVariable = [](size_t length) {
-        return "<Value Name=\"BIG\" DataType=\"value\">" + std::string(length, 'v') + "</Value>";
-    };
-    auto setValue = [](const std::string& value) {
-        return tag("Environment", variableItem("Replace", "KESTRELUNDO_VALUE", value));
-    };
-    auto value = [] { return variable("KESTRELUNDO_VALUE"); };
     const std::string name255 = kProduct + std::string(255 - std::strlen(kProduct), 'n');
     const std::string small = "a small file\r\n";
     const struct {
@@ -228,19 +208,16 @@ TEST_F(InterruptedRuns, AValueAtItsLimitIsKeptWholeAndOneMoreIsRefusedBeforeAnyC
         std::string whole;                  // what a kept value is found as
         std::function<std::string()> found; // where it is found
     } rows[] = {
-        {"a folder of 254 characters", kProduct, longFolder(254), inLongFolder("f"), "", true,
-         small, [&] { return readAll(folder(254) + "\\f"); }},
-        {"a folder of 255 characters", kProduct, longFolder(255), inLongFolder("f"), "", false, "",
-         nullptr},
-        {"a variable of 1,023 bytes", kProduct, bigVariable(1023), "", setValue("[BIG]"), true,
-         std::string(1023, 'v'), value},
-        {"a variable of 1,024 bytes", kProduct, bigVariable(1024), "", setValue("[BIG]"), false, "",
+        {"a folder of 254 characters", kProduct, longFolder(254), inLongFolder, "", true, small,
+         [&] { return readAll(folder(254) + "\\f"); }},
+        {"a folder of 255 characters", kProduct, longFolder(255), inLongFolder, "", false, "",
          nullptr},
         {"an INI value of 32,767 characters", kProduct, "", "",
          tag("IniFiles", iniItem(ini_, "Kills", std::string(32767, 'i'))), true,
          std::string(32767, 'i'), iniValue},
         {"an environment value of 32,767 characters", kProduct, "", "",
-         setValue(std::string(32767, 'e')), true, std::string(32767, 'e'), value},
+         tag("Environment", variableItem("Replace", "KESTRELUNDO_VALUE", std::string(32767, 'e'))),
+         true, std::string(32767, 'e'), [] { return variable("KESTRELUNDO_VALUE"); }},
         {"a product name of 255 characters", name255, "", "", "", true, name255,
          [&] { return registrationValues(name255)["DisplayName"]; }},
         {"a product name of 256 characters", name255 + "n", "", "", "", false, "", nullptr},

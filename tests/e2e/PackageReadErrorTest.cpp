@@ -1,8 +1,7 @@
-// A package that stops being readable while it installs, unattended under Wine: the engine lives,
-// names the files it cannot give, rolls back, ends with -1, and the machine is as it was before.
+// A package that stops being readable while it installs: the engine names the files it cannot
+// give, rolls back and ends with -1.
 #include "UndoChecks.h"
 
-#include <cstring>
 #include <future>
 
 namespace {
@@ -10,20 +9,6 @@ using undochecks::fileItem;
 using undochecks::Lines;
 using undochecks::removeTree;
 using undochecks::undoFilesLeftInTemp;
-
-// Where each entry's record starts in a package testpayload::build wrote.
-std::map<std::string, size_t> recordsOf(const std::string& package) {
-    std::map<std::string, size_t> records;
-    PayloadRecordHeader header;
-    for (size_t at = payload::kHeaderSize; at + sizeof header <= package.size();
-         at += sizeof header + header.compressedSize) {
-        std::memcpy(&header, &package[at], sizeof header);
-        if (header.type != payload::kTypeEntry)
-            break;
-        records[header.name] = at;
-    }
-    return records;
-}
 
 std::string noise(size_t length, uint32_t seed) {
     std::string bytes(length, '\0');
@@ -77,8 +62,7 @@ class PackageReadError : public ::testing::Test {
     std::string hostPackage_ = "/tmp/kestrel-readerror-" + unique_ + "/package.bin";
 };
 
-// The installer's package, held denying writers, cut as a dropped share cuts it: by a host program,
-// which Windows share modes do not bind (and whose end Wine cannot wait for).
+// Cut as a dropped share cuts it: by a host program, which share modes do not bind.
 bool cutFromTheHost(const std::string& package, const std::string& hostPath, size_t size) {
     std::string line = "/usr/bin/truncate -s " + std::to_string(size) + " " + hostPath;
     STARTUPINFOA startup = {};
@@ -106,9 +90,8 @@ bool awaitFile(const std::string& path, std::future<ProcessResult>& run) {
 }
 } // namespace
 
-// The package is cut among many small files while the installation runs, once the first few are
-// in place: each file beyond the cut, new or replacing one, fails before anything of it is
-// written. (A cut inside a large streamed entry is the native large-entry tests'.)
+// Cut among many small files once the first few are in place: each file beyond the cut, new or
+// replacing one, fails before anything of it is written.
 TEST_F(PackageReadError, APackageCutWhileItInstallsFailsTheFilesBeyondTheCutAndIsRolledBack) {
     Lines names;
     for (int i = 0; i < 1200; ++i)
@@ -130,7 +113,11 @@ TEST_F(PackageReadError, APackageCutWhileItInstallsFailsTheFilesBeyondTheCutAndI
                                        nullptr, OPEN_EXISTING, 0, nullptr))
                      .valid())
         << "the installer lets writers in";
-    ASSERT_TRUE(cutFromTheHost(package_, hostPackage_, recordsOf(bytes).at(names[600])));
+    // The package cut where names[600]'s record starts: its own end record would start there.
+    const size_t cut =
+        testpayload::build(testpayload::Entries(entries.begin(), entries.begin() + 601)).size() -
+        payload::kRecordHeaderSize;
+    ASSERT_TRUE(cutFromTheHost(package_, hostPackage_, cut));
     ProcessResult result = run.get();
 
     EXPECT_EQ(result.exitCode, kMinusOne) << result.output;

@@ -84,8 +84,8 @@ TEST_F(UninstallRelaunch, TheCopyGetsTheOptionsPassedOnAndTheCommandEndsWithItsO
     DeleteFileA(output.c_str());
 }
 
-// The real uninstall signals start and end whatever happens and keeps its log copy only in debug
-// mode; no registration name never removes the uninstall key; a log others may change is refused.
+// The real uninstall signals start and end, keeps its log copy only in debug mode, never removes
+// the uninstall key for no name, and refuses a log others may change.
 TEST_F(UninstallRelaunch, TheRealUninstallKeepsItsLogCopyOnlyInDebugAndNeverRemovesTheKey) {
     std::string description = temp_ + "kestrel uninstall.xml",
                 backup = temp_ + "kestrel backup.bin";
@@ -107,7 +107,6 @@ TEST_F(UninstallRelaunch, TheRealUninstallKeepsItsLogCopyOnlyInDebugAndNeverRemo
         {failing, "-uninstallApp=Example -debug=1", false, kMinusOne, true},
         {"", "", false, kMinusOne, false},
         {empty, "-uninstallApp=\"\" -quiet=1", false, 0, false},
-        {empty, "-quiet=1", false, 0, false},
         {empty, "-quiet=1", true, kMinusOne, true},
     };
     std::string log = temp_ + "kestrel uninstall.log";
@@ -135,8 +134,8 @@ TEST_F(UninstallRelaunch, TheRealUninstallKeepsItsLogCopyOnlyInDebugAndNeverRemo
         DeleteFileA(file.c_str());
 }
 
-// A second uninstall command started while one runs would keep the installed uninstaller
-// running under the first one's removal: it refuses at once, and starts no copy.
+// A second uninstall command would keep the installed uninstaller running under the first one's
+// removal: it refuses at once and starts no copy.
 TEST_F(UninstallRelaunch, ASecondUninstallCommandRefusesWhileAnUninstallRuns) {
     UninstallerPresence running; // as the copy of a running uninstall holds it
     ASSERT_TRUE(running.held());

@@ -1,7 +1,5 @@
-// An arbitrary action log undone by the uninstall's walk over a small installation in this
-// target's scratch folder (inputs name it /tmp/kestrel-fuzz-scratch/ActionLog/); system changes
-// are only written down. Inputs whose paths reach outside the folder are skipped. A log without
-// its closing record must never end as a complete uninstall, and must say why.
+// An arbitrary action log undone over a small installation in the scratch folder: a log without
+// its closing record never ends as a complete uninstall, and says why.
 #include "config/DefaultValues.h"
 #include "config/Description.h"
 #include "config/VariableStore.h"
@@ -31,8 +29,7 @@ const std::string& scratch() {
     return folder;
 }
 
-// Every undo file, a replaced file with its backup entry (and one whose file is gone), created
-// files and folders.
+// The undo files, a replaced file with its backup entry (one more whose file is gone), new files.
 void fillScratch() {
     static std::string backup;
     const std::string app = scratch() + "app/";
@@ -59,7 +56,6 @@ void fillScratch() {
     filebytes::writeAll(app + "uninst/backup.bin", backup);
 }
 
-// The description and its variables as the uninstall's loader leaves them.
 struct Undoing {
     Undoing() : description(variables) {
         static const std::string text = fuzzscratch::rewritten(kDescription);
@@ -71,7 +67,6 @@ struct Undoing {
     Description description;
 };
 
-// Whether every path the walk may delete, remove or write stays inside the scratch folder.
 bool staysInside(const ActionLogReader::Contents& log) {
     const std::string& folder = scratch();
     if (!log.backupPath.empty() && !fuzzscratch::inside(log.backupPath, folder))
@@ -87,7 +82,7 @@ bool staysInside(const ActionLogReader::Contents& log) {
              !fuzzscratch::inside(record.fields.substr(tab + 1), folder)))
             return false;
     }
-    Undoing undoing; // the undo files, named with the log's variables
+    Undoing undoing;
     for (const auto& variable : log.variables)
         undoing.variables.set(variable.name.c_str(), variable.value.c_str());
     char path[512];

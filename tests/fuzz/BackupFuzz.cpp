@@ -1,8 +1,6 @@
-// Arbitrary bytes restored as a backup file, as an uninstall restores one. The first byte says
-// what each entry's file holds before (two bits an entry, (byte >> 2 * (i % 4)) & 3): 0 gone,
-// 1 "installed\n", 2 the user's text, 3 "installed\n" from a write the action log says never
-// completed. Entries must name files inside this target's scratch folder, else the input is
-// skipped. Every entry is accounted for.
+// Arbitrary bytes restored as a backup file: every entry is accounted for. The first byte gives
+// each entry's file two bits: 0 gone, 1 installed, 2 the user's, 3 installed by an unfinished
+// write.
 #include "engine/BackupFile.h"
 #include "engine/BackupRestore.h"
 #include "tests/fuzz/FuzzScratch.h"
@@ -14,13 +12,11 @@
 namespace {
 using Id = std::pair<dev_t, ino_t>;
 
-// The native build reads a backslash as a slash.
-std::string hostPath(std::string name) {
+std::string hostPath(std::string name) { // the native build reads a backslash as a slash
     std::replace(name.begin(), name.end(), '\\', '/');
     return name;
 }
 
-// One file as the system knows it, whatever name led to it.
 bool identity(const std::string& name, Id* id) {
     struct stat info;
     if (::stat(hostPath(name).c_str(), &info) != 0)
@@ -28,7 +24,6 @@ bool identity(const std::string& name, Id* id) {
     *id = {info.st_dev, info.st_ino};
     return true;
 }
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -57,7 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int before = (data[0] >> (2 * (i % 4))) & 3;
         if (before == 3)
             overwritten.unfinished.insert(name);
-        // The backup file itself stays as it is, whatever an entry names it.
         if (before == 0 || (identity(name, &id) && id == backupId))
             continue;
         std::error_code error;

@@ -1,5 +1,4 @@
-// evaluateCondition and expandVariables on arbitrary text, over variables whose values hold
-// numbers, brackets, separators and nothing.
+// Conditions and expansion of arbitrary text over numbers, brackets, separators and nothing.
 #include "config/ConditionEvaluator.h"
 #include "config/VariableStore.h"
 

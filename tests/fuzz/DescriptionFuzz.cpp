@@ -1,6 +1,5 @@
-// The description loader over an arbitrary document, as the installer and the uninstaller read
-// it: every text a getter or a list hands out fits whole or is refused (empty), never cut;
-// every file belongs to a set that was read, every field to a page that was.
+// Every text a getter or list hands out fits whole or is refused (empty), never cut; every file
+// belongs to a set that was read, every field to a page that was.
 #include "config/DefaultValues.h"
 #include "config/Description.h"
 #include "config/FileList.h"
@@ -35,7 +34,6 @@ template <size_t N> bool fits(const char (&text)[N]) {
     return fits(text, N);
 }
 
-// A getter gives the same text into any buffer it fits, and an empty one when it fails.
 void checkGetters(const Description& description) {
     for (auto getter : {&Description::getProductName, &Description::getVersionString,
                         &Description::getWebsite, &Description::getHelpUrl,

@@ -1,10 +1,7 @@
-// EnvironmentValue over arbitrary values and records. Input: a control byte (bits 0-1 the mode,
-// 3 meaning Replace too, 2 a path, 3 no variable before the change, 4 none at the undo), then
-// zero-separated: the name, the value before, the text to set or add, an undo record, the value
-// when it is undone. A change is refused with a reason or leaves a record that parses back to
-// itself, whose undo gives back the value before and a second undo nothing to do; a parsed record
-// formats back to itself, and its undo never deletes a variable that is not there nor writes what
-// the record does not hold.
+// Input: a control byte (bits 0-1 mode, 2 a path, 3 no value before, 4 none at the undo), then
+// zero-separated name, value before, text, undo record, value at the undo. A change is refused with
+// a reason or its record round-trips and its undo gives the value back; an undo never deletes a
+// variable that is not there nor writes what the record does not hold.
 #include "system/EnvironmentValue.h"
 #include "tests/fuzz/FuzzFields.h"
 

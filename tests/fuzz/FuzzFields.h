@@ -1,5 +1,4 @@
-// Fuzz inputs that carry several texts: the texts separated by zero bytes, as many as the input
-// holds (at least one).
+// The zero-separated texts of a fuzz input (at least one).
 #pragma once
 
 #include <cstddef>

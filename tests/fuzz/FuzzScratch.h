@@ -1,7 +1,6 @@
-// Where the fuzz targets that write files keep them. Inputs name paths below kNamedRoot; each
-// process works below a folder of its own of the same length (lengths recorded in an input stay
-// right, and two runs at once never meet), in memory where the system offers it. Targets skip
-// every input that names anything outside their folder.
+// Inputs name paths below kNamedRoot; each process works in a folder of its own of the same length
+// (recorded lengths stay right, parallel runs never meet). Inputs naming anything outside are
+// skipped.
 #pragma once
 
 #include <algorithm>
@@ -14,7 +13,6 @@
 namespace fuzzscratch {
 constexpr const char* kNamedRoot = "/tmp/kestrel-fuzz-scratch/";
 
-// A link standing where a folder is made could lead anywhere: stop.
 inline void makeFolder(const std::string& folder) {
     std::error_code error;
     std::filesystem::create_directory(folder, error);
@@ -25,7 +23,7 @@ inline void makeFolder(const std::string& folder) {
 }
 
 inline const std::string& processRoot() {
-    static std::string root; // made before the exit handler below, so it outlives it
+    static std::string root; // outlives the exit handler below
     if (root.empty()) {
         std::error_code error;
         std::string base = std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm/kestrel-"
@@ -43,14 +41,12 @@ inline const std::string& processRoot() {
     return root;
 }
 
-// The target's folder (with its trailing slash), created when missing.
 inline std::string prepare(const char* target) {
     std::string folder = processRoot() + target + "/";
     makeFolder(folder);
     return folder;
 }
 
-// The bytes with every kNamedRoot replaced by this process's folder.
 inline std::string rewritten(std::string bytes) {
     const std::string named = kNamedRoot, &own = processRoot();
     for (size_t at = bytes.find(named); at != std::string::npos;
@@ -65,8 +61,7 @@ inline void empty(const std::string& folder) {
         std::filesystem::remove_all(item.path(), error);
 }
 
-// The levels of `path` behind the folder (runs of separators count as one, "." levels as none),
-// up to its first zero byte, where the code under test stops reading too.
+// The levels of `path` behind the folder ("." and empty levels count none), up to its first zero.
 inline int levelsBelow(const std::string& path, const std::string& folder) {
     std::string text(path.c_str());
     int levels = 0;
@@ -78,7 +73,6 @@ inline int levelsBelow(const std::string& path, const std::string& folder) {
     return levels;
 }
 
-// Whether the text names something strictly inside the folder.
 inline bool inside(const std::string& path, const std::string& folder) {
     std::string text(path.c_str());
     return text.compare(0, folder.size(), folder) == 0 && text.find("..") == std::string::npos &&

@@ -1,8 +1,6 @@
-// The INI engine over arbitrary files, entries and undo records. Input: zero-separated: the
-// file's text, the section, the key, the value, the before-key, an undo record, flags ("p": a
-// path). A file parses back to its text byte for byte; a change is refused with a reason or sets
-// the whole value and leaves a record that parses back to itself, whose undo gives the old value
-// back; an undo record parses only when it formats back to itself.
+// Input, zero-separated: file text, section, key, value, before-key, undo record, flags ("p": a
+// path). A file parses back byte for byte; a change is refused with a reason or sets the whole
+// value with a record that round-trips and whose undo gives the old value back.
 #include "system/IniChange.h"
 #include "system/IniFile.h"
 #include "tests/fuzz/FuzzFields.h"

@@ -1,6 +1,4 @@
-// Opens, indexes and unpacks a payload from arbitrary bytes through the engine's own reader:
-// every name the index holds is found again, at its record or a later one, and every unpacked
-// entry ends in the zero the reader adds.
+// Every name the index holds is found again (there or later); every unpacked entry ends in a zero.
 #include "package/PayloadIndex.h"
 
 #include <memory>

@@ -1,8 +1,6 @@
-// VariableStore and a configuration file over arbitrary names, values and texts. Input:
-// zero-separated: the text to expand, the configuration file, then names and values in turns. A
-// variable is set exactly when it fits whole and holds no line break (nor the name a TAB), and
-// reads back no longer than given; an expansion fits its buffer (and is what expandKnown gives),
-// and a smaller buffer gives the same text or a refusal, never another text.
+// Input, zero-separated: text to expand, configuration file, names and values in turns. A variable
+// is set exactly when it fits whole without a line break; an expansion fits its buffer, and a
+// smaller buffer gives the same text or a refusal, never another text.
 #include "config/DefaultValues.h"
 #include "config/VariableStore.h"
 #include "config/XmlDocument.h"

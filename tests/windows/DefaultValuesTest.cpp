@@ -47,8 +47,8 @@ class RegistryDefaults : public ::testing::Test {
 };
 } // namespace
 
-// The last successful lookup wins and only the four hives count; a string stored without its
-// terminator ends where its data ends; binary values and texts over 1,023 bytes define nothing.
+// The last lookup that finds a value wins, only the four hives count; a string without its
+// terminator ends with its data; binary values and texts over 1,023 bytes define nothing.
 TEST_F(RegistryDefaults, LastLookupWinsOnlyTheFourHivesCountAndValueTypesBecomeText) {
     char windows[MAX_PATH];
     ASSERT_NE(GetEnvironmentVariableA("SystemRoot", windows, sizeof windows), 0u);

@@ -1,5 +1,4 @@
-// The machine-wide environment in the real registry: what only the registry shows (value types,
-// UTF-16 texts, values that are not texts). Changes and their undo are the end-to-end tests'.
+// What only the registry shows: value types, UTF-16 texts, values that are not texts.
 #include "system/MachineEnvironment.h"
 #include "tests/support/RecordKeeper.h"
 #include "tests/support/RecordingUI.h"
@@ -12,9 +11,8 @@ namespace {
 const wchar_t kKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 const char kVariable[] = "KestrelTestVariable";
 const wchar_t kWide[] = L"KestrelTestVariable";
-const std::string kVar = kVariable;
 
-// A value's type and bytes as the registry keeps them (UTF-16); REG_NONE when it is absent.
+// A value's type and UTF-16 bytes; REG_NONE when it is absent.
 using Stored = std::pair<DWORD, std::string>;
 const Stored kAbsent = {REG_NONE, ""};
 const Stored kNumber = {REG_DWORD, std::string("\x07\0\0\0", 4)};
@@ -46,21 +44,19 @@ class MachineEnvironmentTest : public ::testing::Test {
 };
 } // namespace
 
-// What the user set after the installation stays with its type: also a number where the
-// installation wrote a string.
+// What the user set after the installation stays with its type, a number too.
 TEST_F(MachineEnvironmentTest, UndoLeavesAVariableTheUserChanged) {
-    const std::string record = "CREATE\t" + kVar + "\tD:\\Tools";
+    const std::string record = std::string("CREATE\t") + kVariable + "\tD:\\Tools";
     for (const Stored& user : {text(REG_EXPAND_SZ, L"D:\\Tools;%SystemRoot%"), kNumber}) {
         store(user);
         RecordingUI ui;
         EXPECT_TRUE(MachineEnvironment::undo(record.c_str(), &ui));
         EXPECT_EQ(load(), user);
-        EXPECT_EQ(ui.lines, Lines{"Left " + kVar});
+        EXPECT_EQ(ui.lines, Lines{std::string("Left ") + kVariable});
     }
 }
 
-// A number, a character the narrow texts cannot hold (it would come back as another one), and
-// a record that would not fit the caller's buffer whole.
+// A number, a character the narrow texts cannot hold, a record the log cannot take whole.
 TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingWholeCanChange) {
     const struct {
         Stored before;
@@ -82,6 +78,6 @@ TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingWholeCanChan
                                                 kept.sink(), &ui, false));
         EXPECT_EQ(kept.records, Lines{});
         EXPECT_EQ(load(), row.before);
-        EXPECT_EQ(ui.lines, Lines{row.reported + kVar});
+        EXPECT_EQ(ui.lines, Lines{row.reported + std::string(kVariable)});
     }
 }

@@ -1,5 +1,4 @@
-// Pictures from the package are read only when their sizes fit the entry: a damaged or crafted
-// entry shows nothing instead of reading past its end.
+// A damaged or crafted picture entry shows nothing instead of reading past its end.
 #include "ui/ImageEntry.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,10 @@
-// An INI undo on a file another program holds; the changes and undos themselves are IniChange's
-// and the end-to-end tests'.
 #include "system/IniFileChanges.h"
 #include "tests/e2e/EngineProcess.h"
 #include "tests/support/RecordingUI.h"
 
 #include <gtest/gtest.h>
 
-// A file another program holds without sharing cannot be read: a failure, so that the undo can be
-// run again.
+// A file another program holds without sharing cannot be read: a failure, for a retry.
 TEST(IniFileChanges, UndoFailsOnAFileItCannotReadAndLeavesIt) {
     std::string path = EngineProcess::tempFolder() + "kestrel-user.ini";
     const std::string users = "[Plugins]\r\nFirst=C:\\Apps\\Kestrel\r\n";

@@ -11,8 +11,7 @@ void setClassesText(const std::string& key, const std::string& text) {
     RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, text.c_str(), 0);
 }
 
-// The probe lies in a folder whose name has spaces; ".kestreltest" and ".htm" name the test's
-// class, whose open command each test sets; ".htm" gets its class back after.
+// The probe lies in a folder with spaces; ".kestreltest" and ".htm" name the test's class.
 class ProgramLauncherTest : public ::testing::Test {
   protected:
     void SetUp() override {

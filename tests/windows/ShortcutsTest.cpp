@@ -1,5 +1,4 @@
-// Shortcuts made through the shell and their undo; the links and expected.txt are left for
-// tests/wine/check-shortcuts.sh to read back with lnkinfo.
+// Shortcuts through the shell; the links and expected.txt are left for check-shortcuts.sh.
 #include "package/BoundedText.h"
 #include "package/FileCheck.h"
 #include "system/ShellShortcuts.h"
@@ -68,7 +67,7 @@ TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
         EXPECT_EQ(ShellShortcuts::create(c.kind, path.c_str(), c.target, "Starts it", c.arguments,
                                          c.workingFolder, kept.sink(), &ui),
                   true);
-        // Recorded before the shell saved it, then with the check of the file saved.
+        // Recorded before the shell saves it, then with the saved file's check.
         EXPECT_EQ(kept.records, (Lines{"CREATE\t" + path + "\t-", recordFor(path, readAll(path))}));
         EXPECT_EQ(ui.lines, (Lines{"<events>", "Create  shortcut " + path}));
         if (c.kind == ShellShortcuts::Kind::kUrl) {
@@ -118,8 +117,8 @@ TEST(ShellShortcuts, RefusedShortcutsWriteNothing) {
     }
 }
 
-// The shortcut goes only while it holds the bytes saved; a file the user put in its place
-// stays, one that cannot be read is a failure, and a damaged record is one as well.
+// The shortcut goes only while it holds the bytes saved; an unreadable one or a damaged record
+// is a failure.
 TEST(ShellShortcuts, UndoDeletesOnlyTheShortcutAsSaved) {
     std::string path = freshPath("Undo.lnk");
     std::string ours = recordFor(path, "saved"), theirs = recordFor(path, "user's");

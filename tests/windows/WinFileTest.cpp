@@ -1,12 +1,10 @@
-// The Windows file class against the real file system (under Wine).
 #include "package/WinFile.h"
 #include "tests/e2e/EngineProcess.h"
 
 #include <gtest/gtest.h>
 
-// Close without a handle answers ERROR_INVALID_HANDLE (the invalid handle value is also the
-// process's pseudo handle, which the system would "close"); a path over 259 characters is
-// refused, never cut to name another file.
+// Close without a handle must not "close" the process's pseudo handle (the invalid handle value);
+// a path over 259 characters is refused, never cut to name another file.
 TEST(WinFile, FailedOpensLeaveNothingOpenAndLongPathsAreRefused) {
     std::string missing = EngineProcess::tempFolder() + "kestrel-missing.txt";
     DeleteFileA(missing.c_str());
@@ -21,8 +19,7 @@ TEST(WinFile, FailedOpensLeaveNothingOpenAndLongPathsAreRefused) {
     EXPECT_FALSE(file.isOpen());
 }
 
-// Mode 3 creates or empties the file, mode 2 opens it as it is; a log is created or emptied and
-// lets others only read while it is open. Reads, writes and seeks are every installation's.
+// Mode 3 creates or empties the file, mode 2 opens it as it is; a log lets others only read.
 TEST(WinFile, CreationModesAndLogSharing) {
     std::string path = EngineProcess::tempFolder() + "kestrel-modes.bin";
     ASSERT_TRUE(writeAll(path, "abcde"));

@@ -1,12 +1,8 @@
-// Stands in for the programs the engine starts: writes its raw command line to its own path +
-// ".txt" and ends. Modes named on its command line: "-probe=engine" runs the engine, whose
-// relaunched copy (lumouninst.dll) writes to "kestrel-relaunched.txt" in the temporary folder;
-// "signal" is an earlier version's relaunched uninstaller (start event, work, line + "\nended", end
-// event);
-// "#relaunch" is the installed uninstaller: starts a copy of itself ("-probe=copy") and ends, with
-// "#handover" once the copy has ended. The copy takes 3 s to start, holds the presence, signals the
-// start, removes the registration named by -uninstallApp, writes its line + "\nended" and signals
-// the end; with "#die" it dies after its work without a word.
+// Stands in for the programs the engine starts: writes its command line to its path + ".txt".
+// "-probe=engine" runs the engine (its copy lumouninst.dll writes kestrel-relaunched.txt in TEMP);
+// "signal" is an earlier version's copy (start event, line + "\nended", end event); "#relaunch"
+// starts a copy of itself ("-probe=copy") and ends, with "#handover" after the copy. The copy waits
+// 3 s, holds the presence, signals, removes the -uninstallApp registration; "#die" dies instead.
 #include "package/BoundedText.h"
 #include "startup/CommandLineOptions.h"
 #include "startup/EntryPoint.h"
@@ -21,7 +17,7 @@
 #include <windows.h>
 
 namespace {
-// Renamed when complete, so that a waiting test never reads half of it.
+// Renamed when complete: a waiting test never reads half of it.
 int writeBesideItself(const std::string& text) {
     char path[MAX_PATH], output[MAX_PATH + 16], partial[MAX_PATH + 16];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);

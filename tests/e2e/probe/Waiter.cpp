@@ -1,6 +1,4 @@
-// A program that only waits: the tests start it to have a known program running. It signals
-// the event named on its command line once it runs, then sleeps until it is ended (at most two
-// minutes, so that a test that fails to end it leaves nothing behind for long).
+// A known running program: signals the event named on its command line, then sleeps 2 minutes.
 #include <windows.h>
 
 int main(int argc, char** argv) {

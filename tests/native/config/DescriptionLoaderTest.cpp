@@ -7,29 +7,19 @@
 #include "package/Payload.h"
 #include "tests/native/TempFolder.h"
 #include "tests/support/RecordingUI.h"
-#include "tests/support/SampleDescription.h"
 #include "tests/support/TestPayload.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-// A debug log without prefixes in a file of its own; `lines` reads its messages back.
-class MemoryLog : public Log {
-  public:
+// A debug log without prefixes in a file of its own.
+struct MemoryLog : Log {
     MemoryLog() {
         flags = 0;
-        open((folder_ / "debug.log").c_str());
+        open((folder / "debug.log").c_str());
     }
-    Lines lines() const {
-        std::string text = readAll(folder_ / "debug.log");
-        Lines found;
-        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-            found.push_back(text.substr(at, end - at));
-        return found;
-    }
-
-  private:
-    TempFolder folder_;
+    std::string text() const { return readAll(folder / "debug.log"); }
+    TempFolder folder;
 };
 
 // A description parsed over its own variables.
@@ -51,7 +41,17 @@ TEST(DescriptionLists, FileSetsAndFilesOfTheSample) {
     writeAll(folder / "package.bin", testpayload::build({{"..binsample.exe", "MZ12345"}}));
     Payload payload;
     ASSERT_EQ(payload.open((folder / "package.bin").c_str(), 0), 0);
-    Document sample(sampledescription::text());
+    Document sample(R"(<VarnexGroupInstallation><Installation>
+    <FileSet Name="Program" Desc="Program files">
+      <FN Dest="[INSTALLDIR]" Executable="1">..\bin\sample.exe</FN>
+      <FN Dest="[INSTALLDIR]" Alias="AppIcon">..\gui\icon.png</FN>
+      <FN Dest="[INSTALLDIR]\uninst" Alias="install.xml">install.xml</FN>
+    </FileSet>
+    <FileSet Name="Docs" Desc="Documentation" Condition="[DOCS]==1">
+      <FN Dest="[INSTALLDIR]\doc" ExpandVarsInFile="0" Condition="[MODE]!=2">../doc/readme.txt</FN>
+    </FileSet>
+    <FileSet Desc="Nameless set is skipped"><FN>ignored.txt</FN></FileSet>
+  </Installation></VarnexGroupInstallation>)");
     FileList files;
     ASSERT_EQ(files.read(sample.xml(), payload, nullptr), 0);
     EXPECT_STREQ(files.fileSet(files.fileSetCount() - 1).condition, "[DOCS]==1");
@@ -103,7 +103,7 @@ TEST(DescriptionLists, OverLongTextsFailTheReadNamingTheElementAndLongConditions
         std::string problem = std::string(files.problem()) + pages.problem();
         EXPECT_EQ(problem.rfind(row.problem, 0), 0u) << problem;
         EXPECT_EQ(read && pages.problem()[0] == '\0', row.problem.empty()) << row.problem;
-        EXPECT_EQ(log.lines().empty(), row.problem.empty()) << row.problem;
+        EXPECT_EQ(log.text().empty(), row.problem.empty()) << row.problem;
         if (row.problem.empty()) {
             EXPECT_EQ(std::string(files.fileSet(0).condition), kept);
             EXPECT_EQ(std::string(pages.dialog(0).condition), kept);
@@ -142,14 +142,12 @@ TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfig
     for (const auto& row : rows)
         EXPECT_EQ(document.value(row[0]), row[2]) << row[0];
     EXPECT_EQ(document.variables.count(), 8) << "ODD and REG stay undefined";
-    const std::string refused = "\": it refers to an undefined variable or is too long";
-    EXPECT_EQ(log.lines(), (Lines{"Skipping default value of \"LATE" + refused,
-                                  "Skipping default value of \"BLANK" + refused,
-                                  "Skipping default value of \"DIR" + refused,
-                                  "Skipping default value of \"NOTE\": the name or value holds a "
-                                  "line break (or the name a TAB)",
-                                  "Skipping default value of \"" + longName +
-                                      "\": the name or value is too long"}));
+    const std::string refused = "\": it refers to an undefined variable or is too long\r\n";
+    const std::string skipped = "Skipping default value of \"";
+    EXPECT_EQ(log.text(),
+              skipped + "LATE" + refused + skipped + "BLANK" + refused + skipped + "DIR" + refused +
+                  skipped + "NOTE\": the name or value holds a line break (or the name a TAB)\r\n" +
+                  skipped + longName + "\": the name or value is too long\r\n");
     EXPECT_EQ(DefaultValues(document.variables, nullptr).apply(Document("<R/>").xml()), -1);
     TempFolder folder;
     writeAll(folder / "config.xml", "<Settings><DefValues><value name=\"DIR\" datatype=\"VALUE\">"

@@ -32,6 +32,11 @@ TEST(VariableStore, ExpansionLeavesLongReferenceNamesUndefinedAndRefusesWhatDoes
         EXPECT_STREQ(out.c_str(), row.expected);
     }
     EXPECT_EQ(store.count(), 5);
+    // A value at the longest length is kept whole; one byte more changes nothing.
+    const std::string longest(VariableStore::kValueSize - 1, 'v');
+    EXPECT_EQ(store.set("BIG", longest.c_str()), 0);
+    EXPECT_EQ(store.set("BIG", (longest + "v").c_str()), VariableStore::kTooLongToSet);
+    EXPECT_EQ(store.expandKnown("[BIG]", 5), longest);
     char out[4] = "xx";
     EXPECT_EQ(store.expand(nullptr, out, sizeof out), VariableStore::kExpanded);
     EXPECT_STREQ(out, "");

@@ -113,18 +113,10 @@ TEST_F(Instpack, VerifyNamesTheFirstDamage) {
         const char* named;
     } damages[] = {{second + 16, 'x', "entry 2 \"bintool.exe\" does not match its MD5"},
                    {second + 4, 1, "entry 2 \"bintool.exe\" inflates to 5004 bytes"},
-                   {second, 7, "unknown type"},
-                   {5, 0, "magic word 2"},
                    {20, 9, "totals"}};
     for (const auto& damage : damages) {
         space.write("damaged.bin", std::string(bytes).replace(damage.at, 1, 1, damage.value));
         EXPECT_PRED_FORMAT2(testing::IsSubstring, damage.named, damageOf("damaged.bin"));
-    }
-    // Also the engine's reader requires the end record whole.
-    for (auto [missing, named] : {std::pair<size_t, const char*>{608, "no end record"},
-                                  {1, "runs past the end of the payload"}}) {
-        space.write("cut.bin", bytes.substr(0, bytes.size() - missing));
-        EXPECT_PRED_FORMAT2(testing::IsSubstring, named, damageOf("cut.bin"));
     }
 }
 
@@ -178,10 +170,8 @@ TEST_F(Instpack, DescriptionsTheEngineWouldNotHonourAreRefusedOrWarnedAbout) {
         bool warning = false;
     } rows[] = {
         {"<FN>nul.txt</FN>", "FN \"nul.txt\": \"nul.txt\" is a device name"},
-        {"<FN>Com1.log</FN>", "\"Com1.log\" is a device name"},
         {"<FN>aux\\x.txt</FN>", "\"aux\" is a device name"},
         {"<FN>dir/LPT9</FN>", "\"LPT9\" is a device name"},
-        {"<FN>CON</FN>", "\"CON\" is a device name"},
         {"<FN Alias=\"up\">bin\\..</FN>", "\"..\" cannot be a file's name"},
         {"<FN Alias=\"dot\">.</FN>", "\".\" cannot be a file's name"},
         {"<FileSet Name=\"Main\" Condition=\"" + longText + "\"",
