@@ -110,7 +110,7 @@ InstallerUI* EntryPoint::selectUI(Installer& installer) {
         return &windowUI_;
     }
     consoleUI_.setWizard(&installer.wizard());
-    consoleUI_.setQuiet(state.quiet);
+    consoleUI_.setQuiet(state.quiet != 0);
     return &consoleUI_;
 }
 
@@ -205,8 +205,8 @@ int EntryPoint::realUninstall(Installer& installer) {
     if (state.debug == 0)
         DeleteFileA(uninstallFile_);
     NamedEvent::signal(NamedEvent::kUninstallerEnd);
-    bool completed = result == 0 && wizard.hasRun() && wizard.hasFailed() == 0 &&
-                     wizard.isCancelled() == 0 && wizard.isFinished() == 1;
+    bool completed = result == 0 && wizard.hasRun() && !wizard.hasFailed() &&
+                     !wizard.isCancelled() && wizard.isFinished();
     if (handedOff && state.debug == 0)
         handoff.leaveFolder();
     return completed ? 0 : -1;
@@ -249,7 +249,7 @@ int EntryPoint::install(Installer& installer) {
     // rolled-back one: only a wizard that reached its end without a failed run exits with 0.
     Wizard& wizard = installer.wizard();
     bool completed =
-        result == 0 && wizard.isFinished() && !wizard.isCancelled() && wizard.hasFailed() == 0;
+        result == 0 && wizard.isFinished() && !wizard.isCancelled() && !wizard.hasFailed();
     return completed ? 0 : -1;
 }
 
@@ -258,7 +258,7 @@ int EntryPoint::recover(Installer& installer) {
     state_.gui = 0;
     int result = openInstallPackage(installer);
     if (result == 0) {
-        consoleUI_.setQuiet(1);
+        consoleUI_.setQuiet(true);
         result = installer.recoverInterruptedRun(consoleUI_, &state_.debugLog);
         consoleUI_.finish();
         if (installer.failure()[0] != '\0')

@@ -119,7 +119,7 @@ int Installer::loadDescription(InstallerUI* ui, Log* log, const char* configFile
         return -1;
     logMessage(log, "Starting installation UI");
     wizard_.start();
-    int result = ui->run();
+    int result = ui->run() ? 0 : -1;
     logMessage(log, "Ending installation UI");
     ui->finish();
     if (result != 0)
@@ -185,7 +185,7 @@ int Installer::recoverInterruptedRun(InstallerUI& shown, Log* log) {
     InterruptedRun::Outcome outcome =
         InterruptedRun(description_, variables_, system_, ui, log).recover(productName);
     if (outcome == InterruptedRun::Outcome::kNone)
-        ui.reportLine(0, 0, "No interrupted installation was found.", 0, 0);
+        ui.reportLine("No interrupted installation was found.");
     return outcome == InterruptedRun::Outcome::kFailed ? -1 : 0;
 }
 
@@ -200,7 +200,7 @@ int Installer::runCopyProgress(InstallerUI& shown, bool* cancelled) {
         ActionLogReader::Contents log = ActionLogReader::read(actionLogFile_);
         // The backup file says what is written back over the machine's files.
         if (FileSecurity::othersMayWrite(log.backupPath.c_str())) {
-            ui.reportLine(0, 0, undoDataRefusal(log.backupPath.c_str()).c_str(), 0, 0);
+            ui.reportLine(undoDataRefusal(log.backupPath.c_str()).c_str());
             return -1;
         }
         UninstallRun uninstall(description_, variables_, system_, ui, debugLog_);

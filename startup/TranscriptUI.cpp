@@ -5,12 +5,16 @@
 #include <string>
 
 namespace {
-const char* answerName(int kind, int answer) {
-    if (kind == InstallerUI::kAskNotice)
+const char* answerName(RunReporter::Question kind, bool agreed) {
+    switch (kind) {
+    case RunReporter::Question::kNotice:
         return "OK";
-    if (kind == InstallerUI::kAskYesNo)
-        return answer == 1 ? "Yes" : "No";
-    return answer == 1 ? "OK" : "Cancel";
+    case RunReporter::Question::kYesNo:
+        return agreed ? "Yes" : "No";
+    case RunReporter::Question::kOkCancel:
+        break;
+    }
+    return agreed ? "OK" : "Cancel";
 }
 
 void keep(Transcript* transcript, const char* what, const char* text, const char* answer = "") {
@@ -19,20 +23,20 @@ void keep(Transcript* transcript, const char* what, const char* text, const char
 }
 } // namespace
 
-int TranscriptUI::confirmCancel() {
-    int answer = inner_.confirmCancel();
-    keep(transcript_, "Question: cancel? Answer: ", answer != 0 ? "Yes" : "No");
-    return answer;
+bool TranscriptUI::confirmCancel() {
+    bool confirmed = inner_.confirmCancel();
+    keep(transcript_, "Question: cancel? Answer: ", confirmed ? "Yes" : "No");
+    return confirmed;
 }
 
-int TranscriptUI::reportLine(int a, int b, const char* text, int c, int d) {
+bool TranscriptUI::reportLine(const char* text) {
     keep(transcript_, "", text);
-    return inner_.reportLine(a, b, text, c, d);
+    return inner_.reportLine(text);
 }
 
-int TranscriptUI::ask(const char* text, int kind) {
-    int answer = inner_.ask(text, kind);
-    std::string answered = std::string(" Answer: ") + answerName(kind, answer);
+bool TranscriptUI::ask(const char* text, Question kind) {
+    bool agreed = inner_.ask(text, kind);
+    std::string answered = std::string(" Answer: ") + answerName(kind, agreed);
     keep(transcript_, "Question: ", text, answered.c_str());
-    return answer;
+    return agreed;
 }

@@ -12,33 +12,31 @@ class TranscriptUI : public InstallerUI {
     TranscriptUI(InstallerUI& inner, Transcript* transcript)
         : inner_(inner), transcript_(transcript) {}
 
-    int run() override { return inner_.run(); }
-    int finish() override { return inner_.finish(); }
-    int showFields(int page) override { return inner_.showFields(page); }
-    int showPage(int page) override { return inner_.showPage(page); }
-    int storeFields(int page) override { return inner_.storeFields(page); }
-    int leavePage(int page) override { return inner_.leavePage(page); }
-    int confirmCancel() override;
-    int setHelpCaption(const char* text) override { return inner_.setHelpCaption(text); }
-    int setBackCaption(const char* text) override { return inner_.setBackCaption(text); }
-    int setNextCaption(const char* text) override { return inner_.setNextCaption(text); }
-    int setCancelCaption(const char* text) override { return inner_.setCancelCaption(text); }
-    int enableHelp(int flag) override { return inner_.enableHelp(flag); }
-    int enableBack(int flag) override { return inner_.enableBack(flag); }
-    int enableNext(int flag) override { return inner_.enableNext(flag); }
-    int enableCancel(int flag) override { return inner_.enableCancel(flag); }
-    int showHelp(int flag) override { return inner_.showHelp(flag); }
-    int showBack(int flag) override { return inner_.showBack(flag); }
-    int showNext(int flag) override { return inner_.showNext(flag); }
-    int showCancel(int flag) override { return inner_.showCancel(flag); }
-    int setOverallProgress(int percent) override { return inner_.setOverallProgress(percent); }
-    int setCurrentProgress(int percent) override { return inner_.setCurrentProgress(percent); }
-    int setStatusText(const char* text) override { return inner_.setStatusText(text); }
-    int processEvents(int a, int b, int c, int d) override {
-        return inner_.processEvents(a, b, c, d);
-    }
-    int reportLine(int a, int b, const char* text, int c, int d) override;
-    int ask(const char* text, int kind) override;
+    bool run() override { return inner_.run(); }
+    void finish() override { inner_.finish(); }
+    void showFields(int page) override { inner_.showFields(page); }
+    void showPage(int page) override { inner_.showPage(page); }
+    void storeFields(int page) override { inner_.storeFields(page); }
+    void leavePage(int page) override { inner_.leavePage(page); }
+    bool confirmCancel() override;
+    void setHelpCaption(const char* text) override { inner_.setHelpCaption(text); }
+    void setBackCaption(const char* text) override { inner_.setBackCaption(text); }
+    void setNextCaption(const char* text) override { inner_.setNextCaption(text); }
+    void setCancelCaption(const char* text) override { inner_.setCancelCaption(text); }
+    void enableHelp(bool enabled) override { inner_.enableHelp(enabled); }
+    void enableBack(bool enabled) override { inner_.enableBack(enabled); }
+    void enableNext(bool enabled) override { inner_.enableNext(enabled); }
+    void enableCancel(bool enabled) override { inner_.enableCancel(enabled); }
+    void showHelp(bool shown) override { inner_.showHelp(shown); }
+    void showBack(bool shown) override { inner_.showBack(shown); }
+    void showNext(bool shown) override { inner_.showNext(shown); }
+    void showCancel(bool shown) override { inner_.showCancel(shown); }
+    void setOverallProgress(int percent) override { inner_.setOverallProgress(percent); }
+    void setCurrentProgress(int percent) override { inner_.setCurrentProgress(percent); }
+    void setStatusText(const char* text) override { inner_.setStatusText(text); }
+    bool processEvents() override { return inner_.processEvents(); }
+    bool reportLine(const char* text) override;
+    bool ask(const char* text, Question kind) override;
 
   private:
     InstallerUI& inner_;

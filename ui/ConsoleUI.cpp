@@ -29,12 +29,11 @@ void ConsoleUI::putLine(const char* text) {
 
 // Through the same stream as before, so that its text mode still turns each line end into the
 // console's.
-int ConsoleUI::flushOutput() {
+void ConsoleUI::flushOutput() {
     if (!pending_.empty())
         std::fwrite(pending_.data(), 1, pending_.size(), output_);
     pending_.clear();
     std::fflush(output_);
-    return 0;
 }
 
 bool ConsoleUI::readLine(char* line) {
@@ -109,73 +108,82 @@ bool ConsoleUI::foldersUsable(int page) {
     return true;
 }
 
-int ConsoleUI::run() {
-    running_ = 1;
+bool ConsoleUI::run() {
+    running_ = true;
     put("Starting installation.\n");
     if (wizard_ == nullptr) {
         flushOutput();
-        return -1;
+        return false;
     }
     if (!quiet_)
         askFieldValues();
     wizard_->showDialog(wizard_->currentDialog(), this);
     if (!wizard_->isCancelled() && !wizard_->isFinished()) {
         do {
-            if (!foldersUsable(wizard_->currentDialog()) || wizard_->nextDialog(this) != 0) {
+            if (!foldersUsable(wizard_->currentDialog()) || !wizard_->nextDialog(this)) {
                 put("Installation cannot continue.\n");
                 flushOutput();
-                return 0;
+                return true;
             }
         } while (!wizard_->isCancelled() && !wizard_->isFinished());
     }
     put(closingLine());
     flushOutput();
-    return 0;
+    return true;
 }
 
 // A run that failed (and was undone) must not read as a completed installation.
 const char* ConsoleUI::closingLine() const {
     if (wizard_->isCancelled())
         return "Installation was cancelled.\n";
-    if (wizard_->hasFailed() != 0)
+    if (wizard_->hasFailed())
         return "Installation failed.\n";
     return "Installation completed.\n";
 }
 
-int ConsoleUI::finish() {
-    running_ = 0;
-    return flushOutput();
+void ConsoleUI::finish() {
+    running_ = false;
+    flushOutput();
 }
 
-int ConsoleUI::reportLine(int, int, const char* text, int, int) {
+bool ConsoleUI::reportLine(const char* text) {
     putLine(text);
-    return 0;
+    return true;
 }
 
-int ConsoleUI::ask(const char* text, int kind) {
+bool ConsoleUI::ask(const char* text, Question kind) {
     if (quiet_) {
         // A notice is still said: unattended, it is the only trace of why a run stopped.
-        if (kind == kAskNotice) {
+        if (kind == Question::kNotice) {
             putLine(text);
             flushOutput();
         }
-        return 1;
+        return true;
     }
     putLine(text);
-    if (kind == kAskOkCancel)
-        put("Type 'ok' or 'cancel': ");
-    else if (kind == kAskNotice)
-        put("Press <Enter>");
-    else if (kind == kAskYesNo)
-        put("Type 'yes' or 'no' :");
+    put(promptFor(kind));
     flushOutput();
     char line[kLineSize];
     readLine(line);
-    if (kind == kAskOkCancel)
-        return strcasecmp(line, "ok") == 0 ? 1 : 0;
-    if (kind == kAskNotice)
-        return 1;
-    if (kind == kAskYesNo)
-        return strcasecmp(line, "yes") == 0 ? 1 : 0;
-    return 0;
+    switch (kind) {
+    case Question::kOkCancel:
+        return strcasecmp(line, "ok") == 0;
+    case Question::kYesNo:
+        return strcasecmp(line, "yes") == 0;
+    case Question::kNotice:
+        break;
+    }
+    return true;
+}
+
+const char* ConsoleUI::promptFor(Question kind) {
+    switch (kind) {
+    case Question::kOkCancel:
+        return "Type 'ok' or 'cancel': ";
+    case Question::kYesNo:
+        return "Type 'yes' or 'no' :";
+    case Question::kNotice:
+        break;
+    }
+    return "Press <Enter>";
 }

@@ -21,36 +21,37 @@ class ConsoleUI : public InstallerUI {
     ~ConsoleUI() override { flushOutput(); }
 
     void setWizard(Wizard* wizard) { wizard_ = wizard; }
-    void setQuiet(int quiet) { quiet_ = quiet; }
+    void setQuiet(bool quiet) { quiet_ = quiet; }
     // How the folders of "Directory" fields are looked at (the file system unless a test says).
     void setFolderProbe(DestinationCheck::Probe probe) { folderProbe_ = std::move(probe); }
-    int isRunning() const { return running_; }
+    bool isRunning() const { return running_; }
 
-    int run() override;
-    int finish() override;
-    int showFields(int) override { return 0; }
-    int showPage(int) override { return flushOutput(); }
-    int storeFields(int) override { return 0; }
-    int leavePage(int) override { return flushOutput(); }
-    int confirmCancel() override { return 0; }
-    int setHelpCaption(const char*) override { return 0; }
-    int setBackCaption(const char*) override { return 0; }
-    int setNextCaption(const char*) override { return 0; }
-    int setCancelCaption(const char*) override { return 0; }
-    int enableHelp(int) override { return 0; }
-    int enableBack(int) override { return 0; }
-    int enableNext(int) override { return 0; }
-    int enableCancel(int) override { return 0; }
-    int showHelp(int) override { return 0; }
-    int showBack(int) override { return 0; }
-    int showNext(int) override { return 0; }
-    int showCancel(int) override { return 0; }
-    int setOverallProgress(int) override { return 0; }
-    int setCurrentProgress(int) override { return 0; }
-    int setStatusText(const char*) override { return 0; }
-    int processEvents(int, int, int, int) override { return 0; }
-    int reportLine(int, int, const char* text, int, int) override;
-    int ask(const char* text, int kind) override;
+    bool run() override;
+    void finish() override;
+    void showFields(int) override {}
+    void showPage(int) override { flushOutput(); }
+    void storeFields(int) override {}
+    void leavePage(int) override { flushOutput(); }
+    // Nothing in the dialogue offers a cancel.
+    bool confirmCancel() override { return false; }
+    void setHelpCaption(const char*) override {}
+    void setBackCaption(const char*) override {}
+    void setNextCaption(const char*) override {}
+    void setCancelCaption(const char*) override {}
+    void enableHelp(bool) override {}
+    void enableBack(bool) override {}
+    void enableNext(bool) override {}
+    void enableCancel(bool) override {}
+    void showHelp(bool) override {}
+    void showBack(bool) override {}
+    void showNext(bool) override {}
+    void showCancel(bool) override {}
+    void setOverallProgress(int) override {}
+    void setCurrentProgress(int) override {}
+    void setStatusText(const char*) override {}
+    bool processEvents() override { return true; }
+    bool reportLine(const char* text) override;
+    bool ask(const char* text, Question kind) override;
 
   private:
     static constexpr int kLineSize = 512;
@@ -58,7 +59,7 @@ class ConsoleUI : public InstallerUI {
     static constexpr size_t kBlockSize = 32768;
     void put(const char* text);
     void putLine(const char* text);
-    int flushOutput();
+    void flushOutput();
     // Reads one line (at most 511 characters kept, the rest of a longer line dropped, the line
     // end removed). End of input gives the empty line. False when the line was longer.
     bool readLine(char* line);
@@ -67,12 +68,13 @@ class ConsoleUI : public InstallerUI {
     // take the installation; true when every one can.
     bool foldersUsable(int page);
     const char* closingLine() const;
+    static const char* promptFor(Question kind);
 
     std::FILE* input_;
     std::FILE* output_;
     Wizard* wizard_ = nullptr;
-    int quiet_ = 0;
-    int running_ = 0;
+    bool quiet_ = false;
+    bool running_ = false;
     std::string pending_;
     DestinationCheck::Probe folderProbe_ = platform::pathKind;
 };

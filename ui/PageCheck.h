@@ -7,6 +7,6 @@ class InstallerUI;
 class PageCheck {
   public:
     virtual ~PageCheck() = default;
-    // Non-zero when the page may be left forward.
-    virtual int check(InstallerUI* ui) = 0;
+    // True when the page may be left forward.
+    virtual bool check(InstallerUI* ui) = 0;
 };

@@ -1,24 +1,15 @@
 #pragma once
 
 struct PageElement {
-    // Kinds of element.
-    static constexpr int kText = 10;
-    static constexpr int kImage = 11;
-    static constexpr int kHLine = 12;
-    static constexpr int kRichEditText = 13;
-    static constexpr int kProgress = 14;
-    static constexpr int kList = 15;
-    // Alignments.
-    static constexpr int kAlignLeft = 20;
-    static constexpr int kAlignTop = 21;
-    static constexpr int kAlignCenter = 22;
-    static constexpr int kAlignRight = 23;
-    static constexpr int kAlignBottom = 24;
+    // kNone (zero) is what an element outside the page's list reads as.
+    enum class Kind { kNone = 0, kText = 10, kImage, kHLine, kRichEditText, kProgress, kList };
+    // kNone: the description names no alignment (or one not known).
+    enum class Alignment { kNone = 0, kLeft = 20, kTop, kCenter, kRight, kBottom };
 
     char name[100];
-    int kind;
+    Kind kind;
     int x, y, w, h;
     char* text; // owned by the installer's element list
-    int horizontalAlignment;
-    int verticalAlignment;
+    Alignment horizontalAlignment;
+    Alignment verticalAlignment;
 };

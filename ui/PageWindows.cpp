@@ -87,21 +87,21 @@ HWND PageWindows::createElement(HWND parent, const PageElement& element, const P
                                 int id) {
     HWND window = nullptr;
     switch (element.kind) {
-    case PageElement::kText:
+    case PageElement::Kind::kText:
         return createText(parent, element);
-    case PageElement::kImage:
+    case PageElement::Kind::kImage:
         return ImageWindow::create(parent, GetModuleHandleA(nullptr), look_, element.x, element.y,
                                    ImageEntry::load(package, element.text));
-    case PageElement::kHLine:
+    case PageElement::Kind::kHLine:
         return createChild(parent, 0, "Static", element.text, WS_BORDER, element, kNoId);
-    case PageElement::kRichEditText:
+    case PageElement::Kind::kRichEditText:
         return createRichText(parent, element, package, id);
-    case PageElement::kProgress:
+    case PageElement::Kind::kProgress:
         window = createChild(parent, WS_EX_CLIENTEDGE, PROGRESS_CLASSA, "", PBS_SMOOTH, element,
                              idOf(id));
         SendMessageA(window, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
         break;
-    case PageElement::kList:
+    case PageElement::Kind::kList:
         window =
             createChild(parent, WS_EX_CLIENTEDGE, "Listbox", "",
                         WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT,
@@ -118,9 +118,9 @@ HWND PageWindows::createElement(HWND parent, const PageElement& element, const P
 // the path.
 HWND PageWindows::createText(HWND parent, const PageElement& element) {
     DWORD alignment = SS_LEFT;
-    if (element.horizontalAlignment == PageElement::kAlignRight)
+    if (element.horizontalAlignment == PageElement::Alignment::kRight)
         alignment = SS_RIGHT;
-    else if (element.horizontalAlignment == PageElement::kAlignCenter)
+    else if (element.horizontalAlignment == PageElement::Alignment::kCenter)
         alignment = SS_CENTER;
     HWND window =
         createChild(parent, 0, "Static", element.text, alignment | SS_NOPREFIX, element, kNoId);

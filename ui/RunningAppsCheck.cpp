@@ -10,19 +10,19 @@ RunningAppsCheck::~RunningAppsCheck() {
     clearNames();
 }
 
-int RunningAppsCheck::check(InstallerUI* ui) {
+bool RunningAppsCheck::check(InstallerUI* ui) {
     if (ui == nullptr || names_.count() == 0)
-        return 1;
-    int result = 1;
+        return true;
+    bool noneRuns = true;
     // Every name is tested, so that the user sees all the programs to close at once.
     for (int i = 0; i < names_.count(); ++i) {
         if (!system_.isAppRunning(names_[i]))
             continue;
-        if (report_ != 0)
-            ui->reportLine(0, 0, names_[i], 0, 0);
-        result = 0;
+        if (report_)
+            ui->reportLine(names_[i]);
+        noneRuns = false;
     }
-    return result;
+    return noneRuns;
 }
 
 void RunningAppsCheck::clearNames() {

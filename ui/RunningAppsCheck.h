@@ -14,14 +14,14 @@ class RunningAppsCheck : public PageCheck {
     RunningAppsCheck(const RunningAppsCheck&) = delete;
     RunningAppsCheck& operator=(const RunningAppsCheck&) = delete;
 
-    // Passes (1) with no handler or no names; otherwise tests every name and fails (0) when any
-    // of them runs, reporting each running one while reporting is on.
-    int check(InstallerUI* ui) override;
+    // Passes with no handler or no names; otherwise tests every name and fails when any of
+    // them runs, reporting each running one while reporting is on.
+    bool check(InstallerUI* ui) override;
 
     void clearNames();
     // False when memory runs out; the list is then as it was.
     bool addName(const char* moduleName);
-    void setReporting(int report) { report_ = report; }
+    void setReporting(bool report) { report_ = report; }
     int nameCount() const { return names_.count(); }
     const char* name(int index) const { return names_[index]; }
 
@@ -29,5 +29,5 @@ class RunningAppsCheck : public PageCheck {
     static constexpr int kGrowStep = 100;
     SystemChanges& system_;
     RecordList<char*> names_;
-    int report_ = 0;
+    bool report_ = false;
 };

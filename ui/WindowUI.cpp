@@ -75,11 +75,9 @@ WindowUI::~WindowUI() {
         DeleteObject(font_);
 }
 
-int WindowUI::run() {
-    if (wizard_ == nullptr)
-        return -1;
-    if (buildWindow() != 0)
-        return -1;
+bool WindowUI::run() {
+    if (!buildWindow())
+        return false;
     MSG message;
     while (!quitRequested_) {
         BOOL got = GetMessageA(&message, nullptr, 0, 0);
@@ -94,12 +92,12 @@ int WindowUI::run() {
     }
     if (mainWindow_ != nullptr)
         DestroyWindow(mainWindow_);
-    return 0;
+    return true;
 }
 
-int WindowUI::buildWindow() {
+bool WindowUI::buildWindow() {
     if (wizard_ == nullptr)
-        return -1;
+        return false;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     auto* initControls = SystemLibrary::function<decltype(InitCommonControlsEx)>(
         "comctl32.dll", "InitCommonControlsEx");
@@ -109,7 +107,7 @@ int WindowUI::buildWindow() {
     makeLook();
     makeAppIcon();
     if (!registerClasses())
-        return -1;
+        return false;
     char title[512];
     makeTitle(title, sizeof title);
     int caption =
@@ -120,10 +118,10 @@ int WindowUI::buildWindow() {
                                   0, 0, look_.px(kWidth), look_.px(kHeight) + caption, nullptr,
                                   nullptr, moduleInstance(context_), this);
     if (mainWindow_ == nullptr)
-        return -1;
+        return false;
     createButtons();
     // Help without a document to show would only disappoint.
-    show(help_, wizard_->hasHelpDocument() ? 1 : 0);
+    show(help_, wizard_->hasHelpDocument());
     wizard_->showDialog(wizard_->currentDialog(), this);
     RECT client = {};
     if (mainWindow_ != nullptr && GetClientRect(mainWindow_, &client))
@@ -136,7 +134,7 @@ int WindowUI::buildWindow() {
         requestQuit(-1);
     else if (wizard_->isFinished())
         requestQuit(0);
-    return 0;
+    return true;
 }
 
 // The screen's DPI (the manifest declares the process DPI-aware, so the system reports the real
@@ -391,19 +389,19 @@ void WindowUI::requestQuit(int code) {
     PostQuitMessage(code);
 }
 
-int WindowUI::showPage(int page) {
+void WindowUI::showPage(int page) {
     if (wizard_ == nullptr)
-        return -1;
+        return;
     pageWindows_.destroyAll();
     if (mainWindow_ != nullptr)
         pageWindows_.create(mainWindow_, *wizard_, context_.package, page, look_);
-    return showFields(page);
+    showFields(page);
 }
 
-int WindowUI::showFields(int page) {
+void WindowUI::showFields(int page) {
     destroyFieldControls();
     if (wizard_ == nullptr || mainWindow_ == nullptr)
-        return 0;
+        return;
     // The buttons' captions keep their keys; the fields' labels take free ones.
     AccessKeys keys;
     for (HWND button : {help_, back_, next_, cancel_}) {
@@ -430,7 +428,6 @@ int WindowUI::showFields(int page) {
             delete control;
     }
     putButtonsLast();
-    return 0;
 }
 
 // Tab goes through the page's fields first, then the buttons.
@@ -457,12 +454,11 @@ void WindowUI::focusPage() {
         SendMessageA(target, EM_SETSEL, 0, -1);
 }
 
-int WindowUI::storeFields(int) {
+void WindowUI::storeFields(int) {
     if (wizard_ == nullptr)
-        return -1;
+        return;
     for (int i = 0; i < fields_.count(); ++i)
         fields_[i]->store();
-    return 0;
 }
 
 void WindowUI::destroyFieldControls() {
@@ -473,7 +469,9 @@ void WindowUI::destroyFieldControls() {
     fields_.clear();
 }
 
-int WindowUI::processEvents(int, int, int, int) {
+// The run goes on whatever the window is asked: it cannot be stopped half done. A quit waits
+// for its end.
+bool WindowUI::processEvents() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT)
@@ -481,7 +479,7 @@ int WindowUI::processEvents(int, int, int, int) {
         else
             dispatch(message);
     }
-    return 0;
+    return true;
 }
 
 void WindowUI::dispatch(MSG& message) {
@@ -565,9 +563,9 @@ HWND WindowUI::messageOwner() const {
 }
 
 // Cancel is offered only before the run: nothing has changed yet.
-int WindowUI::confirmCancel() {
+bool WindowUI::confirmCancel() {
     if (wizard_ == nullptr)
-        return 1;
+        return true;
     char product[256] = {};
     if (context_.product != nullptr)
         context_.product->getProductName(product, sizeof product);
@@ -585,68 +583,61 @@ int WindowUI::confirmCancel() {
                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
-int WindowUI::ask(const char* text, int kind) {
+bool WindowUI::ask(const char* text, Question kind) {
     if (text == nullptr)
         text = "";
     switch (kind) {
-    case kAskOkCancel:
+    case Question::kOkCancel:
         return MessageBoxA(messageOwner(), text, "Installation", MB_OKCANCEL) == IDOK;
-    case kAskNotice:
-        MessageBoxA(messageOwner(), text, "Installation", MB_OK);
-        return 1;
-    case kAskYesNo:
+    case Question::kYesNo:
         return MessageBoxA(messageOwner(), text, "Installation", MB_YESNO) == IDYES;
-    default:
-        MessageBoxA(messageOwner(), text, "Installation", MB_OK);
-        return 0;
+    case Question::kNotice:
+        break;
     }
+    MessageBoxA(messageOwner(), text, "Installation", MB_OK);
+    return true;
 }
 
-int WindowUI::setCaption(HWND button, const char* text) {
+void WindowUI::setCaption(HWND button, const char* text) {
     if (button != nullptr)
         SetWindowTextA(button, text != nullptr ? text : "");
-    return 0;
 }
 
-int WindowUI::enable(HWND button, int flag) {
+void WindowUI::enable(HWND button, bool enabled) {
     if (button != nullptr)
-        EnableWindow(button, (flag & 0xff) != 0);
-    return 0;
+        EnableWindow(button, enabled ? TRUE : FALSE);
 }
 
-int WindowUI::show(HWND button, int flag) {
-    if (button == nullptr)
-        return -1;
-    ShowWindow(button, (flag & 0xff) != 0 ? SW_SHOW : SW_HIDE);
-    return 0;
+void WindowUI::show(HWND button, bool shown) {
+    if (button != nullptr)
+        ShowWindow(button, shown ? SW_SHOW : SW_HIDE);
 }
 
-int WindowUI::setProgress(const char* name, int percent) {
+// A page without the bar shows no progress; the run goes on all the same.
+void WindowUI::setProgress(const char* name, int percent) {
     HWND bar = pageWindows_.find(name);
-    if (bar == nullptr)
-        return -1;
-    SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
-    return 0;
+    if (bar != nullptr)
+        SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
-int WindowUI::setStatusText(const char* text) {
+void WindowUI::setStatusText(const char* text) {
     HWND status = pageWindows_.find("Destination");
     if (status != nullptr)
         SetWindowTextA(status, text != nullptr ? text : "");
-    return 0;
 }
 
-int WindowUI::reportLine(int, int, const char* text, int, int) {
+// The list is only what the user sees of the run: a line it cannot show never stops the run.
+bool WindowUI::reportLine(const char* text) {
     HWND list = pageWindows_.find("Destfilelist");
     if (list == nullptr || text == nullptr)
-        return 0;
+        return true;
     LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     if (index < 0)
-        return 0;
+        return true;
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     HDC dc = GetDC(list);
     if (dc == nullptr)
-        return 0;
+        return true;
     HGDIOBJ previous =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
     SIZE size = {};
@@ -657,5 +648,5 @@ int WindowUI::reportLine(int, int, const char* text, int, int) {
     int wanted = size.cx + 6;
     if (wanted > SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0))
         SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(wanted), 0);
-    return 0;
+    return true;
 }

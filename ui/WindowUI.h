@@ -35,36 +35,37 @@ class WindowUI : public InstallerUI {
     void setWizard(Wizard* wizard) { wizard_ = wizard; }
     void setContext(const WindowContext& context) { context_ = context; }
 
-    int run() override;
-    int finish() override { return 0; }
-    int showFields(int page) override;
-    int showPage(int page) override;
-    int storeFields(int page) override;
-    int leavePage(int) override { return 0; }
-    int confirmCancel() override;
-    int setHelpCaption(const char* text) override { return setCaption(help_, text); }
-    int setBackCaption(const char* text) override { return setCaption(back_, text); }
-    int setNextCaption(const char* text) override { return setCaption(next_, text); }
-    int setCancelCaption(const char* text) override { return setCaption(cancel_, text); }
-    int enableHelp(int flag) override { return enable(help_, flag); }
-    int enableBack(int flag) override { return enable(back_, flag); }
-    int enableNext(int flag) override { return enable(next_, flag); }
-    int enableCancel(int flag) override { return enable(cancel_, flag); }
-    int showHelp(int flag) override { return show(help_, flag); }
-    int showBack(int flag) override { return show(back_, flag); }
-    int showNext(int flag) override { return show(next_, flag); }
-    int showCancel(int flag) override { return show(cancel_, flag); }
-    int setOverallProgress(int percent) override { return setProgress("Overall", percent); }
-    int setCurrentProgress(int percent) override { return setProgress("Current", percent); }
-    int setStatusText(const char* text) override;
-    int processEvents(int, int, int, int) override;
-    int reportLine(int, int, const char* text, int, int) override;
-    int ask(const char* text, int kind) override;
+    bool run() override;
+    void finish() override {}
+    void showFields(int page) override;
+    void showPage(int page) override;
+    void storeFields(int page) override;
+    void leavePage(int) override {}
+    bool confirmCancel() override;
+    void setHelpCaption(const char* text) override { setCaption(help_, text); }
+    void setBackCaption(const char* text) override { setCaption(back_, text); }
+    void setNextCaption(const char* text) override { setCaption(next_, text); }
+    void setCancelCaption(const char* text) override { setCaption(cancel_, text); }
+    void enableHelp(bool enabled) override { enable(help_, enabled); }
+    void enableBack(bool enabled) override { enable(back_, enabled); }
+    void enableNext(bool enabled) override { enable(next_, enabled); }
+    void enableCancel(bool enabled) override { enable(cancel_, enabled); }
+    void showHelp(bool shown) override { show(help_, shown); }
+    void showBack(bool shown) override { show(back_, shown); }
+    void showNext(bool shown) override { show(next_, shown); }
+    void showCancel(bool shown) override { show(cancel_, shown); }
+    void setOverallProgress(int percent) override { setProgress("Overall", percent); }
+    void setCurrentProgress(int percent) override { setProgress("Current", percent); }
+    void setStatusText(const char* text) override;
+    bool processEvents() override;
+    bool reportLine(const char* text) override;
+    bool ask(const char* text, Question kind) override;
 
     // The window while it exists, for tests that look at it.
     HWND mainWindow() const { return mainWindow_; }
-    // Builds the window and shows the current page without running the loop (run does both).
-    int buildWindow();
+    // Builds the window and shows the current page without running the loop (run does both);
+    // false when there is no wizard or the window cannot be made.
+    bool buildWindow();
 
   private:
     static LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -94,10 +95,10 @@ class WindowUI : public InstallerUI {
     void requestQuit(int code);
     HWND messageOwner() const;
 
-    static int setCaption(HWND button, const char* text);
-    static int enable(HWND button, int flag);
-    static int show(HWND button, int flag);
-    int setProgress(const char* name, int percent);
+    static void setCaption(HWND button, const char* text);
+    static void enable(HWND button, bool enabled);
+    static void show(HWND button, bool shown);
+    void setProgress(const char* name, int percent);
 
     HWND mainWindow_ = nullptr;
     HWND back_ = nullptr;

@@ -23,30 +23,33 @@
 
 namespace {
 
-struct NamedValue {
+template <typename Value> struct NamedValue {
     const char* name;
-    int value;
+    Value value;
 };
 
-constexpr NamedValue kElementKinds[] = {
-    {"Text", PageElement::kText},         {"Image", PageElement::kImage},
-    {"HLine", PageElement::kHLine},       {"RichEditText", PageElement::kRichEditText},
-    {"Progress", PageElement::kProgress}, {"List", PageElement::kList}};
-constexpr NamedValue kHorizontalAlignments[] = {{"left", PageElement::kAlignLeft},
-                                                {"right", PageElement::kAlignRight},
-                                                {"center", PageElement::kAlignCenter}};
-constexpr NamedValue kVerticalAlignments[] = {{"top", PageElement::kAlignTop},
-                                              {"bottom", PageElement::kAlignBottom}};
+using Kind = PageElement::Kind;
+using Alignment = PageElement::Alignment;
 
-// The value whose name matches the text ignoring case; 0 for none or no text.
-template <size_t Count> int valueNamed(const NamedValue (&table)[Count], const char* text) {
+constexpr NamedValue<Kind> kElementKinds[] = {
+    {"Text", Kind::kText},         {"Image", Kind::kImage},
+    {"HLine", Kind::kHLine},       {"RichEditText", Kind::kRichEditText},
+    {"Progress", Kind::kProgress}, {"List", Kind::kList}};
+constexpr NamedValue<Alignment> kHorizontalAlignments[] = {
+    {"left", Alignment::kLeft}, {"right", Alignment::kRight}, {"center", Alignment::kCenter}};
+constexpr NamedValue<Alignment> kVerticalAlignments[] = {{"top", Alignment::kTop},
+                                                         {"bottom", Alignment::kBottom}};
+
+// The value whose name matches the text ignoring case; kNone for none or no text.
+template <typename Value, size_t Count>
+Value valueNamed(const NamedValue<Value> (&table)[Count], const char* text) {
     if (text == nullptr)
-        return 0;
-    for (const NamedValue& entry : table) {
+        return Value::kNone;
+    for (const NamedValue<Value>& entry : table) {
         if (strcasecmp(entry.name, text) == 0)
             return entry.value;
     }
-    return 0;
+    return Value::kNone;
 }
 
 int numberOr(const char* text, int absent) {
@@ -168,13 +171,13 @@ bool Wizard::isWizardEnd(int index, int last) const {
     return index >= last || index == pages_.dialogCount() - 1;
 }
 
-int Wizard::showDialog(int index, InstallerUI* ui) {
+void Wizard::showDialog(int index, InstallerUI* ui) {
     if (ui == nullptr || index < 0 || index >= pages_.dialogCount())
-        return -1;
+        return;
     releasePageElements();
     ui->leavePage(currentDialog_);
     setWizardButtons(index, ui);
-    if (isNamed(index, "Finish") && index + 1 < pages_.dialogCount() && failed_ != 0 &&
+    if (isNamed(index, "Finish") && index + 1 < pages_.dialogCount() && failed_ &&
         isNamed(index + 1, "BadFinish"))
         ++index;
     readPageElements(index);
@@ -185,7 +188,6 @@ int Wizard::showDialog(int index, InstallerUI* ui) {
         runCopyProgress(ui);
     if (isNamed(index, "RunningApps"))
         attachRunningAppsCheck(index, ui);
-    return 0;
 }
 
 // Each page has one set of button states, whatever route led to it. Once the run of the
@@ -194,19 +196,19 @@ int Wizard::showDialog(int index, InstallerUI* ui) {
 void Wizard::setWizardButtons(int index, InstallerUI* ui) {
     if (isWizardEnd(index, lastDialog())) {
         ui->setNextCaption("&Finish");
-        ui->enableNext(1);
-        ui->enableBack(0);
-        ui->enableCancel(0);
-        ui->enableHelp(0);
+        ui->enableNext(true);
+        ui->enableBack(false);
+        ui->enableCancel(false);
+        ui->enableHelp(false);
         return;
     }
     bool isLicense = isNamed(index, "License");
     ui->setNextCaption(isLicense ? "I &agree" : "&Next >");
     ui->setCancelCaption(isLicense ? "I &disagree" : "&Cancel");
-    ui->enableBack(index == firstDialog() ? 0 : 1);
-    ui->enableNext(1);
-    ui->enableHelp(hasHelpDocument() ? 1 : 0);
-    ui->enableCancel(copyProgressDone_ == 0 ? 1 : 0);
+    ui->enableBack(index != firstDialog());
+    ui->enableNext(true);
+    ui->enableHelp(hasHelpDocument());
+    ui->enableCancel(!copyProgressDone_);
 }
 
 void Wizard::releasePageElements() {
@@ -220,8 +222,8 @@ void Wizard::readPageElements(int page) {
     description_.getChildren(pages_.dialog(page).elementIndex, &children);
     for (int i = 0; i < children.count(); ++i) {
         int node = children[i];
-        int kind = valueNamed(kElementKinds, description_.nodeName(node));
-        if (kind == 0)
+        Kind kind = valueNamed(kElementKinds, description_.nodeName(node));
+        if (kind == Kind::kNone)
             continue;
         const char* condition = description_.getAttribute(node, "Condition");
         if (condition != nullptr && ConditionEvaluator::evaluate(variables_, condition) == 0)
@@ -255,21 +257,21 @@ void Wizard::readPageElements(int page) {
 // example through Back from a later page, it keeps the result of that run: a second run would
 // install over the first one's files and back up its own copies.
 void Wizard::runCopyProgress(InstallerUI* ui) {
-    if (copyProgressDone_ == 0) {
-        copyProgressDone_ = 1;
-        ui->enableBack(0);
-        ui->enableNext(0);
-        ui->enableHelp(0);
-        ui->enableCancel(0);
+    if (!copyProgressDone_) {
+        copyProgressDone_ = true;
+        ui->enableBack(false);
+        ui->enableNext(false);
+        ui->enableHelp(false);
+        ui->enableCancel(false);
         bool cancelled = false;
-        failed_ = steps_.runCopyProgress(*ui, &cancelled);
+        failed_ = steps_.runCopyProgress(*ui, &cancelled) != 0;
         if (cancelled)
-            cancelled_ = 1;
+            cancelled_ = true;
     }
-    ui->enableBack(0);
-    ui->enableNext(1);
-    ui->enableHelp(hasHelpDocument() ? 1 : 0);
-    ui->enableCancel(0);
+    ui->enableBack(false);
+    ui->enableNext(true);
+    ui->enableHelp(hasHelpDocument());
+    ui->enableCancel(false);
 }
 
 void Wizard::attachRunningAppsCheck(int page, InstallerUI* ui) {
@@ -287,9 +289,9 @@ void Wizard::attachRunningAppsCheck(int page, InstallerUI* ui) {
     // A page its condition passes over holds nobody: it lists nothing either.
     if (ConditionEvaluator::evaluate(variables_, pages_.dialog(page).condition) == 0)
         return;
-    runningApps_.setReporting(1);
+    runningApps_.setReporting(true);
     runningApps_.check(ui);
-    runningApps_.setReporting(0);
+    runningApps_.setReporting(false);
 }
 
 bool Wizard::isPassedOver(int index, InstallerUI* ui) {
@@ -299,41 +301,41 @@ bool Wizard::isPassedOver(int index, InstallerUI* ui) {
     if (ConditionEvaluator::evaluate(variables_, dialog.condition) == 0)
         return true;
     PageCheck* check = checkOf(index);
-    return check != nullptr && check->check(ui) != 0;
+    return check != nullptr && check->check(ui);
 }
 
 PageCheck* Wizard::checkOf(int page) {
     return checkedPages_.count(page) != 0 ? &runningApps_ : nullptr;
 }
 
-int Wizard::nextDialog(InstallerUI* ui) {
+bool Wizard::nextDialog(InstallerUI* ui) {
     if (ui == nullptr)
-        return -1;
+        return false;
     int last = lastDialog();
     // Only the page the user is on can hold them; a page passed over by its condition never
     // does, even if it lists a program that runs.
     PageCheck* check = checkOf(currentDialog_);
-    if (!isWizardEnd(currentDialog_, last) && check != nullptr && check->check(ui) == 0) {
+    if (!isWizardEnd(currentDialog_, last) && check != nullptr && !check->check(ui)) {
         showDialog(currentDialog_, ui);
-        return -1;
+        return false;
     }
     for (;;) {
         if (isWizardEnd(currentDialog_, last)) {
-            if (failed_ == 0 && !steps_.isUninstalling())
+            if (!failed_ && !steps_.isUninstalling())
                 steps_.runPostInstall(*ui);
-            finished_ = 1;
-            return 0;
+            finished_ = true;
+            return true;
         }
         // Not at the end, so a reachable page follows; each round moves further forward.
         showDialog(searchForward(currentDialog_ + 1), ui);
         if (!isPassedOver(currentDialog_, ui))
-            return 0;
+            return true;
     }
 }
 
-int Wizard::previousDialog(InstallerUI* ui) {
+void Wizard::previousDialog(InstallerUI* ui) {
     if (ui == nullptr)
-        return -1;
+        return;
     int first = firstDialog();
     int start = currentDialog_;
     auto earlierPage = [this, first](int index) {
@@ -348,25 +350,21 @@ int Wizard::previousDialog(InstallerUI* ui) {
             // No earlier page can be shown: Back leaves the user where they were.
             if (shown != start)
                 showDialog(start, ui);
-            return 0;
+            return;
         }
         shown = earlier;
         showDialog(shown, ui);
     }
-    return 0;
 }
 
 void Wizard::closeWindow() {
-    if (copyProgressDone_ != 0 || isWizardEnd(currentDialog_, lastDialog()))
-        finished_ = 1;
+    if (copyProgressDone_ || isWizardEnd(currentDialog_, lastDialog()))
+        finished_ = true;
     else
-        cancelled_ = 1;
+        cancelled_ = true;
 }
 
-int Wizard::cancelDialog(InstallerUI* ui) {
-    if (ui == nullptr)
-        return -1;
-    if (ui->confirmCancel() != 0)
-        cancelled_ = 1;
-    return 0;
+void Wizard::cancelDialog(InstallerUI* ui) {
+    if (ui != nullptr && ui->confirmCancel())
+        cancelled_ = true;
 }

@@ -35,15 +35,18 @@ class Wizard {
     int elementCount() const { return elements_.count(); }
     FieldInfo getField(int index) const;
     int fieldCount() const;
-    int isCancelled() const { return cancelled_; }
-    int isFinished() const { return finished_; }
+    bool isCancelled() const { return cancelled_; }
+    bool isFinished() const { return finished_; }
     int getVariable(const char* name, char* out, int size) const;
     int setVariable(const char* name, const char* value);
     void showHelpDocument();
-    int previousDialog(InstallerUI* ui);
-    int nextDialog(InstallerUI* ui);
-    int cancelDialog(InstallerUI* ui);
-    int showDialog(int index, InstallerUI* ui);
+    // Without a handler the navigation does nothing.
+    void previousDialog(InstallerUI* ui);
+    // False when the wizard stays where it is: no handler, or the page holds the user.
+    bool nextDialog(InstallerUI* ui);
+    void cancelDialog(InstallerUI* ui);
+    // Shows nothing for a page that is not there.
+    void showDialog(int index, InstallerUI* ui);
 
     // The window's close box. Before the run of the "CopyProgress" page it cancels; once the run
     // has ended, or on the last page, it ends the wizard as Finish does, without the
@@ -57,9 +60,9 @@ class Wizard {
     bool keepsDestinationWhole(const char* variable, const char* folder);
 
     // The run of the "CopyProgress" page failed (or was undone).
-    int hasFailed() const { return failed_; }
+    bool hasFailed() const { return failed_; }
     // The run of the "CopyProgress" page has ended.
-    bool hasRun() const { return copyProgressDone_ != 0; }
+    bool hasRun() const { return copyProgressDone_; }
     // Puts the wizard on its first page before the handler runs.
     void start() { currentDialog_ = 0; }
     // The first and the last page that Back and Next can reach (special flag 0), or -1.
@@ -91,9 +94,9 @@ class Wizard {
     std::set<int> checkedPages_;
     RecordList<PageElement> elements_;
     int currentDialog_ = -1;
-    int cancelled_ = 0;
-    int finished_ = 0;
-    int failed_ = 0;
+    bool cancelled_ = false;
+    bool finished_ = false;
+    bool failed_ = false;
     // The "CopyProgress" page runs the installation or the uninstall once per process.
-    int copyProgressDone_ = 0;
+    bool copyProgressDone_ = false;
 };

@@ -171,10 +171,10 @@ TEST(WindowUI, TheFileListScrollsToItsLongestLine) {
     WindowWizard progress("<Copy><List Name=\"Destfilelist\" x=\"0\" y=\"20\" w=\"100\" h=\"100\">"
                           "</List></Copy><Finish></Finish>");
     HWND list = FindWindowExA(progress.ui.mainWindow(), nullptr, "ListBox", nullptr);
-    progress.ui.reportLine(0, 0, std::string(300, 'W').c_str(), 0, 0);
+    progress.ui.reportLine(std::string(300, 'W').c_str());
     LRESULT wide = SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0);
     EXPECT_GT(wide, 1000);
-    progress.ui.reportLine(0, 0, "short", 0, 0);
+    progress.ui.reportLine("short");
     EXPECT_EQ(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), wide);
     EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 1);
 }

@@ -11,24 +11,24 @@ using Lines = std::vector<std::string>;
 
 class RecordingUI : public ConsoleUI {
   public:
-    int run() override {
+    bool run() override {
         ++runs;
-        return runResult;
+        return true;
     }
-    int finish() override { return 0; }
-    int confirmCancel() override { return confirmAnswer; }
-    int reportLine(int, int, const char* text, int, int) override {
+    void finish() override {}
+    bool confirmCancel() override { return confirmAnswer; }
+    bool reportLine(const char* text) override {
         lines.push_back(text);
-        return 0;
+        return true;
     }
-    int ask(const char* text, int kind) override {
-        questions.push_back(std::to_string(kind) + ":" + text);
+    // Written down as the kind's number: 0 OK/Cancel, 1 notice, 2 Yes/No.
+    bool ask(const char* text, Question kind) override {
+        questions.push_back(std::to_string(static_cast<int>(kind)) + ":" + text);
         return answer;
     }
 
     int runs = 0;
-    int runResult = 0;
-    int answer = 1;
-    int confirmAnswer = 0;
+    bool answer = true;
+    bool confirmAnswer = false;
     Lines lines, questions;
 };

@@ -13,9 +13,9 @@
 namespace {
 // Shows where processEvents falls among the report lines.
 struct EventsUI : RecordingUI {
-    int processEvents(int, int, int, int) override {
+    bool processEvents() override {
         lines.push_back("<events>");
-        return 0;
+        return true;
     }
 };
 

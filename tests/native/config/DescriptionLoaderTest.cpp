@@ -158,6 +158,6 @@ TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfig
     EXPECT_EQ(document.value("DIR"), "C:\\Products\\Own");
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_EQ(loader.initialize(document.xml(), (folder / "missing.xml").c_str(), &ui), -1);
-    EXPECT_EQ(ui.questions, Lines{std::to_string(InstallerUI::kAskNotice) +
-                                  ":Configuration file not found. Installation cannot continue."});
+    EXPECT_EQ(ui.questions,
+              Lines{"1:Configuration file not found. Installation cannot continue."}); // a notice
 }

@@ -30,10 +30,10 @@ std::string fileSet(const std::string& files, const std::string& nameAndConditio
 // Keeps the progress steps and the last status text as well.
 class RunUI : public RecordingUI {
   public:
-    int setOverallProgress(int percent) override { return (progress.push_back(percent), 0); }
-    int setStatusText(const char* text) override { return (status = text, 0); }
+    void setOverallProgress(int percent) override { progress.push_back(percent); }
+    void setStatusText(const char* text) override { status = text; }
     // Runs before a question is answered: what happens on the machine while the user reads it.
-    int ask(const char* text, int kind) override {
+    bool ask(const char* text, Question kind) override {
         if (beforeAnswer)
             beforeAnswer();
         return RecordingUI::ask(text, kind);
@@ -206,7 +206,7 @@ TEST_F(InstallationRunTest, TheParentOfAFolderTheRunMadeHoldsThatFolderAndTheFil
     load(fileSet(app_ + "b.txt</FN>" + app_ + "new</FN>" + app_ + "b.txt</FN>" +
                  "<FN Dest=\"[APPDIR]\\new\" Alias=\"1\">a.txt</FN>"),
          {{"1", "x"}});
-    ui.answer = 0; // keep the installation
+    ui.answer = false; // keep the installation
     EXPECT_EQ(perform(), 0);
     std::string made = app + "\\new\\", b = app + "\\b.txt";
     EXPECT_EQ(records(), "DIR\t2\t" + made + "\r\nFILE\tCREATE\t" + made +
@@ -267,7 +267,7 @@ TEST_F(InstallationRunTest, AnExistingFileIsNotOverwrittenAfterItsBackupFailed) 
     backupDestination = "[UNDODIR]\\missing\\backup.bin";
     load(fileSet(fn("n", "new.txt") + fn("o", "old.txt")), {{"n", "new"}, {"o", "replacement"}});
     existingFile("old.txt", "keep me");
-    ui.answer = 0;
+    ui.answer = false;
     EXPECT_EQ(perform(), 0);
     EXPECT_EQ(readAll(app + "/old.txt"), "keep me");
     EXPECT_EQ(readAll(app + "/new.txt"), "new");
@@ -301,7 +301,7 @@ TEST_F(InstallationRunTest, AFileWhoseRecordCannotBeWrittenIsNotWritten) {
         GTEST_SKIP() << "needs /dev/full";
     ASSERT_EQ(symlink("/dev/full", (folder / "qzinstall1.tmp").c_str()), 0); // a full disk
     loadOneFile();
-    ui.answer = 0;
+    ui.answer = false;
     EXPECT_EQ(perform(), 0);
     EXPECT_FALSE(exists(app + "/a"));
     EXPECT_EQ(ui.lines, Lines{"FAILED to create " + app + "\\a"});
@@ -341,12 +341,12 @@ TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyC
     loadOneFile();
     system.previousVersionInstalled = true;
     system.previousVersionRemoved = false;
-    ui.answer = 0;
+    ui.answer = false;
     InstallationRun declined = run();
     EXPECT_EQ(declined.perform(), -1);
     EXPECT_TRUE(declined.wasCancelled());
     EXPECT_EQ(ui.questions[0].substr(0, 48), "0:A previous version of Run Test is already inst");
-    ui.answer = 1;
+    ui.answer = true;
     InstallationRun kept = run();
     EXPECT_EQ(kept.perform(), -1);
     EXPECT_FALSE(kept.wasCancelled());
@@ -387,7 +387,7 @@ TEST_P(LargeEntryTest, StreamedIntoItsFileWithTheSameBytesCheckSumsRecordsAndFai
     load(fileSet(fn("big", "big.bin")), {{"big", content}});
     if (test.existing)
         existingFile("big.bin", "previous content");
-    ui.answer = 0;
+    ui.answer = false;
     EXPECT_EQ(perform(), 0);
     std::string path = app + "\\big.bin", kind = test.existing ? "OVER\t" : "CREATE\t";
     std::string made = test.existing ? "" : "DIR\t1\t" + app + "\\\r\n";

@@ -19,7 +19,7 @@ std::string rest(std::FILE* file) {
 }
 
 // Acts on a console that reads `typed`: what it printed, "|", and what it left unread.
-template <typename Act> std::string console(const std::string& typed, int quiet, Act act) {
+template <typename Act> std::string console(const std::string& typed, bool quiet, Act act) {
     std::FILE* input = std::tmpfile();
     std::FILE* output = std::tmpfile();
     std::fputs(typed.c_str(), input);
@@ -44,12 +44,12 @@ template <typename Act> std::string console(const std::string& typed, int quiet,
 }
 
 // Runs the wizard from its first page with DIR at C:\Old.
-std::string run(Wizard& wizard, const std::string& typed, int quiet = 0) {
+std::string run(Wizard& wizard, const std::string& typed, bool quiet = false) {
     wizard.setVariable("DIR", "C:\\Old");
     wizard.start();
     return console(typed, quiet, [&wizard](ConsoleUI& ui) {
         ui.setWizard(&wizard);
-        EXPECT_EQ(ui.run(), 0);
+        EXPECT_TRUE(ui.run());
     });
 }
 
@@ -96,20 +96,21 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
     const std::string twice = "held.exe\nalso.exe\n";
     struct Case {
         std::string dialogs;
-        int copyResult, quiet;
+        int copyResult;
+        bool quiet;
         std::string printed;
         int page;
     };
     const Case cases[] = {
-        {"<Welcome></Welcome><Finish></Finish>", 0, 0, "Installation completed.\n", 1},
+        {"<Welcome></Welcome><Finish></Finish>", 0, false, "Installation completed.\n", 1},
         // A run that failed (and was undone) must not read as completed.
-        {copy, -1, 0, "Installation failed.\n", 1},
-        {copy, 1, 0, "Installation was cancelled.\n", 0},
+        {copy, -1, false, "Installation failed.\n", 1},
+        {copy, 1, false, "Installation was cancelled.\n", 0},
         // A program that keeps running ends the dialogue instead of holding it for ever, quiet or
         // not; every name is tested, so that the user sees all the programs to close at once.
-        {held, 0, 0, twice + twice + "Installation cannot continue.\n", 0},
-        {held, 0, 1, twice + twice + "Installation cannot continue.\n", 0},
-        {kFields, 0, 1, "Installation completed.\n", 1}, // quiet: no field is asked
+        {held, 0, false, twice + twice + "Installation cannot continue.\n", 0},
+        {held, 0, true, twice + twice + "Installation cannot continue.\n", 0},
+        {kFields, 0, true, "Installation completed.\n", 1}, // quiet: no field is asked
     };
     for (const Case& test : cases) {
         TestWizard wizard(test.dialogs, test.copyResult);
@@ -121,29 +122,35 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
 }
 
 TEST(ConsoleQuestions, EachKindReadsExactlyOneLineAndQuietModeAnswersYesToAll) {
-    const char* prompts[] = {"Type 'ok' or 'cancel': ", "Press <Enter>",
-                             "Type 'yes' or 'no' :", ""};
+    using Question = RunReporter::Question;
+    const char* prompts[] = {"Type 'ok' or 'cancel': ", "Press <Enter>", "Type 'yes' or 'no' :"};
     struct Case {
-        int kind;
+        Question kind;
         std::string typed;
-        int result;
+        bool agreed;
     };
     // The ok answer longer than the line buffer is read whole and is not "ok".
-    const Case cases[] = {
-        {0, "OK\n", 1},       {0, "cancel\n", 0}, {0, "ok" + std::string(700, ' ') + "\n", 0},
-        {1, "anything\n", 1}, {2, "Yes\n", 1},    {2, "y\n", 0},
-        {2, "", 0},           {3, "yes\n", 0}};
+    const Case cases[] = {{Question::kOkCancel, "OK\n", true},
+                          {Question::kOkCancel, "cancel\n", false},
+                          {Question::kOkCancel, "ok" + std::string(700, ' ') + "\n", false},
+                          {Question::kNotice, "anything\n", true},
+                          {Question::kYesNo, "Yes\n", true},
+                          {Question::kYesNo, "y\n", false},
+                          {Question::kYesNo, "", false}};
     for (const Case& test : cases) {
-        int result = -1;
+        bool agreed = !test.agreed;
         std::string typed = test.typed.empty() ? "" : test.typed + "next\n";
-        EXPECT_EQ(console(typed, 0, [&](ConsoleUI& ui) { result = ui.ask("Q?", test.kind); }),
-                  "Q?\n" + std::string(prompts[test.kind]) + "|" + (typed.empty() ? "" : "next\n"));
-        EXPECT_EQ(result, test.result) << test.typed;
+        EXPECT_EQ(console(typed, false, [&](ConsoleUI& ui) { agreed = ui.ask("Q?", test.kind); }),
+                  "Q?\n" + std::string(prompts[static_cast<int>(test.kind)]) + "|" +
+                      (typed.empty() ? "" : "next\n"));
+        EXPECT_EQ(agreed, test.agreed) << test.typed;
     }
-    EXPECT_EQ(console("no\n", 1,
+    EXPECT_EQ(console("no\n", true,
                       [](ConsoleUI& ui) {
-                          EXPECT_EQ(ui.ask("?", 0) + ui.ask("?", 1) + ui.ask("?", 2), 3);
-                          ui.reportLine(0, 0, "Create a", 0, 0);
+                          EXPECT_TRUE(ui.ask("?", Question::kOkCancel) &&
+                                      ui.ask("?", Question::kNotice) &&
+                                      ui.ask("?", Question::kYesNo));
+                          ui.reportLine("Create a");
                       }),
               "?\nCreate a\n|no\n"); // a notice is still said: unattended it is the only trace
 }
@@ -154,9 +161,9 @@ TEST(ConsoleDialogue, AFolderOnADriveThatDoesNotExistStopsTheRunBeforeAnyChange)
     TestWizard wizard(kFields);
     wizard.setVariable("DIR", "E:\\New");
     wizard.start();
-    std::string printed = console("", 1, [&wizard](ConsoleUI& ui) {
+    std::string printed = console("", true, [&wizard](ConsoleUI& ui) {
         ui.setWizard(&wizard);
-        EXPECT_EQ(ui.run(), 0);
+        EXPECT_TRUE(ui.run());
     });
     EXPECT_EQ(printed,
               "Starting installation.\nThe drive or network share E:\\ of \"E:\\New\" does "
