@@ -194,7 +194,10 @@ int EntryPoint::realUninstall(Installer& installer) {
     int result = installer.openPayload(uninstallFile_, 0, 1);
     if (result == 0) {
         openUninstallResources(installer);
-        result = installer.loadDescription(selectUI(installer), &state.debugLog, nullptr);
+        InstallerUI* ui = selectUI(installer);
+        result = installer.prepareWizard(ui, &state.debugLog, nullptr) && installer.runWizard(*ui)
+                     ? 0
+                     : -1;
     }
     if (installer.failure()[0] != '\0')
         tell(installer.failure(), MB_ICONERROR);
@@ -236,7 +239,9 @@ int EntryPoint::install(Installer& installer) {
             InstallerUI* ui = selectUI(installer);
             if (state.gui != 0)
                 logMessage(log, "Running installation");
-            result = installer.loadDescription(ui, log, state.configFile);
+            result = installer.prepareWizard(ui, log, state.configFile) && installer.runWizard(*ui)
+                         ? 0
+                         : -1;
             // Every reason to stop is said, in quiet mode too: an unattended deployment that
             // fails must leave more than an exit code behind.
             if (installer.failure()[0] != '\0')

@@ -73,25 +73,27 @@ int Installer::closePayload() {
     return 0;
 }
 
-// Records the reason for the user (a debug-log line as well); -1.
-int Installer::fail(Log* log, const char* format, ...) {
+// Records the reason for the user (a debug-log line as well); false.
+bool Installer::fail(Log* log, const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
     boundedFormatV(failure_, sizeof failure_, format, arguments);
     va_end(arguments);
     logMessage(log, "%s", failure_);
-    return -1;
+    return false;
 }
 
-int Installer::loadDescription(InstallerUI* ui, Log* log, const char* configFile) {
+bool Installer::prepareWizard(InstallerUI* ui, Log* log, const char* configFile) {
     if (ui == nullptr) {
         logMessage(log, "No installer UI handler specified");
-        return -1;
+        return false;
     }
     debugLog_ = log;
     payload_.setDebugLog(log);
-    if (readDescription(log) != 0)
-        return -1;
+    return readDescription(log) && readWizard(log) && setDefaults(ui, log, configFile);
+}
+
+bool Installer::readWizard(Log* log) {
     logMessage(log, "Getting product description");
     if (!description_.hasProductDescription())
         return fail(log, "The description has no ProductDesc element.");
@@ -109,22 +111,28 @@ int Installer::loadDescription(InstallerUI* ui, Log* log, const char* configFile
     logMessage(log, "Getting fields");
     if (pages_.readFields(document, isUninstalling(), log) != 0)
         return fail(log, "The description cannot be installed: %s.", pages_.problem());
+    return true;
+}
+
+bool Installer::setDefaults(InstallerUI* ui, Log* log, const char* configFile) {
     logMessage(log, "Initializing default values");
+    const XmlDocument& document = description_.document();
     if (document.findNextByName("DefValues", -1) < 0)
         return fail(log, "The description has no DefValues element.");
     DefaultValues defaults(variables_, log);
     // The uninstall takes the recorded values from the action log instead of a configuration.
-    if (defaults.initialize(description_.document(), isUninstalling() ? nullptr : configFile, ui) !=
-        0)
-        return -1;
-    logMessage(log, "Starting installation UI");
+    return defaults.initialize(document, isUninstalling() ? nullptr : configFile, ui) == 0;
+}
+
+bool Installer::runWizard(InstallerUI& ui) {
+    logMessage(debugLog_, "Starting installation UI");
     wizard_.start();
-    int result = ui->run() ? 0 : -1;
-    logMessage(log, "Ending installation UI");
-    ui->finish();
-    if (result != 0)
-        logMessage(log, "There were errors during the installation");
-    return result;
+    bool ran = ui.run();
+    logMessage(debugLog_, "Ending installation UI");
+    ui.finish();
+    if (!ran)
+        logMessage(debugLog_, "There were errors during the installation");
+    return ran;
 }
 
 std::string Installer::undoDataRefusal(const char* path) {
@@ -133,11 +141,11 @@ std::string Installer::undoDataRefusal(const char* path) {
            "trusted to say what to remove.";
 }
 
-int Installer::readDescription(Log* log) {
+bool Installer::readDescription(Log* log) {
     return isUninstalling() ? readDescriptionFromActionLog(log) : readDescriptionFromPayload(log);
 }
 
-int Installer::readDescriptionFromPayload(Log* log) {
+bool Installer::readDescriptionFromPayload(Log* log) {
     logMessage(log, "Decompressing installation file");
     uint32_t length = 0;
     std::unique_ptr<unsigned char[]> text = payload_.unpack("install.xml", &length);
@@ -150,10 +158,10 @@ int Installer::readDescriptionFromPayload(Log* log) {
     }
     logMessage(log, "Parsing installation file");
     description_.parse(reinterpret_cast<const char*>(text.get()), length);
-    return 0;
+    return true;
 }
 
-int Installer::readDescriptionFromActionLog(Log* log) {
+bool Installer::readDescriptionFromActionLog(Log* log) {
     logMessage(log, "Reading installation file name from action log");
     char path[kPathLineSize];
     // A path line that does not fit would name a different file: it is refused.
@@ -173,12 +181,12 @@ int Installer::readDescriptionFromActionLog(Log* log) {
     }
     logMessage(log, "Parsing installation file");
     description_.parse(text.get(), length);
-    return 0;
+    return true;
 }
 
 int Installer::recoverInterruptedRun(InstallerUI& shown, Log* log) {
     TranscriptUI ui(shown, transcript_);
-    if (readDescriptionFromPayload(log) != 0)
+    if (!readDescriptionFromPayload(log))
         return -1;
     char productName[512];
     description_.getProductName(productName, sizeof productName);

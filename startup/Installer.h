@@ -41,9 +41,12 @@ class Installer : private WizardSteps {
     // Where the run's report lines and questions are also kept (-log); null: nowhere.
     void setTranscript(Transcript* transcript) { transcript_ = transcript; }
     int closePayload();
-    // Loads the description, sets the defaults (then the configuration file's, when one is
-    // named) and runs the handler's loop. 0, or -1 when loading failed or the loop did.
-    int loadDescription(InstallerUI* ui, Log* log, const char* configFile);
+    // Reads the description and its file sets, pages and fields, and sets the defaults (then
+    // the configuration file's, when one is named): false when any of it fails (failure() says
+    // why, unless the handler has told the user already).
+    bool prepareWizard(InstallerUI* ui, Log* log, const char* configFile);
+    // Runs the handler's loop from the first page: false when the handler could not run it.
+    bool runWizard(InstallerUI& ui);
     // Undoes an interrupted installation of the package's product, if there is one: 0, or -1 when
     // the description cannot be read or something of that run remains.
     int recoverInterruptedRun(InstallerUI& ui, Log* log);
@@ -72,10 +75,13 @@ class Installer : private WizardSteps {
     bool hasHelpDocument() const override;
     bool keepsDestinationWhole(const char* variable, const char* folder) override;
 
-    int fail(Log* log, const char* format, ...) KESTREL_PRINTF(3, 4);
-    int readDescription(Log* log);
-    int readDescriptionFromPayload(Log* log);
-    int readDescriptionFromActionLog(Log* log);
+    bool fail(Log* log, const char* format, ...) KESTREL_PRINTF(3, 4);
+    bool readDescription(Log* log);
+    // The file sets, pages and fields of the description.
+    bool readWizard(Log* log);
+    bool setDefaults(InstallerUI* ui, Log* log, const char* configFile);
+    bool readDescriptionFromPayload(Log* log);
+    bool readDescriptionFromActionLog(Log* log);
 
     SystemChanges& system_;
     Payload payload_;

@@ -21,6 +21,20 @@ std::string EngineProcess::tempFolder() {
     return std::string(path, length);
 }
 
+bool EngineProcess::start(std::string commandLine, bool inheritHandles, STARTUPINFOA& startup,
+                          PROCESS_INFORMATION& process) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        std::string line = commandLine; // the system may write into it
+        if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, inheritHandles, 0, nullptr, nullptr,
+                           &startup, &process))
+            return true;
+        if (GetLastError() != ERROR_INTERNAL_ERROR)
+            return false;
+        Sleep(200);
+    }
+    return false;
+}
+
 ProcessResult EngineProcess::run(const std::string& commandLine, const std::string& input,
                                  unsigned long timeoutMs) {
     ProcessResult result;
@@ -42,9 +56,7 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
     startup.hStdOutput = outWrite;
     startup.hStdError = outWrite;
     PROCESS_INFORMATION process = {};
-    std::string line = commandLine; // the system may write into it
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!start(commandLine, true, startup, process)) {
         result.output = "not started: error " + std::to_string(GetLastError()) + ": " + commandLine;
         return result;
     }

@@ -26,10 +26,8 @@ StoppedRun runStoppedAfter(const std::string& commandLine, unsigned long stopAft
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.get();
     PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
     DWORD start = GetTickCount();
-    if (!nul.valid() || !CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process))
+    if (!nul.valid() || !EngineProcess::start(commandLine, true, startup, process))
         return run;
     WinHandle processHandle(process.hProcess), threadHandle(process.hThread);
     run.ended = WaitForSingleObject(process.hProcess, stopAfterMs) == WAIT_OBJECT_0;

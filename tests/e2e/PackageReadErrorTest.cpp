@@ -68,8 +68,7 @@ bool cutFromTheHost(const std::string& package, const std::string& hostPath, siz
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!EngineProcess::start(line, false, startup, process))
         return false;
     WinHandle processHandle(process.hProcess), threadHandle(process.hThread);
     for (int wait = 0; wait < 10000; ++wait) {

@@ -14,8 +14,7 @@ class WaitingProgram {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
-        if (!ready.valid() || !CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
-                                              nullptr, nullptr, &startup, &process))
+        if (!ready.valid() || !EngineProcess::start(command, false, startup, process))
             return;
         process_.reset(process.hProcess);
         WinHandle thread(process.hThread);

@@ -24,13 +24,13 @@ struct WizardParts : WizardSteps {
     void showHelpDocument() override {}
     bool hasHelpDocument() const override { return hasHelp; }
     bool keepsDestinationWhole(const char*, const char*) override { return true; }
-    bool isUninstalling() const override { return false; }
+    bool isUninstalling() const override { return uninstalling; }
     XmlDocument document;
     PageList pages;
     VariableStore variables;
     RecordingSystem system;
     int result = 0, runs = 0, postInstalls = 0;
-    bool hasHelp = true;
+    bool hasHelp = true, uninstalling = false;
     std::function<void(InstallerUI&)> duringRun;
 };
 

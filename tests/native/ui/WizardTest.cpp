@@ -112,6 +112,19 @@ TEST(WizardNavigation, StepsOverPassedOverAndSpecialPagesAndSetsTheButtons) {
         EXPECT_EQ(stepped(test), test.after) << test.pages << " " << test.step;
 }
 
+// The post-install programs belong to the installation: an uninstall's Finish starts none.
+TEST(WizardNavigation, AnUninstallsFinishStartsNoPostInstallProgram) {
+    for (bool uninstalling : {false, true}) {
+        TestWizard wizard(pagesOf("Welcome Finish"));
+        wizard.uninstalling = uninstalling;
+        WizardUI ui;
+        wizard.showDialog(1, &ui);
+        wizard.nextDialog(&ui);
+        EXPECT_TRUE(wizard.isFinished());
+        EXPECT_EQ(wizard.postInstalls, uninstalling ? 0 : 1) << uninstalling;
+    }
+}
+
 // Help is offered only when the description names a help document.
 TEST(WizardNavigation, CancelNeedsConfirmationEveryStepAHandlerAndHelpADocument) {
     TestWizard wizard(pagesOf("Welcome Folder Finish"));
