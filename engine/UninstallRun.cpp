@@ -239,7 +239,7 @@ void UninstallRun::deleteFile(const std::string& path, std::chrono::milliseconds
     auto deadline = std::chrono::steady_clock::now() + patience;
     bool deleted = false;
     for (;;) {
-        deleted = platform::removeFile(path.c_str()) == 0 ||
+        deleted = platform::removeFile(path.c_str()) ||
                   platform::pathKind(path.c_str()) == platform::PathKind::kNothing;
         if (deleted || std::chrono::steady_clock::now() >= deadline)
             break;
@@ -346,7 +346,7 @@ std::vector<UninstallRun::Folder> UninstallRun::removeFolders(const std::vector<
             if (!isFullPath((path + "\\").c_str()) || path.size() <= 3)
                 break;
             ui_.keepResponsive();
-            bool removed = platform::removeDirectory(path.c_str()) == 0;
+            bool removed = platform::removeDirectory(path.c_str());
             bool occupied = !removed && errno == ENOTEMPTY;
             // Recorded before it was made, a level may never have come to be.
             bool gone = !removed && !occupied &&

@@ -46,7 +46,7 @@ bool isFullPath(const char* path) {
 }
 
 int ensureDirectory(const char* path) {
-    if (platform::createDirectory(path) == 0)
+    if (platform::createDirectory(path))
         return 1;
     return platform::lastErrorWasAlreadyExists() ? 1 : 0;
 }
@@ -76,7 +76,7 @@ int makeDirectories(const char* path, int* created, int* createdLength,
     if (deepest < length) {
         char separator = copy[deepest];
         copy[deepest] = '\0';
-        bool there = platform::pathExists(copy) != 0;
+        bool there = platform::pathExists(copy);
         copy[deepest] = separator;
         if (there)
             return 0;

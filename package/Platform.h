@@ -5,17 +5,15 @@
 #include <cstdio>
 
 namespace platform {
-// 0 on success, -1 on failure (errno is set from the system error).
-int createDirectory(const char* path);
-int removeDirectory(const char* path);
-// Deletes a file; 0 on success, -1 on failure.
-int removeFile(const char* path);
+// False on failure (errno is set from the system error).
+bool createDirectory(const char* path);
+bool removeDirectory(const char* path);
+// Deletes a file.
+bool removeFile(const char* path);
 // Whether the last createDirectory failed because the directory already existed.
 bool lastErrorWasAlreadyExists();
-// 1 when the path names an existing file or directory.
-int pathExists(const char* path);
-// 1 when the path names an existing directory.
-int isDirectory(const char* path);
+// Whether the path names an existing file or directory.
+bool pathExists(const char* path);
 // What the path names, with one question to the system.
 enum class PathKind { kNothing, kFile, kDirectory };
 PathKind pathKind(const char* path);

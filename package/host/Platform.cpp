@@ -12,54 +12,45 @@ int lastDirectoryErrno = 0;
 }
 
 namespace platform {
-int createDirectory(const char* path) {
+bool createDirectory(const char* path) {
     lastDirectoryErrno = 0;
     char hostPath[1024];
     if (!toHostPath(path, hostPath, sizeof hostPath)) {
         lastDirectoryErrno = ENAMETOOLONG;
-        return -1;
+        return false;
     }
     if (::mkdir(hostPath, 0755) == 0)
-        return 0;
+        return true;
     lastDirectoryErrno = errno;
-    return -1;
+    return false;
 }
 
-int removeDirectory(const char* path) {
+bool removeDirectory(const char* path) {
     lastDirectoryErrno = 0;
     char hostPath[1024];
     if (!toHostPath(path, hostPath, sizeof hostPath)) {
         lastDirectoryErrno = ENAMETOOLONG;
-        return -1;
+        return false;
     }
     if (::rmdir(hostPath) == 0)
-        return 0;
+        return true;
     lastDirectoryErrno = errno;
-    return -1;
+    return false;
 }
 
-int removeFile(const char* path) {
+bool removeFile(const char* path) {
     char hostPath[1024];
-    return toHostPath(path, hostPath, sizeof hostPath) && ::unlink(hostPath) == 0 ? 0 : -1;
+    return toHostPath(path, hostPath, sizeof hostPath) && ::unlink(hostPath) == 0;
 }
 
 bool lastErrorWasAlreadyExists() {
     return lastDirectoryErrno == EEXIST;
 }
 
-int pathExists(const char* path) {
+bool pathExists(const char* path) {
     char hostPath[1024];
     struct stat info;
-    return toHostPath(path, hostPath, sizeof hostPath) && ::stat(hostPath, &info) == 0 ? 1 : 0;
-}
-
-int isDirectory(const char* path) {
-    char hostPath[1024];
-    struct stat info;
-    return toHostPath(path, hostPath, sizeof hostPath) && ::stat(hostPath, &info) == 0 &&
-                   S_ISDIR(info.st_mode)
-               ? 1
-               : 0;
+    return toHostPath(path, hostPath, sizeof hostPath) && ::stat(hostPath, &info) == 0;
 }
 
 PathKind pathKind(const char* path) {

@@ -9,7 +9,7 @@
 namespace {
 DWORD lastDirectoryError = 0;
 
-int failWithSystemError() {
+bool failWithSystemError() {
     lastDirectoryError = GetLastError();
     switch (lastDirectoryError) {
     case ERROR_ALREADY_EXISTS:
@@ -29,7 +29,7 @@ int failWithSystemError() {
         errno = EINVAL;
         break;
     }
-    return -1;
+    return false;
 }
 // What the engine puts in a folder it makes drives an administrator's uninstall later (the
 // action log, the backup file, the uninstaller program): only the administrators and SYSTEM may
@@ -50,33 +50,27 @@ const SECURITY_ATTRIBUTES* madeFolderSecurity() {
 } // namespace
 
 namespace platform {
-int createDirectory(const char* path) {
+bool createDirectory(const char* path) {
     lastDirectoryError = 0;
-    return CreateDirectoryA(path, const_cast<SECURITY_ATTRIBUTES*>(madeFolderSecurity()))
-               ? 0
-               : failWithSystemError();
+    return CreateDirectoryA(path, const_cast<SECURITY_ATTRIBUTES*>(madeFolderSecurity())) ||
+           failWithSystemError();
 }
 
-int removeDirectory(const char* path) {
+bool removeDirectory(const char* path) {
     lastDirectoryError = 0;
-    return RemoveDirectoryA(path) ? 0 : failWithSystemError();
+    return RemoveDirectoryA(path) || failWithSystemError();
 }
 
-int removeFile(const char* path) {
-    return DeleteFileA(path) ? 0 : -1;
+bool removeFile(const char* path) {
+    return DeleteFileA(path) != 0;
 }
 
 bool lastErrorWasAlreadyExists() {
     return lastDirectoryError == ERROR_ALREADY_EXISTS;
 }
 
-int pathExists(const char* path) {
+bool pathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-int isDirectory(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 PathKind pathKind(const char* path) {
