@@ -10,9 +10,20 @@ class WinHandle {
     ~WinHandle() { reset(); }
     WinHandle(const WinHandle&) = delete;
     WinHandle& operator=(const WinHandle&) = delete;
+    WinHandle(WinHandle&& other) noexcept : handle_(other.release()) {}
+    WinHandle& operator=(WinHandle&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
 
     HANDLE get() const { return handle_; }
     bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+    // Hands the handle over: this object no longer closes it.
+    HANDLE release() {
+        HANDLE handle = handle_;
+        handle_ = nullptr;
+        return handle;
+    }
     void reset(HANDLE handle = nullptr) {
         if (valid())
             CloseHandle(handle_);

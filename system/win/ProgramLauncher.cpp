@@ -2,6 +2,7 @@
 
 #include "package/BoundedText.h"
 #include "package/SystemLibrary.h"
+#include "system/ProcessStart.h"
 #include "system/RegistryKey.h"
 #include "system/RegistryReader.h"
 #include "system/WinHandle.h"
@@ -19,16 +20,10 @@ constexpr DWORD kHelpCreationFlags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS 
                                      CREATE_NEW_PROCESS_GROUP | CREATE_DEFAULT_ERROR_MODE;
 
 // Starts the command line without waiting for the program; true when it started.
-bool startProcess(char* commandLine, DWORD creationFlags) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, creationFlags, nullptr,
-                        nullptr, &startup, &process))
-        return false;
-    WinHandle processHandle(process.hProcess);
-    WinHandle threadHandle(process.hThread);
-    return true;
+bool startProcess(const char* commandLine, DWORD creationFlags) {
+    ProcessStart::Options options;
+    options.creationFlags = creationFlags;
+    return ProcessStart::start(commandLine, options).valid();
 }
 
 bool openDocument(const char* file) {

@@ -2,11 +2,11 @@
 
 #include "package/BoundedText.h"
 #include "system/FileSecurity.h"
+#include "system/ProcessStart.h"
 #include "system/UninstallerPresence.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 const char kFolderPrefix[] = "\\kestrel-uninstall-";
@@ -84,22 +84,13 @@ bool UninstallHandoff::start(const std::string& command, const std::string& fold
     if (boundedFormat(handles, sizeof handles, " -%s=%llu,%llu,%llu,%llu", kOption, number(write),
                       number(self), number(removal.get()), number(folderRemoval.get())) < 0)
         return false;
-    std::string full = command + handles;
-    if (full.size() >= 32767)
-        return false;
-    std::vector<char> line(full.begin(), full.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
     // Not started in its folder: a process's current folder cannot be removed.
     std::string parent = temporaryFolder();
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, parent.c_str(),
-                        &startup, &started))
-        return false;
-    process_.reset(started.hProcess);
-    WinHandle thread(started.hThread);
-    return true;
+    ProcessStart::Options options;
+    options.inheritHandles = true;
+    options.folder = parent.c_str();
+    process_ = ProcessStart::start(command + handles, options);
+    return process_.valid();
 }
 
 int UninstallHandoff::awaitOutcome() {
@@ -237,20 +228,13 @@ void UninstallHandoff::waitOutOnTheFolder(const std::string& parent) {
     for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
         SetHandleInformation(GetStdHandle(which), HANDLE_FLAG_INHERIT, 0);
     inheritable(folderRemoval_.get());
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input.get();
-    startup.hStdOutput = nul.get();
-    startup.hStdError = nul.get();
-    PROCESS_INFORMATION started = {};
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                       parent.c_str(), &startup, &started)) {
-        WinHandle process(started.hProcess);
-        WinHandle thread(started.hThread);
-    }
+    ProcessStart::Options options;
+    options.inheritHandles = true;
+    options.creationFlags = CREATE_NO_WINDOW;
+    options.folder = parent.c_str();
+    options.input = input.get();
+    options.output = nul.get();
+    ProcessStart::start(command, options);
     folderRemoval_.reset();
 }
 

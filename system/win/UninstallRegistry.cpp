@@ -2,6 +2,7 @@
 
 #include "package/Paths.h"
 #include "system/NamedEvent.h"
+#include "system/ProcessStart.h"
 #include "system/RegistryKey.h"
 #include "system/RegistryValue.h"
 #include "system/UninstallRegistration.h"
@@ -13,7 +14,6 @@
 namespace {
 const char kConsoleOption[] = " -gui=0";
 // CreateProcessA takes at most this many characters with the terminating zero.
-const size_t kCommandLineSize = 32767;
 
 // A key name holds no backslash (it would name a key further down) and is at most 255
 // characters; an empty one would be the uninstall key itself.
@@ -108,23 +108,6 @@ HANDLE createEvent(const char* name) {
     return event;
 }
 
-// Starts the command; `process` then owns the started process's handle.
-bool start(const std::string& command, WinHandle& process) {
-    // Refused rather than cut: a cut command line runs something else.
-    if (command.empty() || command.size() >= kCommandLineSize)
-        return false;
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started))
-        return false;
-    process.reset(started.hProcess);
-    WinHandle thread(started.hThread);
-    return true;
-}
 } // namespace
 
 ChangeResult UninstallRegistry::write(const UninstallRegistration& registration) {
@@ -209,8 +192,8 @@ UninstallRegistry::UninstallerRun UninstallRegistry::runUninstaller(const char* 
     // Made before the start, so that no signal of the uninstaller can come before them.
     WinHandle started(createEvent(NamedEvent::kUninstallerStart));
     WinHandle ended(createEvent(NamedEvent::kUninstallerEnd));
-    WinHandle process;
-    run.started = start(command, process);
+    WinHandle process = ProcessStart::start(command, ProcessStart::Options());
+    run.started = process.valid();
     if (run.started)
         run.end = UninstallerPresence::waitForUninstall(process.get(), started.get(), ended.get(),
                                                         announceBoundMs);
