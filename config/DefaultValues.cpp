@@ -80,10 +80,10 @@ int DefaultValues::expandDollarReferences(const char* text, char* out, int size)
         while (isNameCharacter(*c))
             ++c;
         char name[VariableStore::kNameSize];
-        if (copyTextPiece(name, sizeof name, nameStart, static_cast<int>(c - nameStart)) != 0)
+        if (!copyTextPiece(name, sizeof name, nameStart, static_cast<int>(c - nameStart)))
             return -1;
         int index = variables_.get(name, nullptr, 0);
-        if (index < 0 || appendText(out, size, variables_.at(index).value) != 0)
+        if (index < 0 || !appendText(out, size, variables_.at(index).value))
             return -1;
         used += static_cast<int>(std::strlen(out + used));
     }

@@ -37,7 +37,7 @@ int Description::copyProductText(const char* element, char* out, int size) const
     if (!clear(out, size))
         return -1;
     const char* found = text(DescriptionPath(kProductPrefix, element).text);
-    if (found == nullptr || copyText(out, size, found) != 0) {
+    if (found == nullptr || !copyText(out, size, found)) {
         out[0] = '\0';
         return -1;
     }
@@ -65,8 +65,8 @@ int Description::getVersionString(char* out, int size) const {
         return -1;
     for (int i = 0; i < 3; ++i) {
         const char* part = text(DescriptionPath(kProductPrefix, kParts[i]).text);
-        if (part == nullptr || appendText(out, size, part) != 0 ||
-            (i < 2 && appendText(out, size, ".") != 0)) {
+        if (part == nullptr || !appendText(out, size, part) ||
+            (i < 2 && !appendText(out, size, "."))) {
             out[0] = '\0';
             return -1;
         }

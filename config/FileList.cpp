@@ -71,9 +71,9 @@ class FileList::Reader {
         FileSetInfo info;
         std::memset(&info, 0, sizeof info);
         copyText(info.description, sizeof info.description, document_.getAttribute(set, "Desc"));
-        if (copyText(info.name, sizeof info.name, name) != 0 ||
-            copyText(info.condition, sizeof info.condition,
-                     document_.getAttribute(set, "Condition")) != 0)
+        if (!copyText(info.name, sizeof info.name, name) ||
+            !copyText(info.condition, sizeof info.condition,
+                      document_.getAttribute(set, "Condition")))
             return refuse("the name or the Condition of FileSet \"%s\" is too long (at most %d "
                           "and %d characters)",
                           name, static_cast<int>(sizeof info.name) - 1,

@@ -47,9 +47,9 @@ int PageList::readDialogs(const XmlDocument& document, int uninstalling, Log* de
         int page = pages[i];
         DialogInfo info;
         std::memset(static_cast<void*>(&info), 0, sizeof info);
-        if (copyText(info.name, sizeof info.name, document.nodeName(page)) != 0 ||
-            copyText(info.condition, sizeof info.condition,
-                     document.getAttribute(page, "Condition")) != 0) {
+        if (!copyText(info.name, sizeof info.name, document.nodeName(page)) ||
+            !copyText(info.condition, sizeof info.condition,
+                      document.getAttribute(page, "Condition"))) {
             return refuse(debugLog, "name", "page", document.nodeName(page), sizeof info.name);
         }
         info.elementIndex = page;
@@ -84,9 +84,9 @@ int PageList::readFields(const XmlDocument& document, int uninstalling, Log* deb
         info.y = numberOr(document.getAttribute(node, "y"), -1);
         copyText(info.label, sizeof info.label, document.getAttribute(node, "Label"));
         copyText(info.content, sizeof info.content, document.getAttribute(node, "Content"));
-        if (copyText(info.variable, sizeof info.variable, document.nodeText(node)) != 0 ||
-            copyText(info.condition, sizeof info.condition,
-                     document.getAttribute(node, "Condition")) != 0) {
+        if (!copyText(info.variable, sizeof info.variable, document.nodeText(node)) ||
+            !copyText(info.condition, sizeof info.condition,
+                      document.getAttribute(node, "Condition"))) {
             return refuse(debugLog, "variable", "field", info.label, sizeof info.variable);
         }
         if (!fields_.append(info))

@@ -31,8 +31,8 @@ int VariableStore::set(const char* name, const char* value) {
         return kLineBreak;
     Variable variable;
     std::memset(&variable, 0, sizeof variable);
-    if (copyText(variable.name, sizeof variable.name, name) != 0 ||
-        copyText(variable.value, sizeof variable.value, value) != 0)
+    if (!copyText(variable.name, sizeof variable.name, name) ||
+        !copyText(variable.value, sizeof variable.value, value))
         return -1;
     collapseSeparators(variable.value);
     int index = get(name, nullptr, 0);
@@ -68,7 +68,7 @@ int VariableStore::expand(const char* text, char* out, int size) const {
         int index = get(name, nullptr, 0);
         if (index < 0)
             return kUndefined;
-        if (appendText(out + used, size - used, variables_[index].value) != 0)
+        if (!appendText(out + used, size - used, variables_[index].value))
             return kTooLong;
         used += static_cast<int>(std::strlen(out + used));
         text = nameStart + nameLength;
@@ -90,7 +90,7 @@ std::string VariableStore::expandKnown(const char* text, size_t length) const {
         int index = -1;
         if (close != nullptr && nameLength <= static_cast<size_t>(kReferenceNameLimit) &&
             std::memchr(text + 1, '\0', nameLength) == nullptr &&
-            copyTextPiece(name, sizeof name, text + 1, static_cast<int>(nameLength)) == 0)
+            copyTextPiece(name, sizeof name, text + 1, static_cast<int>(nameLength)))
             index = get(name, nullptr, 0);
         if (index < 0) {
             result += *text++;

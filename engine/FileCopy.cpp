@@ -150,7 +150,7 @@ bool FileCopy::makeDirectory(const Destination& destination) {
     bool made =
         makeDirectories(folder, &created, &createdLength, [this, folder](int levels, int length) {
             char deepest[sizeof destination.folder];
-            return copyTextPiece(deepest, sizeof deepest, folder, length) == 0 &&
+            return copyTextPiece(deepest, sizeof deepest, folder, length) &&
                    actionLog_.writeDirectory(levels, deepest);
         }) == 0;
     if (made)

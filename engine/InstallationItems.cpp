@@ -222,7 +222,7 @@ bool InstallationItems::applyShortcutItem(int item, Step step) {
 // The folder with its separator, made canonical and created; the levels to make are recorded
 // before them (and before the shortcut), so that the uninstall removes them after deleting it.
 bool InstallationItems::formShortcutFolder(char* folder, int size) {
-    return appendText(folder, size, "\\") == 0 && isFullPath(folder) && normalizePath(folder);
+    return appendText(folder, size, "\\") && isFullPath(folder) && normalizePath(folder);
 }
 
 bool InstallationItems::makeShortcutFolder(const char* folder) {

@@ -26,9 +26,9 @@ int boundedFormat(char* buffer, int size, const char* format, ...) {
     return result;
 }
 
-int copyTextPiece(char* buffer, int size, const char* source, int length) {
+bool copyTextPiece(char* buffer, int size, const char* source, int length) {
     if (buffer == nullptr || size <= 0)
-        return -1;
+        return false;
     if (source == nullptr)
         source = "";
     int n = 0;
@@ -37,22 +37,21 @@ int copyTextPiece(char* buffer, int size, const char* source, int length) {
         ++n;
     }
     buffer[n] = '\0';
-    bool whole = n == length || source[n] == '\0';
-    return whole ? 0 : -1;
+    return n == length || source[n] == '\0';
 }
 
-int copyText(char* buffer, int size, const char* source) {
+bool copyText(char* buffer, int size, const char* source) {
     return copyTextPiece(buffer, size, source, 0x7fffffff);
 }
 
-int appendText(char* buffer, int size, const char* source) {
+bool appendText(char* buffer, int size, const char* source) {
     if (buffer == nullptr || size <= 0)
-        return -1;
+        return false;
     size_t used = strnlen(buffer, static_cast<size_t>(size));
     if (used >= static_cast<size_t>(size)) {
         // An unterminated buffer is a caller's fault; terminate it rather than read past it.
         buffer[size - 1] = '\0';
-        return -1;
+        return false;
     }
     return copyText(buffer + used, size - static_cast<int>(used), source);
 }

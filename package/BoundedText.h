@@ -15,12 +15,12 @@
 int boundedFormat(char* buffer, int size, const char* format, ...) KESTREL_PRINTF(3, 4);
 int boundedFormatV(char* buffer, int size, const char* format, va_list args);
 
-// Copies source into buffer[size], always terminated. Returns 0, or -1 when it was cut.
-int copyText(char* buffer, int size, const char* source);
+// Copies source into buffer[size], always terminated. False when it was cut.
+bool copyText(char* buffer, int size, const char* source);
 
-// Appends source behind the text already in buffer[size]. Returns 0, or -1 when it was cut.
-int appendText(char* buffer, int size, const char* source);
+// Appends source behind the text already in buffer[size]. False when it was cut.
+bool appendText(char* buffer, int size, const char* source);
 
 // Copies at most `length` bytes of source (stopping at a zero byte) into buffer[size].
-// Returns 0, or -1 when the piece did not fit whole.
-int copyTextPiece(char* buffer, int size, const char* source, int length);
+// False when the piece did not fit whole.
+bool copyTextPiece(char* buffer, int size, const char* source, int length);

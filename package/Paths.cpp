@@ -64,7 +64,7 @@ int makeDirectories(const char* path, int* created, int* createdLength,
     if (length <= 3)
         return 0;
     char copy[kPathBufferSize];
-    if (copyText(copy, sizeof copy, path) != 0)
+    if (!copyText(copy, sizeof copy, path))
         return -1;
     size_t first = firstCreatableSeparator(copy, length);
     // Most folders are there already: one question to the system then, not one per level.

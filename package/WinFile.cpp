@@ -7,7 +7,7 @@
 
 int WinFile::setPath(const char* path, uint32_t access, uint32_t share, int mode) {
     char copy[fileaccess::kPathSize];
-    if (copyText(copy, sizeof copy, path) != 0)
+    if (!copyText(copy, sizeof copy, path))
         return -1;
     std::memcpy(path_, copy, sizeof path_);
     access_ = access;

@@ -75,7 +75,7 @@ void EntryPoint::readOptions() {
     options_.getInt("gui", &state.gui);
     const char* configFile = nullptr;
     if (options_.getString("configFile", &configFile))
-        configFileTooLong_ = copyText(state.configFile, sizeof state.configFile, configFile) != 0;
+        configFileTooLong_ = !copyText(state.configFile, sizeof state.configFile, configFile);
     if (configFileTooLong_)
         state.configFile[0] = '\0';
     options_.getString("bin", &bin_);

@@ -39,7 +39,7 @@ bool AccessKeys::assign(const char* label, char* out, int size) {
         label = "";
     if (markedKey(label) != 0) {
         reserve(label);
-        if (copyText(out, size, label) == 0)
+        if (copyText(out, size, label))
             return true;
         out[0] = '\0';
         return false;
@@ -51,9 +51,9 @@ bool AccessKeys::assign(const char* label, char* out, int size) {
         else if (isKeyCharacter(label[i]) && !taken_[lower(label[i])])
             at = i;
     }
-    int result = at < 0 ? copyText(out, size, label)
-                        : boundedFormat(out, size, "%.*s&%s", at, label, label + at);
-    if (result < 0) {
+    bool whole = at < 0 ? copyText(out, size, label)
+                        : boundedFormat(out, size, "%.*s&%s", at, label, label + at) >= 0;
+    if (!whole) {
         out[0] = '\0';
         return false;
     }

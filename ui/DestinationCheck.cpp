@@ -70,7 +70,7 @@ bool DestinationCheck::rootOf(const char* folder, char* out, int size) {
     if (folder[0] == '/')
         length = 1;
 #endif
-    return copyTextPiece(out, size, folder, static_cast<int>(length)) == 0;
+    return copyTextPiece(out, size, folder, static_cast<int>(length));
 }
 
 int DestinationCheck::fileInTheWay(const char* folder) const {
@@ -151,12 +151,12 @@ bool DestinationCheck::withProductLevel(const char* picked, const char* productF
     size_t keep = std::strlen(picked);
     while (keep > 0 && isPathSeparator(picked[keep - 1]) && !(keep == 3 && picked[1] == ':'))
         --keep;
-    int result = endsWithIt
+    bool whole = endsWithIt
                      ? copyTextPiece(out, size, picked, static_cast<int>(keep))
                      : boundedFormat(out, size, "%.*s%s%.*s", static_cast<int>(keep), picked,
                                      keep > 0 && isPathSeparator(picked[keep - 1]) ? "" : "\\",
-                                     static_cast<int>(productLength), product);
-    if (result < 0) {
+                                     static_cast<int>(productLength), product) >= 0;
+    if (!whole) {
         out[0] = '\0';
         return false;
     }

@@ -87,7 +87,7 @@ bool DirectoryControl::startFolder(char* out, int size) const {
         *cut = '\0';
         // "C:" alone is the drive's current folder; its root is what exists.
         if (std::strlen(out) == 2 && out[1] == ':')
-            return appendText(out, size, "\\") == 0 &&
+            return appendText(out, size, "\\") &&
                    platform::pathKind(out) == platform::PathKind::kDirectory;
     }
 }

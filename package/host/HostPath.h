@@ -7,7 +7,7 @@
 // Copies path into out[size] with each backslash turned into a slash. False (out then names no
 // file) when the path does not fit: a cut path would name a different file.
 inline bool toHostPath(const char* path, char* out, int size) {
-    if (copyText(out, size, path) != 0) {
+    if (!copyText(out, size, path)) {
         out[0] = '\0';
         return false;
     }

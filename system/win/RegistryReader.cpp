@@ -29,7 +29,7 @@ int valueAsText(DWORD type, const char* data, DWORD length, char* out, int size)
     switch (type) {
     case REG_SZ:
     case REG_MULTI_SZ: // the first string
-        return copyText(out, size, data);
+        return copyText(out, size, data) ? 0 : -1;
     case REG_EXPAND_SZ: {
         DWORD needed = ExpandEnvironmentStringsA(data, out, static_cast<DWORD>(size));
         return needed != 0 && needed <= static_cast<DWORD>(size) ? 0 : -1;
@@ -61,7 +61,7 @@ int RegistryReader::readText(const char* hive, const char* keyPath, const char* 
     out[0] = '\0';
     HKEY root = predefinedKey(hive);
     char path[1024];
-    if (root == nullptr || copyText(path, sizeof path, keyPath) != 0)
+    if (root == nullptr || !copyText(path, sizeof path, keyPath))
         return -1;
     for (char* c = path; *c != '\0'; ++c) {
         if (*c == '/')

@@ -13,17 +13,17 @@ TEST(BoundedText, HelpersFillTheBufferTerminatedAndReportACut) {
     EXPECT_EQ(boundedFormat(buffer, 8, "%s", "12345678"), -1);
     EXPECT_STREQ(buffer, "1234567");
     EXPECT_EQ(boundedFormat(buffer, 0, "%s", "x"), 0);
-    EXPECT_EQ(copyText(buffer, 5, "abcd"), 0);
-    EXPECT_EQ(copyText(buffer, 5, "abcde"), -1);
+    EXPECT_TRUE(copyText(buffer, 5, "abcd"));
+    EXPECT_FALSE(copyText(buffer, 5, "abcde"));
     EXPECT_STREQ(buffer, "abcd");
-    EXPECT_EQ(appendText(buffer, 8, "efg"), 0);
-    EXPECT_EQ(appendText(buffer, 8, "h"), -1);
+    EXPECT_TRUE(appendText(buffer, 8, "efg"));
+    EXPECT_FALSE(appendText(buffer, 8, "h"));
     EXPECT_STREQ(buffer, "abcdefg");
-    EXPECT_EQ(copyTextPiece(buffer, 8, "hello world", 5), 0);
+    EXPECT_TRUE(copyTextPiece(buffer, 8, "hello world", 5));
     EXPECT_STREQ(buffer, "hello");
-    EXPECT_EQ(copyTextPiece(buffer, 4, "hello", 5), -1);
+    EXPECT_FALSE(copyTextPiece(buffer, 4, "hello", 5));
     EXPECT_STREQ(buffer, "hel");
-    EXPECT_EQ(copyText(buffer, 5, nullptr), 0);
+    EXPECT_TRUE(copyText(buffer, 5, nullptr));
     EXPECT_STREQ(buffer, "");
     EXPECT_EQ(buffer[8], 'z');
 }
