@@ -1,5 +1,6 @@
 #include "EngineProcess.h"
 
+#include "system/ProcessStart.h"
 #include "system/WinHandle.h"
 
 #include <thread>
@@ -21,20 +22,6 @@ std::string EngineProcess::tempFolder() {
     return std::string(path, length);
 }
 
-bool EngineProcess::start(std::string commandLine, bool inheritHandles, STARTUPINFOA& startup,
-                          PROCESS_INFORMATION& process) {
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        std::string line = commandLine; // the system may write into it
-        if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, inheritHandles, 0, nullptr, nullptr,
-                           &startup, &process))
-            return true;
-        if (GetLastError() != ERROR_INTERNAL_ERROR)
-            return false;
-        Sleep(200);
-    }
-    return false;
-}
-
 ProcessResult EngineProcess::run(const std::string& commandLine, const std::string& input,
                                  unsigned long timeoutMs) {
     ProcessResult result;
@@ -49,18 +36,15 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
     SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = inRead;
-    startup.hStdOutput = outWrite;
-    startup.hStdError = outWrite;
-    PROCESS_INFORMATION process = {};
-    if (!start(commandLine, true, startup, process)) {
+    ProcessStart::Options options;
+    options.inheritHandles = true;
+    options.input = inRead;
+    options.output = outWrite;
+    WinHandle process = ProcessStart::start(commandLine, options);
+    if (!process.valid()) {
         result.output = "not started: error " + std::to_string(GetLastError()) + ": " + commandLine;
         return result;
     }
-    WinHandle processHandle(process.hProcess), threadHandle(process.hThread);
     outWriter.reset();
     inReader.reset();
 
@@ -76,11 +60,11 @@ ProcessResult EngineProcess::run(const std::string& commandLine, const std::stri
         while (ReadFile(outRead, buffer, sizeof buffer, &got, nullptr) && got > 0)
             result.output.append(buffer, got);
     });
-    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 99); // its exit code 99 tells the test
-        WaitForSingleObject(process.hProcess, 5000);
+    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 99); // its exit code 99 tells the test
+        WaitForSingleObject(process.get(), 5000);
     }
-    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    GetExitCodeProcess(process.get(), &result.exitCode);
     feeder.join();
     reader.join();
     return result;

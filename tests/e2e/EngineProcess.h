@@ -21,10 +21,6 @@ class EngineProcess {
     static std::string enginePath();
     static std::string tempFolder();
 
-    // CreateProcess, tried again when Wine answers ERROR_INTERNAL_ERROR, as a busy machine makes
-    // it now and then for a process it could not set up in time.
-    static bool start(std::string commandLine, bool inheritHandles, STARTUPINFOA& startup,
-                      PROCESS_INFORMATION& process);
     // Runs the command line exactly as given; `input` is fed to standard input.
     static ProcessResult run(const std::string& commandLine, const std::string& input = "",
                              unsigned long timeoutMs = 30000);

@@ -1,5 +1,6 @@
 // Runs killed at any point and values at their limits, under Wine.
 #include "UndoChecks.h"
+#include "system/ProcessStart.h"
 #include "system/RegistryValue.h"
 
 #include <functional>
@@ -21,20 +22,18 @@ StoppedRun runStoppedAfter(const std::string& commandLine, unsigned long stopAft
     WinHandle nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
                               nullptr));
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.get();
-    PROCESS_INFORMATION process = {};
+    ProcessStart::Options options;
+    options.inheritHandles = true;
+    options.input = options.output = nul.get();
     DWORD start = GetTickCount();
-    if (!nul.valid() || !EngineProcess::start(commandLine, true, startup, process))
+    WinHandle process = nul.valid() ? ProcessStart::start(commandLine, options) : WinHandle();
+    if (!process.valid())
         return run;
-    WinHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    run.ended = WaitForSingleObject(process.hProcess, stopAfterMs) == WAIT_OBJECT_0;
-    if (!run.ended && TerminateProcess(process.hProcess, 99))
-        WaitForSingleObject(process.hProcess, 10000);
+    run.ended = WaitForSingleObject(process.get(), stopAfterMs) == WAIT_OBJECT_0;
+    if (!run.ended && TerminateProcess(process.get(), 99))
+        WaitForSingleObject(process.get(), 10000);
     run.elapsedMs = GetTickCount() - start;
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    GetExitCodeProcess(process.get(), &run.exitCode);
     return run;
 }
 

@@ -68,7 +68,9 @@ bool cutFromTheHost(const std::string& package, const std::string& hostPath, siz
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!EngineProcess::start(line, false, startup, process))
+    // Wine starts a host program without a process handle to give: only the start is checked.
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return false;
     WinHandle processHandle(process.hProcess), threadHandle(process.hThread);
     for (int wait = 0; wait < 10000; ++wait) {

@@ -2,6 +2,7 @@
 // until this object ends it.
 #pragma once
 
+#include "system/ProcessStart.h"
 #include "system/WinHandle.h"
 #include "tests/e2e/EngineProcess.h"
 
@@ -11,13 +12,11 @@ class WaitingProgram {
     WaitingProgram() {
         WinHandle ready(CreateEventA(nullptr, TRUE, FALSE, "KestrelWaiterReady"));
         std::string command = "\"" + path() + "\" KestrelWaiterReady";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (!ready.valid() || !EngineProcess::start(command, false, startup, process))
+        if (!ready.valid())
             return;
-        process_.reset(process.hProcess);
-        WinHandle thread(process.hThread);
+        process_ = ProcessStart::start(command, ProcessStart::Options());
+        if (!process_.valid())
+            return;
         started_ = WaitForSingleObject(ready.get(), 20000) == WAIT_OBJECT_0;
     }
     ~WaitingProgram() { end(); }
