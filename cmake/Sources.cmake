@@ -75,6 +75,7 @@ set(KESTREL_WINDOWS_SOURCES
     system/win/ShellShortcuts.cpp
     system/win/ProgramLauncher.cpp
     system/win/ProcessStart.cpp
+    system/win/RestartRemovals.cpp
     system/win/FileMover.cpp
     system/RunningPrograms.cpp
     system/win/RegistryReader.cpp

@@ -123,12 +123,27 @@ InstallationRun::FinalPaths InstallationRun::finalPaths() const {
             expanded(description_, &Description::getInstallLogFile)};
 }
 
+// An earlier uninstall whose program was still in use left it for Windows to remove at its next
+// start. Installed again in between, the new uninstaller would go then, and the new registration
+// could never be removed: the leftover goes now, and off that list.
+bool InstallationRun::uninstallerIsFree() {
+    std::string program = expanded(description_, &Description::getUninstallCmd);
+    if (program.empty() || system_.settleRemovalAtRestart(program.c_str()))
+        return true;
+    reportFormatted(ui_,
+                    "FAILED to replace %s: an earlier uninstall left it to be removed when "
+                    "Windows next starts, and it is still in use",
+                    program.c_str());
+    return false;
+}
+
 // A run that could not complete for a reason known now would only change the machine to undo it
 // again: every such reason stops it before its first change, in every mode.
 bool InstallationRun::readyToChange(const FinalPaths& paths, Previous previous) {
     bool ready = finalPathsExpand(paths) && undoDataIsFree(paths, previous);
     // Every problem with the files and the items is said, not only the first.
     ready = filesCanBeInstalled() && ready;
+    ready = uninstallerIsFree() && ready;
     ready = InstallationItems(description_, variables_, system_, actionLog_, ui_).check() && ready;
     if (!ready)
         ui_.confirm(kNothingChanged, RunReporter::Question::kNotice);

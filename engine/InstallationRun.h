@@ -55,6 +55,7 @@ class InstallationRun {
     bool finalPathsExpand(const FinalPaths& paths);
     bool undoDataIsFree(const FinalPaths& paths, Previous previous);
     bool filesCanBeInstalled();
+    bool uninstallerIsFree();
     bool openUndoFiles(const std::string& productName, const FinalPaths& paths);
     void removeUndoFiles();
     // A failure of these steps does not stop the run: it offers the undo at its end.

@@ -63,4 +63,7 @@ class SystemChanges {
     // Has the system remove the file, or the folder if it is then empty, at the next start of
     // Windows; false when it cannot be scheduled.
     virtual bool removeAtRestart(const char* path) = 0;
+    // A file Windows is to remove at its next start is removed now and taken off that list:
+    // true then, and when it was not on it; false when it is and cannot be removed now.
+    virtual bool settleRemovalAtRestart(const char* path) = 0;
 };

@@ -33,6 +33,7 @@ class WindowsSystem : public SystemChanges {
     std::optional<RunRecord> findRunRecord(const char* productName) override;
     bool removeRunRecord(const char* productName) override;
     bool removeAtRestart(const char* path) override;
+    bool settleRemovalAtRestart(const char* path) override;
 
   private:
     bool console_;

@@ -3,6 +3,7 @@
 #include "system/IniFileChanges.h"
 #include "system/MachineEnvironment.h"
 #include "system/ProgramLauncher.h"
+#include "system/RestartRemovals.h"
 #include "system/RunningPrograms.h"
 #include "system/ShellShortcuts.h"
 #include "system/UninstallRegistry.h"
@@ -97,5 +98,9 @@ bool WindowsSystem::removeRunRecord(const char* productName) {
 }
 
 bool WindowsSystem::removeAtRestart(const char* path) {
-    return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    return RestartRemovals::schedule(path);
+}
+
+bool WindowsSystem::settleRemovalAtRestart(const char* path) {
+    return RestartRemovals::settle(path);
 }

@@ -35,6 +35,40 @@ TEST_F(UndoUnderFaults, AFileHeldOpenAtUninstallIsKeptForARetryThatFinishes) {
     EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
 }
 
+// An uninstaller still in use at the end of its uninstall is left for the next start of Windows;
+// installed again before that, it must not go then with the earlier leftovers, or the new
+// registration could never be removed.
+TEST_F(UndoUnderFaults, AnUninstallerLeftForTheRestartIsNotTakenWithTheNextInstallation) {
+    const std::string program = uninst_ + "\\uninstall.exe";
+    auto scheduled = [&program] {
+        RegistryKey key;
+        std::wstring list(65536, L'\0');
+        DWORD size = static_cast<DWORD>(list.size() * sizeof(wchar_t));
+        if (!key.open(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                      KEY_QUERY_VALUE) ||
+            RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(&list[0]), &size) != ERROR_SUCCESS)
+            return false;
+        std::wstring wide(program.begin(), program.end());
+        return list.find(L"\\??\\" + wide + L'\0' + L'\0') != std::wstring::npos;
+    };
+    ASSERT_NO_FATAL_FAILURE(writePackage(newFile_));
+    MachineSnapshot before = snapshot();
+    ASSERT_NO_FATAL_FAILURE(installCompleted());
+    held_.reset(CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr));
+    ASSERT_TRUE(held_.valid());
+    ProcessResult run =
+        EngineProcess::run(registrationValues(kProduct)["QuietUninstallString"], "", 120000);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_TRUE(scheduled()) << run.output;
+    held_.reset();
+    ASSERT_NO_FATAL_FAILURE(installCompleted());
+    EXPECT_FALSE(scheduled());
+    EXPECT_TRUE(uninstallAsRegistered(kProduct));
+    EXPECT_EQ(snapshot().differencesFrom(before), Lines{});
+}
+
 // A file backed up but not written, or not even backed up, is rolled back, not left in its backup.
 TEST_F(UndoUnderFaults, AFileThatCannotBeWrittenIsRolledBackToItsPreviousContent) {
     const std::string target = replaced(0);

@@ -56,6 +56,9 @@ class RecordingSystem : public SystemChanges {
     bool removeAtRestart(const char* path) override {
         return record(std::string("removeAtRestart:") + path, true);
     }
+    bool settleRemovalAtRestart(const char* path) override {
+        return record(std::string("settleRemovalAtRestart:") + path, failing.count(path) == 0);
+    }
 
     // Where temporary names are made; empty: no temporary name can be had.
     std::string tempFolder;

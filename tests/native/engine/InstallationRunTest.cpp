@@ -136,8 +136,10 @@ TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfT
               (Lines{"Back up " + cfg, "Overwrite " + cfg, "Create " + app + "\\x\\y\\a.txt",
                      "Create " + undo + "\\install.log"}));
     EXPECT_TRUE(ui.questions.empty());
-    // The registration names the final action log.
+    // The registration names the final action log; an earlier uninstall's program left for the
+    // next start of Windows goes before the run changes anything.
     EXPECT_EQ(system.calls, (Lines{"isPreviousVersionInstalled:Run Test",
+                                   "settleRemovalAtRestart:" + undo + "\\u.exe",
                                    "registerUninstall:\"" + undo + "\\u.exe\" -uninstall=\"" +
                                        undo + "\\install.log\" -uninstallApp=\"Run Test\""}));
     // The values the run computes: the version from its parts, the size in KiB rounded up, the
@@ -246,6 +248,8 @@ TEST_F(InstallationRunTest, WhatCanBeCheckedBeforeTheFirstChangeStopsTheRunWithN
                  deep + "\" Alias=\"1\">deep</FN>" + fn("gone", "unpackable") + fn("1", "fine")) +
              "<Environment><Append VarName=\"V\">[NOWHERE]</Append></Environment>",
          {{"1", "content"}});
+    // An earlier uninstall's program, left for the next start of Windows, still in use.
+    system.failing = {undo + "\\u.exe"};
     EXPECT_EQ(perform(), -1);
     const std::string noFull = ": the description names no full path there";
     const std::string unformed = ": its destination cannot be formed whole";
@@ -256,6 +260,9 @@ TEST_F(InstallationRunTest, WhatCanBeCheckedBeforeTheFirstChangeStopsTheRunWithN
                                "FAILED to create [APPDIR]\\" + deep + "\\deep" + unformed,
                                "FAILED to create relative\\sub\\relative" + unformed,
                                "FAILED to create [NOWHERE]\\sub\\undefined" + unformed,
+                               "FAILED to replace " + undo +
+                                   "\\u.exe: an earlier uninstall left it to be removed when "
+                                   "Windows next starts, and it is still in use",
                                "FAILED to expand [NOWHERE]"}));
     EXPECT_EQ(ui.questions, Lines{"1:The installation stopped before changing anything: it could "
                                   "not be completed as described."});
@@ -293,7 +300,8 @@ TEST_F(InstallationRunTest, UndoFilesThatCannotBeMovedIntoPlaceFailTheRunAndStay
                                "The action log and the backup file are kept at " + undo +
                                    "\\install.log and " + kept + "."}));
     EXPECT_TRUE(exists(kept));
-    EXPECT_EQ(system.calls, Lines{"isPreviousVersionInstalled:Run Test"});
+    EXPECT_EQ(system.calls, (Lines{"isPreviousVersionInstalled:Run Test",
+                                   "settleRemovalAtRestart:" + undo + "\\u.exe"}));
 }
 
 TEST_F(InstallationRunTest, AFileWhoseRecordCannotBeWrittenIsNotWritten) {
@@ -317,7 +325,9 @@ TEST_F(InstallationRunTest, WithoutItsActionLogTheRunEndsBeforeAnyChange) {
     EXPECT_EQ(perform(), -1);
     EXPECT_EQ(ui.lines, Lines{"FAILED to create " + folder / "qzinstall1.tmp"});
     EXPECT_FALSE(exists(app));
-    EXPECT_EQ(system.calls, Lines(2, "isPreviousVersionInstalled:Run Test"));
+    const Lines checks = {"isPreviousVersionInstalled:Run Test",
+                          "settleRemovalAtRestart:" + undo + "\\u.exe"};
+    EXPECT_EQ(system.calls, (Lines{checks[0], checks[1], checks[0], checks[1]}));
 }
 
 // An undo that cannot put everything back keeps both undo files where an uninstall finds them.
