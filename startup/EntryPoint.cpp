@@ -31,16 +31,21 @@ bool modulePath(char* buffer, DWORD size) {
 } // namespace
 
 int EntryPoint::run() {
+    ProcessState& state = state_;
+    // The options only say how to tell: an unattended run must not wait on a message box that
+    // nobody will ever close.
+    readOptions();
     if (!AdminCheck::canWriteProgramFiles()) {
-        MessageBoxA(nullptr,
-                    "This program requires Administrative privileges.\nPlease right-click the "
-                    "installer and select \"Run as Administrator...\"",
-                    "Varnex Software installer", MB_ICONERROR);
+        const char text[] = "This program requires Administrative privileges.\nPlease right-click "
+                            "the installer and select \"Run as Administrator...\"";
+        if (state.gui != 0)
+            MessageBoxA(nullptr, text, "Varnex Software installer", MB_ICONERROR);
+        else
+            std::printf("%s\n", text);
+        std::fflush(stdout);
         return -1;
     }
-    ProcessState& state = state_;
     state.captionHeight = GetSystemMetrics(SM_CYCAPTION);
-    readOptions();
     if (state.debug != 0)
         state.debugLog.open(kDebugLogPath);
     Log* log = &state.debugLog;
