@@ -110,7 +110,8 @@ bool ConsoleUI::foldersUsable(int page) {
 
 bool ConsoleUI::run() {
     running_ = true;
-    put("Starting installation.\n");
+    put(wizard_ != nullptr && wizard_->isUninstalling() ? "Starting uninstall.\n"
+                                                        : "Starting installation.\n");
     if (wizard_ == nullptr) {
         flushOutput();
         return false;
@@ -118,10 +119,12 @@ bool ConsoleUI::run() {
     if (!quiet_)
         askFieldValues();
     wizard_->showDialog(wizard_->currentDialog(), this);
+    bool uninstalling = wizard_->isUninstalling();
     if (!wizard_->isCancelled() && !wizard_->isFinished()) {
         do {
             if (!foldersUsable(wizard_->currentDialog()) || !wizard_->nextDialog(this)) {
-                put("Installation cannot continue.\n");
+                put(uninstalling ? "Uninstall cannot continue.\n"
+                                 : "Installation cannot continue.\n");
                 flushOutput();
                 return true;
             }
@@ -132,13 +135,15 @@ bool ConsoleUI::run() {
     return true;
 }
 
-// A run that failed (and was undone) must not read as a completed installation.
+// A run that failed (and was undone) must not read as a completed one, nor an uninstall as an
+// installation.
 const char* ConsoleUI::closingLine() const {
+    bool uninstalling = wizard_->isUninstalling();
     if (wizard_->isCancelled())
-        return "Installation was cancelled.\n";
+        return uninstalling ? "Uninstall was cancelled.\n" : "Installation was cancelled.\n";
     if (wizard_->hasFailed())
-        return "Installation failed.\n";
-    return "Installation completed.\n";
+        return uninstalling ? "Uninstall failed.\n" : "Installation failed.\n";
+    return uninstalling ? "Uninstall completed.\n" : "Installation completed.\n";
 }
 
 void ConsoleUI::finish() {

@@ -100,6 +100,7 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
         bool quiet;
         std::string printed;
         int page;
+        bool uninstalling = false;
     };
     const Case cases[] = {
         {"<Welcome></Welcome><Finish></Finish>", 0, false, "Installation completed.\n", 1},
@@ -111,11 +112,16 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
         {held, 0, false, twice + twice + "Installation cannot continue.\n", 0},
         {held, 0, true, twice + twice + "Installation cannot continue.\n", 0},
         {kFields, 0, true, "Installation completed.\n", 1}, // quiet: no field is asked
+        // An uninstall says so, from its first line to its last.
+        {copy, 0, true, "Uninstall completed.\n", 1, true},
+        {copy, -1, true, "Uninstall failed.\n", 1, true},
     };
     for (const Case& test : cases) {
         TestWizard wizard(test.dialogs, test.copyResult);
-        EXPECT_EQ(run(wizard, "D:\\New\n", test.quiet),
-                  std::string("Starting installation.\n") + test.printed + "|D:\\New\n");
+        wizard.uninstalling = test.uninstalling;
+        std::string first =
+            test.uninstalling ? "Starting uninstall.\n" : "Starting installation.\n";
+        EXPECT_EQ(run(wizard, "D:\\New\n", test.quiet), first + test.printed + "|D:\\New\n");
         EXPECT_EQ(wizard.currentDialog(), test.page) << test.printed;
         EXPECT_EQ(value(wizard, "DIR"), "C:\\Old");
     }
