@@ -77,10 +77,10 @@ double installFiles(int count) {
     if (payload.open(package.c_str(), 0) == 0 &&
         files.read(parsed.document(), payload, nullptr) == 0) {
         auto start = std::chrono::steady_clock::now();
-        int result =
+        bool completed =
             InstallationRun(parsed, files, variables, payload, system, ui, nullptr).perform();
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (result != 0 || ui.lineCount != count + count / 10)
+        if (!completed || ui.lineCount != count + count / 10)
             seconds = -1;
     }
     payload.close();

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-int ActionLog::open(const char* path) {
-    int result = log_.open(path);
+bool ActionLog::open(const char* path) {
+    bool result = log_.open(path);
     log_.flags = 0;
     records_ = 0;
     return result;

@@ -21,8 +21,9 @@ class ActionLog {
 
     explicit ActionLog(Log& log) : log_(log), line_(new char[kMaxLine + 3]) {}
 
-    // Opens (creating or emptying) the log with bare lines: no numbers, no time stamps.
-    int open(const char* path);
+    // Opens (creating or emptying) the log with bare lines: no numbers, no time stamps; false
+    // when it cannot be created.
+    bool open(const char* path);
     void close() { log_.close(); }
 
     // Each returns false when the line could not be written whole.

@@ -50,7 +50,7 @@ uint64_t getLittleEndian(const unsigned char* bytes, int count) {
 
 bool seekTo(WinFile& file, int64_t position) {
     return file.seekFromStart(static_cast<int32_t>(position & 0xffffffff),
-                              static_cast<int32_t>(position >> 32)) == 0;
+                              static_cast<int32_t>(position >> 32));
 }
 } // namespace
 

@@ -112,7 +112,7 @@ BackupRestore::Verdict BackupRestore::failed(const BackupFile::Entry& entry, con
 bool BackupRestore::writeInPlace(BackupFile& backup, const BackupFile::Entry& entry, int* error) {
     std::string folder = entry.name.substr(0, entry.name.find_last_of("\\/") + 1);
     int created = 0;
-    if (!folder.empty() && makeDirectories(folder.c_str(), &created) != 0) {
+    if (!folder.empty() && !makeDirectories(folder.c_str(), &created)) {
         *error = 3; // ERROR_PATH_NOT_FOUND
         return false;
     }
@@ -121,7 +121,7 @@ bool BackupRestore::writeInPlace(BackupFile& backup, const BackupFile::Entry& en
     if (*error != 0)
         return false;
     bool copied = backup.copyOut(entry, target);
-    bool closed = target.close() == 0;
+    bool closed = target.close();
     if (!copied || !closed)
         *error = kCannotCopy;
     return copied && closed;
@@ -138,7 +138,7 @@ bool BackupRestore::writeBeside(BackupFile& backup, const BackupFile::Entry& ent
     if (*error != 0)
         return false;
     bool copied = backup.copyOut(entry, copy);
-    bool closed = copy.close() == 0;
+    bool closed = copy.close();
     if (copied && closed && FileMover::move(beside.c_str(), entry.name.c_str()))
         return true;
     *error = copied && closed ? 5 : kCannotCopy; // ERROR_ACCESS_DENIED: the place is held

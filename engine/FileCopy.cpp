@@ -49,7 +49,7 @@ bool FileCopy::report(const char* path, const Installed& installed, bool unreada
     if (failed)
         verb = installed.existed ? "overwrite " : "create ";
     const char* reason = failed && unreadable ? ": the installer package could not be read" : "";
-    return reportFormatted(ui_, "%s%s%s%s", failed ? "FAILED to " : "", verb, path, reason) != 0;
+    return reportFormatted(ui_, "%s%s%s%s", failed ? "FAILED to " : "", verb, path, reason);
 }
 
 // Within one file: folders, DIR record, backup, FILE record, content. The FILE record comes
@@ -152,7 +152,7 @@ bool FileCopy::makeDirectory(const Destination& destination) {
             char deepest[sizeof destination.folder];
             return copyTextPiece(deepest, sizeof deepest, folder, length) &&
                    actionLog_.writeDirectory(levels, deepest);
-        }) == 0;
+        });
     if (made)
         folders_.add(folder, createdLength == static_cast<int>(std::strlen(folder)) ? created : 0);
     return made;
@@ -231,7 +231,7 @@ bool FileCopy::writeContent(const char* path, Content& content) const {
     bool whole = content.streamed ? writeStreamedContent(file, content)
                                   : file.write(content.bytes(), content.length, &written) == 0 &&
                                         written == content.length;
-    if (file.close() != 0)
+    if (!file.close())
         whole = false;
     // The buffer is not needed any more; the next file may need the memory.
     content.unpacked.reset();

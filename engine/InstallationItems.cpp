@@ -232,5 +232,5 @@ bool InstallationItems::makeShortcutFolder(const char* folder) {
                            [this, folder](int levels, int length) {
                                std::string deepest(folder, static_cast<size_t>(length));
                                return actionLog_.writeDirectory(levels, deepest.c_str());
-                           }) == 0;
+                           });
 }

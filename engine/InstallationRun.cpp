@@ -70,32 +70,34 @@ InstallationRun::InstallationRun(const Description& description, const FileList&
     : description_(description), files_(files), variables_(variables), payload_(payload),
       system_(system), ui_(ui), debugLog_(debugLog) {}
 
-int InstallationRun::perform() {
+bool InstallationRun::perform() {
     std::string productName = expanded(description_, &Description::getProductName);
     // An earlier run that never completed is undone first: what it backed up would otherwise be
     // taken for the user's content by this one.
     if (InterruptedRun(description_, variables_, system_, ui_, debugLog_).recover(productName) ==
         InterruptedRun::Outcome::kFailed)
-        return -1;
+        return false;
     Previous previous = settlePreviousVersion(productName);
     cancelled_ = previous == Previous::kCancelled;
     if (previous == Previous::kCancelled || previous == Previous::kStillInstalled)
-        return -1;
+        return false;
     FinalPaths paths = finalPaths();
     if (!readyToChange(paths, previous) || !openUndoFiles(productName, paths))
-        return -1;
+        return false;
     bool headerWritten = writeLogHeader(paths);
     Written written = copyFiles();
     bool itemsApplied = applyItems();
     bool failed = !closeUndoFiles(headerWritten && !written.failed && itemsApplied);
-    if (failed && ui_.confirm(kUndoQuestion, RunReporter::Question::kYesNo))
-        return rollBack(paths, productName, written);
+    if (failed && ui_.confirm(kUndoQuestion, RunReporter::Question::kYesNo)) {
+        rollBack(paths, productName, written);
+        return false;
+    }
     if (failed)
         ui_.showStatus(kKeptWithErrors);
     if (!moveIntoPlace(paths) || !registerUninstall(paths, productName, written))
-        return -1;
+        return false;
     forgetRun(productName);
-    return 0;
+    return true;
 }
 
 // The user has agreed to remove the previous version; one that is still registered afterwards
@@ -213,7 +215,7 @@ bool InstallationRun::openUndoFiles(const std::string& productName, const FinalP
     if (!system_.makeTempFileName(logPath_, sizeof logPath_))
         return false;
     // Without its action log a run could never be undone: it changes nothing.
-    if (actionLog_.open(logPath_) != 0) {
+    if (!actionLog_.open(logPath_)) {
         // Nothing was created: whatever stands at that name is not ours to remove.
         reportFormatted(ui_, "FAILED to create %s", logPath_);
         return false;
@@ -305,13 +307,13 @@ bool InstallationRun::closeUndoFiles(bool succeeded) {
 
 // The uninstall reads the temporary action log from its first line, as it reads the installed
 // one later; afterwards nothing of the run is left, not even its undo files.
-int InstallationRun::rollBack(const FinalPaths& paths, const std::string& productName,
-                              const Written& written) {
+void InstallationRun::rollBack(const FinalPaths& paths, const std::string& productName,
+                               const Written& written) {
     std::FILE* log = std::fopen(logPath_, "rb");
     if (log == nullptr) {
         // Without the log nothing can be undone; the two files stay for whoever investigates.
         reportFormatted(ui_, "FAILED to open %s", logPath_);
-        return -1;
+        return;
     }
     ActionLogReader::Contents records = ActionLogReader::read(log);
     std::fclose(log);
@@ -320,12 +322,12 @@ int InstallationRun::rollBack(const FinalPaths& paths, const std::string& produc
     target.rollbackBackup = backupPath_;
     // A file changed while the question was open keeps its previous content in the backup
     // alone: the backup must stay for it too.
-    bool undone = uninstall.perform(records, target) == 0 && uninstall.filesLeft() == 0;
+    bool undone = uninstall.perform(records, target) && uninstall.filesLeft() == 0;
     ui_.showStatus(undone ? kUndone : kNotUndone);
     if (undone) {
         removeUndoFiles();
         forgetRun(productName);
-        return -1;
+        return;
     }
     // The backup holds the only copy of what could not be put back: both files stay where a
     // later uninstall finds them, registered when its program is there to run (else the run
@@ -335,7 +337,6 @@ int InstallationRun::rollBack(const FinalPaths& paths, const std::string& produc
         reportFormatted(ui_, "The changes could not be undone; the action log is kept at %s.",
                         paths.actionLog.c_str());
     }
-    return -1;
 }
 
 // False when either file could not be moved; both are then reported where they are, and the
@@ -357,8 +358,7 @@ bool InstallationRun::moveFile(const char* from, const std::string& to) {
     std::string folder = to.substr(0, to.find_last_of("\\/") + 1);
     int created = 0;
     bool placed = isFullPath(to.c_str()) && !folder.empty() &&
-                  makeDirectories(folder.c_str(), &created) == 0 &&
-                  FileMover::move(from, to.c_str());
+                  makeDirectories(folder.c_str(), &created) && FileMover::move(from, to.c_str());
     if (!placed)
         reportFormatted(ui_, "FAILED to move %s to %s", from, to.c_str());
     return placed;

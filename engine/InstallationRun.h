@@ -25,9 +25,9 @@ class InstallationRun {
     InstallationRun(const Description& description, const FileList& files, VariableStore& variables,
                     const Payload& payload, SystemChanges& system, RunReporter& ui, Log* debugLog);
 
-    // 0 when completed (also with errors the user chose to keep); -1 when cancelled or stopped
-    // before any change, without temporary files, or undone.
-    int perform();
+    // True when completed (also with errors the user chose to keep); false when cancelled or
+    // stopped before any change, without temporary files, or undone.
+    bool perform();
     // The user aborted at the previous-version question.
     bool wasCancelled() const { return cancelled_; }
 
@@ -66,7 +66,8 @@ class InstallationRun {
     bool applyItems();
     // Writes the closing record; whether the run succeeded, that record included.
     bool closeUndoFiles(bool succeeded);
-    int rollBack(const FinalPaths& paths, const std::string& productName, const Written& written);
+    // Undoes the run; whether or not that succeeds, the run did not complete.
+    void rollBack(const FinalPaths& paths, const std::string& productName, const Written& written);
     // The run is complete or undone: nothing needs its record any more.
     void forgetRun(const std::string& productName);
     bool moveIntoPlace(const FinalPaths& paths);

@@ -57,8 +57,7 @@ InterruptedRun::Outcome InterruptedRun::recover(const std::string& productName) 
         UninstallRun::Target target;
         target.rollbackBackup = backup.c_str();
         target.interrupted = true;
-        undone =
-            stream != nullptr && uninstall.perform(log, target) == 0 && uninstall.filesLeft() == 0;
+        undone = stream != nullptr && uninstall.perform(log, target) && uninstall.filesLeft() == 0;
     }
     if (!undone) {
         reportFormatted(ui_,

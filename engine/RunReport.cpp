@@ -2,11 +2,11 @@
 
 #include "package/RunReporter.h"
 
-int reportFormatted(RunReporter& ui, const char* format, ...) {
+bool reportFormatted(RunReporter& ui, const char* format, ...) {
     char text[512];
     va_list args;
     va_start(args, format);
     boundedFormatV(text, sizeof text, format, args);
     va_end(args);
-    return ui.report(text) ? 1 : 0;
+    return ui.report(text);
 }

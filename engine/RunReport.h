@@ -6,5 +6,5 @@
 
 class RunReporter;
 
-// The handler's answer to the line: non-zero asks the run to stop.
-int reportFormatted(RunReporter& ui, const char* format, ...) KESTREL_PRINTF(2, 3);
+// The handler's answer to the line: true asks the run to stop.
+bool reportFormatted(RunReporter& ui, const char* format, ...) KESTREL_PRINTF(2, 3);

@@ -86,7 +86,7 @@ UninstallRun::UninstallRun(const Description& description, VariableStore& variab
     : description_(description), variables_(variables), system_(system), ui_(ui),
       stepLog_(stepLog) {}
 
-int UninstallRun::perform(const ActionLogReader::Contents& log, const Target& target) {
+bool UninstallRun::perform(const ActionLogReader::Contents& log, const Target& target) {
     bool rollback = target.rollbackBackup != nullptr;
     // A rollback's variables are those of the run itself.
     if (!rollback)
@@ -132,7 +132,7 @@ int UninstallRun::perform(const ActionLogReader::Contents& log, const Target& ta
     ui_.showStatus(pending_ ? "There were errors during the uninstall."
                             : "The uninstall was successful.");
     logMessage(stepLog_, "Uninstall %s", pending_ ? "ended with errors" : "completed");
-    return pending_ ? -1 : 0;
+    return !pending_;
 }
 
 void UninstallRun::setVariables(const std::vector<ActionLogReader::Variable>& recorded) {

@@ -43,11 +43,10 @@ class UninstallRun {
         // wait until the program has ended, so that it can then be removed.
         std::function<void()> tellOutcome;
     };
-    // 0 when nothing remains to be undone (a change the user made since is left on purpose),
-    // else -1.
-    int perform(const ActionLogReader::Contents& log, const Target& target);
+    // True when nothing remains to be undone (a change the user made since is left on purpose).
+    bool perform(const ActionLogReader::Contents& log, const Target& target);
     // The same over the log read whole from the stream.
-    int perform(std::FILE* actionLog, const Target& target) {
+    bool perform(std::FILE* actionLog, const Target& target) {
         return perform(ActionLogReader::read(actionLog), target);
     }
     // Backed-up files left as someone changed them since: their previous content is still in the

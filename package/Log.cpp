@@ -7,7 +7,7 @@
 Log::Log() = default;
 Log::~Log() = default;
 
-int Log::open(const char* path) {
+bool Log::open(const char* path) {
     file_.reset(new WinFile());
     return file_->openLog(path);
 }
@@ -64,9 +64,9 @@ static const std::tm* currentLocalTime(std::tm* storage) {
 #endif
 }
 
-int logMessage(Log* log, const char* format, ...) {
+void logMessage(Log* log, const char* format, ...) {
     if (log == nullptr)
-        return 0;
+        return;
     char message[1024];
     va_list args;
     va_start(args, format);
@@ -84,5 +84,4 @@ int logMessage(Log* log, const char* format, ...) {
     log->write(prefix, static_cast<uint32_t>(prefixLength));
     log->write(message, static_cast<uint32_t>(std::strlen(message)));
     log->write("\r\n", 2);
-    return 1;
 }

@@ -19,8 +19,8 @@ class Log {
     Log(const Log&) = delete;
     Log& operator=(const Log&) = delete;
 
-    // Creates or empties the file. Returns 0 or the system error code.
-    int open(const char* path);
+    // Creates or empties the file; false when it cannot be.
+    bool open(const char* path);
     void close();
     void write(const void* bytes, uint32_t length);
     bool hasFile() const { return file_ != nullptr; }
@@ -36,8 +36,8 @@ class Log {
 };
 
 // Formats and writes one line: optional number, optional time stamp, the message, CR LF.
-// Returns 0 without a log, else 1.
-int logMessage(Log* log, const char* format, ...) KESTREL_PRINTF(2, 3);
+// Without a log it does nothing.
+void logMessage(Log* log, const char* format, ...) KESTREL_PRINTF(2, 3);
 
 // The prefix of a line for the given flags, number and local time (none: time unavailable).
 // Month values outside 0..11 are clamped. Returns the prefix length.

@@ -45,27 +45,25 @@ bool isFullPath(const char* path) {
     return letter && path[1] == ':' && isPathSeparator(path[2]);
 }
 
-int ensureDirectory(const char* path) {
-    if (platform::createDirectory(path))
-        return 1;
-    return platform::lastErrorWasAlreadyExists() ? 1 : 0;
+bool ensureDirectory(const char* path) {
+    return platform::createDirectory(path) || platform::lastErrorWasAlreadyExists();
 }
 
-int makeDirectories(const char* path, int* created, int* createdLength) {
+bool makeDirectories(const char* path, int* created, int* createdLength) {
     return makeDirectories(path, created, createdLength, nullptr);
 }
 
-int makeDirectories(const char* path, int* created, int* createdLength,
-                    const LevelsAnnouncement& beforeMaking) {
+bool makeDirectories(const char* path, int* created, int* createdLength,
+                     const LevelsAnnouncement& beforeMaking) {
     *created = 0;
     if (createdLength != nullptr)
         *createdLength = 0;
     size_t length = std::strlen(path);
     if (length <= 3)
-        return 0;
+        return true;
     char copy[kPathBufferSize];
     if (!copyText(copy, sizeof copy, path))
-        return -1;
+        return false;
     size_t first = firstCreatableSeparator(copy, length);
     // Most folders are there already: one question to the system then, not one per level.
     size_t deepest = length;
@@ -79,7 +77,7 @@ int makeDirectories(const char* path, int* created, int* createdLength,
         bool there = platform::pathExists(copy);
         copy[deepest] = separator;
         if (there)
-            return 0;
+            return true;
     }
     // Below the first missing level every level is missing.
     size_t missingFrom = length;
@@ -94,15 +92,15 @@ int makeDirectories(const char* path, int* created, int* createdLength,
         copy[i] = kNativeSeparator;
     }
     if (missing == 0)
-        return 0;
+        return true;
     if (beforeMaking && !beforeMaking(missing, static_cast<int>(deepest + 1)))
-        return -1;
+        return false;
     for (size_t i = missingFrom; i < length; ++i) {
         if (!isPathSeparator(copy[i]))
             continue;
         copy[i] = '\0';
         if (!ensureDirectory(copy))
-            return -1;
+            return false;
         if (!platform::lastErrorWasAlreadyExists()) {
             ++*created;
             if (createdLength != nullptr)
@@ -110,7 +108,7 @@ int makeDirectories(const char* path, int* created, int* createdLength,
         }
         copy[i] = kNativeSeparator;
     }
-    return 0;
+    return true;
 }
 
 namespace {

@@ -8,21 +8,21 @@
 constexpr int kPathBufferSize = 256;
 
 bool isPathSeparator(char c);
-// 1 when the directory was created or already existed, else 0.
-int ensureDirectory(const char* path);
+// True when the directory was created or already existed.
+bool ensureDirectory(const char* path);
 // Creates every missing directory of the path; the last component only when the path ends
 // with a separator. Stores the number created and (when asked) the length of the path up to
 // and including the separator behind the deepest one made, so that a caller records exactly
-// the levels that exist. Returns 0, or -1 on failure (the levels made before it stay counted)
-// or when the path does not fit the 256-byte work buffer.
-int makeDirectories(const char* path, int* created, int* createdLength = nullptr);
+// the levels that exist. False on failure (the levels made before it stay counted) or when the
+// path does not fit the 256-byte work buffer.
+bool makeDirectories(const char* path, int* created, int* createdLength = nullptr);
 // The same, telling `beforeMaking` how many levels are missing and the length of the path up to
 // the deepest of them before the first is made, so that a record of them can precede them; when
-// it answers false nothing is made (-1). Levels found missing but made by someone else meanwhile
-// are not counted in `created`.
+// it answers false nothing is made (false). Levels found missing but made by someone else
+// meanwhile are not counted in `created`.
 using LevelsAnnouncement = std::function<bool(int levels, int length)>;
-int makeDirectories(const char* path, int* created, int* createdLength,
-                    const LevelsAnnouncement& beforeMaking);
+bool makeDirectories(const char* path, int* created, int* createdLength,
+                     const LevelsAnnouncement& beforeMaking);
 // Makes an anchored path canonical in place: one separator between levels, no "." levels, each
 // ".." removing the level before it. False (the path unusable) when a ".." would climb above
 // the root.

@@ -30,7 +30,7 @@ class Payload::Source {
 
 int Payload::open(const char* path, uint32_t offset) {
     close();
-    if (file_.open(path) != 0)
+    if (!file_.open(path))
         return payload::kCannotOpen;
     int64_t fileSize = file_.size();
     if (static_cast<int64_t>(offset) > fileSize) {

@@ -5,24 +5,24 @@
 
 #include <cstring>
 
-int WinFile::setPath(const char* path, uint32_t access, uint32_t share, int mode) {
+bool WinFile::setPath(const char* path, uint32_t access, uint32_t share, int mode) {
     char copy[fileaccess::kPathSize];
     if (!copyText(copy, sizeof copy, path))
-        return -1;
+        return false;
     std::memcpy(path_, copy, sizeof path_);
     access_ = access;
     share_ = share;
     mode_ = mode;
-    return 0;
+    return true;
 }
 
 int WinFile::openPath(const char* path, uint32_t access, uint32_t share, int mode) {
-    if (setPath(path, access, share, mode) != 0)
+    if (!setPath(path, access, share, mode))
         return fileaccess::kErrorFilenameTooLong;
     return open();
 }
 
-int WinFile::openLog(const char* path) {
+bool WinFile::openLog(const char* path) {
     return openPath(path, fileaccess::kRead | fileaccess::kWrite, fileaccess::kShareRead,
-                    fileaccess::kCreateOrEmpty);
+                    fileaccess::kCreateOrEmpty) == 0;
 }

@@ -1,7 +1,8 @@
 // The engine's one file class: every raw file access goes through it, so that the Windows file
 // calls live in one class and the platform-neutral code can run natively. The Windows build
 // uses the Win32 file calls; the native build (unit tests, fuzzing, the packer) implements the
-// same class over POSIX. Results are 0 or the system error code unless a call says otherwise.
+// same class over POSIX. The calls whose failure callers explain (opening, reading, writing)
+// return 0 or the system error code; the others say success with bool.
 #pragma once
 
 #include <cstdint>
@@ -29,16 +30,15 @@ class WinFile {
 
     int openPath(const char* path, uint32_t access, uint32_t share, int mode);
     // Creates or empties the file, for writing a log.
-    int openLog(const char* path);
+    bool openLog(const char* path);
     bool isOpen() const;
-    int close();
-    // Returns the system's success value: non-zero on success.
-    int flush();
+    bool close();
+    bool flush();
     int write(const void* bytes, uint32_t count, uint32_t* written);
     int read(void* buffer, uint32_t count, uint32_t* got);
-    int seekFromStart(int32_t low, int32_t high);
+    bool seekFromStart(int32_t low, int32_t high);
     // Cuts the file at the current position.
-    int truncate();
+    bool truncate();
     int64_t size();
     int64_t position();
     const char* path() const { return path_; }
@@ -48,9 +48,9 @@ class WinFile {
 
   private:
     int open();
-    // Refuses (returns -1, stores nothing) a path that does not fit the 260-byte field:
+    // Refuses (returns false, stores nothing) a path that does not fit the 260-byte field:
     // a cut path would name a different file.
-    int setPath(const char* path, uint32_t access, uint32_t share, int mode);
+    bool setPath(const char* path, uint32_t access, uint32_t share, int mode);
 
     char path_[fileaccess::kPathSize] = {};
     uint32_t access_ = fileaccess::kRead | fileaccess::kWrite;

@@ -7,19 +7,19 @@ namespace {
 constexpr size_t kReadLimit = size_t{1} << 30;
 } // namespace
 
-int WindowedFile::open(const char* path) {
+bool WindowedFile::open(const char* path) {
     close();
     // The uninstall command's copy reads its own pictures from its program, which the command
     // holds open for removal (delete access): a reader must share deletion to open it at all.
     if (file_.openPath(path, fileaccess::kRead, fileaccess::kShareRead | fileaccess::kShareDelete,
                        fileaccess::kOpenExisting) != 0)
-        return -1;
+        return false;
     size_ = file_.size();
     if (size_ < 0) {
         close();
-        return -1;
+        return false;
     }
-    return 0;
+    return true;
 }
 
 void WindowedFile::close() {
@@ -80,8 +80,8 @@ bool WindowedFile::readWindow(int64_t start, size_t length) {
     if (!makeRoom(length))
         return false;
     uint64_t bits = static_cast<uint64_t>(start);
-    if (file_.seekFromStart(static_cast<int32_t>(bits & 0xffffffffu),
-                            static_cast<int32_t>(bits >> 32)) != 0)
+    if (!file_.seekFromStart(static_cast<int32_t>(bits & 0xffffffffu),
+                             static_cast<int32_t>(bits >> 32)))
         return false;
     size_t done = 0;
     while (done < length) {

@@ -20,8 +20,8 @@ class WindowedFile {
     WindowedFile(const WindowedFile&) = delete;
     WindowedFile& operator=(const WindowedFile&) = delete;
 
-    // 0, or -1 when the file cannot be opened or its size cannot be had.
-    int open(const char* path);
+    // False when the file cannot be opened or its size cannot be had.
+    bool open(const char* path);
     void close();
     // The size the file had when it was opened.
     int64_t size() const { return size_; }

@@ -197,19 +197,19 @@ int Installer::recoverInterruptedRun(InstallerUI& shown, Log* log) {
     return outcome == InterruptedRun::Outcome::kFailed ? -1 : 0;
 }
 
-int Installer::runCopyProgress(InstallerUI& shown, bool* cancelled) {
+bool Installer::runCopyProgress(InstallerUI& shown, bool* cancelled) {
     TranscriptUI ui(shown, transcript_);
     if (isUninstalling()) {
         // An interrupted run recorded beside this registration is undone before it.
         if (registrationName_ != nullptr &&
             InterruptedRun(description_, variables_, system_, ui, debugLog_)
                     .recover(registrationName_) == InterruptedRun::Outcome::kFailed)
-            return -1;
+            return false;
         ActionLogReader::Contents log = ActionLogReader::read(actionLogFile_);
         // The backup file says what is written back over the machine's files.
         if (FileSecurity::othersMayWrite(log.backupPath.c_str())) {
             ui.reportLine(undoDataRefusal(log.backupPath.c_str()).c_str());
-            return -1;
+            return false;
         }
         UninstallRun uninstall(description_, variables_, system_, ui, debugLog_);
         UninstallRun::Target target;
@@ -218,9 +218,9 @@ int Installer::runCopyProgress(InstallerUI& shown, bool* cancelled) {
         return uninstall.perform(log, target);
     }
     InstallationRun run(description_, files_, variables_, payload_, system_, ui, debugLog_);
-    int result = run.perform();
+    bool completed = run.perform();
     *cancelled = run.wasCancelled();
-    return result;
+    return completed;
 }
 
 void Installer::showHelpDocument() {

@@ -69,7 +69,7 @@ class Installer : private WizardSteps {
     bool isUninstalling() const override { return actionLogFile_ != nullptr; }
 
   private:
-    int runCopyProgress(InstallerUI& ui, bool* cancelled) override;
+    bool runCopyProgress(InstallerUI& ui, bool* cancelled) override;
     void runPostInstall(InstallerUI& ui) override;
     void showHelpDocument() override;
     bool hasHelpDocument() const override;

@@ -76,8 +76,8 @@ bool writeWhole(const std::string& path, const std::string& bytes) {
     uint32_t written = 0;
     bool whole = file.write(bytes.data(), static_cast<uint32_t>(bytes.size()), &written) == 0 &&
                  written == bytes.size();
-    whole = file.flush() != 0 && whole;
-    return file.close() == 0 && whole;
+    whole = file.flush() && whole;
+    return file.close() && whole;
 }
 } // namespace
 

@@ -264,7 +264,7 @@ void Wizard::runCopyProgress(InstallerUI* ui) {
         ui->enableHelp(false);
         ui->enableCancel(false);
         bool cancelled = false;
-        failed_ = steps_.runCopyProgress(*ui, &cancelled) != 0;
+        failed_ = !steps_.runCopyProgress(*ui, &cancelled);
         if (cancelled)
             cancelled_ = true;
     }

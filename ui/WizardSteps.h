@@ -8,9 +8,9 @@ class InstallerUI;
 class WizardSteps {
   public:
     virtual ~WizardSteps() = default;
-    // The installation (or, for an uninstall, the uninstall): 0 when it completed, -1 when it
-    // failed or was undone; `cancelled` is set when the user aborted before anything changed.
-    virtual int runCopyProgress(InstallerUI& ui, bool* cancelled) = 0;
+    // The installation (or, for an uninstall, the uninstall): true when it completed, false when
+    // it failed or was undone; `cancelled` is set when the user aborted before anything changed.
+    virtual bool runCopyProgress(InstallerUI& ui, bool* cancelled) = 0;
     virtual void runPostInstall(InstallerUI& ui) = 0;
     virtual void showHelpDocument() = 0;
     virtual bool hasHelpDocument() const = 0;

@@ -55,17 +55,15 @@ int WinFile::open() {
     return 0;
 }
 
-int WinFile::close() {
+bool WinFile::close() {
     if (handle_ == kNoHandle)
-        return fileaccess::kErrorInvalidHandle;
+        return false;
     int result = ::close(static_cast<int>(handle_));
     handle_ = kNoHandle;
-    if (result != 0)
-        return windowsErrorFromErrno(errno);
-    return 0;
+    return result == 0;
 }
 
-int WinFile::flush() {
+bool WinFile::flush() {
     return handle_ != kNoHandle && ::fsync(static_cast<int>(handle_)) == 0;
 }
 
@@ -111,13 +109,11 @@ int WinFile::read(void* buffer, uint32_t count, uint32_t* got) {
     return 0;
 }
 
-int WinFile::seekFromStart(int32_t low, int32_t high) {
+bool WinFile::seekFromStart(int32_t low, int32_t high) {
     uint64_t bits =
         static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32 | static_cast<uint32_t>(low);
     int64_t distance = static_cast<int64_t>(bits);
-    if (::lseek(static_cast<int>(handle_), distance, SEEK_SET) < 0)
-        return windowsErrorFromErrno(errno);
-    return 0;
+    return ::lseek(static_cast<int>(handle_), distance, SEEK_SET) >= 0;
 }
 
 int64_t WinFile::size() {
@@ -127,11 +123,9 @@ int64_t WinFile::size() {
     return info.st_size;
 }
 
-int WinFile::truncate() {
+bool WinFile::truncate() {
     off_t here = ::lseek(static_cast<int>(handle_), 0, SEEK_CUR);
-    if (here < 0 || ::ftruncate(static_cast<int>(handle_), here) != 0)
-        return windowsErrorFromErrno(errno);
-    return 0;
+    return here >= 0 && ::ftruncate(static_cast<int>(handle_), here) == 0;
 }
 
 int64_t WinFile::position() {

@@ -37,21 +37,18 @@ int WinFile::open() {
     return 0;
 }
 
-int WinFile::close() {
+bool WinFile::close() {
     // The invalid handle value is also the current-process pseudo handle, which the system
     // would "close" successfully: a stream without a handle answers for itself.
     if (!isOpen())
-        return ERROR_INVALID_HANDLE;
+        return false;
     BOOL ok = CloseHandle(toHandle(handle_));
-    DWORD error = ok ? 0 : GetLastError();
     handle_ = fromHandle(INVALID_HANDLE_VALUE);
-    if (!ok)
-        return static_cast<int>(error);
-    return 0;
+    return ok != FALSE;
 }
 
-int WinFile::flush() {
-    return FlushFileBuffers(toHandle(handle_)) ? 1 : 0;
+bool WinFile::flush() {
+    return FlushFileBuffers(toHandle(handle_)) != FALSE;
 }
 
 int WinFile::write(const void* bytes, uint32_t count, uint32_t* written) {
@@ -70,16 +67,12 @@ int WinFile::read(void* buffer, uint32_t count, uint32_t* got) {
     return ok ? 0 : static_cast<int>(GetLastError());
 }
 
-int WinFile::seekFromStart(int32_t low, int32_t high) {
+bool WinFile::seekFromStart(int32_t low, int32_t high) {
     LONG highPart = high;
     SetLastError(0);
     DWORD result = SetFilePointer(toHandle(handle_), low, &highPart, FILE_BEGIN);
-    if (result == INVALID_SET_FILE_POINTER) {
-        DWORD error = GetLastError();
-        if (error != 0)
-            return static_cast<int>(error);
-    }
-    return 0;
+    // That value is also a valid low part of a position past 4 GB: only the error tells.
+    return result != INVALID_SET_FILE_POINTER || GetLastError() == 0;
 }
 
 int64_t WinFile::size() {
@@ -91,8 +84,8 @@ int64_t WinFile::size() {
     return (static_cast<int64_t>(high) << 32) | low;
 }
 
-int WinFile::truncate() {
-    return SetEndOfFile(toHandle(handle_)) ? 0 : static_cast<int>(GetLastError());
+bool WinFile::truncate() {
+    return SetEndOfFile(toHandle(handle_)) != FALSE;
 }
 
 int64_t WinFile::position() {

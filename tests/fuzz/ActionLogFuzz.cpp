@@ -118,13 +118,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     stream = opened(text);
     UninstallRun::Target target;
     target.registrationName = "Fuzz Product";
-    int result = UninstallRun(undoing.description, undoing.variables, system, ui, nullptr)
-                     .perform(stream, target);
+    bool undone = UninstallRun(undoing.description, undoing.variables, system, ui, nullptr)
+                      .perform(stream, target);
     std::fclose(stream);
     bool saidIncomplete = std::any_of(ui.lines.begin(), ui.lines.end(), [](const std::string& l) {
         return l.rfind("The action log is incomplete: ", 0) == 0;
     });
-    if (!log.closed && (result == 0 || !saidIncomplete))
+    if (!log.closed && (undone || !saidIncomplete))
         __builtin_trap();
     return 0;
 }

@@ -17,7 +17,7 @@
 
 namespace {
 struct FakeSteps : WizardSteps {
-    int runCopyProgress(InstallerUI&, bool*) override { return 0; }
+    bool runCopyProgress(InstallerUI&, bool*) override { return true; }
     void runPostInstall(InstallerUI&) override {}
     void showHelpDocument() override {}
     bool hasHelpDocument() const override { return true; }

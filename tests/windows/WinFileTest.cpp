@@ -12,7 +12,7 @@ TEST(WinFile, FailedOpensLeaveNothingOpenAndLongPathsAreRefused) {
     EXPECT_EQ(file.openPath(missing.c_str(), GENERIC_READ, FILE_SHARE_READ, 0),
               ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(file.isOpen());
-    EXPECT_EQ(file.close(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(file.close());
     std::string tooLong = EngineProcess::tempFolder() + std::string(fileaccess::kPathSize, 'a');
     EXPECT_EQ(file.openPath(tooLong.c_str(), GENERIC_WRITE, 0, 3),
               fileaccess::kErrorFilenameTooLong);
@@ -31,7 +31,7 @@ TEST(WinFile, CreationModesAndLogSharing) {
     EXPECT_EQ(file.size(), 0);
     file.close();
     ASSERT_TRUE(writeAll(path, "abcde"));
-    ASSERT_EQ(file.openLog(path.c_str()), 0);
+    ASSERT_TRUE(file.openLog(path.c_str()));
     EXPECT_EQ(file.size(), 0);
     const uint32_t shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
     EXPECT_EQ(reader.openPath(path.c_str(), GENERIC_READ, shareAll, 0), 0);

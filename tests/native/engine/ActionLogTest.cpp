@@ -33,7 +33,7 @@ TEST(ActionLog, RecordsAreWholeOrRefusedAndNothingForgesARecord) {
     Log log;
     ActionLog actions(log);
     EXPECT_FALSE(actions.writePath("no file open yet"));
-    ASSERT_EQ(actions.open((folder / "a.log").c_str()), 0);
+    ASSERT_TRUE(actions.open((folder / "a.log").c_str()));
     EXPECT_TRUE(actions.writePath("C:\\p\\install.xml") && actions.writePath("C:\\p\\backup.bin"));
     EXPECT_TRUE(actions.writeVariables(written));
     std::string longest(ActionLog::kMaxLine - 4, 'v');

@@ -78,7 +78,7 @@ class InstallationRunTest : public ::testing::Test {
     InstallationRun run() {
         return InstallationRun(description, files, variables, payload, system, ui, nullptr);
     }
-    int perform() { return run().perform(); }
+    bool perform() { return run().perform(); }
     void existingFile(const std::string& name, const std::string& content) {
         ASSERT_EQ(mkdir(app.c_str(), 0700), 0);
         writeAll(app + "/" + name, content);
@@ -118,7 +118,7 @@ TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfT
              fileSet("<FN Dest=\"[UNDODIR]\" Alias=\"log\">install.log</FN>", "Uninstall\""),
          {{"a", "alpha"}, {"cfg", "[General]\r\nHome=[APPDIR]\r\n[LONG][LONG]"}, {"log", ""}});
     existingFile("app.cfg", "previous content");
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     // Brackets that name no variable stay; the expansion may be far longer than the file.
     std::string cfg = app + "\\app.cfg",
                 written = "[General]\r\nHome=" + app + "\r\n" + std::string(2000, 'L');
@@ -166,7 +166,7 @@ TEST_P(InstallLocationTest, NamesOnlyAFolderTheRunMadeForItsOwnFiles) {
         existingFile("old.txt", "the user's");
     writeAll(undo + "/shared.dll", "shared, replaced");
     load(fileSet(row.files), {{"1", "x"}, {"2", "y"}});
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     EXPECT_EQ(system.registration.installLocation,
               row.location[0] == '\0' ? "" : folder / row.location);
 }
@@ -191,7 +191,7 @@ TEST_F(InstallationRunTest, AFileWrittenTwiceIntoAFolderTheRunMadeIsOverwrittenT
     load(fileSet(dest + "\"1\">dup.txt</FN>", "First\"") +
              fileSet(dest + "\"2\">dup.txt</FN>" + dest + "\"1\">other.txt</FN>", "Second\""),
          {{"1", "first"}, {"2", "second"}});
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     std::string folder = app + "\\new\\", dup = folder + "dup.txt";
     EXPECT_EQ(records(), "DIR\t2\t" + folder + "\r\nFILE\tCREATE\t" + dup + "\r\nFILE\tCREATE\t" +
                              folder + "other.txt\r\nFILE\tOVER\t" + dup + "\r\nFILE\tDONE\t" + dup +
@@ -209,7 +209,7 @@ TEST_F(InstallationRunTest, TheParentOfAFolderTheRunMadeHoldsThatFolderAndTheFil
                  "<FN Dest=\"[APPDIR]\\new\" Alias=\"1\">a.txt</FN>"),
          {{"1", "x"}});
     ui.answer = false; // keep the installation
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     std::string made = app + "\\new\\", b = app + "\\b.txt";
     EXPECT_EQ(records(), "DIR\t2\t" + made + "\r\nFILE\tCREATE\t" + made +
                              "a.txt\r\nFILE\tCREATE\t" + b + "\r\nFILE\tOVER\t" + b +
@@ -230,7 +230,7 @@ TEST_F(InstallationRunTest, ConditionsPickTheFilesAndOnlyFilesUnder512BytesAreEx
           {"3", "3"},
           {"5", "5"},
           {"6", "6"}});
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     EXPECT_EQ(readAll(app + "/one"), "1" + body + "1");
     EXPECT_EQ(readAll(app + "/four"), "[DOCS]" + body + "x[DOCS]");
     // Progress counts every listed file: records 0 (four), 3 (one) and 5 (six) of 6.
@@ -250,7 +250,7 @@ TEST_F(InstallationRunTest, WhatCanBeCheckedBeforeTheFirstChangeStopsTheRunWithN
          {{"1", "content"}});
     // An earlier uninstall's program, left for the next start of Windows, still in use.
     system.failing = {undo + "\\u.exe"};
-    EXPECT_EQ(perform(), -1);
+    EXPECT_FALSE(perform());
     const std::string noFull = ": the description names no full path there";
     const std::string unformed = ": its destination cannot be formed whole";
     EXPECT_EQ(ui.lines, (Lines{"FAILED to expand UninstallXmlFile" + noFull,
@@ -275,7 +275,7 @@ TEST_F(InstallationRunTest, AnExistingFileIsNotOverwrittenAfterItsBackupFailed) 
     load(fileSet(fn("n", "new.txt") + fn("o", "old.txt")), {{"n", "new"}, {"o", "replacement"}});
     existingFile("old.txt", "keep me");
     ui.answer = false;
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     EXPECT_EQ(readAll(app + "/old.txt"), "keep me");
     EXPECT_EQ(readAll(app + "/new.txt"), "new");
     std::string old = app + "\\old.txt";
@@ -293,7 +293,7 @@ TEST_F(InstallationRunTest, UndoFilesThatCannotBeMovedIntoPlaceFailTheRunAndStay
     writeAll(undo + "/blocker", "a file where a folder should be");
     backupDestination = "[UNDODIR]\\blocker\\backup.bin";
     loadOneFile();
-    EXPECT_EQ(perform(), -1);
+    EXPECT_FALSE(perform());
     std::string kept = folder / "qzinstall2.tmp";
     EXPECT_EQ(ui.lines, (Lines{"Create " + app + "\\a",
                                "FAILED to move " + kept + " to " + undo + "\\blocker\\backup.bin",
@@ -310,7 +310,7 @@ TEST_F(InstallationRunTest, AFileWhoseRecordCannotBeWrittenIsNotWritten) {
     ASSERT_EQ(symlink("/dev/full", (folder / "qzinstall1.tmp").c_str()), 0); // a full disk
     loadOneFile();
     ui.answer = false;
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     EXPECT_FALSE(exists(app + "/a"));
     EXPECT_EQ(ui.lines, Lines{"FAILED to create " + app + "\\a"});
 }
@@ -318,11 +318,11 @@ TEST_F(InstallationRunTest, AFileWhoseRecordCannotBeWrittenIsNotWritten) {
 TEST_F(InstallationRunTest, WithoutItsActionLogTheRunEndsBeforeAnyChange) {
     loadOneFile();
     system.tempFolder.clear(); // no temporary name at all
-    EXPECT_EQ(perform(), -1);
+    EXPECT_FALSE(perform());
     EXPECT_TRUE(ui.lines.empty());
     system.tempFolder = folder.path();
     ASSERT_EQ(mkdir((folder / "qzinstall1.tmp").c_str(), 0700), 0); // no log file there
-    EXPECT_EQ(perform(), -1);
+    EXPECT_FALSE(perform());
     EXPECT_EQ(ui.lines, Lines{"FAILED to create " + folder / "qzinstall1.tmp"});
     EXPECT_FALSE(exists(app));
     const Lines checks = {"isPreviousVersionInstalled:Run Test",
@@ -338,7 +338,7 @@ TEST_F(InstallationRunTest, AnIncompleteUndoKeepsTheUndoFilesInPlace) {
     system.failing.insert("BROKEN");
     existingFile("old.txt", "previous");
     ui.beforeAnswer = [this] { writeAll(app + "/old.txt", "changed meanwhile"); };
-    EXPECT_EQ(perform(), -1);
+    EXPECT_FALSE(perform());
     EXPECT_EQ(ui.lines.back(), "The changes could not be undone; the action log is kept at " +
                                    undo + "\\install.log.");
     EXPECT_NE(readAll(undo + "/backup.bin").find("previous"), std::string::npos);
@@ -353,19 +353,19 @@ TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyC
     system.previousVersionRemoved = false;
     ui.answer = false;
     InstallationRun declined = run();
-    EXPECT_EQ(declined.perform(), -1);
+    EXPECT_FALSE(declined.perform());
     EXPECT_TRUE(declined.wasCancelled());
     EXPECT_EQ(ui.questions[0].substr(0, 48), "0:A previous version of Run Test is already inst");
     ui.answer = true;
     InstallationRun kept = run();
-    EXPECT_EQ(kept.perform(), -1);
+    EXPECT_FALSE(kept.perform());
     EXPECT_FALSE(kept.wasCancelled());
     EXPECT_EQ(system.calls[2], "uninstallPreviousVersion:Run Test");
     EXPECT_EQ(ui.questions.back().substr(0, 52),
               "1:The previous version of Run Test is still installe");
     writeAll(undo + "/backup.bin", "another installation's backup");
     system.previousVersionInstalled = false;
-    EXPECT_EQ(perform(), -1);
+    EXPECT_FALSE(perform());
     EXPECT_NE(ui.lines.back().find(undo + "\\backup.bin already holds the undo data"),
               std::string::npos)
         << ui.lines.back();
@@ -373,7 +373,7 @@ TEST_F(InstallationRunTest, APreviousVersionOrOtherUndoDataStopsTheRunBeforeAnyC
     EXPECT_EQ(readAll(undo + "/backup.bin"), "another installation's backup");
     system.previousVersionInstalled = true;
     system.previousVersionRemoved = true;
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     EXPECT_EQ(readAll(app + "/a"), "x");
 }
 
@@ -398,7 +398,7 @@ TEST_P(LargeEntryTest, StreamedIntoItsFileWithTheSameBytesCheckSumsRecordsAndFai
     if (test.existing)
         existingFile("big.bin", "previous content");
     ui.answer = false;
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     std::string path = app + "\\big.bin", kind = test.existing ? "OVER\t" : "CREATE\t";
     std::string made = test.existing ? "" : "DIR\t1\t" + app + "\\\r\n";
     std::string done = test.existing && !test.damaged ? "FILE\tDONE\t" + path + "\r\n" : "";
@@ -440,7 +440,7 @@ TEST_F(InstallationRunTest, AnInterruptedRunIsUndoneBeforeTheNextOneChangesAnyth
                                            backupbytes::entry(created, "x", "y").substr(0, 9),
                                        false));
     system.runRecord = RunRecord{log, backup, undo + "\\install.log", undo + "\\backup.bin"};
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     EXPECT_EQ(readAll(replaced), "the user's");
     EXPECT_FALSE(exists(created) || exists(log) || exists(backup) || system.runRecord);
     EXPECT_EQ(readAll(app + "/a"), "x");
@@ -451,7 +451,7 @@ TEST_F(InstallationRunTest, AnInterruptedRunIsUndoneBeforeTheNextOneChangesAnyth
         std::remove((undo + undoFile).c_str());
     writeAll(log, undo + "\\x.xml\r\n" + undo + "\\back");
     system.runRecord = RunRecord{log, backup, undo + "\\install.log", undo + "\\backup.bin"};
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     EXPECT_FALSE(system.runRecord);
     for (const char* undoFile : {"/install.log", "/backup.bin"})
         std::remove((undo + undoFile).c_str());
@@ -462,7 +462,7 @@ TEST_F(InstallationRunTest, AnInterruptedRunIsUndoneBeforeTheNextOneChangesAnyth
     writeAll(created + "/inside", "x");
     system.runRecord = RunRecord{log, backup, undo + "\\install.log", undo + "\\backup.bin"};
     std::remove((app + "/a").c_str());
-    EXPECT_EQ(perform(), -1);
+    EXPECT_FALSE(perform());
     EXPECT_FALSE(exists(app + "/a"));
     EXPECT_TRUE(exists(log) && system.runRecord);
 }
@@ -475,15 +475,15 @@ TEST_F(InstallationRunTest, TheRunRecordLastsUntilTheRunIsCompleteOrUndone) {
     std::optional<RunRecord> during;
     ui.beforeAnswer = [&] { during = system.runRecord; };
     system.failing.insert("V");
-    EXPECT_EQ(perform(), -1); // undone
+    EXPECT_FALSE(perform()); // undone
     ASSERT_TRUE(during.has_value());
     EXPECT_EQ(during->actionLog, folder / "qzinstall1.tmp");
     EXPECT_EQ(during->finalBackup, undo + "\\backup.bin");
     EXPECT_FALSE(system.runRecord || exists(app + "/a")) << ::testing::PrintToString(ui.lines);
     system.failing = {"Run Test"};
-    EXPECT_EQ(perform(), -1);
+    EXPECT_FALSE(perform());
     EXPECT_FALSE(exists(app) || exists(folder / "qzinstall3.tmp") || system.runRecord);
     system.failing.clear();
-    EXPECT_EQ(perform(), 0);
+    EXPECT_TRUE(perform());
     EXPECT_FALSE(system.runRecord);
 }

@@ -32,7 +32,7 @@ class UninstallRunTest : public ::testing::Test {
         ASSERT_EQ(std::system(("mkdir -p '" + app + "/u'").c_str()), 0);
     }
     // Runs the uninstall over `records` (CR LF lines), closed with their count unless not `closed`.
-    int uninstall(const std::string& records, bool closed = true) {
+    bool uninstall(const std::string& records, bool closed = true) {
         auto count = std::count(records.begin(), records.end(), '\n');
         writeAll(folder / "install.log",
                  app + "/u/install.xml\r\n" + backup + "\r\nNUMVARS\t1\r\nVAR\tAPP\t" + app +
@@ -40,9 +40,10 @@ class UninstallRunTest : public ::testing::Test {
         std::FILE* log = std::fopen((folder / "install.log").c_str(), "rb");
         UninstallRun::Target target;
         target.registrationName = "Product";
-        int result = UninstallRun(description, variables, system, ui, nullptr).perform(log, target);
+        bool undone =
+            UninstallRun(description, variables, system, ui, nullptr).perform(log, target);
         std::fclose(log);
-        return result;
+        return undone;
     }
 
     TempFolder folder;
@@ -71,7 +72,7 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
         "\r\nENV\tADD\tPATH\t;C:\\app\r\nINI\tCREATE\tC:\\h.ini\tS\tK\tV\r\n"
         "SHORTCUT\tCREATE\tC:\\s.lnk\t-\r\nSHORTCUT\tCREATE\tC:\\t.lnk\t-\r\n"
         "SHORTCUT\tCREATE\tC:\\s.lnk\t00000000\r\n";
-    EXPECT_EQ(uninstall(records), 0);
+    EXPECT_TRUE(uninstall(records));
     EXPECT_EQ(ui.lines,
               (Lines{"Delete " + deep + "a.txt", "Delete " + app + "/kept/gone.txt",
                      "Delete " + longName, "Remove " + app + "/x/y", "Remove " + app + "/x",
@@ -90,12 +91,12 @@ TEST_F(UninstallRunTest, UndoesTheRecordsInLogOrderAndRemovesFoldersDeepestFirst
                                 std::make_pair("FILE\tCREATE\tC:\\cut-short.txt\r\n", false)}) {
         ui.lines.clear();
         system.calls.clear();
-        EXPECT_EQ(uninstall(pending.first, pending.second), -1);
+        EXPECT_FALSE(uninstall(pending.first, pending.second));
         EXPECT_EQ(system.calls, Lines{});
         EXPECT_NE(ui.lines.back().find("The uninstall is not complete"), std::string::npos);
     }
     // The backup file is gone, but a complete log that replaced no file needs none.
-    EXPECT_EQ(uninstall("DIR\t1\t" + app + "/x/\r\n"), 0);
+    EXPECT_TRUE(uninstall("DIR\t1\t" + app + "/x/\r\n"));
 }
 
 // Each row: backup entries, records (default: both files replaced whole), the result, the files
@@ -105,27 +106,27 @@ TEST_F(UninstallRunTest, RestoresFromWhatIsOnDiskLastEntryFirstAndNeverOverTheUs
     const struct {
         std::string entries, records;
         bool ended;
-        int result;
+        bool undone;
         std::string before, after, lines; // app.ini|data.bin ("-": missing); lines ended by |
     } rows[] = {
-        {"", "", true, 0, "untouched|", "untouched|", ""},
+        {"", "", true, true, "untouched|", "untouched|", ""},
         // Two file sets installed app.ini over the user's: both steps come back, last first.
-        {entry(cfg, "user's", "first") + entry(cfg, "first", "second"), "", true, 0, "second|",
+        {entry(cfg, "user's", "first") + entry(cfg, "first", "second"), "", true, true, "second|",
          "user's|", "Restore " + cfg + "|Restore " + cfg + "|"},
         // A file the user changed is left; an empty previous file comes back empty.
-        {entry(cfg, "old", "new") + entry(data, "", "installed"), "", true, 0, "changed|installed",
-         "changed|", "Restore " + data + "|Left " + cfg + "|"},
+        {entry(cfg, "old", "new") + entry(data, "", "installed"), "", true, true,
+         "changed|installed", "changed|", "Restore " + data + "|Left " + cfg + "|"},
         // Deleted by the user, or already put back by an earlier uninstall: the previous content.
-        {entry(cfg, "old", "new") + entry(data, "previous", "installed"), "", true, 0, "-|previous",
-         "old|previous", "Restore " + data + "|Restore " + cfg + "|"},
+        {entry(cfg, "old", "new") + entry(data, "previous", "installed"), "", true, true,
+         "-|previous", "old|previous", "Restore " + data + "|Restore " + cfg + "|"},
         // The installation's write was cut: put back whatever the file holds now.
-        {entry(cfg, "old", "new"), "FILE\tOVER\t" + cfg + "\r\n", true, 0, "ne|", "old|",
+        {entry(cfg, "old", "new"), "FILE\tOVER\t" + cfg + "\r\n", true, true, "ne|", "old|",
          "Restore " + cfg + "|"},
         {entry(cfg, "old", "new"), "FILE\tOVER\t" + cfg + "\r\nFILE\tDONE\t" + cfg + "\r\n", true,
-         0, "ne|", "ne|", "Left " + cfg + "|"},
+         true, "ne|", "ne|", "Left " + cfg + "|"},
         // A backup cut short: the entries before the cut come back, the backup stays.
         {entry(cfg, "old", "new") + entry(data, "previous", "installed").substr(0, 20), "", false,
-         -1, "new|installed", "old|installed",
+         false, "new|installed", "old|installed",
          "Restore " + cfg + "|FAILED to read the backup file " + backup +
              " to its end: it is damaged|"},
     };
@@ -139,12 +140,12 @@ TEST_F(UninstallRunTest, RestoresFromWhatIsOnDiskLastEntryFirstAndNeverOverTheUs
         ui.lines.clear();
         const std::string whole = "FILE\tOVER\t" + cfg + "\r\nFILE\tDONE\t" + cfg +
                                   "\r\nFILE\tOVER\t" + data + "\r\nFILE\tDONE\t" + data + "\r\n";
-        EXPECT_EQ(uninstall(row.records.empty() ? whole : row.records), row.result) << row.lines;
+        EXPECT_EQ(uninstall(row.records.empty() ? whole : row.records), row.undone) << row.lines;
         EXPECT_EQ(readAll(cfg) + "|" + readAll(data), row.after) << row.lines;
         std::string lines = joined(ui.lines);
         EXPECT_EQ(lines.substr(0, row.lines.size()), row.lines);
         // The backup goes only with everything it held.
-        EXPECT_EQ(exists(backup), row.result != 0) << row.lines;
+        EXPECT_EQ(exists(backup), !row.undone) << row.lines;
     }
 }
 
@@ -161,13 +162,13 @@ TEST_F(UninstallRunTest, APendingUninstallKeepsItsFilesAndTheNextRunFinishesTheJ
                                 "\r\nFILE\tCREATE\t" + product +
                                 "\r\nINI\tCREATE\tC:\\h.ini\tS\tK\tV\r\n";
     system.failing.insert("Product");
-    EXPECT_EQ(uninstall(records), -1);
+    EXPECT_FALSE(uninstall(records));
     for (const std::string& file : {program, copy, log, backup})
         EXPECT_TRUE(exists(file)) << file;
     EXPECT_FALSE(exists(product));
     system.failing.clear();
     ui.lines.clear();
-    EXPECT_EQ(uninstall(records), 0);
+    EXPECT_TRUE(uninstall(records));
     // The uninstaller program goes last of all files: it is the one that may still be running.
     EXPECT_EQ(joined(ui.lines), "Delete " + product + "|Delete " + copy + "|Delete " + log +
                                     "|Delete " + backup + "|Delete " + program + "|Remove " + app +

@@ -33,16 +33,16 @@ TEST(MakeDirectories, CreatesTheMissingLevelsBelowTheShareAndFailsWhereALevelCan
                                                 {"file/sub/x", -1}};
     for (const auto& [path, expected] : rows) {
         int created = -1;
-        int result = makeDirectories((folder / path).c_str(), &created);
-        EXPECT_EQ(result < 0 ? -1 : created, expected) << path;
+        bool made = makeDirectories((folder / path).c_str(), &created);
+        EXPECT_EQ(made ? created : -1, expected) << path;
     }
     EXPECT_TRUE(platform::pathExists((folder / "one/two/three").c_str()));
     EXPECT_FALSE(platform::pathExists((folder / "one/two/file.txt").c_str()));
     std::string missingShare = folder.path() + "-share";
     int created = -1;
-    EXPECT_EQ(makeDirectories(("/" + missingShare + "/dir/f").c_str(), &created), -1);
+    EXPECT_FALSE(makeDirectories(("/" + missingShare + "/dir/f").c_str(), &created));
     EXPECT_FALSE(platform::pathExists(missingShare.c_str()));
-    EXPECT_EQ(makeDirectories(("/" + folder.path() + "/dir/f").c_str(), &created), 0);
+    EXPECT_TRUE(makeDirectories(("/" + folder.path() + "/dir/f").c_str(), &created));
     EXPECT_EQ(created, 1);
     std::system(("rm -rf '" + missingShare + "'").c_str());
 }

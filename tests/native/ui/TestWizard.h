@@ -1,6 +1,6 @@
 // A wizard with its own description, variables, steps and system, for the wizard's and the
-// console's tests. MODE is 1, "held.exe" and "also.exe" run; the run of "CopyProgress" ends with
-// `result`, where 1 stands for a run the user cancelled.
+// console's tests. MODE is 1, "held.exe" and "also.exe" run; the run of "CopyProgress" ends as
+// `result` says: 0 completed, -1 failed, 1 cancelled by the user.
 #pragma once
 
 #include "config/PageList.h"
@@ -14,11 +14,12 @@
 #include <string>
 
 struct WizardParts : WizardSteps {
-    int runCopyProgress(InstallerUI& ui, bool* cancelled) override {
+    bool runCopyProgress(InstallerUI& ui, bool* cancelled) override {
         ++runs;
         if (duringRun)
             duringRun(ui);
-        return (*cancelled = result == 1) ? 0 : result;
+        *cancelled = result == 1;
+        return *cancelled || result == 0;
     }
     void runPostInstall(InstallerUI&) override { ++postInstalls; }
     void showHelpDocument() override {}
