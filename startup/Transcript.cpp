@@ -38,8 +38,10 @@ bool Transcript::append(const std::string& text) const {
         if (file.openPath(path_.c_str(), fileaccess::kWrite, fileaccess::kShareRead,
                           fileaccess::kOpenOrCreate) == 0) {
             int64_t end = file.size();
-            file.seekFromStart(static_cast<int32_t>(end & 0xffffffff),
-                               static_cast<int32_t>(end >> 32));
+            // A line written anywhere but at the end would overwrite the lines before it.
+            if (end < 0 || !file.seekFromStart(static_cast<int32_t>(end & 0xffffffff),
+                                               static_cast<int32_t>(end >> 32)))
+                return false;
             uint32_t written = 0;
             bool whole =
                 text.empty() ||
