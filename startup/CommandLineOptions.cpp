@@ -38,9 +38,9 @@ std::string withoutEscapes(const char* begin, size_t length) {
 }
 } // namespace
 
-int CommandLineOptions::parse(const char* commandLine) {
+CommandLineOptions::Parse CommandLineOptions::parse(const char* commandLine) {
     if (commandLine == nullptr)
-        return kParsed;
+        return Parse::kParsed;
     const char* rest = skipProgramName(commandLine);
     size_t n = std::strlen(rest);
     size_t p = 0;
@@ -51,7 +51,7 @@ int CommandLineOptions::parse(const char* commandLine) {
             ++p;
         }
         if (rest[p] != '-')
-            return kNoDash;
+            return Parse::kNoDash;
         ++p;
         if (rest[p] == '-')
             ++p;
@@ -74,7 +74,7 @@ int CommandLineOptions::parse(const char* commandLine) {
                 while (p < n && !(rest[p] == '"' && (p == valueStart || rest[p - 1] != kEscape)))
                     ++p;
                 if (p >= n)
-                    return kUnclosedQuote;
+                    return Parse::kUnclosedQuote;
             } else {
                 while (p < n && rest[p] != ' ')
                     ++p;
@@ -87,7 +87,7 @@ int CommandLineOptions::parse(const char* commandLine) {
             ++p;
         append(std::move(name), std::move(value));
     }
-    return kParsed;
+    return Parse::kParsed;
 }
 
 void CommandLineOptions::append(std::string name, std::string value) {
@@ -108,20 +108,20 @@ const CommandLineOptions::OptionPair* CommandLineOptions::find(const char* name)
     return nullptr;
 }
 
-int CommandLineOptions::getString(const char* name, const char** out) const {
+bool CommandLineOptions::getString(const char* name, const char** out) const {
     const OptionPair* pair = find(name);
     if (pair == nullptr)
-        return 0;
+        return false;
     if (out != nullptr)
         *out = pair->value.c_str();
-    return 1;
+    return true;
 }
 
-int CommandLineOptions::getInt(const char* name, int* out) const {
+bool CommandLineOptions::getInt(const char* name, int* out) const {
     const OptionPair* pair = find(name);
     if (pair == nullptr)
-        return 0;
+        return false;
     if (out != nullptr)
         *out = std::atoi(pair->value.c_str());
-    return 1;
+    return true;
 }

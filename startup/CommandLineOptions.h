@@ -8,16 +8,14 @@
 class CommandLineOptions {
   public:
     static constexpr char kEscape = static_cast<char>(0xAC);
-    static constexpr int kParsed = 0;
-    static constexpr int kNoDash = -1;
-    static constexpr int kUnclosedQuote = -2;
+    enum class Parse { kParsed, kNoDash, kUnclosedQuote };
 
     // Skips the program name and parses the rest. Pairs parsed before an error stay.
-    int parse(const char* commandLine);
-    // The first pair whose name matches without regard to case. The value stays valid for
-    // the life of this object.
-    int getString(const char* name, const char** out) const;
-    int getInt(const char* name, int* out) const;
+    Parse parse(const char* commandLine);
+    // The first pair whose name matches without regard to case; false when there is none. The
+    // value stays valid for the life of this object.
+    bool getString(const char* name, const char** out) const;
+    bool getInt(const char* name, int* out) const;
     int count() const { return static_cast<int>(pairs_.size()); }
     // Capacity in slots; always a multiple of the grow step of 100.
     int capacity() const { return capacity_; }

@@ -32,13 +32,14 @@ TEST(RelaunchCommand, ReadsBackAsTheOptionsPassedOn) {
         command.quiet = row.quiet;
         command.logFile = row.logFile;
         CommandLineOptions options;
-        ASSERT_EQ(options.parse(command.text().c_str()), 0) << command.text();
+        ASSERT_EQ(options.parse(command.text().c_str()), CommandLineOptions::Parse::kParsed)
+            << command.text();
         std::istringstream pairs(row.expected);
         int count = 0;
         for (std::string pair; std::getline(pairs, pair, '|'); ++count) {
             const char* value = nullptr;
             std::string name = pair.substr(0, pair.find('='));
-            ASSERT_EQ(options.getString(name.c_str(), &value), 1) << name;
+            ASSERT_TRUE(options.getString(name.c_str(), &value)) << name;
             EXPECT_EQ(value, pair.substr(name.size() + 1));
         }
         EXPECT_EQ(options.count(), count);
