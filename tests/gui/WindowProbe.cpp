@@ -1,13 +1,6 @@
-// Prints what the wizard window shows, for the scripts that drive it: one line per control, in
-// tab order, "class|text|flags" (flags: d disabled, h hidden, f focused, c checked; a progress
-// bar's text is its position, a list's its line count and last line).
-//     kestrel_window_probe [TEXT [SECONDS]]
-// waits up to SECONDS (default 20) until a visible control's text contains TEXT, then prints the
-// window; exit code 1 when it never did.
-//     kestrel_window_probe --box TITLE [SECONDS]
-// prints the text of the message box with that title once it shows (exit code 1: none did).
-//     kestrel_window_probe --manifest IMAGE
-// prints the application manifest of an executable image (exit code 1: it has none).
+// What the wizard window shows, for the scripts: one "class|text|flags" line per control in tab
+// order (d disabled, h hidden, f focused, c checked), once a visible control holds TEXT.
+//     kestrel_window_probe [TEXT [SECONDS]] | --box TITLE [SECONDS] | --manifest IMAGE
 #include <windows.h>
 
 #include <commctrl.h>

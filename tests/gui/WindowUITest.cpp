@@ -100,46 +100,10 @@ std::thread answerMessageBox(const char* title, int button) {
 }
 } // namespace
 
-// The title made of the product's name and version is what the window scripts find it by.
-TEST(WindowUI, TheFrameIsFixedAndCentred) {
-    WindowWizard page("<Welcome><Text x=\"10\" y=\"10\" w=\"100\" h=\"20\">Hello</Text></Welcome>"
-                      "<Finish></Finish>");
-    HWND window = page.ui.mainWindow();
-    ASSERT_NE(window, nullptr);
-    RECT frame;
-    GetWindowRect(window, &frame);
-    EXPECT_EQ(frame.right - frame.left, 500);
-    EXPECT_EQ(frame.bottom - frame.top, 380 + GetSystemMetrics(SM_CYCAPTION));
-    EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - 500) / 2);
-    LONG style = GetWindowLongA(window, GWL_STYLE);
-    EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
-}
-
-TEST(WindowUI, FieldsWithoutPositionsStackBelowEachOther) {
-    WindowWizard page("<Options>"
-                      "<Field Type=\"Directory\" Label=\"Folder\">DIR</Field>"
-                      "<Field Type=\"CheckBox\" Label=\"Box\">BOX</Field>"
-                      "<Field Type=\"RadioButtons\" Label=\"Kind\" Content=\"A;B\">KIND</Field>"
-                      "<Field Type=\"CheckBox\" Label=\"Last\">LAST</Field>"
-                      "</Options><Finish></Finish>");
-    // A directory takes 56 pixels, a check box 24, a radio field 25 + 24 per button + 6.
-    EXPECT_EQ(page.placeOf("Folder").top, 85);
-    EXPECT_EQ(page.placeOf("Box").top, 85 + 56);
-    EXPECT_EQ(page.placeOf("Kind").top, 85 + 56 + 24);
-    EXPECT_EQ(page.placeOf("B").top, 85 + 56 + 24 + 25 + 24);
-    EXPECT_EQ(page.placeOf("Last").top, 85 + 56 + 24 + 25 + 2 * 24 + 6);
-    EXPECT_EQ(page.placeOf("Browse...").left, 382);
-    // Each label has its access key, after those of the buttons.
-    char label[64] = {};
-    GetWindowTextA(page.control("Kind"), label, sizeof label);
-    EXPECT_STREQ(label, "&Kind");
-    GetWindowTextA(page.control("Box"), label, sizeof label);
-    EXPECT_STREQ(label, "B&ox");
-}
-
 // Each case: the radio field's value, the check box's (null: no such variable), and which of the
-// radio buttons A and B and the box show checked.
-TEST(WindowUI, FieldControlsShowTheirVariablesAndStoreTheChoice) {
+// radio buttons A and B and the box show checked. Fields without positions stack: a directory
+// takes 56 pixels, a check box 24, a radio field 25 + 24 per button + 6.
+TEST(WindowUI, FieldControlsStackShowTheirVariablesAndStoreTheChoice) {
     const struct {
         const char *kind, *box, *checked;
     } cases[] = {
@@ -149,14 +113,22 @@ TEST(WindowUI, FieldControlsShowTheirVariablesAndStoreTheChoice) {
     };
     for (const auto& values : cases) {
         WindowWizard page("<Options>"
-                          "<Field Type=\"RadioButtons\" Label=\"Kind\" Content=\"A;B\">KIND</Field>"
+                          "<Field Type=\"Directory\" Label=\"Folder\">DIR</Field>"
                           "<Field Type=\"CheckBox\" Label=\"Box\">BOX</Field>"
+                          "<Field Type=\"RadioButtons\" Label=\"Kind\" Content=\"A;B\">KIND</Field>"
+                          "<Field Type=\"CheckBox\" Label=\"Last\">LAST</Field>"
                           "</Options><Finish></Finish>",
                           false);
         page.variables.set("KIND", values.kind);
         if (values.box != nullptr)
             page.variables.set("BOX", values.box);
         page.ui.buildWindow();
+        EXPECT_EQ(page.placeOf("Folder").top, 85);
+        EXPECT_EQ(page.placeOf("Box").top, 85 + 56);
+        EXPECT_EQ(page.placeOf("Kind").top, 85 + 56 + 24);
+        EXPECT_EQ(page.placeOf("B").top, 85 + 56 + 24 + 25 + 24);
+        EXPECT_EQ(page.placeOf("Last").top, 85 + 56 + 24 + 25 + 2 * 24 + 6);
+        EXPECT_EQ(page.placeOf("Browse...").left, 382);
         std::string checked;
         for (const char* caption : {"A", "B", "Box"})
             checked += page.isChecked(caption) ? '1' : '0';
@@ -228,8 +200,8 @@ bool isClipped(HWND control) {
 }
 } // namespace
 
-// The demo's pages at the screen's DPI (the script runs this at 96 and at 144): the window
-// scales by DPI / 96 and every text fits its control.
+// The demo's pages at the screen's DPI (the script runs this at 96 and at 144): the window, fixed
+// and centred, scales by DPI / 96 and every text fits its control.
 TEST(WindowUI, TheDemoPagesScaleWithTheScreenAndClipNoText) {
     std::ifstream file("examples/demo/product/install.xml");
     std::stringstream read;
@@ -244,6 +216,10 @@ TEST(WindowUI, TheDemoPagesScaleWithTheScreenAndClipNoText) {
     RECT frame;
     GetWindowRect(page.ui.mainWindow(), &frame);
     EXPECT_EQ(frame.right - frame.left, MulDiv(500, dpi, 96));
+    EXPECT_EQ(frame.bottom - frame.top, MulDiv(380, dpi, 96) + GetSystemMetrics(SM_CYCAPTION));
+    EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2);
+    EXPECT_EQ(GetWindowLongA(page.ui.mainWindow(), GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX),
+              0);
     for (int index = 0; index < page.wizard->dialogCount(); ++index) {
         page.wizard->showDialog(index, &page.ui);
         for (HWND child = GetWindow(page.ui.mainWindow(), GW_CHILD); child != nullptr;

@@ -1,7 +1,5 @@
-# Sourced by the scripts that drive the wizard window: a private X server (Xvfb picks a free
-# display number itself, so it never clashes with another one), a Wine server whose programs
-# show their windows there, and helpers to wait for windows, read them and take screenshots.
-# `gui_stop` (also run on exit) ends both and removes the prefix.
+# Sourced by the window scripts: a private Xvfb (it picks a free display itself) and a Wine
+# server showing its windows there; `gui_stop` (also run on exit) ends both.
 . "$(dirname "${BASH_SOURCE[0]}")/../wine/wine-env.sh"
 
 KESTREL_PROBE=${KESTREL_PROBE:-build/win64/bin/kestrel_window_probe.exe}
@@ -24,8 +22,7 @@ gui_start() {
     fi
     wine_start ":$number"
     trap gui_stop EXIT
-    # No window manager runs here: Wine draws the window frames itself, with its own fonts for
-    # the caption buttons and the dialog texts.
+    # No window manager runs here: Wine draws the frames, with its own fonts.
     wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     cp /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf \
         "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true

@@ -148,30 +148,3 @@ TEST_F(UninstallRunTest, RestoresFromWhatIsOnDiskLastEntryFirstAndNeverOverTheUs
         EXPECT_EQ(exists(backup), !row.undone) << row.lines;
     }
 }
-
-// A pending uninstall keeps all it needs to run again; the run that finishes removes the
-// registration, then the uninstaller's own files, then their folder.
-TEST_F(UninstallRunTest, APendingUninstallKeepsItsFilesAndTheNextRunFinishesTheJob) {
-    const std::string program = app + "/u/uninstall.exe", copy = app + "/u/install.xml",
-                      log = app + "/u/install.log", product = app + "/p.txt";
-    for (const std::string& file : {program, copy, log, product})
-        writeAll(file, "x");
-    writeAll(backup, backupbytes::file(""));
-    const std::string records = "DIR\t1\t" + app + "/u/\r\nFILE\tCREATE\t" + program +
-                                "\r\nFILE\tCREATE\t" + copy + "\r\nFILE\tCREATE\t" + log +
-                                "\r\nFILE\tCREATE\t" + product +
-                                "\r\nINI\tCREATE\tC:\\h.ini\tS\tK\tV\r\n";
-    system.failing.insert("Product");
-    EXPECT_FALSE(uninstall(records));
-    for (const std::string& file : {program, copy, log, backup})
-        EXPECT_TRUE(exists(file)) << file;
-    EXPECT_FALSE(exists(product));
-    system.failing.clear();
-    ui.lines.clear();
-    EXPECT_TRUE(uninstall(records));
-    // The uninstaller program goes last of all files: it is the one that may still be running.
-    EXPECT_EQ(joined(ui.lines), "Delete " + product + "|Delete " + copy + "|Delete " + log +
-                                    "|Delete " + backup + "|Delete " + program + "|Remove " + app +
-                                    "/u|");
-    EXPECT_EQ(system.calls.back(), "removeUninstallRegistration:Product");
-}

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 TEST(AccessKeys, EachLabelTakesItsFirstFreeLetterAfterTheButtons) {
     AccessKeys keys;
@@ -24,7 +23,6 @@ TEST(AccessKeys, EachLabelTakesItsFirstFreeLetterAfterTheButtons) {
         {"- ! -", "- ! -"},                // nothing to mark
         {"1st", "&1st"},
     };
-    std::vector<std::string> keyed;
     for (const auto& test : cases) {
         char out[64];
         ASSERT_TRUE(keys.assign(test.label, out, sizeof out)) << test.label;

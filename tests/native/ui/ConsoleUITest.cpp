@@ -43,9 +43,10 @@ template <typename Act> std::string console(const std::string& typed, bool quiet
     return text;
 }
 
-// Runs the wizard from its first page with DIR at C:\Old.
-std::string run(Wizard& wizard, const std::string& typed, bool quiet = false) {
-    wizard.setVariable("DIR", "C:\\Old");
+// Runs the wizard from its first page with DIR at `dir`.
+std::string run(Wizard& wizard, const std::string& typed, bool quiet = false,
+                const char* dir = "C:\\Old") {
+    wizard.setVariable("DIR", dir);
     wizard.start();
     return console(typed, quiet, [&wizard](ConsoleUI& ui) {
         ui.setWizard(&wizard);
@@ -101,6 +102,7 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
         std::string printed;
         int page;
         bool uninstalling = false;
+        const char* dir = "C:\\Old";
     };
     const Case cases[] = {
         {"<Welcome></Welcome><Finish></Finish>", 0, false, "Installation completed.\n", 1},
@@ -115,15 +117,23 @@ TEST(ConsoleDialogue, TheClosingLineTellsHowTheWizardEnded) {
         // An uninstall says so, from its first line to its last.
         {copy, 0, true, "Uninstall completed.\n", 1, true},
         {copy, -1, true, "Uninstall failed.\n", 1, true},
+        // Unattended, no page shows the folder: one the installation could not use stops the run
+        // before anything changes, saying why, instead of failing while it copies.
+        {kFields, 0, true,
+         "The drive or network share E:\\ of \"E:\\New\" does not exist.\n"
+         "Installation cannot continue.\n",
+         0, false, "E:\\New"},
     };
     for (const Case& test : cases) {
         TestWizard wizard(test.dialogs, test.copyResult);
         wizard.uninstalling = test.uninstalling;
         std::string first =
             test.uninstalling ? "Starting uninstall.\n" : "Starting installation.\n";
-        EXPECT_EQ(run(wizard, "D:\\New\n", test.quiet), first + test.printed + "|D:\\New\n");
+        EXPECT_EQ(run(wizard, "D:\\New\n", test.quiet, test.dir),
+                  first + test.printed + "|D:\\New\n");
         EXPECT_EQ(wizard.currentDialog(), test.page) << test.printed;
-        EXPECT_EQ(value(wizard, "DIR"), "C:\\Old");
+        EXPECT_EQ(wizard.isFinished(), test.page == 1) << test.printed;
+        EXPECT_EQ(value(wizard, "DIR"), test.dir);
     }
 }
 
@@ -159,20 +169,4 @@ TEST(ConsoleQuestions, EachKindReadsExactlyOneLineAndQuietModeAnswersYesToAll) {
                           ui.reportLine("Create a");
                       }),
               "?\nCreate a\n|no\n"); // a notice is still said: unattended it is the only trace
-}
-
-// Unattended, no page shows the folder: one the installation could not use stops the run before
-// anything changes, saying why, instead of failing while it copies.
-TEST(ConsoleDialogue, AFolderOnADriveThatDoesNotExistStopsTheRunBeforeAnyChange) {
-    TestWizard wizard(kFields);
-    wizard.setVariable("DIR", "E:\\New");
-    wizard.start();
-    std::string printed = console("", true, [&wizard](ConsoleUI& ui) {
-        ui.setWizard(&wizard);
-        EXPECT_TRUE(ui.run());
-    });
-    EXPECT_EQ(printed,
-              "Starting installation.\nThe drive or network share E:\\ of \"E:\\New\" does "
-              "not exist.\nInstallation cannot continue.\n|");
-    EXPECT_FALSE(wizard.isFinished());
 }
