@@ -74,8 +74,7 @@ double installFiles(int count) {
     double seconds = -1;
     Payload payload;
     FileList files;
-    if (payload.open(package.c_str(), 0) == 0 &&
-        files.read(parsed.document(), payload, nullptr) == 0) {
+    if (payload.open(package.c_str(), 0) == 0 && files.read(parsed.document(), payload, nullptr)) {
         auto start = std::chrono::steady_clock::now();
         bool completed =
             InstallationRun(parsed, files, variables, payload, system, ui, nullptr).perform();

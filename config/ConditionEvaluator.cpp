@@ -7,24 +7,35 @@
 // The parser descends once per opening parenthesis. The expanded text is at most
 // kTextSize - 1 bytes, so the depth is bounded by that and not by the description.
 
-int ConditionEvaluator::evaluate(const VariableStore& variables, const char* condition) {
-    if (condition == nullptr || condition[0] == '\0')
-        return kHolds;
-    char text[kTextSize];
-    int expanded = variables.expand(condition, text, sizeof text);
-    if (expanded == VariableStore::kUndefined)
-        return kDoesNotHold;
-    if (expanded != VariableStore::kExpanded)
-        return kUnparsable;
-    return evaluateExpanded(text);
+bool ConditionEvaluator::evaluate(const VariableStore& variables, const char* condition) {
+    return assess(variables, condition) != Outcome::kDoesNotHold;
 }
 
-int ConditionEvaluator::evaluateExpanded(const char* text) {
+bool ConditionEvaluator::evaluateExpanded(const char* text) {
+    return assessExpanded(text) != Outcome::kDoesNotHold;
+}
+
+ConditionEvaluator::Outcome ConditionEvaluator::assess(const VariableStore& variables,
+                                                       const char* condition) {
+    if (condition == nullptr || condition[0] == '\0')
+        return Outcome::kHolds;
+    char text[kTextSize];
+    VariableStore::Expansion expanded = variables.expand(condition, text, sizeof text);
+    if (expanded == VariableStore::Expansion::kUndefined)
+        return Outcome::kDoesNotHold;
+    if (expanded != VariableStore::Expansion::kExpanded)
+        return Outcome::kUnparsable;
+    return assessExpanded(text);
+}
+
+ConditionEvaluator::Outcome ConditionEvaluator::assessExpanded(const char* text) {
     if (text == nullptr)
-        return kHolds;
+        return Outcome::kHolds;
     ConditionEvaluator parser(text);
-    int result = parser.expression();
-    return parser.failed_ ? kUnparsable : result;
+    bool holds = parser.expression();
+    if (parser.failed_)
+        return Outcome::kUnparsable;
+    return holds ? Outcome::kHolds : Outcome::kDoesNotHold;
 }
 
 void ConditionEvaluator::skipBlanks() {
@@ -32,46 +43,46 @@ void ConditionEvaluator::skipBlanks() {
         ++cursor_;
 }
 
-int ConditionEvaluator::expression() {
+bool ConditionEvaluator::expression() {
     // Every operand is evaluated: there is no short cut.
-    int any = andTerm() != 0;
+    bool any = andTerm();
     for (;;) {
         skipBlanks();
         if (failed_ || *cursor_ != ';')
             return any;
         ++cursor_;
-        if (andTerm() != 0)
-            any = 1;
+        if (andTerm())
+            any = true;
     }
 }
 
-int ConditionEvaluator::andTerm() {
-    int all = comparison() != 0;
+bool ConditionEvaluator::andTerm() {
+    bool all = comparison();
     for (;;) {
         skipBlanks();
         if (failed_ || *cursor_ != ',')
             return all;
         ++cursor_;
-        if (comparison() == 0)
-            all = 0;
+        if (!comparison())
+            all = false;
     }
 }
 
-int ConditionEvaluator::comparison() {
+bool ConditionEvaluator::comparison() {
     Number left = value();
     skipBlanks();
     if (failed_ || (*cursor_ != '=' && *cursor_ != '!'))
-        return left.length != 0 ? 1 : 0;
+        return left.length != 0;
     bool equal = *cursor_ == '=';
     if (cursor_[1] != '=') {
         failed_ = true;
-        return 0;
+        return false;
     }
     cursor_ += 2;
     Number right = value();
     bool same =
         left.length == right.length && std::memcmp(left.digits, right.digits, left.length) == 0;
-    return same == equal ? 1 : 0;
+    return same == equal;
 }
 
 // Numbers of any length compare exactly: registry values reach 64 bits and beyond, and a
@@ -83,11 +94,11 @@ ConditionEvaluator::Number ConditionEvaluator::value() {
         return {};
     if (*cursor_ == '(') {
         ++cursor_;
-        int inner = expression();
+        bool inner = expression();
         skipBlanks();
         if (*cursor_ == ')')
             ++cursor_;
-        return inner != 0 ? Number{kOne, 1} : Number{};
+        return inner ? Number{kOne, 1} : Number{};
     }
     if (*cursor_ < '0' || *cursor_ > '9') {
         failed_ = true;

@@ -9,17 +9,22 @@ class VariableStore;
 
 class ConditionEvaluator {
   public:
-    static constexpr int kHolds = 1;
-    static constexpr int kDoesNotHold = 0;
-    static constexpr int kUnparsable = -1;
+    enum class Outcome {
+        kHolds,
+        kDoesNotHold,
+        // Callers take a condition that cannot be parsed as holding.
+        kUnparsable,
+    };
     // The expanded condition's buffer; a condition that does not fit is unparsable.
     static constexpr int kTextSize = 512;
 
-    // 0 when the condition does not hold; 1 when it holds; -1 when it cannot be parsed, which
-    // callers take as holding. Null or empty holds; an undefined variable does not hold.
-    static int evaluate(const VariableStore& variables, const char* condition);
+    // Whether the condition holds: false only when it is parsed and does not hold. Null or empty
+    // holds; an undefined variable does not hold.
+    static bool evaluate(const VariableStore& variables, const char* condition);
     // The same over a text whose variables are already substituted.
-    static int evaluateExpanded(const char* text);
+    static bool evaluateExpanded(const char* text);
+    // What evaluate decides from, with an unparsable condition told apart from one that holds.
+    static Outcome assess(const VariableStore& variables, const char* condition);
 
   private:
     // A decimal number as its significant digits (none for zero).
@@ -30,9 +35,10 @@ class ConditionEvaluator {
 
     explicit ConditionEvaluator(const char* text) : cursor_(text) {}
 
-    int expression();
-    int andTerm();
-    int comparison();
+    static Outcome assessExpanded(const char* text);
+    bool expression();
+    bool andTerm();
+    bool comparison();
     Number value();
     void skipBlanks();
 

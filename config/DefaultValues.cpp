@@ -16,62 +16,63 @@ bool isNameCharacter(char c) {
 }
 } // namespace
 
-int DefaultValues::apply(const XmlDocument& document) {
+bool DefaultValues::apply(const XmlDocument& document) {
     int defaults = document.findNextByName("DefValues", -1);
     if (defaults < 0)
-        return -1;
+        return false;
     IndexList nodes;
     document.collectSubtree(defaults, nodes);
     for (int i = 0; i < nodes.count(); ++i) {
         if (strcasecmp(document.nodeName(nodes[i]), "Value") == 0)
             applyValue(document, nodes[i]);
     }
-    return 0;
+    return true;
 }
 
-// 0 when the variable was set.
-int DefaultValues::applyValue(const XmlDocument& document, int node) {
+// True when the variable was set.
+bool DefaultValues::applyValue(const XmlDocument& document, int node) {
     const char* type = document.getAttribute(node, "DataType");
     const char* name = document.getAttribute(node, "Name");
     if (type == nullptr || name == nullptr)
-        return -1;
+        return false;
     char value[VariableStore::kValueSize];
     if (strcasecmp(type, "registry") == 0) {
         const char* hive = document.getAttribute(node, "RegPlace");
         const char* key = document.getAttribute(node, "RegKey");
         if (hive == nullptr || key == nullptr ||
             RegistryReader::readText(hive, key, document.nodeText(node), value, sizeof value) != 0)
-            return -1;
+            return false;
     } else if (strcasecmp(type, "value") == 0) {
-        if (expandDollarReferences(document.nodeText(node), value, sizeof value) != 0) {
+        if (!expandDollarReferences(document.nodeText(node), value, sizeof value)) {
             logMessage(debugLog_,
                        "Skipping default value of \"%s\": it refers to an undefined variable or "
                        "is too long",
                        name);
-            return -1;
+            return false;
         }
     } else {
-        return -1;
+        return false;
     }
-    int set = variables_.set(name, value);
-    if (set != 0) {
+    VariableStore::SetResult set = variables_.set(name, value);
+    if (set != VariableStore::SetResult::kSet) {
         logMessage(debugLog_, "Skipping default value of \"%s\": the name or value %s", name,
-                   set == VariableStore::kLineBreak ? "holds a line break (or the name a TAB)"
-                                                    : "is too long");
-        return -1;
+                   set == VariableStore::SetResult::kLineBreak
+                       ? "holds a line break (or the name a TAB)"
+                       : "is too long");
+        return false;
     }
-    return 0;
+    return true;
 }
 
-// Literal values refer to variables as a dollar sign and a run of name characters. -1 when a
+// Literal values refer to variables as a dollar sign and a run of name characters. False when a
 // referenced variable is not defined or the result does not fit whole.
-int DefaultValues::expandDollarReferences(const char* text, char* out, int size) const {
+bool DefaultValues::expandDollarReferences(const char* text, char* out, int size) const {
     int used = 0;
     out[0] = '\0';
     for (const char* c = text != nullptr ? text : ""; *c != '\0';) {
         if (*c != '$') {
             if (used == size - 1)
-                return -1;
+                return false;
             out[used++] = *c++;
             out[used] = '\0';
             continue;
@@ -81,26 +82,26 @@ int DefaultValues::expandDollarReferences(const char* text, char* out, int size)
             ++c;
         char name[VariableStore::kNameSize];
         if (!copyTextPiece(name, sizeof name, nameStart, static_cast<int>(c - nameStart)))
-            return -1;
+            return false;
         int index = variables_.get(name, nullptr, 0);
         if (index < 0 || !appendText(out, size, variables_.at(index).value))
-            return -1;
+            return false;
         used += static_cast<int>(std::strlen(out + used));
     }
-    return 0;
+    return true;
 }
 
-int DefaultValues::initialize(const XmlDocument& description, const char* configFile,
-                              RunReporter* ui) {
-    int result = apply(description);
-    if (result != 0 || configFile == nullptr || configFile[0] == '\0')
-        return result;
+bool DefaultValues::initialize(const XmlDocument& description, const char* configFile,
+                               RunReporter* ui) {
+    bool applied = apply(description);
+    if (!applied || configFile == nullptr || configFile[0] == '\0')
+        return applied;
     XmlDocument configuration;
-    if (configuration.loadFile(configFile) == 0)
+    if (configuration.loadFile(configFile))
         return apply(configuration);
     logMessage(debugLog_, "Configuration file \"%s\" not found", configFile);
     if (ui != nullptr)
         ui->confirm("Configuration file not found. Installation cannot continue.",
                     RunReporter::Question::kNotice);
-    return -1;
+    return false;
 }

@@ -14,16 +14,16 @@ class DefaultValues {
     DefaultValues(VariableStore& variables, Log* debugLog)
         : variables_(variables), debugLog_(debugLog) {}
 
-    // 0, or -1 when the document has no DefValues.
-    int apply(const XmlDocument& document);
+    // False when the document has no DefValues.
+    bool apply(const XmlDocument& document);
     // The description's values, then the configuration file's when one is named (null or empty:
-    // none). -1 when the description has none, or the named file cannot be read (the user is
+    // none). False when the description has none, or the named file cannot be read (the user is
     // told).
-    int initialize(const XmlDocument& description, const char* configFile, RunReporter* ui);
+    bool initialize(const XmlDocument& description, const char* configFile, RunReporter* ui);
 
   private:
-    int applyValue(const XmlDocument& document, int node);
-    int expandDollarReferences(const char* text, char* out, int size) const;
+    bool applyValue(const XmlDocument& document, int node);
+    bool expandDollarReferences(const char* text, char* out, int size) const;
 
     VariableStore& variables_;
     Log* debugLog_;

@@ -33,72 +33,73 @@ const char* Description::text(const char* path) const {
     return node >= 0 ? document_.nodeText(node) : nullptr;
 }
 
-int Description::copyProductText(const char* element, char* out, int size) const {
+bool Description::copyProductText(const char* element, char* out, int size) const {
     if (!clear(out, size))
-        return -1;
+        return false;
     const char* found = text(DescriptionPath(kProductPrefix, element).text);
     if (found == nullptr || !copyText(out, size, found)) {
         out[0] = '\0';
-        return -1;
+        return false;
     }
-    return 0;
+    return true;
 }
 
-int Description::expandUninstallText(const char* element, char* out, int size) const {
+bool Description::expandUninstallText(const char* element, char* out, int size) const {
     if (!clear(out, size))
-        return -1;
+        return false;
     const char* found = text(DescriptionPath(kUninstallPrefix, element).text);
-    if (found == nullptr || variables_.expand(found, out, size) != VariableStore::kExpanded) {
+    if (found == nullptr ||
+        variables_.expand(found, out, size) != VariableStore::Expansion::kExpanded) {
         out[0] = '\0';
-        return -1;
+        return false;
     }
-    return 0;
+    return true;
 }
 
-int Description::getProductName(char* out, int size) const {
+bool Description::getProductName(char* out, int size) const {
     return copyProductText("Fullname", out, size);
 }
 
-int Description::getVersionString(char* out, int size) const {
+bool Description::getVersionString(char* out, int size) const {
     static const char* const kParts[3] = {"MajorVersion", "MinorVersion", "MinestVersion"};
     if (!clear(out, size))
-        return -1;
+        return false;
     for (int i = 0; i < 3; ++i) {
         const char* part = text(DescriptionPath(kProductPrefix, kParts[i]).text);
         if (part == nullptr || !appendText(out, size, part) ||
             (i < 2 && !appendText(out, size, "."))) {
             out[0] = '\0';
-            return -1;
+            return false;
         }
     }
-    return 0;
+    return true;
 }
 
-int Description::getWebsite(char* out, int size) const {
+bool Description::getWebsite(char* out, int size) const {
     return copyProductText("Website", out, size);
 }
 
-int Description::getPublisher(char* out, int size) const {
+bool Description::getPublisher(char* out, int size) const {
     return copyProductText("Publisher", out, size);
 }
 
-int Description::getHelpUrl(char* out, int size) const {
+bool Description::getHelpUrl(char* out, int size) const {
     return copyProductText("InstallHelpURL", out, size);
 }
 
-int Description::getInstallLogFile(char* out, int size) const {
+bool Description::getInstallLogFile(char* out, int size) const {
     return expandUninstallText("InstallLogFile", out, size);
 }
 
-int Description::getInstallBackupFile(char* out, int size) const {
+bool Description::getInstallBackupFile(char* out, int size) const {
     return expandUninstallText("InstallBackupFile", out, size);
 }
 
-int Description::getUninstallCmd(char* out, int size) const {
+bool Description::getUninstallCmd(char* out, int size) const {
     return expandUninstallText("UninstallCmd", out, size);
 }
 
-int Description::getUninstallXmlFile(char* out, int size) const {
+bool Description::getUninstallXmlFile(char* out, int size) const {
     return expandUninstallText("UninstallXmlFile", out, size);
 }
 

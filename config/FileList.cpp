@@ -40,7 +40,7 @@ class FileList::Reader {
     Reader(FileList& list, const XmlDocument& document, const Payload& payload, Log* debugLog)
         : list_(list), document_(document), payload_(payload), debugLog_(debugLog) {}
 
-    int readSets() {
+    bool readSets() {
         // File records are large: one block for all of them spares the copies of a growing list.
         int references = 0;
         for (int node = 0; node < document_.nodeCount(); ++node)
@@ -48,26 +48,26 @@ class FileList::Reader {
         list_.files_.reserve(list_.files_.count() + references);
         for (int set = document_.findNextByName("FileSet", -1); set >= 0;
              set = document_.findNextByName("FileSet", set)) {
-            if (readSet(set) != 0)
-                return -1;
+            if (!readSet(set))
+                return false;
         }
-        return 0;
+        return true;
     }
 
   private:
-    int refuse(const char* format, ...) KESTREL_PRINTF(2, 3) {
+    bool refuse(const char* format, ...) KESTREL_PRINTF(2, 3) {
         va_list arguments;
         va_start(arguments, format);
         boundedFormatV(list_.problem_, sizeof list_.problem_, format, arguments);
         va_end(arguments);
         logMessage(debugLog_, "%s", list_.problem_);
-        return -1;
+        return false;
     }
 
-    int readSet(int set) {
+    bool readSet(int set) {
         const char* name = document_.getAttribute(set, "Name");
         if (name == nullptr)
-            return 0;
+            return true;
         FileSetInfo info;
         std::memset(&info, 0, sizeof info);
         copyText(info.description, sizeof info.description, document_.getAttribute(set, "Desc"));
@@ -79,12 +79,12 @@ class FileList::Reader {
                           name, static_cast<int>(sizeof info.name) - 1,
                           static_cast<int>(sizeof info.condition) - 1);
         if (!list_.fileSets_.append(info))
-            return -1;
+            return false;
         return readFiles(set, list_.fileSets_.count() - 1);
     }
 
     // The set's FN children, last to first.
-    int readFiles(int set, int setIndex) {
+    bool readFiles(int set, int setIndex) {
         IndexList children;
         document_.getChildren(set, &children);
         for (int i = children.count() - 1; i >= 0; --i) {
@@ -100,9 +100,9 @@ class FileList::Reader {
                               reference, FileInfo::kDestinationSize - 1,
                               FileInfo::kConditionSize - 1);
             if (!list_.files_.append(info))
-                return -1;
+                return false;
         }
-        return 0;
+        return true;
     }
 
     // The text kept for the file's record when it fits within `size` bytes with its zero, else
@@ -141,7 +141,7 @@ class FileList::Reader {
     Log* debugLog_;
 };
 
-int FileList::read(const XmlDocument& document, const Payload& payload, Log* debugLog) {
+bool FileList::read(const XmlDocument& document, const Payload& payload, Log* debugLog) {
     Reader reader(*this, document, payload, debugLog);
     return reader.readSets();
 }

@@ -18,9 +18,9 @@ class FileList {
   public:
     FileList() : fileSets_(5), files_(5) {}
 
-    // Reads every named FileSet; the payload gives each file its packaged size. 0, or -1 when
-    // a text does not fit (problem() says which) or memory runs out.
-    int read(const XmlDocument& document, const Payload& payload, Log* debugLog);
+    // Reads every named FileSet; the payload gives each file its packaged size. False when a
+    // text does not fit (problem() says which) or memory runs out.
+    bool read(const XmlDocument& document, const Payload& payload, Log* debugLog);
     const char* problem() const { return problem_; }
 
     int fileSetCount() const { return fileSets_.count(); }

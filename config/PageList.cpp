@@ -27,20 +27,20 @@ int numberOr(const char* text, int absent) {
 }
 } // namespace
 
-int PageList::refuse(Log* debugLog, const char* text, const char* owner, const char* name,
-                     int textSize) {
+bool PageList::refuse(Log* debugLog, const char* text, const char* owner, const char* name,
+                      int textSize) {
     boundedFormat(problem_, sizeof problem_,
                   "the %s or the Condition of the %s \"%s\" is too long (at most %d and %d "
                   "characters)",
                   text, owner, name, textSize - 1, ConditionEvaluator::kTextSize - 1);
     logMessage(debugLog, "%s", problem_);
-    return -1;
+    return false;
 }
 
-int PageList::readDialogs(const XmlDocument& document, int uninstalling, Log* debugLog) {
+bool PageList::readDialogs(const XmlDocument& document, int uninstalling, Log* debugLog) {
     int dialogs = document.findNextByName(uninstalling ? "UninstallDialogs" : "Dialogs", -1);
     if (dialogs < 0)
-        return -1;
+        return false;
     IndexList pages;
     document.getChildren(dialogs, &pages);
     for (int i = 0; i < pages.count(); ++i) {
@@ -55,14 +55,14 @@ int PageList::readDialogs(const XmlDocument& document, int uninstalling, Log* de
         info.elementIndex = page;
         info.special = numberOr(document.getAttribute(page, "Special"), 0);
         if (!dialogs_.append(info))
-            return -1;
+            return false;
     }
-    return 0;
+    return true;
 }
 
-int PageList::readFields(const XmlDocument& document, int uninstalling, Log* debugLog) {
+bool PageList::readFields(const XmlDocument& document, int uninstalling, Log* debugLog) {
     if (uninstalling)
-        return 0;
+        return true;
     for (int node = 0; node < document.nodeCount(); ++node) {
         int parent = document.nodeParent(node);
         if (strcasecmp(document.nodeName(node), "Field") != 0 || parent < 0)
@@ -90,9 +90,9 @@ int PageList::readFields(const XmlDocument& document, int uninstalling, Log* deb
             return refuse(debugLog, "variable", "field", info.label, sizeof info.variable);
         }
         if (!fields_.append(info))
-            return -1;
+            return false;
     }
-    return 0;
+    return true;
 }
 
 DialogInfo PageList::dialog(int index) const {
@@ -109,7 +109,7 @@ FieldInfo PageList::field(int index, const VariableStore& variables) const {
     if (index < 0 || index >= fields_.count())
         return field;
     const char* condition = fields_[index].condition;
-    if (condition[0] != '\0' && ConditionEvaluator::evaluate(variables, condition) == 0) {
+    if (condition[0] != '\0' && !ConditionEvaluator::evaluate(variables, condition)) {
         field.page = -1;
         return field;
     }

@@ -16,11 +16,11 @@ class PageList {
   public:
     PageList() : dialogs_(5), fields_(5) {}
 
-    // 0; -1 when the description has no such page list, a text does not fit (problem() says
+    // False when the description has no such page list, a text does not fit (problem() says
     // which) or memory runs out.
-    int readDialogs(const XmlDocument& document, int uninstalling, Log* debugLog);
-    // The Field elements of the pages read (none for an uninstall); 0 or -1 as above.
-    int readFields(const XmlDocument& document, int uninstalling, Log* debugLog);
+    bool readDialogs(const XmlDocument& document, int uninstalling, Log* debugLog);
+    // The Field elements of the pages read (none for an uninstall); false as above.
+    bool readFields(const XmlDocument& document, int uninstalling, Log* debugLog);
     const char* problem() const { return problem_; }
 
     int dialogCount() const { return dialogs_.count(); }
@@ -34,8 +34,8 @@ class PageList {
     FieldInfo field(int index, const VariableStore& variables) const;
 
   private:
-    // Records why a text does not fit; -1.
-    int refuse(Log* debugLog, const char* text, const char* owner, const char* name, int textSize);
+    // Records why a text does not fit; false.
+    bool refuse(Log* debugLog, const char* text, const char* owner, const char* name, int textSize);
 
     RecordList<DialogInfo> dialogs_;
     RecordList<FieldInfo> fields_;

@@ -20,40 +20,40 @@ int VariableStore::get(const char* name, char* out, int size) const {
     return -1;
 }
 
-int VariableStore::set(const char* name, const char* value) {
+VariableStore::SetResult VariableStore::set(const char* name, const char* value) {
     if (name == nullptr)
-        return -1;
+        return SetResult::kTooLong;
     if (value == nullptr)
         value = "";
     // A name is a field of its action-log line: a TAB would split it; a value is the line's last
     // field and may hold one.
     if (std::strpbrk(name, "\t\r\n") != nullptr || std::strpbrk(value, "\r\n") != nullptr)
-        return kLineBreak;
+        return SetResult::kLineBreak;
     Variable variable;
     std::memset(&variable, 0, sizeof variable);
     if (!copyText(variable.name, sizeof variable.name, name) ||
         !copyText(variable.value, sizeof variable.value, value))
-        return -1;
+        return SetResult::kTooLong;
     collapseSeparators(variable.value);
     int index = get(name, nullptr, 0);
     if (index >= 0) {
         variables_[index] = variable;
-        return 0;
+        return SetResult::kSet;
     }
-    return variables_.append(variable) ? 0 : -1;
+    return variables_.append(variable) ? SetResult::kSet : SetResult::kTooLong;
 }
 
-int VariableStore::expand(const char* text, char* out, int size) const {
+VariableStore::Expansion VariableStore::expand(const char* text, char* out, int size) const {
     if (out == nullptr || size <= 0)
-        return kTooLong;
+        return Expansion::kTooLong;
     out[0] = '\0';
     if (text == nullptr)
-        return kExpanded;
+        return Expansion::kExpanded;
     int used = 0;
     while (*text != '\0') {
         if (*text != '[') {
             if (used == size - 1)
-                return kTooLong;
+                return Expansion::kTooLong;
             out[used++] = *text++;
             out[used] = '\0';
             continue;
@@ -62,20 +62,20 @@ int VariableStore::expand(const char* text, char* out, int size) const {
         size_t nameLength = std::strcspn(nameStart, "]");
         // A longer name is never cut for the lookup: the cut name could be another variable.
         if (nameLength > static_cast<size_t>(kReferenceNameLimit))
-            return kUndefined;
+            return Expansion::kUndefined;
         char name[kReferenceNameLimit + 1];
         copyTextPiece(name, sizeof name, nameStart, static_cast<int>(nameLength));
         int index = get(name, nullptr, 0);
         if (index < 0)
-            return kUndefined;
+            return Expansion::kUndefined;
         if (!appendText(out + used, size - used, variables_[index].value))
-            return kTooLong;
+            return Expansion::kTooLong;
         used += static_cast<int>(std::strlen(out + used));
         text = nameStart + nameLength;
         if (*text == ']')
             ++text;
     }
-    return kExpanded;
+    return Expansion::kExpanded;
 }
 
 std::string VariableStore::expandKnown(const char* text, size_t length) const {

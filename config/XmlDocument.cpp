@@ -84,41 +84,41 @@ void XmlDocument::release() {
     lastTopLevel_ = -1;
 }
 
-int XmlDocument::loadFile(const char* path) {
+bool XmlDocument::loadFile(const char* path) {
     int result =
         file_.openPath(path, fileaccess::kRead, fileaccess::kShareRead, fileaccess::kOpenExisting);
     if (result != 0)
-        return result;
+        return false;
     int64_t size = file_.size();
     if (size < 0 || size > 0x7ffffff0) {
         file_.close();
-        return kTooLarge;
+        return false;
     }
     char* text = new (std::nothrow) char[static_cast<size_t>(size) + 2];
     if (text == nullptr) {
         file_.close();
-        return kTooLarge;
+        return false;
     }
     uint32_t got = 0;
-    result = file_.read(text, static_cast<uint32_t>(size), &got);
-    if (result == 0 && got < static_cast<uint32_t>(size))
-        result = kShortRead;
-    if (result == 0) {
+    bool whole = file_.read(text, static_cast<uint32_t>(size), &got) == 0 &&
+                 got == static_cast<uint32_t>(size);
+    if (whole) {
         text[got] = '\0';
         parse(text, got);
     }
     delete[] text;
     file_.close();
-    return result;
+    return whole;
 }
 
-int XmlDocument::parse(const char* text) {
-    return text == nullptr ? 0 : parse(text, std::strlen(text));
+void XmlDocument::parse(const char* text) {
+    if (text != nullptr)
+        parse(text, std::strlen(text));
 }
 
-int XmlDocument::parse(const char* text, size_t length) {
+void XmlDocument::parse(const char* text, size_t length) {
     if (text == nullptr)
-        return 0;
+        return;
     const char* end = text + strnlen(text, length);
     const char* cursor = text;
     int current = -1;
@@ -150,7 +150,6 @@ int XmlDocument::parse(const char* text, size_t length) {
         current = nodes_.count() - 1;
         lastStarted = current;
     }
-    return 0;
 }
 
 bool XmlDocument::setText(int node, Range pending) {

@@ -35,22 +35,19 @@ struct XmlNode {
 
 class XmlDocument {
   public:
-    // loadFile result when fewer bytes arrived than the file's size.
-    static constexpr int kShortRead = -3;
-    // loadFile result when the file is too large to hold in memory.
-    static constexpr int kTooLarge = 8; // ERROR_NOT_ENOUGH_MEMORY
-
     XmlDocument();
     ~XmlDocument();
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;
 
-    // 0, the file error code, or kShortRead. The document stays empty on failure.
-    int loadFile(const char* path);
-    // Appends the elements of a NUL-terminated text. Always 0.
-    int parse(const char* text);
+    // Reads the file and appends its elements; false when it cannot be opened, is too large to
+    // hold in memory or gives fewer bytes than its size. The document stays as it was on failure.
+    bool loadFile(const char* path);
+    // Appends the elements of a NUL-terminated text (a null text appends none). Nothing to
+    // report: malformed input, like memory running out, ends the tree where it stopped.
+    void parse(const char* text);
     // The same over a text of the given length (zero bytes inside end the text).
-    int parse(const char* text, size_t length);
+    void parse(const char* text, size_t length);
 
     // Appends, in document order, every element whose parent is `parent` (-1: top level).
     int getChildren(int parent, IndexList* list) const;

@@ -105,11 +105,12 @@ bool FileCopy::Content::noteRead(Payload::EntryRead read) {
 bool FileCopy::formDestination(const FileInfo& info, const VariableStore& variables,
                                char (&directory)[256], char (&path)[512]) {
     char expanded[256];
-    bool formed =
-        variables.expand(info.destination, expanded, sizeof expanded) == VariableStore::kExpanded &&
-        isFullPath(expanded) && boundedFormat(directory, sizeof directory, "%s\\", expanded) >= 0 &&
-        normalizePath(directory) &&
-        boundedFormat(path, sizeof path, "%s%s", directory, info.fileName) >= 0;
+    bool formed = variables.expand(info.destination, expanded, sizeof expanded) ==
+                      VariableStore::Expansion::kExpanded &&
+                  isFullPath(expanded) &&
+                  boundedFormat(directory, sizeof directory, "%s\\", expanded) >= 0 &&
+                  normalizePath(directory) &&
+                  boundedFormat(path, sizeof path, "%s%s", directory, info.fileName) >= 0;
     if (!formed) {
         // Only shown: the report names the file as the description does.
         boundedFormat(path, sizeof path, "%s\\%s", info.destination, info.fileName);
@@ -125,11 +126,11 @@ bool FileCopy::isSelected(const FileInfo& info, const FileList& files,
                           const VariableStore& variables) {
     if (info.destination[0] == '\0')
         return false;
-    if (ConditionEvaluator::evaluate(variables, info.condition) == 0)
+    if (!ConditionEvaluator::evaluate(variables, info.condition))
         return false;
     if (info.fileSet < 0 || info.fileSet >= files.fileSetCount())
         return true;
-    return ConditionEvaluator::evaluate(variables, files.fileSet(info.fileSet).condition) != 0;
+    return ConditionEvaluator::evaluate(variables, files.fileSet(info.fileSet).condition);
 }
 
 FileCopy::Destination FileCopy::formPath(const FileInfo& info) const {

@@ -73,7 +73,7 @@ bool InstallationItems::expand(int item, const char* attribute, char* out, int s
     const XmlDocument& document = description_.document();
     const char* text =
         attribute != nullptr ? document.getAttribute(item, attribute) : document.nodeText(item);
-    if (variables_.expand(text, out, size) == VariableStore::kExpanded)
+    if (variables_.expand(text, out, size) == VariableStore::Expansion::kExpanded)
         return true;
     reportFormatted(ui_, "FAILED to expand %s", text != nullptr ? text : "");
     return false;
@@ -135,7 +135,7 @@ bool InstallationItems::applyIniItem(int item, Step step) {
     if (document.getAttribute(item, "FileName") == nullptr || document.nodeText(item) == nullptr ||
         document.getAttribute(item, "Section") == nullptr ||
         document.getAttribute(item, "Key") == nullptr ||
-        ConditionEvaluator::evaluate(variables_, document.getAttribute(item, "Condition")) == 0 ||
+        !ConditionEvaluator::evaluate(variables_, document.getAttribute(item, "Condition")) ||
         strcasecmp(document.nodeName(item), "Add") != 0)
         return true;
     std::unique_ptr<char[]> value(new char[kValueSize]);
@@ -167,7 +167,7 @@ bool InstallationItems::applyShortcutItem(int item, Step step) {
     std::optional<ShortcutKind> kind = lookUp(
         kShortcutKinds, type, [](const char* a, const char* b) { return std::strcmp(a, b) == 0; });
     const char* name = document.nodeText(item);
-    if (ConditionEvaluator::evaluate(variables_, document.getAttribute(item, "Condition")) == 0 ||
+    if (!ConditionEvaluator::evaluate(variables_, document.getAttribute(item, "Condition")) ||
         !kind || document.getAttribute(item, "Dest") == nullptr || name == nullptr ||
         (kind != ShortcutKind::kUninstall && document.getAttribute(item, "Target") == nullptr) ||
         strcasecmp(document.nodeName(item), "Add") != 0)
@@ -184,10 +184,10 @@ bool InstallationItems::applyShortcutItem(int item, Step step) {
     if (kind == ShortcutKind::kUninstall) {
         UninstallRegistration registration;
         char text[kTextSize];
-        bool named = description_.getUninstallCmd(target, sizeof target) == 0 &&
-                     description_.getInstallLogFile(text, sizeof text) == 0;
+        bool named = description_.getUninstallCmd(target, sizeof target) &&
+                     description_.getInstallLogFile(text, sizeof text);
         registration.actionLogPath = text;
-        named = named && description_.getProductName(text, sizeof text) == 0;
+        named = named && description_.getProductName(text, sizeof text);
         registration.productName = text;
         if (!named) {
             reportFormatted(ui_, "FAILED to create  shortcut %s", name);

@@ -43,9 +43,10 @@ constexpr const char* kUndoQuestion =
     "An error occurred during the installation.\nDo you want to undo changes made to your "
     "system?\n";
 
-std::string expanded(const Description& description, int (Description::*getter)(char*, int) const) {
+std::string expanded(const Description& description,
+                     bool (Description::*getter)(char*, int) const) {
     char path[512];
-    return (description.*getter)(path, sizeof path) == 0 ? std::string(path) : std::string();
+    return (description.*getter)(path, sizeof path) ? std::string(path) : std::string();
 }
 
 // Keeps the deepest folder that holds every folder noted so far (each with its separator).

@@ -27,16 +27,15 @@ void ProgramActions::runAction(int action) {
     const char* name = description_.nodeName(action);
     bool document = strcasecmp(name, "OpenDocument") == 0;
     if (description_.nodeText(action) == nullptr ||
-        ConditionEvaluator::evaluate(variables_, description_.getAttribute(action, "Condition")) ==
-            0 ||
+        !ConditionEvaluator::evaluate(variables_, description_.getAttribute(action, "Condition")) ||
         (!document && strcasecmp(name, "RunProgram") != 0))
         return;
     char path[kTextSize];
     char arguments[kTextSize];
     if (variables_.expand(description_.nodeText(action), path, sizeof path) !=
-            VariableStore::kExpanded ||
+            VariableStore::Expansion::kExpanded ||
         variables_.expand(description_.getAttribute(action, "Arguments"), arguments,
-                          sizeof arguments) != VariableStore::kExpanded)
+                          sizeof arguments) != VariableStore::Expansion::kExpanded)
         return;
     collapseSeparators(path);
     if (document)

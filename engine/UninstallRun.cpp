@@ -43,9 +43,10 @@ bool samePath(const std::string& first, const std::string& second) {
     return strcasecmp(one.c_str(), other.c_str()) == 0;
 }
 
-std::string expanded(const Description& description, int (Description::*getter)(char*, int) const) {
+std::string expanded(const Description& description,
+                     bool (Description::*getter)(char*, int) const) {
     char path[512];
-    return (description.*getter)(path, sizeof path) == 0 ? std::string(path) : std::string();
+    return (description.*getter)(path, sizeof path) ? std::string(path) : std::string();
 }
 
 // A shortcut is recorded before the shell saves it (its check "-"), and again with the check of
@@ -137,7 +138,8 @@ bool UninstallRun::perform(const ActionLogReader::Contents& log, const Target& t
 
 void UninstallRun::setVariables(const std::vector<ActionLogReader::Variable>& recorded) {
     for (const auto& variable : recorded) {
-        if (variables_.set(variable.name.c_str(), variable.value.c_str()) != 0)
+        if (variables_.set(variable.name.c_str(), variable.value.c_str()) !=
+            VariableStore::SetResult::kSet)
             logMessage(stepLog_, "Variable %s not set from the action log", variable.name.c_str());
     }
 }

@@ -99,17 +99,17 @@ bool Installer::readWizard(Log* log) {
         return fail(log, "The description has no ProductDesc element.");
     logMessage(log, "Getting file sets");
     const XmlDocument& document = description_.document();
-    if (files_.read(document, payload_, log) != 0)
+    if (!files_.read(document, payload_, log))
         return fail(log, "The description cannot be installed: %s.", files_.problem());
     logMessage(log, "Getting UI dialogs");
-    if (pages_.readDialogs(document, isUninstalling(), log) != 0) {
+    if (!pages_.readDialogs(document, isUninstalling(), log)) {
         if (pages_.problem()[0] != '\0')
             return fail(log, "The description cannot be installed: %s.", pages_.problem());
         return fail(log, "The description has no %s element.",
                     isUninstalling() ? "UninstallDialogs" : "Dialogs");
     }
     logMessage(log, "Getting fields");
-    if (pages_.readFields(document, isUninstalling(), log) != 0)
+    if (!pages_.readFields(document, isUninstalling(), log))
         return fail(log, "The description cannot be installed: %s.", pages_.problem());
     return true;
 }
@@ -121,7 +121,7 @@ bool Installer::setDefaults(InstallerUI* ui, Log* log, const char* configFile) {
         return fail(log, "The description has no DefValues element.");
     DefaultValues defaults(variables_, log);
     // The uninstall takes the recorded values from the action log instead of a configuration.
-    return defaults.initialize(document, isUninstalling() ? nullptr : configFile, ui) == 0;
+    return defaults.initialize(document, isUninstalling() ? nullptr : configFile, ui);
 }
 
 bool Installer::runWizard(InstallerUI& ui) {
@@ -226,13 +226,13 @@ bool Installer::runCopyProgress(InstallerUI& shown, bool* cancelled) {
 void Installer::showHelpDocument() {
     char address[512];
     // Without an address there is nothing to show.
-    if (description_.getHelpUrl(address, sizeof address) == 0)
+    if (description_.getHelpUrl(address, sizeof address))
         system_.showHelpDocument(address);
 }
 
 bool Installer::hasHelpDocument() const {
     char address[512];
-    return description_.getHelpUrl(address, sizeof address) == 0 && address[0] != '\0';
+    return description_.getHelpUrl(address, sizeof address) && address[0] != '\0';
 }
 
 // The folder is tried in the variable, and the variable's value put back: every file whose
@@ -240,7 +240,7 @@ bool Installer::hasHelpDocument() const {
 bool Installer::keepsDestinationWhole(const char* variable, const char* folder) {
     char previous[VariableStore::kValueSize];
     bool existed = variables_.get(variable, previous, sizeof previous) >= 0;
-    if (variables_.set(variable, folder) != 0)
+    if (variables_.set(variable, folder) != VariableStore::SetResult::kSet)
         return false;
     std::string reference = std::string("[") + variable + "]";
     bool whole = true;

@@ -75,11 +75,11 @@ void ConsoleUI::askFieldValues() {
         bool whole = readLine(value);
         if (value[0] == '\0')
             continue;
-        int set =
-            whole ? wizard_->setVariable(field.variable, value) : VariableStore::kTooLongToSet;
-        if (set == VariableStore::kLineBreak)
+        VariableStore::SetResult set = whole ? wizard_->setVariable(field.variable, value)
+                                             : VariableStore::SetResult::kTooLong;
+        if (set == VariableStore::SetResult::kLineBreak)
             put("The value holds a line break; the previous value is kept.\n");
-        else if (set != 0)
+        else if (set != VariableStore::SetResult::kSet)
             put("The value is too long; the previous value is kept.\n");
     }
 }

@@ -116,7 +116,7 @@ int Wizard::getVariable(const char* name, char* out, int size) const {
     return variables_.get(name, out, size);
 }
 
-int Wizard::setVariable(const char* name, const char* value) {
+VariableStore::SetResult Wizard::setVariable(const char* name, const char* value) {
     return variables_.set(name, value);
 }
 
@@ -226,7 +226,7 @@ void Wizard::readPageElements(int page) {
         if (kind == Kind::kNone)
             continue;
         const char* condition = description_.getAttribute(node, "Condition");
-        if (condition != nullptr && ConditionEvaluator::evaluate(variables_, condition) == 0)
+        if (condition != nullptr && !ConditionEvaluator::evaluate(variables_, condition))
             continue;
         const char* x = description_.getAttribute(node, "x");
         const char* y = description_.getAttribute(node, "y");
@@ -287,7 +287,7 @@ void Wizard::attachRunningAppsCheck(int page, InstallerUI* ui) {
     }
     checkedPages_.insert(page);
     // A page its condition passes over holds nobody: it lists nothing either.
-    if (ConditionEvaluator::evaluate(variables_, pages_.dialog(page).condition) == 0)
+    if (!ConditionEvaluator::evaluate(variables_, pages_.dialog(page).condition))
         return;
     runningApps_.setReporting(true);
     runningApps_.check(ui);
@@ -298,7 +298,7 @@ bool Wizard::isPassedOver(int index, InstallerUI* ui) {
     if (index < 0 || index >= pages_.dialogCount())
         return false;
     DialogInfo dialog = pages_.dialog(index);
-    if (ConditionEvaluator::evaluate(variables_, dialog.condition) == 0)
+    if (!ConditionEvaluator::evaluate(variables_, dialog.condition))
         return true;
     PageCheck* check = checkOf(index);
     return check != nullptr && check->check(ui);

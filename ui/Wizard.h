@@ -12,11 +12,11 @@
 
 #include "config/DialogInfo.h"
 #include "config/FieldInfo.h"
+#include "config/VariableStore.h"
 
 class InstallerUI;
 class PageList;
 class SystemChanges;
-class VariableStore;
 class WizardSteps;
 class XmlDocument;
 
@@ -38,7 +38,7 @@ class Wizard {
     bool isCancelled() const { return cancelled_; }
     bool isFinished() const { return finished_; }
     int getVariable(const char* name, char* out, int size) const;
-    int setVariable(const char* name, const char* value);
+    VariableStore::SetResult setVariable(const char* name, const char* value);
     void showHelpDocument();
     // Without a handler the navigation does nothing.
     void previousDialog(InstallerUI* ui);

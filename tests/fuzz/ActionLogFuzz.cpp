@@ -59,8 +59,8 @@ void fillScratch() {
 struct Undoing {
     Undoing() : description(variables) {
         static const std::string text = fuzzscratch::rewritten(kDescription);
-        if (description.parse(text.c_str(), text.size()) != 0 ||
-            DefaultValues(variables, nullptr).apply(description.document()) != 0)
+        description.parse(text.c_str(), text.size());
+        if (!DefaultValues(variables, nullptr).apply(description.document()))
             std::abort();
     }
     VariableStore variables;
@@ -88,8 +88,7 @@ bool staysInside(const ActionLogReader::Contents& log) {
     char path[512];
     for (auto getter : {&Description::getInstallLogFile, &Description::getUninstallCmd,
                         &Description::getInstallBackupFile, &Description::getUninstallXmlFile})
-        if ((undoing.description.*getter)(path, sizeof path) == 0 &&
-            !fuzzscratch::inside(path, folder))
+        if ((undoing.description.*getter)(path, sizeof path) && !fuzzscratch::inside(path, folder))
             return false;
     return true;
 }

@@ -40,11 +40,11 @@ void checkGetters(const Description& description) {
                         &Description::getInstallLogFile, &Description::getInstallBackupFile,
                         &Description::getUninstallCmd, &Description::getUninstallXmlFile}) {
         char whole[512], small[12];
-        int result = (description.*getter)(whole, sizeof whole);
-        int cut = (description.*getter)(small, sizeof small);
-        if (!fits(whole) || (result != 0 && whole[0] != '\0') || (cut != 0 && small[0] != '\0') ||
-            (cut == 0 && std::strcmp(small, whole) != 0) ||
-            (result == 0 && std::strlen(whole) < sizeof small && cut != 0))
+        bool gotWhole = (description.*getter)(whole, sizeof whole);
+        bool gotSmall = (description.*getter)(small, sizeof small);
+        if (!fits(whole) || (!gotWhole && whole[0] != '\0') || (!gotSmall && small[0] != '\0') ||
+            (gotSmall && std::strcmp(small, whole) != 0) ||
+            (gotWhole && std::strlen(whole) < sizeof small && !gotSmall))
             __builtin_trap();
     }
 }
@@ -65,8 +65,8 @@ void checkFiles(const FileList& files) {
 
 void checkPages(const XmlDocument& document, int uninstalling, const VariableStore& variables) {
     PageList pages;
-    if (pages.readDialogs(document, uninstalling, nullptr) != 0 ||
-        pages.readFields(document, uninstalling, nullptr) != 0)
+    if (!pages.readDialogs(document, uninstalling, nullptr) ||
+        !pages.readFields(document, uninstalling, nullptr))
         return;
     for (int i = -1; i <= pages.fieldCount(); ++i) {
         FieldInfo field = pages.field(i, variables);
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     description.parse(text.c_str(), text.size());
     Log log;
     FileList files;
-    if (files.read(description.document(), fixedPayload(), &log) == 0)
+    if (files.read(description.document(), fixedPayload(), &log))
         checkFiles(files);
     checkPages(description.document(), 0, variables);
     DefaultValues(variables, &log).apply(description.document());

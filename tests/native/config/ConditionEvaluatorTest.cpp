@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-// Conditions hold (1), do not (0) or cannot be parsed (-1, which callers take as holding).
+// Conditions hold, do not, or cannot be parsed (which callers take as holding).
 // Text behind a complete expression is ignored; grouping depth is bounded by the expanded
 // text's size, not by a stack.
 TEST(ConditionEvaluator, ExpressionsOverVariablesAndWhatCannotBeParsed) {
@@ -23,10 +23,17 @@ TEST(ConditionEvaluator, ExpressionsOverVariablesAndWhatCannotBeParsed) {
          "18446744073709551616==0018446744073709551616"},
         {"abc", "2 = = 2", "2 = 2", "0 !", "-1", "0,", "()", "[EMPTY]", "[PATH]==1",
          std::string(600, '(')}};
-    for (int expected : {0, 1, -1}) {
-        for (const std::string& condition : rows[expected < 0 ? 2 : expected])
-            EXPECT_EQ(ConditionEvaluator::evaluate(store, condition.c_str()), expected)
+    using Outcome = ConditionEvaluator::Outcome;
+    const Outcome outcomes[] = {Outcome::kDoesNotHold, Outcome::kHolds, Outcome::kUnparsable};
+    for (int row = 0; row < 3; ++row) {
+        for (const std::string& condition : rows[row]) {
+            EXPECT_EQ(ConditionEvaluator::assess(store, condition.c_str()), outcomes[row])
                 << condition;
+            EXPECT_EQ(ConditionEvaluator::evaluate(store, condition.c_str()),
+                      outcomes[row] != Outcome::kDoesNotHold)
+                << condition;
+        }
     }
-    EXPECT_EQ(ConditionEvaluator::evaluate(store, nullptr), 1);
+    EXPECT_EQ(ConditionEvaluator::assess(store, nullptr), Outcome::kHolds);
+    EXPECT_TRUE(ConditionEvaluator::evaluate(store, nullptr));
 }

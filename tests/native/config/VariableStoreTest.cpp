@@ -16,16 +16,16 @@ TEST(VariableStore, ExpansionLeavesLongReferenceNamesUndefinedAndRefusesWhatDoes
         std::string text;
         int size;
         const char* expected;
-        int result;
-    } rows[] = {{"x[A]y[B]z", 256, "x1y[A]z", VariableStore::kExpanded},
-                {"[ROOT]\\\\bin", 256, "E:\\Apps/\\\\bin", VariableStore::kExpanded},
-                {"open[A", 256, "open1", VariableStore::kExpanded},
-                {"pre[root]post", 256, "pre", VariableStore::kUndefined},
-                {"12345678", 9, "12345678", VariableStore::kExpanded},
-                {"12345678", 8, "1234567", VariableStore::kTooLong},
-                {"[A]2345678", 8, "1234567", VariableStore::kTooLong},
-                {"[" + name29 + "]", 256, "short", VariableStore::kExpanded},
-                {"[" + name30 + "]", 256, "", VariableStore::kUndefined}};
+        VariableStore::Expansion result;
+    } rows[] = {{"x[A]y[B]z", 256, "x1y[A]z", VariableStore::Expansion::kExpanded},
+                {"[ROOT]\\\\bin", 256, "E:\\Apps/\\\\bin", VariableStore::Expansion::kExpanded},
+                {"open[A", 256, "open1", VariableStore::Expansion::kExpanded},
+                {"pre[root]post", 256, "pre", VariableStore::Expansion::kUndefined},
+                {"12345678", 9, "12345678", VariableStore::Expansion::kExpanded},
+                {"12345678", 8, "1234567", VariableStore::Expansion::kTooLong},
+                {"[A]2345678", 8, "1234567", VariableStore::Expansion::kTooLong},
+                {"[" + name29 + "]", 256, "short", VariableStore::Expansion::kExpanded},
+                {"[" + name30 + "]", 256, "", VariableStore::Expansion::kUndefined}};
     for (const Row& row : rows) {
         std::string out(static_cast<size_t>(row.size), 'x');
         EXPECT_EQ(store.expand(row.text.c_str(), &out[0], row.size), row.result) << row.text;
@@ -34,10 +34,10 @@ TEST(VariableStore, ExpansionLeavesLongReferenceNamesUndefinedAndRefusesWhatDoes
     EXPECT_EQ(store.count(), 5);
     // A value at the longest length is kept whole; one byte more changes nothing.
     const std::string longest(VariableStore::kValueSize - 1, 'v');
-    EXPECT_EQ(store.set("BIG", longest.c_str()), 0);
-    EXPECT_EQ(store.set("BIG", (longest + "v").c_str()), VariableStore::kTooLongToSet);
+    EXPECT_EQ(store.set("BIG", longest.c_str()), VariableStore::SetResult::kSet);
+    EXPECT_EQ(store.set("BIG", (longest + "v").c_str()), VariableStore::SetResult::kTooLong);
     EXPECT_EQ(store.expandKnown("[BIG]", 5), longest);
     char out[4] = "xx";
-    EXPECT_EQ(store.expand(nullptr, out, sizeof out), VariableStore::kExpanded);
+    EXPECT_EQ(store.expand(nullptr, out, sizeof out), VariableStore::Expansion::kExpanded);
     EXPECT_STREQ(out, "");
 }

@@ -25,10 +25,10 @@ ActionLogReader::Contents readBack(const std::string& path) {
 TEST(ActionLog, RecordsAreWholeOrRefusedAndNothingForgesARecord) {
     VariableStore written;
     EXPECT_EQ(written.set("NOTE", "hello\r\nFILE\tCREATE\tC:\\victim\\important.dat"),
-              VariableStore::kLineBreak);
-    EXPECT_EQ(written.set("A\tB", "x"), VariableStore::kLineBreak);
-    EXPECT_EQ(written.set("COLUMNS", "a\tb\t"), 0);
-    EXPECT_EQ(written.set("PADDED", "ends in blanks  "), 0);
+              VariableStore::SetResult::kLineBreak);
+    EXPECT_EQ(written.set("A\tB", "x"), VariableStore::SetResult::kLineBreak);
+    EXPECT_EQ(written.set("COLUMNS", "a\tb\t"), VariableStore::SetResult::kSet);
+    EXPECT_EQ(written.set("PADDED", "ends in blanks  "), VariableStore::SetResult::kSet);
     TempFolder folder;
     Log log;
     ActionLog actions(log);

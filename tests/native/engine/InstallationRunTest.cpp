@@ -72,7 +72,7 @@ class InstallationRunTest : public ::testing::Test {
             damage(package);
         ASSERT_TRUE(writeAll(folder / "package.bin", package));
         ASSERT_EQ(payload.open((folder / "package.bin").c_str(), 0), 0);
-        ASSERT_EQ(files.read(description.document(), payload, nullptr), 0);
+        ASSERT_TRUE(files.read(description.document(), payload, nullptr));
     }
     void loadOneFile() { load(fileSet(fn("1", "a")), {{"1", "x"}}); }
     InstallationRun run() {
