@@ -40,7 +40,7 @@ bool DefaultValues::applyValue(const XmlDocument& document, int node) {
         const char* hive = document.getAttribute(node, "RegPlace");
         const char* key = document.getAttribute(node, "RegKey");
         if (hive == nullptr || key == nullptr ||
-            RegistryReader::readText(hive, key, document.nodeText(node), value, sizeof value) != 0)
+            !RegistryReader::readText(hive, key, document.nodeText(node), value, sizeof value))
             return false;
     } else if (strcasecmp(type, "value") == 0) {
         if (!expandDollarReferences(document.nodeText(node), value, sizeof value)) {

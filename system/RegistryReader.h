@@ -12,8 +12,8 @@ class RegistryReader {
     // ("HKEY_LOCAL_MACHINE" and the like, without regard to case) into out[size].
     // Strings are taken as they are, expandable strings with the environment's values put in,
     // numbers as decimal text, a multi-string as its first string; other data is not text.
-    // 0, or -1 when the hive is unknown, the key or value cannot be read, the value is not
-    // text, or the text does not fit whole.
-    static int readText(const char* hive, const char* keyPath, const char* valueName, char* out,
-                        int size);
+    // False when the hive is unknown, the key or value cannot be read, the value is not text, or
+    // the text does not fit whole.
+    static bool readText(const char* hive, const char* keyPath, const char* valueName, char* out,
+                         int size);
 };

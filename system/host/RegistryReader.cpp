@@ -1,7 +1,7 @@
 #include "system/RegistryReader.h"
 
-int RegistryReader::readText(const char*, const char*, const char*, char* out, int size) {
+bool RegistryReader::readText(const char*, const char*, const char*, char* out, int size) {
     if (out != nullptr && size > 0)
         out[0] = '\0';
-    return -1;
+    return false;
 }

@@ -62,12 +62,12 @@ bool readHtmlCommand(char (&command)[kAssociationSize]) {
     char commandKey[kAssociationSize + 32];
     RegistryKey classKey;
     return RegistryReader::readText("HKEY_CLASSES_ROOT", ".htm", nullptr, className,
-                                    sizeof className) == 0 &&
+                                    sizeof className) &&
            className[0] != '\0' && classKey.open(HKEY_CLASSES_ROOT, className, KEY_READ) &&
            boundedFormat(commandKey, sizeof commandKey, "%s\\shell\\open\\command", className) >=
                0 &&
            RegistryReader::readText("HKEY_CLASSES_ROOT", commandKey, nullptr, command,
-                                    sizeof command) == 0;
+                                    sizeof command);
 }
 
 // The address takes the place of the first "%1", or follows the command after one space.

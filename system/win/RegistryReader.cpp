@@ -24,62 +24,62 @@ HKEY predefinedKey(const char* hive) {
     return nullptr;
 }
 
-// Turns the raw value into text in out[size]; -1 when it is not text or does not fit.
-int valueAsText(DWORD type, const char* data, DWORD length, char* out, int size) {
+// Turns the raw value into text in out[size]; false when it is not text or does not fit.
+bool valueAsText(DWORD type, const char* data, DWORD length, char* out, int size) {
     switch (type) {
     case REG_SZ:
     case REG_MULTI_SZ: // the first string
-        return copyText(out, size, data) ? 0 : -1;
+        return copyText(out, size, data);
     case REG_EXPAND_SZ: {
         DWORD needed = ExpandEnvironmentStringsA(data, out, static_cast<DWORD>(size));
-        return needed != 0 && needed <= static_cast<DWORD>(size) ? 0 : -1;
+        return needed != 0 && needed <= static_cast<DWORD>(size);
     }
     case REG_DWORD: {
         uint32_t number = 0;
         if (length < sizeof number)
-            return -1;
+            return false;
         std::memcpy(&number, data, sizeof number);
-        return boundedFormat(out, size, "%u", number) < 0 ? -1 : 0;
+        return boundedFormat(out, size, "%u", number) >= 0;
     }
     case REG_QWORD: {
         unsigned long long number = 0;
         if (length < sizeof number)
-            return -1;
+            return false;
         std::memcpy(&number, data, sizeof number);
-        return boundedFormat(out, size, "%llu", number) < 0 ? -1 : 0;
+        return boundedFormat(out, size, "%llu", number) >= 0;
     }
     default:
-        return -1;
+        return false;
     }
 }
 } // namespace
 
-int RegistryReader::readText(const char* hive, const char* keyPath, const char* valueName,
-                             char* out, int size) {
+bool RegistryReader::readText(const char* hive, const char* keyPath, const char* valueName,
+                              char* out, int size) {
     if (out == nullptr || size <= 0 || hive == nullptr || keyPath == nullptr)
-        return -1;
+        return false;
     out[0] = '\0';
     HKEY root = predefinedKey(hive);
     char path[1024];
     if (root == nullptr || !copyText(path, sizeof path, keyPath))
-        return -1;
+        return false;
     for (char* c = path; *c != '\0'; ++c) {
         if (*c == '/')
             *c = '\\';
     }
     RegistryKey key;
     if (!key.open(root, path, KEY_READ))
-        return -1;
+        return false;
     // Two zero bytes behind the data, so that a string stored without its terminator (or a
     // multi-string without its final one) still ends inside the buffer.
     std::unique_ptr<char[]> data(new (std::nothrow) char[kDataSize + 2]);
     if (!data)
-        return -1;
+        return false;
     DWORD type = 0;
     DWORD length = kDataSize;
     if (RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.get()),
                          &length) != ERROR_SUCCESS)
-        return -1;
+        return false;
     data[length] = '\0';
     data[length + 1] = '\0';
     return valueAsText(type, data.get(), length, out, size);
