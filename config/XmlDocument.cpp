@@ -237,12 +237,11 @@ int XmlDocument::nextSiblingOf(int node) const {
     return nodes_[node].nextSibling;
 }
 
-int XmlDocument::getChildren(int parent, IndexList* list) const {
+void XmlDocument::getChildren(int parent, IndexList* list) const {
     if (list == nullptr)
-        return 0;
+        return;
     for (int child = firstChildOf(parent); child >= 0; child = nextSiblingOf(child))
         list->append(child);
-    return 0;
 }
 
 void XmlDocument::collectSubtree(int root, IndexList& list) const {

@@ -50,7 +50,7 @@ class XmlDocument {
     void parse(const char* text, size_t length);
 
     // Appends, in document order, every element whose parent is `parent` (-1: top level).
-    int getChildren(int parent, IndexList* list) const;
+    void getChildren(int parent, IndexList* list) const;
     // Appends `node` and its descendants to the list in pre-order.
     void collectSubtree(int node, IndexList& list) const;
     // Lenient path: considers only elements after `after`, starting under the parent of

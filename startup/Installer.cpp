@@ -64,13 +64,12 @@ int Installer::openPayload(const char* path, uint32_t offset, int uninstall) {
     return payload_.open(path, offset);
 }
 
-int Installer::closePayload() {
+void Installer::closePayload() {
     payload_.close();
     if (actionLogFile_ != nullptr) {
         std::fclose(actionLogFile_);
         actionLogFile_ = nullptr;
     }
-    return 0;
 }
 
 // Records the reason for the user (a debug-log line as well); false.

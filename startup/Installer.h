@@ -40,7 +40,7 @@ class Installer : private WizardSteps {
     void setOutcomeTeller(std::function<void()> tell) { tellOutcome_ = std::move(tell); }
     // Where the run's report lines and questions are also kept (-log); null: nowhere.
     void setTranscript(Transcript* transcript) { transcript_ = transcript; }
-    int closePayload();
+    void closePayload();
     // Reads the description and its file sets, pages and fields, and sets the defaults (then
     // the configuration file's, when one is named): false when any of it fails (failure() says
     // why, unless the handler has told the user already).
