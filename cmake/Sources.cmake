@@ -2,6 +2,7 @@
 # the builds differ only in which implementation of the platform classes they link.
 set(KESTREL_NEUTRAL_SOURCES
     package/BoundedText.cpp
+    package/CommandLineText.cpp
     package/ErrorList.cpp
     package/FileCheck.cpp
     package/Log.cpp

@@ -1,5 +1,7 @@
 #include "startup/CommandLineOptions.h"
 
+#include "package/CommandLineText.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
@@ -27,15 +29,6 @@ const char* skipProgramName(const char* text) {
     return text;
 }
 
-std::string withoutEscapes(const char* begin, size_t length) {
-    std::string value;
-    value.reserve(length);
-    for (size_t i = 0; i < length; ++i) {
-        if (begin[i] != CommandLineOptions::kEscape)
-            value.push_back(begin[i]);
-    }
-    return value;
-}
 } // namespace
 
 CommandLineOptions::Parse CommandLineOptions::parse(const char* commandLine) {
@@ -71,15 +64,16 @@ CommandLineOptions::Parse CommandLineOptions::parse(const char* commandLine) {
             }
             size_t valueStart = p;
             if (quoted) {
-                while (p < n && !(rest[p] == '"' && (p == valueStart || rest[p - 1] != kEscape)))
-                    ++p;
+                // An escaped byte, a quote too, is part of the value.
+                while (p < n && rest[p] != '"')
+                    p += rest[p] == kEscape && p + 1 < n ? 2 : 1;
                 if (p >= n)
                     return Parse::kUnclosedQuote;
             } else {
                 while (p < n && rest[p] != ' ')
                     ++p;
             }
-            value = withoutEscapes(rest + valueStart, p - valueStart);
+            value = CommandLineText::unescaped(rest + valueStart, p - valueStart);
             if (p < n)
                 ++p;
         }

@@ -1,13 +1,15 @@
 // The process's -name=value options, parsed from the raw command line.
 #pragma once
 
+#include "package/CommandLineText.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
 class CommandLineOptions {
   public:
-    static constexpr char kEscape = static_cast<char>(0xAC);
+    static constexpr char kEscape = CommandLineText::kEscape;
     enum class Parse { kParsed, kNoDash, kUnclosedQuote };
 
     // Skips the program name and parses the rest. Pairs parsed before an error stay.

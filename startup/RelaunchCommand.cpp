@@ -1,21 +1,16 @@
 #include "startup/RelaunchCommand.h"
 
-#include "startup/CommandLineOptions.h"
+#include "package/CommandLineText.h"
 
 namespace {
 std::string quoted(const std::string& value) {
-    std::string text = "\"";
-    for (char c : value) {
-        if (c == '"')
-            text += static_cast<char>(CommandLineOptions::kEscape);
-        text += c;
-    }
-    return text + "\"";
+    return CommandLineText::quoted(value);
 }
 } // namespace
 
 std::string RelaunchCommand::text() const {
-    std::string command = quoted(executableCopy) + " -uninstallFile=" + quoted(logCopy);
+    // The program's path is read by the system, which knows no escape; a path holds no quote.
+    std::string command = "\"" + executableCopy + "\" -uninstallFile=" + quoted(logCopy);
     if (uninstallApp != nullptr)
         command += " -uninstallApp=" + quoted(uninstallApp);
     if (gui == 0)

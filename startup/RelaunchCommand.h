@@ -13,7 +13,7 @@ struct RelaunchCommand {
 
     // "<exe copy>" -uninstallFile="<log copy>" [-uninstallApp="<app>"] [-gui=0] [-quiet=1]
     // [-log="<file>"]. Quiet and the log file are passed on so that a silent uninstall asks
-    // nothing and its record lands where it was asked for. A double quote inside a value is
-    // escaped, so that it cannot end the value and start an option of its own.
+    // nothing and its record lands where it was asked for. Values are quoted as
+    // CommandLineText does, so that none can end early or lose a character.
     std::string text() const;
 };

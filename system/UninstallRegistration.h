@@ -4,6 +4,8 @@
 // of an uninstall.
 #pragma once
 
+#include "package/CommandLineText.h"
+
 #include <cstdint>
 #include <string>
 
@@ -24,7 +26,10 @@ struct UninstallRegistration {
     // The same, answered without a question and with an honest exit code.
     std::string quietUninstallString() const { return uninstallString() + " -gui=0 -quiet=1"; }
     std::string quotedProgram() const { return "\"" + uninstallProgram + "\""; }
+    // The engine reads these back itself: a name or path holding a double quote or the escape
+    // byte keeps it instead of pointing the uninstall at another registration or log.
     std::string uninstallArguments() const {
-        return "-uninstall=\"" + actionLogPath + "\" -uninstallApp=\"" + productName + "\"";
+        return "-uninstall=" + CommandLineText::quoted(actionLogPath) +
+               " -uninstallApp=" + CommandLineText::quoted(productName);
     }
 };

@@ -46,6 +46,8 @@ TEST(CommandLineOptions, LinesAndTheValuesTheyGive) {
         {"x -a=\"say " + escape + "\"hi" + escape + "\" now\" -b=un\"quoted -c=x" + escape + "y",
          kParsed, 3, "a=say \"hi\" now|b=un\"quoted|c=xy"},
         {"x -bin=\"" + longPath + "\"", kParsed, 1, "bin=" + longPath},
+        // An escaped escape byte is one of the value's own, also right before the closing quote.
+        {"x -a=\"A" + escape + escape + "\" -b=1", kParsed, 2, "a=A" + escape + "|b=1"},
         // Errors keep what was parsed before them.
         {"x -gui=0 debug=1 -quiet=1", CommandLineOptions::Parse::kNoDash, 1, "gui=0|quiet"},
         {"x -gui=0 -configFile=\"C:\\a b", CommandLineOptions::Parse::kUnclosedQuote, 1,

@@ -1,6 +1,7 @@
 #include "startup/RelaunchCommand.h"
 
 #include "startup/CommandLineOptions.h"
+#include "system/UninstallRegistration.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,8 @@ TEST(RelaunchCommand, ReadsBackAsTheOptionsPassedOn) {
          "log=C:\\Logs\\u.txt"},
         {nullptr, 1, 0, nullptr, "uninstallFile=C:\\T\\a.log"},
         {"A\" -debug=\"1", 1, 0, nullptr, "uninstallFile=C:\\T\\a.log|uninstallApp=A\" -debug=\"1"},
+        // The escape byte itself ("\xAC", a letter of code page 1252) stays in the name.
+        {"A\xAC\"B\xAC", 1, 0, nullptr, "uninstallFile=C:\\T\\a.log|uninstallApp=A\xAC\"B\xAC"},
     };
     for (const Row& row : rows) {
         RelaunchCommand command;
@@ -44,4 +47,22 @@ TEST(RelaunchCommand, ReadsBackAsTheOptionsPassedOn) {
         }
         EXPECT_EQ(options.count(), count);
     }
+}
+
+// The registered command names the very log and registration it was written for, whatever
+// they hold: otherwise the uninstall would look for another registration and leave this one
+// for ever.
+TEST(RelaunchCommand, TheRegisteredCommandReadsBackItsLogAndNameWhole) {
+    UninstallRegistration registration;
+    registration.uninstallProgram = "C:\\P\xAC\\u.exe";
+    registration.actionLogPath = "C:\\P\xAC\\install.log";
+    registration.productName = "Tool \xAC\xAC \"Pro\" -debug=1\xAC";
+    CommandLineOptions options;
+    ASSERT_EQ(options.parse(registration.quietUninstallString().c_str()),
+              CommandLineOptions::Parse::kParsed);
+    const char *log = nullptr, *app = nullptr;
+    ASSERT_TRUE(options.getString("uninstall", &log) && options.getString("uninstallApp", &app));
+    EXPECT_EQ(log, registration.actionLogPath);
+    EXPECT_EQ(app, registration.productName);
+    EXPECT_EQ(options.count(), 4); // uninstall, uninstallApp, gui, quiet
 }
