@@ -55,7 +55,7 @@ int formatLogPrefix(char* buffer, int size, int flags, int lineNumber, const std
     return static_cast<int>(std::strlen(buffer));
 }
 
-static const std::tm* currentLocalTime(std::tm* storage) {
+const std::tm* currentLocalTime(std::tm* storage) {
     std::time_t now = std::time(nullptr);
 #ifdef _WIN32
     return localtime_s(storage, &now) == 0 ? storage : nullptr;

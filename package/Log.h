@@ -39,6 +39,9 @@ class Log {
 // Without a log it does nothing.
 void logMessage(Log* log, const char* format, ...) KESTREL_PRINTF(2, 3);
 
+// The local time now in `storage`, or null when the system cannot say it.
+const std::tm* currentLocalTime(std::tm* storage);
+
 // The prefix of a line for the given flags, number and local time (none: time unavailable).
 // Month values outside 0..11 are clamped. Returns the prefix length.
 int formatLogPrefix(char* buffer, int size, int flags, int lineNumber, const std::tm* localTime);

@@ -1,9 +1,11 @@
 #include "startup/Transcript.h"
 
+#include "package/Log.h"
 #include "package/WinFile.h"
 
 #include <chrono>
 #include <cstdarg>
+#include <cstdio>
 #include <ctime>
 #include <thread>
 
@@ -14,20 +16,22 @@ bool Transcript::writable() const {
 void Transcript::line(const char* format, ...) {
     if (!wanted())
         return;
-    char text[4096];
+    // Formatted at its full length: a line naming a long path is kept whole.
     va_list args;
     va_start(args, format);
-    boundedFormatV(text, sizeof text, format, args);
+    va_list measure;
+    va_copy(measure, args);
+    int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0)
+        std::vsnprintf(&text[0], text.size() + 1, format, args);
     va_end(args);
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
+    std::tm storage{};
+    const std::tm* local = currentLocalTime(&storage);
     char stamp[32] = "";
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    if (local != nullptr)
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
     append(std::string(stamp) + "  " + text + "\r\n");
 }
 
