@@ -3,6 +3,8 @@
 set(KESTREL_NEUTRAL_SOURCES
     package/BoundedText.cpp
     package/CommandLineText.cpp
+    package/TextEncoding.cpp
+    package/Utf8Text.cpp
     package/ErrorList.cpp
     package/FileCheck.cpp
     package/Log.cpp
@@ -55,6 +57,7 @@ set(KESTREL_NEUTRAL_SOURCES
 set(KESTREL_HOST_SOURCES
     package/host/WinFile.cpp
     package/host/Platform.cpp
+    package/host/TextEncoding.cpp
     system/host/FileMover.cpp
     system/host/RegistryReader.cpp
     system/host/FileSecurity.cpp
@@ -63,6 +66,7 @@ set(KESTREL_HOST_SOURCES
 set(KESTREL_WINDOWS_SOURCES
     package/win/WinFile.cpp
     package/win/Platform.cpp
+    package/win/TextEncoding.cpp
     package/win/SystemLibrary.cpp
     package/PayloadMarker.cpp
     startup/AdminCheck.cpp

@@ -64,9 +64,8 @@ CommandLineOptions::Parse CommandLineOptions::parse(const char* commandLine) {
             }
             size_t valueStart = p;
             if (quoted) {
-                // An escaped byte, a quote too, is part of the value.
-                while (p < n && rest[p] != '"')
-                    p += rest[p] == kEscape && p + 1 < n ? 2 : 1;
+                // An escaped character, a quote too, is part of the value.
+                p += CommandLineText::closingQuote(rest + p, n - p);
                 if (p >= n)
                     return Parse::kUnclosedQuote;
             } else {

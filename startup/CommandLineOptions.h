@@ -9,7 +9,6 @@
 
 class CommandLineOptions {
   public:
-    static constexpr char kEscape = CommandLineText::kEscape;
     enum class Parse { kParsed, kNoDash, kUnclosedQuote };
 
     // Skips the program name and parses the rest. Pairs parsed before an error stay.

@@ -19,7 +19,7 @@ std::string valuesOf(const CommandLineOptions& options, const std::string& expec
 } // namespace
 
 TEST(CommandLineOptions, LinesAndTheValuesTheyGive) {
-    const std::string escape(1, CommandLineOptions::kEscape), longPath(5000, 'p');
+    const std::string escape = "\xC2\xAC", longPath(5000, 'p');
     const auto kParsed = CommandLineOptions::Parse::kParsed;
     struct Row {
         std::string line;

@@ -1,0 +1,20 @@
+// Where UTF-8 text may be cut: the engine's byte strings are UTF-8 wherever the system lets the
+// process work in UTF-8, and a cut inside a character would show as garbage or make the whole
+// text invalid for the system's wide functions.
+#pragma once
+
+#include <cstddef>
+
+class Utf8Text {
+  public:
+    // The length of the longest prefix of text[0, length) that ends on a character boundary and
+    // is at most `limit` bytes long.
+    static size_t cutLength(const char* text, size_t length, size_t limit);
+    // How many bytes the character starting at text[at] takes (1 for a byte that starts no
+    // complete, well-formed sequence, so that a walk over damaged text still moves on).
+    static size_t characterLength(const char* text, size_t length, size_t at);
+    // Whether text[0, length) is well-formed UTF-8.
+    static bool isValid(const char* text, size_t length);
+    // Whether the text holds a byte outside ASCII.
+    static bool hasNonAscii(const char* text, size_t length);
+};
