@@ -3,7 +3,7 @@
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 function(kestrel_windows_test_exe name)
-    add_executable(${name} ${ARGN})
+    add_executable(${name} ${ARGN} ${CMAKE_SOURCE_DIR}/tests/support/test-process.rc)
     target_link_libraries(${name} PRIVATE kestrel_core GTest::gtest_main)
     target_link_options(${name} PRIVATE -static)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -15,7 +15,7 @@ target_link_options(kestrel_waiter PRIVATE -static)
 set_target_properties(kestrel_waiter PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 # The probe: a stand-in for the programs the engine starts (see its source for its modes).
-add_executable(kestrel_probe tests/e2e/probe/Probe.cpp)
+add_executable(kestrel_probe tests/e2e/probe/Probe.cpp tests/support/test-process.rc)
 target_link_libraries(kestrel_probe PRIVATE kestrel_core)
 target_link_options(kestrel_probe PRIVATE -static)
 set_target_properties(kestrel_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -69,7 +69,7 @@ add_dependencies(kestrel_e2e_tests kestrel_e2e_demo)
 file(GLOB KESTREL_GUI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*Test.cpp)
 kestrel_windows_test_exe(kestrel_gui_tests ${KESTREL_GUI_TEST_SOURCES}
                          ${CMAKE_SOURCE_DIR}/tests/support/RecordingSystem.cpp)
-add_executable(kestrel_window_probe tests/gui/WindowProbe.cpp)
+add_executable(kestrel_window_probe tests/gui/WindowProbe.cpp tests/support/test-process.rc)
 target_link_options(kestrel_window_probe PRIVATE -static)
 set_target_properties(kestrel_window_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 target_link_libraries(kestrel_window_probe PRIVATE comctl32)

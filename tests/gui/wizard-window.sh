@@ -93,8 +93,9 @@ echo "== the engine's manifest, read back from each built image"
 for image in build/win64/bin/kestrel.exe build/win32/bin/kestrel.exe; do
     [ -f "$image" ] || continue
     gui_probe --manifest "$image" >"$shots/probe"
-    check "$image asks for elevation, the themed controls and DPI awareness" eval \
-        'probe_has "level=\"requireAdministrator\"" && probe_has "Microsoft.Windows.Common-Controls" && probe_has ">true</dpiAware>"'
+    check "$image asks for elevation, the themed controls, DPI awareness and UTF-8" eval \
+        'probe_has "level=\"requireAdministrator\"" && probe_has "Microsoft.Windows.Common-Controls" &&
+         probe_has ">true</dpiAware>" && probe_has ">UTF-8</activeCodePage>"'
 done
 
 echo "== the demo installed through the window, its record kept with -log"

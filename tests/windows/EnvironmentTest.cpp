@@ -56,7 +56,8 @@ TEST_F(MachineEnvironmentTest, UndoLeavesAVariableTheUserChanged) {
     }
 }
 
-// A number, a character the narrow texts cannot hold, a record the log cannot take whole.
+// A number, a character the narrow texts cannot hold (in UTF-8 only a lone surrogate is one), a
+// record the log cannot take whole.
 TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingWholeCanChange) {
     const struct {
         Stored before;
@@ -65,7 +66,7 @@ TEST_F(MachineEnvironmentTest, LeavesTheVariableUntouchedWhenNothingWholeCanChan
         const char* reported;
     } rows[] = {
         {kNumber, EnvironmentValue::Mode::kReplace, 256, "FAILED to replace "},
-        {text(REG_SZ, L"C:\\\x4E2D"), EnvironmentValue::Mode::kAppend, 256, "FAILED to add to "},
+        {text(REG_SZ, L"C:\\\xD800"), EnvironmentValue::Mode::kAppend, 256, "FAILED to add to "},
         {text(REG_SZ, L"C:\\Windows"), EnvironmentValue::Mode::kAppend, 24, "FAILED to add to "},
     };
     for (const auto& row : rows) {
