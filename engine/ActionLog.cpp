@@ -1,6 +1,7 @@
 #include "engine/ActionLog.h"
 
 #include "config/VariableStore.h"
+#include "package/TextEncoding.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +36,10 @@ bool isLineText(const char* text) {
     return std::strpbrk(text, "\r\n") == nullptr;
 }
 } // namespace
+
+bool ActionLog::writeEncoding(unsigned codePage) {
+    return writeLine("%s\t%s", kEncoding, TextEncoding::nameOf(codePage).c_str());
+}
 
 bool ActionLog::writePath(const char* path) {
     return isField(path) && writeLine("%s", path);

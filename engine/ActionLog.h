@@ -27,6 +27,8 @@ class ActionLog {
     void close() { log_.close(); }
 
     // Each returns false when the line could not be written whole.
+    // The log's first line: the code page every line after it is in.
+    bool writeEncoding(unsigned codePage);
     bool writePath(const char* path);
     bool writeVariableCount(int count);
     bool writeVariable(const char* name, const char* value);
@@ -47,6 +49,7 @@ class ActionLog {
 
     // The sub-kind of the FILE record that follows a whole write of an overwritten file.
     static constexpr const char* kFileDone = "DONE";
+    static constexpr const char* kEncoding = "ENCODING";
 
   private:
     bool writeLine(const char* format, ...) KESTREL_PRINTF(2, 3);

@@ -1,6 +1,7 @@
 #include "engine/ActionLogReader.h"
 
 #include "engine/ActionLog.h"
+#include "package/TextEncoding.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -16,7 +17,8 @@ bool ActionLogReader::readLine(std::FILE* stream, char* line, int size) {
     return whole;
 }
 
-bool ActionLogReader::readWholeLine(std::FILE* stream, std::string& line, bool* whole) {
+bool ActionLogReader::readWholeLine(std::FILE* stream, std::string& line, bool* whole,
+                                    unsigned codePage) {
     line.clear();
     *whole = false;
     for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) {
@@ -24,6 +26,8 @@ bool ActionLogReader::readWholeLine(std::FILE* stream, std::string& line, bool* 
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             *whole = line.size() <= static_cast<size_t>(ActionLog::kMaxLine);
+            if (*whole)
+                *whole = TextEncoding::intoProcessCodePage(line, codePage);
             return true;
         }
         // Past the longest line the writer writes the rest is skipped, not kept.
@@ -79,18 +83,38 @@ bool ActionLogReader::parseVariable(const std::string& line, Variable* variable)
     return true;
 }
 
-void ActionLogReader::readHeader(std::FILE* stream, Contents& contents) {
+unsigned ActionLogReader::readEncoding(std::FILE* stream) {
     std::string line;
     bool whole = false;
-    if (!readWholeLine(stream, contents.descriptionPath, &whole) || !whole ||
-        !readWholeLine(stream, contents.backupPath, &whole) || !whole)
+    std::string prefix = std::string(ActionLog::kEncoding) + "\t";
+    // The line is ASCII in every code page; it is read as such.
+    if (readWholeLine(stream, line, &whole, TextEncoding::processCodePage()) &&
+        line.compare(0, prefix.size(), prefix) == 0)
+        return whole ? TextEncoding::codePageNamed(line.substr(prefix.size())) : 0;
+    std::fseek(stream, 0, SEEK_SET);
+    return TextEncoding::systemAnsiCodePage();
+}
+
+bool ActionLogReader::readDescriptionPath(std::FILE* stream, std::string& path) {
+    bool whole = false;
+    unsigned codePage = readEncoding(stream);
+    return readWholeLine(stream, path, &whole, codePage) && whole;
+}
+
+void ActionLogReader::readHeader(std::FILE* stream, Contents& contents, unsigned codePage) {
+    std::string line;
+    bool whole = false;
+    if (!readWholeLine(stream, contents.descriptionPath, &whole, codePage) || !whole ||
+        !readWholeLine(stream, contents.backupPath, &whole, codePage) || !whole)
         return;
     int count = 0;
-    if (!readWholeLine(stream, line, &whole) || !whole || !parseVariableCount(line, &count))
+    if (!readWholeLine(stream, line, &whole, codePage) || !whole ||
+        !parseVariableCount(line, &count))
         return;
     for (int i = 0; i < count; ++i) {
         Variable variable;
-        if (!readWholeLine(stream, line, &whole) || !whole || !parseVariable(line, &variable))
+        if (!readWholeLine(stream, line, &whole, codePage) || !whole ||
+            !parseVariable(line, &variable))
             return;
         contents.variables.push_back(variable);
     }
@@ -125,12 +149,12 @@ void parseFields(ActionLogReader::Record& record) {
 }
 } // namespace
 
-void ActionLogReader::readRecords(std::FILE* stream, Contents& contents) {
+void ActionLogReader::readRecords(std::FILE* stream, Contents& contents, unsigned codePage) {
     std::string line;
     bool whole = false;
     bool ended = false;
     int endCount = -1;
-    while (readWholeLine(stream, line, &whole)) {
+    while (readWholeLine(stream, line, &whole, codePage)) {
         Record record;
         if (whole)
             record.kind = kindOf(line, &record.fields);
@@ -159,7 +183,8 @@ ActionLogReader::Contents ActionLogReader::read(std::FILE* stream) {
     Contents contents;
     if (stream == nullptr || std::fseek(stream, 0, SEEK_SET) != 0)
         return contents;
-    readHeader(stream, contents);
-    readRecords(stream, contents);
+    unsigned codePage = readEncoding(stream);
+    readHeader(stream, contents, codePage);
+    readRecords(stream, contents, codePage);
     return contents;
 }

@@ -43,6 +43,9 @@ class ActionLogReader {
 
     // Reads the stream from its start to its end.
     static Contents read(std::FILE* stream);
+    // The first path of the log (the saved description), in the engine's code page; false when
+    // it is not there whole.
+    static bool readDescriptionPath(std::FILE* stream, std::string& path);
 
     // One line without its line end; false at the end of the stream or when the line does not
     // fit whole (a cut line would carry a cut path or value).
@@ -58,7 +61,13 @@ class ActionLogReader {
   private:
     // Reads the next line whole, of any length the writer writes. False at the end of the
     // stream; `whole` is false for a line without its line end or longer than any written.
-    static bool readWholeLine(std::FILE* stream, std::string& line, bool* whole);
-    static void readHeader(std::FILE* stream, Contents& contents);
-    static void readRecords(std::FILE* stream, Contents& contents);
+    // A line that is not valid in the log's code page, or holds a character the engine's code
+    // page cannot hold, is not whole either.
+    static bool readWholeLine(std::FILE* stream, std::string& line, bool* whole, unsigned codePage);
+    // From the stream's start: the code page its ENCODING line names (0 for an unknown one), or,
+    // for a log written before logs named their encoding, the system's ANSI code page with the
+    // stream back at its start.
+    static unsigned readEncoding(std::FILE* stream);
+    static void readHeader(std::FILE* stream, Contents& contents, unsigned codePage);
+    static void readRecords(std::FILE* stream, Contents& contents, unsigned codePage);
 };

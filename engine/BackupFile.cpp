@@ -2,6 +2,7 @@
 
 #include "package/FileCheck.h"
 #include "package/Paths.h"
+#include "package/TextEncoding.h"
 
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,8 @@ constexpr const char* kWhere = "BackupFile::addFile";
 constexpr uint32_t kChunk = 65536;
 // Header text, its zero byte and the 32-bit format version.
 const int64_t kHeaderSize = static_cast<int64_t>(std::strlen(BackupFile::kHeader)) + 1 + 4;
+// Version 2 had no code page behind the version; it is still read.
+constexpr uint32_t kVersionWithoutCodePage = 2;
 // Behind the name: previous size, installed check, saved check.
 constexpr int kNumbersSize = 8 + 4 + 4;
 
@@ -62,10 +65,11 @@ void BackupFile::openForWrite(const char* path) {
         failed_ = true;
         return;
     }
-    unsigned char version[4];
-    putLittleEndian(version, kFormatVersion, 4);
+    unsigned char numbers[8];
+    putLittleEndian(numbers, kFormatVersion, 4);
+    putLittleEndian(numbers + 4, TextEncoding::processCodePage(), 4);
     if (!writeAll(file_, kHeader, static_cast<uint32_t>(std::strlen(kHeader) + 1)) ||
-        !writeAll(file_, version, 4))
+        !writeAll(file_, numbers, 8))
         failed_ = true;
 }
 
@@ -186,10 +190,19 @@ BackupFile::Opened BackupFile::openForRead(const char* path) {
         return FileCheck::meansMissing(error) ? Opened::kMissing : Opened::kUnreadable;
     size_t textLength = std::strlen(kHeader);
     char header[64] = {};
-    unsigned char version[4];
+    unsigned char numbers[4];
     if (!readAll(file_, header, static_cast<uint32_t>(textLength + 1)) ||
-        std::memcmp(header, kHeader, textLength + 1) != 0 || !readAll(file_, version, 4) ||
-        getLittleEndian(version, 4) != kFormatVersion) {
+        std::memcmp(header, kHeader, textLength + 1) != 0 || !readAll(file_, numbers, 4)) {
+        file_.close();
+        return Opened::kNotABackup;
+    }
+    uint64_t version = getLittleEndian(numbers, 4);
+    entriesStart_ = kHeaderSize;
+    nameCodePage_ = TextEncoding::systemAnsiCodePage();
+    if (version == kFormatVersion && readAll(file_, numbers, 4)) {
+        entriesStart_ += 4;
+        nameCodePage_ = static_cast<unsigned>(getLittleEndian(numbers, 4));
+    } else if (version != kVersionWithoutCodePage) {
         file_.close();
         return Opened::kNotABackup;
     }
@@ -198,7 +211,7 @@ BackupFile::Opened BackupFile::openForRead(const char* path) {
 
 bool BackupFile::readEntries(std::vector<Entry>& entries) {
     int64_t end = file_.size();
-    if (!file_.isOpen() || !seekTo(file_, kHeaderSize))
+    if (!file_.isOpen() || !seekTo(file_, entriesStart_))
         return false;
     for (;;) {
         unsigned char length[2];
@@ -221,8 +234,9 @@ bool BackupFile::readEntries(std::vector<Entry>& entries) {
         // An entry whose data runs past the file's end, or that names no whole path, is damaged:
         // restoring it would write a cut content or somewhere unintended.
         if (entry.size < 0 || entry.size > end - entry.dataOffset ||
-            entry.name.size() != nameLength - 1 || !isFullPath(entry.name.c_str()) ||
-            !seekTo(file_, entry.dataOffset + entry.size))
+            entry.name.size() != nameLength - 1 ||
+            !TextEncoding::intoProcessCodePage(entry.name, nameCodePage_) ||
+            !isFullPath(entry.name.c_str()) || !seekTo(file_, entry.dataOffset + entry.size))
             return false;
         entries.push_back(entry);
     }

@@ -1,6 +1,8 @@
 // The backup file: the previous content of every file an installation overwrote, so that an
 // uninstall or a rollback can put it back. Binary, little-endian:
-//   header: the text kHeader, a zero byte, the format version (32 bits);
+//   header: the text kHeader, a zero byte, the format version (32 bits), the code page of the
+//     entry names (32 bits; version 3 on, a version 2 file's names are in the system's ANSI
+//     code page);
 //   entries: name length (16 bits, with the zero), the whole path and its zero, the previous
 //     size (64 bits), the CRC-32 of the content the installation wrote, the CRC-32 of the
 //     previous content saved here, then the previous content;
@@ -20,7 +22,7 @@
 class BackupFile {
   public:
     static constexpr const char* kHeader = "Varnex Software installer backup file.\n";
-    static constexpr uint32_t kFormatVersion = 2;
+    static constexpr uint32_t kFormatVersion = 3;
     // Entry names hold whole paths; the reader takes at most 511 bytes with the zero.
     static constexpr int kMaxNameLength = 510;
 
@@ -68,5 +70,8 @@ class BackupFile {
 
     WinFile file_;
     bool writing_ = false;
+    // Of the file being read: where its entries start and the code page of their names.
+    int64_t entriesStart_ = 0;
+    unsigned nameCodePage_ = 0;
     bool failed_ = false;
 };

@@ -12,6 +12,7 @@
 #include "package/Payload.h"
 #include "package/Platform.h"
 #include "package/RunReporter.h"
+#include "package/TextEncoding.h"
 #include "system/FileMover.h"
 #include "system/SystemChanges.h"
 #include "system/UninstallRegistration.h"
@@ -255,7 +256,8 @@ void InstallationRun::forgetRun(const std::string& productName) {
 }
 
 bool InstallationRun::writeLogHeader(const FinalPaths& paths) {
-    return actionLog_.writePath(paths.description.c_str()) &&
+    return actionLog_.writeEncoding(TextEncoding::processCodePage()) &&
+           actionLog_.writePath(paths.description.c_str()) &&
            actionLog_.writePath(paths.backup.c_str()) && actionLog_.writeVariables(variables_);
 }
 

@@ -1,5 +1,7 @@
 #include "package/TextEncoding.h"
 
+#include "package/Utf8Text.h"
+
 #include <cctype>
 #include <cstdlib>
 
@@ -27,6 +29,23 @@ unsigned numberAfter(const std::string& name, const std::string& prefix) {
     return value;
 }
 } // namespace
+
+bool TextEncoding::intoProcessCodePage(std::string& text, unsigned from) {
+    unsigned process = processCodePage();
+    if (from == process)
+        return from != kUtf8 || Utf8Text::isValid(text.data(), text.size());
+    std::optional<std::string> converted = from != 0 ? convert(text, from, process) : std::nullopt;
+    if (!converted)
+        return false;
+    text = *converted;
+    return true;
+}
+
+std::string TextEncoding::nameOf(unsigned codePage) {
+    if (codePage == kUtf8)
+        return "UTF-8";
+    return "windows-" + std::to_string(codePage);
+}
 
 unsigned TextEncoding::codePageNamed(const std::string& name) {
     static const struct {

@@ -21,7 +21,14 @@ class TextEncoding {
     // The text in code page `to`; nothing when it is not valid in `from` or holds a character
     // that `to` cannot hold.
     static std::optional<std::string> convert(const std::string& text, unsigned from, unsigned to);
+    // Turns text read in code page `from` (0: unknown) into the process code page in place;
+    // false, the text untouched, when it is not valid there or cannot be held. Text already in
+    // the process code page is checked when that is UTF-8, where not every byte string is text.
+    static bool intoProcessCodePage(std::string& text, unsigned from);
     // The code page an encoding name of an XML declaration or a record header stands for
     // ("UTF-8", "windows-1252", "cp1251", "ISO-8859-1", "Shift_JIS", ...); 0 when unknown.
     static unsigned codePageNamed(const std::string& name);
+    // The name a record header gives the code page ("UTF-8", "windows-1252"), which
+    // codePageNamed reads back.
+    static std::string nameOf(unsigned codePage);
 };

@@ -21,7 +21,6 @@
 #include <new>
 
 namespace {
-constexpr int kPathLineSize = 512;
 
 // The description file read whole, NUL-terminated; null on any failure.
 std::unique_ptr<char[]> readWholeFile(const char* path, size_t* length) {
@@ -162,21 +161,20 @@ bool Installer::readDescriptionFromPayload(Log* log) {
 
 bool Installer::readDescriptionFromActionLog(Log* log) {
     logMessage(log, "Reading installation file name from action log");
-    char path[kPathLineSize];
-    // A path line that does not fit would name a different file: it is refused.
-    if (!ActionLogReader::readLine(actionLogFile_, path, sizeof path)) {
+    std::string path;
+    if (!ActionLogReader::readDescriptionPath(actionLogFile_, path)) {
         logMessage(log, "Could not obtain installation file from action log");
         return fail(log, "The action log does not name the saved description.");
     }
-    if (FileSecurity::othersMayWrite(path))
-        return fail(log, "%s", undoDataRefusal(path).c_str());
+    if (FileSecurity::othersMayWrite(path.c_str()))
+        return fail(log, "%s", undoDataRefusal(path.c_str()).c_str());
     logMessage(log, "Reading installation file");
     size_t length = 0;
-    std::unique_ptr<char[]> text = readWholeFile(path, &length);
+    std::unique_ptr<char[]> text = readWholeFile(path.c_str(), &length);
     if (!text) {
         logMessage(log, "Error reading installation file");
         logMessage(log, "Cannot continue due to error(s)");
-        return fail(log, "The saved description \"%s\" cannot be read.", path);
+        return fail(log, "The saved description \"%s\" cannot be read.", path.c_str());
     }
     logMessage(log, "Parsing installation file");
     description_.parse(text.get(), length);

@@ -98,3 +98,36 @@ TEST(ActionLogReader, OnlyALogEndingInItsClosingRecordWithTheRightCountIsComplet
         EXPECT_EQ(read.damagedLines, row.damaged) << row.log;
     }
 }
+
+// The log names its encoding; one written before logs did is in the system's ANSI code page
+// (1252 in the native build). Either way the paths reach the engine in its own code page, and a
+// line that is not valid in the named encoding is never acted on.
+TEST(ActionLog, LinesReachTheEngineInItsCodePageWhateverTheLogIsIn) {
+    const std::string tail = "NUMVARS\t0\r\nFILE\tCREATE\tC:\\D\xE9mo\\a.txt\r\nEND\t1\r\n";
+    struct Row {
+        std::string head;
+        bool closed;
+        std::string path; // of the FILE record, as read
+    } rows[] = {
+        {"C:\\x.xml\r\nC:\\b.bin\r\n", true, "C:\\D\xC3\xA9mo\\a.txt"},
+        {"ENCODING\twindows-1252\r\nC:\\x.xml\r\nC:\\b.bin\r\n", true, "C:\\D\xC3\xA9mo\\a.txt"},
+        // 0xE9 alone is no UTF-8.
+        {"ENCODING\tUTF-8\r\nC:\\x.xml\r\nC:\\b.bin\r\n", false, ""},
+        {"ENCODING\tEBCDIC-37\r\nC:\\x.xml\r\nC:\\b.bin\r\n", false, ""},
+    };
+    for (const Row& row : rows) {
+        TempFolder folder;
+        std::FILE* file = std::fopen((folder / "a.log").c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fputs((row.head + tail).c_str(), file);
+        std::fclose(file);
+        ActionLogReader::Contents read = readBack(folder / "a.log");
+        EXPECT_EQ(read.closed, row.closed) << row.head;
+        EXPECT_EQ(read.records.empty() ? "" : read.records[0].path, row.path);
+        std::FILE* stream = std::fopen((folder / "a.log").c_str(), "rb");
+        std::string description;
+        EXPECT_EQ(ActionLogReader::readDescriptionPath(stream, description),
+                  row.head.find("EBCDIC") == std::string::npos);
+        std::fclose(stream);
+    }
+}

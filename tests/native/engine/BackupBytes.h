@@ -26,9 +26,10 @@ inline std::string entry(const std::string& path, const std::string& previous,
                          const std::string& installed) {
     return entry(path, previous, checkOf(installed));
 }
-// The header, the entries and, unless the file was cut short, the end record.
+// The header (the names in UTF-8, the native build's code page), the entries and, unless the
+// file was cut short, the end record.
 inline std::string file(const std::string& entries = "", bool ended = true) {
     return std::string(BackupFile::kHeader) + '\0' + littleEndian(BackupFile::kFormatVersion, 4) +
-           entries + (ended ? std::string("\1\0\0", 3) : "");
+           littleEndian(65001, 4) + entries + (ended ? std::string("\1\0\0", 3) : "");
 }
 } // namespace backupbytes

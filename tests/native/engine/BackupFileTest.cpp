@@ -50,3 +50,32 @@ TEST(BackupFile, EntriesHoldWholePathsUpTo510CharactersAndAFailureStopsTheFile) 
     second.close();
     EXPECT_EQ(readAll(folder / "second.bin"), backupbytes::file(entry(kept, "kept", 1)));
 }
+
+// A backup file names the code page of its entries' names; a version 2 file, written before
+// backups did, is in the system's ANSI code page (1252 in the native build). The names reach the
+// engine in UTF-8; a name not valid in its code page is damage.
+TEST(BackupFile, EntryNamesReachTheEngineInItsCodePage) {
+    using backupbytes::littleEndian;
+    const std::string header = std::string(BackupFile::kHeader) + '\0';
+    const std::string end("\1\0\0", 3);
+    struct Row {
+        std::string head;
+        bool read;
+    } rows[] = {
+        {header + littleEndian(2, 4), true},
+        {header + littleEndian(3, 4) + littleEndian(1252, 4), true},
+        {header + littleEndian(3, 4) + littleEndian(65001, 4), false},
+        {header + littleEndian(4, 4) + littleEndian(1252, 4), false},
+    };
+    for (const Row& row : rows) {
+        TempFolder folder;
+        writeAll(folder / "b.bin", row.head + entry("C:\\D\xE9mo\\a.txt", "old", 1) + end);
+        BackupFile file;
+        std::vector<BackupFile::Entry> entries;
+        bool read = file.openForRead((folder / "b.bin").c_str()) == BackupFile::Opened::kOk &&
+                    file.readEntries(entries);
+        EXPECT_EQ(read, row.read) << row.head.size();
+        if (read)
+            EXPECT_EQ(entries.at(0).name, "C:\\D\xC3\xA9mo\\a.txt");
+    }
+}

@@ -123,7 +123,8 @@ TEST_F(InstallationRunTest, ActionLogAndBackupRecordEveryChangeAndTheCheckSumOfT
     std::string cfg = app + "\\app.cfg",
                 written = "[General]\r\nHome=" + app + "\r\n" + std::string(2000, 'L');
     EXPECT_EQ(readAll(undo + "/install.log"),
-              undo + "\\x.xml\r\n" + undo + "\\backup.bin\r\nNUMVARS\t4\r\nVAR\tAPPDIR\t" + app +
+              "ENCODING\tUTF-8\r\n" + undo + "\\x.xml\r\n" + undo +
+                  "\\backup.bin\r\nNUMVARS\t4\r\nVAR\tAPPDIR\t" + app +
                   "\r\nVAR\tDOCS\t1\r\nVAR\tUNDODIR\t" + undo + "\r\nVAR\tLONG\t" +
                   std::string(1000, 'L') + "\r\nFILE\tOVER\t" + cfg + "\r\nFILE\tDONE\t" + cfg +
                   "\r\nDIR\t2\t" + app + "\\x\\y\\\r\nFILE\tCREATE\t" + app +
