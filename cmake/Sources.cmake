@@ -70,6 +70,7 @@ set(KESTREL_WINDOWS_SOURCES
     package/win/SystemLibrary.cpp
     package/PayloadMarker.cpp
     startup/AdminCheck.cpp
+    startup/ConsoleCodePage.cpp
     startup/EntryPoint.cpp
     system/NamedEvent.cpp
     system/win/WindowsSystem.cpp
