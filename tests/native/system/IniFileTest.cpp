@@ -36,7 +36,7 @@ TEST(IniFile, WriteFollowsTheAnchorBeforeKeyAndSectionRules) {
     }
 }
 
-TEST(IniFile, SaveKeepsLongLinesLineEndsAndOtherBytesAndRefusesWhatItCannotWriteBack) {
+TEST(IniFile, SaveKeepsLongLinesLineEndsAndOtherBytesAndLeavesNoTemporaryFile) {
     TempFolder folder;
     std::string path = folder / "host.ini";
     std::string head = "\xEF\xBB\xBF[A]\r\n; note \r\n\r\nLong=" + std::string(10000, 'x') + "\nk=";
