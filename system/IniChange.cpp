@@ -37,7 +37,7 @@ std::string encodingRefusal(const std::string& what, const IniFile& file, const 
 }
 
 const char kCannotHold[] = "cannot hold its characters";
-const char kReadsBackOtherwise[] = "would give bytes that read back as another encoding";
+const char kReadsBackOtherwise[] = "would give bytes that read back as other text";
 
 // The first part of the entry the file's encoding cannot hold, as a refusal; empty: none.
 std::string encodingFault(const IniFile& file, const IniChange::Request& request) {
@@ -143,6 +143,8 @@ IniChange::UndoResult IniChange::undo(const Record& record) {
         value = record.oldValue;
     std::string what = (create ? "the removal of the key " : "the old value of ") +
                        entryName(record.section, record.key);
+    if (value)
+        file.allowUtf8For(*value);
     if (value && !file.canHold(*value))
         return undoFailed(encodingRefusal(what, file, record.file, kCannotHold));
     file.write(record.section, record.key, value, "");

@@ -85,15 +85,32 @@ FileEncoding encodingOf(const std::string& bytes) {
     return {true, utf8 ? TextEncoding::kUtf8 : TextEncoding::systemAnsiCodePage(), 0};
 }
 
-// Bytes written in one encoding must be read back in it, or the next run (the undo) would not
-// find the value it wrote.
-bool readsBackAs(const std::string& bytes, unsigned codePage) {
-    FileEncoding encoding = encodingOf(bytes);
-    return encoding.supported && (encoding.codePage == codePage || encoding.codePage == 0);
-}
-
 std::optional<std::string> toFile(const std::string& text, unsigned codePage) {
     return TextEncoding::convert(text, TextEncoding::processCodePage(), codePage);
+}
+
+// The text the file's bytes stand for, in the engine's code page; nothing when they could not be
+// written back as they are. `encoding` gets how they were told.
+std::optional<std::string> textOf(const std::string& bytes, FileEncoding* encoding) {
+    *encoding = encodingOf(bytes);
+    if (!encoding->supported)
+        return std::nullopt;
+    if (encoding->codePage == 0)
+        return std::string();
+    std::string body = bytes.substr(encoding->markLength);
+    std::optional<std::string> text =
+        TextEncoding::convert(body, encoding->codePage, TextEncoding::processCodePage());
+    // A byte the conversion does not give back would be changed in every line on save.
+    if (!text || text->find('\0') != std::string::npos || toFile(*text, encoding->codePage) != body)
+        return std::nullopt;
+    return text;
+}
+
+// Written bytes must read back as the same text, or the next run (the undo) would not find the
+// value it wrote: ANSI bytes may happen to be valid UTF-8.
+bool readsBackAs(const std::string& bytes, const std::string& text) {
+    FileEncoding encoding;
+    return textOf(bytes, &encoding) == text;
 }
 
 // Beside the original, so that the final move is a rename on the same volume. One fixed name:
@@ -160,20 +177,14 @@ IniFile::Status IniFile::load(const std::string& path) {
 
 IniFile::Status IniFile::decode(const std::string& bytes) {
     parse(std::string());
-    FileEncoding encoding = encodingOf(bytes);
-    if (!encoding.supported)
-        return Status::Unsupported;
-    std::string body = bytes.substr(encoding.markLength);
-    std::optional<std::string> text = std::string();
-    if (encoding.codePage != 0)
-        text = TextEncoding::convert(body, encoding.codePage, TextEncoding::processCodePage());
-    // A byte the conversion does not give back would be changed in every line on save.
-    if (!text || text->find('\0') != std::string::npos ||
-        (encoding.codePage != 0 && toFile(*text, encoding.codePage) != body))
+    FileEncoding encoding;
+    std::optional<std::string> text = textOf(bytes, &encoding);
+    if (!text)
         return Status::Unsupported;
     parse(*text);
     codePage_ = encoding.codePage;
     byteOrderMark_ = bytes.substr(0, encoding.markLength);
+    asciiOnly_ = encoding.markLength == 0 && !Utf8Text::hasNonAscii(bytes.data(), bytes.size());
     return Status::Ok;
 }
 
@@ -181,14 +192,14 @@ IniFile::Status IniFile::encode(std::string* bytes) const {
     std::string document = text();
     if (codePage_ != 0) {
         std::optional<std::string> body = toFile(document, codePage_);
-        if (!body || !readsBackAs(byteOrderMark_ + *body, codePage_))
+        if (!body || !readsBackAs(byteOrderMark_ + *body, document))
             return Status::Unencodable;
         *bytes = byteOrderMark_ + *body;
         return Status::Ok;
     }
     unsigned ansi = TextEncoding::systemAnsiCodePage();
     std::optional<std::string> narrow = toFile(document, ansi);
-    if (narrow && readsBackAs(*narrow, ansi)) {
+    if (narrow && readsBackAs(*narrow, document)) {
         *bytes = *narrow;
         return Status::Ok;
     }
@@ -201,6 +212,11 @@ IniFile::Status IniFile::encode(std::string* bytes) const {
 
 bool IniFile::canHold(const std::string& text) const {
     return toFile(text, codePage_ != 0 ? codePage_ : TextEncoding::kUtf16LE).has_value();
+}
+
+void IniFile::allowUtf8For(const std::string& text) {
+    if (asciiOnly_ && codePage_ != 0 && !canHold(text))
+        codePage_ = TextEncoding::kUtf8;
 }
 
 std::string IniFile::encodingName() const {
@@ -229,6 +245,7 @@ IniFile::Status IniFile::save(const std::string& path) const {
 void IniFile::parse(const std::string& text) {
     lines_.clear();
     codePage_ = 0;
+    asciiOnly_ = false;
     byteOrderMark_.clear();
     newline_ = "\r\n";
     size_t start = 0;

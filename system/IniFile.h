@@ -53,6 +53,10 @@ class IniFile {
 
     // Whether the file's encoding holds the text (the engine's code page) as it is.
     bool canHold(const std::string& text) const;
+    // A file without a mark that holds only ASCII reads the same as UTF-8: a value it held
+    // before (the undo's old value) that the ANSI code page cannot hold was UTF-8, and the file
+    // takes UTF-8 for it.
+    void allowUtf8For(const std::string& text);
     // The file's encoding for messages: "UTF-8", "UTF-16LE", "code page 1252"; "ANSI or UTF-16LE"
     // for a file that has none yet.
     std::string encodingName() const;
@@ -84,6 +88,7 @@ class IniFile {
     void eraseLine(size_t at);
 
     unsigned codePage_ = 0;     // the file's encoding; 0: none yet (a new or empty file)
+    bool asciiOnly_ = false;    // no mark, no byte outside ASCII
     std::string byteOrderMark_; // as the file holds it
     std::string newline_ = "\r\n";
     std::vector<Line> lines_;

@@ -96,7 +96,9 @@ TEST(IniChange, UndoActsOnlyWhileTheKeyHoldsWhatTheInstallationWrote) {
         {"REPLACE\tk\told\tnew", utf16("[A]\r\nk=new\r\n"), Outcome::Undone,
          utf16("[A]\r\nk=old\r\n")},
         // The file was converted to ANSI since: the old value is not written as "?".
-        {"REPLACE\tk\t\xE6\x97\xA5\tnew", "[A]\nk=new\n", Outcome::Failed, ""},
+        {"REPLACE\tk\t\xE6\x97\xA5\tnew", "[A]\nk=new\nc=\xE9\n", Outcome::Failed, ""},
+        // An all-ASCII file held it before as UTF-8, and takes it back so.
+        {"REPLACE\tk\t\xE6\x97\xA5\tnew", "[A]\nk=new\n", Outcome::Undone, "[A]\nk=\xE6\x97\xA5\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.record) + " on " + row.file);
@@ -170,7 +172,7 @@ TEST(IniChange, FilesKeepTheirEncodingAndWhatItCannotHoldIsRefusedBeforeAnyWrite
         {"ANSI: bytes that would read back as UTF-8", "[A]\nk=1\n", "A", "k", "\xC3\x83\xC2\xA9",
          "",
          "the value of \"k\" in [A] cannot be written to <file>: the file's encoding (code page "
-         "1252) would give bytes that read back as another encoding",
+         "1252) would give bytes that read back as other text",
          ""},
         {"ANSI: non-ASCII section and key names match", "[Se\xF1or]\r\nM\xFCller=1\r\n",
          "Se\xC3\xB1or", "M\xC3\xBCller", "2", "[Se\xF1or]\r\nM\xFCller=2\r\n", "", ""},
@@ -178,6 +180,9 @@ TEST(IniChange, FilesKeepTheirEncodingAndWhatItCannotHoldIsRefusedBeforeAnyWrite
          "\xEF\xBB\xBF[A]\nk=" + nihongo + "\n", "", ""},
         {"UTF-8 without mark", utf8, "A", "k", nihongo,
          "[A]\nname=Caf\xC3\xA9\nk=" + nihongo + "\n", "", ""},
+        // Nothing tells the encoding of an all-ASCII file: the undo takes it as ANSI.
+        {"UTF-8 without mark left all ASCII", "[A]\nk=\xC3\xA9\n", "A", "k", "plain",
+         "[A]\nk=plain\n", "", "[A]\nk=\xE9\n"},
         {"UTF-16LE", utf16("; \xC3\xA9\r\n[A]\r\nk=1\r\n[B]\nx=2"), "A", "k", nihongo,
          utf16("; \xC3\xA9\r\n[A]\r\nk=" + nihongo + "\r\n[B]\nx=2"), "", ""},
         {"UTF-16LE: non-ASCII section and key names match", utf16("[\xCE\xB1]\r\n\xCE\xB2=1\r\n"),
