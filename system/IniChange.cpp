@@ -11,18 +11,50 @@ const char kCreate[] = "CREATE";
 const char kReplace[] = "REPLACE";
 
 // The record says what was about to be done, so that the failure can be told as that.
-IniChange::Result failed(IniChange::Result result, const char* why) {
+IniChange::Result failed(IniChange::Result result, const std::string& why) {
     result.ok = false;
     result.failure = why;
     return result;
 }
 
-IniChange::UndoResult undoFailed(const char* why) {
+IniChange::UndoResult undoFailed(const std::string& why) {
     return {IniChange::Outcome::Failed, why};
 }
 
 bool loadedOrMissing(IniFile::Status status) {
     return status == IniFile::Status::Ok || status == IniFile::Status::Missing;
+}
+
+std::string entryName(const std::string& section, const std::string& key) {
+    return "\"" + key + "\" in [" + section + "]";
+}
+
+// Written as "?", a character would change the value for good, and the undo would not find it.
+std::string encodingRefusal(const std::string& what, const IniFile& file, const std::string& path,
+                            const std::string& why) {
+    return what + " cannot be written to " + path + ": the file's encoding (" +
+           file.encodingName() + ") " + why;
+}
+
+const char kCannotHold[] = "cannot hold its characters";
+const char kReadsBackOtherwise[] = "would give bytes that read back as other text";
+
+// The first part of the entry the file's encoding cannot hold, as a refusal; empty: none.
+std::string encodingFault(const IniFile& file, const IniChange::Request& request) {
+    std::string what;
+    if (!file.canHold(request.section))
+        what = "the section [" + request.section + "]";
+    else if (!file.canHold(request.key))
+        what = "the key " + entryName(request.section, request.key);
+    else if (!file.canHold(request.value))
+        what = "the value of " + entryName(request.section, request.key);
+    return what.empty() ? what : encodingRefusal(what, file, request.file, kCannotHold);
+}
+
+// ANSI bytes that happen to be valid UTF-8 would read back as other characters.
+bool encodes(const IniFile& file) {
+    std::string bytes;
+    return file.encode(&bytes) == IniFile::Status::Ok;
 }
 } // namespace
 
@@ -67,9 +99,17 @@ IniChange::Result IniChange::apply(const Request& request, DirectoryMatch::Probe
     std::optional<std::string> text = formatRecord(result.record);
     if (!text)
         return failed(result, "the action log could not hold the change exactly");
+    std::string refusal = encodingFault(file, request);
+    if (!refusal.empty())
+        return failed(result, refusal);
+    // Only in memory: what the file's encoding cannot take is refused before the record.
+    file.write(request.section, request.key, request.value, request.beforeKey);
+    if (!encodes(file))
+        return failed(result,
+                      encodingRefusal("the value of " + entryName(request.section, request.key),
+                                      file, request.file, kReadsBackOtherwise));
     if (record && !record(*text))
         return failed(result, "the action log could not keep the change's record");
-    file.write(request.section, request.key, request.value, request.beforeKey);
     IniFile::Status saved = file.save(request.file);
     if (saved != IniFile::Status::Ok)
         return failed(result, IniFile::describe(saved));
@@ -101,7 +141,15 @@ IniChange::UndoResult IniChange::undo(const Record& record) {
     std::optional<std::string> value;
     if (!create)
         value = record.oldValue;
+    std::string what = (create ? "the removal of the key " : "the old value of ") +
+                       entryName(record.section, record.key);
+    if (value)
+        file.allowUtf8For(*value);
+    if (value && !file.canHold(*value))
+        return undoFailed(encodingRefusal(what, file, record.file, kCannotHold));
     file.write(record.section, record.key, value, "");
+    if (!encodes(file))
+        return undoFailed(encodingRefusal(what, file, record.file, kReadsBackOtherwise));
     IniFile::Status saved = file.save(record.file);
     if (saved != IniFile::Status::Ok)
         return undoFailed(IniFile::describe(saved));

@@ -40,9 +40,9 @@ class IniChange {
 
     struct Result {
         bool ok = false;
-        Record record;            // what was done (kind None: nothing)
-        std::string text;         // the record text to log (set when ok)
-        const char* failure = ""; // why not, when !ok
+        Record record;       // what was done (kind None: nothing)
+        std::string text;    // the record text to log (set when ok)
+        std::string failure; // what failed and why, when !ok
     };
 
     // What undoing a record came to: undone now, nothing of ours left (undone before, or the
@@ -51,18 +51,19 @@ class IniChange {
     enum class Outcome { Undone, NothingLeft, Left, Failed };
     struct UndoResult {
         Outcome outcome = Outcome::NothingLeft;
-        const char* failure = ""; // why, when Failed
+        std::string failure; // what failed and why, when Failed
     };
 
     // Sets the key. When the record could not describe the change exactly, or the entry could
-    // not be written as the one line it must be, nothing is changed and the result is a
-    // failure. `probe` may add the file system's answer to the is-path test. `record` (when
-    // given) gets the record text before the file is written; false from it leaves the file
-    // unchanged.
+    // not be written as the one line it must be, or the file's encoding cannot hold the section,
+    // key or value, nothing is changed and the result is a failure. `probe` may add the file
+    // system's answer to the is-path test. `record` (when given) gets the record text before the
+    // file is written; false from it leaves the file unchanged.
     static Result apply(const Request& request, DirectoryMatch::Probe probe,
                         const RecordSink& record = nullptr);
     // CREATE: the key line goes while it holds the new value. REPLACE: the old value goes back
-    // into the key line while it holds the new value; only that line's text changes.
+    // into the key line while it holds the new value; only that line's text changes. An old value
+    // the file's encoding cannot hold (the file was converted since) fails, the file unchanged.
     static UndoResult undo(const Record& record);
 
     // Nothing when a field holds a TAB, CR or LF.

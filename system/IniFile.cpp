@@ -1,6 +1,8 @@
 #include "system/IniFile.h"
 
 #include "package/Platform.h"
+#include "package/TextEncoding.h"
+#include "package/Utf8Text.h"
 #include "package/WinFile.h"
 #include "system/FileMover.h"
 
@@ -11,6 +13,7 @@
 
 namespace {
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
+const char kUtf16LEMark[] = "\xFF\xFE";
 constexpr int kErrorFileNotFound = 2;
 constexpr int kErrorPathNotFound = 3;
 
@@ -54,12 +57,60 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-// UTF-16 text would be read as single bytes and written back broken.
-bool isRewritable(const std::string& bytes) {
-    if (bytes.size() >= 2 &&
-        ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
-        return false;
-    return bytes.find('\0') == std::string::npos;
+bool startsWith(const std::string& bytes, const char* mark) {
+    return bytes.compare(0, std::strlen(mark), mark) == 0;
+}
+
+// What a file's bytes are, told as another program reading them would tell it.
+struct FileEncoding {
+    bool supported = true;
+    unsigned codePage = 0; // 0: an empty file, no encoding yet
+    size_t markLength = 0;
+};
+
+FileEncoding encodingOf(const std::string& bytes) {
+    if (startsWith(bytes, kUtf16LEMark))
+        return {true, TextEncoding::kUtf16LE, 2};
+    if (startsWith(bytes, kUtf8Mark))
+        return {true, TextEncoding::kUtf8, 3};
+    // UTF-16BE, or UTF-16 without its mark, would be read as single bytes and written back broken.
+    if (startsWith(bytes, "\xFE\xFF") || bytes.find('\0') != std::string::npos)
+        return {false, 0, 0};
+    if (bytes.empty())
+        return {};
+    // Without a mark, UTF-8 is told by its non-ASCII bytes: in ANSI text they are rarely a
+    // valid UTF-8 sequence.
+    bool utf8 = Utf8Text::isValid(bytes.data(), bytes.size()) &&
+                Utf8Text::hasNonAscii(bytes.data(), bytes.size());
+    return {true, utf8 ? TextEncoding::kUtf8 : TextEncoding::systemAnsiCodePage(), 0};
+}
+
+std::optional<std::string> toFile(const std::string& text, unsigned codePage) {
+    return TextEncoding::convert(text, TextEncoding::processCodePage(), codePage);
+}
+
+// The text the file's bytes stand for, in the engine's code page; nothing when they could not be
+// written back as they are. `encoding` gets how they were told.
+std::optional<std::string> textOf(const std::string& bytes, FileEncoding* encoding) {
+    *encoding = encodingOf(bytes);
+    if (!encoding->supported)
+        return std::nullopt;
+    if (encoding->codePage == 0)
+        return std::string();
+    std::string body = bytes.substr(encoding->markLength);
+    std::optional<std::string> text =
+        TextEncoding::convert(body, encoding->codePage, TextEncoding::processCodePage());
+    // A byte the conversion does not give back would be changed in every line on save.
+    if (!text || text->find('\0') != std::string::npos || toFile(*text, encoding->codePage) != body)
+        return std::nullopt;
+    return text;
+}
+
+// Written bytes must read back as the same text, or the next run (the undo) would not find the
+// value it wrote: ANSI bytes may happen to be valid UTF-8.
+bool readsBackAs(const std::string& bytes, const std::string& text) {
+    FileEncoding encoding;
+    return textOf(bytes, &encoding) == text;
 }
 
 // Beside the original, so that the final move is a rename on the same volume. One fixed name:
@@ -90,11 +141,14 @@ const char* IniFile::describe(Status status) {
     case Status::Unreadable:
         return "the file cannot be read";
     case Status::Unsupported:
-        return "the file is not single-byte text (UTF-16 or NUL bytes)";
+        return "the file's text could not be written back as it is (UTF-16BE, NUL bytes, or "
+               "bytes that are no text in its encoding)";
     case Status::TooLarge:
         return "the file is too large";
     case Status::WriteFailed:
         return "the file cannot be written";
+    case Status::Unencodable:
+        return "the file's encoding cannot hold the text";
     }
     return "unknown";
 }
@@ -118,51 +172,104 @@ IniFile::Status IniFile::load(const std::string& path) {
     uint32_t got = 0;
     if (file.read(&bytes[0], static_cast<uint32_t>(size), &got) != 0 || got != size)
         return Status::Unreadable;
-    if (!isRewritable(bytes))
+    return decode(bytes);
+}
+
+IniFile::Status IniFile::decode(const std::string& bytes) {
+    parse(std::string());
+    FileEncoding encoding;
+    std::optional<std::string> text = textOf(bytes, &encoding);
+    if (!text)
         return Status::Unsupported;
-    parse(bytes);
+    parse(*text);
+    codePage_ = encoding.codePage;
+    byteOrderMark_ = bytes.substr(0, encoding.markLength);
+    asciiOnly_ = encoding.markLength == 0 && !Utf8Text::hasNonAscii(bytes.data(), bytes.size());
     return Status::Ok;
 }
 
+IniFile::Status IniFile::encode(std::string* bytes) const {
+    std::string document = text();
+    if (codePage_ != 0) {
+        std::optional<std::string> body = toFile(document, codePage_);
+        if (!body || !readsBackAs(byteOrderMark_ + *body, document))
+            return Status::Unencodable;
+        *bytes = byteOrderMark_ + *body;
+        return Status::Ok;
+    }
+    unsigned ansi = TextEncoding::systemAnsiCodePage();
+    std::optional<std::string> narrow = toFile(document, ansi);
+    if (narrow && readsBackAs(*narrow, document)) {
+        *bytes = *narrow;
+        return Status::Ok;
+    }
+    std::optional<std::string> wide = toFile(document, TextEncoding::kUtf16LE);
+    if (!wide)
+        return Status::Unencodable;
+    *bytes = kUtf16LEMark + *wide;
+    return Status::Ok;
+}
+
+bool IniFile::canHold(const std::string& text) const {
+    return toFile(text, codePage_ != 0 ? codePage_ : TextEncoding::kUtf16LE).has_value();
+}
+
+void IniFile::allowUtf8For(const std::string& text) {
+    if (asciiOnly_ && codePage_ != 0 && !canHold(text))
+        codePage_ = TextEncoding::kUtf8;
+}
+
+std::string IniFile::encodingName() const {
+    if (codePage_ == 0)
+        return "ANSI or UTF-16LE";
+    if (codePage_ == TextEncoding::kUtf8)
+        return "UTF-8";
+    if (codePage_ == TextEncoding::kUtf16LE)
+        return "UTF-16LE";
+    return "code page " + std::to_string(codePage_);
+}
+
 IniFile::Status IniFile::save(const std::string& path) const {
+    std::string bytes;
+    Status encoded = encode(&bytes);
+    if (encoded != Status::Ok)
+        return encoded;
     std::string temporary = temporaryNameFor(path);
-    if (!writeWhole(temporary, text()) || !FileMover::move(temporary.c_str(), path.c_str())) {
+    if (!writeWhole(temporary, bytes) || !FileMover::move(temporary.c_str(), path.c_str())) {
         std::remove(temporary.c_str());
         return Status::WriteFailed;
     }
     return Status::Ok;
 }
 
-void IniFile::parse(const std::string& bytes) {
+void IniFile::parse(const std::string& text) {
     lines_.clear();
+    codePage_ = 0;
+    asciiOnly_ = false;
     byteOrderMark_.clear();
     newline_ = "\r\n";
     size_t start = 0;
-    if (bytes.compare(0, 3, kUtf8Mark) == 0) {
-        byteOrderMark_ = kUtf8Mark;
-        start = 3;
-    }
     bool newlineSeen = false;
-    while (start < bytes.size()) {
-        size_t feed = bytes.find('\n', start);
-        size_t stop = feed == std::string::npos ? bytes.size() : feed;
+    while (start < text.size()) {
+        size_t feed = text.find('\n', start);
+        size_t stop = feed == std::string::npos ? text.size() : feed;
         Line line;
         if (feed != std::string::npos) {
-            bool crlf = stop > start && bytes[stop - 1] == '\r';
+            bool crlf = stop > start && text[stop - 1] == '\r';
             stop -= crlf ? 1 : 0;
             line.end = crlf ? "\r\n" : "\n";
             if (!newlineSeen)
                 newline_ = line.end;
             newlineSeen = true;
         }
-        line.text = bytes.substr(start, stop - start);
+        line.text = text.substr(start, stop - start);
         lines_.push_back(line);
-        start = feed == std::string::npos ? bytes.size() : feed + 1;
+        start = feed == std::string::npos ? text.size() : feed + 1;
     }
 }
 
 std::string IniFile::text() const {
-    std::string bytes = byteOrderMark_;
+    std::string bytes;
     for (const Line& line : lines_)
         bytes += line.text + line.end;
     return bytes;

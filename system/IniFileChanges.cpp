@@ -1,6 +1,5 @@
 #include "system/IniFileChanges.h"
 
-#include "package/BoundedText.h"
 #include "package/RunReporter.h"
 #include "system/IniChange.h"
 
@@ -10,15 +9,16 @@ namespace {
 using Kind = IniChange::Kind;
 using Outcome = IniChange::Outcome;
 
-// The prefix followed by "[section]/key in file"; only shown, so a long one may be cut.
-void report(RunReporter* ui, const char* prefix, const IniChange::Record& entry) {
+// The prefix followed by "[section]/key in file", and ": " and the reason of a failure.
+void report(RunReporter* ui, const char* prefix, const IniChange::Record& entry,
+            const std::string& failure = std::string()) {
     if (ui == nullptr)
         return;
     ui->keepResponsive();
-    char line[512];
-    boundedFormat(line, sizeof line, "%s[%s]/%s in %s", prefix, entry.section.c_str(),
-                  entry.key.c_str(), entry.file.c_str());
-    ui->report(line);
+    std::string line = prefix + ("[" + entry.section + "]/" + entry.key + " in " + entry.file);
+    if (!failure.empty())
+        line += ": " + failure;
+    ui->report(line.c_str());
 }
 
 const char* undoPrefix(Kind kind, Outcome outcome) {
@@ -56,7 +56,8 @@ bool IniFileChanges::change(const char* file, const char* section, const char* k
     if (result.ok)
         report(ui, replace ? "Replace " : "Create ", result.record);
     else
-        report(ui, replace ? "FAILED to replace " : "FAILED to create ", result.record);
+        report(ui, replace ? "FAILED to replace " : "FAILED to create ", result.record,
+               result.failure);
     return result.ok;
 }
 
@@ -67,6 +68,6 @@ bool IniFileChanges::undo(const char* record, RunReporter* ui) {
     if (parsed->kind == Kind::None)
         return true;
     IniChange::UndoResult undone = IniChange::undo(*parsed);
-    report(ui, undoPrefix(parsed->kind, undone.outcome), *parsed);
+    report(ui, undoPrefix(parsed->kind, undone.outcome), *parsed, undone.failure);
     return undone.outcome != Outcome::Failed;
 }

@@ -24,7 +24,7 @@ void checkChange(const std::string& path, const std::vector<std::string>& fields
     IniChange::Result change = IniChange::apply({path, fields[1], fields[2], fields[3], fields[4],
                                                  fields[6].find('p') != std::string::npos},
                                                 nullptr);
-    if (change.ok != (*change.failure == '\0'))
+    if (change.ok != change.failure.empty())
         __builtin_trap();
     if (!change.ok || change.record.kind == IniChange::Kind::None)
         return;

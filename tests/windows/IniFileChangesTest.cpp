@@ -15,7 +15,8 @@ TEST(IniFileChanges, UndoFailsOnAFileItCannotReadAndLeavesIt) {
     const std::string record = "REPLACE\t" + path + "\tPlugins\tFirst\ta\tC:\\Apps\\Kestrel";
     EXPECT_FALSE(IniFileChanges::undo(record.c_str(), &ui));
     CloseHandle(held);
-    EXPECT_EQ(ui.lines, Lines{"FAILED to restore [Plugins]/First in " + path});
+    EXPECT_EQ(ui.lines,
+              Lines{"FAILED to restore [Plugins]/First in " + path + ": the file cannot be read"});
     EXPECT_EQ(readAll(path), users);
     DeleteFileA(path.c_str());
 }

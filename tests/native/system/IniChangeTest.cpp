@@ -1,5 +1,6 @@
 #include "system/IniChange.h"
 
+#include "package/TextEncoding.h"
 #include "tests/native/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,12 @@
 namespace {
 using Outcome = IniChange::Outcome;
 const std::string kLong(10000, 'v');
+
+// The file bytes of UTF-8 text in UTF-16LE with its byte-order mark.
+std::string utf16(const std::string& text) {
+    return "\xFF\xFE" +
+           TextEncoding::convert(text, TextEncoding::kUtf8, TextEncoding::kUtf16LE).value_or("?");
+}
 
 // The record as it stands behind "<kind>\t<file>\tA\t<key>\t"; an empty afterUndo: the
 // original file.
@@ -84,8 +91,14 @@ TEST(IniChange, UndoActsOnlyWhileTheKeyHoldsWhatTheInstallationWrote) {
         {"REPLACE\tk\told\tnew", "[A]\nk=user\n", Outcome::Left, ""},
         {"REPLACE\tk\told\tnew", "[A]\nj=new\n", Outcome::Left, ""},
         {"REPLACE\tk\told\tnew", kMissing, Outcome::Left, ""},
-        // UTF-16 could not be written back as it is: the undo waits for another run.
-        {"REPLACE\tk\told\tnew", std::string("\xFF\xFE[\0A\0]\0", 8), Outcome::Failed, ""},
+        // UTF-16BE could not be written back as it is: the undo waits for another run.
+        {"REPLACE\tk\told\tnew", std::string("\xFE\xFF\0[\0A\0]", 8), Outcome::Failed, ""},
+        {"REPLACE\tk\told\tnew", utf16("[A]\r\nk=new\r\n"), Outcome::Undone,
+         utf16("[A]\r\nk=old\r\n")},
+        // The file was converted to ANSI since: the old value is not written as "?".
+        {"REPLACE\tk\t\xE6\x97\xA5\tnew", "[A]\nk=new\nc=\xE9\n", Outcome::Failed, ""},
+        // An all-ASCII file held it before as UTF-8, and takes it back so.
+        {"REPLACE\tk\t\xE6\x97\xA5\tnew", "[A]\nk=new\n", Outcome::Undone, "[A]\nk=\xE6\x97\xA5\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.record) + " on " + row.file);
@@ -97,7 +110,7 @@ TEST(IniChange, UndoActsOnlyWhileTheKeyHoldsWhatTheInstallationWrote) {
         IniChange::UndoResult undone =
             undoText(fields.substr(0, tab) + "\t" + path + "\tA" + fields.substr(tab));
         EXPECT_EQ(undone.outcome, row.outcome);
-        EXPECT_EQ(*undone.failure != '\0', row.outcome == Outcome::Failed);
+        EXPECT_EQ(!undone.failure.empty(), row.outcome == Outcome::Failed);
         std::string now = std::ifstream(path).good() ? readAll(path) : kMissing;
         EXPECT_EQ(now, row.after.empty() ? row.file : row.after);
     }
@@ -125,7 +138,80 @@ TEST(IniChange, PathsListedInAnotherSpellingAndWhatCannotBeHeldExactlyLeaveTheFi
         bool listed = request.isPath;
         EXPECT_EQ(made.ok, listed) << request.key << "=" << request.value;
         EXPECT_EQ(made.ok ? made.text : "refused", listed ? "NONE" : "refused");
-        EXPECT_EQ(*made.failure == '\0', listed);
+        EXPECT_EQ(made.failure.empty(), listed);
     }
     EXPECT_EQ(readAll(path), original);
+}
+
+// Each row: the file (none: missing), the entry, the file after the change, and for a refusal
+// the failure ("<file>" stands for the path) with the file unchanged; after the undo the file
+// is the original again (or `afterUndo` for a file the change made).
+TEST(IniChange, FilesKeepTheirEncodingAndWhatItCannotHoldIsRefusedBeforeAnyWrite) {
+    TempFolder folder;
+    std::string path = folder / "host.ini";
+    const std::string kMissing = "none";
+    const std::string ansi = "[A]\r\nname=Caf\xE9\r\nk=1\r\n";
+    const std::string utf8 = "[A]\nname=Caf\xC3\xA9\nk=1\n";
+    const std::string nihongo = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";
+    const std::string cannotHold = "cannot be written to <file>: the file's encoding (code page "
+                                   "1252) cannot hold its characters";
+    const struct {
+        const char* what;
+        std::string file, section, key, value, after, failure, afterUndo;
+    } rows[] = {
+        {"ANSI: another key, the other lines byte for byte", ansi, "A", "k", "2",
+         "[A]\r\nname=Caf\xE9\r\nk=2\r\n", "", ""},
+        {"ANSI: a Latin-1 value in the file's code page", ansi, "A", "k", "\xC3\xA9",
+         "[A]\r\nname=Caf\xE9\r\nk=\xE9\r\n", "", ""},
+        {"ANSI: a value it cannot hold", ansi, "A", "k", "\xE6\x97\xA5\xE6\x9C\xAC", "",
+         "the value of \"k\" in [A] " + cannotHold, ""},
+        {"ANSI: a key it cannot hold", ansi, "A", nihongo, "v", "",
+         "the key \"" + nihongo + "\" in [A] " + cannotHold, ""},
+        {"ANSI: a section it cannot hold", ansi, nihongo, "k", "v", "",
+         "the section [" + nihongo + "] " + cannotHold, ""},
+        {"ANSI: bytes that would read back as UTF-8", "[A]\nk=1\n", "A", "k", "\xC3\x83\xC2\xA9",
+         "",
+         "the value of \"k\" in [A] cannot be written to <file>: the file's encoding (code page "
+         "1252) would give bytes that read back as other text",
+         ""},
+        {"ANSI: non-ASCII section and key names match", "[Se\xF1or]\r\nM\xFCller=1\r\n",
+         "Se\xC3\xB1or", "M\xC3\xBCller", "2", "[Se\xF1or]\r\nM\xFCller=2\r\n", "", ""},
+        {"UTF-8 with mark", "\xEF\xBB\xBF[A]\nk=1\n", "A", "k", nihongo,
+         "\xEF\xBB\xBF[A]\nk=" + nihongo + "\n", "", ""},
+        {"UTF-8 without mark", utf8, "A", "k", nihongo,
+         "[A]\nname=Caf\xC3\xA9\nk=" + nihongo + "\n", "", ""},
+        // Nothing tells the encoding of an all-ASCII file: the undo takes it as ANSI.
+        {"UTF-8 without mark left all ASCII", "[A]\nk=\xC3\xA9\n", "A", "k", "plain",
+         "[A]\nk=plain\n", "", "[A]\nk=\xE9\n"},
+        {"UTF-16LE", utf16("; \xC3\xA9\r\n[A]\r\nk=1\r\n[B]\nx=2"), "A", "k", nihongo,
+         utf16("; \xC3\xA9\r\n[A]\r\nk=" + nihongo + "\r\n[B]\nx=2"), "", ""},
+        {"UTF-16LE: non-ASCII section and key names match", utf16("[\xCE\xB1]\r\n\xCE\xB2=1\r\n"),
+         "\xCE\xB1", "\xCE\xB2", "2", utf16("[\xCE\xB1]\r\n\xCE\xB2=2\r\n"), "", ""},
+        {"new file: Latin-1 in ANSI", kMissing, "A", "k", "Caf\xC3\xA9", "[A]\r\nk=Caf\xE9\r\n", "",
+         "[A]\r\n"},
+        {"new file: Greek in UTF-16LE", kMissing, "A", "k", "\xCE\x91\xCE\xB8",
+         utf16("[A]\r\nk=\xCE\x91\xCE\xB8\r\n"), "", utf16("[A]\r\n")},
+        {"new file: ANSI that would read back as UTF-8 in UTF-16LE", kMissing, "A", "k",
+         "\xC3\x83\xC2\xA9", utf16("[A]\r\nk=\xC3\x83\xC2\xA9\r\n"), "", utf16("[A]\r\n")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::remove(path.c_str());
+        if (row.file != kMissing)
+            writeAll(path, row.file);
+        IniChange::Result made =
+            IniChange::apply({path, row.section, row.key, row.value, "", false}, nullptr,
+                             [](const std::string&) { return true; });
+        std::string failure = row.failure;
+        size_t at = failure.find("<file>");
+        if (at != std::string::npos)
+            failure.replace(at, 6, path);
+        EXPECT_EQ(made.failure, failure);
+        std::string now = std::ifstream(path).good() ? readAll(path) : kMissing;
+        EXPECT_EQ(now, made.ok ? row.after : row.file);
+        if (!made.ok)
+            continue;
+        EXPECT_EQ(undoText(made.text).outcome, Outcome::Undone);
+        EXPECT_EQ(readAll(path), row.afterUndo.empty() ? row.file : row.afterUndo);
+    }
 }

@@ -36,7 +36,7 @@ TEST(IniFile, WriteFollowsTheAnchorBeforeKeyAndSectionRules) {
     }
 }
 
-TEST(IniFile, SaveKeepsLongLinesLineEndsAndOtherBytesAndRefusesWhatItCannotWriteBack) {
+TEST(IniFile, SaveKeepsLongLinesLineEndsAndOtherBytesAndLeavesNoTemporaryFile) {
     TempFolder folder;
     std::string path = folder / "host.ini";
     std::string head = "\xEF\xBB\xBF[A]\r\n; note \r\n\r\nLong=" + std::string(10000, 'x') + "\nk=";
@@ -51,9 +51,42 @@ TEST(IniFile, SaveKeepsLongLinesLineEndsAndOtherBytesAndRefusesWhatItCannotWrite
     ASSERT_EQ(file.save(path), IniFile::Status::Ok);
     EXPECT_EQ(readAll(path), head + "2" + tail);
     EXPECT_FALSE(exists(path + ".~kestrel")) << "the temporary file was left behind";
-    for (std::string bytes : {std::string("\xFF\xFE[\0A\0]\0", 8), std::string("\xFE\xFF\0[", 4),
-                              std::string("[A]\nk=\0\n", 8)}) {
-        writeAll(path, bytes);
-        EXPECT_EQ(file.load(path), IniFile::Status::Unsupported);
+}
+
+// Each row: the file's bytes, the encoding they are read in (empty: refused), the value of
+// [A]/k as the engine sees it. A file that is read is saved unedited as the same bytes.
+TEST(IniFile, LoadTellsTheFileEncodingAndRefusesBytesThatWouldNotComeBack) {
+    TempFolder folder;
+    std::string path = folder / "host.ini";
+    const struct {
+        std::string bytes;
+        const char *encoding, *value;
+    } rows[] = {
+        {"[A]\r\nk=Caf\xE9\r\n", "code page 1252", "Caf\xC3\xA9"},
+        {"[A]\nk=plain", "code page 1252", "plain"},
+        {"[A]\nk=Caf\xC3\xA9\n", "UTF-8", "Caf\xC3\xA9"},
+        {"\xEF\xBB\xBF[A]\nk=x\n", "UTF-8", "x"},
+        {std::string("\xFF\xFE[\0A\0]\0\n\0k\0=\0\xB1\x03", 16), "UTF-16LE", "\xCE\xB1"},
+        {"", "ANSI or UTF-16LE", nullptr},
+        {std::string("\xFE\xFF\0[", 4), "", nullptr},            // UTF-16BE
+        {std::string("[A]\nk=\0\n", 8), "", nullptr},            // NUL in 8-bit text
+        {std::string("\xFF\xFE[\0A", 5), "", nullptr},           // half a UTF-16 unit
+        {std::string("\xFF\xFEk\0=\0\x00\xD8", 8), "", nullptr}, // lone surrogate
+        {std::string("\xFF\xFEk\0=\0\0\0", 8), "", nullptr},     // U+0000
+        {"\xEF\xBB\xBF[A]\nk=\xE9\n", "", nullptr},              // no UTF-8 behind the mark
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.bytes);
+        writeAll(path, row.bytes);
+        IniFile file;
+        bool refused = *row.encoding == '\0';
+        ASSERT_EQ(file.load(path), refused ? IniFile::Status::Unsupported : IniFile::Status::Ok);
+        if (refused)
+            continue;
+        EXPECT_EQ(file.encodingName(), row.encoding);
+        std::optional<std::string> value = file.valueOf("A", "k");
+        EXPECT_EQ(value.value_or("none"), row.value ? row.value : "none");
+        ASSERT_EQ(file.save(path), IniFile::Status::Ok);
+        EXPECT_EQ(readAll(path), row.bytes);
     }
 }
