@@ -108,24 +108,11 @@ XmlEncoding::Decoded XmlEncoding::decode(const char* bytes, size_t length) {
 }
 
 bool XmlEncoding::decideEncoding(const std::string& bytes, size_t* start, Decoded& result) {
-    if (startsWith(bytes, 0, "\xEF\xBB\xBF")) {
-        *start = 3;
-        result.source = Source::kByteOrderMark;
-        result.codePage = TextEncoding::kUtf8;
-    } else if (startsWith(bytes, 0, "\xFF\xFE")) {
-        *start = 2;
-        result.source = Source::kByteOrderMark;
-        result.codePage = TextEncoding::kUtf16LE;
-        return true;
-    } else if (startsWith(bytes, 0, "\xFE\xFF")) {
-        result.problem = "the text is UTF-16 big-endian (byte-order mark FE FF), which the "
-                         "installer does not read; save it as UTF-8 or UTF-16LE";
+    if (!readByteOrderMark(bytes, start, result))
         return false;
-    } else if (bytes.size() >= 2 && bytes[0] == '<' && bytes[1] == '\0') {
-        result.source = Source::kFirstCharacter;
-        result.codePage = TextEncoding::kUtf16LE;
+    // A UTF-16 declaration can only be read once converted.
+    if (result.codePage == TextEncoding::kUtf16LE)
         return true;
-    }
     Declaration declaration = readDeclaration(bytes, *start);
     if (declaration.kind == DeclarationKind::kUnclosed) {
         result.problem = "the XML declaration at its start is not closed by \"?>\"";
@@ -143,16 +130,36 @@ bool XmlEncoding::decideEncoding(const std::string& bytes, size_t* start, Decode
         result.problem = "the encoding attribute of its XML declaration holds no encoding name";
         return false;
     }
+    return takeDeclaredEncoding(declaration.encoding, result);
+}
+
+bool XmlEncoding::readByteOrderMark(const std::string& bytes, size_t* start, Decoded& result) {
+    if (startsWith(bytes, 0, "\xEF\xBB\xBF") || startsWith(bytes, 0, "\xFF\xFE")) {
+        *start = bytes[0] == '\xEF' ? 3 : 2;
+        result.source = Source::kByteOrderMark;
+        result.codePage = *start == 3 ? TextEncoding::kUtf8 : TextEncoding::kUtf16LE;
+    } else if (startsWith(bytes, 0, "\xFE\xFF")) {
+        result.problem = "the text is UTF-16 big-endian (byte-order mark FE FF), which the "
+                         "installer does not read; save it as UTF-8 or UTF-16LE";
+        return false;
+    } else if (bytes.size() >= 2 && bytes[0] == '<' && bytes[1] == '\0') {
+        result.source = Source::kFirstCharacter;
+        result.codePage = TextEncoding::kUtf16LE;
+    }
+    return true;
+}
+
+bool XmlEncoding::takeDeclaredEncoding(const std::string& name, Decoded& result) {
     result.source = Source::kDeclaration;
-    result.declared = declaration.encoding;
-    result.codePage = TextEncoding::codePageNamed(declaration.encoding);
+    result.declared = name;
+    result.codePage = TextEncoding::codePageNamed(name);
     if (result.codePage == 0) {
-        result.problem = "its XML declaration names the encoding \"" + declaration.encoding +
+        result.problem = "its XML declaration names the encoding \"" + name +
                          "\", which the installer does not know";
         return false;
     }
     if (result.codePage == TextEncoding::kUtf16LE) {
-        result.problem = "its XML declaration names the encoding \"" + declaration.encoding +
+        result.problem = "its XML declaration names the encoding \"" + name +
                          "\", but the text is not UTF-16: it has no byte-order mark and its "
                          "declaration is written in single bytes";
         return false;
@@ -193,12 +200,9 @@ std::string XmlEncoding::failureReason(const std::string& bytes, size_t start,
     if (!TextEncoding::convert(bytes.substr(start), from, TextEncoding::kUtf16LE)) {
         if (from != TextEncoding::kUtf16LE && !TextEncoding::convert("<", from, from))
             return "the encoding " + encodingName(result) + " is not available on this system";
-        if (from == TextEncoding::kUtf8) {
-            place = firstInvalidUtf8(bytes, start);
-            placed = true;
-        } else {
-            placed = firstFailingLine(bytes, start, from, TextEncoding::kUtf16LE, &place);
-        }
+        placed = from == TextEncoding::kUtf8
+                     ? firstInvalidUtf8(bytes, start, &place)
+                     : firstFailingLine(bytes, start, from, TextEncoding::kUtf16LE, &place);
         reason = "the text is not valid " + encodingName(result);
     } else {
         placed = firstFailingLine(bytes, start, from, TextEncoding::processCodePage(), &place);
@@ -214,18 +218,20 @@ std::string XmlEncoding::failureReason(const std::string& bytes, size_t start,
                                  : " in line " + line + " (which begins at byte " + offset + ")");
 }
 
-XmlEncoding::Place XmlEncoding::firstInvalidUtf8(const std::string& bytes, size_t start) {
+bool XmlEncoding::firstInvalidUtf8(const std::string& bytes, size_t start, Place* place) {
     size_t line = 1;
     size_t at = start;
     while (at < bytes.size()) {
         size_t length = Utf8Text::characterLength(bytes.data(), bytes.size(), at);
-        if (length == 1 && static_cast<unsigned char>(bytes[at]) >= 0x80)
-            return {at, line, true};
+        if (length == 1 && static_cast<unsigned char>(bytes[at]) >= 0x80) {
+            *place = {at, line, true};
+            return true;
+        }
         if (bytes[at] == '\n')
             ++line;
         at += length;
     }
-    return {at, line, true};
+    return false;
 }
 
 bool XmlEncoding::firstFailingLine(const std::string& bytes, size_t start, unsigned from,

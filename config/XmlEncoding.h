@@ -36,10 +36,12 @@ class XmlEncoding {
     };
 
     static bool decideEncoding(const std::string& bytes, size_t* start, Decoded& result);
+    static bool readByteOrderMark(const std::string& bytes, size_t* start, Decoded& result);
+    static bool takeDeclaredEncoding(const std::string& name, Decoded& result);
     static bool convert(const std::string& bytes, size_t start, Decoded& result);
     static bool dropDeclaration(Decoded& result);
     static std::string failureReason(const std::string& bytes, size_t start, const Decoded& result);
-    static Place firstInvalidUtf8(const std::string& bytes, size_t start);
+    static bool firstInvalidUtf8(const std::string& bytes, size_t start, Place* place);
     static bool firstFailingLine(const std::string& bytes, size_t start, unsigned from, unsigned to,
                                  Place* place);
     static std::string encodingName(const Decoded& result);
