@@ -29,6 +29,7 @@ set(KESTREL_NEUTRAL_SOURCES
     config/PageList.cpp
     config/VariableStore.cpp
     config/XmlDocument.cpp
+    config/XmlEncoding.cpp
     engine/ActionLog.cpp
     engine/BackupFile.cpp
     engine/ActionLogReader.cpp

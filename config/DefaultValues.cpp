@@ -8,6 +8,7 @@
 #include "system/RegistryReader.h"
 
 #include <cstring>
+#include <string>
 #include <strings.h>
 
 namespace {
@@ -99,9 +100,11 @@ bool DefaultValues::initialize(const XmlDocument& description, const char* confi
     XmlDocument configuration;
     if (configuration.loadFile(configFile))
         return apply(configuration);
-    logMessage(debugLog_, "Configuration file \"%s\" not found", configFile);
+    std::string notice = "The configuration file cannot be used: " + configuration.problem() +
+                         ". Installation cannot continue.";
+    logMessage(debugLog_, "Configuration file \"%s\" cannot be used: %s", configFile,
+               configuration.problem().c_str());
     if (ui != nullptr)
-        ui->confirm("Configuration file not found. Installation cannot continue.",
-                    RunReporter::Question::kNotice);
+        ui->confirm(notice.c_str(), RunReporter::Question::kNotice);
     return false;
 }

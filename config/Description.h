@@ -8,6 +8,7 @@
 #include "config/XmlDocument.h"
 
 #include <cstddef>
+#include <string>
 
 class VariableStore;
 
@@ -15,6 +16,12 @@ class Description {
   public:
     explicit Description(const VariableStore& variables) : variables_(variables) {}
 
+    // The description's bytes as they travel in the package or were saved for the uninstall,
+    // in their own encoding (see XmlDocument::load); false, with `problem` saying why, when
+    // they cannot be decoded.
+    bool load(const char* bytes, size_t length) { return document_.load(bytes, length); }
+    const std::string& problem() const { return document_.problem(); }
+    // A text already in the process code page.
     void parse(const char* text, size_t length) { document_.parse(text, length); }
     const XmlDocument& document() const { return document_; }
     bool hasProductDescription() const;

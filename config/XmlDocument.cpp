@@ -1,5 +1,7 @@
 #include "config/XmlDocument.h"
 
+#include "config/XmlEncoding.h"
+
 #include <cstring>
 #include <new>
 
@@ -85,30 +87,42 @@ void XmlDocument::release() {
 }
 
 bool XmlDocument::loadFile(const char* path) {
+    problem_.clear();
     int result =
         file_.openPath(path, fileaccess::kRead, fileaccess::kShareRead, fileaccess::kOpenExisting);
-    if (result != 0)
-        return false;
-    int64_t size = file_.size();
-    if (size < 0 || size > 0x7ffffff0) {
-        file_.close();
+    if (result != 0) {
+        problem_ = "it cannot be opened (error " + std::to_string(result) + ")";
         return false;
     }
-    char* text = new (std::nothrow) char[static_cast<size_t>(size) + 2];
+    int64_t size = file_.size();
+    char* text = size >= 0 && size <= 0x7ffffff0
+                     ? new (std::nothrow) char[static_cast<size_t>(size) + 2]
+                     : nullptr;
     if (text == nullptr) {
         file_.close();
+        problem_ = "it is too large to hold in memory";
         return false;
     }
     uint32_t got = 0;
     bool whole = file_.read(text, static_cast<uint32_t>(size), &got) == 0 &&
                  got == static_cast<uint32_t>(size);
-    if (whole) {
-        text[got] = '\0';
-        parse(text, got);
-    }
-    delete[] text;
     file_.close();
-    return whole;
+    bool loaded = whole && load(text, got);
+    if (!whole)
+        problem_ = "fewer bytes could be read than its size";
+    delete[] text;
+    return loaded;
+}
+
+bool XmlDocument::load(const char* bytes, size_t length) {
+    XmlEncoding::Decoded decoded = XmlEncoding::decode(bytes, length);
+    if (!decoded.ok) {
+        problem_ = decoded.problem;
+        return false;
+    }
+    problem_.clear();
+    parse(decoded.text.data(), decoded.text.size());
+    return true;
 }
 
 void XmlDocument::parse(const char* text) {

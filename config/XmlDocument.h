@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct XmlAttribute {
     char* name;
@@ -40,11 +41,20 @@ class XmlDocument {
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;
 
-    // Reads the file and appends its elements; false when it cannot be opened, is too large to
-    // hold in memory or gives fewer bytes than its size. The document stays as it was on failure.
+    // Reads the file and appends its elements (see `load`); false when it cannot be opened, is
+    // too large to hold in memory, gives fewer bytes than its size or cannot be decoded. The
+    // document stays as it was on failure, and `problem` says why.
     bool loadFile(const char* path);
-    // Appends the elements of a NUL-terminated text (a null text appends none). Nothing to
-    // report: malformed input, like memory running out, ends the tree where it stopped.
+    // Appends the elements of a file's bytes after converting them from the file's encoding (a
+    // byte-order mark, else the XML declaration, else the system's ANSI code page) to the
+    // process code page. False, with nothing appended, when the encoding is unknown or the
+    // bytes are not valid in it or hold characters the process code page cannot hold.
+    bool load(const char* bytes, size_t length);
+    // Why the last load failed: what failed and why, with the place in the file.
+    const std::string& problem() const { return problem_; }
+    // Appends the elements of a NUL-terminated text already in the process code page (a null
+    // text appends none); a declaration is not understood here. Nothing to report: malformed input,
+    // like memory running out, ends the tree where it stopped.
     void parse(const char* text);
     // The same over a text of the given length (zero bytes inside end the text).
     void parse(const char* text, size_t length);
@@ -92,6 +102,7 @@ class XmlDocument {
     void release();
 
     WinFile file_;
+    std::string problem_;
     RecordList<XmlNode> nodes_;
     RecordList<XmlAttribute> attributes_;
     int32_t firstTopLevel_ = -1;

@@ -155,7 +155,9 @@ bool Installer::readDescriptionFromPayload(Log* log) {
                                                      : "its install.xml entry cannot be unpacked");
     }
     logMessage(log, "Parsing installation file");
-    description_.parse(reinterpret_cast<const char*>(text.get()), length);
+    if (!description_.load(reinterpret_cast<const char*>(text.get()), length))
+        return fail(log, "The description install.xml cannot be read: %s.",
+                    description_.problem().c_str());
     return true;
 }
 
@@ -177,7 +179,9 @@ bool Installer::readDescriptionFromActionLog(Log* log) {
         return fail(log, "The saved description \"%s\" cannot be read.", path.c_str());
     }
     logMessage(log, "Parsing installation file");
-    description_.parse(text.get(), length);
+    if (!description_.load(text.get(), length))
+        return fail(log, "The saved description \"%s\" cannot be read: %s.", path,
+                    description_.problem().c_str());
     return true;
 }
 

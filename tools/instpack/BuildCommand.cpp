@@ -1,6 +1,8 @@
 #include "tools/instpack/BuildCommand.h"
 
 #include "config/XmlDocument.h"
+#include "config/XmlEncoding.h"
+#include "package/Utf8Text.h"
 #include "tools/instpack/DescriptionChecker.h"
 #include "tools/instpack/DescriptionScanner.h"
 #include "tools/instpack/PackagePlan.h"
@@ -71,10 +73,24 @@ void BuildCommand::planDescription(PackagePlan& plan) {
                         " cannot be read: " + error);
         return;
     }
+    // Checked as the engine will read it; packed as written, since the engine decodes it again
+    // in the code pages of the machine it runs on.
+    XmlEncoding::Decoded decoded =
+        XmlEncoding::decode(reinterpret_cast<const char*>(text.data()), text.size());
+    if (!decoded.ok) {
+        plan.addProblem("the description " + PackageProblem::quoted(options_.description) +
+                        " cannot be read: " + decoded.problem);
+        return;
+    }
+    if (decoded.source == XmlEncoding::Source::kSystemDefault &&
+        Utf8Text::hasNonAscii(reinterpret_cast<const char*>(text.data()), text.size()))
+        plan.addWarning("the description declares no encoding but holds non-ASCII bytes; the "
+                        "engine reads them in the ANSI code page of each machine it runs on "
+                        "(declare encoding=\"UTF-8\" or the code page it is written in)");
     XmlDocument document;
-    const char* xml = reinterpret_cast<const char*>(text.data());
-    document.parse(xml, text.size());
-    DescriptionFindings findings = DescriptionChecker::check(document, xml, text.size());
+    document.parse(decoded.text.data(), decoded.text.size());
+    DescriptionFindings findings =
+        DescriptionChecker::check(document, decoded.text.data(), decoded.text.size());
     for (const std::string& error : findings.errors)
         plan.addProblem(error);
     for (const std::string& warning : findings.warnings)

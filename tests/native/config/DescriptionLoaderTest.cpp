@@ -161,6 +161,11 @@ TEST(DefaultValues, LiteralsWithReferencesOverLongValuesKeepThePreviousOneConfig
     EXPECT_EQ(document.value("DIR"), "C:\\Products\\Own");
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_FALSE(loader.initialize(document.xml(), (folder / "missing.xml").c_str(), &ui));
-    EXPECT_EQ(ui.questions,
-              Lines{"1:Configuration file not found. Installation cannot continue."}); // a notice
+    writeAll(folder / "klingon.xml", "<?xml version=\"1.0\" encoding=\"klingon\"?><S></S>");
+    EXPECT_FALSE(loader.initialize(document.xml(), (folder / "klingon.xml").c_str(), &ui));
+    const std::string notice = "1:The configuration file cannot be used: ";
+    EXPECT_EQ(ui.questions, // notices
+              (Lines{notice + "it cannot be opened (error 2). Installation cannot continue.",
+                     notice + "its XML declaration names the encoding \"klingon\", which the "
+                              "installer does not know. Installation cannot continue."}));
 }
