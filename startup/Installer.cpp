@@ -10,6 +10,7 @@
 #include "package/Log.h"
 #include "package/PayloadFormat.h"
 #include "package/Platform.h"
+#include "package/WinFile.h"
 #include "startup/TranscriptUI.h"
 #include "system/FileSecurity.h"
 #include "system/SystemChanges.h"
@@ -21,7 +22,8 @@
 #include <new>
 
 namespace {
-constexpr int kPathLineSize = 512;
+// The description's path, as the action log's first line holds it.
+constexpr int kPathLineSize = fileaccess::kPathSize;
 
 // The description file read whole, NUL-terminated; null on any failure.
 std::unique_ptr<char[]> readWholeFile(const char* path, size_t* length) {
@@ -245,8 +247,8 @@ bool Installer::keepsDestinationWhole(const char* variable, const char* folder) 
     bool whole = true;
     for (int i = 0; i < files_.fileCount() && whole; ++i) {
         const FileInfo& file = files_.file(i);
-        char directory[256];
-        char path[512];
+        char directory[fileaccess::kPathSize];
+        char path[fileaccess::kPathSize];
         if (file.destination != nullptr && std::strstr(file.destination, reference.c_str()) &&
             !FileCopy::formDestination(file, variables_, directory, path))
             whole = false;

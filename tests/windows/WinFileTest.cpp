@@ -1,4 +1,5 @@
 #include "package/WinFile.h"
+#include "package/Utf8Text.h"
 #include "tests/e2e/EngineProcess.h"
 
 #include <gtest/gtest.h>
@@ -40,4 +41,29 @@ TEST(WinFile, CreationModesAndLogSharing) {
     reader.close();
     file.close();
     DeleteFileA(path.c_str());
+}
+
+// In UTF-8 the limit counts characters: a path of 259 characters takes a file however many bytes
+// they need (here far more than 260), one character more is refused.
+TEST(WinFile, PathsWithinTheCharacterLimitOpenWhateverTheirBytes) {
+    if (GetACP() != CP_UTF8)
+        GTEST_SKIP() << "the process code page is not UTF-8";
+    std::string folder = EngineProcess::tempFolder() + "kestrel-";
+    for (int i = 0; i < 100; ++i)
+        folder += "\xE6\x97\xA5"; // 日
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+    std::string longest = folder + "\\";
+    while (Utf8Text::utf16Length(longest.data(), longest.size()) < 259)
+        longest += "\xC3\xA9"; // é
+    WinFile file;
+    ASSERT_EQ(file.openPath(longest.c_str(), GENERIC_WRITE, 0, 3), 0) << longest.size();
+    uint32_t written = 0;
+    EXPECT_EQ(file.write("x", 1, &written), 0);
+    file.close();
+    EXPECT_EQ(WinFile::sizeOfFile(longest.c_str()), 1);
+    EXPECT_EQ(file.openPath((longest + "\xC3\xA9").c_str(), GENERIC_WRITE, 0, 3),
+              fileaccess::kErrorFilenameTooLong);
+    DeleteFileA(longest.c_str());
+    RemoveDirectoryA(folder.c_str());
 }

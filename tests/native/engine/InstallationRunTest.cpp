@@ -257,7 +257,8 @@ TEST_F(InstallationRunTest, WhatCanBeCheckedBeforeTheFirstChangeStopsTheRunWithN
                                "FAILED to create " + app +
                                    "\\unpackable: the installer package "
                                    "holds no entry gone",
-                               "FAILED to create [APPDIR]\\" + deep + "\\deep" + unformed,
+                               // Formed, but beyond the system's 259 characters.
+                               "FAILED to create " + app + "\\" + deep + "\\deep" + unformed,
                                "FAILED to create relative\\sub\\relative" + unformed,
                                "FAILED to create [NOWHERE]\\sub\\undefined" + unformed,
                                "FAILED to replace " + undo +
