@@ -90,7 +90,7 @@ TEST_F(ProgramLauncherTest, OpensTheHelpAddressWithTheHtmlCommandOnlyWhenItFitsW
         {quoted_ + " --open \"%1\" end", address, quoted_ + " --open \"" + address + "\" end"},
         {quoted_ + " %1 %1", address, quoted_ + " " + address + " %1"},
         {quoted_ + " --open", address, quoted_ + " --open " + address},
-        {quoted_ + " %1", address + std::string(480, 'h'), ""},
+        {quoted_ + " %1", address + std::string(1300, 'h'), ""},
         {quoted_ + " \"%1\"", "http://a/\" --evil \"", ""},
     };
     for (const auto& c : cases) {

@@ -48,14 +48,18 @@ TEST(WinFile, CreationModesAndLogSharing) {
 TEST(WinFile, PathsWithinTheCharacterLimitOpenWhateverTheirBytes) {
     if (GetACP() != CP_UTF8)
         GTEST_SKIP() << "the process code page is not UTF-8";
-    std::string folder = EngineProcess::tempFolder() + "kestrel-";
-    for (int i = 0; i < 100; ++i)
-        folder += "\xE6\x97\xA5"; // 日
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) ||
-                GetLastError() == ERROR_ALREADY_EXISTS);
+    std::string level;
+    for (int i = 0; i < 50; ++i)
+        level += "\xE6\x97\xA5"; // 日: a level of 150 bytes
+    const std::string parent = EngineProcess::tempFolder() + "kestrel-" + level;
+    const std::string folder = parent + "\\" + level;
+    for (const std::string& made : {parent, folder})
+        ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS);
     std::string longest = folder + "\\";
-    while (Utf8Text::utf16Length(longest.data(), longest.size()) < 259)
-        longest += "\xC3\xA9"; // é
+    // The file's name stays within the host's 255 bytes a level.
+    for (int i = 0; Utf8Text::utf16Length(longest.data(), longest.size()) < 259; ++i)
+        longest += i < 100 ? "\xC3\xA9" : "a"; // é
     WinFile file;
     ASSERT_EQ(file.openPath(longest.c_str(), GENERIC_WRITE, 0, 3), 0) << longest.size();
     uint32_t written = 0;
@@ -66,4 +70,5 @@ TEST(WinFile, PathsWithinTheCharacterLimitOpenWhateverTheirBytes) {
               fileaccess::kErrorFilenameTooLong);
     DeleteFileA(longest.c_str());
     RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryA(parent.c_str());
 }
