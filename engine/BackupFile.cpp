@@ -106,7 +106,8 @@ ErrorList BackupFile::appendEntry(const char* path, uint32_t installedCheck) {
     size_t nameLength = std::strlen(path);
     // A cut name would restore the old content to a different file.
     if (nameLength > static_cast<size_t>(kMaxNameLength))
-        return failure("File name too long (%i characters)", static_cast<int>(nameLength));
+        return failure("File name too long (%i bytes, at most %i)", static_cast<int>(nameLength),
+                       kMaxNameLength);
     unsigned char length[2];
     putLittleEndian(length, nameLength + 1, 2);
     if (!writeAll(file_, length, 2) ||

@@ -23,8 +23,10 @@ class BackupFile {
   public:
     static constexpr const char* kHeader = "Varnex Software installer backup file.\n";
     static constexpr uint32_t kFormatVersion = 3;
-    // Entry names hold whole paths; the reader takes at most 511 bytes with the zero.
-    static constexpr int kMaxNameLength = 510;
+    // Entry names hold whole paths in bytes: any path within the system's limit of 259
+    // characters, up to 777 bytes in UTF-8 (the 16-bit name length holds far more). Files of
+    // earlier engines, whose names held at most 510 bytes, read as they did.
+    static constexpr int kMaxNameLength = fileaccess::kPathSize - 1;
 
     BackupFile() = default;
     ~BackupFile() { close(); }

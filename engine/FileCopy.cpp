@@ -103,8 +103,9 @@ bool FileCopy::Content::noteRead(Payload::EntryRead read) {
 // same. A device name as a level or the file name, or "." / ".." as the file name, names no
 // file the installation could write.
 bool FileCopy::formDestination(const FileInfo& info, const VariableStore& variables,
-                               char (&directory)[256], char (&path)[512]) {
-    char expanded[256];
+                               char (&directory)[fileaccess::kPathSize],
+                               char (&path)[fileaccess::kPathSize]) {
+    char expanded[fileaccess::kPathSize];
     bool formed = variables.expand(info.destination, expanded, sizeof expanded) ==
                       VariableStore::Expansion::kExpanded &&
                   isFullPath(expanded) &&
@@ -117,8 +118,9 @@ bool FileCopy::formDestination(const FileInfo& info, const VariableStore& variab
         return false;
     }
     bool dotName = std::strcmp(info.fileName, ".") == 0 || std::strcmp(info.fileName, "..") == 0;
-    // The system's file calls take no longer path: it could be made but never written.
-    bool fits = std::strlen(path) < static_cast<size_t>(fileaccess::kPathSize);
+    // The system's file calls take no longer path (in characters): it could be made but never
+    // written.
+    bool fits = fileaccess::fitsPathLimit(path);
     return fits && !dotName && !hasReservedDeviceLevel(path);
 }
 

@@ -55,14 +55,15 @@ class FileCopy {
     // The folder (with its separator) and the full path of the record, formed whole, or false
     // (with `path` naming the file as the description does, for a report).
     static bool formDestination(const FileInfo& info, const VariableStore& variables,
-                                char (&directory)[256], char (&path)[512]);
+                                char (&directory)[fileaccess::kPathSize],
+                                char (&path)[fileaccess::kPathSize]);
 
   private:
     enum class Step { kWritten, kFailed, kStopped };
     struct Destination {
-        // makeDirectories works in 256 bytes, the folder's trailing separator included.
-        char folder[256] = {};
-        char path[512] = {};
+        // The folder with its trailing separator, and the file's path.
+        char folder[fileaccess::kPathSize] = {};
+        char path[fileaccess::kPathSize] = {};
         // False: the path only names the file for its report.
         bool whole = false;
     };

@@ -18,6 +18,8 @@
 
 namespace {
 constexpr int kTextSize = 512;
+// Paths are held whole up to the system's limit, 259 characters of up to 3 bytes each.
+constexpr int kPathSize = fileaccess::kPathSize;
 // A value is kept whole up to the longest one Windows keeps in an environment variable.
 constexpr int kValueSize = 32768;
 constexpr const char* kDefaultShortcutDescription = "Varnex Group installer shortcut";
@@ -139,7 +141,7 @@ bool InstallationItems::applyIniItem(int item, Step step) {
         strcasecmp(document.nodeName(item), "Add") != 0)
         return true;
     std::unique_ptr<char[]> value(new char[kValueSize]);
-    char file[kTextSize], section[kTextSize], key[kTextSize], before[kTextSize];
+    char file[kPathSize], section[kTextSize], key[kTextSize], before[kTextSize];
     if (!expand(item, nullptr, value.get(), kValueSize) ||
         !expand(item, "FileName", file, sizeof file) ||
         !expand(item, "Section", section, sizeof section) ||
@@ -172,7 +174,7 @@ bool InstallationItems::applyShortcutItem(int item, Step step) {
         (kind != ShortcutKind::kUninstall && document.getAttribute(item, "Target") == nullptr) ||
         strcasecmp(document.nodeName(item), "Add") != 0)
         return true;
-    char folder[kTextSize], target[kTextSize] = {}, start[kTextSize] = {}, path[kTextSize];
+    char folder[kPathSize], target[kPathSize] = {}, start[kPathSize] = {}, path[kPathSize];
     std::string arguments;
     bool hasArguments = document.getAttribute(item, "Arguments") != nullptr;
     if (hasArguments)
@@ -183,7 +185,7 @@ bool InstallationItems::applyShortcutItem(int item, Step step) {
         return false;
     if (kind == ShortcutKind::kUninstall) {
         UninstallRegistration registration;
-        char text[kTextSize];
+        char text[kPathSize];
         bool named = description_.getUninstallCmd(target, sizeof target) &&
                      description_.getInstallLogFile(text, sizeof text);
         registration.actionLogPath = text;
@@ -203,7 +205,7 @@ bool InstallationItems::applyShortcutItem(int item, Step step) {
     collapseSeparators(start);
     bool formed = formShortcutFolder(folder, sizeof folder) &&
                   boundedFormat(path, sizeof path, "%s%s", folder, name) >= 0 &&
-                  std::strlen(path) < static_cast<size_t>(fileaccess::kPathSize);
+                  fileaccess::fitsPathLimit(path);
     if (!formed || (step == Step::kApply && !makeShortcutFolder(folder))) {
         reportFormatted(ui_, "FAILED to create  shortcut %s%s", folder, name);
         return false;

@@ -34,7 +34,7 @@ class InstallationItems {
     bool applyEnvironmentItem(int item, Step step, bool* changed);
     bool applyIniItem(int item, Step step);
     bool applyShortcutItem(int item, Step step);
-    // The attribute (or the element's text, for a null name) expanded whole into out[512];
+    // The attribute (or the element's text, for a null name) expanded whole into out[size];
     // false with a report when it does not expand.
     bool expand(int item, const char* attribute, char* out, int size);
     // The folder with its separator, made canonical; false when it is no full path.

@@ -46,7 +46,7 @@ constexpr const char* kUndoQuestion =
 
 std::string expanded(const Description& description,
                      bool (Description::*getter)(char*, int) const) {
-    char path[512];
+    char path[fileaccess::kPathSize];
     return (description.*getter)(path, sizeof path) ? std::string(path) : std::string();
 }
 
@@ -180,8 +180,8 @@ bool InstallationRun::filesCanBeInstalled() {
         const FileInfo& info = files_.file(i);
         if (!FileCopy::isSelected(info, files_, variables_))
             continue;
-        char directory[256];
-        char path[512];
+        char directory[fileaccess::kPathSize];
+        char path[fileaccess::kPathSize];
         if (!FileCopy::formDestination(info, variables_, directory, path)) {
             reportFormatted(ui_, "FAILED to create %s: its destination cannot be formed whole",
                             path);

@@ -8,6 +8,7 @@
 #include "engine/ActionLog.h"
 #include "engine/BackupFile.h"
 #include "package/BoundedText.h"
+#include "package/WinFile.h"
 
 #include <cstdint>
 #include <string>
@@ -87,7 +88,7 @@ class InstallationRun {
     ActionLog actionLog_{actionLogFile_};
     BackupFile backup_;
     // The temporary names of the action log and the backup file.
-    char logPath_[512] = {};
-    char backupPath_[512] = {};
+    char logPath_[fileaccess::kPathSize] = {};
+    char backupPath_[fileaccess::kPathSize] = {};
     bool cancelled_ = false;
 };

@@ -4,6 +4,7 @@
 #include "config/VariableStore.h"
 #include "config/XmlDocument.h"
 #include "package/Paths.h"
+#include "package/WinFile.h"
 #include "system/SystemChanges.h"
 
 #include <strings.h>
@@ -30,7 +31,7 @@ void ProgramActions::runAction(int action) {
         !ConditionEvaluator::evaluate(variables_, description_.getAttribute(action, "Condition")) ||
         (!document && strcasecmp(name, "RunProgram") != 0))
         return;
-    char path[kTextSize];
+    char path[fileaccess::kPathSize];
     char arguments[kTextSize];
     if (variables_.expand(description_.nodeText(action), path, sizeof path) !=
             VariableStore::Expansion::kExpanded ||

@@ -10,6 +10,7 @@
 #include "package/Paths.h"
 #include "package/Platform.h"
 #include "package/RunReporter.h"
+#include "package/WinFile.h"
 #include "system/SystemChanges.h"
 
 #include <cerrno>
@@ -45,7 +46,7 @@ bool samePath(const std::string& first, const std::string& second) {
 
 std::string expanded(const Description& description,
                      bool (Description::*getter)(char*, int) const) {
-    char path[512];
+    char path[fileaccess::kPathSize];
     return (description.*getter)(path, sizeof path) ? std::string(path) : std::string();
 }
 

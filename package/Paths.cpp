@@ -61,8 +61,8 @@ bool makeDirectories(const char* path, int* created, int* createdLength,
     size_t length = std::strlen(path);
     if (length <= 3)
         return true;
-    char copy[kPathBufferSize];
-    if (!copyText(copy, sizeof copy, path))
+    char copy[fileaccess::kPathSize];
+    if (!fileaccess::fitsPathLimit(path) || !copyText(copy, sizeof copy, path))
         return false;
     size_t first = firstCreatableSeparator(copy, length);
     // Most folders are there already: one question to the system then, not one per level.

@@ -4,8 +4,7 @@
 #include <functional>
 
 #include "package/BoundedText.h"
-
-constexpr int kPathBufferSize = 256;
+#include "package/WinFile.h"
 
 bool isPathSeparator(char c);
 // True when the directory was created or already existed.
@@ -14,7 +13,7 @@ bool ensureDirectory(const char* path);
 // with a separator. Stores the number created and (when asked) the length of the path up to
 // and including the separator behind the deepest one made, so that a caller records exactly
 // the levels that exist. False on failure (the levels made before it stay counted) or when the
-// path does not fit the 256-byte work buffer.
+// path is beyond the system's path limit.
 bool makeDirectories(const char* path, int* created, int* createdLength = nullptr);
 // The same, telling `beforeMaking` how many levels are missing and the length of the path up to
 // the deepest of them before the first is made, so that a record of them can precede them; when

@@ -74,6 +74,16 @@ bool Utf8Text::isValid(const char* text, size_t length) {
     return true;
 }
 
+size_t Utf8Text::utf16Length(const char* text, size_t length) {
+    size_t units = 0;
+    for (size_t at = 0; at < length;) {
+        size_t n = characterLength(text, length, at);
+        units += n == 4 ? 2 : 1;
+        at += n;
+    }
+    return units;
+}
+
 bool Utf8Text::hasNonAscii(const char* text, size_t length) {
     for (size_t i = 0; i < length; ++i) {
         if (static_cast<unsigned char>(text[i]) >= 0x80)

@@ -15,6 +15,9 @@ class Utf8Text {
     static size_t characterLength(const char* text, size_t length, size_t at);
     // Whether text[0, length) is well-formed UTF-8.
     static bool isValid(const char* text, size_t length);
+    // How many UTF-16 units the system makes of text[0, length): 2 for a 4-byte character, 1 for
+    // any other character and for each byte that starts no well-formed one (it becomes U+FFFD).
+    static size_t utf16Length(const char* text, size_t length);
     // Whether the text holds a byte outside ASCII.
     static bool hasNonAscii(const char* text, size_t length);
 };

@@ -16,9 +16,22 @@ constexpr uint32_t kShareDelete = 4u;    // FILE_SHARE_DELETE
 constexpr int kOpenOrCreate = 2;
 constexpr int kCreateOrEmpty = 3;
 constexpr int kOpenExisting = 0;
-constexpr int kPathSize = 260;
+// Windows' path limit (MAX_PATH) in characters, the terminating zero included. The system
+// counts UTF-16 units, so a character outside the BMP takes two of them.
+constexpr int kPathCharacters = 260;
+// A byte buffer that holds, with its zero, any path within that limit in the process code page:
+// UTF-8 takes at most 3 bytes per UTF-16 unit (4 bytes only for a pair of units), so a path of
+// 259 characters may take 777 bytes. Buffers that receive paths from the system are this size.
+constexpr int kPathSize = 3 * (kPathCharacters - 1) + 1;
 constexpr int kErrorFilenameTooLong = 206; // ERROR_FILENAME_EXCED_RANGE
 constexpr int kErrorInvalidHandle = 6;     // ERROR_INVALID_HANDLE
+
+// Whether the path stays within kPathCharacters - 1 characters as the system counts them when
+// the process works in `codePage`: UTF-16 units in UTF-8, bytes in any other code page (no
+// character of those takes more than one unit per byte).
+bool fitsPathLimit(const char* path, unsigned codePage);
+// The same in the process's own code page.
+bool fitsPathLimit(const char* path);
 } // namespace fileaccess
 
 class WinFile {
@@ -48,8 +61,8 @@ class WinFile {
 
   private:
     int open();
-    // Refuses (returns false, stores nothing) a path that does not fit the 260-byte field:
-    // a cut path would name a different file.
+    // Refuses (returns false, stores nothing) a path beyond the system's limit: a cut path would
+    // name a different file.
     bool setPath(const char* path, uint32_t access, uint32_t share, int mode);
 
     char path_[fileaccess::kPathSize] = {};

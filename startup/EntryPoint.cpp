@@ -3,6 +3,7 @@
 #include "package/BoundedText.h"
 #include "package/PayloadFormat.h"
 #include "package/PayloadMarker.h"
+#include "package/WinFile.h"
 #include "startup/AdminCheck.h"
 #include "startup/Installer.h"
 #include "startup/RelaunchCommand.h"
@@ -80,7 +81,8 @@ void EntryPoint::readOptions() {
     options_.getInt("gui", &state.gui);
     const char* configFile = nullptr;
     if (options_.getString("configFile", &configFile))
-        configFileTooLong_ = !copyText(state.configFile, sizeof state.configFile, configFile);
+        configFileTooLong_ = !fileaccess::fitsPathLimit(configFile) ||
+                             !copyText(state.configFile, sizeof state.configFile, configFile);
     if (configFileTooLong_)
         state.configFile[0] = '\0';
     options_.getString("bin", &bin_);
@@ -130,7 +132,7 @@ int EntryPoint::relaunchForUninstall() {
         NamedEvent::signal(NamedEvent::kUninstallerEnd);
         return -1;
     }
-    char executable[256];
+    char executable[fileaccess::kPathSize];
     UninstallHandoff::removeEmptyFolders();
     std::string folder = UninstallHandoff::createFolder();
     RelaunchCommand command;
@@ -223,7 +225,7 @@ int EntryPoint::realUninstall(Installer& installer) {
 // An uninstaller program packed with the uninstall wizard's pictures, texts and icon carries them
 // as a payload of its own; a bare engine carries none, and its pages show no pictures.
 void EntryPoint::openUninstallResources(Installer& installer) {
-    char path[256];
+    char path[fileaccess::kPathSize];
     if (!PayloadMarker::isPatched() || !modulePath(path, sizeof path))
         return;
     int result = installer.openUninstallResources(path, PayloadMarker::offset());
@@ -287,7 +289,7 @@ int EntryPoint::openInstallPackage(Installer& installer) {
         return result;
     }
     uint32_t offset = PayloadMarker::offset();
-    char path[256];
+    char path[fileaccess::kPathSize];
     if (!modulePath(path, sizeof path)) {
         logMessage(log, "Failed to obtain module file name");
         tell("The installer cannot find its own file.", MB_ICONERROR);

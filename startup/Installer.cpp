@@ -10,6 +10,7 @@
 #include "package/Log.h"
 #include "package/PayloadFormat.h"
 #include "package/Platform.h"
+#include "package/WinFile.h"
 #include "startup/TranscriptUI.h"
 #include "system/FileSecurity.h"
 #include "system/SystemChanges.h"
@@ -164,7 +165,8 @@ bool Installer::readDescriptionFromPayload(Log* log) {
 bool Installer::readDescriptionFromActionLog(Log* log) {
     logMessage(log, "Reading installation file name from action log");
     std::string path;
-    if (!ActionLogReader::readDescriptionPath(actionLogFile_, path)) {
+    if (!ActionLogReader::readDescriptionPath(actionLogFile_, path) ||
+        !fileaccess::fitsPathLimit(path.c_str())) {
         logMessage(log, "Could not obtain installation file from action log");
         return fail(log, "The action log does not name the saved description.");
     }
@@ -247,8 +249,8 @@ bool Installer::keepsDestinationWhole(const char* variable, const char* folder) 
     bool whole = true;
     for (int i = 0; i < files_.fileCount() && whole; ++i) {
         const FileInfo& file = files_.file(i);
-        char directory[256];
-        char path[512];
+        char directory[fileaccess::kPathSize];
+        char path[fileaccess::kPathSize];
         if (file.destination != nullptr && std::strstr(file.destination, reference.c_str()) &&
             !FileCopy::formDestination(file, variables_, directory, path))
             whole = false;

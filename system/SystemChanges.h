@@ -21,7 +21,7 @@ class SystemChanges {
   public:
     virtual ~SystemChanges() = default;
 
-    // A fresh temporary file name (at least MAX_PATH bytes of buffer).
+    // A fresh temporary file name (at least fileaccess::kPathSize bytes of buffer).
     virtual bool makeTempFileName(char* out, int size) = 0;
     virtual bool isAppRunning(const char* moduleName) = 0;
     // `isPath`: the value names a folder, which a list gets only once.

@@ -2,6 +2,7 @@
 
 #include "package/BoundedText.h"
 #include "package/Paths.h"
+#include "package/WinFile.h"
 
 #include <cstring>
 #include <strings.h>
@@ -42,7 +43,7 @@ DestinationCheck::Problem DestinationCheck::check(const char* folder,
         return Problem::kBadCharacter;
     if (hasReservedDeviceLevel(folder))
         return Problem::kDeviceName;
-    char root[kPathBufferSize];
+    char root[fileaccess::kPathSize];
     if (!rootOf(folder, root, sizeof root) || probe_(root) != platform::PathKind::kDirectory)
         return Problem::kNoDrive;
     if (fileInTheWay(folder) != 0)
@@ -74,7 +75,7 @@ bool DestinationCheck::rootOf(const char* folder, char* out, int size) {
 }
 
 int DestinationCheck::fileInTheWay(const char* folder) const {
-    char level[kPathBufferSize * 4];
+    char level[fileaccess::kPathSize];
     size_t length = std::strlen(folder);
     if (length >= sizeof level)
         return 0;
@@ -94,7 +95,7 @@ int DestinationCheck::fileInTheWay(const char* folder) const {
 }
 
 void DestinationCheck::describe(Problem problem, const char* folder, char* out, int size) const {
-    char root[kPathBufferSize] = {};
+    char root[fileaccess::kPathSize] = {};
     switch (problem) {
     case Problem::kNone:
         copyText(out, size, "");

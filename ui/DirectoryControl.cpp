@@ -4,12 +4,26 @@
 #include "package/BoundedText.h"
 #include "package/Platform.h"
 #include "package/SystemLibrary.h"
+#include "package/TextEncoding.h"
+#include "package/WinFile.h"
 #include "ui/DestinationCheck.h"
 #include "ui/Wizard.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include <shlobj.h>
+
+namespace {
+// The shell's narrow call converts into MAX_PATH bytes, too few for a long path in UTF-8: the
+// wide path is converted here instead, and refused when it does not convert whole.
+bool narrowPath(const wchar_t* wide, char* out, int size) {
+    std::string units(reinterpret_cast<const char*>(wide), std::wcslen(wide) * sizeof(wchar_t));
+    std::optional<std::string> path =
+        TextEncoding::convert(units, TextEncoding::kUtf16LE, TextEncoding::processCodePage());
+    return path && copyText(out, size, path->c_str());
+}
+} // namespace
 
 void DirectoryControl::create(HWND parent, int firstId, int x, int* y) {
     parent_ = parent;
@@ -107,13 +121,13 @@ void DirectoryControl::browse() {
         SystemLibrary::function<decltype(CoTaskMemFree)>("ole32.dll", "CoTaskMemFree");
     auto* browseForFolder =
         SystemLibrary::function<decltype(SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
-    auto* pathOf = SystemLibrary::function<decltype(SHGetPathFromIDListA)>("shell32.dll",
-                                                                           "SHGetPathFromIDListA");
+    auto* pathOf = SystemLibrary::function<decltype(SHGetPathFromIDListW)>("shell32.dll",
+                                                                           "SHGetPathFromIDListW");
     if (initialise == nullptr || uninitialise == nullptr || freeMemory == nullptr ||
         browseForFolder == nullptr || pathOf == nullptr)
         return;
     HRESULT com = initialise(nullptr, COINIT_APARTMENTTHREADED);
-    char start[MAX_PATH] = {};
+    char start[fileaccess::kPathSize] = {};
     bool hasStart = startFolder(start, sizeof start);
     BROWSEINFOA info = {};
     info.hwndOwner = parent_;
@@ -126,9 +140,10 @@ void DirectoryControl::browse() {
     PIDLIST_ABSOLUTE chosen = browseForFolder(&info);
     if (chosen != nullptr) {
         // The shell refuses a path longer than its buffer instead of cutting it.
-        char path[MAX_PATH];
+        wchar_t wide[MAX_PATH];
+        char path[fileaccess::kPathSize];
         char folder[VariableStore::kValueSize];
-        if (pathOf(chosen, path) &&
+        if (pathOf(chosen, wide) && narrowPath(wide, path, sizeof path) &&
             DestinationCheck::withProductLevel(path, shown_, folder, sizeof folder))
             SetWindowTextA(edit_, folder);
         else

@@ -2,6 +2,7 @@
 
 #include "package/BoundedText.h"
 #include "package/SystemLibrary.h"
+#include "package/WinFile.h"
 #include "system/ProcessStart.h"
 #include "system/RegistryKey.h"
 #include "system/RegistryReader.h"
@@ -13,9 +14,12 @@
 #include <shellapi.h>
 
 namespace {
-constexpr int kCommandLineSize = 512;
-// The association's class name and command are read up to MAX_PATH; longer ones are not used.
-constexpr int kAssociationSize = MAX_PATH;
+// A quoted program path of MAX_PATH characters in UTF-8 and the caller's arguments (texts of at
+// most 511 bytes); longer command lines are not started.
+constexpr int kCommandLineSize = fileaccess::kPathSize + 3 + 512;
+// The association's class name and command (a program path and its options) are read up to this
+// size; longer ones are not used.
+constexpr int kAssociationSize = fileaccess::kPathSize + 256;
 constexpr DWORD kHelpCreationFlags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS |
                                      CREATE_NEW_PROCESS_GROUP | CREATE_DEFAULT_ERROR_MODE;
 

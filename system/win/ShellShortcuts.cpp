@@ -5,6 +5,7 @@
 #include "package/Paths.h"
 #include "package/RunReporter.h"
 #include "package/SystemLibrary.h"
+#include "package/WinFile.h"
 #include "system/RecordFields.h"
 
 #include <cstdlib>
@@ -118,9 +119,10 @@ bool saveInternetShortcut(const ComApartment& com, const char* address, const wc
            saveAs(shortcut.get(), path);
 }
 
-// A link keeps its program and folder in MAX_PATH buffers; a longer one would come back cut.
+// A link keeps its program and folder in MAX_PATH buffers (characters, not bytes); a longer one
+// would come back cut.
 bool fitsLink(const char* text) {
-    return text == nullptr || std::strlen(text) < MAX_PATH;
+    return text == nullptr || fileaccess::fitsPathLimit(text);
 }
 
 // Nothing is asked of COM, nor recorded, for a shortcut that names nothing to start or open (for

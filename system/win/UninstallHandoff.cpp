@@ -1,6 +1,7 @@
 #include "system/UninstallHandoff.h"
 
 #include "package/BoundedText.h"
+#include "package/WinFile.h"
 #include "system/FileSecurity.h"
 #include "system/ProcessStart.h"
 #include "system/UninstallerPresence.h"
@@ -13,7 +14,7 @@ const char kFolderPrefix[] = "\\kestrel-uninstall-";
 
 // The temporary folder without its trailing separator; empty when it cannot be had whole.
 std::string temporaryFolder() {
-    char path[MAX_PATH + 1];
+    char path[fileaccess::kPathSize];
     DWORD length = GetTempPathA(sizeof path, path);
     if (length == 0 || length >= sizeof path)
         return std::string();
@@ -187,7 +188,7 @@ void UninstallHandoff::removeFolder(const std::string& folder) {
 }
 
 void UninstallHandoff::leaveFolder() {
-    char program[MAX_PATH + 1];
+    char program[fileaccess::kPathSize];
     DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
     if (!folderRemoval_.valid() || length == 0 || length >= sizeof program)
         return;
@@ -209,7 +210,7 @@ void UninstallHandoff::leaveFolder() {
 // after that. A system program is left holding the folder's removal handle: it reads its input
 // until this process has ended, then ends itself, and the folder, empty by then, goes with it.
 void UninstallHandoff::waitOutOnTheFolder(const std::string& parent) {
-    char system[MAX_PATH + 1];
+    char system[fileaccess::kPathSize];
     UINT length = GetSystemDirectoryA(system, sizeof system);
     if (length == 0 || length >= sizeof system)
         return;

@@ -1,5 +1,6 @@
 #include "system/WindowsSystem.h"
 
+#include "package/WinFile.h"
 #include "system/IniFileChanges.h"
 #include "system/MachineEnvironment.h"
 #include "system/ProgramLauncher.h"
@@ -12,10 +13,12 @@
 
 bool WindowsSystem::makeTempFileName(char* out, int size) {
     ++tempCounter_;
-    char directory[256];
+    char directory[fileaccess::kPathSize];
     DWORD length = GetTempPathA(sizeof directory, directory);
-    // GetTempFileNameA writes up to MAX_PATH characters; never into a smaller buffer.
-    return length != 0 && length < sizeof directory && out != nullptr && size >= MAX_PATH &&
+    // GetTempFileNameA writes up to MAX_PATH characters, in UTF-8 up to three bytes each; never
+    // into a smaller buffer.
+    return length != 0 && length < sizeof directory && out != nullptr &&
+           size >= fileaccess::kPathSize &&
            GetTempFileNameA(directory, "qzinstall", static_cast<UINT>(tempCounter_), out) != 0;
 }
 

@@ -55,8 +55,9 @@ TEST_F(ProgramLauncherTest, StartsTheQuotedProgramOrTheDocumentAndSaysWhetherItS
     std::string document = probe_ + ".kestreltest";
     writeAll(document, "page");
     setOpenCommand(quoted_ + " --document \"%1\"");
-    // Filling the 512-byte command line exactly; one more byte and it is not started, not cut.
-    const std::string filling(508 - probe_.size(), 'x');
+    // Filling the command line exactly (room for a quoted MAX_PATH path in UTF-8, 777 bytes, and
+    // 512 bytes of arguments: 1,293 with the zero); one more byte and it is not started, not cut.
+    const std::string filling(1289 - probe_.size(), 'x');
     const std::string tooLong = filling + "x";
     const auto kProgram = ProgramLauncher::Kind::kProgram,
                kDocument = ProgramLauncher::Kind::kDocument;
@@ -89,7 +90,7 @@ TEST_F(ProgramLauncherTest, OpensTheHelpAddressWithTheHtmlCommandOnlyWhenItFitsW
         {quoted_ + " --open \"%1\" end", address, quoted_ + " --open \"" + address + "\" end"},
         {quoted_ + " %1 %1", address, quoted_ + " " + address + " %1"},
         {quoted_ + " --open", address, quoted_ + " --open " + address},
-        {quoted_ + " %1", address + std::string(480, 'h'), ""},
+        {quoted_ + " %1", address + std::string(1300, 'h'), ""},
         {quoted_ + " \"%1\"", "http://a/\" --evil \"", ""},
     };
     for (const auto& c : cases) {

@@ -1,6 +1,7 @@
 // The system side's own Windows answers (the administrator check and named events are the
 // end-to-end tests').
 #include "system/WindowsSystem.h"
+#include "package/WinFile.h"
 #include "tests/support/WaitingProgram.h"
 
 #include <gtest/gtest.h>
@@ -8,15 +9,16 @@
 TEST(MakeTempFileName, FormsUniqueNamesWithoutCreatingFilesAndRefusesASmallBuffer) {
     WindowsSystem system;
     const std::string folder = EngineProcess::tempFolder();
-    char first[MAX_PATH];
-    char second[MAX_PATH];
+    char first[fileaccess::kPathSize];
+    char second[fileaccess::kPathSize];
     ASSERT_TRUE(system.makeTempFileName(first, sizeof first));
     ASSERT_TRUE(system.makeTempFileName(second, sizeof second));
     EXPECT_EQ(first, folder + "qzi1.tmp");
     EXPECT_EQ(second, folder + "qzi2.tmp");
     EXPECT_EQ(GetFileAttributesA(first), INVALID_FILE_ATTRIBUTES);
-    // A buffer that cannot hold MAX_PATH characters is refused.
-    char small[16];
+    // A buffer that cannot hold MAX_PATH characters in UTF-8 (MAX_PATH bytes are too few) is
+    // refused.
+    char small[MAX_PATH];
     EXPECT_FALSE(system.makeTempFileName(small, sizeof small));
 }
 

@@ -16,13 +16,13 @@ std::string rendered(const ErrorList& errors) {
 }
 } // namespace
 
-// Entries hold whole paths up to 510 characters, the old content and both checks; a failed entry
-// is taken back and every later one refused.
-TEST(BackupFile, EntriesHoldWholePathsUpTo510CharactersAndAFailureStopsTheFile) {
+// Entries hold whole paths up to 777 bytes (259 characters of 3 bytes), the old content and both
+// checks, and read back; a failed entry is taken back and every later one refused.
+TEST(BackupFile, EntriesHoldWholePathsUpTo777BytesAndAFailureStopsTheFile) {
     TempFolder folder;
     std::string kept = folder / "kept.txt", other = folder / "other.bin";
     std::string longest = folder.path();
-    for (int level = 0; level < 2; ++level)
+    for (int level = 0; level < 3; ++level)
         ASSERT_EQ(mkdir((longest += "/" + std::string(200, 'd')).c_str(), 0700), 0);
     longest += "/" + std::string(BackupFile::kMaxNameLength - longest.size() - 1, 'n');
     writeAll(kept, "kept");
@@ -34,10 +34,20 @@ TEST(BackupFile, EntriesHoldWholePathsUpTo510CharactersAndAFailureStopsTheFile) 
     EXPECT_TRUE(file.addFile(other.c_str(), 1).empty()); // a backup file is never backed up
     EXPECT_TRUE(file.addFile(longest.c_str(), 7).empty());
     EXPECT_EQ(rendered(file.addFile((longest + "n").c_str(), 1)),
-              "[BackupFile::addFile] File name too long (511 characters)");
+              "[BackupFile::addFile] File name too long (778 bytes, at most 777)");
     file.close();
     EXPECT_EQ(readAll(folder / "backup.bin"),
               backupbytes::file(entry(kept, "kept", 0x11223344) + entry(longest, "", 7)));
+    std::vector<BackupFile::Entry> entries;
+    ASSERT_EQ(file.openForRead((folder / "backup.bin").c_str()), BackupFile::Opened::kOk);
+    ASSERT_TRUE(file.readEntries(entries));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].name, longest);
+    // A name longer than any the engine writes is damage.
+    writeAll(folder / "crafted.bin", backupbytes::file(entry(longest + "n", "", 7)));
+    ASSERT_EQ(file.openForRead((folder / "crafted.bin").c_str()), BackupFile::Opened::kOk);
+    EXPECT_FALSE(file.readEntries(entries));
+    file.close();
     BackupFile second;
     EXPECT_EQ(rendered(second.addFile(kept.c_str(), 1)), "[BackupFile::addFile] Not in write mode");
     EXPECT_EQ(second.openForRead((folder / "missing.bin").c_str()), BackupFile::Opened::kMissing);

@@ -239,6 +239,18 @@ TEST_F(InstallationRunTest, ConditionsPickTheFilesAndOnlyFilesUnder512BytesAreEx
     EXPECT_EQ(ui.status, "The installation was successful.");
 }
 
+// Windows' path limit counts characters: two levels of 80 three-byte characters (480 bytes, far
+// more than 260, in under 200 characters) take their file.
+TEST_F(InstallationRunTest, DestinationsAreLimitedInCharactersNotInBytes) {
+    std::string level;
+    for (int i = 0; i < 80; ++i)
+        level += "\xE6\x97\xA5";
+    variables.set("DEEP", (app + "\\" + level + "\\" + level).c_str());
+    load(fileSet("<FN Dest=\"[DEEP]\" Alias=\"1\">file</FN>"), {{"1", "content"}});
+    EXPECT_TRUE(perform());
+    EXPECT_EQ(readAll(app + "/" + level + "/" + level + "/file"), "content");
+}
+
 // A path that cannot be formed whole, or a missing entry, would fail only after other changes:
 // every such problem is named and the run stops before its first change or temporary file.
 TEST_F(InstallationRunTest, WhatCanBeCheckedBeforeTheFirstChangeStopsTheRunWithNothingWritten) {
@@ -258,7 +270,8 @@ TEST_F(InstallationRunTest, WhatCanBeCheckedBeforeTheFirstChangeStopsTheRunWithN
                                "FAILED to create " + app +
                                    "\\unpackable: the installer package "
                                    "holds no entry gone",
-                               "FAILED to create [APPDIR]\\" + deep + "\\deep" + unformed,
+                               // Formed, but beyond the system's 259 characters.
+                               "FAILED to create " + app + "\\" + deep + "\\deep" + unformed,
                                "FAILED to create relative\\sub\\relative" + unformed,
                                "FAILED to create [NOWHERE]\\sub\\undefined" + unformed,
                                "FAILED to replace " + undo +

@@ -26,11 +26,13 @@ TEST(CollapseSeparators, FoldsRunsToTheirLastSeparatorButKeepsTheLeadingPairOfAN
 TEST(MakeDirectories, CreatesTheMissingLevelsBelowTheShareAndFailsWhereALevelCannotBe) {
     TempFolder folder;
     writeAll(folder / "file", "");
-    const std::pair<std::string, int> rows[] = {{"one/two/file.txt", 2},
-                                                {"one/two/file.txt", 0},
-                                                {"one\\two\\three\\", 1},
-                                                {std::string(300, 'd') + "/f", -1},
-                                                {"file/sub/x", -1}};
+    // 120 characters in 360 bytes: the system's limit counts characters.
+    std::string level;
+    for (int i = 0; i < 60; ++i)
+        level += "\xE6\x97\xA5";
+    const std::pair<std::string, int> rows[] = {
+        {"one/two/file.txt", 2},  {"u/" + level + "/" + level + "/f", 3}, {"one/two/file.txt", 0},
+        {"one\\two\\three\\", 1}, {std::string(300, 'd') + "/f", -1},     {"file/sub/x", -1}};
     for (const auto& [path, expected] : rows) {
         int created = -1;
         bool made = makeDirectories((folder / path).c_str(), &created);
