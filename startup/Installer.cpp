@@ -182,7 +182,7 @@ bool Installer::readDescriptionFromActionLog(Log* log) {
     }
     logMessage(log, "Parsing installation file");
     if (!description_.load(text.get(), length))
-        return fail(log, "The saved description \"%s\" cannot be read: %s.", path,
+        return fail(log, "The saved description \"%s\" cannot be read: %s.", path.c_str(),
                     description_.problem().c_str());
     return true;
 }

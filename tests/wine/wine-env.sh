@@ -26,6 +26,13 @@ wine_start() {
     # The first program starts Wine's background services, which inherit its output: with nothing
     # to inherit, no later caller reading a program's output waits for them.
     "$KESTREL_WINE" cmd /c exit </dev/null >/dev/null 2>&1
+    # Likewise the desktop's process, which the first program that asks for the desktop would
+    # start with that program's output pipes, holding them open until the server ends.
+    ("$KESTREL_WINE" explorer.exe /desktop </dev/null >/dev/null 2>&1 &)
+    for _ in $(seq 50); do
+        pgrep -f 'explorer.exe /desktop' >/dev/null && break
+        sleep 0.1
+    done
     trap wine_stop EXIT
 }
 
