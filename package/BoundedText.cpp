@@ -1,7 +1,19 @@
 #include "package/BoundedText.h"
 
+#include "package/TextEncoding.h"
+#include "package/Utf8Text.h"
+
 #include <cstdio>
 #include <cstring>
+
+namespace {
+// A cut text ends on a whole character: half of one shows as garbage and makes the whole text
+// invalid for the system's conversions.
+void endOnWholeCharacter(char* buffer, size_t length) {
+    if (TextEncoding::processCodePage() == TextEncoding::kUtf8)
+        buffer[Utf8Text::completeLength(buffer, length)] = '\0';
+}
+} // namespace
 
 int boundedFormatV(char* buffer, int size, const char* format, va_list args) {
     if (buffer == nullptr || size <= 0)
@@ -13,8 +25,10 @@ int boundedFormatV(char* buffer, int size, const char* format, va_list args) {
         buffer[0] = '\0';
         return -1;
     }
-    if (wanted >= size)
+    if (wanted >= size) {
+        endOnWholeCharacter(buffer, static_cast<size_t>(size - 1));
         return -1;
+    }
     return wanted;
 }
 
@@ -37,7 +51,10 @@ bool copyTextPiece(char* buffer, int size, const char* source, int length) {
         ++n;
     }
     buffer[n] = '\0';
-    return n == length || source[n] == '\0';
+    bool whole = n == length || source[n] == '\0';
+    if (!whole)
+        endOnWholeCharacter(buffer, static_cast<size_t>(n));
+    return whole;
 }
 
 bool copyText(char* buffer, int size, const char* source) {

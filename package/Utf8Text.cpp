@@ -59,6 +59,19 @@ size_t Utf8Text::cutLength(const char* text, size_t length, size_t limit) {
     return isContinuation(static_cast<unsigned char>(text[at])) ? limit : at;
 }
 
+size_t Utf8Text::completeLength(const char* text, size_t length) {
+    size_t lead = length;
+    for (size_t steps = 0; lead > 0 && steps < 4; ++steps) {
+        --lead;
+        if (!isContinuation(static_cast<unsigned char>(text[lead])))
+            break;
+    }
+    if (lead == length)
+        return length;
+    size_t wanted = announcedLength(static_cast<unsigned char>(text[lead]));
+    return wanted > 1 && lead + wanted > length ? lead : length;
+}
+
 size_t Utf8Text::characterLength(const char* text, size_t length, size_t at) {
     size_t n = wellFormedLength(text, length, at);
     return n == 0 ? 1 : n;

@@ -10,6 +10,9 @@ class Utf8Text {
     // The length of the longest prefix of text[0, length) that ends on a character boundary and
     // is at most `limit` bytes long.
     static size_t cutLength(const char* text, size_t length, size_t limit);
+    // The length of text[0, length) without a last character that is incomplete (a text cut
+    // inside it).
+    static size_t completeLength(const char* text, size_t length);
     // How many bytes the character starting at text[at] takes (1 for a byte that starts no
     // complete, well-formed sequence, so that a walk over damaged text still moves on).
     static size_t characterLength(const char* text, size_t length, size_t at);

@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
     googletest zlib1g-dev libdeflate-dev libpng-dev libssl-dev pkg-config
-    wine64 fonts-wine xvfb xdotool imagemagick liblnk-utils nsis file binutils-mingw-w64-x86-64
+    wine64 fonts-wine fonts-wqy-microhei xvfb xdotool imagemagick liblnk-utils nsis file binutils-mingw-w64-x86-64
     osslsigncode openssl
     time procps
 )

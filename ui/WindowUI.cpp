@@ -80,7 +80,7 @@ bool WindowUI::run() {
         return false;
     MSG message;
     while (!quitRequested_) {
-        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        BOOL got = GetMessageW(&message, nullptr, 0, 0);
         // A failing queue (-1) ends the loop as the quit does: it would fail for ever.
         if (got <= 0)
             break;
@@ -88,7 +88,7 @@ bool WindowUI::run() {
     }
     quitRequested_ = false;
     // A quit posted after the first one was seen would close the next message box at once.
-    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     if (mainWindow_ != nullptr)
         DestroyWindow(mainWindow_);
@@ -473,7 +473,7 @@ void WindowUI::destroyFieldControls() {
 // for its end.
 bool WindowUI::processEvents() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT)
             quitRequested_ = true;
         else
@@ -482,13 +482,15 @@ bool WindowUI::processEvents() {
     return true;
 }
 
+// Through the wide functions: a character typed into a field reaches the control as the
+// character it is, where the narrow ones would hand it over in the code page, one unit at a time.
 void WindowUI::dispatch(MSG& message) {
     if (handleWizardKey(message))
         return;
-    if (mainWindow_ != nullptr && IsDialogMessageA(mainWindow_, &message))
+    if (mainWindow_ != nullptr && IsDialogMessageW(mainWindow_, &message))
         return;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
 }
 
 // Enter, Esc, Tab and the arrows behave on every control of the window as in a dialog: Enter

@@ -14,16 +14,26 @@ const wchar_t kPending[] = L"PendingFileRenameOperations";
 // The strings of the list (none when there is no list), or false when it is not a REG_MULTI_SZ
 // value or cannot be read whole.
 bool readList(HKEY key, std::vector<std::wstring>* strings) {
-    DWORD type = 0;
+    std::vector<wchar_t> data;
     DWORD size = 0;
-    LONG status = RegQueryValueExW(key, kPending, nullptr, &type, nullptr, &size);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return true;
-    if (status != ERROR_SUCCESS || type != REG_MULTI_SZ || size > RegistryValue::kLargestText)
-        return false;
-    std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
-    if (RegQueryValueExW(key, kPending, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS)
+    // Another program scheduling a removal may grow the list between its size and its reading
+    // (an uninstaller copy ending as the next installation starts): a few rounds settle that.
+    LONG status = ERROR_MORE_DATA;
+    for (int attempt = 0; attempt < 5 && status == ERROR_MORE_DATA; ++attempt) {
+        DWORD type = 0;
+        size = 0;
+        status = RegQueryValueExW(key, kPending, nullptr, &type, nullptr, &size);
+        if (status == ERROR_FILE_NOT_FOUND)
+            return true;
+        if (status != ERROR_SUCCESS || type != REG_MULTI_SZ || size > RegistryValue::kLargestText)
+            return false;
+        data.assign(size / sizeof(wchar_t) + 2, L'\0');
+        status = RegQueryValueExW(key, kPending, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(data.data()), &size);
+        if (status == ERROR_FILE_NOT_FOUND)
+            return true;
+    }
+    if (status != ERROR_SUCCESS)
         return false;
     // A removal's target is an empty string inside the list: every string up to the end of the
     // data counts, but for the empty one that closes the list.

@@ -84,7 +84,8 @@ pixel() {
 
 gui_start || exit 1
 mkdir -p "$WINEPREFIX/drive_c/Kestrel Host"
-printf '[Plugins]\r\nLast=1\r\n' >"$WINEPREFIX/drive_c/Kestrel Host/host.ini"
+# In UTF-8 (with its mark), so that it takes the folder named in three scripts below.
+printf '\xEF\xBB\xBF[Plugins]\r\nLast=1\r\n' >"$WINEPREFIX/drive_c/Kestrel Host/host.ini"
 
 echo "== in-process window tests"
 check "kestrel_gui_tests" "$KESTREL_WINE" build/win64/bin/kestrel_gui_tests.exe
@@ -164,6 +165,26 @@ xdotool key Return
 gui_wait_gone "$title" >/dev/null
 check "the product is gone" eval '! installed "Demo Here/bin"'
 title="Kestrel Demo - ver. 1.0.0"
+
+echo "== a folder named in three scripts, typed into the field"
+folder='C:\Program Files\Démo 日本語 Ελληνικά'
+start_setup
+to_folder_page
+xdotool key alt+i ctrl+a BackSpace
+xdotool type --delay 20 "$folder"
+check "the field holds every character typed" shows "Edit|$folder|f"
+gui_screenshot "$shots/unicode-destination.png"
+[ -z "${KESTREL_SCREENSHOTS:-}" ] || cp "$shots/unicode-destination.png" "$KESTREL_SCREENSHOTS/"
+xdotool key Return
+shows "pos=100"
+xdotool key Return
+shows "has been installed"
+xdotool key Return
+check "the demo installs there" eval \
+    'test "$(exit_code)" = 0 && installed "Program Files/Démo 日本語 Ελληνικά/bin/settings.cfg"'
+"$KESTREL_WINE" "$folder\uninst\uninstall.exe" "-uninstall=$folder\uninst\install.log" \
+    '-uninstallApp=Kestrel Demo' -gui=0 -quiet=1 >/dev/null 2>&1
+check "and goes again" eval '! installed "Program Files/Démo 日本語 Ελληνικά/bin"'
 
 echo "== Cancel: No stays, Yes ends; Back by its accelerator"
 start_setup

@@ -27,3 +27,21 @@ TEST(BoundedText, HelpersFillTheBufferTerminatedAndReportACut) {
     EXPECT_STREQ(buffer, "");
     EXPECT_EQ(buffer[8], 'z');
 }
+
+// A cut never leaves half a UTF-8 character behind: "日" takes 3 bytes, "😀" 4.
+TEST(BoundedText, ACutEndsOnAWholeCharacter) {
+    char buffer[8];
+    struct Row {
+        const char* text;
+        const char* kept;
+    } rows[] = {{"ab\xE6\x97\xA5\xE6\x97\xA5", "ab\xE6\x97\xA5"},
+                {"abcdef\xE6\x97\xA5", "abcdef"},
+                {"abc\xF0\x9F\x98\x80x", "abc\xF0\x9F\x98\x80"},
+                {"abcd\xF0\x9F\x98\x80", "abcd"}};
+    for (const Row& row : rows) {
+        EXPECT_EQ(boundedFormat(buffer, sizeof buffer, "%s", row.text), -1);
+        EXPECT_STREQ(buffer, row.kept) << row.text;
+        EXPECT_FALSE(copyText(buffer, sizeof buffer, row.text));
+        EXPECT_STREQ(buffer, row.kept) << row.text;
+    }
+}
