@@ -1,6 +1,7 @@
 // One file of the description. Its texts are kept by the FileList that read it; the sizes
 // below are the limits the loader enforces (with the terminating zero): a longer text is
-// refused, never cut.
+// refused, never cut. The destination and the file name count characters (they name paths),
+// the others bytes.
 #pragma once
 
 #include "config/ConditionEvaluator.h"

@@ -4,6 +4,7 @@
 #include "package/BoundedText.h"
 #include "package/Log.h"
 #include "package/Payload.h"
+#include "package/WinFile.h"
 
 #include <cstring>
 #include <string>
@@ -114,15 +115,22 @@ class FileList::Reader {
         return length < static_cast<size_t>(size) ? list_.texts_.keep(text, length) : nullptr;
     }
 
+    // A destination or file name names a path: its limit counts characters, not bytes.
+    const char* keepPath(const char* text) {
+        if (text == nullptr)
+            text = "";
+        return fileaccess::fitsPathLimit(text) ? list_.texts_.keep(text, std::strlen(text))
+                                               : nullptr;
+    }
+
     bool readFile(int element, const char* reference, int setIndex, FileInfo& info) {
         std::memset(&info, 0, sizeof info);
         info.fileSet = setIndex;
         const char* alias = document_.getAttribute(element, "Alias");
         info.alias = alias != nullptr ? keep(alias, FileInfo::kAliasSize)
                                       : keep(defaultAlias(reference).c_str(), FileInfo::kAliasSize);
-        info.fileName = keep(fileNameOf(reference), FileInfo::kFileNameSize);
-        info.destination =
-            keep(document_.getAttribute(element, "Dest"), FileInfo::kDestinationSize);
+        info.fileName = keepPath(fileNameOf(reference));
+        info.destination = keepPath(document_.getAttribute(element, "Dest"));
         info.condition =
             keep(document_.getAttribute(element, "Condition"), FileInfo::kConditionSize);
         if (info.alias == nullptr || info.fileName == nullptr || info.destination == nullptr ||

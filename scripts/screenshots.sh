@@ -48,6 +48,12 @@ xdotool key Return
 shot 2-licence "I disagree"
 xdotool key Return
 shot 3-destination "Choose where"
+# The same page with a folder named in three scripts, typed; then the default again.
+xdotool key alt+i ctrl+a BackSpace
+xdotool type --delay 20 'C:\Program Files\Démo 日本語 Ελληνικά'
+shot 3-destination-unicode "Ελληνικά|f"
+xdotool key ctrl+a BackSpace
+xdotool type --delay 2 'C:\Program Files\Kestrel Demo'
 xdotool key Return
 shot 4-running-programs "kdemo.exe"
 kill "$running"

@@ -25,11 +25,14 @@ gui_start() {
     # No window manager runs here: Wine draws the frames, with its own fonts.
     wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     cp /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf \
-        /usr/share/fonts/truetype/wqy/wqy-microhei.ttc \
         "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    # Tahoma has no Chinese, Japanese or Korean characters: those come from a linked font.
-    wine_run reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-        /v Tahoma /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    # Tahoma has no Chinese, Japanese or Korean characters; the fonts Wine links it to for them
+    # are taken from a font this machine has.
+    local face
+    for face in "MS UI Gothic" SimSun PMingLiU Gulim "Microsoft YaHei UI"; do
+        wine_run reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" \
+            /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    done
 }
 
 gui_stop() {

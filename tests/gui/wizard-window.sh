@@ -173,8 +173,6 @@ to_folder_page
 xdotool key alt+i ctrl+a BackSpace
 xdotool type --delay 20 "$folder"
 check "the field holds every character typed" shows "Edit|$folder|f"
-gui_screenshot "$shots/unicode-destination.png"
-[ -z "${KESTREL_SCREENSHOTS:-}" ] || cp "$shots/unicode-destination.png" "$KESTREL_SCREENSHOTS/"
 xdotool key Return
 shows "pos=100"
 xdotool key Return

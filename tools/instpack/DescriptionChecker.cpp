@@ -5,6 +5,8 @@
 #include "config/FileSetInfo.h"
 #include "config/XmlDocument.h"
 #include "package/Paths.h"
+#include "package/Utf8Text.h"
+#include "package/WinFile.h"
 #include "tools/instpack/PackageProblem.h"
 
 #include <cstring>
@@ -34,6 +36,15 @@ void checkLength(const std::string& element, const std::string& what, const char
     size_t length = text != nullptr ? std::strlen(text) : 0;
     if (length >= fieldSize)
         findings.errors.push_back(PackageProblem::tooLong(element, what, length, fieldSize));
+}
+
+// A path's limit counts characters (UTF-16 units, as the engine counts them), not bytes.
+void checkPathLength(const std::string& element, const std::string& what, const char* text,
+                     size_t fieldSize, DescriptionFindings& findings) {
+    if (text != nullptr && !fileaccess::fitsPathLimit(text, 65001))
+        findings.errors.push_back(
+            PackageProblem::tooLong(element, what, Utf8Text::utf16Length(text, std::strlen(text)),
+                                    fieldSize, "characters"));
 }
 
 // The installed file's name as the engine takes it: what follows the last separator that is
@@ -136,12 +147,12 @@ void DescriptionChecker::checkFile(const XmlDocument& document, int file,
                                    DescriptionFindings& findings) {
     std::string reference = document.nodeText(file);
     std::string element = "FN " + PackageProblem::quoted(reference);
-    checkLength(element, "Dest", document.getAttribute(file, "Dest"), FileInfo::kDestinationSize,
-                findings);
+    checkPathLength(element, "Dest", document.getAttribute(file, "Dest"),
+                    FileInfo::kDestinationSize, findings);
     checkLength(element, "Condition", document.getAttribute(file, "Condition"),
                 FileInfo::kConditionSize, findings);
     std::string name = installedName(reference);
-    checkLength(element, "the file name", name.c_str(), FileInfo::kFileNameSize, findings);
+    checkPathLength(element, "the file name", name.c_str(), FileInfo::kFileNameSize, findings);
     if (name == "." || name == "..")
         findings.errors.push_back(element + ": " + PackageProblem::quoted(name) +
                                   " cannot be a file's name; the engine refuses it");

@@ -26,9 +26,9 @@ std::string PackageProblem::describeIndexFailure(int code, uint32_t failedAt) {
 }
 
 std::string PackageProblem::tooLong(const std::string& element, const std::string& what,
-                                    size_t length, size_t fieldSize) {
-    return element + ": " + what + " is " + std::to_string(length) + " bytes, longer than the " +
-           std::to_string(fieldSize - 1) + " the engine keeps whole";
+                                    size_t length, size_t fieldSize, const char* unit) {
+    return element + ": " + what + " is " + std::to_string(length) + " " + unit +
+           ", longer than the " + std::to_string(fieldSize - 1) + " the engine keeps whole";
 }
 
 int PackageProblem::report(const std::string& file, const std::string& what) {

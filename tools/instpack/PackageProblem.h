@@ -14,5 +14,5 @@ class PackageProblem {
     static std::string quoted(const std::string& name) { return "\"" + name + "\""; }
     // For a text that does not fit the engine's field of `fieldSize` bytes (with its zero).
     static std::string tooLong(const std::string& element, const std::string& what, size_t length,
-                               size_t fieldSize);
+                               size_t fieldSize, const char* unit = "bytes");
 };
