@@ -10,9 +10,9 @@ using namespace undochecks;
 
 std::wstring wide(const std::string& text) {
     std::wstring out(text.size(), L'\0');
-    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                                     static_cast<int>(text.size()), &out[0],
-                                     static_cast<int>(out.size()));
+    int length =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                            static_cast<int>(text.size()), &out[0], static_cast<int>(out.size()));
     out.resize(length > 0 ? static_cast<size_t>(length) : 0);
     return out;
 }
@@ -95,9 +95,8 @@ TEST_F(UnicodeInstall, NamesInEveryScriptInstallAndUninstallToTheMachineAsBefore
     const std::wstring pathBefore = machineVariable(L"PATH");
     MachineSnapshot before = snapshot();
 
-    ProcessResult run = EngineProcess::run(installCommand(package_) + " -configFile=" +
-                                               inQuotes(config_),
-                                           "", 120000);
+    ProcessResult run = EngineProcess::run(
+        installCommand(package_) + " -configFile=" + inQuotes(config_), "", 120000);
     ASSERT_EQ(run.exitCode, 0u) << run.output;
     const std::wstring app = wide(app_), file = app + L"\\bin\\руководство.txt";
     EXPECT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
