@@ -7,6 +7,7 @@
 #include "config/VariableStore.h"
 #include "package/Log.h"
 #include "package/Payload.h"
+#include "package/WinFile.h"
 #include "tests/fuzz/FuzzScratch.h"
 #include "tests/support/TestPayload.h"
 
@@ -53,9 +54,9 @@ void checkFiles(const FileList& files) {
     for (int i = 0; i < files.fileCount(); ++i) {
         const FileInfo& file = files.file(i);
         int entry = fixedPayload().find(file.alias);
-        if (!fits(file.destination, FileInfo::kDestinationSize) ||
-            !fits(file.alias, FileInfo::kAliasSize) ||
-            !fits(file.fileName, FileInfo::kFileNameSize) ||
+        // The destination and the file name name paths: their limit counts characters.
+        if (!fileaccess::fitsPathLimit(file.destination) ||
+            !fits(file.alias, FileInfo::kAliasSize) || !fileaccess::fitsPathLimit(file.fileName) ||
             !fits(file.condition, FileInfo::kConditionSize) || file.fileSet < 0 ||
             file.fileSet >= files.fileSetCount() ||
             file.unpackedSize != (entry >= 0 ? fixedPayload().entry(entry).size : 0))

@@ -168,6 +168,8 @@ title="Kestrel Demo - ver. 1.0.0"
 
 echo "== a folder named in three scripts, typed into the field"
 folder='C:\Program Files\Démo 日本語 Ελληνικά'
+host_ini="$WINEPREFIX/drive_c/Kestrel Host/host.ini"
+cp "$host_ini" "$shots/host-before.ini"
 start_setup
 to_folder_page
 xdotool key alt+i ctrl+a BackSpace
@@ -180,9 +182,15 @@ shows "has been installed"
 xdotool key Return
 check "the demo installs there" eval \
     'test "$(exit_code)" = 0 && installed "Program Files/Démo 日本語 Ελληνικά/bin/settings.cfg"'
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kestrel Demo"
+check "lnkinfo reads the shortcut's program in that folder" eval \
+    'lnkinfo "$menu/Kestrel Demo.lnk" | grep -qF "$folder\bin\kdemo.cmd"'
+check "the INI file names it in UTF-8, as the file is" \
+    grep -qF "KestrelDemo=$folder\bin" "$host_ini"
 "$KESTREL_WINE" "$folder\uninst\uninstall.exe" "-uninstall=$folder\uninst\install.log" \
     '-uninstallApp=Kestrel Demo' -gui=0 -quiet=1 >/dev/null 2>&1
-check "and goes again" eval '! installed "Program Files/Démo 日本語 Ελληνικά/bin"'
+check "and goes again, the INI file byte for byte as before" eval \
+    '! installed "Program Files/Démo 日本語 Ελληνικά/bin" && cmp -s "$host_ini" "$shots/host-before.ini"'
 
 echo "== Cancel: No stays, Yes ends; Back by its accelerator"
 start_setup

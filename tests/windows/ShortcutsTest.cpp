@@ -41,6 +41,9 @@ std::string recordFor(const std::string& path, const std::string& bytes) {
 } // namespace
 
 TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
+    const std::string unicodeFolder = "C:\\Program Files\\Démo 日本語 Ελληνικά";
+    CreateDirectoryA(unicodeFolder.c_str(), nullptr);
+    writeAll(unicodeFolder + "\\руководство.txt", "читай меня");
     const struct {
         ShellShortcuts::Kind kind;
         const char *name, *target, *arguments, *workingFolder;
@@ -55,6 +58,12 @@ TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
         {ShellShortcuts::Kind::kUninstall, "Uninstall.lnk", "C:\\windows\\system32\\cmd.exe",
          "-uninstall=1 -uninstallApp=Demo", "C:\\windows",
          "C:\\windows\\system32\\cmd.exe\t-uninstall=1 -uninstallApp=Demo\t\tStarts it"},
+        // Names in three scripts, as the engine's UTF-8 hands them to the shell.
+        {ShellShortcuts::Kind::kFile, "Démo 日本語 Ελληνικά.lnk",
+         "C:\\Program Files\\Démo 日本語 Ελληνικά\\руководство.txt", "--язык=日本語",
+         "C:\\Program Files\\Démo 日本語 Ελληνικά",
+         "C:\\Program Files\\Démo 日本語 Ελληνικά\\руководство.txt\t--язык=日本語\t"
+         "C:\\Program Files\\Démo 日本語 Ελληνικά\tStarts it"},
         // An Internet shortcut whatever the extension.
         {ShellShortcuts::Kind::kUrl, "Website.lnk", "http://www.example.com/demo", nullptr, nullptr,
          "http://www.example.com/demo"},
