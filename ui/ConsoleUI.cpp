@@ -1,6 +1,8 @@
 #include "ui/ConsoleUI.h"
 
 #include "config/VariableStore.h"
+#include "package/BoundedText.h"
+#include "package/Platform.h"
 #include "ui/Wizard.h"
 
 #include <cstring>
@@ -38,6 +40,8 @@ void ConsoleUI::flushOutput() {
 
 bool ConsoleUI::readLine(char* line) {
     line[0] = '\0';
+    if (std::optional<std::string> typed = platform::readConsoleLine(input_, kLineSize))
+        return copyText(line, kLineSize, typed->c_str());
     if (std::fgets(line, kLineSize, input_) == nullptr) {
         line[0] = '\0';
         return true;

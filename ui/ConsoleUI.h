@@ -54,14 +54,15 @@ class ConsoleUI : public InstallerUI {
     bool ask(const char* text, Question kind) override;
 
   private:
-    static constexpr int kLineSize = 512;
+    // An answer holds a whole path of 259 characters, 777 bytes in UTF-8.
+    static constexpr int kLineSize = 1024;
     // Large enough for a few hundred report lines per write.
     static constexpr size_t kBlockSize = 32768;
     void put(const char* text);
     void putLine(const char* text);
     void flushOutput();
-    // Reads one line (at most 511 characters kept, the rest of a longer line dropped, the line
-    // end removed). End of input gives the empty line. False when the line was longer.
+    // Reads one line (at most 1,023 bytes kept, the rest of a longer line dropped, the line end
+    // removed). End of input gives the empty line. False when the line was longer.
     bool readLine(char* line);
     void askFieldValues();
     // Says what is wrong with the first folder of a "Directory" field of the page that cannot

@@ -67,3 +67,8 @@ std::FILE* openReadDenyingWriters(const char* path) {
     return toHostPath(path, hostPath, sizeof hostPath) ? std::fopen(hostPath, "rb") : nullptr;
 }
 } // namespace platform
+
+namespace platform {
+// The native build reads its input as bytes, whatever it is.
+std::optional<std::string> readConsoleLine(std::FILE*, size_t) { return std::nullopt; }
+} // namespace platform

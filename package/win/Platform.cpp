@@ -1,6 +1,7 @@
 #include "package/Platform.h"
 
 #include <cerrno>
+#include <io.h>
 #include <share.h>
 #include <windows.h>
 
@@ -82,5 +83,35 @@ PathKind pathKind(const char* path) {
 
 std::FILE* openReadDenyingWriters(const char* path) {
     return _fsopen(path, "rb", _SH_DENYWR);
+}
+} // namespace platform
+
+namespace platform {
+std::optional<std::string> readConsoleLine(std::FILE* input, size_t limit) {
+    HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(input)));
+    DWORD mode = 0;
+    if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode))
+        return std::nullopt;
+    std::wstring typed;
+    wchar_t piece[256];
+    DWORD got = 0;
+    // Past the limit the rest of the line is read and dropped, so that it does not become the
+    // next answer; the caller sees a line longer than it takes.
+    while (ReadConsoleW(console, piece, 256, &got, nullptr) && got > 0) {
+        if (typed.size() <= limit)
+            typed.append(piece, got);
+        if (piece[got - 1] == L'\n')
+            break;
+    }
+    if (typed.empty())
+        return std::nullopt;
+    while (!typed.empty() && (typed.back() == L'\n' || typed.back() == L'\r'))
+        typed.pop_back();
+    int length = static_cast<int>(typed.size());
+    int size = WideCharToMultiByte(CP_ACP, 0, typed.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string line(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_ACP, 0, typed.data(), length, &line[0], size, nullptr, nullptr);
+    return line;
 }
 } // namespace platform

@@ -183,8 +183,8 @@ xdotool key Return
 check "the demo installs there" eval \
     'test "$(exit_code)" = 0 && installed "Program Files/Démo 日本語 Ελληνικά/bin/settings.cfg"'
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kestrel Demo"
-check "lnkinfo reads the shortcut's program in that folder" eval \
-    'lnkinfo "$menu/Kestrel Demo.lnk" | grep -qF "$folder\bin\kdemo.cmd"'
+check "lnkinfo reads the shortcut's working folder in that folder" eval \
+    'lnkinfo "$menu/Kestrel Demo.lnk" | grep -qF ": $folder\bin"'
 check "the INI file names it in UTF-8, as the file is" \
     grep -qF "KestrelDemo=$folder\bin" "$host_ini"
 "$KESTREL_WINE" "$folder\uninst\uninstall.exe" "-uninstall=$folder\uninst\install.log" \

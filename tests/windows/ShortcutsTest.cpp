@@ -41,9 +41,11 @@ std::string recordFor(const std::string& path, const std::string& bytes) {
 } // namespace
 
 TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
-    const std::string unicodeFolder = "C:\\Program Files\\Démo 日本語 Ελληνικά";
+    // A program in a folder named in three scripts, below the links' own folder.
+    const std::string unicodeFolder = folder() + "Démo 日本語 Ελληνικά";
+    const std::string unicodeTarget = unicodeFolder + "\\руководство.txt";
     CreateDirectoryA(unicodeFolder.c_str(), nullptr);
-    writeAll(unicodeFolder + "\\руководство.txt", "читай меня");
+    writeAll(unicodeTarget, "читай меня");
     const struct {
         ShellShortcuts::Kind kind;
         const char *name, *target, *arguments, *workingFolder;
@@ -59,11 +61,9 @@ TEST(ShellShortcuts, CreatesFileUrlAndUninstallShortcutsWithTheirRecords) {
          "-uninstall=1 -uninstallApp=Demo", "C:\\windows",
          "C:\\windows\\system32\\cmd.exe\t-uninstall=1 -uninstallApp=Demo\t\tStarts it"},
         // Names in three scripts, as the engine's UTF-8 hands them to the shell.
-        {ShellShortcuts::Kind::kFile, "Démo 日本語 Ελληνικά.lnk",
-         "C:\\Program Files\\Démo 日本語 Ελληνικά\\руководство.txt", "--язык=日本語",
-         "C:\\Program Files\\Démo 日本語 Ελληνικά",
-         "C:\\Program Files\\Démo 日本語 Ελληνικά\\руководство.txt\t--язык=日本語\t"
-         "C:\\Program Files\\Démo 日本語 Ελληνικά\tStarts it"},
+        {ShellShortcuts::Kind::kFile, "Démo 日本語 Ελληνικά.lnk", unicodeTarget.c_str(),
+         "--язык=日本語", unicodeFolder.c_str(),
+         unicodeTarget + "\t--язык=日本語\t" + unicodeFolder + "\tStarts it"},
         // An Internet shortcut whatever the extension.
         {ShellShortcuts::Kind::kUrl, "Website.lnk", "http://www.example.com/demo", nullptr, nullptr,
          "http://www.example.com/demo"},

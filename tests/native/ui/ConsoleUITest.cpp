@@ -61,9 +61,9 @@ const std::string kFields =
     "<Finish></Finish>";
 } // namespace
 
-TEST(ConsoleDialogue, AsksEachFieldOnceAndKeepsAnAnswerWholeUpTo511CharactersOrRefusesIt) {
+TEST(ConsoleDialogue, AsksEachFieldOnceAndKeepsAnAnswerWholeUpTo1023BytesOrRefusesIt) {
     const std::string prompt = "Type new value or <Enter> to keep the default: ";
-    const std::string longest = "D:\\" + std::string(508, 'x');
+    const std::string longest = "D:\\" + std::string(1020, 'x');
     struct Case {
         std::string typed;
         bool refused;
