@@ -138,6 +138,26 @@ TEST(WindowUI, FieldControlsStackShowTheirVariablesAndStoreTheChoice) {
     }
 }
 
+// A page's text and a field's label in three scripts reach the window as those characters.
+TEST(WindowUI, TextsInEveryScriptReachTheWindowWhole) {
+    WindowWizard page(
+        "<Options><Text x=\"0\" y=\"0\" w=\"300\" h=\"20\">Démo 日本語 Ελληνικά</Text>"
+        "<Field Type=\"CheckBox\" Label=\"Документация\">DOCS</Field></Options>"
+        "<Finish></Finish>");
+    for (const std::wstring expected : {L"Démo 日本語 Ελληνικά", L"Документация"}) {
+        bool found = false;
+        for (HWND child = GetWindow(page.ui.mainWindow(), GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t text[256] = {};
+            GetWindowTextW(child, text, 256);
+            std::wstring shown(text);
+            shown.erase(std::remove(shown.begin(), shown.end(), L'&'), shown.end());
+            found = found || shown == expected;
+        }
+        EXPECT_TRUE(found) << expected.size();
+    }
+}
+
 // A long line widens the list's scroll range; a shorter one never narrows it.
 TEST(WindowUI, TheFileListScrollsToItsLongestLine) {
     WindowWizard progress("<Copy><List Name=\"Destfilelist\" x=\"0\" y=\"20\" w=\"100\" h=\"100\">"
