@@ -6,17 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-bool ActionLogReader::readLine(std::FILE* stream, char* line, int size) {
-    if (stream == nullptr || std::fgets(line, size, stream) == nullptr)
-        return false;
-    size_t length = std::strlen(line);
-    bool whole = (length > 0 && line[length - 1] == '\n') || std::feof(stream);
-    // Only the line end goes: a value may end in white space or a TAB and must read back whole.
-    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
-        line[--length] = '\0';
-    return whole;
-}
-
 bool ActionLogReader::readWholeLine(std::FILE* stream, std::string& line, bool* whole,
                                     unsigned codePage) {
     line.clear();

@@ -47,9 +47,6 @@ class ActionLogReader {
     // it is not there whole.
     static bool readDescriptionPath(std::FILE* stream, std::string& path);
 
-    // One line without its line end; false at the end of the stream or when the line does not
-    // fit whole (a cut line would carry a cut path or value).
-    static bool readLine(std::FILE* stream, char* line, int size);
     // The line's kind (its first field, whole) and the fields behind the kind's TAB.
     static Kind kindOf(const std::string& line, std::string* rest);
     // "NUMVARS", a tab and a decimal count of 0 or more.

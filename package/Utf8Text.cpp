@@ -48,17 +48,6 @@ size_t wellFormedLength(const char* text, size_t length, size_t at) {
 }
 } // namespace
 
-size_t Utf8Text::cutLength(const char* text, size_t length, size_t limit) {
-    if (length <= limit)
-        return length;
-    size_t at = limit;
-    // Back off over the continuation bytes of the character the limit falls into (at most 3).
-    for (size_t steps = 0;
-         at > 0 && steps < 3 && isContinuation(static_cast<unsigned char>(text[at])); ++steps)
-        --at;
-    return isContinuation(static_cast<unsigned char>(text[at])) ? limit : at;
-}
-
 size_t Utf8Text::completeLength(const char* text, size_t length) {
     size_t lead = length;
     for (size_t steps = 0; lead > 0 && steps < 4; ++steps) {

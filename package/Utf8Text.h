@@ -7,9 +7,6 @@
 
 class Utf8Text {
   public:
-    // The length of the longest prefix of text[0, length) that ends on a character boundary and
-    // is at most `limit` bytes long.
-    static size_t cutLength(const char* text, size_t length, size_t limit);
     // The length of text[0, length) without a last character that is incomplete (a text cut
     // inside it).
     static size_t completeLength(const char* text, size_t length);

@@ -35,14 +35,6 @@ TEST(CommandLineText, EveryValueComesBackWholeAndUtf8StaysWellFormed) {
     }
 }
 
-TEST(Utf8Text, CutsFallOnCharacterBoundaries) {
-    // "aé日😀": 1, 2, 3 and 4 bytes; ends at 1, 3, 6 and 10.
-    const std::string text = "a\xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80";
-    const size_t expected[] = {0, 1, 1, 3, 3, 3, 6, 6, 6, 6, 10, 10};
-    for (size_t limit = 0; limit < sizeof expected / sizeof expected[0]; ++limit)
-        EXPECT_EQ(Utf8Text::cutLength(text.data(), text.size(), limit), expected[limit]) << limit;
-}
-
 TEST(Utf8Text, OnlyWellFormedSequencesAreValid) {
     struct Row {
         std::string text;
